@@ -1,0 +1,360 @@
+#include "ProfileFile.h"
+
+#include "AtomicSave.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_err.h>
+#include <unicode/unistr.h>
+
+#include <cerrno>
+#include <memory>
+
+namespace torvel {
+
+namespace {
+
+constexpr std::string_view Blanks = " \t\r";
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+std::string_view trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(Blanks);
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(Blanks);
+    return text.substr(first, last - first + 1);
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUtf8(std::string_view text)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) {
+        const unsigned char c = *p;
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
+        if (c < 0x80) {
+            ++p;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            if (c == 0xE0) low = 0xA0;
+            if (c == 0xED) high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            if (c == 0xF0) low = 0x90;
+            if (c == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (static_cast<std::size_t>(end - p) < length || p[1] < low || p[1] > high)
+            return false;
+        for (std::size_t i = 2; i < length; ++i)
+            if (p[i] < 0x80 || p[i] > 0xBF)
+                return false;
+        p += length;
+    }
+    return true;
+}
+
+// The first maxChars characters of UTF-8 text; a character is a lead byte
+// with the continuation bytes that follow it.
+std::string_view firstChars(std::string_view text, std::size_t maxChars)
+{
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool continuation = (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+        if (!continuation && chars++ == maxChars)
+            return text.substr(0, i);
+    }
+    return text;
+}
+
+struct ConverterCloser {
+    void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+
+// Decodes CP932 into UTF-8. lossless is false when some bytes were not CP932
+// and were replaced.
+std::string decodeCp932(std::string_view bytes, bool& lossless)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    // The Windows variant of Shift-JIS ("windows-31j"), with its NEC and IBM
+    // extensions and 0x5C as the backslash.
+    std::unique_ptr<UConverter, ConverterCloser> converter(ucnv_open("ibm-943_P15A-2003", &status));
+    if (U_FAILURE(status)) {
+        lossless = false;
+        return std::string(bytes);
+    }
+    const auto length = static_cast<int32_t>(bytes.size());
+    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    icu::UnicodeString text(bytes.data(), length, converter.get(), status);
+    lossless = U_SUCCESS(status);
+    if (!lossless) {
+        status = U_ZERO_ERROR;
+        ucnv_reset(converter.get());
+        ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_SUBSTITUTE, nullptr, nullptr, nullptr,
+                            &status);
+        text = icu::UnicodeString(bytes.data(), length, converter.get(), status);
+    }
+    std::string utf8;
+    text.toUTF8String(utf8);
+    return utf8;
+}
+
+// Reads a whole file. A missing file (or a path through something that is not
+// a folder) is no error: it reads as absent.
+std::error_code readWholeFile(const std::string& path, std::string& bytes, bool& exists)
+{
+    exists = false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return {};
+        return {errno, std::generic_category()};
+    }
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const std::error_code error(errno, std::generic_category());
+            ::close(fd);
+            return error;
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    exists = true;
+    return {};
+}
+
+bool isWritableName(std::string_view name)
+{
+    return !name.empty() && trimmed(name) == name && isValidUtf8(name) &&
+           name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+} // namespace
+
+ProfileFile ProfileFile::load(const std::string& path)
+{
+    ProfileFile profile;
+    profile.m_path = path;
+    std::string bytes;
+    profile.m_loadError = readWholeFile(path, bytes, profile.m_exists);
+    if (profile.m_loadError)
+        return profile;
+    if (isValidUtf8(bytes)) {
+        profile.parse(bytes);
+    } else {
+        bool lossless = true;
+        profile.parse(decodeCp932(bytes, lossless));
+        profile.m_readAsCp932 = true;
+        profile.m_undecodable = !lossless;
+    }
+    profile.m_original = std::move(bytes);
+    return profile;
+}
+
+ProfileFile::Line ProfileFile::parseLine(std::string text, std::string end)
+{
+    Line line {std::move(text), std::move(end), LineKind::Other, {}};
+    std::string_view content = line.text;
+    if (content.starts_with(ByteOrderMark))
+        content.remove_prefix(ByteOrderMark.size());
+    content = trimmed(content);
+    if (content.empty() || content[0] == ';' || content[0] == '#')
+        return line;
+    if (content[0] == '[') {
+        // A header without its closing bracket still names a section, so
+        // that its keys are not taken for keys of the section before it.
+        const auto close = content.find(']');
+        line.kind = LineKind::Section;
+        line.name = trimmed(content.substr(1, close == std::string_view::npos ? close : close - 1));
+        return line;
+    }
+    const auto equals = content.find('=');
+    if (equals != std::string_view::npos && !trimmed(content.substr(0, equals)).empty()) {
+        line.kind = LineKind::Key;
+        line.name = trimmed(content.substr(0, equals));
+    }
+    return line;
+}
+
+void ProfileFile::parse(std::string_view text)
+{
+    m_lines.clear();
+    bool lineEndKnown = false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto newline = text.find('\n', start);
+        if (newline == std::string_view::npos) {
+            m_lines.push_back(parseLine(std::string(text.substr(start)), {}));
+            break;
+        }
+        const bool crlf = newline > start && text[newline - 1] == '\r';
+        const std::size_t textEnd = crlf ? newline - 1 : newline;
+        std::string end = crlf ? "\r\n" : "\n";
+        if (!lineEndKnown) {
+            m_lineEnd = end;
+            lineEndKnown = true;
+        }
+        m_lines.push_back(parseLine(std::string(text.substr(start, textEnd - start)), std::move(end)));
+        start = newline + 1;
+    }
+}
+
+std::size_t ProfileFile::findKey(std::string_view section, std::string_view key) const
+{
+    bool inSection = false;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        const Line& line = m_lines[i];
+        if (line.kind == LineKind::Section)
+            inSection = equalsIgnoringCase(line.name, section);
+        else if (inSection && line.kind == LineKind::Key && equalsIgnoringCase(line.name, key))
+            return i;
+    }
+    return std::string::npos;
+}
+
+std::size_t ProfileFile::findSection(std::string_view section) const
+{
+    for (std::size_t i = 0; i < m_lines.size(); ++i)
+        if (m_lines[i].kind == LineKind::Section && equalsIgnoringCase(m_lines[i].name, section))
+            return i;
+    return std::string::npos;
+}
+
+// Where a new key of the section opened at header goes: after its last key,
+// so that comments and blank lines that lead into the next section stay
+// with that section.
+std::size_t ProfileFile::endOfSection(std::size_t header) const
+{
+    std::size_t after = header + 1;
+    for (std::size_t i = header + 1; i < m_lines.size() && m_lines[i].kind != LineKind::Section; ++i)
+        if (m_lines[i].kind == LineKind::Key)
+            after = i + 1;
+    return after;
+}
+
+void ProfileFile::insertLine(std::size_t at, std::string text)
+{
+    if (at > 0 && m_lines[at - 1].end.empty())
+        m_lines[at - 1].end = m_lineEnd;
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), parseLine(std::move(text), m_lineEnd));
+}
+
+std::string ProfileFile::readString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue) const
+{
+    const std::size_t at = findKey(section, key);
+    if (at == std::string::npos)
+        return std::string(defaultValue);
+    std::string_view text = m_lines[at].text;
+    const std::string_view value = trimmed(text.substr(text.find('=') + 1));
+    return std::string(firstChars(value, MaxValueChars));
+}
+
+bool ProfileFile::hasKey(std::string_view section, std::string_view key) const
+{
+    return findKey(section, key) != std::string::npos;
+}
+
+std::error_code ProfileFile::writeString(std::string_view section, std::string_view key,
+                                         std::string_view value)
+{
+    if (!isValidUtf8(value) || value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+        return std::make_error_code(std::errc::illegal_byte_sequence);
+    if (!isWritableName(section) || section.find(']') != std::string_view::npos ||
+        !isWritableName(key) || key.find('=') != std::string_view::npos ||
+        key.find_first_of("[;#") == 0 || key.starts_with(ByteOrderMark))
+        return std::make_error_code(std::errc::invalid_argument);
+
+    const std::size_t at = findKey(section, key);
+    if (at != std::string::npos) {
+        Line& line = m_lines[at];
+        const auto valueStart = line.text.find_first_not_of(" \t", line.text.find('=') + 1);
+        line.text = line.text.substr(0, std::min(valueStart, line.text.size())).append(value);
+        return {};
+    }
+    const std::string keyLine = std::string(key) + "=" + std::string(value);
+    const std::size_t header = findSection(section);
+    if (header != std::string::npos) {
+        insertLine(endOfSection(header), keyLine);
+        return {};
+    }
+    if (!m_lines.empty() && !trimmed(m_lines.back().text).empty())
+        insertLine(m_lines.size(), {});
+    insertLine(m_lines.size(), "[" + std::string(section) + "]");
+    insertLine(m_lines.size(), keyLine);
+    return {};
+}
+
+std::string ProfileFile::text() const
+{
+    std::string all;
+    for (const Line& line : m_lines)
+        all.append(line.text).append(line.end);
+    return all;
+}
+
+std::error_code ProfileFile::save()
+{
+    return save(systemSaveSteps());
+}
+
+std::error_code ProfileFile::save(SaveSteps& steps)
+{
+    if (m_loadError)
+        return m_loadError;
+    if (m_undecodable)
+        return std::make_error_code(std::errc::illegal_byte_sequence);
+    std::string all = text();
+    if (m_exists && all == m_original)
+        return {};
+    if (const std::error_code error = replaceFileContents(m_path, all, steps))
+        return error;
+    m_original = std::move(all);
+    m_exists = true;
+    m_readAsCp932 = false;
+    return {};
+}
+
+std::string readProfileString(const std::string& path, std::string_view section, std::string_view key,
+                              std::string_view defaultValue)
+{
+    return ProfileFile::load(path).readString(section, key, defaultValue);
+}
+
+std::error_code writeProfileString(const std::string& path, std::string_view section,
+                                   std::string_view key, std::string_view value)
+{
+    ProfileFile profile = ProfileFile::load(path);
+    if (const std::error_code error = profile.writeString(section, key, value))
+        return error;
+    return profile.save();
+}
+
+} // namespace torvel

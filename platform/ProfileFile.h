@@ -1,0 +1,113 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace torvel {
+
+class SaveSteps;
+
+// An initialisation file in the profile format: "[SECTION]" lines open a
+// section, "KEY=value" lines hold one value each.
+//
+// Reading: section and key names match without regard to ASCII letter case;
+// the first matching key of the first matching section counts. A value is the
+// text after the "=", with surrounding blanks (space, tab) removed, cut after
+// MaxValueChars characters (never inside a character). A key that is present
+// with an empty value reads as empty, not as the default. Lines whose first
+// non-blank character is ";" or "#" are comments.
+//
+// Writing changes single lines: an existing key's value is replaced in place
+// (the text up to and including the "=" and the blanks after it is kept), a
+// new key goes after the last key of its section, a new section at the end of
+// the file. Every other byte — comments, blank lines, unknown keys and
+// sections, the order of the lines, each line's own line end — stays as it
+// was. Added lines end like the file's first line (CRLF or LF; LF for a new
+// file).
+//
+// Encoding: the file is UTF-8 text. A file that is not valid UTF-8 was
+// written by the program's Windows build and is read as CP932; it is saved
+// back as UTF-8. Values written must be UTF-8, so that a saved file is always
+// read back the same way.
+//
+// The file is loaded once; reads and writes then work in memory, and save()
+// puts the result on disk in one atomic step.
+class ProfileFile {
+public:
+    static constexpr std::size_t MaxValueChars = 1023;
+
+    // Reads the file at path. A missing file gives an empty profile: every
+    // read returns its default, and save() creates the file.
+    static ProfileFile load(const std::string& path);
+
+    const std::string& path() const { return m_path; }
+
+    // Why an existing file could not be read; empty when it was read or does
+    // not exist. A profile that could not be read is never saved, so that a
+    // file we could not see is not replaced by one without its contents.
+    std::error_code loadError() const { return m_loadError; }
+
+    // True when the file was not UTF-8 and was read as CP932.
+    bool readAsCp932() const { return m_readAsCp932; }
+
+    std::string readString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const;
+    bool hasKey(std::string_view section, std::string_view key) const;
+
+    // Sets one value in memory. Refused, with nothing changed, when the value
+    // is not UTF-8 text or holds a line break or NUL
+    // (std::errc::illegal_byte_sequence), or when the section or key cannot
+    // be written so that it reads back as the same name
+    // (std::errc::invalid_argument).
+    std::error_code writeString(std::string_view section, std::string_view key,
+                                std::string_view value);
+
+    // The whole text that save() writes.
+    std::string text() const;
+
+    // Writes the profile to its path, atomically (see replaceFileContents).
+    // Nothing is written when the file already holds exactly this text.
+    // Refused with the load error when the file could not be read, and with
+    // std::errc::illegal_byte_sequence when it was read as CP932 but held
+    // bytes that are not CP932 either, which saving would destroy.
+    std::error_code save();
+    std::error_code save(SaveSteps& steps);
+
+private:
+    enum class LineKind { Other, Section, Key };
+    struct Line {
+        std::string text; // without its line end
+        std::string end;  // "\r\n", "\n", or "" for a last line without one
+        LineKind kind = LineKind::Other;
+        std::string name; // the section or key name, trimmed
+    };
+
+    static Line parseLine(std::string text, std::string end);
+    void parse(std::string_view text);
+    std::size_t findKey(std::string_view section, std::string_view key) const;
+    std::size_t findSection(std::string_view section) const;
+    std::size_t endOfSection(std::size_t header) const;
+    void insertLine(std::size_t at, std::string text);
+
+    std::string m_path;
+    std::vector<Line> m_lines;
+    std::string m_lineEnd = "\n";
+    std::string m_original; // the bytes on disk, to skip a save that changes nothing
+    bool m_exists = false;
+    bool m_readAsCp932 = false;
+    bool m_undecodable = false;
+    std::error_code m_loadError;
+};
+
+// One read or one write of a single value, each loading the file afresh (and
+// the write saving it): for callers that touch one key now and then. A read
+// gives the default when the file cannot be read.
+std::string readProfileString(const std::string& path, std::string_view section,
+                              std::string_view key, std::string_view defaultValue);
+std::error_code writeProfileString(const std::string& path, std::string_view section,
+                                   std::string_view key, std::string_view value);
+
+} // namespace torvel

@@ -1,0 +1,45 @@
+#include "SettingsPath.h"
+
+#include <unistd.h>
+
+#include <vector>
+
+namespace torvel {
+
+std::string runningExecutablePath()
+{
+    std::vector<char> buffer(4096);
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0)
+            return {};
+        if (static_cast<std::size_t>(n) < buffer.size()) {
+            std::string path(buffer.data(), static_cast<std::size_t>(n));
+            // An executable replaced on disk while it runs (a rebuild, a
+            // package update) is reported with this mark; its settings are
+            // still those of the file now at that path.
+            constexpr std::string_view Deleted = " (deleted)";
+            if (path.ends_with(Deleted))
+                path.resize(path.size() - Deleted.size());
+            return path;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string settingsPathFor(std::string_view executablePath)
+{
+    const auto slash = executablePath.rfind('/');
+    const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    const auto dot = executablePath.rfind('.');
+    const bool hasExtension = dot != std::string_view::npos && dot > nameStart;
+    return std::string(executablePath.substr(0, hasExtension ? dot : executablePath.size())) + ".ini";
+}
+
+std::string settingsFilePath()
+{
+    const std::string executable = runningExecutablePath();
+    return executable.empty() ? std::string() : settingsPathFor(executable);
+}
+
+} // namespace torvel
