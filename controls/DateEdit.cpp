@@ -57,7 +57,7 @@ TDateEdit::TDateEdit(QWidget* parent)
     setInputMethodHints(Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
     connect(this, &QLineEdit::textChanged, this, &TDateEdit::OnChange);
 
-    setD_GengoList(D_GengoList());
+    updateEraLetters();
     m_date.assignValue(EraDate::todayValue());
 
     m_spin = new SpinButton(this);
@@ -146,6 +146,11 @@ void TDateEdit::setD_GengoList(const QStringList& rows)
     for (const QString& row : rows)
         copied.push_back(row.toStdString());
     m_date.setEraRows(std::move(copied));
+    updateEraLetters();
+}
+
+void TDateEdit::updateEraLetters()
+{
     QStringList letters;
     for (const std::string& letter : m_date.eraLetters())
         letters.append(QString::fromStdString(letter));

@@ -89,6 +89,7 @@ private:
     void spin(int delta);
     bool handleKey(int key);
     void applyMask();
+    void updateEraLetters();
     void placeSpinButton();
     void updateMinimumHeight();
     void notify(Notice kind, const QString& text);

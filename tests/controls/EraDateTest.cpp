@@ -366,17 +366,3 @@ TEST(EraDate, MonthStepsClampTheDayAndCrossYears)
     blankBack.stepMonths(-1);
     expectBlank(blankBack, "blank, previous month");
 }
-
-TEST(EraDate, TwoDigitPartsAndMessages)
-{
-    EXPECT_EQ(EraDate::twoDigits(3), "03");
-    EXPECT_EQ(EraDate::twoDigits(0), "00");
-    EXPECT_EQ(EraDate::twoDigits(12), "12");
-    EXPECT_EQ(EraDate::twoDigits(111), "11");
-    EXPECT_EQ(EraDate::unknownEraMessage("Q"), "｢Q｣は元号として登録されていません。");
-    EXPECT_EQ(EraDate::notIntegerMessage("1 "), "'1 ' は整数ではありません");
-
-    const double today = EraDate::todayValue();
-    EXPECT_EQ(today, std::trunc(today));
-    EXPECT_GT(today, 45000.0) << "today is after 2023";
-}
