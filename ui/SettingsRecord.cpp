@@ -18,7 +18,7 @@ enum class Kind {
     Height, // HeightSize as "S"/"M"/"L"
 };
 
-struct KeySpec {
+struct SettingKey {
     std::string_view section;
     std::string_view key;
     Kind kind;
@@ -33,7 +33,7 @@ using R = SettingsRecord;
 
 // Every key, in the order in which it is read and written. A new file lists
 // its sections and keys in this order.
-const KeySpec Keys[] = {
+const SettingKey Keys[] = {
     {"SEARCH", "SEARCH_DIR", Kind::Folder, &R::searchDir},
     {"SEARCH", "SEARCH_EXT", Kind::Text, &R::searchExt},
     {"SEARCH", "SORT", Kind::Number, nullptr, &R::sort, nullptr, SortMin, SortMax},
@@ -80,34 +80,34 @@ std::string heightSizeToText(int heightSize)
 }
 
 // Applies the value of one key that is present in the file.
-void readKey(const KeySpec& spec, std::string_view value, SettingsRecord& record)
+void readKey(const SettingKey& entry, std::string_view value, SettingsRecord& record)
 {
-    switch (spec.kind) {
+    switch (entry.kind) {
     case Kind::Folder:
         // An empty folder would make every bare name relative to wherever the
         // program happens to run: it counts as missing, like no key at all.
         if (!value.empty())
-            record.*spec.text = withTrailingSlash(value);
+            record.*entry.text = withTrailingSlash(value);
         break;
-    case Kind::Text: record.*spec.text = std::string(value); break;
+    case Kind::Text: record.*entry.text = std::string(value); break;
     case Kind::Number:
-        record.*spec.number = decimalOr(value, spec.min, spec.max, record.*spec.number);
+        record.*entry.number = decimalOr(value, entry.min, entry.max, record.*entry.number);
         break;
-    case Kind::OnOff: record.*spec.flag = isOn(value); break;
-    case Kind::Side: record.*spec.number = isOn(value) ? 1 : 0; break;
-    case Kind::Height: record.*spec.number = heightSizeFromText(value); break;
+    case Kind::OnOff: record.*entry.flag = isOn(value); break;
+    case Kind::Side: record.*entry.number = isOn(value) ? 1 : 0; break;
+    case Kind::Height: record.*entry.number = heightSizeFromText(value); break;
     }
 }
 
-std::string valueOf(const KeySpec& spec, const SettingsRecord& record)
+std::string valueOf(const SettingKey& entry, const SettingsRecord& record)
 {
-    switch (spec.kind) {
+    switch (entry.kind) {
     case Kind::Folder:
-    case Kind::Text: return record.*spec.text;
-    case Kind::Number: return std::to_string(record.*spec.number);
-    case Kind::OnOff: return record.*spec.flag ? "ON" : "OFF";
-    case Kind::Side: return record.*spec.number == 1 ? "ON" : "OFF";
-    case Kind::Height: return heightSizeToText(record.*spec.number);
+    case Kind::Text: return record.*entry.text;
+    case Kind::Number: return std::to_string(record.*entry.number);
+    case Kind::OnOff: return record.*entry.flag ? "ON" : "OFF";
+    case Kind::Side: return record.*entry.number == 1 ? "ON" : "OFF";
+    case Kind::Height: return heightSizeToText(record.*entry.number);
     }
     return {};
 }
@@ -155,24 +155,24 @@ SettingsRecord readSettings(const ProfileFile& profile, std::string_view exeFold
     SettingsRecord record;
     record.searchDir = withTrailingSlash(exeFolder);
     record.changeDir = record.searchDir;
-    for (const KeySpec& spec : Keys)
-        if (profile.hasKey(spec.section, spec.key))
-            readKey(spec, profile.readString(spec.section, spec.key, {}), record);
+    for (const SettingKey& entry : Keys)
+        if (profile.hasKey(entry.section, entry.key))
+            readKey(entry, profile.readString(entry.section, entry.key, {}), record);
     return record;
 }
 
 std::vector<std::string> writeSettings(const SettingsRecord& record, ProfileFile& profile)
 {
     std::vector<std::string> kept;
-    for (const KeySpec& spec : Keys) {
+    for (const SettingKey& entry : Keys) {
         // The profile takes only UTF-8 text on one line, so that the file
         // reads back as it was written. A folder whose name is not UTF-8
         // (Shift-JIS names from old archives are the common case) cannot be
         // stored that way: the key keeps the folder of an earlier run, and
         // the start-up check replaces it if that one is gone too. The same
         // holds for a text value holding a line break.
-        if (profile.writeString(spec.section, spec.key, valueOf(spec, record)))
-            kept.emplace_back(spec.key);
+        if (profile.writeString(entry.section, entry.key, valueOf(entry, record)))
+            kept.emplace_back(entry.key);
     }
     return kept;
 }

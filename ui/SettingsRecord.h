@@ -65,15 +65,17 @@ std::string folderOfFile(std::string_view path);
 // path with a "/" appended unless it already ends in one.
 std::string withTrailingSlash(std::string_view path);
 
-// Reads every key in the order of the file's table. exeFolder is the
+// Reads every key in the settings file's fixed key order. exeFolder is the
 // executable's folder (with or without its trailing "/"), the default of both
-// folders. A key that is missing gets its default; an "ON"/"OFF" key is on
-// only when its value is exactly "ON"; HEIGHTSIZE "S" is 0, "M" is 1 and
-// anything else 2.
+// folders. A key that is missing gets its default, and so does a folder that
+// is empty and a number that is not a decimal integer within its range; a
+// folder gets its trailing "/". An "ON"/"OFF" key is on only when its value is
+// exactly "ON", whatever its default; HEIGHTSIZE "S" is 0, "M" is 1 and
+// anything else (lower case and empty included) 2.
 SettingsRecord readSettings(const ProfileFile& profile, std::string_view exeFolder);
 
-// Puts every key into the profile in the order of the file's table; the caller
-// then saves it. Returns the keys whose value the profile refused and which
+// Puts every key into the profile in the settings file's fixed key order;
+// the caller then saves it. Returns the keys whose value the profile refused and which
 // therefore keep what the file held (or stay absent).
 std::vector<std::string> writeSettings(const SettingsRecord& record, ProfileFile& profile);
 
