@@ -1,0 +1,374 @@
+#include "SettingsRecord.h"
+
+#include "ProfileFile.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace torvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string SjisPhoto = "\x8e\xca\x90\x5e"; // "写真" in Shift-JIS
+
+class SettingsRecordTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/torvel-settings-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        m_dir = std::string(pattern) + "/";
+        m_ini = m_dir + "torvel.ini";
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    void put(const std::string& bytes) { std::ofstream(m_ini, std::ios::binary) << bytes; }
+    std::string contents() const
+    {
+        std::ifstream in(m_ini, std::ios::binary);
+        std::ostringstream all;
+        all << in.rdbuf();
+        return all.str();
+    }
+    // The settings as the program reads them at start-up, the executable
+    // lying in the temporary folder.
+    SettingsRecord read() const { return readSettings(ProfileFile::load(m_ini), m_dir); }
+    SettingsRecord readFrom(const std::string& bytes)
+    {
+        put(bytes);
+        return read();
+    }
+    void writeAndSave(const SettingsRecord& record, std::vector<std::string> expectedKept = {})
+    {
+        ProfileFile profile = ProfileFile::load(m_ini);
+        EXPECT_EQ(writeSettings(record, profile), expectedKept);
+        ASSERT_FALSE(profile.save());
+    }
+
+    std::string m_dir;
+    std::string m_ini;
+};
+
+std::string defaultFileText(const std::string& folder)
+{
+    return "[SEARCH]\nSEARCH_DIR=" + folder + "\nSEARCH_EXT=txt\nSORT=0\n\n"
+           "[CHANGE]\nCHANGE_DIR=" + folder + "\nCHANGE_NAME=TOR\nCHANGE_NOM=1\nCHANGE_DIGIT=5\n"
+           "CHANGE_EXT=txt\nCHANGE_MOVE=MOVE\nUPPER=OFF\nLOWWER=OFF\nPREVIEW=ON\n\n"
+           "[OPTIONS]\nHELP_HINT=ON\nDUPLICATE=OFF\nSAMENAME=OFF\nCOLUMN=OFF\nCOLUMNNAME=OFF\n"
+           "EXT_CHECK=OFF\nBUTTONSIDE=ON\nHEIGHTSIZE=M\nFORM_LEFT=233\nFORM_TOP=104\n";
+}
+
+TEST_F(SettingsRecordTest, MissingFileGivesEveryDefaultAndIsWrittenInKeyOrder)
+{
+    const SettingsRecord record = read();
+    EXPECT_EQ(record.searchDir, m_dir);
+    EXPECT_EQ(record.changeDir, m_dir);
+    EXPECT_EQ(record.searchExt, "txt");
+    EXPECT_EQ(record.sort, 0);
+    EXPECT_EQ(record.changeName, "TOR");
+    EXPECT_EQ(record.changeNom, 1);
+    EXPECT_EQ(record.changeDigit, 5);
+    EXPECT_EQ(record.changeExt, "txt");
+    EXPECT_EQ(saveMethodFromText(record.saveMethodText), 1) << "move";
+    EXPECT_FALSE(record.upper);
+    EXPECT_FALSE(record.lowwer);
+    EXPECT_TRUE(record.preview);
+    EXPECT_TRUE(record.helpHint);
+    EXPECT_FALSE(record.duplicate || record.sameName || record.column || record.columnName);
+    EXPECT_FALSE(record.extCheck);
+    EXPECT_EQ(record.buttonSide, 1);
+    EXPECT_EQ(record.heightSize, 1);
+    EXPECT_EQ(record.formLeft, 233);
+    EXPECT_EQ(record.formTop, 104);
+
+    writeAndSave(record);
+    EXPECT_EQ(contents(), defaultFileText(m_dir));
+    EXPECT_EQ(read(), record) << "what was written reads back the same";
+}
+
+TEST_F(SettingsRecordTest, ExecutableFolderGetsItsSlashAndEmptyFoldersCountAsMissing)
+{
+    put("[SEARCH]\nSEARCH_DIR=\n[CHANGE]\nCHANGE_DIR=   \n");
+    SettingsRecord record = readSettings(ProfileFile::load(m_ini), "/opt/torvel");
+    EXPECT_EQ(record.searchDir, "/opt/torvel/");
+    EXPECT_EQ(record.changeDir, "/opt/torvel/");
+
+    put("[SEARCH]\nSEARCH_DIR=/srv/photos\n[CHANGE]\nCHANGE_DIR=/srv/out/\n");
+    record = readSettings(ProfileFile::load(m_ini), "/");
+    EXPECT_EQ(record.searchDir, "/srv/photos/");
+    EXPECT_EQ(record.changeDir, "/srv/out/");
+
+    EXPECT_EQ(folderOfFile("/opt/torvel/torvel"), "/opt/torvel/");
+    EXPECT_EQ(folderOfFile("/torvel"), "/");
+}
+
+TEST_F(SettingsRecordTest, OnlyCapitalOnIsOnWhateverTheDefault)
+{
+    const SettingsRecord record = readFrom("[CHANGE]\nUPPER=on\nLOWWER=On\nPREVIEW=\n"
+                                           "[OPTIONS]\nHELP_HINT=1\nDUPLICATE=yes\nSAMENAME=ON\n"
+                                           "COLUMN=ON \nCOLUMNNAME=ＯＮ\nEXT_CHECK=ON\nBUTTONSIDE=on\n");
+    EXPECT_FALSE(record.upper);
+    EXPECT_FALSE(record.lowwer);
+    EXPECT_FALSE(record.preview) << "present but empty is off, although the default is on";
+    EXPECT_FALSE(record.helpHint);
+    EXPECT_FALSE(record.duplicate);
+    EXPECT_TRUE(record.sameName);
+    EXPECT_TRUE(record.column) << "the blank after the value is not part of it";
+    EXPECT_FALSE(record.columnName) << "full-width letters are other letters";
+    EXPECT_TRUE(record.extCheck);
+    EXPECT_EQ(record.buttonSide, 0);
+}
+
+TEST_F(SettingsRecordTest, UpperAndLowerBothOnAreBothKeptForTheWindowToResolve)
+{
+    SettingsRecord record = readFrom("[CHANGE]\nUPPER=ON\nLOWWER=ON\n");
+    EXPECT_TRUE(record.upper);
+    EXPECT_TRUE(record.lowwer);
+
+    // After the window's handlers only lower case is left; that is written.
+    record.upper = false;
+    writeAndSave(record);
+    EXPECT_EQ(read().upper, false);
+    EXPECT_NE(contents().find("UPPER=OFF\nLOWWER=ON\n"), std::string::npos) << contents();
+}
+
+TEST_F(SettingsRecordTest, HeightSizeIsLargeForAnythingButCapitalSOrM)
+{
+    const std::pair<const char*, int> cases[] = {{"S", 0}, {"M", 1}, {"L", 2}, {"m", 2},
+                                                 {"", 2},  {"s", 2}, {"MM", 2}, {"1", 2}};
+    for (const auto& [text, heightSize] : cases)
+        EXPECT_EQ(readFrom(std::string("[OPTIONS]\nHEIGHTSIZE=") + text + "\n").heightSize, heightSize)
+            << "HEIGHTSIZE=" << text;
+
+    SettingsRecord record;
+    for (const auto& [heightSize, text] : {std::pair{0, "S"}, {1, "M"}, {2, "L"}, {7, "M"}}) {
+        record.heightSize = heightSize;
+        writeAndSave(record);
+        EXPECT_NE(contents().find(std::string("HEIGHTSIZE=") + text + "\n"), std::string::npos)
+            << heightSize;
+    }
+}
+
+TEST_F(SettingsRecordTest, SaveMethodComesFromTheFirstLetterAndIsWrittenInCapitals)
+{
+    SettingsRecord record = readFrom("[CHANGE]\nCHANGE_MOVE=copy\n");
+    EXPECT_EQ(record.saveMethodText, "copy");
+    const int saveMethod = saveMethodFromText(record.saveMethodText);
+    EXPECT_EQ(saveMethod, 2);
+
+    // At closing the text is made from the save method, never kept as read.
+    record.saveMethodText = saveMethodToText(saveMethod);
+    writeAndSave(record);
+    EXPECT_NE(contents().find("CHANGE_MOVE=COPY\n"), std::string::npos) << contents();
+
+    EXPECT_EQ(saveMethodFromText("Move"), 1);
+    EXPECT_EQ(saveMethodFromText("MOVE"), 1);
+    EXPECT_EQ(saveMethodFromText("rename"), 0);
+    EXPECT_EQ(saveMethodFromText("Cx"), 2);
+    EXPECT_EQ(saveMethodFromText(""), 0);
+    EXPECT_EQ(saveMethodFromText("delete"), 0);
+    EXPECT_EQ(saveMethodFromText("コピー"), 0);
+    EXPECT_EQ(saveMethodToText(0), "RENAME");
+    EXPECT_EQ(saveMethodToText(1), "MOVE");
+    EXPECT_EQ(saveMethodToText(-1), "RENAME");
+}
+
+TEST_F(SettingsRecordTest, NumbersThatAreNotDecimalIntegersInRangeGetTheirDefault)
+{
+    struct Case {
+        const char* text;
+        int sort, nom, digit;
+    };
+    // Defaults: SORT 0, CHANGE_NOM 1, CHANGE_DIGIT 5.
+    const Case cases[] = {
+        {"3", 3, 3, 3},       {"0", 0, 0, 5},      {"5", 5, 5, 5},       {"6", 0, 6, 5},
+        {"-1", 0, 1, 5},      {"+2", 2, 2, 2},     {"007", 0, 7, 5},     {"abc", 0, 1, 5},
+        {"3.0", 0, 1, 5},     {"0x3", 0, 1, 5},    {"3 4", 0, 1, 5},     {"", 0, 1, 5},
+        {"--3", 0, 1, 5},     {"+-3", 0, 1, 5},    {"-", 0, 1, 5},       {"３", 0, 1, 5},
+        {"32000", 0, 32000, 5}, {"32001", 0, 1, 5}, {"99999999999999999999", 0, 1, 5},
+    };
+    for (const Case& c : cases) {
+        const std::string v = c.text;
+        const SettingsRecord record = readFrom("[SEARCH]\nSORT=" + v + "\n[CHANGE]\nCHANGE_NOM=" + v +
+                                               "\nCHANGE_DIGIT=" + v + "\n");
+        EXPECT_EQ(record.sort, c.sort) << "SORT=" << v;
+        EXPECT_EQ(record.changeNom, c.nom) << "CHANGE_NOM=" << v;
+        EXPECT_EQ(record.changeDigit, c.digit) << "CHANGE_DIGIT=" << v;
+    }
+}
+
+TEST_F(SettingsRecordTest, WindowPositionMayBeNegativeButStaysWithinScreenCoordinates)
+{
+    SettingsRecord record = readFrom("[OPTIONS]\nFORM_LEFT=-1200\nFORM_TOP=32767\n");
+    EXPECT_EQ(record.formLeft, -1200) << "a screen left of the main one";
+    EXPECT_EQ(record.formTop, 32767);
+
+    record = readFrom("[OPTIONS]\nFORM_LEFT=32768\nFORM_TOP=12px\n");
+    EXPECT_EQ(record.formLeft, 233);
+    EXPECT_EQ(record.formTop, 104);
+
+    record.formLeft = -5;
+    writeAndSave(record);
+    EXPECT_EQ(read().formLeft, -5);
+}
+
+TEST_F(SettingsRecordTest, HandEditedFileKeepsEveryOtherByte)
+{
+    const std::string original = "; settings of my own\r\n"
+                                 "[Search]\r\n"
+                                 "search_dir = /srv/in/\r\n"
+                                 "# the sort I like\r\n"
+                                 "SORT=2\r\n"
+                                 "MY_NOTE=keep me\r\n"
+                                 "\r\n"
+                                 "[MINE]\r\n"
+                                 "UPPER=ON\r\n"
+                                 "\r\n"
+                                 "[CHANGE]\r\n"
+                                 "UPPER  =\tON\r\n"
+                                 "[OPTIONS]\r\n"
+                                 "FORM_LEFT=10\r\n"
+                                 "; end";
+    const SettingsRecord record = readFrom(original);
+    EXPECT_EQ(record.searchDir, "/srv/in/");
+    EXPECT_EQ(record.sort, 2);
+    EXPECT_TRUE(record.upper) << "the key of [CHANGE], not the one of [MINE]";
+    EXPECT_EQ(record.formLeft, 10);
+
+    writeAndSave(record);
+    const std::string expected = "; settings of my own\r\n"
+                                 "[Search]\r\n"
+                                 "search_dir = /srv/in/\r\n"
+                                 "# the sort I like\r\n"
+                                 "SORT=2\r\n"
+                                 "MY_NOTE=keep me\r\n"
+                                 "SEARCH_EXT=txt\r\n"
+                                 "\r\n"
+                                 "[MINE]\r\n"
+                                 "UPPER=ON\r\n"
+                                 "\r\n"
+                                 "[CHANGE]\r\n"
+                                 "UPPER  =\tON\r\n"
+                                 "CHANGE_DIR=" + m_dir + "\r\n"
+                                 "CHANGE_NAME=TOR\r\n"
+                                 "CHANGE_NOM=1\r\n"
+                                 "CHANGE_DIGIT=5\r\n"
+                                 "CHANGE_EXT=txt\r\n"
+                                 "CHANGE_MOVE=MOVE\r\n"
+                                 "LOWWER=OFF\r\n"
+                                 "PREVIEW=ON\r\n"
+                                 "[OPTIONS]\r\n"
+                                 "FORM_LEFT=10\r\n"
+                                 "HELP_HINT=ON\r\n"
+                                 "DUPLICATE=OFF\r\n"
+                                 "SAMENAME=OFF\r\n"
+                                 "COLUMN=OFF\r\n"
+                                 "COLUMNNAME=OFF\r\n"
+                                 "EXT_CHECK=OFF\r\n"
+                                 "BUTTONSIDE=ON\r\n"
+                                 "HEIGHTSIZE=M\r\n"
+                                 "FORM_TOP=104\r\n"
+                                 "; end";
+    EXPECT_EQ(contents(), expected);
+    EXPECT_EQ(read(), record);
+}
+
+TEST_F(SettingsRecordTest, FileFromTheWindowsBuildIsReadAsCp932AndWrittenBackAsUtf8)
+{
+    const SettingsRecord record = readFrom("[CHANGE]\r\nCHANGE_NAME=" + SjisPhoto + "\r\nCHANGE_NOM=12\r\n"
+                                           "[OPTIONS]\r\nHEIGHTSIZE=S\r\n");
+    EXPECT_EQ(record.changeName, "写真");
+    EXPECT_EQ(record.changeNom, 12);
+    EXPECT_EQ(record.heightSize, 0);
+
+    writeAndSave(record);
+    const std::string text = contents();
+    EXPECT_EQ(text.find(SjisPhoto), std::string::npos);
+    EXPECT_NE(text.find("[CHANGE]\r\nCHANGE_NAME=写真\r\nCHANGE_NOM=12\r\n"), std::string::npos) << text;
+    EXPECT_EQ(read(), record);
+}
+
+TEST_F(SettingsRecordTest, LongValueIsCutAtReadingButWrittenAsHeld)
+{
+    std::string longName;
+    for (int i = 0; i < 5000; ++i)
+        longName += "あ";
+    SettingsRecord record = readFrom("[CHANGE]\nCHANGE_NAME=" + longName + "\nCHANGE_EXT=jpg\n");
+    EXPECT_EQ(record.changeName, longName.substr(0, 1023 * 3)) << "1023 characters, none split";
+    EXPECT_EQ(record.changeExt, "jpg") << "the key after the long line is still found";
+
+    record.changeName = longName;
+    writeAndSave(record);
+    EXPECT_NE(contents().find("CHANGE_NAME=" + longName + "\n"), std::string::npos);
+}
+
+TEST_F(SettingsRecordTest, FolderThatIsNotUtf8KeepsTheValueOfTheFile)
+{
+    put("[SEARCH]\nSEARCH_DIR=/srv/old/\n");
+    SettingsRecord record = read();
+    record.searchDir = "/srv/" + SjisPhoto + "/";
+    record.changeDir = "/srv/" + SjisPhoto + "/out/";
+    record.changeName = "TOR";
+    record.sort = 4;
+
+    writeAndSave(record, {"SEARCH_DIR", "CHANGE_DIR"});
+    const std::string text = contents();
+    EXPECT_EQ(text.find(SjisPhoto), std::string::npos) << "the file stays UTF-8";
+    const SettingsRecord again = read();
+    EXPECT_EQ(again.searchDir, "/srv/old/");
+    EXPECT_EQ(again.changeDir, m_dir) << "absent before, still absent";
+    EXPECT_EQ(again.sort, 4) << "the keys after a refused one are written";
+    EXPECT_FALSE(ProfileFile::load(m_ini).hasKey("CHANGE", "CHANGE_DIR"));
+}
+
+TEST_F(SettingsRecordTest, TextWithALineBreakCannotInjectKeys)
+{
+    SettingsRecord record;
+    record.searchDir = record.changeDir = m_dir;
+    record.changeName = "A\nUPPER=ON";
+    writeAndSave(record, {"CHANGE_NAME"});
+    const SettingsRecord again = read();
+    EXPECT_EQ(again.changeName, "TOR");
+    EXPECT_FALSE(again.upper);
+}
+
+TEST_F(SettingsRecordTest, MissingFoldersAreReplacedSourceFirst)
+{
+    const std::string base = m_dir + "base/";
+    const std::string in = m_dir + "in/";
+    const std::string out = m_dir + "out/";
+    for (const std::string& folder : {base, in, out})
+        ASSERT_TRUE(fs::create_directory(folder));
+    const std::string gone = m_dir + "gone/";
+    const std::string sjisFolder = m_dir + SjisPhoto + "/";
+    ASSERT_TRUE(fs::create_directory(sjisFolder));
+
+    const FolderExistsFn exists = [](const std::string& folder) {
+        struct stat st {};
+        return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    };
+    auto check = [&](const std::string& search, const std::string& change) {
+        SettingsRecord record;
+        record.searchDir = search;
+        record.changeDir = change;
+        replaceMissingFolders(record, base, exists);
+        return std::pair(record.searchDir, record.changeDir);
+    };
+    EXPECT_EQ(check(in, out), std::pair(in, out));
+    EXPECT_EQ(check(gone, out), std::pair(base, out));
+    EXPECT_EQ(check(in, gone), std::pair(in, in));
+    EXPECT_EQ(check(gone, gone + "x/"), std::pair(base, base));
+    EXPECT_EQ(check(sjisFolder, sjisFolder), std::pair(sjisFolder, sjisFolder));
+    EXPECT_EQ(check(m_ini + "/", out), std::pair(base, out)) << "a file is no folder";
+}
+
+} // namespace
+} // namespace torvel

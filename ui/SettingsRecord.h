@@ -1,0 +1,98 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace torvel {
+
+class ProfileFile;
+
+// Everything the settings file remembers from one run to the next, one field
+// per key. The window fills its controls from a record read at start-up and
+// fills a record from its controls at closing; the file itself is read and
+// written only here.
+struct SettingsRecord {
+    // SEARCH
+    std::string searchDir; // bytes, ends in "/"
+    std::string searchExt = "txt";
+    int sort = 0; // item index of the sort order box; the window may store -1
+
+    // CHANGE
+    std::string changeDir; // bytes, ends in "/"
+    std::string changeName = "TOR";
+    int changeNom = 1;   // start number
+    int changeDigit = 5; // digit count
+    std::string changeExt = "txt";
+    std::string saveMethodText = "MOVE"; // as read; set from SaveMethod before writing
+    bool upper = false;
+    bool lowwer = false;
+    bool preview = true;
+
+    // OPTIONS
+    bool helpHint = true;
+    bool duplicate = false;
+    bool sameName = false;
+    bool column = false;
+    bool columnName = false;
+    bool extCheck = false;
+    int buttonSide = 1; // 1: command buttons at the left edge, 0: at the right
+    int heightSize = 1; // 0 small, 1 medium, 2 large
+    int formLeft = 233;
+    int formTop = 104;
+
+    bool operator==(const SettingsRecord&) const = default;
+};
+
+// The ranges a number read from the file must lie in; outside them (or when
+// the text is not a decimal integer at all) the key counts as missing.
+inline constexpr int SortMin = 0, SortMax = 5;
+inline constexpr int ChangeNomMin = 0, ChangeNomMax = 32000;
+inline constexpr int ChangeDigitMin = 1, ChangeDigitMax = 5;
+// Window coordinates as the window system holds them: 16 bits, signed.
+inline constexpr int FormPosMin = -32768, FormPosMax = 32767;
+
+// The value of a decimal integer text (an optional sign and ASCII digits,
+// nothing else), or fallback when the text is anything else or lies outside
+// min..max.
+int decimalOr(std::string_view text, int min, int max, int fallback);
+
+// The folder that holds the file at path, ending in "/" ("/opt/torvel/torvel"
+// gives "/opt/torvel/", "/torvel" gives "/").
+std::string folderOfFile(std::string_view path);
+
+// path with a "/" appended unless it already ends in one.
+std::string withTrailingSlash(std::string_view path);
+
+// Reads every key in the settings file's fixed key order. exeFolder is the
+// executable's folder (with or without its trailing "/"), the default of both
+// folders. A key that is missing gets its default, and so does a folder that
+// is empty and a number that is not a decimal integer within its range; a
+// folder gets its trailing "/". An "ON"/"OFF" key is on only when its value is
+// exactly "ON", whatever its default; HEIGHTSIZE "S" is 0, "M" is 1 and
+// anything else (lower case and empty included) 2.
+SettingsRecord readSettings(const ProfileFile& profile, std::string_view exeFolder);
+
+// Puts every key into the profile in the settings file's fixed key order;
+// the caller then saves it. Returns the keys whose value the profile refused and which
+// therefore keep what the file held (or stay absent).
+std::vector<std::string> writeSettings(const SettingsRecord& record, ProfileFile& profile);
+
+// SaveMethod from the save-method text: its first letter, upper-cased, "C" 2
+// (copy), "M" 1 (move), "R" 0 (rename); any other letter and an empty text 0.
+int saveMethodFromText(std::string_view text);
+
+// The save-method text written for SaveMethod: 0 "RENAME", 1 "MOVE", 2 "COPY".
+// Any other number is taken as 0, as the reading rule takes unknown texts.
+std::string saveMethodToText(int saveMethod);
+
+using FolderExistsFn = std::function<bool(const std::string& folder)>;
+
+// The start-up check of the two folders: a source folder that no longer
+// exists becomes baseFolder, then a destination folder that no longer exists
+// becomes the source folder. With both gone both are baseFolder.
+void replaceMissingFolders(SettingsRecord& record, const std::string& baseFolder,
+                           const FolderExistsFn& folderExists);
+
+} // namespace torvel

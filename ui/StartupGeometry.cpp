@@ -1,0 +1,78 @@
+#include "StartupGeometry.h"
+
+#include <algorithm>
+
+namespace torvel {
+
+int windowHeightFor(int heightSize)
+{
+    switch (heightSize) {
+    case 0: return 475;
+    case 2: return 680;
+    default: return 580;
+    }
+}
+
+int heightSizeForScreen(int wanted, int screenHeight)
+{
+    // The thresholds leave room for the window's frame and a task bar.
+    if (screenHeight < 490)
+        return 0;
+    if (screenHeight < 610 && wanted == 2)
+        return 1;
+    return wanted;
+}
+
+LowerHalfLayout lowerHalfLayout(const LowerHalfInput& in)
+{
+    LowerHalfLayout out;
+    out.bottom = in.clientHeight - in.statusBarHeight - 1;
+    out.lowerPagesHeight = out.bottom - in.lowerPagesTop - 1;
+    out.destinationTop = out.bottom - in.destinationHeight - 2;
+    out.sourcePanelTop = out.destinationTop - in.sourcePanelHeight - 2;
+    out.sourceCaptionTop = out.sourcePanelTop;
+    out.sourceCaptionHeight = in.sourcePanelHeight + 3;
+    out.gridHeight = out.sourceCaptionTop - in.gridTop - 2;
+    return out;
+}
+
+int folderTreeHeight(int pageClientHeight) { return pageClientHeight - 1; }
+
+int filterListHeight(int treeHeight, int filterListTop) { return treeHeight - 2 * filterListTop; }
+
+int clientWidthFor(int buttonColumnWidth, int workPagesWidth) { return buttonColumnWidth + workPagesWidth + 2; }
+
+TopBandLayout topBandLayout(int buttonSide, int buttonColumnWidth, int workPagesWidth)
+{
+    if (buttonSide == 1)
+        return {1, buttonColumnWidth + 1, "ボタンは右に"};
+    return {workPagesWidth + 1, 1, "ボタンは左に"};
+}
+
+int folderTreeScroll(std::string_view changeDir, int indent)
+{
+    return static_cast<int>(std::count(changeDir.begin(), changeDir.end(), '/')) * indent;
+}
+
+namespace {
+
+// The start of a span of length size placed at start within [areaStart,
+// areaStart + areaSize): unchanged when it fits, else moved the shortest way
+// in; a span longer than the area starts with it.
+long long fitSpan(long long start, long long size, long long areaStart, long long areaSize)
+{
+    if (size >= areaSize)
+        return areaStart;
+    return std::clamp(start, areaStart, areaStart + areaSize - size);
+}
+
+} // namespace
+
+WindowPosition fitWindowToScreen(int left, int top, int width, int height, const ScreenRect& screen)
+{
+    // Wide arithmetic: a position read from a file may be near the limits.
+    return {static_cast<int>(fitSpan(left, width, screen.left, screen.width)),
+            static_cast<int>(fitSpan(top, height, screen.top, screen.height))};
+}
+
+} // namespace torvel

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace torvel {
+
+// The arithmetic of the main window's size and layout, kept apart from the
+// widgets so that every number can be checked without a screen. Pixels are
+// the window's design pixels.
+
+// The outer window height of a HeightSize: 0 small 475, 1 medium 580, 2 large
+// 680; any other value gives the medium height.
+int windowHeightFor(int heightSize);
+
+// The height the screen allows for a wanted HeightSize: on a screen less than
+// 490 pixels high only the small one (0); on one less than 610 pixels high the
+// large one (2) becomes the medium one (1); otherwise the wanted one.
+int heightSizeForScreen(int wanted, int screenHeight);
+
+// Where the lower half goes for a client height. Inputs are what the window
+// has at that moment; every output is a top or height of one control.
+struct LowerHalfInput {
+    int clientHeight = 0;    // client area of the window
+    int statusBarHeight = 0; // StatusBar1
+    int lowerPagesTop = 0;   // PageControl2
+    int destinationHeight = 0; // Edit5 (and CuteButton3)
+    int sourcePanelHeight = 0; // Label11
+    int gridTop = 0;         // StringGrid1
+};
+
+struct LowerHalfLayout {
+    int bottom = 0;            // B: the last row above the status bar
+    int lowerPagesHeight = 0;  // PageControl2
+    int destinationTop = 0;    // Edit5 and CuteButton3
+    int sourcePanelTop = 0;    // Label11
+    int sourceCaptionTop = 0;  // Label7
+    int sourceCaptionHeight = 0; // Label7: the panel's height plus 3
+    int gridHeight = 0;        // StringGrid1, down to 2 pixels above Label7
+};
+
+LowerHalfLayout lowerHalfLayout(const LowerHalfInput& in);
+
+// The folder tree fills the lower control's current page, one pixel short;
+// the filter list is as much shorter than the tree as twice its own top.
+int folderTreeHeight(int pageClientHeight);
+int filterListHeight(int treeHeight, int filterListTop);
+
+// The client width that holds the button column and the work page control
+// side by side: 40 + 560 + 2 = 602 at design size.
+int clientWidthFor(int buttonColumnWidth, int workPagesWidth);
+
+// The top band for a ButtonSide: 1 puts the button column at left 1 and the
+// work pages beside it, 0 the work pages at left 1 and the column beside
+// them. menuCaption names the move the next click of the side item makes.
+struct TopBandLayout {
+    int buttonColumnLeft = 0;
+    int workPagesLeft = 0;
+    std::string menuCaption; // UTF-8
+};
+
+TopBandLayout topBandLayout(int buttonSide, int buttonColumnWidth, int workPagesWidth);
+
+// How far the folder tree scrolls sideways so that a deep destination is in
+// view: the number of "/" in the folder path times the tree's indent.
+int folderTreeScroll(std::string_view changeDir, int indent);
+
+// A rectangle on the screen.
+struct ScreenRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+struct WindowPosition {
+    int left = 0;
+    int top = 0;
+};
+
+// Where a window of the given outer size goes when it should stand at
+// (left, top) on screen (the area the window may use). A window that lies
+// wholly on the screen stays where it is; otherwise it is moved the shortest
+// way onto it, so that a position saved on a larger or another screen does
+// not leave a window that cannot be reached. A window larger than the screen
+// keeps its left or top edge on the screen's.
+WindowPosition fitWindowToScreen(int left, int top, int width, int height, const ScreenRect& screen);
+
+} // namespace torvel
