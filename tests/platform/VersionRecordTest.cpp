@@ -1,7 +1,7 @@
 #include "VersionRecord.h"
 #include "VersionRecordImage.h"
 
-#include "ElfFile.h"
+#include "common/ElfFile.h"
 #include "TestVersionRecord.h"
 
 #include <sys/stat.h>

@@ -1,13 +1,55 @@
-#include "ElfFile.h"
+#pragma once
+// Minimal ELF files made byte by byte, to give the version record reader
+// files of every shape: either class, either byte order, damaged on purpose.
 
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 namespace torvel::test {
 
-void ElfFile::put(std::uint64_t at, std::uint64_t value, int width)
+struct ElfSection
+{
+    std::string name;
+    std::string data;
+    std::uint32_t type = 1; // SHT_PROGBITS
+};
+
+struct ElfFile
+{
+    std::string bytes;
+    std::uint64_t sectionTableOffset = 0;
+    std::vector<std::uint64_t> dataOffsets; // of each given section, in order
+    bool is64 = true;
+    bool bigEndian = false;
+
+    std::size_t sectionHeaderSize() const { return is64 ? 64 : 40; }
+    // Offset of a field of the header of section `index` (0 is the null section).
+    std::uint64_t sectionHeaderField(std::size_t index, std::size_t field64, std::size_t field32) const
+    {
+        return sectionTableOffset + index * sectionHeaderSize() + (is64 ? field64 : field32);
+    }
+    void put(std::uint64_t at, std::uint64_t value, int width);
+};
+
+// A fresh temporary folder, ending in "/", removed by the destructor.
+class TempFolder
+{
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+inline void ElfFile::put(std::uint64_t at, std::uint64_t value, int width)
 {
     for (int i = 0; i < width; ++i) {
         const int shift = bigEndian ? 8 * (width - 1 - i) : 8 * i;
@@ -15,7 +57,8 @@ void ElfFile::put(std::uint64_t at, std::uint64_t value, int width)
     }
 }
 
-ElfFile makeElf(const std::vector<ElfSection>& sections, bool is64, bool bigEndian)
+// An ELF file with a null section, the given sections and the section name table last.
+inline ElfFile makeElf(const std::vector<ElfSection>& sections, bool is64 = true, bool bigEndian = false)
 {
     ElfFile elf;
     elf.is64 = is64;
@@ -64,14 +107,15 @@ ElfFile makeElf(const std::vector<ElfSection>& sections, bool is64, bool bigEndi
     return elf;
 }
 
-bool writeFile(const std::string& path, const std::string& bytes)
+// A file with these bytes; true when written.
+inline bool writeFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
-TempFolder::TempFolder()
+inline TempFolder::TempFolder()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "torvel-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr)
@@ -79,7 +123,7 @@ TempFolder::TempFolder()
     m_path = pattern + "/";
 }
 
-TempFolder::~TempFolder()
+inline TempFolder::~TempFolder()
 {
     std::error_code ignored;
     std::filesystem::remove_all(m_path, ignored);
