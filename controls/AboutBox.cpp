@@ -40,7 +40,7 @@ QString ProgramVersion(const std::string& programFile)
     const TVerInfo info(programFile); // no version information at all: raises
     try {
         return QString::fromStdString(info.FileVersion());
-    } catch (const EVerInfo&) {
+    } catch (const std::exception&) {
         return QString();
     }
 }

@@ -171,6 +171,19 @@ TEST_F(VersionRecordFiles, DamagedSectionTablesAreRefused)
     EXPECT_EQ(damaged([](auto& e) { e.bytes[4] = 3; }), 0u);             // unknown class
 }
 
+// A section's name offset may point anywhere into the name table, its last
+// bytes included; only the offset of the real name finds the record.
+TEST_F(VersionRecordFiles, NameOffsetsNearTheEndOfTheNameTableStayInside)
+{
+    auto elf = makeElf({{".torvel_version", recordBytes()}});
+    const std::uint64_t nameField = elf.sectionHeaderField(1, 0, 0);
+    const std::uint64_t tableSize = 1 + sizeof ".torvel_version" + sizeof ".shstrtab";
+    for (std::uint64_t nameAt = 0; nameAt < tableSize + 4; ++nameAt) {
+        elf.put(nameField, nameAt, 4);
+        EXPECT_EQ(versionRecordSize(write("names", elf.bytes)), nameAt == 1 ? kRecord.size() : 0u) << nameAt;
+    }
+}
+
 TEST_F(VersionRecordFiles, DamagedRecordsAreRefused)
 {
     auto withRecord = [&](std::string record, std::size_t sectionSize) {
