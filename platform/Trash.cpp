@@ -56,8 +56,12 @@ int realFolderOf(const FolderHandle& dir, std::string& folder)
 
 // Creates a folder that only the user may use, or accepts an existing one
 // that is the user's own, a real folder and not a link to somewhere else.
-int ensurePrivateFolder(const std::string& path)
+int ensurePrivateFolder(std::string path)
 {
+    // With a trailing "/" lstat would follow a link, and mkdir would answer
+    // ENOTDIR for a file in the way.
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
     if (::mkdir(path.c_str(), 0700) == 0)
         return 0;
     if (errno != EEXIST)
