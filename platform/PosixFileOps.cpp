@@ -61,19 +61,20 @@ int copyByReadWrite(int from, int to)
     }
 }
 
-// Copies with copy_file_range until the end. Sets fallBack when the file
-// system cannot, so that the caller goes on with reads and writes from the
-// offsets reached.
-int copyByRange(int from, int to, bool& fallBack)
+// Copies with copy_file_range up to the size the source had when it was
+// opened. Sets fallBack when the file system cannot, so that the caller goes
+// on with reads and writes from the offsets reached.
+int copyByRange(int from, int to, off_t size, bool& fallBack)
 {
     fallBack = false;
-    bool copiedAny = false;
-    for (;;) {
-        ssize_t n = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
+    off_t copied = 0;
+    while (copied < size) {
+        ssize_t n = ::copy_file_range(from, nullptr, to, nullptr,
+                                      static_cast<std::size_t>(size - copied), 0);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            if (!copiedAny && isNotSupported(errno)) {
+            if (copied == 0 && isNotSupported(errno)) {
                 fallBack = true;
                 return 0;
             }
@@ -85,8 +86,9 @@ int copyByRange(int from, int to, bool& fallBack)
             fallBack = true;
             return 0;
         }
-        copiedAny = true;
+        copied += n;
     }
+    return 0;
 }
 
 int readAttribute(int from, const char* name, std::vector<char>& value)
@@ -165,14 +167,16 @@ int renameNoReplaceAt(int fromDir, const char* from, int toDir, const char* to)
     return renameChecked(fromDir, from, toDir, to);
 }
 
-int copyFileData(int from, int to)
+int copyFileData(int from, int to, off_t size)
 {
+    if (size == 0)
+        return 0;
     if (::ioctl(to, FICLONE, from) == 0)
         return 0;
     if (!isNotSupported(errno))
         return errno;
     bool fallBack = false;
-    if (int rc = copyByRange(from, to, fallBack))
+    if (int rc = copyByRange(from, to, size, fallBack))
         return rc;
     return fallBack ? copyByReadWrite(from, to) : 0;
 }

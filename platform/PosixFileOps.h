@@ -19,9 +19,10 @@ int renameNoReplaceAt(int fromDir, const char* from, int toDir, const char* to);
 int renameByLink(int fromDir, const char* from, int toDir, const char* to);
 int renameChecked(int fromDir, const char* from, int toDir, const char* to);
 
-// Copies all data from one open file to another, empty one: a shared clone
-// where the file system can, else copy_file_range, else reads and writes.
-int copyFileData(int from, int to);
+// Copies all data from one open file, of the given size, to another, empty
+// one: a shared clone where the file system can, else copy_file_range, else
+// reads and writes.
+int copyFileData(int from, int to, off_t size);
 
 // Copies every user.* extended attribute. A source on a file system without
 // extended attributes has none to copy.

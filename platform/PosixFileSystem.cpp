@@ -156,7 +156,7 @@ int PosixFileSystem::createTemp(const FolderHandle& dir, FileHandle& out, std::s
 
 int PosixFileSystem::copyData(const FileHandle& from, const FileHandle& to)
 {
-    return copyFileData(from.fd(), to.fd());
+    return copyFileData(from.fd(), to.fd(), from.status().st_size);
 }
 
 int PosixFileSystem::copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove)

@@ -208,6 +208,11 @@ TEST_F(FileSystemTest, CopyOfAReadOnlySourceArrivesReadOnly)
     ASSERT_EQ(fs.copy(srcDir, "ro.txt", dstDir, "ro.txt"), 0);
     EXPECT_EQ(dst.read("ro.txt"), "keep");
     EXPECT_EQ(statOf(dst / "ro.txt").st_mode & 07777, 0444u);
+
+    src.write("empty", "");
+    ASSERT_EQ(fs.copy(srcDir, "empty", dstDir, "empty"), 0);
+    EXPECT_TRUE(dst.has("empty"));
+    EXPECT_EQ(statOf(dst / "empty").st_size, 0);
 }
 
 TEST_F(FileSystemTest, CreateFoldersMakesTheMissingParents)

@@ -113,6 +113,21 @@ TEST_F(HomeTrash, MovesTheFileAndRecordsWhereItCameFrom)
     EXPECT_LE(when, after + 1);
 }
 
+TEST(TrashRecord, DeletionDateIsLocalTime)
+{
+    const char* old = std::getenv("TZ");
+    std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+    ::setenv("TZ", "Asia/Tokyo", 1);
+    ::tzset();
+    EXPECT_EQ(Trash::deletionDate(0), "1970-01-01T09:00:00");
+    EXPECT_EQ(Trash::deletionDate(1'700'000'000), "2023-11-15T07:13:20");
+    if (saved)
+        ::setenv("TZ", saved->c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+}
+
 TEST_F(HomeTrash, PathIsPercentEncodedFromTheBytes)
 {
     const std::string name = "100% done \x95\x5c #1+?.txt";
