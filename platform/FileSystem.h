@@ -1,0 +1,132 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <time.h>
+
+#include "FolderHandle.h"
+
+namespace torvel {
+
+// What a name stands for in a folder. A symbolic link counts as what it
+// points at; a link that points nowhere still holds its name, so it is a File.
+enum class EntryKind
+{
+    None,
+    File,
+    Folder,
+};
+
+// Every call of the file system, so that a test can fail a chosen one.
+enum class FsCall
+{
+    OpenFolder,
+    Probe,
+    Rename,
+    Remove,
+    ReadNames,
+    OpenSource,
+    CreateTemp,
+    CopyData,
+    CopyMetadata,
+    CloseFile,
+    CreateFolders,
+    Trash,
+    SetLastWriteTime,
+    Move,
+    Copy,
+};
+
+// The file operations a run needs. Every operation returns 0 on success or
+// the errno value that describes its failure; nothing is ignored on the way.
+// Names are bytes, resolved against a FolderHandle; a name with a leading "/"
+// is a full path.
+//
+// Move and copy are put together here from the smaller steps below, so that
+// a wrapper that fails one step (a full disk in the middle of a copy, a
+// rename refused with EXDEV) exercises the same clean-up as a real failure.
+class FileSystem
+{
+public:
+    virtual ~FileSystem();
+
+    // Opens a folder as the place bare names are resolved against.
+    virtual int openFolder(const std::string& path, FolderHandle& out) = 0;
+
+    // What the name is; a name that does not exist gives None and 0.
+    virtual int probe(const FolderHandle& dir, const std::string& name, EntryKind& kind) = 0;
+
+    // Renames, and refuses with EEXIST when the target name is taken; the
+    // file at the target is never replaced. Fails with EXDEV across devices.
+    virtual int renameNoReplace(const FolderHandle& fromDir, const std::string& from,
+                                const FolderHandle& toDir, const std::string& to) = 0;
+
+    // Removes a name that is not a folder.
+    virtual int removeFile(const FolderHandle& dir, const std::string& name) = 0;
+
+    // Every name in the folder but "." and "..", in the order the folder gives them.
+    virtual int readNames(const FolderHandle& dir, std::vector<std::string>& names) = 0;
+
+    // Opens a regular file for reading. Without followLinks a symbolic link
+    // is not opened. A folder gives EISDIR, anything else not regular EINVAL.
+    virtual int openSource(const FolderHandle& dir, const std::string& name, bool followLinks,
+                           FileHandle& out) = 0;
+
+    // Creates a new hidden file in the folder, readable and writable by its
+    // owner only, under a name that did not exist.
+    virtual int createTemp(const FolderHandle& dir, FileHandle& out, std::string& tempName) = 0;
+
+    // Copies every byte of from into to, which is empty.
+    virtual int copyData(const FileHandle& from, const FileHandle& to) = 0;
+
+    // Gives to the user.* extended attributes, the permission bits and the
+    // last-write time of from. For a move also the owner (where allowed) and
+    // the access time, so that the file arrives as it left.
+    virtual int copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove) = 0;
+
+    // Closes, with the error a late write reports at close; sync first
+    // writes the data through to the disk.
+    virtual int closeFile(FileHandle& file, bool sync) = 0;
+
+    // Creates the folder and those of its parents that are missing. A folder
+    // that already exists is success; a file in the way is ENOTDIR.
+    virtual int createFolders(const std::string& path) = 0;
+
+    // Sends the name to the desktop's trash, never by copying it to another device.
+    virtual int trash(const FolderHandle& dir, const std::string& name) = 0;
+
+    // Sets the last-write time; the access time is left as it is.
+    virtual int setLastWriteTime(const FolderHandle& dir, const std::string& name,
+                                 const timespec& when) = 0;
+
+    // Moves a file, to another device too: there a complete copy is made
+    // under a hidden name in the target folder and committed with the
+    // no-replace rename before the source is removed. On any failure the
+    // source stays and nothing is left at the target.
+    virtual int move(const FolderHandle& fromDir, const std::string& from,
+                     const FolderHandle& toDir, const std::string& to);
+
+    // Copies a file with its last-write time, permission bits and user.*
+    // attributes; fails with EEXIST when the target name is taken. On any
+    // failure nothing is left at the target.
+    virtual int copy(const FolderHandle& fromDir, const std::string& from,
+                     const FolderHandle& toDir, const std::string& to);
+
+    // True when the name exists and is not a folder. A name that cannot be
+    // examined counts as existing: it is not free to be taken.
+    bool exists(const FolderHandle& dir, const std::string& name);
+
+    // The names that the pattern base + ".*" matches as the desktop's
+    // wildcard reads it: the base itself, or the base, "." and anything,
+    // letter case ignored. Order as the folder gives them.
+    int listMatching(const FolderHandle& dir, const std::string& base,
+                     std::vector<std::string>& names);
+
+private:
+    int transfer(const FolderHandle& fromDir, const std::string& from,
+                 const FolderHandle& toDir, const std::string& to, bool isMove);
+    int fillTemp(const FileHandle& source, FileHandle& temp, bool isMove);
+};
+
+} // namespace torvel

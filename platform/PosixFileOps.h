@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include <sys/types.h>
+
+namespace torvel {
+
+// The system calls behind the file operations, on descriptors and byte
+// names. Each returns 0 or the errno value of its failure.
+
+// Renames without ever replacing the target (EEXIST when it is taken). Uses
+// the kernel's no-replace rename; where the file system does not know it
+// (NFS, some FUSE) a hard link and unlink of the old name; where hard links
+// are refused too, a rename after checking that the target is free.
+int renameNoReplaceAt(int fromDir, const char* from, int toDir, const char* to);
+
+// The two fallbacks of renameNoReplaceAt on their own.
+int renameByLink(int fromDir, const char* from, int toDir, const char* to);
+int renameChecked(int fromDir, const char* from, int toDir, const char* to);
+
+// Copies all data from one open file, of the given size, to another, empty
+// one: a shared clone where the file system can, else copy_file_range, else
+// reads and writes.
+int copyFileData(int from, int to, off_t size);
+
+// Copies every user.* extended attribute. A source on a file system without
+// extended attributes has none to copy.
+int copyUserAttributes(int from, int to);
+
+// Creates a folder and its missing parents with the given mode. An existing
+// folder is success; an existing non-folder is ENOTDIR.
+int makeFolders(const std::string& path, mode_t mode);
+
+} // namespace torvel

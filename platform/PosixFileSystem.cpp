@@ -1,0 +1,206 @@
+#include "PosixFileSystem.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "PosixFileOps.h"
+#include "Trash.h"
+
+namespace torvel {
+
+namespace {
+
+// A name for a temporary file that is unlikely to be taken; O_EXCL decides.
+std::string tempCandidate()
+{
+    static std::atomic<unsigned> counter{0};
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    unsigned value = static_cast<unsigned>(now.tv_nsec) ^ (static_cast<unsigned>(::getpid()) << 16)
+                     ^ (counter.fetch_add(1) * 2654435761u);
+    char text[32];
+    std::snprintf(text, sizeof text, ".torvel-%08x.tmp", value);
+    return text;
+}
+
+int statusOf(int fd, struct stat& st)
+{
+    return ::fstat(fd, &st) == 0 ? 0 : errno;
+}
+
+int typeError(const struct stat& st)
+{
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    return S_ISREG(st.st_mode) ? 0 : EINVAL;
+}
+
+} // namespace
+
+int PosixFileSystem::openFolder(const std::string& path, FolderHandle& out)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    out = FolderHandle(fd, path);
+    return 0;
+}
+
+int PosixFileSystem::probe(const FolderHandle& dir, const std::string& name, EntryKind& kind)
+{
+    kind = EntryKind::None;
+    struct stat st {};
+    if (::fstatat(dir.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return (errno == ENOENT || errno == ENOTDIR) ? 0 : errno;
+    kind = EntryKind::File;
+    if (S_ISDIR(st.st_mode))
+        kind = EntryKind::Folder;
+    else if (S_ISLNK(st.st_mode) && ::fstatat(dir.fd(), name.c_str(), &st, 0) == 0
+             && S_ISDIR(st.st_mode))
+        kind = EntryKind::Folder;
+    return 0;
+}
+
+int PosixFileSystem::renameNoReplace(const FolderHandle& fromDir, const std::string& from,
+                                     const FolderHandle& toDir, const std::string& to)
+{
+    return renameNoReplaceAt(fromDir.fd(), from.c_str(), toDir.fd(), to.c_str());
+}
+
+int PosixFileSystem::removeFile(const FolderHandle& dir, const std::string& name)
+{
+    return ::unlinkat(dir.fd(), name.c_str(), 0) == 0 ? 0 : errno;
+}
+
+int PosixFileSystem::readNames(const FolderHandle& dir, std::vector<std::string>& names)
+{
+    names.clear();
+    // The stream owns the descriptor it is given, so it gets a copy, and
+    // starts from the beginning whatever an earlier reading left behind.
+    int fd = ::openat(dir.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    DIR* stream = ::fdopendir(fd);
+    if (stream == nullptr) {
+        int err = errno;
+        ::close(fd);
+        return err;
+    }
+    int err = 0;
+    for (;;) {
+        errno = 0;
+        dirent* entry = ::readdir(stream);
+        if (entry == nullptr) {
+            err = errno;
+            break;
+        }
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    ::closedir(stream);
+    return err;
+}
+
+int PosixFileSystem::openSource(const FolderHandle& dir, const std::string& name,
+                                bool followLinks, FileHandle& out)
+{
+    struct stat st {};
+    if (::fstatat(dir.fd(), name.c_str(), &st, followLinks ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    // Checked before opening: opening a named pipe would wait for a writer.
+    if (int rc = typeError(st))
+        return rc;
+    int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW);
+    int fd = ::openat(dir.fd(), name.c_str(), flags);
+    if (fd < 0)
+        return errno;
+    FileHandle file(fd, st, name);
+    if (int rc = statusOf(fd, st))
+        return rc;
+    if (int rc = typeError(st))
+        return rc;
+    out = FileHandle(file.release(), st, name);
+    return 0;
+}
+
+int PosixFileSystem::createTemp(const FolderHandle& dir, FileHandle& out, std::string& tempName)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = tempCandidate();
+        int fd = ::openat(dir.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return errno;
+        }
+        struct stat st {};
+        if (int rc = statusOf(fd, st)) {
+            ::close(fd);
+            ::unlinkat(dir.fd(), name.c_str(), 0);
+            return rc;
+        }
+        out = FileHandle(fd, st, name);
+        tempName = name;
+        return 0;
+    }
+    return EEXIST;
+}
+
+int PosixFileSystem::copyData(const FileHandle& from, const FileHandle& to)
+{
+    return copyFileData(from.fd(), to.fd(), from.status().st_size);
+}
+
+int PosixFileSystem::copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove)
+{
+    const struct stat& st = from.status();
+    // Giving a file away needs privilege; without it the copy stays the
+    // mover's own, as any copy a user makes.
+    if (forMove && ::fchown(to.fd(), st.st_uid, st.st_gid) != 0 && errno != EPERM)
+        return errno;
+    if (int rc = copyUserAttributes(from.fd(), to.fd()))
+        return rc;
+    if (::fchmod(to.fd(), st.st_mode & 07777) != 0)
+        return errno;
+    timespec times[2] = {st.st_atim, st.st_mtim};
+    if (!forMove)
+        times[0] = timespec{0, UTIME_OMIT};
+    return ::futimens(to.fd(), times) == 0 ? 0 : errno;
+}
+
+int PosixFileSystem::closeFile(FileHandle& file, bool sync)
+{
+    int err = 0;
+    if (sync && ::fsync(file.fd()) != 0)
+        err = errno;
+    if (::close(file.release()) != 0 && err == 0)
+        err = errno;
+    return err;
+}
+
+int PosixFileSystem::createFolders(const std::string& path)
+{
+    return makeFolders(path, 0777);
+}
+
+int PosixFileSystem::trash(const FolderHandle& dir, const std::string& name)
+{
+    return Trash().put(dir, name);
+}
+
+int PosixFileSystem::setLastWriteTime(const FolderHandle& dir, const std::string& name,
+                                      const timespec& when)
+{
+    const timespec times[2] = {timespec{0, UTIME_OMIT}, when};
+    return ::utimensat(dir.fd(), name.c_str(), times, 0) == 0 ? 0 : errno;
+}
+
+} // namespace torvel

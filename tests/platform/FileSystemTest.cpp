@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <random>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include "FileSystem.h"
+#include "IoError.h"
+#include "PosixFileOps.h"
+#include "PosixFileSystem.h"
+#include "common/FaultyFileSystem.h"
+#include "common/ScratchDir.h"
+
+using namespace torvel;
+
+namespace {
+
+// 写真.jpg and 表.txt in Shift-JIS; the second byte of 表 is "\".
+const std::string photoSjis = "\x8e\xca\x90\x5e.jpg";
+const std::string tableSjis = "\x95\x5c.txt";
+
+struct stat statOf(const std::string& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+void setTimes(const std::string& path, timespec access, timespec modified)
+{
+    const timespec times[2] = {access, modified};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+std::string randomBytes(std::size_t size)
+{
+    std::mt19937 generator(12345);
+    std::string bytes(size, '\0');
+    for (auto& c : bytes)
+        c = static_cast<char>(generator() & 0xFF);
+    return bytes;
+}
+
+// Whether the file system under path stores user.* attributes.
+bool storesUserAttributes(const ScratchDir& dir)
+{
+    dir.write("probe", "");
+    bool ok = ::setxattr((dir / "probe").c_str(), "user.torvel", "1", 1, 0) == 0;
+    ::unlink((dir / "probe").c_str());
+    return ok;
+}
+
+std::string attribute(const std::string& path, const char* name)
+{
+    char value[256];
+    ssize_t n = ::getxattr(path.c_str(), name, value, sizeof value);
+    return n < 0 ? std::string("<none>") : std::string(value, static_cast<std::size_t>(n));
+}
+
+class FileSystemTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(fs.openFolder(src.path(), srcDir), 0);
+        ASSERT_EQ(fs.openFolder(dst.path(), dstDir), 0);
+    }
+
+    PosixFileSystem fs;
+    ScratchDir src;
+    ScratchDir dst;
+    FolderHandle srcDir;
+    FolderHandle dstDir;
+};
+
+} // namespace
+
+TEST_F(FileSystemTest, NoReplaceRenameRefusesAnExistingTargetAndKeepsBoth)
+{
+    src.write(photoSjis, "photo");
+    src.write(tableSjis, "table");
+    EXPECT_EQ(fs.renameNoReplace(srcDir, photoSjis, srcDir, tableSjis), EEXIST);
+    EXPECT_EQ(src.read(photoSjis), "photo");
+    EXPECT_EQ(src.read(tableSjis), "table");
+
+    // A folder in the way is refused as well.
+    src.makeFolder("taken");
+    EXPECT_EQ(fs.renameNoReplace(srcDir, photoSjis, srcDir, "taken"), EEXIST);
+    EXPECT_TRUE(src.has(photoSjis));
+
+    EXPECT_EQ(fs.renameNoReplace(srcDir, photoSjis, srcDir, "_jd[000" + photoSjis), 0);
+    EXPECT_FALSE(src.has(photoSjis));
+    EXPECT_EQ(src.read("_jd[000" + photoSjis), "photo");
+}
+
+TEST_F(FileSystemTest, RenameFallbacksRefuseAnExistingTargetToo)
+{
+    // The ways used where the kernel's no-replace rename is not offered.
+    for (auto rename : {&renameByLink, &renameChecked}) {
+        src.write("a", "A");
+        src.write("b", "B");
+        EXPECT_EQ(rename(srcDir.fd(), "a", srcDir.fd(), "b"), EEXIST);
+        EXPECT_EQ(src.read("a"), "A");
+        EXPECT_EQ(src.read("b"), "B");
+        EXPECT_EQ(rename(srcDir.fd(), "a", srcDir.fd(), photoSjis.c_str()), 0);
+        EXPECT_FALSE(src.has("a"));
+        EXPECT_EQ(src.read(photoSjis), "A");
+        EXPECT_EQ(rename(srcDir.fd(), "gone", srcDir.fd(), "c"), ENOENT);
+        ::unlink((src / photoSjis).c_str());
+        ::unlink((src / "b").c_str());
+    }
+}
+
+TEST_F(FileSystemTest, ProbeTellsFilesFromFoldersAndMissingNames)
+{
+    src.write(photoSjis, "x");
+    src.makeFolder("sub");
+    ASSERT_EQ(::symlink("nowhere", (src / "dangling").c_str()), 0);
+    ASSERT_EQ(::symlink("sub", (src / "to-sub").c_str()), 0);
+
+    struct Case
+    {
+        std::string name;
+        EntryKind kind;
+        bool exists;
+    };
+    const Case cases[] = {
+        {photoSjis, EntryKind::File, true},
+        {"sub", EntryKind::Folder, false},
+        {"missing", EntryKind::None, false},
+        {"dangling", EntryKind::File, true}, // the name is taken all the same
+        {"to-sub", EntryKind::Folder, false},
+        {photoSjis + "/below", EntryKind::None, false},
+        {src / photoSjis, EntryKind::File, true}, // a full path ignores the folder
+    };
+    for (const auto& c : cases) {
+        EntryKind kind = EntryKind::Folder;
+        EXPECT_EQ(fs.probe(srcDir, c.name, kind), 0) << c.name;
+        EXPECT_EQ(kind, c.kind) << c.name;
+        EXPECT_EQ(fs.exists(srcDir, c.name), c.exists) << c.name;
+    }
+}
+
+TEST_F(FileSystemTest, MoveWithinADevice)
+{
+    src.write(photoSjis, "photo");
+    EXPECT_EQ(fs.move(srcDir, photoSjis, dstDir, tableSjis), 0);
+    EXPECT_FALSE(src.has(photoSjis));
+    EXPECT_EQ(dst.read(tableSjis), "photo");
+
+    // An existing target stays as it is, and so does the source.
+    src.write("a.txt", "new");
+    dst.write("a.txt", "old");
+    EXPECT_EQ(fs.move(srcDir, "a.txt", dstDir, "a.txt"), EEXIST);
+    EXPECT_EQ(src.read("a.txt"), "new");
+    EXPECT_EQ(dst.read("a.txt"), "old");
+}
+
+TEST_F(FileSystemTest, CopyRefusesAnExistingTargetAndKeepsItsContents)
+{
+    src.write(photoSjis, "new contents");
+    dst.write(tableSjis, "old");
+    EXPECT_EQ(fs.copy(srcDir, photoSjis, dstDir, tableSjis), EEXIST);
+    EXPECT_EQ(dst.read(tableSjis), "old");
+    EXPECT_EQ(src.read(photoSjis), "new contents");
+    EXPECT_EQ(dst.names(), std::vector<std::string>{tableSjis});
+
+    src.makeFolder("folder");
+    EXPECT_EQ(fs.copy(srcDir, "folder", dstDir, "folder"), EISDIR);
+    EXPECT_EQ(fs.copy(srcDir, "missing", dstDir, "missing"), ENOENT);
+    EXPECT_EQ(dst.names(), std::vector<std::string>{tableSjis});
+}
+
+TEST_F(FileSystemTest, CopyKeepsContentsTimeModeAndUserAttributes)
+{
+    const std::string contents = randomBytes(5 * 1024 * 1024 + 123);
+    src.write(photoSjis, contents);
+    ASSERT_EQ(::chmod((src / photoSjis).c_str(), 0640), 0);
+    const timespec modified{1'000'000'000, 123'456'789};
+    setTimes(src / photoSjis, timespec{1'100'000'000, 0}, modified);
+    bool attributes = storesUserAttributes(src);
+    if (attributes) {
+        ASSERT_EQ(::setxattr((src / photoSjis).c_str(), "user.DOSATTRIB", "0x22", 4, 0), 0);
+    }
+
+    ASSERT_EQ(fs.copy(srcDir, photoSjis, dstDir, "TOR01.jpg"), 0);
+
+    EXPECT_TRUE(dst.read("TOR01.jpg") == contents);
+    EXPECT_TRUE(src.read(photoSjis) == contents);
+    struct stat copied = statOf(dst / "TOR01.jpg");
+    EXPECT_EQ(copied.st_mtim.tv_sec, modified.tv_sec);
+    EXPECT_EQ(copied.st_mtim.tv_nsec, modified.tv_nsec);
+    EXPECT_EQ(copied.st_mode & 07777, 0640u);
+    if (attributes) {
+        EXPECT_EQ(attribute(dst / "TOR01.jpg", "user.DOSATTRIB"), "0x22");
+    }
+    EXPECT_EQ(dst.names(), std::vector<std::string>{"TOR01.jpg"}); // no temporary left
+}
+
+TEST_F(FileSystemTest, CopyOfAReadOnlySourceArrivesReadOnly)
+{
+    src.write("ro.txt", "keep");
+    ASSERT_EQ(::chmod((src / "ro.txt").c_str(), 0444), 0);
+    ASSERT_EQ(fs.copy(srcDir, "ro.txt", dstDir, "ro.txt"), 0);
+    EXPECT_EQ(dst.read("ro.txt"), "keep");
+    EXPECT_EQ(statOf(dst / "ro.txt").st_mode & 07777, 0444u);
+
+    src.write("empty", "");
+    ASSERT_EQ(fs.copy(srcDir, "empty", dstDir, "empty"), 0);
+    EXPECT_TRUE(dst.has("empty"));
+    EXPECT_EQ(statOf(dst / "empty").st_size, 0);
+}
+
+TEST_F(FileSystemTest, CreateFoldersMakesTheMissingParents)
+{
+    EXPECT_EQ(fs.createFolders(src / "a/b/c/"), 0);
+    EXPECT_TRUE(S_ISDIR(statOf(src / "a/b/c").st_mode));
+    EXPECT_EQ(fs.createFolders(src / "a/b"), 0); // already there
+    src.write("file", "");
+    EXPECT_EQ(fs.createFolders(src / "file/sub"), ENOTDIR);
+    EXPECT_EQ(fs.createFolders(src / photoSjis + "/" + tableSjis), 0);
+    EXPECT_TRUE(S_ISDIR(statOf(src / photoSjis + "/" + tableSjis).st_mode));
+}
+
+TEST_F(FileSystemTest, SetLastWriteTimeKeepsTheAccessTime)
+{
+    src.write(photoSjis, "x");
+    const timespec accessed{1'200'000'000, 111'000'000};
+    setTimes(src / photoSjis, accessed, timespec{1'000'000'000, 0});
+
+    const timespec when{1'700'000'000, 0};
+    ASSERT_EQ(fs.setLastWriteTime(srcDir, photoSjis, when), 0);
+    struct stat st = statOf(src / photoSjis);
+    EXPECT_EQ(st.st_mtim.tv_sec, when.tv_sec);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 0);
+    EXPECT_EQ(st.st_atim.tv_sec, accessed.tv_sec);
+    EXPECT_EQ(st.st_atim.tv_nsec, accessed.tv_nsec);
+
+    EXPECT_EQ(fs.setLastWriteTime(srcDir, "missing", when), ENOENT);
+}
+
+TEST_F(FileSystemTest, OpenFolderReportsWhatIsWrong)
+{
+    FolderHandle handle;
+    EXPECT_EQ(fs.openFolder(src / "missing/", handle), ENOENT);
+    EXPECT_FALSE(handle.isOpen());
+    src.write("file", "");
+    EXPECT_EQ(fs.openFolder(src / "file", handle), ENOTDIR);
+    ASSERT_EQ(fs.openFolder(src.path().substr(0, src.path().size() - 1), handle), 0);
+    EXPECT_EQ(handle.path(), src.path()); // the path always ends in "/"
+}
+
+TEST(IoErrorText, NamesTheCommonFailuresInTheSystemsWords)
+{
+    EXPECT_EQ(ioErrorText(ENOENT), "ﾌｧｲﾙが見つかりません");
+    EXPECT_EQ(ioErrorText(ENAMETOOLONG), "不正なﾌｧｲﾙ名です");
+    EXPECT_EQ(ioErrorText(EINVAL), "不正なﾌｧｲﾙ名です");
+    EXPECT_EQ(ioErrorText(EACCES), "ﾌｧｲﾙへのｱｸｾｽが拒否されました");
+    EXPECT_EQ(ioErrorText(EPERM), "ﾌｧｲﾙへのｱｸｾｽが拒否されました");
+    EXPECT_EQ(ioErrorText(EROFS), "ﾌｧｲﾙへのｱｸｾｽが拒否されました");
+    EXPECT_EQ(ioErrorText(ENOSPC), "I/O ｴﾗｰ (28)");
+    // EIO is 5 and ESRCH 3: an errno value must not be read as the code of
+    // the same number.
+    EXPECT_EQ(ioErrorText(EIO), "I/O ｴﾗｰ (5)");
+    EXPECT_EQ(ioErrorText(ESRCH), "I/O ｴﾗｰ (3)");
+}

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include "PosixFileSystem.h"
+#include "common/FaultyFileSystem.h"
+#include "common/ScratchDir.h"
+
+using namespace torvel;
+
+namespace {
+
+const std::string photoSjis = "\x8e\xca\x90\x5e.jpg"; // 写真.jpg
+const std::string seriesSjis = "\x89\xe6\x91\x9c" "01.jpg"; // 画像01.jpg
+
+constexpr timespec accessed{1'300'000'000, 5};
+constexpr timespec modified{1'234'567'890, 987'654'321};
+
+struct stat statOf(const std::string& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+void prepareSource(const ScratchDir& dir, const std::string& name, const std::string& contents)
+{
+    dir.write(name, contents);
+    ASSERT_EQ(::chmod((dir / name).c_str(), 0604), 0);
+    const timespec times[2] = {accessed, modified};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / name).c_str(), times, 0), 0);
+}
+
+// Every trace of a completed move: the target as the source was, the source gone.
+void expectMoved(const ScratchDir& from, const std::string& source, const ScratchDir& to,
+                 const std::string& target, const std::string& contents)
+{
+    EXPECT_FALSE(from.has(source));
+    struct stat st = statOf(to / target); // before reading, which sets the access time
+    EXPECT_EQ(to.read(target), contents);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(st.st_mtim.tv_sec, modified.tv_sec);
+    EXPECT_EQ(st.st_mtim.tv_nsec, modified.tv_nsec);
+    EXPECT_EQ(st.st_atim.tv_sec, accessed.tv_sec);
+    EXPECT_EQ(to.names(), std::vector<std::string>{target}); // no hidden temporary left
+}
+
+// After a failed move: the source as it was, nothing at all in the target folder.
+void expectUntouched(const ScratchDir& from, const std::string& source, const ScratchDir& to,
+                     const std::string& contents)
+{
+    EXPECT_EQ(from.read(source), contents);
+    EXPECT_EQ(from.names(), std::vector<std::string>{source});
+    EXPECT_EQ(to.names(), std::vector<std::string>{});
+}
+
+} // namespace
+
+TEST(MoveAcrossDevices, CopiesCommitsAndOnlyThenRemovesTheSource)
+{
+    ScratchDir disk("/tmp");
+    ScratchDir memory("/dev/shm");
+    if (disk.device() == memory.device())
+        GTEST_SKIP() << "/tmp and /dev/shm are one device here";
+
+    PosixFileSystem fs;
+    FolderHandle from;
+    FolderHandle to;
+    ASSERT_EQ(fs.openFolder(disk.path(), from), 0);
+    ASSERT_EQ(fs.openFolder(memory.path(), to), 0);
+
+    const std::string contents(300 * 1024 + 7, 'z');
+    prepareSource(disk, photoSjis, contents);
+    bool attributes = ::setxattr((disk / photoSjis).c_str(), "user.DOSATTRIB", "0x2", 3, 0) == 0;
+
+    ASSERT_EQ(fs.move(from, photoSjis, to, seriesSjis), 0);
+    expectMoved(disk, photoSjis, memory, seriesSjis, contents);
+    if (attributes) {
+        char value[16] = {};
+        ssize_t n = ::getxattr((memory / seriesSjis).c_str(), "user.DOSATTRIB", value, sizeof value);
+        EXPECT_EQ(std::string(value, n > 0 ? static_cast<std::size_t>(n) : 0), "0x2");
+    }
+
+    // Back again, onto a name that is taken: refused before any copy.
+    disk.write(photoSjis, "in the way");
+    EXPECT_EQ(fs.move(to, seriesSjis, from, photoSjis), EEXIST);
+    EXPECT_EQ(disk.read(photoSjis), "in the way");
+    EXPECT_EQ(memory.read(seriesSjis), contents);
+
+    // A folder is not carried across.
+    memory.makeFolder("album");
+    EXPECT_EQ(fs.move(to, "album", from, "album"), EXDEV);
+    EXPECT_TRUE(memory.has("album"));
+    EXPECT_FALSE(disk.has("album"));
+}
+
+TEST(MoveAcrossDevices, CopyBetweenDevicesKeepsEveryByte)
+{
+    ScratchDir disk("/tmp");
+    ScratchDir memory("/dev/shm");
+    if (disk.device() == memory.device())
+        GTEST_SKIP() << "/tmp and /dev/shm are one device here";
+
+    PosixFileSystem fs;
+    FolderHandle from;
+    FolderHandle to;
+    ASSERT_EQ(fs.openFolder(memory.path(), from), 0);
+    ASSERT_EQ(fs.openFolder(disk.path(), to), 0);
+    std::string contents;
+    for (int i = 0; contents.size() < 3 * 1024 * 1024; ++i)
+        contents += std::to_string(i) + ",";
+    memory.write(photoSjis, contents);
+
+    ASSERT_EQ(fs.copy(from, photoSjis, to, photoSjis), 0);
+    EXPECT_TRUE(disk.read(photoSjis) == contents);
+    EXPECT_TRUE(memory.read(photoSjis) == contents);
+}
+
+// The same steps on one device, with the rename told to answer EXDEV, so that
+// every step of the copy can be made to fail.
+class MoveThroughCopy : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(real.openFolder(src.path(), from), 0);
+        ASSERT_EQ(real.openFolder(dst.path(), to), 0);
+        prepareSource(src, photoSjis, contents);
+        fs.fail(FsCall::Rename, EXDEV, photoSjis);
+    }
+
+    const std::string contents = std::string(200 * 1024, 'q') + "end";
+    PosixFileSystem real;
+    FaultyFileSystem fs{real};
+    ScratchDir src;
+    ScratchDir dst;
+    FolderHandle from;
+    FolderHandle to;
+};
+
+TEST_F(MoveThroughCopy, ArrivesAsTheSourceWas)
+{
+    ASSERT_EQ(fs.move(from, photoSjis, to, seriesSjis), 0);
+    expectMoved(src, photoSjis, dst, seriesSjis, contents);
+    EXPECT_EQ(fs.calls(FsCall::CopyData), 1);
+}
+
+TEST_F(MoveThroughCopy, AnyFailedStepLeavesTheSourceAndNothingElse)
+{
+    struct Case
+    {
+        const char* what;
+        FaultyFileSystem::Fault fault;
+        int expected;
+    };
+    const Case cases[] = {
+        {"source vanished", {FsCall::OpenSource, ENOENT}, ENOENT},
+        {"refused write", {FsCall::CreateTemp, EACCES}, EACCES},
+        {"full disk half-way", {FsCall::CopyData, ENOSPC, "", 0, 1, true}, ENOSPC},
+        {"attributes not stored", {FsCall::CopyMetadata, EOPNOTSUPP, "", 0, 1, true}, EOPNOTSUPP},
+        {"late write error", {FsCall::CloseFile, EIO, "", 0, 1, true}, EIO},
+        {"target taken at commit", {FsCall::Rename, EEXIST, ".torvel-"}, EEXIST},
+        {"source cannot be removed", {FsCall::Remove, EACCES, photoSjis}, EACCES},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs.clearFaults();
+        fs.fail(FsCall::Rename, EXDEV, photoSjis);
+        fs.fail(c.fault);
+        EXPECT_EQ(fs.move(from, photoSjis, to, seriesSjis), c.expected);
+        expectUntouched(src, photoSjis, dst, contents);
+    }
+}
+
+TEST_F(MoveThroughCopy, CopyFailingHalfWayLeavesNoTarget)
+{
+    fs.clearFaults();
+    fs.fail({FsCall::CopyData, ENOSPC, "", 0, 1, true});
+    EXPECT_EQ(fs.copy(from, photoSjis, to, seriesSjis), ENOSPC);
+    expectUntouched(src, photoSjis, dst, contents);
+}
