@@ -197,8 +197,14 @@ int copyUserAttributes(int from, int to)
             continue; // removed since it was listed
         if (rc != 0)
             return rc;
-        if (::fsetxattr(to, name, value.data(), value.size(), 0) != 0)
+        // A target that stores no user attributes at all (a FAT memory stick)
+        // still takes the file: refusing the move would keep people from ever
+        // carrying their files there. Any other failure stops the copy.
+        if (::fsetxattr(to, name, value.data(), value.size(), 0) != 0) {
+            if (errno == EOPNOTSUPP)
+                return 0;
             return errno;
+        }
     }
     return 0;
 }
