@@ -78,8 +78,9 @@ TEST_F(DetectedPlaces, ARelativeHomeIsNotTaken)
 {
     ScopedEnv relative("HOME", "relative/home");
     const FolderPlaces places = detectFolderPlaces();
-    if (!places.home.empty())
+    if (!places.home.empty()) {
         EXPECT_EQ(places.home.front(), '/');
+    }
     EXPECT_EQ(places.desktop.front(), '/');
     EXPECT_EQ(places.desktop.back(), '/');
 }
