@@ -110,7 +110,7 @@ private:
     bool m_filling = false;
     bool m_quiet = false;  // selection changes not reported while rebuilding
     bool m_readOnly = false;
-    bool m_rightClickSelect = true;
+    bool m_rightClickSelect = false;
     bool m_hideSelection = true;
 };
 

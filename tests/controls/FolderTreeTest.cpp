@@ -214,6 +214,7 @@ TEST_F(FolderTreeTest, ReloadKeepsTheSelectedFolderAndShowsNewOnes)
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0], tree->currentItem());
     EXPECT_EQ(tree->CurrentNode(), tree->currentItem());
+    ASSERT_TRUE(tree->currentItem() && tree->currentItem()->parent());
     EXPECT_EQ(texts(tree->currentItem()->parent()), (QStringList{"kept", "new"}));
 }
 
