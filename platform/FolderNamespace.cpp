@@ -285,7 +285,7 @@ std::optional<std::string> FolderNamespace::pathOf(const ItemIdList& absolute) c
         path = m_places.home;
         break;
     case kindRoot:
-        path = "/";
+        path.assign(1, '/');
         break;
     case kindVolume:
         path = nameAt(absolute, *at) + '/';
