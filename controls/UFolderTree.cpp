@@ -39,7 +39,7 @@ const FolderNode* asFolderNode(const QTreeWidgetItem* node)
     return node && node->type() == FolderNode::nodeType ? static_cast<const FolderNode*>(node) : nullptr;
 }
 
-// Until the program has one shared way to show names that are bytes.
+// Folder names are bytes; the tree shows them as text.
 QString nameText(const std::string& bytes)
 {
     return QString::fromStdString(folderNameToUtf8(bytes));
@@ -235,9 +235,11 @@ QTreeWidgetItem* TFoldertreeEX::FindChild(QTreeWidgetItem* node, const ItemIdLis
     if (!folder || folder->id().isNull())
         return nullptr;
     node->setExpanded(true);  // fills it through the lazy expansion
+    // Siblings compare equal only when they are the same item, so equal bytes
+    // answer the question without computing collation keys for every child.
     for (int i = 0; i < node->childCount(); ++i) {
         const FolderNode* child = asFolderNode(node->child(i));
-        if (child && m_namespace->compare(child->id(), item) == 0)
+        if (child && child->id() == item)
             return node->child(i);
     }
     return nullptr;
