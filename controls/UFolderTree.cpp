@@ -1,0 +1,376 @@
+#include "UFolderTree.h"
+
+#include "FolderNamespace.h"
+#include "ItemIdList.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include <algorithm>
+#include <vector>
+
+namespace torvel {
+
+namespace {
+
+// A node keeps the item that names its folder relative to its parent.
+class FolderNode : public QTreeWidgetItem {
+public:
+    static constexpr int nodeType = QTreeWidgetItem::UserType + 41;
+    explicit FolderNode(ItemIdList id) : QTreeWidgetItem(nodeType), m_id(std::move(id)) {}
+    const ItemIdList& id() const { return m_id; }
+    void setId(ItemIdList id) { m_id = std::move(id); }
+
+private:
+    ItemIdList m_id;
+};
+
+FolderNode* asFolderNode(QTreeWidgetItem* node)
+{
+    return node && node->type() == FolderNode::nodeType ? static_cast<FolderNode*>(node) : nullptr;
+}
+
+const FolderNode* asFolderNode(const QTreeWidgetItem* node)
+{
+    return node && node->type() == FolderNode::nodeType ? static_cast<const FolderNode*>(node) : nullptr;
+}
+
+// Folder names are bytes; the tree shows them as text.
+QString nameText(const std::string& bytes)
+{
+    return QString::fromStdString(folderNameToUtf8(bytes));
+}
+
+// The folder above `path` ("/a/b/" gives "/a/"); empty for "/".
+std::string parentFolderPath(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos || path == "/")
+        return {};
+    return path.substr(0, slash + 1);
+}
+
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+class FlagGuard {
+public:
+    explicit FlagGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagGuard() { m_flag = false; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+} // namespace
+
+TFoldertreeEX::TFoldertreeEX(QWidget* parent) : QTreeWidget(parent)
+{
+    resize(200, 200);
+    setColumnCount(1);
+    header()->hide();
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false);
+    setRootIsDecorated(false);
+    setReadOnly(false);
+    setHideSelection(true);
+    connect(this, &QTreeWidget::itemExpanded, this, &TFoldertreeEX::nodeExpanded);
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { selectionMoved(current); });
+    Reload();
+}
+
+TFoldertreeEX::~TFoldertreeEX() = default;
+
+int TFoldertreeEX::level(const QTreeWidgetItem* node)
+{
+    int depth = 0;
+    for (const QTreeWidgetItem* up = node ? node->parent() : nullptr; up; up = up->parent())
+        ++depth;
+    return depth;
+}
+
+ItemIdList TFoldertreeEX::AbsoluteID(const QTreeWidgetItem* node) const
+{
+    const FolderNode* folder = asFolderNode(node);
+    if (!folder)
+        return {};
+    ItemIdList absolute = folder->id().firstItem();
+    for (const QTreeWidgetItem* up = node->parent(); up; up = up->parent()) {
+        if (const FolderNode* above = asFolderNode(up))
+            absolute = concat(above->id(), absolute);
+    }
+    return absolute;
+}
+
+QIcon TFoldertreeEX::iconFor(FolderIcon icon) const
+{
+    switch (icon) {
+    case FolderIcon::Desktop: return m_icons.icon(QAbstractFileIconProvider::Desktop);
+    case FolderIcon::Home: return QIcon::fromTheme(QStringLiteral("user-home"), m_icons.icon(QAbstractFileIconProvider::Folder));
+    case FolderIcon::Root: return m_icons.icon(QAbstractFileIconProvider::Computer);
+    case FolderIcon::Volume: return m_icons.icon(QAbstractFileIconProvider::Drive);
+    case FolderIcon::Folder: break;
+    }
+    return m_icons.icon(QAbstractFileIconProvider::Folder);
+}
+
+QTreeWidgetItem* TFoldertreeEX::addRoot()
+{
+    auto* root = new FolderNode(ItemIdList::empty());
+    root->setText(0, nameText(m_namespace->displayName(root->id())));
+    root->setIcon(0, iconFor(FolderIcon::Desktop));
+    root->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    addTopLevelItem(root);
+    return root;
+}
+
+void TFoldertreeEX::Reload()
+{
+    if (m_filling)
+        return;
+    // The Desktop stays selected as the Desktop, not as the folder it shows.
+    const bool keepRoot = !currentItem() || level(currentItem()) == 0;
+    const std::string keep = keepRoot ? std::string() : SelectedPath();
+    m_namespace = std::make_unique<FolderNamespace>();
+    QTreeWidgetItem* target = nullptr;
+    {
+        FlagGuard quiet(m_quiet);
+        {
+            FlagGuard filling(m_filling);
+            clear();
+            m_currentNode = nullptr;
+        }
+        QTreeWidgetItem* root = addRoot();
+        setCurrentItem(root);
+        FillChildren(root);
+        root->setExpanded(true);
+        target = keep.empty() ? root : nodeToKeep(keep);
+        setCurrentItem(target ? target : root);
+    }
+    notifyChange(currentItem());
+}
+
+// The node of `path`, or of the nearest folder above it that is still there.
+QTreeWidgetItem* TFoldertreeEX::nodeToKeep(const std::string& path)
+{
+    for (std::string candidate = path; !candidate.empty(); candidate = parentFolderPath(candidate)) {
+        const auto list = m_namespace->parsePath(candidate);
+        if (QTreeWidgetItem* node = list ? FindNode(*list) : nullptr)
+            return node;
+    }
+    return nullptr;
+}
+
+void TFoldertreeEX::FillChildren(QTreeWidgetItem* node)
+{
+    const FolderNode* folder = asFolderNode(node);
+    if (m_filling || !folder || folder->id().isNull())
+        return;
+    const auto entries = m_namespace->listSubfolders(AbsoluteID(node));
+    if (!entries) {
+        // Keep the expand button, and collapse so that the next expansion
+        // tries again.
+        node->setExpanded(false);
+        if (m_currentNode && m_currentNode != currentItem())
+            selectNode(m_currentNode);
+        return;
+    }
+    WaitCursor wait;
+    FlagGuard filling(m_filling);
+    std::vector<const FolderEntry*> sorted;
+    sorted.reserve(entries->size());
+    for (const FolderEntry& entry : *entries)
+        sorted.push_back(&entry);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const FolderEntry* a, const FolderEntry* b) { return a->sortKey < b->sortKey; });
+    QList<QTreeWidgetItem*> children;
+    children.reserve(static_cast<qsizetype>(sorted.size()));
+    for (const FolderEntry* entry : sorted) {
+        auto* child = new FolderNode(entry->item);
+        child->setText(0, nameText(entry->name));
+        child->setIcon(0, iconFor(entry->icon));
+        child->setFlags(child->flags() | Qt::ItemIsEditable);
+        if (entry->hasSubfolders)
+            child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        children.append(child);
+    }
+    node->addChildren(children);
+    node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+void TFoldertreeEX::nodeExpanded(QTreeWidgetItem* node)
+{
+    if (node->childCount() == 0 && node->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator)
+        FillChildren(node);
+}
+
+QTreeWidgetItem* TFoldertreeEX::FindNode(const ItemIdList& list)
+{
+    QTreeWidgetItem* node = topLevelItem(0);
+    if (!node)
+        return nullptr;
+    node->setExpanded(true);
+    for (auto at = list.firstOffset(); at && node; at = list.nextItem(*at))
+        node = FindChild(node, list.itemAt(*at));
+    return node;
+}
+
+QTreeWidgetItem* TFoldertreeEX::FindChild(QTreeWidgetItem* node, const ItemIdList& item)
+{
+    const FolderNode* folder = asFolderNode(node);
+    if (!folder || folder->id().isNull())
+        return nullptr;
+    node->setExpanded(true);  // fills it through the lazy expansion
+    // Siblings compare equal only when they are the same item, so equal bytes
+    // answer the question without computing collation keys for every child.
+    for (int i = 0; i < node->childCount(); ++i) {
+        const FolderNode* child = asFolderNode(node->child(i));
+        if (child && child->id() == item)
+            return node->child(i);
+    }
+    return nullptr;
+}
+
+void TFoldertreeEX::SelectPath(const std::string& path)
+{
+    const auto list = m_namespace->parsePath(path);
+    if (!list)
+        return;
+    selectNode(FindNode(*list));
+}
+
+std::string TFoldertreeEX::SelectedPath() const
+{
+    const QTreeWidgetItem* node = currentItem();
+    if (!node)
+        return {};
+    return m_namespace->pathOf(AbsoluteID(node)).value_or(std::string());
+}
+
+void TFoldertreeEX::selectNode(QTreeWidgetItem* node)
+{
+    if (node) {
+        setCurrentItem(node);
+        scrollToItem(node);
+    } else {
+        clearSelection();
+        setCurrentItem(nullptr);
+    }
+}
+
+void TFoldertreeEX::selectionMoved(QTreeWidgetItem* current)
+{
+    if (!m_quiet)
+        notifyChange(current);
+}
+
+void TFoldertreeEX::notifyChange(QTreeWidgetItem* node)
+{
+    Q_EMIT OnChange(node);
+    m_currentNode = node;
+}
+
+void TFoldertreeEX::setReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                             : QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+}
+
+void TFoldertreeEX::setHideSelection(bool hide)
+{
+    m_hideSelection = hide;
+    QPalette colours = palette();
+    const QPalette normal = QApplication::palette(this);
+    colours.setColor(QPalette::Inactive, QPalette::Highlight,
+                     hide ? normal.color(QPalette::Inactive, QPalette::Base) : normal.color(QPalette::Active, QPalette::Highlight));
+    colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     hide ? normal.color(QPalette::Inactive, QPalette::Text)
+                          : normal.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(colours);
+}
+
+void TFoldertreeEX::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton && !m_rightClickSelect) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mousePressEvent(event);
+}
+
+void TFoldertreeEX::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTreeWidget::mouseReleaseEvent(event);
+    QTreeWidgetItem* selected = currentItem();
+    if (!m_popup || !selected || level(selected) == 0 || event->button() != Qt::RightButton)
+        return;
+    setCurrentItem(selected);
+    m_popup->popup(viewport()->mapToGlobal(event->position().toPoint()));
+}
+
+bool TFoldertreeEX::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    QTreeWidgetItem* node = itemFromIndex(index);
+    if (!node || level(node) == 0 || m_readOnly)
+        return false;
+    if (!QTreeWidget::edit(index, trigger, event))
+        return false;
+    m_editing = index;
+    m_committed = false;
+    return true;
+}
+
+void TFoldertreeEX::commitData(QWidget* editor)
+{
+    // The name is taken as typed and given to the file system; the node's text
+    // is then whatever the folder is really called.
+    const auto* line = qobject_cast<QLineEdit*>(editor);
+    QTreeWidgetItem* node = itemFromIndex(m_editing);
+    if (!line || !node || m_committed)
+        return;
+    m_committed = true;
+    const QByteArray typed = line->text().toUtf8();
+    renameNode(node, std::string(typed.constData(), static_cast<std::size_t>(typed.size())));
+}
+
+void TFoldertreeEX::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    const bool committed = m_committed;
+    m_editing = QPersistentModelIndex();
+    m_committed = false;
+    QTreeWidget::closeEditor(editor, hint);
+    if (!committed)
+        Q_EMIT OnEditEnd();
+}
+
+void TFoldertreeEX::renameNode(QTreeWidgetItem* node, const std::string& newName)
+{
+    FolderNode* folder = asFolderNode(node);
+    if (!folder || folder->id().isNull() || level(node) == 0)
+        return;
+    const ItemIdList parent = AbsoluteID(node->parent());
+    if (m_namespace->displayName(folder->id()) != newName) {
+        FolderRenameResult result = m_namespace->rename(parent, folder->id(), newName);
+        if (result.ok())
+            folder->setId(std::move(result.item));
+    }
+    node->setText(0, nameText(m_namespace->displayName(folder->id())));
+    notifyChange(currentItem());
+}
+
+} // namespace torvel
