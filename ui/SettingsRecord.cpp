@@ -1,5 +1,7 @@
 #include "SettingsRecord.h"
 
+#include "FolderHandle.h"
+
 #include "ProfileFile.h"
 
 #include <charconv>
@@ -87,7 +89,7 @@ void readKey(const SettingKey& entry, std::string_view value, SettingsRecord& re
         // An empty folder would make every bare name relative to wherever the
         // program happens to run: it counts as missing, like no key at all.
         if (!value.empty())
-            record.*entry.text = withTrailingSlash(value);
+            record.*entry.text = withTrailingSlash(std::string(value));
         break;
     case Kind::Text: record.*entry.text = std::string(value); break;
     case Kind::Number:
@@ -142,18 +144,10 @@ std::string folderOfFile(std::string_view path)
     return std::string(path.substr(0, slash + 1));
 }
 
-std::string withTrailingSlash(std::string_view path)
-{
-    std::string folder(path);
-    if (!folder.ends_with('/'))
-        folder += '/';
-    return folder;
-}
-
 SettingsRecord readSettings(const ProfileFile& profile, std::string_view exeFolder)
 {
     SettingsRecord record;
-    record.searchDir = withTrailingSlash(exeFolder);
+    record.searchDir = withTrailingSlash(std::string(exeFolder));
     record.changeDir = record.searchDir;
     for (const SettingKey& entry : Keys)
         if (profile.hasKey(entry.section, entry.key))

@@ -62,9 +62,6 @@ int decimalOr(std::string_view text, int min, int max, int fallback);
 // gives "/opt/torvel/", "/torvel" gives "/").
 std::string folderOfFile(std::string_view path);
 
-// path with a "/" appended unless it already ends in one.
-std::string withTrailingSlash(std::string_view path);
-
 // Reads every key in the settings file's fixed key order. exeFolder is the
 // executable's folder (with or without its trailing "/"), the default of both
 // folders. A key that is missing gets its default, and so does a folder that
