@@ -162,8 +162,12 @@ void TCuteButton::enterEvent(QEnterEvent* event)
     QWidget::enterEvent(event);
     Q_EMIT OnMouseEnter();
     // Dragging in with the left button held shows the button pressed.
-    const bool leftDown = (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0;
-    setBevelOuter(leftDown ? Bevel::Lowered : Bevel::Raised);
+    setBevelOuter(leftButtonDown() ? Bevel::Lowered : Bevel::Raised);
+}
+
+bool TCuteButton::leftButtonDown() const
+{
+    return (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0;
 }
 
 void TCuteButton::leaveEvent(QEvent* event)

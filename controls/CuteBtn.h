@@ -58,6 +58,9 @@ Q_SIGNALS:
     void OnMouseLeave();
 
 protected:
+    // Whether the platform reports the left mouse button held down now.
+    virtual bool leftButtonDown() const;
+
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;

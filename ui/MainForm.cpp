@@ -281,7 +281,7 @@ void TForm1::FormDestroy()
     qApp->removeEventFilter(this);
     SelectedFiles.clear();
     SelectedFiles.shrink_to_fit();
-    // The help window closes with the main window.
+    Q_EMIT helpQuitRequested();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -368,14 +368,14 @@ int TForm1::helpContextOf(const QWidget* widget) const
     return 0;
 }
 
-void TForm1::showHelpTopic(int /*topic*/)
+void TForm1::showHelpTopic(int topic)
 {
-    // The help window shows the topic of the number.
+    Q_EMIT helpTopicRequested(topic);
 }
 
 void TForm1::Help2Click()
 {
-    // The help window shows its contents.
+    Q_EMIT helpContentsRequested();
 }
 
 void TForm1::About1Click()

@@ -153,6 +153,13 @@ public Q_SLOTS:
     // --- help ---
     void showHelpTopic(int topic);
 
+Q_SIGNALS:
+    // The help window answers these: a topic by its number, or the contents.
+    void helpTopicRequested(int topic);
+    void helpContentsRequested();
+    // The help window closes with the main window.
+    void helpQuitRequested();
+
 protected:
     // The number of files in the file list.
     virtual int fileListCount() const;
