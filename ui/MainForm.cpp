@@ -251,7 +251,8 @@ void TForm1::FormCreate()
 
 QString TForm1::windowCaption() const
 {
-    // The version text comes from the program's version record.
+    // The file version of the program's version record (ProgramVersion) goes
+    // here once the version reader is wired in; empty when it cannot be read.
     const QString version;
     return QStringLiteral("ファイル保管機構  トルベリオ  ") + version + QString(kCreditGap, QLatin1Char(' '))
         + QStringLiteral("TORVEL 開発チーム");
