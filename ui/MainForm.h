@@ -1,15 +1,212 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FormSettings.h"
+
+class QAbstractButton;
+class QAction;
+class QButtonGroup;
+class QDateTime;
+class QGroupBox;
+class QPainter;
 
 namespace torvel {
 
-// The one main window of the program.
+namespace Ui {
+class TForm1;
+}
+
+class TPageControlEx;
+enum class TOwnerDrawFlag : unsigned;
+using TOwnerDrawState = QFlags<TOwnerDrawFlag>;
+
+// The one main window. Its procedures keep the names the rest of the program
+// knows them by; each is a short doorway into the code that does the work.
+//
+// Everything happens in these handlers on the one user-interface thread. A
+// handler that starts a long step writes a "please wait" text to the status
+// line first; StatusWrite repaints at once so the text is seen.
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
+    // Starts from the given values instead of those of the settings file.
+    explicit TForm1(const FormSettings& settings, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // --- state the window holds for its whole life ---
+    std::string SearchDir;                // source folder, ends in "/"
+    std::string ChangeDir;                // destination folder, ends in "/"
+    std::string SearchExt;                // remembered source extension
+    int SaveMethod = 0;                   // 0 rename, 1 move, 2 copy
+    std::uint8_t ButtonSide = 1;          // 1: command buttons at the left
+    std::uint8_t HeightSize = 1;          // 0 small, 1 medium, 2 large
+    std::vector<std::string> SelectedFiles; // bare names in SearchDir
+
+    // The folder of the executable, ending in "/".
+    const std::string& baseDir() const { return m_baseDir; }
+    // The values the settings file is written from at closing.
+    FormSettings currentSettings() const;
+
+public Q_SLOTS:
+    // --- start and end ---
+    void FormCreate();
+    void FormClose();
+    void FormDestroy();
+    void IniRead();
+    void IniWrite();
+
+    // --- status line ---
+    void StatusWrite(int kind, const QString& text);
+    void StatusBar1DrawPanel(QPainter* canvas, int Panel, const QRect& Rect);
+
+    // --- window layout and display options ---
+    void SizeChenge(std::uint8_t state);
+    void HsClick(QAction* Sender);
+    void ButtonSideCapClick();
+    void CheckBox2Click();
+
+    // --- pages ---
+    void R1Click();
+    void D1Click();
+    void P1Click();
+    void PageControl1Change();
+    void PageControl1DrawTab(torvel::TPageControlEx* Control, int Index, const QRect& Rect,
+                             torvel::TOwnerDrawState State);
+    void PageControl2DrawTab(torvel::TPageControlEx* Control, int Index, const QRect& Rect,
+                             torvel::TOwnerDrawState State);
+    void PageControl2Changing(bool* AllowChange);
+
+    // --- commands ---
+    void EndButtonClick();
+    void Help2Click();
+    void About1Click();
+    void PreViewButtonClick();
+    void NonPreCheckClick();
+    void TorvelButtonClick();
+    void OpenButtonClick();
+
+    // --- options of the rename page ---
+    void Edit1Change();
+    void Edit2Change();
+    void Edit3Change();
+    void Edit4Change();
+    void ExtCheckClick();
+    void JuuhukuCheckClick();
+    void UpCheckClick();
+    void LowCheckClick();
+    void MaeSortClick();
+    void Button1Click();
+    void Button2Click();
+
+    // --- file list, names, grid ---
+    void FileProp();
+    bool Change_Name();
+    void StringGrid1Write(bool compute);
+    void FileSeleSet();
+    void CheckListBox1ClickCheck();
+
+    // --- folders ---
+    void SearchDirChange(const std::string& path);
+    void ChangeDirChange(const std::string& path);
+    QString MiniDir(const std::string& path) const;
+    void DirTreeChange();
+    void Edit5Enter();
+    void Edit5Exit();
+    void CuteButton3Click();
+
+    // --- save method ---
+    void RadioButtonOn(int method);
+    void RadioButtonIndex(int method);
+    void RadioButton1Click(QAbstractButton* Sender);
+
+    // --- time stamp page ---
+    void TSheetDate(const QDateTime& dateTime);
+    void DateEdit1Change();
+    void SpinEdit3Change();
+    void SpinEdit4Change();
+    void SpinEdit5Change();
+    void SpinButton1UpClick();
+    void SpinButton1DownClick();
+    void SpinButton2UpClick();
+    void SpinButton2DownClick();
+    void SpinButton3UpClick();
+    void SpinButton3DownClick();
+    void DateButtonClick();
+    void Date_Change();
+
+    // --- attribute page ---
+    void TSheetPro();
+    void SetRadio5();
+    void ClickRadio5(QGroupBox* Sender);
+    void Attr_Change();
+
+    // --- help ---
+    void showHelpTopic(int topic);
+
+Q_SIGNALS:
+    // The help window answers these: a topic by its number, or the contents.
+    void helpTopicRequested(int topic);
+    void helpContentsRequested();
+    // The help window closes with the main window.
+    void helpQuitRequested();
+
+protected:
+    // The number of files in the file list.
+    virtual int fileListCount() const;
+    // The height in pixels of the screen the window is on.
+    virtual int screenHeight() const;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    void setUpControls();
+    void connectHandlers();
+    void connectOptionHandlers();
+    void connectPageHandlers();
+    void applySettings(const FormSettings& settings);
+    void applyHints(bool show);
+    bool hintAllowed(const QWidget* widget) const;
+    void placeWindow(const std::string& leftText, const std::string& topText);
+    void setOuterHeight(int height);
+    void refitToFrame();
+    int clientHeight();
+    void layOutLowerHalf();
+    void checkHeightItem(int state);
+    void updatePreviewCommands();
+    void writeGridHeaders();
+    void setGridColumnWidths();
+    void selectDestinationInTree();
+    bool sameFolder(const std::string& a, const std::string& b) const;
+    std::int32_t firstFileAttr() const;
+    std::optional<QDateTime> firstFileDateTime() const;
+    QString displayName(const std::string& bytes) const;
+    QString windowCaption() const;
+    int helpContextOf(const QWidget* widget) const;
+    void drawPageTab(TPageControlEx* control, int index, const QRect& rect, bool selected);
+    int radioGroupIndex(int group) const;
+
+    std::unique_ptr<Ui::TForm1> ui;
+    std::optional<FormSettings> m_givenSettings;
+    std::string m_baseDir;
+    std::string m_saveMethodText;
+    std::string m_formLeftText;
+    std::string m_formTopText;
+    bool m_showHints = true;
+    int m_frameExtra = 0;
+    QButtonGroup* m_attrGroups[3] = {nullptr, nullptr, nullptr};
 };
 
 } // namespace torvel

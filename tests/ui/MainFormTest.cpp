@@ -1,0 +1,373 @@
+// The main window offscreen: its form, start-up and closing.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "CtrlsEx.h"
+#include "CuteBtn.h"
+#include "MainFormFixture.h"
+#include "StatusLine.h"
+#include "UpDown.h"
+
+namespace torvel {
+namespace {
+
+using testing::child;
+using testing::TestForm;
+using testing::tmpSettings;
+
+QRect geometryOf(const TForm1& form, const char* name)
+{
+    const QWidget* widget = child<QWidget>(form, name);
+    return widget != nullptr ? widget->geometry() : QRect();
+}
+
+TEST(MainForm, PlacesTheControlsAtTheirDesignPositions)
+{
+    TForm1 form(tmpSettings());
+    EXPECT_EQ(form.width(), 602);
+    EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "the frame cannot be resized";
+    EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+
+    EXPECT_EQ(geometryOf(form, "Panel3"), QRect(1, 0, 40, 165));
+    EXPECT_EQ(geometryOf(form, "PageControl1"), QRect(41, 0, 560, 165));
+    EXPECT_EQ(geometryOf(form, "TorvelButton"), QRect(5, 85, 30, 30));
+    EXPECT_EQ(geometryOf(form, "MaeSort"), QRect(5, 25, 170, 23));
+    EXPECT_EQ(geometryOf(form, "Bevel1"), QRect(180, 0, 371, 55));
+    EXPECT_EQ(geometryOf(form, "CuteButton1"), QRect(193, 8, 85, 15));
+    EXPECT_EQ(geometryOf(form, "Edit1"), QRect(190, 25, 135, 23));
+    EXPECT_EQ(geometryOf(form, "Edit4"), QRect(335, 25, 50, 23));
+    EXPECT_EQ(geometryOf(form, "UpDown2"), QRect(385, 25, 19, 23));
+    EXPECT_EQ(geometryOf(form, "Edit3"), QRect(495, 25, 50, 23));
+    EXPECT_EQ(geometryOf(form, "GroupBox2"), QRect(260, 60, 195, 65));
+    EXPECT_EQ(geometryOf(form, "KetaName").topLeft(), QPoint(145, 110));
+    EXPECT_EQ(geometryOf(form, "LowCheck").topLeft(), QPoint(470, 100));
+
+    const QRect lower = geometryOf(form, "PageControl2");
+    const QRect grid = geometryOf(form, "StringGrid1");
+    EXPECT_EQ(lower.topLeft(), QPoint(1, 170));
+    EXPECT_EQ(lower.width(), 231);
+    EXPECT_EQ(grid.topLeft(), QPoint(236, 170));
+    EXPECT_EQ(grid.width(), 365);
+    EXPECT_EQ(geometryOf(form, "Label7").left(), grid.left());
+    EXPECT_EQ(geometryOf(form, "Label7").width(), 50);
+    EXPECT_EQ(geometryOf(form, "Label11").left(), grid.left() + 50);
+    EXPECT_EQ(geometryOf(form, "Label11").width(), 315);
+    EXPECT_EQ(geometryOf(form, "Edit5").width(), 315);
+    EXPECT_EQ(geometryOf(form, "CheckListBox1").left(), 50);
+    EXPECT_EQ(geometryOf(form, "CheckListBox1").width(), 141);
+    EXPECT_EQ(geometryOf(form, "StatusBar1").height(), 23);
+    EXPECT_FALSE(child<QLabel>(form, "Label8")->isVisibleTo(&form));
+}
+
+TEST(MainForm, CaptionsAndHintsAreWrittenExactly)
+{
+    TForm1 form(tmpSettings());
+    auto* pages = child<TPageControlEx>(form, "PageControl1");
+    EXPECT_EQ(pages->tabText(0), QStringLiteral(" トルベル変換　"));
+    EXPECT_EQ(pages->tabText(1), QStringLiteral("　更新日時　"));
+    EXPECT_EQ(pages->tabText(2), QStringLiteral("　属性の変更　"));
+    EXPECT_TRUE(pages->ownerDraw());
+    auto* lower = child<TPageControlEx>(form, "PageControl2");
+    EXPECT_EQ(lower->tabText(0), QStringLiteral("　保存先　"));
+    EXPECT_EQ(lower->tabText(1), QStringLiteral("フィルター"));
+    EXPECT_FALSE(lower->ownerDraw());
+
+    auto* grid = child<QTableView>(form, "StringGrid1");
+    EXPECT_EQ(grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("   変換前ファイル"));
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("   変換後ファイル"));
+    EXPECT_EQ(grid->toolTip(), QStringLiteral("このようにファイル名を変換します。"));
+    EXPECT_EQ(grid->verticalHeader()->defaultSectionSize(), 20);
+    EXPECT_FALSE(grid->wordWrap());
+
+    EXPECT_EQ(child<QToolButton>(form, "SpeedButton1")->toolTip(), QStringLiteral("変換するファイルを選択します。"));
+    EXPECT_EQ(child<QToolButton>(form, "PreViewButton")->toolTip(), QStringLiteral("変換後の名称を表示します。"));
+    EXPECT_EQ(child<QToolButton>(form, "TorvelButton")->toolTip(), QStringLiteral("トルベルを実行します。"));
+    EXPECT_EQ(child<QToolButton>(form, "EndButton")->toolTip(), QStringLiteral("終了します。"));
+    EXPECT_EQ(child<QLabel>(form, "Label4")->toolTip(), QStringLiteral("変換前ファイルの整列方法 "));
+    EXPECT_EQ(child<QGroupBox>(form, "GroupBox2")->title(), QStringLiteral(" ファイルの保存方法  "));
+    EXPECT_EQ(child<QCheckBox>(form, "JuuhukuCheck")->toolTip(),
+              QStringLiteral("チェックなしでは連続で加算し、重複名は上書きします。"));
+    EXPECT_EQ(child<QRadioButton>(form, "RadioButton3")->toolTip(),
+              QStringLiteral("元のファイルは削除しません。同一フォルダでは、選択できません。"));
+    EXPECT_EQ(child<TCuteButton>(form, "CuteButton2")->caption(), QStringLiteral("拡張子"));
+    EXPECT_EQ(child<TCuteButton>(form, "Label7")->caption(), QStringLiteral("変換元"));
+    EXPECT_EQ(child<QGroupBox>(form, "RadioGroup4")->title(), QStringLiteral(" 読み取り専用 "));
+    EXPECT_EQ(child<QWidget>(form, "TabSheet3")->toolTip(), QStringLiteral("変更する更新日時を入力してください。"));
+
+    const QStringList orders = {QStringLiteral("ファイル名・正順"), QStringLiteral("ファイル名・逆順"),
+                                QStringLiteral("新しい順"), QStringLiteral("古い順"),
+                                QStringLiteral("サイズ順・小→大"), QStringLiteral("サイズ順・大→小")};
+    auto* sort = child<QComboBox>(form, "MaeSort");
+    ASSERT_EQ(sort->count(), 6);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(sort->itemText(i), orders[i]);
+    }
+}
+
+TEST(MainForm, MenusKeepTheirCaptionsAndOrder)
+{
+    TForm1 form(tmpSettings());
+    QStringList bar;
+    for (const QAction* item : form.menuBar()->actions()) {
+        bar << item->text();
+    }
+    EXPECT_EQ(bar, (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("表示(&V)"),
+                                QStringLiteral("実行(&R)"), QStringLiteral("オプション(&O)"),
+                                QStringLiteral("ﾍﾙﾌﾟ(&H)"), QStringLiteral("バージョン情報(&A)")}));
+    EXPECT_EQ(child<QAction>(form, "Exit1")->text(), QStringLiteral("終了   (&X)"));
+    EXPECT_EQ(child<QAction>(form, "O1")->text(), QStringLiteral("変換ファイルの選択(&O)"));
+    EXPECT_EQ(child<QAction>(form, "S1")->text(), QStringLiteral("プレビュー(&S)"));
+    EXPECT_EQ(child<QAction>(form, "NonPreCheck")->toolTip(), QStringLiteral("設定の変更をすぐに反映します。"));
+    EXPECT_EQ(child<QAction>(form, "CheckBox2")->toolTip(), QStringLiteral("ヒント表示のON/OFF"));
+    EXPECT_EQ(child<QAction>(form, "ButtonSideCap")->text(), QStringLiteral("ボタンを右に(&B)"));
+    EXPECT_EQ(child<QMenu>(form, "N5")->title(), QStringLiteral("長さ調整"));
+    EXPECT_EQ(child<QAction>(form, "N475")->text(), QStringLiteral("短い (475)"));
+    EXPECT_EQ(child<QAction>(form, "N580")->text(), QStringLiteral("標準 (580)"));
+    EXPECT_EQ(child<QAction>(form, "N680")->text(), QStringLiteral("長い (680)"));
+    QStringList options;
+    for (const QAction* item : child<QMenu>(form, "Option1")->actions()) {
+        options << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    }
+    EXPECT_EQ(options, (QStringList{QStringLiteral("即プレビュー(&P)"), QStringLiteral("ヒント表示(&H)"),
+                                    QStringLiteral("-"), QStringLiteral("ボタンを右に(&B)"),
+                                    QStringLiteral("長さ調整")}));
+}
+
+TEST(MainForm, RenamePageTabOrderIsTheDesignOrder)
+{
+    TForm1 form(tmpSettings());
+    QWidget* page = child<QWidget>(form, "TabSheet1");
+    QStringList order;
+    QWidget* start = child<QWidget>(form, "MaeSort");
+    QWidget* w = start;
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) != 0 && page->isAncestorOf(w)) {
+            order << w->objectName();
+        }
+        w = w->nextInFocusChain();
+    } while (w != start);
+    EXPECT_EQ(order.join(QLatin1Char(' ')),
+              QStringLiteral("MaeSort Edit1 CuteButton1 Edit4 UpDown2 Edit2 UpDown1 Edit3 CuteButton2 "
+                             "JuuhukuCheck ExtCheck CheckBox1 KetaCheck KetaName RadioButton1 "
+                             "RadioButton2 RadioButton3 UpCheck LowCheck"));
+    EXPECT_EQ(child<TCuteButton>(form, "Label7")->focusPolicy(), Qt::NoFocus);
+}
+
+TEST(MainForm, FirstStartShowsTheDefaultsAndAsksForFiles)
+{
+    TForm1 form;
+    EXPECT_EQ(form.SearchDir, form.baseDir());
+    EXPECT_EQ(form.ChangeDir, form.baseDir());
+    EXPECT_EQ(form.baseDir().back(), '/');
+    EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("TOR"));
+    EXPECT_EQ(child<QLineEdit>(form, "Edit4")->text(), QStringLiteral("1"));
+    EXPECT_EQ(child<QLineEdit>(form, "Edit2")->text(), QStringLiteral("5"));
+    EXPECT_EQ(child<QLineEdit>(form, "Edit3")->text(), QStringLiteral("txt"));
+    EXPECT_FALSE(child<QCheckBox>(form, "ExtCheck")->isChecked());
+    EXPECT_FALSE(child<QLineEdit>(form, "Edit3")->isEnabled());
+    EXPECT_FALSE(child<TCuteButton>(form, "CuteButton2")->isEnabled());
+    EXPECT_FALSE(child<QCheckBox>(form, "KetaName")->isEnabled());
+    EXPECT_TRUE(child<QAction>(form, "NonPreCheck")->isChecked());
+    EXPECT_TRUE(child<QAction>(form, "CheckBox2")->isChecked());
+    EXPECT_EQ(form.SaveMethod, 1) << "MOVE";
+    EXPECT_TRUE(child<QRadioButton>(form, "RadioButton2")->isChecked());
+    EXPECT_EQ(form.ButtonSide, 1);
+    EXPECT_EQ(form.pos(), QPoint(233, 104));
+    EXPECT_EQ(form.SelectedFiles.capacity(), 5000u);
+
+    auto* status = child<StatusLine>(form, "StatusBar1");
+    EXPECT_EQ(status->kind(), 3);
+    EXPECT_EQ(status->panelText(1), QStringLiteral("ファイルを選択してください。"));
+    EXPECT_FALSE(child<QToolButton>(form, "TorvelButton")->isEnabled());
+    EXPECT_FALSE(child<QAction>(form, "R2")->isEnabled());
+    EXPECT_FALSE(child<QToolButton>(form, "PreViewButton")->isEnabled());
+    EXPECT_FALSE(child<QAction>(form, "S1")->isEnabled());
+    EXPECT_FALSE(child<TCuteButton>(form, "CuteButton3")->isEnabled());
+
+    const QString title = form.windowTitle();
+    EXPECT_TRUE(title.startsWith(QStringLiteral("ファイル保管機構  トルベリオ  ")));
+    EXPECT_TRUE(title.endsWith(QString(20, QLatin1Char(' ')) + QStringLiteral("TORVEL 開発チーム")));
+}
+
+TEST(MainForm, SettingsValuesReachTheControlsAndComeBackAtClosing)
+{
+    FormSettings given = tmpSettings();
+    given.changeName = "IMG";
+    given.changeNom = 7;
+    given.changeDigit = 3;
+    given.changeExt = "jpg";
+    given.sort = 4;
+    given.preview = false;
+    given.duplicate = true;
+    given.sameName = true;
+    given.extCheck = true;
+    given.column = true;
+    given.columnName = true;
+    given.searchExt = "png";
+    TForm1 form(given);
+    EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("IMG"));
+    EXPECT_EQ(child<QLineEdit>(form, "Edit4")->text(), QStringLiteral("7"));
+    EXPECT_EQ(child<QLineEdit>(form, "Edit2")->text(), QStringLiteral("3"));
+    EXPECT_EQ(child<QComboBox>(form, "MaeSort")->currentIndex(), 4);
+    EXPECT_TRUE(child<QCheckBox>(form, "KetaName")->isEnabled());
+    EXPECT_FALSE(child<QCheckBox>(form, "JuuhukuCheck")->isEnabled());
+    EXPECT_EQ(form.SearchExt, "png");
+
+    form.close();
+    const FormSettings written = form.currentSettings();
+    EXPECT_EQ(written.changeName, "IMG");
+    EXPECT_EQ(written.changeNom, 7);
+    EXPECT_EQ(written.changeDigit, 3);
+    EXPECT_EQ(written.changeExt, "jpg");
+    EXPECT_EQ(written.sort, 4);
+    EXPECT_FALSE(written.preview);
+    EXPECT_TRUE(written.duplicate && written.sameName && written.extCheck);
+    EXPECT_TRUE(written.column && written.columnName);
+    EXPECT_EQ(written.formLeft, std::to_string(form.x()));
+    EXPECT_EQ(written.formTop, std::to_string(form.y()));
+    EXPECT_EQ(written.changeMove, "MOVE");
+}
+
+TEST(MainForm, SaveMethodIsReadByItsFirstLetterAndWrittenFromTheChoice)
+{
+    EXPECT_EQ(saveMethodFromText("COPY"), 2);
+    EXPECT_EQ(saveMethodFromText("copy"), 2);
+    EXPECT_EQ(saveMethodFromText("Move"), 1);
+    EXPECT_EQ(saveMethodFromText("rename"), 0);
+    EXPECT_EQ(saveMethodFromText("XYZ"), 0);
+    EXPECT_EQ(saveMethodFromText(""), 0);
+
+    FormSettings given = tmpSettings();
+    given.changeMove = "copy";
+    TForm1 form(given);
+    EXPECT_EQ(form.SaveMethod, 2);
+    EXPECT_TRUE(child<QRadioButton>(form, "RadioButton3")->isChecked());
+    form.close();
+    EXPECT_EQ(form.currentSettings().changeMove, "COPY");
+
+    given.changeMove = "";
+    TForm1 renaming(given);
+    EXPECT_EQ(renaming.SaveMethod, 0);
+    EXPECT_TRUE(child<QRadioButton>(renaming, "RadioButton1")->isChecked());
+    child<QRadioButton>(renaming, "RadioButton2")->click();
+    EXPECT_EQ(renaming.SaveMethod, 1) << "with no files every choice is accepted";
+    renaming.close();
+    EXPECT_EQ(renaming.currentSettings().changeMove, "MOVE");
+}
+
+class MissingFolders : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/torvel-ui-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root = std::string(pattern) + "/";
+        // A folder whose name is Shift-JIS bytes, not UTF-8.
+        sjis = root + "\x83\x65\x83\x58\x83\x67";
+        ASSERT_EQ(::mkdir(sjis.c_str(), 0700), 0);
+    }
+    void TearDown() override
+    {
+        ::rmdir(sjis.c_str());
+        ::rmdir(root.c_str());
+    }
+    std::string root;
+    std::string sjis;
+};
+
+TEST_F(MissingFolders, BothGoneBecomeTheProgramFolder)
+{
+    FormSettings given = tmpSettings();
+    given.searchDir = root + "gone-a/";
+    given.changeDir = root + "gone-b/";
+    TForm1 form(given);
+    EXPECT_EQ(form.SearchDir, form.baseDir());
+    EXPECT_EQ(form.ChangeDir, form.baseDir());
+}
+
+TEST_F(MissingFolders, AGoneDestinationBecomesTheSourceKeepingItsBytes)
+{
+    FormSettings given = tmpSettings();
+    given.searchDir = sjis; // no trailing separator
+    given.changeDir = root + "gone/";
+    TForm1 form(given);
+    EXPECT_EQ(form.SearchDir, sjis + "/");
+    EXPECT_EQ(form.ChangeDir, sjis + "/");
+}
+
+TEST_F(MissingFolders, EmptyFolderValuesFallBackToExistingFolders)
+{
+    FormSettings given = tmpSettings();
+    given.searchDir.clear();
+    given.changeDir = root;
+    TForm1 form(given);
+    EXPECT_EQ(form.SearchDir, form.baseDir());
+    EXPECT_EQ(form.ChangeDir, root);
+}
+
+TEST(MainFormPlace, SavedPlaceOnAScreenIsUsedAsSaved)
+{
+    FormSettings given = tmpSettings();
+    given.formLeft = "40";
+    given.formTop = "30";
+    TForm1 form(given);
+    EXPECT_EQ(form.pos(), QPoint(40, 30));
+}
+
+TEST(MainFormPlace, SavedPlaceOffEveryScreenMovesOntoTheNearest)
+{
+    FormSettings given = tmpSettings();
+    given.formLeft = "5000";
+    given.formTop = "-3000";
+    TForm1 form(given);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.intersects(form.geometry()));
+    EXPECT_EQ(form.x(), qMax(screen.left(), screen.right() + 1 - form.width()));
+    EXPECT_EQ(form.y(), screen.top());
+    EXPECT_EQ(form.width(), 602) << "the size is kept";
+}
+
+TEST(MainFormPlace, UnreadablePlaceGivesTheDefaultPlace)
+{
+    FormSettings given = tmpSettings();
+    given.formLeft = "abc";
+    given.formTop = "";
+    TForm1 form(given);
+    EXPECT_EQ(form.pos(), QPoint(233, 104));
+}
+
+TEST(MainFormLook, GrabsEachPage)
+{
+    TForm1 form(tmpSettings());
+    form.show();
+    testing::settle();
+    EXPECT_TRUE(form.grab().save(QStringLiteral("/tmp/torvel-window.png")));
+    form.D1Click();
+    EXPECT_TRUE(form.grab().save(QStringLiteral("/tmp/torvel-window-date.png")));
+    form.P1Click();
+    EXPECT_TRUE(form.grab().save(QStringLiteral("/tmp/torvel-window-attr.png")));
+}
+
+} // namespace
+} // namespace torvel

@@ -1,0 +1,322 @@
+// The main window's layout: its height steps, the side of the command buttons,
+// its place on the screen, and the switching of its pages.
+#include "MainForm.h"
+
+#include "ui_MainForm.h"
+
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStandardItemModel>
+
+#include <climits>
+
+#include "CtrlsEx.h"
+#include "StatusLine.h"
+
+namespace torvel {
+
+namespace {
+
+constexpr int kHeights[3] = {475, 580, 680};
+
+int distanceBetween(const QRect& a, const QRect& b)
+{
+    const int dx = qMax(0, qMax(a.left() - b.right(), b.left() - a.right()));
+    const int dy = qMax(0, qMax(a.top() - b.bottom(), b.top() - a.bottom()));
+    return dx + dy;
+}
+
+int parseCoordinate(const std::string& text, int fallback)
+{
+    bool ok = false;
+    const int value = QString::fromStdString(text).trimmed().toInt(&ok);
+    return ok ? value : fallback;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Height
+
+void TForm1::SizeChenge(std::uint8_t state)
+{
+    const int height = state <= 2 ? kHeights[state] : kHeights[1];
+    if (state <= 2) {
+        checkHeightItem(state);
+    }
+    setOuterHeight(height);
+    layOutLowerHalf();
+    HeightSize = state;
+}
+
+void TForm1::layOutLowerHalf()
+{
+    const int client = clientHeight();
+    ui->StatusBar1->setGeometry(0, client - StatusLine::kHeight, width(), StatusLine::kHeight);
+    const int bottom = client - ui->StatusBar1->height() - 1;
+
+    TPageControlEx* lower = ui->PageControl2;
+    lower->resize(lower->width(), bottom - lower->y() - 1);
+    const QRect page = lower->DisplayRect();
+    ui->DirTree->setGeometry(0, 0, page.width(), page.height() - 1);
+    QWidget* filter = ui->CheckListBox1;
+    filter->resize(filter->width(), ui->DirTree->height() - 2 * filter->y());
+
+    QWidget* edit5 = ui->Edit5;
+    edit5->move(edit5->x(), bottom - edit5->height() - 2);
+    ui->CuteButton3->setGeometry(ui->CuteButton3->x(), edit5->y(), ui->CuteButton3->width(),
+                                 edit5->height());
+    QWidget* source = ui->Label11;
+    source->move(source->x(), edit5->y() - source->height() - 2);
+    ui->Label7->setGeometry(ui->Label7->x(), source->y(), ui->Label7->width(), source->height() + 3);
+
+    QWidget* grid = ui->StringGrid1;
+    grid->resize(grid->width(), ui->Label7->y() - grid->y() - 2);
+    setGridColumnWidths();
+}
+
+void TForm1::checkHeightItem(int state)
+{
+    QAction* items[3] = {ui->N475, ui->N580, ui->N680};
+    if (state >= 0 && state <= 2) {
+        items[state]->setChecked(true);
+    }
+}
+
+void TForm1::setOuterHeight(int height)
+{
+    // The frame's height is known only once the window is on the screen; until
+    // then the whole height goes to the window.
+    setFixedHeight(qMax(1, height - m_frameExtra));
+    if (layout() != nullptr) {
+        layout()->activate();
+    }
+}
+
+int TForm1::clientHeight()
+{
+    if (layout() != nullptr) {
+        layout()->activate();
+    }
+    return ui->centralWidget->height();
+}
+
+void TForm1::refitToFrame()
+{
+    if (!isVisible()) {
+        return;
+    }
+    const int extra = frameGeometry().height() - geometry().height();
+    if (extra != m_frameExtra && extra >= 0) {
+        m_frameExtra = extra;
+        SizeChenge(HeightSize);
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    refitToFrame();
+}
+
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    refitToFrame();
+}
+
+int TForm1::screenHeight() const
+{
+    const QScreen* current = screen();
+    return current != nullptr ? current->geometry().height() : INT_MAX;
+}
+
+void TForm1::HsClick(QAction* Sender)
+{
+    const int wanted = Sender != nullptr ? Sender->property("Tag").toInt() : HeightSize;
+    const int state = heightSizeForScreen(wanted, screenHeight());
+    if (state != HeightSize) {
+        SizeChenge(static_cast<std::uint8_t>(state));
+        return;
+    }
+    // Nothing changes, so the check mark stays where it was.
+    checkHeightItem(HeightSize);
+}
+
+// ---------------------------------------------------------------------------
+// Side of the command buttons and place of the window
+
+void TForm1::ButtonSideCapClick()
+{
+    ButtonSide = ButtonSide != 0 ? 0 : 1;
+    QWidget* column = ui->Panel3;
+    QWidget* pages = ui->PageControl1;
+    if (ButtonSide == 1) {
+        column->move(1, column->y());
+        pages->move(column->width() + 1, pages->y());
+        // The caption names the move the next click makes.
+        ui->ButtonSideCap->setText(QStringLiteral("ボタンは右に"));
+    } else {
+        pages->move(1, pages->y());
+        column->move(pages->width() + 1, column->y());
+        ui->ButtonSideCap->setText(QStringLiteral("ボタンは左に"));
+    }
+}
+
+void TForm1::placeWindow(const std::string& leftText, const std::string& topText)
+{
+    const FormSettings fallback;
+    QRect wanted(QPoint(parseCoordinate(leftText, parseCoordinate(fallback.formLeft, 0)),
+                        parseCoordinate(topText, parseCoordinate(fallback.formTop, 0))),
+                 size());
+    // A saved place on some screen is used as it is. One off every screen (a
+    // screen since removed) would leave the window out of reach: it goes onto
+    // the nearest screen, keeping its size.
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const QScreen* nearest = nullptr;
+    int best = INT_MAX;
+    for (const QScreen* candidate : screens) {
+        const QRect area = candidate->availableGeometry();
+        if (area.intersects(wanted)) {
+            move(wanted.topLeft());
+            return;
+        }
+        const int distance = distanceBetween(area, wanted);
+        if (distance < best) {
+            best = distance;
+            nearest = candidate;
+        }
+    }
+    if (nearest != nullptr) {
+        const QRect area = nearest->availableGeometry();
+        const int x = qMax(area.left(), qMin(wanted.x(), area.right() + 1 - wanted.width()));
+        const int y = qMax(area.top(), qMin(wanted.y(), area.bottom() + 1 - wanted.height()));
+        wanted.moveTo(x, y);
+    }
+    move(wanted.topLeft());
+}
+
+// ---------------------------------------------------------------------------
+// Pages
+
+void TForm1::R1Click()
+{
+    ui->PageControl1->setCurrentIndex(0);
+    PageControl1Change();
+}
+
+void TForm1::D1Click()
+{
+    ui->PageControl1->setCurrentIndex(1);
+    PageControl1Change();
+}
+
+void TForm1::P1Click()
+{
+    ui->PageControl1->setCurrentIndex(2);
+    PageControl1Change();
+}
+
+void TForm1::PageControl1Change()
+{
+    const int page = ui->PageControl1->currentIndex();
+    if (page == 1) {
+        TSheetDate(firstFileDateTime().value_or(QDateTime::currentDateTime()));
+    } else if (page == 2) {
+        TSheetPro();
+    }
+    const bool renamePage = page == 0;
+    updatePreviewCommands();
+    ui->NonPreCheck->setEnabled(renamePage);
+    ui->DirTree->setEnabled(renamePage);
+    ui->Edit5->setEnabled(renamePage);
+    // The destination belongs to the rename page only: elsewhere the filter
+    // stays in front and the destination page is hidden.
+    TPageControlEx* lower = ui->PageControl2;
+    if (renamePage) {
+        lower->setTabVisible(0, true);
+        lower->setCurrentIndex(0);
+    } else {
+        lower->setCurrentIndex(1);
+        lower->setTabVisible(0, false);
+    }
+    StringGrid1Write(ui->NonPreCheck->isChecked());
+}
+
+void TForm1::updatePreviewCommands()
+{
+    const bool enable = ui->PageControl1->currentIndex() == 0 && fileListCount() > 0
+        && !ui->NonPreCheck->isChecked();
+    ui->PreViewButton->setEnabled(enable);
+    ui->S1->setEnabled(enable);
+}
+
+void TForm1::PageControl2Changing(bool* AllowChange)
+{
+    if (AllowChange != nullptr) {
+        *AllowChange = ui->PageControl1->currentIndex() == 0;
+    }
+}
+
+void TForm1::PageControl1DrawTab(TPageControlEx* Control, int Index, const QRect& Rect,
+                                 TOwnerDrawState State)
+{
+    drawPageTab(Control, Index, Rect, State.testFlag(TOwnerDrawFlag::odSelected));
+}
+
+void TForm1::PageControl2DrawTab(TPageControlEx* Control, int Index, const QRect& Rect,
+                                 TOwnerDrawState State)
+{
+    drawPageTab(Control, Index, Rect, State.testFlag(TOwnerDrawFlag::odSelected));
+}
+
+void TForm1::drawPageTab(TPageControlEx* control, int index, const QRect& rect, bool selected)
+{
+    QPainter* canvas = control != nullptr ? control->Canvas() : nullptr;
+    if (canvas == nullptr) {
+        return;
+    }
+    const QPalette& colours = control->palette();
+    canvas->setFont(control->font());
+    canvas->fillRect(rect, selected ? colours.highlight() : colours.button());
+    canvas->setPen(selected ? colours.color(QPalette::HighlightedText)
+                            : colours.color(QPalette::WindowText));
+    canvas->save();
+    canvas->setClipRect(rect);
+    canvas->drawText(rect.adjusted(3, 3, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                     control->tabText(index));
+    canvas->restore();
+}
+
+// ---------------------------------------------------------------------------
+// Preview grid frame
+
+void TForm1::writeGridHeaders()
+{
+    QAbstractItemModel* model = ui->StringGrid1->model();
+    if (model == nullptr) {
+        // An empty grid of one row stands until the preview model is set.
+        model = new QStandardItemModel(1, 2, ui->StringGrid1);
+        ui->StringGrid1->setModel(model);
+    }
+    model->setHeaderData(0, Qt::Horizontal, QStringLiteral("   変換前ファイル"));
+    model->setHeaderData(1, Qt::Horizontal, QStringLiteral("   変換後ファイル"));
+}
+
+void TForm1::setGridColumnWidths()
+{
+    QAbstractItemView* grid = ui->StringGrid1;
+    int client = grid->width() - 2 * ui->StringGrid1->frameWidth();
+    if (grid->verticalScrollBar()->isVisibleTo(grid)) {
+        client -= grid->verticalScrollBar()->width();
+    }
+    const int column = client / 2 - 1;
+    ui->StringGrid1->setColumnWidth(0, column);
+    ui->StringGrid1->setColumnWidth(1, column);
+}
+
+} // namespace torvel
