@@ -39,15 +39,4 @@ std::string saveMethodText(int saveMethod)
     }
 }
 
-int heightSizeForScreen(int heightSize, int screenHeight)
-{
-    if (screenHeight < 490) {
-        return 0;
-    }
-    if (screenHeight < 610 && heightSize == 2) {
-        return 1;
-    }
-    return heightSize;
-}
-
 } // namespace torvel

@@ -45,8 +45,4 @@ int saveMethodFromText(const std::string& text);
 // The save-method text written back at closing.
 std::string saveMethodText(int saveMethod);
 
-// The height step that fits a screen of the given height: below 490 pixels
-// only the small one, below 610 at most the medium one.
-int heightSizeForScreen(int heightSize, int screenHeight);
-
 } // namespace torvel

@@ -15,6 +15,7 @@
 #include <climits>
 
 #include "CtrlsEx.h"
+#include "StartupGeometry.h"
 #include "StatusLine.h"
 
 namespace torvel {

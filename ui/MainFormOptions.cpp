@@ -13,6 +13,7 @@
 #include <cctype>
 
 #include "CtrlsEx.h"
+#include "StartupGeometry.h"
 #include "CuteBtn.h"
 #include "StatusLine.h"
 #include "UpDown.h"

@@ -18,6 +18,7 @@
 #include "CtrlsEx.h"
 #include "CuteBtn.h"
 #include "MainFormFixture.h"
+#include "StartupGeometry.h"
 #include "StatusLine.h"
 
 namespace torvel {
