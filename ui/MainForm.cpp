@@ -16,10 +16,14 @@
 
 #include <sys/stat.h>
 
+#include "AboutBox.h"
+#include "AppIcon.h"
 #include "CtrlsEx.h"
 #include "CuteBtn.h"
+#include "HelpWindow.h"
 #include "StatusLine.h"
 #include "UpDown.h"
+#include "VerInfo.h"
 
 namespace torvel {
 
@@ -72,6 +76,7 @@ TForm1::~TForm1()
 void TForm1::setUpControls()
 {
     ui->setupUi(this);
+    setWindowIcon(applicationIcon());
     // A fixed frame with a minimise box and no maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -251,9 +256,13 @@ void TForm1::FormCreate()
 
 QString TForm1::windowCaption() const
 {
-    // The file version of the program's version record (ProgramVersion) goes
-    // here once the version reader is wired in; empty when it cannot be read.
-    const QString version;
+    // The file version from the program's own version record; a program
+    // without one shows an empty version rather than failing to start.
+    QString version;
+    try {
+        version = ProgramVersion();
+    } catch (const EVerInfo&) {
+    }
     return QStringLiteral("ファイル保管機構  トルベリオ  ") + version + QString(kCreditGap, QLatin1Char(' '))
         + QStringLiteral("TORVEL 開発チーム");
 }
@@ -372,16 +381,29 @@ int TForm1::helpContextOf(const QWidget* widget) const
 void TForm1::showHelpTopic(int topic)
 {
     Q_EMIT helpTopicRequested(topic);
+    helpWindow().showTopic(topic);
 }
 
 void TForm1::Help2Click()
 {
     Q_EMIT helpContentsRequested();
+    helpWindow().showContents();
+}
+
+HelpWindow& TForm1::helpWindow()
+{
+    if (m_helpWindow == nullptr) {
+        // A window of its own (no parent), so it can stay open beside the form.
+        m_helpWindow = new HelpWindow();
+        connect(this, &TForm1::helpQuitRequested, m_helpWindow, &HelpWindow::quit);
+        connect(this, &QObject::destroyed, m_helpWindow, &QObject::deleteLater);
+    }
+    return *m_helpWindow;
 }
 
 void TForm1::About1Click()
 {
-    // The about box opens here.
+    TForm2::About1Click(this);
 }
 
 } // namespace torvel

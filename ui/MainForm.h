@@ -24,6 +24,7 @@ namespace Ui {
 class TForm1;
 }
 
+class HelpWindow;
 class TPageControlEx;
 enum class TOwnerDrawFlag : unsigned;
 using TOwnerDrawState = QFlags<TOwnerDrawFlag>;
@@ -152,6 +153,8 @@ public Q_SLOTS:
 
     // --- help ---
     void showHelpTopic(int topic);
+    // The program's own help window, made at its first use.
+    HelpWindow& helpWindow();
 
 Q_SIGNALS:
     // The help window answers these: a topic by its number, or the contents.
@@ -207,6 +210,7 @@ private:
     bool m_showHints = true;
     int m_frameExtra = 0;
     QButtonGroup* m_attrGroups[3] = {nullptr, nullptr, nullptr};
+    HelpWindow* m_helpWindow = nullptr;
 };
 
 } // namespace torvel
