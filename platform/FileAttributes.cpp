@@ -253,11 +253,15 @@ std::optional<std::string> composeDosAttrib(std::string_view oldValue, std::uint
     return std::nullopt;
 }
 
-int writeAttributes(const FolderHandle& folder, const std::string& name, std::uint32_t attributes)
+namespace {
+
+// Gives the file of `st` the word (current & keepMask) | setMask for the
+// changeable bits. The extended attribute is written only when hidden, system
+// or archive change (or a stored read-only bit must follow the permission
+// bits); the permission bits only when read-only changes.
+int applyAttributes(const FolderHandle& folder, const std::string& name, const struct stat& st,
+                    std::uint32_t keepMask, std::uint32_t setMask)
 {
-    struct stat st {};
-    if (const int rc = statOf(folder, name, st); rc != 0)
-        return rc;
     const std::string path = pathOf(folder, name);
     std::string oldValue;
     const int readRc = readRawDosAttrib(path, oldValue);
@@ -271,6 +275,7 @@ int writeAttributes(const FolderHandle& folder, const std::string& name, std::ui
         return EINVAL;  // not ours to overwrite
 
     const std::uint32_t current = attributeWord(st, name, stored);
+    const std::uint32_t attributes = (current & keepMask) | (setMask & changeableBits);
     const bool wantReadOnly = (attributes & FileAttr::ReadOnly) != 0;
     const bool readOnlyChanges = wantReadOnly != ((current & FileAttr::ReadOnly) != 0);
     const bool xattrChanges = (attributes & xattrBits) != (current & xattrBits)
@@ -299,6 +304,33 @@ int writeAttributes(const FolderHandle& folder, const std::string& name, std::ui
         return rc;
     }
     return 0;
+}
+
+}  // namespace
+
+int writeAttributes(const FolderHandle& folder, const std::string& name, std::uint32_t attributes)
+{
+    struct stat st {};
+    if (const int rc = statOf(folder, name, st); rc != 0)
+        return rc;
+    return applyAttributes(folder, name, st, ~changeableBits, attributes & changeableBits);
+}
+
+int changeAttributes(const FolderHandle& folder, const std::string& name, std::uint32_t keepMask,
+                     std::uint32_t setMask)
+{
+    if (!folder.isOpen())
+        return folder.error() != 0 ? folder.error() : EBADF;
+    struct stat st {};
+    if (fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    // A link holds no attributes of its own here (user attributes are refused
+    // on it, and its mode means nothing), and changing what it points at would
+    // touch a file that was not chosen. Pipes and devices take no user
+    // attributes either.
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return EPERM;
+    return applyAttributes(folder, name, st, keepMask, setMask);
 }
 
 }  // namespace torvel

@@ -60,6 +60,15 @@ int readAttributes(const FolderHandle& folder, const std::string& name, std::uin
 // attributes); on a failure the file's permission bits are as before.
 int writeAttributes(const FolderHandle& folder, const std::string& name, std::uint32_t attributes);
 
+// Gives `name` in `folder` the word (current & keepMask) | setMask for
+// read-only, hidden, system and archive, stored as writeAttributes stores
+// them; every other bit stays. The name itself is looked at: a symbolic link
+// and anything but a regular file or a folder is refused with EPERM. Returns
+// 0 or the errno value of the step that failed (ENOTSUP where a change needs
+// user attributes the file system does not hold).
+int changeAttributes(const FolderHandle& folder, const std::string& name, std::uint32_t keepMask,
+                     std::uint32_t setMask);
+
 // The new value of a stored user.DOSATTRIB for the attribute word `attributes`:
 // `oldValue` patched in place when it is a Samba record or hex text, a fresh
 // "0x%x" text when it is empty. A value in a form not understood gives
