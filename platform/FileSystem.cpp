@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "FileAttributes.h"
 #include "NameMatch.h"
 
 namespace torvel {
@@ -21,6 +22,18 @@ int FileSystem::copy(const FolderHandle& fromDir, const std::string& from,
                      const FolderHandle& toDir, const std::string& to)
 {
     return transfer(fromDir, from, toDir, to, false);
+}
+
+int FileSystem::readAttributes(const FolderHandle& dir, const std::string& name,
+                               std::uint32_t& attributes)
+{
+    return torvel::readAttributes(dir, name, attributes);
+}
+
+int FileSystem::changeAttributes(const FolderHandle& dir, const std::string& name,
+                                 std::uint32_t keepMask, std::uint32_t setMask)
+{
+    return torvel::changeAttributes(dir, name, keepMask, setMask);
 }
 
 bool FileSystem::exists(const FolderHandle& dir, const std::string& name)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ enum class FsCall
     SetLastWriteTime,
     Move,
     Copy,
+    ReadAttributes,
+    ChangeAttributes,
 };
 
 // The file operations a run needs. Every operation returns 0 on success or
@@ -112,6 +115,19 @@ public:
     // failure nothing is left at the target.
     virtual int copy(const FolderHandle& fromDir, const std::string& from,
                      const FolderHandle& toDir, const std::string& to);
+
+    // The attribute word (FileAttr bits) of the name, following a symbolic
+    // link, as the file list shows it.
+    virtual int readAttributes(const FolderHandle& dir, const std::string& name,
+                               std::uint32_t& attributes);
+
+    // Gives the name the attribute word (word & keepMask) | setMask for
+    // read-only, hidden, system and archive; every other bit stays. A symbolic
+    // link or a special file is refused with EPERM, and a change the file
+    // system cannot store (ENOTSUP) fails, so nothing is shown as done that
+    // was not done.
+    virtual int changeAttributes(const FolderHandle& dir, const std::string& name,
+                                 std::uint32_t keepMask, std::uint32_t setMask);
 
     // True when the name exists and is not a folder. A name that cannot be
     // examined counts as existing: it is not free to be taken.

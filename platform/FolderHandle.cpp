@@ -1,7 +1,9 @@
 #include "FolderHandle.h"
 
+#include <cerrno>
 #include <utility>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace torvel {
@@ -12,6 +14,14 @@ FolderHandle::FolderHandle(int fd, std::string path)
 {
 }
 
+FolderHandle::FolderHandle(const std::string& folderPath)
+    : m_path(withTrailingSlash(folderPath))
+{
+    m_fd = ::open(m_path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0)
+        m_error = errno;
+}
+
 FolderHandle::~FolderHandle()
 {
     close();
@@ -19,6 +29,7 @@ FolderHandle::~FolderHandle()
 
 FolderHandle::FolderHandle(FolderHandle&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1))
+    , m_error(other.m_error)
     , m_path(std::move(other.m_path))
 {
 }
@@ -28,6 +39,7 @@ FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept
     if (this != &other) {
         close();
         m_fd = std::exchange(other.m_fd, -1);
+        m_error = other.m_error;
         m_path = std::move(other.m_path);
     }
     return *this;

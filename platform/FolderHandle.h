@@ -15,6 +15,9 @@ class FolderHandle
 public:
     FolderHandle() = default;
     FolderHandle(int fd, std::string path);
+    // Opens the folder for lookups only (O_PATH), so a folder that may be
+    // searched but not listed still works; error() tells why it failed.
+    explicit FolderHandle(const std::string& folderPath);
     ~FolderHandle();
 
     FolderHandle(FolderHandle&& other) noexcept;
@@ -24,6 +27,8 @@ public:
 
     bool isOpen() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
+    // errno of a failed open by path, 0 otherwise.
+    int error() const { return m_error; }
     // The path the folder was opened by, ending in "/".
     const std::string& path() const { return m_path; }
 
@@ -31,6 +36,7 @@ public:
 
 private:
     int m_fd = -1;
+    int m_error = 0;
     std::string m_path;
 };
 

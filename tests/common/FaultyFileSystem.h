@@ -157,6 +157,20 @@ public:
                    [&] { return m_inner.setLastWriteTime(dir, name, when); });
     }
 
+    int readAttributes(const FolderHandle& dir, const std::string& name,
+                       std::uint32_t& attributes) override
+    {
+        return run(FsCall::ReadAttributes, {name},
+                   [&] { return m_inner.readAttributes(dir, name, attributes); });
+    }
+
+    int changeAttributes(const FolderHandle& dir, const std::string& name, std::uint32_t keepMask,
+                         std::uint32_t setMask) override
+    {
+        return run(FsCall::ChangeAttributes, {name},
+                   [&] { return m_inner.changeAttributes(dir, name, keepMask, setMask); });
+    }
+
     // Move and copy as a whole may be failed too; otherwise they are made of
     // this file system's own calls, so that the faults above reach them.
     int move(const FolderHandle& fromDir, const std::string& from, const FolderHandle& toDir,

@@ -1,0 +1,190 @@
+#include "ChangeName.h"
+
+#include "FileInfo.h"
+#include "FilesList.h"
+#include "FolderHandle.h"
+#include "NameRules.h"
+#include "NameText.h"
+
+#include <optional>
+#include <unordered_set>
+
+namespace torvel {
+
+namespace {
+
+constexpr int maxDashSuffix = 9999;
+
+std::size_t decimalLength(std::int64_t n)
+{
+    return std::to_string(n).size();
+}
+
+// The trailing digits of a keep-number name as text: leading zeros dropped
+// (one "0" stays for a run of zeros), then padded to the digit count.
+std::string repadDigits(std::string_view digits, int digitCount)
+{
+    const std::size_t firstNonZero = digits.find_first_not_of('0');
+    std::string text(firstNonZero == std::string_view::npos ? std::string_view("0")
+                                                            : digits.substr(firstNonZero));
+    if (digitCount > 0 && text.size() < static_cast<std::size_t>(digitCount))
+        text.insert(0, static_cast<std::size_t>(digitCount) - text.size(), '0');
+    return text;
+}
+
+std::string dashSuffix(int k)
+{
+    return "-" + (k <= 99 ? PadNumber(k, 2) : std::to_string(k));
+}
+
+StatusMessage warningFor(NameProblem problem)
+{
+    if (problem == NameProblem::TooLong)
+        return {2, StatusText::NameTooLong};
+    return {2, StatusText::UnusableCharacter};
+}
+
+// The working state of one call: the inputs, the destination folder and the
+// names made so far.
+class NameGenerator {
+public:
+    NameGenerator(TMyFileList& list, const ChangeNameInputs& inputs)
+        : m_list(list), m_in(inputs), m_folder(withTrailingSlash(inputs.ChangeDir)),
+          m_keepNumber(inputs.KetaCheck && inputs.KetaCheckEnabled)
+    {
+        // Only the duplicate tests read the produced names.
+        m_trackProduced = m_keepNumber || m_in.JuuhukuCheck;
+        if (m_trackProduced)
+            m_produced.reserve(static_cast<std::size_t>(list.Count()) * 2);
+        if (!m_in.ExtensionText.empty() && m_in.ExtCheck)
+            m_extension = "." + m_in.ExtensionText;
+    }
+
+    ChangeNameResult run()
+    {
+        m_number = static_cast<std::int64_t>(m_in.StartValue) - 1;
+        for (int i = 0; i < m_list.Count(); ++i) {
+            ++m_number;
+            const std::string fileName = m_list.GetFileName(i);
+            std::optional<std::string> name = m_keepNumber ? std::optional(keepNumber(fileName))
+                                                           : ordinaryName(fileName);
+            if (!name)
+                return {false, m_stop};
+            const std::string finalName = withCase(*name);
+            if (const NameProblem p = nameProblem(finalName); p != NameProblem::None)
+                return {false, warningFor(p)};
+            m_list.SetNewName(i, finalName);
+            if (m_trackProduced)
+                m_produced.insert(caseFoldKey(finalName));
+        }
+        return {true, {1, StatusText::ConvertingNames}};
+    }
+
+    bool taken(const std::string& candidate) const
+    {
+        if (m_trackProduced && m_produced.count(caseFoldKey(candidate)) != 0)
+            return true;
+        return fileExists(m_folder, withCase(candidate));
+    }
+
+private:
+    std::string withCase(const std::string& name) const
+    {
+        if (m_in.UpCheck)
+            return upperCaseName(name);
+        if (m_in.LowCheck)
+            return lowerCaseName(name);
+        return name;
+    }
+
+    std::string keepNumber(const std::string& fileName) const
+    {
+        return KeepNumberName(fileName, m_in, [this](const std::string& c) { return taken(c); });
+    }
+
+    std::string candidate(std::string_view extension) const
+    {
+        return m_in.Identifier + PadNumber(m_number, m_in.Digits) + std::string(extension);
+    }
+
+    // Identifier, number and extension; with duplicate avoidance the number
+    // moves on past taken names. Nothing when the number outgrows the digit
+    // count or the name cannot be held (m_stop says which).
+    std::optional<std::string> ordinaryName(const std::string& fileName)
+    {
+        const std::string_view extension = m_extension.empty() ? extensionOf(fileName)
+                                                               : std::string_view(m_extension);
+        std::string name = candidate(extension);
+        // A name with "/" must not even be looked up: it would reach another folder.
+        if (const NameProblem p = nameProblem(name); p != NameProblem::None) {
+            m_stop = warningFor(p);
+            return std::nullopt;
+        }
+        if (m_in.JuuhukuCheck) {
+            while (taken(name)) {
+                ++m_number;
+                if (tooManyDigits())
+                    break;
+                name = candidate(extension);
+            }
+        }
+        if (tooManyDigits()) {
+            m_stop = {2, StatusText::NumberTooLong};
+            return std::nullopt;
+        }
+        return name;
+    }
+
+    bool tooManyDigits() const
+    {
+        return decimalLength(m_number) > static_cast<std::size_t>(m_in.Digits < 0 ? 0 : m_in.Digits);
+    }
+
+    TMyFileList& m_list;
+    const ChangeNameInputs& m_in;
+    FolderHandle m_folder;
+    bool m_keepNumber;
+    bool m_trackProduced = false;
+    std::string m_extension;  // the replacement extension, if any
+    std::unordered_set<std::string> m_produced;  // case-folded
+    std::int64_t m_number = 0;
+    StatusMessage m_stop;
+};
+
+}  // namespace
+
+ChangeNameResult Change_Name(TMyFileList& list, const ChangeNameInputs& inputs)
+{
+    NameGenerator generator(list, inputs);
+    return generator.run();
+}
+
+std::string KeepNumberName(const std::string& fileName, const ChangeNameInputs& inputs,
+                           const NameTakenTest& taken)
+{
+    const std::string_view extension = extensionOf(fileName);
+    const std::string_view base = baseNameOf(fileName);
+    const std::size_t digitsStart = base.find_last_not_of("0123456789") + 1;  // npos + 1 == 0
+    if (digitsStart == base.size())
+        return fileName;  // no number of its own to keep
+
+    const std::string prefix = (inputs.KetaName && !inputs.Identifier.empty())
+        ? inputs.Identifier
+        : std::string(base.substr(0, digitsStart));
+    const std::string newBase = prefix + repadDigits(base.substr(digitsStart), inputs.Digits);
+    if (newBase == base)
+        return fileName;
+
+    std::string candidate = newBase + std::string(extension);
+    // A name that cannot be held is returned as it is: the caller stops on it.
+    if (nameProblem(candidate) != NameProblem::None || !taken(candidate))
+        return candidate;
+    for (int k = 1; k <= maxDashSuffix; ++k) {
+        candidate = newBase + dashSuffix(k) + std::string(extension);
+        if (nameProblem(candidate) != NameProblem::None || !taken(candidate))
+            return candidate;
+    }
+    return fileName;
+}
+
+}  // namespace torvel

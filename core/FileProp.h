@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace torvel {
+
+class TMyFileList;
+
+// One item of the extension filter: the extension with its dot (".jpg"), or
+// "" for names without one, and whether it is ticked.
+struct ExtensionChoice {
+    std::string extension;
+    bool checked = true;
+};
+
+struct FilePropInput {
+    std::vector<std::string> selectedFiles;  // bare names, in the order chosen
+    std::vector<ExtensionChoice> filter;
+    std::string searchDir;  // the source folder; "/" is added if missing
+    int sortIndex = 0;      // item index of the order box; -1: do not sort
+};
+
+struct FilePropResult {
+    std::string searchDir;  // the source folder ending in "/"
+    // The extension of the first chosen name, ASCII letters lower-cased, no
+    // dot; only meaningful when `searchExtChanged` (the selection is not
+    // empty), else SearchExt and the extension box keep their value.
+    bool searchExtChanged = false;
+    std::string SearchExt;
+    // errno when the folder could not be opened (the list is then empty).
+    int folderError = 0;
+};
+
+// Rebuilds `list` from the selection: every chosen name whose extension is
+// ticked in the filter (looked up ignoring case) and that exists in the folder
+// becomes an item, in selection order; names that are gone are left out
+// silently. Then the list is sorted by `sortIndex`. The status text to show
+// first is StatusText::ReadingFiles.
+FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input);
+
+}  // namespace torvel

@@ -1,0 +1,75 @@
+#include "AttrChange.h"
+
+#include <cstddef>
+
+#include "FileSystem.h"
+#include "FilesList.h"
+#include "FolderHandle.h"
+#include "NameText.h"
+#include "RunFeedback.h"
+
+namespace torvel {
+
+AttrChoice attrChoice(int itemIndex, int tag)
+{
+    if (!attrTagIsChanged(tag))
+        return AttrChoice::Keep;
+    return itemIndex == attrItemSet ? AttrChoice::Set : AttrChoice::Clear;
+}
+
+AttrMasks attrMasks(const std::array<AttrChoice, attrGroupCount>& choices)
+{
+    AttrMasks masks;
+    for (std::size_t group = 0; group < choices.size(); ++group) {
+        const std::uint32_t bit = attrGroupBits[group];
+        switch (choices[group]) {
+        case AttrChoice::Keep:
+            continue;
+        case AttrChoice::Set:
+            masks.set |= bit;
+            break;
+        case AttrChoice::Clear:
+            masks.keep &= ~bit;
+            break;
+        }
+        masks.anyChange = true;
+    }
+    return masks;
+}
+
+std::uint32_t attrStartWord(const TMyFileList& list)
+{
+    if (list.Count() == 0)
+        return FileAttr::Archive;
+    return static_cast<std::uint32_t>(list.GetFileAttr(0));
+}
+
+std::array<int, attrGroupCount> attrItemIndexes(std::uint32_t word)
+{
+    std::array<int, attrGroupCount> items {};
+    for (std::size_t group = 0; group < items.size(); ++group)
+        items[group] = (word & attrGroupBits[group]) != 0 ? attrItemSet : attrItemClear;
+    return items;
+}
+
+void Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedback& feedback)
+{
+    if (!input.masks.anyChange || input.names.empty())
+        return;
+    FolderHandle dir;
+    const int folderError = fs.openFolder(input.folder, dir);
+    const int total = static_cast<int>(input.names.size());
+    for (int row = 0; row < total; ++row) {
+        const std::string& name = input.names[static_cast<std::size_t>(row)];
+        const std::string shown = displayName(name);
+        feedback.status(1, shown + AttrChangeText::Working);
+        int rc = folderError;
+        if (rc == 0)
+            rc = fs.changeAttributes(dir, name, input.masks.keep, input.masks.set);
+        if (rc != 0)
+            feedback.fileFailed(shown + AttrChangeText::Failed);
+        feedback.progress(row + 1, total);
+    }
+}
+
+}  // namespace torvel

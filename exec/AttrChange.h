@@ -1,0 +1,88 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FileAttributes.h"
+
+namespace torvel {
+
+class FileSystem;
+class RunFeedback;
+class TMyFileList;
+
+namespace AttrChangeText {
+inline constexpr const char* Working = " の 属性を変更しています。";
+inline constexpr const char* Failed = "は、変更できませんでした。";
+}  // namespace AttrChangeText
+
+// The page's three radio groups, in the order a run applies them:
+// read-only (RadioGroup4), hidden (RadioGroup5), archive (RadioGroup6).
+inline constexpr int attrGroupCount = 3;
+inline constexpr std::array<std::uint32_t, attrGroupCount> attrGroupBits{FileAttr::ReadOnly, FileAttr::Hidden,
+                                                                    FileAttr::Archive};
+
+// Item indexes of every group: "設定" and "解除".
+inline constexpr int attrItemSet = 0;
+inline constexpr int attrItemClear = 1;
+
+// A group's Tag: 1, 2 or 3 (its place) while untouched, 11, 12 or 13 once the
+// person has chosen another item since the page was last filled.
+inline constexpr int attrTagChanged = 10;
+constexpr int attrTagUntouched(int group) { return group + 1; }
+constexpr bool attrTagIsChanged(int tag) { return tag > attrTagChanged; }
+// The group (0..2) a Tag belongs to, changed or not.
+constexpr int attrGroupOfTag(int tag) { return tag % 10 - 1; }
+// The Tag that marks the group of `tag` as changed.
+constexpr int attrChangedTag(int tag) { return tag % 10 + attrTagChanged; }
+
+// What a run does with one attribute.
+enum class AttrChoice
+{
+    Keep,
+    Set,
+    Clear,
+};
+
+// A group's choice from its item index and Tag: untouched keeps the bit,
+// whatever item it shows.
+AttrChoice attrChoice(int itemIndex, int tag);
+
+// The keep-mask and set-mask a run applies: word = (word & keep) | set.
+struct AttrMasks {
+    std::uint32_t keep = 0xFFFFFFFFu;
+    std::uint32_t set = 0;
+    bool anyChange = false;  // some group was changed
+
+    bool operator==(const AttrMasks&) const = default;
+};
+
+AttrMasks attrMasks(const std::array<AttrChoice, attrGroupCount>& choices);
+
+// The word the groups are filled from: the first file's in the list's order,
+// or archive only when the list is empty.
+std::uint32_t attrStartWord(const TMyFileList& list);
+
+// The item index of each group for an attribute word: "設定" where its bit
+// is set, "解除" where it is not.
+std::array<int, attrGroupCount> attrItemIndexes(std::uint32_t word);
+
+// What the attribute run takes from the window.
+struct AttrChangeInput {
+    AttrMasks masks;
+    // The source folder, ending in "/".
+    std::string folder;
+    // Column 0 of the grid's rows 1 to RowCount-1: bare names, in order.
+    std::vector<std::string> names;
+};
+
+// The run of the attribute page: when a group was changed, applies the masks
+// to every listed file (the bits of no group, system and the rest, stay as
+// they are), with a status text per file and one failure per file that could
+// not be read or changed, a change its file system cannot store included. The
+// run goes on after a failure. With no group changed no file is touched.
+void Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedback& feedback);
+
+}  // namespace torvel

@@ -1,0 +1,99 @@
+#include "FileInfo.h"
+
+#include "FileAttributes.h"
+#include "FolderHandle.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace torvel {
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* d) const { closedir(d); }
+};
+
+}  // namespace
+
+int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out)
+{
+    if (!folder.isOpen())
+        return folder.error() != 0 ? folder.error() : EBADF;
+    if (name.find('/') != std::string::npos)
+        return EINVAL;  // not a bare name
+    if (name.empty() || name == "." || name == "..")
+        return ENOENT;
+    struct stat st {};
+    bool dangling = false;
+    if (fstatat(folder.fd(), name.c_str(), &st, 0) != 0) {
+        const int rc = errno;
+        if (rc != ENOENT || fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return rc;
+        dangling = true;
+    }
+    const StoredDosAttrib stored = dangling ? StoredDosAttrib{} : readDosAttrib(folder.path() + name);
+    out.storedName = name;
+    out.isFolder = S_ISDIR(st.st_mode);
+    out.size = out.isFolder ? 0 : static_cast<std::int64_t>(st.st_size);
+    out.mtimeSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    out.mtimeNanoseconds = static_cast<std::int32_t>(st.st_mtim.tv_nsec);
+    out.attributes = attributeWord(st, name, stored);
+    return 0;
+}
+
+bool fileExists(const FolderHandle& folder, const std::string& name)
+{
+    if (!folder.isOpen()) {
+        const int rc = folder.error();
+        return !(rc == ENOENT || rc == ENOTDIR);
+    }
+    if (name.empty() || name.find('/') != std::string::npos)
+        return false;  // not a bare name: no file in this folder can have it
+    struct stat st {};
+    if (fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return !(errno == ENOENT || errno == ENOTDIR);
+    if (S_ISLNK(st.st_mode)) {
+        struct stat target {};
+        if (fstatat(folder.fd(), name.c_str(), &target, 0) != 0)
+            return true;  // the link's target is gone, its name is still taken
+        return !S_ISDIR(target.st_mode);
+    }
+    return !S_ISDIR(st.st_mode);
+}
+
+int listFolder(const std::string& folderPath, std::vector<FolderEntry>& out)
+{
+    const std::string path = withTrailingSlash(folderPath);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
+    if (!dir) {
+        const int rc = errno;
+        ::close(fd);
+        return rc;
+    }
+    out.clear();
+    for (;;) {
+        errno = 0;
+        const dirent* e = readdir(dir.get());
+        if (e == nullptr)
+            return errno;
+        const std::string name(e->d_name);
+        if (name == "." || name == "..")
+            continue;
+        bool isFolder = e->d_type == DT_DIR;
+        if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+            struct stat st {};
+            isFolder = fstatat(dirfd(dir.get()), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        out.push_back({name, isFolder});
+    }
+}
+
+}  // namespace torvel

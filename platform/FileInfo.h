@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace torvel {
+
+class FolderHandle;
+
+// What the file list needs to know of one file.
+struct FileInfo {
+    // The name as the folder stores it. Names are looked up exactly (this file
+    // system tells "a" from "A"), so it is the name that was asked for.
+    std::string storedName;
+    std::int64_t size = 0;  // bytes; 0 for a folder
+    std::int64_t mtimeSeconds = 0;  // last-write time, seconds since the epoch
+    std::int32_t mtimeNanoseconds = 0;
+    std::uint32_t attributes = 0;  // see FileAttr
+    bool isFolder = false;
+};
+
+// Reads the file `name` (a bare name) in `folder`: one stat, following a
+// symbolic link, plus one read of user.DOSATTRIB. A link whose target is gone
+// is reported as the link itself. Returns 0 or an errno value (ENOENT when
+// nothing of that name exists, EINVAL for a name with "/" in it).
+int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out);
+
+// An entry of that name exists in `folder` and is not a folder (a link to a
+// folder counts as a folder; a link whose target is gone counts as a file,
+// since its name is taken). One stat for a name that is absent. When the
+// folder cannot be searched the answer is "exists", so that a name is never
+// taken for free when that is not known.
+bool fileExists(const FolderHandle& folder, const std::string& name);
+
+struct FolderEntry {
+    std::string name;
+    bool isFolder = false;
+};
+
+// The entries of a folder, "." and ".." left out, in the order the file system
+// gives them. Returns 0 or an errno value.
+int listFolder(const std::string& folderPath, std::vector<FolderEntry>& out);
+
+}  // namespace torvel

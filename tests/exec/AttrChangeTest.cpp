@@ -1,0 +1,328 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <optional>
+
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include "AttrChange.h"
+#include "FileAttributes.h"
+#include "FilesList.h"
+#include "NameText.h"
+#include "PosixFileSystem.h"
+#include "RunFeedback.h"
+#include "common/FaultyFileSystem.h"
+#include "common/ScratchDir.h"
+
+using namespace torvel;
+
+namespace {
+
+// 写真.jpg and 表.txt in Shift-JIS; the second byte of 表 is "\".
+const std::string photoSjis = "\x8e\xca\x90\x5e.jpg";
+const std::string tableSjis = "\x95\x5c.txt";
+
+class Recorder : public RunFeedback
+{
+public:
+    void status(int kind, const std::string& text) override
+    {
+        EXPECT_EQ(kind, 1);
+        statuses.push_back(text);
+    }
+    TrashAnswer confirmTrash(const std::string&) override
+    {
+        ADD_FAILURE() << "an attribute run never sends a file to the trash";
+        return TrashAnswer::No;
+    }
+    void fileFailed(const std::string& message) override { failures.push_back(message); }
+    void progress(int, int) override {}
+
+    std::vector<std::string> statuses;
+    std::vector<std::string> failures;
+};
+
+std::string failureFor(const std::string& name)
+{
+    return displayName(name) + "は、変更できませんでした。";
+}
+
+// The stored value as any other program reads it, or nothing.
+std::optional<std::string> storedValue(const std::string& path)
+{
+    char value[256];
+    const ssize_t n = ::getxattr(path.c_str(), "user.DOSATTRIB", value, sizeof value);
+    if (n < 0)
+        return std::nullopt;
+    return std::string(value, static_cast<std::size_t>(n));
+}
+
+void store(const std::string& path, const std::string& value)
+{
+    ASSERT_EQ(::setxattr(path.c_str(), "user.DOSATTRIB", value.data(), value.size(), 0), 0) << path;
+}
+
+mode_t modeOf(const std::string& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+// A record as the file server writes it (version 4): its hex text, then the
+// version twice, then valid flags, the attribute word and times that must
+// come through untouched. The hex text is "0x%x" unless given.
+std::string sambaRecord(std::uint32_t attributes, const char* hexText = nullptr)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", attributes);
+    std::string record(hexText != nullptr ? hexText : text);
+    record.push_back('\0');
+    record.resize((record.size() + 1) & ~std::size_t{1}, '\0');
+    record += std::string("\x04\x00\x04\x00", 4);
+    record.resize((record.size() + 3) & ~std::size_t{3}, '\0');
+    record += std::string("\x01\x00\x00\x00", 4);
+    for (int i = 0; i < 4; ++i)
+        record.push_back(static_cast<char>((attributes >> (8 * i)) & 0xFF));
+    for (int i = 0; i < 24; ++i)
+        record.push_back(static_cast<char>(0xA0 + i));
+    return record;
+}
+
+AttrMasks masksOf(AttrChoice readOnly, AttrChoice hidden, AttrChoice archive)
+{
+    return attrMasks({readOnly, hidden, archive});
+}
+
+constexpr AttrChoice Keep = AttrChoice::Keep;
+constexpr AttrChoice Set = AttrChoice::Set;
+constexpr AttrChoice Clear = AttrChoice::Clear;
+
+class AttrChangeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir.write("probe", "");
+        if (::setxattr((dir / "probe").c_str(), "user.torvel", "1", 1, 0) != 0)
+            GTEST_SKIP() << "the file system under /tmp holds no user attributes";
+        ::unlink((dir / "probe").c_str());
+        ASSERT_EQ(fs.openFolder(dir.path(), folder), 0);
+    }
+
+    void run(const AttrMasks& masks, std::vector<std::string> names)
+    {
+        AttrChangeInput in;
+        in.masks = masks;
+        in.folder = dir.path();
+        in.names = std::move(names);
+        Attr_Change(in, fs, feedback);
+    }
+
+    std::uint32_t wordOf(const std::string& name)
+    {
+        std::uint32_t word = 0;
+        EXPECT_EQ(fs.readAttributes(folder, name, word), 0) << displayName(name);
+        return word;
+    }
+
+    ScratchDir dir;
+    PosixFileSystem real;
+    FaultyFileSystem fs{real};
+    FolderHandle folder;
+    Recorder feedback;
+};
+
+}  // namespace
+
+TEST(AttrPage, GroupsStartFromTheFirstFileOrArchiveOnlyAndCountOnlyWhenChanged)
+{
+    TMyFileList list("");
+    EXPECT_EQ(attrItemIndexes(attrStartWord(list)),
+              (std::array<int, 3>{attrItemClear, attrItemClear, attrItemSet}));
+    list.addItem("b.txt", 1, 0, FileAttr::ReadOnly | FileAttr::System);
+    list.addItem("a.txt", 1, 0, FileAttr::Hidden | FileAttr::Archive);
+    list.SortList();
+    EXPECT_EQ(attrItemIndexes(attrStartWord(list)),
+              (std::array<int, 3>{attrItemClear, attrItemSet, attrItemSet}));
+
+    // Filled from the first file: every group untouched, nothing to do.
+    std::array<int, 3> tags{attrTagUntouched(0), attrTagUntouched(1), attrTagUntouched(2)};
+    std::array<int, 3> items = attrItemIndexes(FileAttr::ReadOnly);
+    auto masks = [&] {
+        return attrMasks({attrChoice(items[0], tags[0]), attrChoice(items[1], tags[1]),
+                          attrChoice(items[2], tags[2])});
+    };
+    EXPECT_EQ(masks(), AttrMasks{});
+    EXPECT_FALSE(masks().anyChange);
+
+    // "解除" then "設定" again under hidden: changed, and hidden is set.
+    items[1] = attrItemClear;
+    tags[attrGroupOfTag(tags[1])] = attrChangedTag(tags[1]);
+    items[1] = attrItemSet;
+    tags[attrGroupOfTag(tags[1])] = attrChangedTag(tags[1]);
+    EXPECT_EQ(tags, (std::array<int, 3>{1, 12, 3}));
+    EXPECT_EQ(masks(), (AttrMasks{0xFFFFFFFFu, FileAttr::Hidden, true}));
+
+    // Read-only cleared as well.
+    items[0] = attrItemClear;
+    tags[0] = attrChangedTag(tags[0]);
+    EXPECT_EQ(masks(), (AttrMasks{~FileAttr::ReadOnly, FileAttr::Hidden, true}));
+}
+
+TEST_F(AttrChangeTest, OnlyTheChangedGroupIsAppliedAndEveryOtherBitStays)
+{
+    dir.write("plain.txt", "a");                          // nothing stored: archive
+    dir.write(photoSjis, "b");
+    store(dir / photoSjis, "0x25");                       // read-only, system, archive
+    dir.write(tableSjis, "c");
+    ASSERT_EQ(::chmod((dir / tableSjis).c_str(), 0444), 0);  // read-only by its mode
+    dir.write("samba.bin", "d");
+    const std::string record = sambaRecord(FileAttr::System | FileAttr::Archive);
+    store(dir / "samba.bin", record);
+    dir.write(".dotted", "e");                            // hidden by its name
+
+    run(masksOf(Keep, Set, Keep), {"plain.txt", photoSjis, tableSjis, "samba.bin", ".dotted"});
+
+    EXPECT_TRUE(feedback.failures.empty());
+    EXPECT_EQ(feedback.statuses,
+              (std::vector<std::string>{"plain.txt の 属性を変更しています。",
+                                        "写真.jpg の 属性を変更しています。",
+                                        "表.txt の 属性を変更しています。",
+                                        "samba.bin の 属性を変更しています。",
+                                        ".dotted の 属性を変更しています。"}));
+    EXPECT_EQ(wordOf("plain.txt"), 0x22u);
+    EXPECT_EQ(storedValue(dir / "plain.txt"), "0x22");
+    EXPECT_EQ(wordOf(photoSjis), 0x27u);
+    EXPECT_EQ(storedValue(dir / photoSjis), "0x27");
+    EXPECT_EQ(wordOf(tableSjis), 0x23u);
+    EXPECT_EQ(modeOf(dir / tableSjis), 0444u);
+    EXPECT_EQ(wordOf("samba.bin"), 0x26u);
+    EXPECT_EQ(storedValue(dir / "samba.bin"),
+              sambaRecord(FileAttr::Hidden | FileAttr::System | FileAttr::Archive));
+    EXPECT_EQ(wordOf(".dotted"), 0x22u);
+    EXPECT_EQ(storedValue(dir / ".dotted"), std::nullopt) << "nothing to change, nothing written";
+}
+
+TEST_F(AttrChangeTest, SetAndClearReachTheModeAndTheStoredValueAsEachFileHoldsThem)
+{
+    struct Case {
+        const char* what;
+        mode_t mode;
+        std::optional<std::string> stored;
+        AttrMasks masks;
+        std::uint32_t word;
+        mode_t modeAfter;
+        std::optional<std::string> storedAfter;
+    };
+    const Case cases[] = {
+        {"read-only cleared from the mode", 0444, std::nullopt, masksOf(Clear, Keep, Keep), 0x20,
+         0644, std::nullopt},
+        {"read-only cleared from the stored value", 0644, "0x5", masksOf(Clear, Keep, Keep),
+         0x04, 0644, "0x4"},
+        {"read-only cleared from both", 0444, "0x21", masksOf(Clear, Keep, Keep), 0x20, 0644,
+         "0x20"},
+        {"read-only set in the mode only", 0664, std::nullopt, masksOf(Set, Keep, Keep), 0x21,
+         0444, std::nullopt},
+        {"archive cleared needs a stored value", 0644, std::nullopt, masksOf(Keep, Keep, Clear),
+         0x00, 0644, "0x0"},
+        {"archive set where it is shown already", 0644, std::nullopt, masksOf(Keep, Keep, Set),
+         0x20, 0644, std::nullopt},
+        {"hidden cleared, read-only set, system kept", 0644, "0x26", masksOf(Set, Clear, Keep),
+         0x25, 0444, "0x24"},
+        {"a Samba record patched in place", 0444, sambaRecord(0x27), masksOf(Clear, Keep, Keep),
+         0x26, 0644, sambaRecord(0x26)},
+        // The text grows by whole eight digits, so that the fields after it
+        // keep their alignment.
+        {"a Samba record whose text grows", 0444, sambaRecord(0x07), masksOf(Clear, Keep, Set),
+         0x26, 0644, sambaRecord(0x26, "0x000000026")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dir.write(tableSjis, "x");
+        ::removexattr((dir / tableSjis).c_str(), "user.DOSATTRIB");
+        ASSERT_EQ(::chmod((dir / tableSjis).c_str(), c.mode), 0);
+        if (c.stored)
+            store(dir / tableSjis, *c.stored);
+
+        Recorder one;
+        AttrChangeInput in{c.masks, dir.path(), {tableSjis}};
+        Attr_Change(in, fs, one);
+
+        EXPECT_TRUE(one.failures.empty());
+        EXPECT_EQ(wordOf(tableSjis), c.word);
+        EXPECT_EQ(modeOf(dir / tableSjis), c.modeAfter);
+        EXPECT_EQ(storedValue(dir / tableSjis), c.storedAfter);
+    }
+}
+
+TEST_F(AttrChangeTest, WithNoGroupChangedNoFileIsTouched)
+{
+    dir.write("plain.txt", "a");
+    ASSERT_EQ(::chmod((dir / "plain.txt").c_str(), 0444), 0);
+
+    run(masksOf(Keep, Keep, Keep), {"plain.txt", "gone.txt"});
+
+    EXPECT_TRUE(feedback.statuses.empty());
+    EXPECT_TRUE(feedback.failures.empty());
+    EXPECT_EQ(fs.calls(FsCall::OpenFolder), 1);  // the fixture's own
+    EXPECT_EQ(fs.calls(FsCall::ChangeAttributes), 0);
+    EXPECT_EQ(modeOf(dir / "plain.txt"), 0444u);
+    EXPECT_EQ(storedValue(dir / "plain.txt"), std::nullopt);
+}
+
+// A link holds no attributes of its own here, and what it points at was not
+// chosen; a pipe takes none either. Neither may be shown as changed.
+TEST_F(AttrChangeTest, LinksAndSpecialFilesAreReportedAndWhatTheyPointAtStays)
+{
+    dir.write("target.txt", "t");
+    ASSERT_EQ(::symlink("target.txt", (dir / "link.txt").c_str()), 0);
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+    dir.write(photoSjis, "p");
+
+    run(masksOf(Set, Set, Keep), {"link.txt", "pipe", photoSjis});
+
+    EXPECT_EQ(feedback.failures, (std::vector<std::string>{failureFor("link.txt"), failureFor("pipe")}));
+    EXPECT_EQ(storedValue(dir / "target.txt"), std::nullopt);
+    EXPECT_EQ(modeOf(dir / "target.txt"), 0644u);
+    EXPECT_EQ(modeOf(dir / "pipe"), 0644u);
+    EXPECT_EQ(wordOf(photoSjis), 0x23u);
+}
+
+TEST_F(AttrChangeTest, FilesThatVanishedOrWhoseChangeCannotBeStoredAreReportedAndTheRunGoesOn)
+{
+    dir.write(photoSjis, "p");
+    dir.write(tableSjis, "t");
+    dir.write("plain.txt", "q");
+    // As on a file system without user attributes, for one name.
+    fs.fail({FsCall::ChangeAttributes, ENOTSUP, tableSjis, 0, -1});
+
+    run(masksOf(Keep, Set, Keep), {photoSjis, "gone.txt", tableSjis, "plain.txt"});
+
+    EXPECT_EQ(feedback.statuses.size(), 4u);
+    EXPECT_EQ(feedback.failures,
+              (std::vector<std::string>{failureFor("gone.txt"), failureFor(tableSjis)}));
+    EXPECT_EQ(wordOf(photoSjis), 0x22u);
+    EXPECT_EQ(wordOf("plain.txt"), 0x22u);
+    EXPECT_EQ(storedValue(dir / tableSjis), std::nullopt);
+}
+
+TEST_F(AttrChangeTest, AValueInAFormNotUnderstoodIsLeftAloneAndReported)
+{
+    dir.write("other.txt", "o");
+    store(dir / "other.txt", "not ours");
+
+    run(masksOf(Keep, Set, Keep), {"other.txt"});
+
+    EXPECT_EQ(feedback.failures, std::vector<std::string>{failureFor("other.txt")});
+    EXPECT_EQ(storedValue(dir / "other.txt"), "not ours");
+}
+
+TEST_F(AttrChangeTest, AFolderThatCannotBeOpenedFailsEveryFile)
+{
+    AttrChangeInput in{masksOf(Keep, Set, Keep), dir.path() + "missing/", {photoSjis, tableSjis}};
+    Attr_Change(in, fs, feedback);
+    EXPECT_EQ(feedback.failures, (std::vector<std::string>{failureFor(photoSjis), failureFor(tableSjis)}));
+}
