@@ -20,7 +20,8 @@ struct DirCloser {
 
 }  // namespace
 
-int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out)
+int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out,
+                 StoredAttributes storedAttributes)
 {
     if (!folder.isOpen())
         return folder.error() != 0 ? folder.error() : EBADF;
@@ -36,7 +37,10 @@ int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& 
             return rc;
         dangling = true;
     }
-    const StoredDosAttrib stored = dangling ? StoredDosAttrib{} : readDosAttrib(folder.path() + name);
+    // A link whose target is gone can carry no user attributes.
+    const bool readStored = !dangling && storedAttributes == StoredAttributes::Read;
+    const StoredDosAttrib stored = readStored ? readDosAttrib(folder, name) : StoredDosAttrib{};
+    out.attributesPending = !dangling && !readStored;
     out.storedName = name;
     out.isFolder = S_ISDIR(st.st_mode);
     out.size = out.isFolder ? 0 : static_cast<std::int64_t>(st.st_size);

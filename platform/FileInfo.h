@@ -18,13 +18,19 @@ struct FileInfo {
     std::int32_t mtimeNanoseconds = 0;
     std::uint32_t attributes = 0;  // see FileAttr
     bool isFolder = false;
+    // True when user.DOSATTRIB was not read: `attributes` then holds what stat
+    // alone tells, and completeAttributeWord() finishes it.
+    bool attributesPending = false;
 };
 
+enum class StoredAttributes { Read, Defer };
+
 // Reads the file `name` (a bare name) in `folder`: one stat, following a
-// symbolic link, plus one read of user.DOSATTRIB. A link whose target is gone
-// is reported as the link itself. Returns 0 or an errno value (ENOENT when
-// nothing of that name exists, EINVAL for a name with "/" in it).
-int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out);
+// symbolic link, plus (unless deferred) one read of user.DOSATTRIB. A link
+// whose target is gone is reported as the link itself. Returns 0 or an errno
+// value (ENOENT when nothing of that name exists, EINVAL for a name with "/").
+int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out,
+                 StoredAttributes stored = StoredAttributes::Read);
 
 // An entry of that name exists in `folder` and is not a folder (a link to a
 // folder counts as a folder; a link whose target is gone counts as a file,
