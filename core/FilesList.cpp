@@ -48,7 +48,8 @@ struct NameEntry {
 std::uint64_t bigEndian(std::string_view bytes)
 {
     unsigned char b[8] = {};
-    std::memcpy(b, bytes.data(), std::min<std::size_t>(bytes.size(), 8));
+    if (!bytes.empty())
+        std::memcpy(b, bytes.data(), std::min<std::size_t>(bytes.size(), 8));
     std::uint64_t value = 0;
     for (const unsigned char c : b)
         value = value << 8 | c;
