@@ -60,7 +60,7 @@ bool fileExists(const FolderHandle& folder, const std::string& name)
         return false;  // not a bare name: no file in this folder can have it
     struct stat st {};
     if (fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return !(errno == ENOENT || errno == ENOTDIR);
+        return !(errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG);
     if (S_ISLNK(st.st_mode)) {
         struct stat target {};
         if (fstatat(folder.fd(), name.c_str(), &target, 0) != 0)

@@ -197,6 +197,7 @@ TEST(FileExists, MeansAnEntryThatIsNoFolder)
     EXPECT_TRUE(fileExists(handle, "dangling"));  // its name is taken
     EXPECT_FALSE(fileExists(handle, "missing"));
     EXPECT_FALSE(fileExists(handle, "folder/x"));
+    EXPECT_FALSE(fileExists(handle, std::string(300, 'x')));  // no file can have it
     EXPECT_FALSE(fileExists(FolderHandle(dir / "missing"), "file.txt"));
 }
 
