@@ -8,8 +8,8 @@ namespace torvel {
 
 std::string withTrailingSlash(const std::string& folder)
 {
-    if (!folder.empty() && folder.back() == '/')
-        return folder;
+    if (folder.empty() || folder.back() == '/')
+        return folder;  // no folder given stays no folder, not the root
     return folder + '/';
 }
 

@@ -33,6 +33,8 @@ TEST(FolderHandle, OpensFoldersOnlyAndKeepsTheSlash)
     EXPECT_TRUE(moved.isOpen());
     EXPECT_EQ(withTrailingSlash("/tmp"), "/tmp/");
     EXPECT_EQ(withTrailingSlash("/tmp/"), "/tmp/");
+    EXPECT_EQ(withTrailingSlash(""), "");  // never the root by accident
+    EXPECT_EQ(FolderHandle("").error(), ENOENT);
 }
 
 TEST(FileInfo, ReadsWholeSizeAndTimeOfRealFiles)
