@@ -7,7 +7,7 @@
 #include "NameText.h"
 
 #include <optional>
-#include <unordered_set>
+#include <vector>
 
 namespace torvel {
 
@@ -34,8 +34,94 @@ std::string repadDigits(std::string_view digits, int digitCount)
 
 std::string dashSuffix(int k)
 {
-    return "-" + (k <= 99 ? PadNumber(k, 2) : std::to_string(k));
+    std::string suffix(1, '-');
+    suffix += k <= 99 ? PadNumber(k, 2) : std::to_string(k);
+    return suffix;
 }
+
+// The names made so far in one call, compared without regard to case. An
+// open-addressing table of 64-bit hashes of the case-folded names: a name not
+// yet made costs one probe, and only a matching hash looks at the name itself.
+class ProducedNames {
+public:
+    explicit ProducedNames(std::size_t expected)
+    {
+        std::size_t size = 16;
+        while (size < expected * 2)
+            size *= 2;
+        m_slots.assign(size, Slot{});
+        m_names.reserve(expected);
+    }
+
+    bool contains(std::string_view name)
+    {
+        const std::string_view folded = fold(name);
+        const std::uint64_t hash = hashOf(folded);
+        for (std::size_t i = hash & mask();; i = (i + 1) & mask()) {
+            const Slot& slot = m_slots[i];
+            if (slot.hash == 0)
+                return false;
+            if (slot.hash == hash && m_names[slot.index] == folded)
+                return true;
+        }
+    }
+
+    void insert(std::string_view name)
+    {
+        const std::string_view folded = fold(name);
+        const std::uint64_t hash = hashOf(folded);
+        std::size_t i = hash & mask();
+        for (; m_slots[i].hash != 0; i = (i + 1) & mask())
+            if (m_slots[i].hash == hash && m_names[m_slots[i].index] == folded)
+                return;  // a second equal name is not stored twice
+        if (m_names.size() * 2 >= m_slots.size()) {
+            grow();
+            insert(name);
+            return;
+        }
+        m_slots[i] = {hash, static_cast<std::uint32_t>(m_names.size())};
+        m_names.emplace_back(folded);
+    }
+
+private:
+    struct Slot {
+        std::uint64_t hash = 0;  // 0: empty
+        std::uint32_t index = 0;
+    };
+
+    std::size_t mask() const { return m_slots.size() - 1; }
+
+    // The case-folded name, in a buffer reused from call to call.
+    std::string_view fold(std::string_view name)
+    {
+        m_scratch = caseFoldKey(name);
+        return m_scratch;
+    }
+
+    static std::uint64_t hashOf(std::string_view folded)
+    {
+        const std::uint64_t h = std::hash<std::string_view>{}(folded);
+        return h == 0 ? 1 : h;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        for (const Slot& slot : old) {
+            if (slot.hash == 0)
+                continue;
+            std::size_t i = slot.hash & mask();
+            while (m_slots[i].hash != 0)
+                i = (i + 1) & mask();
+            m_slots[i] = slot;
+        }
+    }
+
+    std::vector<Slot> m_slots;
+    std::vector<std::string> m_names;
+    std::string m_scratch;
+};
 
 StatusMessage warningFor(NameProblem problem)
 {
@@ -50,12 +136,14 @@ class NameGenerator {
 public:
     NameGenerator(TMyFileList& list, const ChangeNameInputs& inputs)
         : m_list(list), m_in(inputs), m_folder(withTrailingSlash(inputs.ChangeDir)),
-          m_keepNumber(inputs.KetaCheck && inputs.KetaCheckEnabled)
+          m_keepNumber(inputs.KetaCheck && inputs.KetaCheckEnabled),
+          // Only keep-number mode needs the produced names. In ordinary mode
+          // the running number only grows, so every candidate carries a number
+          // no earlier name has, in the same fixed-width place after the same
+          // identifier: it can never equal a name made before.
+          m_trackProduced(m_keepNumber),
+          m_produced(m_trackProduced ? static_cast<std::size_t>(list.Count()) : 0)
     {
-        // Only the duplicate tests read the produced names.
-        m_trackProduced = m_keepNumber || m_in.JuuhukuCheck;
-        if (m_trackProduced)
-            m_produced.reserve(static_cast<std::size_t>(list.Count()) * 2);
         if (!m_in.ExtensionText.empty() && m_in.ExtCheck)
             m_extension = "." + m_in.ExtensionText;
     }
@@ -64,40 +152,43 @@ public:
     {
         m_number = static_cast<std::int64_t>(m_in.StartValue) - 1;
         for (int i = 0; i < m_list.Count(); ++i) {
+            m_list.prefetch(i + 8);  // items lie in memory in another order
             ++m_number;
-            const std::string fileName = m_list.GetFileName(i);
+            const std::string& fileName = m_list.fileNameAt(i);
             std::optional<std::string> name = m_keepNumber ? std::optional(keepNumber(fileName))
                                                            : ordinaryName(fileName);
             if (!name)
                 return {false, m_stop};
-            const std::string finalName = withCase(*name);
+            const std::string& finalName = withCase(*name);
             if (const NameProblem p = nameProblem(finalName); p != NameProblem::None)
                 return {false, warningFor(p)};
             m_list.SetNewName(i, finalName);
             if (m_trackProduced)
-                m_produced.insert(caseFoldKey(finalName));
+                m_produced.insert(finalName);
         }
         return {true, {1, StatusText::ConvertingNames}};
     }
 
-    bool taken(const std::string& candidate) const
+    bool taken(const std::string& candidate)
     {
-        if (m_trackProduced && m_produced.count(caseFoldKey(candidate)) != 0)
+        if (m_trackProduced && m_produced.contains(candidate))
             return true;
         return fileExists(m_folder, withCase(candidate));
     }
 
 private:
-    std::string withCase(const std::string& name) const
+    // The name as it will be written; a reference to `name` itself when no
+    // case change is asked for, else to a buffer valid until the next call.
+    const std::string& withCase(const std::string& name)
     {
         if (m_in.UpCheck)
-            return upperCaseName(name);
+            return m_cased = upperCaseName(name);
         if (m_in.LowCheck)
-            return lowerCaseName(name);
+            return m_cased = lowerCaseName(name);
         return name;
     }
 
-    std::string keepNumber(const std::string& fileName) const
+    std::string keepNumber(const std::string& fileName)
     {
         return KeepNumberName(fileName, m_in, [this](const std::string& c) { return taken(c); });
     }
@@ -146,7 +237,8 @@ private:
     bool m_keepNumber;
     bool m_trackProduced = false;
     std::string m_extension;  // the replacement extension, if any
-    std::unordered_set<std::string> m_produced;  // case-folded
+    ProducedNames m_produced;
+    std::string m_cased;
     std::int64_t m_number = 0;
     StatusMessage m_stop;
 };

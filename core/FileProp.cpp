@@ -6,6 +6,7 @@
 #include "NameRules.h"
 #include "NameText.h"
 
+#include <memory>
 #include <unordered_map>
 
 namespace torvel {
@@ -49,15 +50,19 @@ FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input)
     list.ClearList();
     result.searchDir = withTrailingSlash(input.searchDir);
 
-    const FolderHandle folder(result.searchDir);
-    result.folderError = folder.error();
-    if (folder.isOpen()) {
+    auto folder = std::make_shared<const FolderHandle>(result.searchDir);
+    result.folderError = folder->error();
+    if (folder->isOpen()) {
+        // The stored hidden/system/archive bits are read when first asked
+        // for: only the attribute page needs them, and reading them for every
+        // file would nearly double the time of a large rebuild.
+        list.setSourceFolder(folder);
         ExtensionFilter filter(input.filter);
         FileInfo info;
         for (const std::string& name : input.selectedFiles) {
             if (!filter.passes(extensionOf(name)))
                 continue;
-            if (readFileInfo(folder, name, info) == 0)
+            if (readFileInfo(*folder, name, info, StoredAttributes::Defer) == 0)
                 list.addFile(info);
         }
     }

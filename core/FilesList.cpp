@@ -1,6 +1,7 @@
 #include "FilesList.h"
 
 #include "DosDateTime.h"
+#include "FileAttributes.h"
 #include "FileInfo.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@ namespace torvel {
 namespace {
 
 constexpr std::size_t reservedItems = 5000;
+constexpr std::size_t chunkItems = 1024;
 
 // One item as the sort sees it: the primary key, then the name rank, both
 // already turned so that ascending order of (primary, secondary) is wanted.
@@ -19,30 +21,6 @@ struct SortEntry {
     std::uint32_t secondary;
     TMyFileItem* item;
 };
-
-// The first eight bytes of a sort key as a big-endian number, so that most
-// name comparisons are one integer comparison.
-std::uint64_t keyPrefix(const std::string& key)
-{
-    unsigned char bytes[8] = {};
-    std::memcpy(bytes, key.data(), std::min<std::size_t>(key.size(), 8));
-    std::uint64_t prefix = 0;
-    for (const unsigned char b : bytes)
-        prefix = prefix << 8 | b;
-    return prefix;
-}
-
-struct NameEntry {
-    std::uint64_t prefix;
-    TMyFileItem* item;
-};
-
-bool nameLess(const NameEntry& a, const NameEntry& b)
-{
-    if (a.prefix != b.prefix)
-        return a.prefix < b.prefix;
-    return compareNameKeys(a.item->SortKey, a.item->FileName, b.item->SortKey, b.item->FileName) < 0;
-}
 
 SortEntry sortEntry(TMyFileItem* item, std::uint8_t sortType)
 {
@@ -56,6 +34,41 @@ SortEntry sortEntry(TMyFileItem* item, std::uint8_t sortType)
     case 5: return {-item->Size, down, item};
     default: return {0, up, item};
     }
+}
+
+// The first sixteen bytes of a sort key as two big-endian numbers, so that
+// most name comparisons need no look at the key itself.
+struct NameEntry {
+    std::uint64_t high;
+    std::uint64_t low;
+    TMyFileItem* item;
+    std::string_view key;
+};
+
+std::uint64_t bigEndian(std::string_view bytes)
+{
+    unsigned char b[8] = {};
+    if (!bytes.empty())
+        std::memcpy(b, bytes.data(), std::min<std::size_t>(bytes.size(), 8));
+    std::uint64_t value = 0;
+    for (const unsigned char c : b)
+        value = value << 8 | c;
+    return value;
+}
+
+NameEntry nameEntry(TMyFileItem* item, std::string_view key)
+{
+    const std::string_view rest = key.size() > 8 ? key.substr(8) : std::string_view();
+    return {bigEndian(key), bigEndian(rest), item, key};
+}
+
+bool nameLess(const NameEntry& a, const NameEntry& b)
+{
+    if (a.high != b.high)
+        return a.high < b.high;
+    if (a.low != b.low)
+        return a.low < b.low;
+    return compareNameKeys(a.key, a.item->FileName, b.key, b.item->FileName) < 0;
 }
 
 }  // namespace
@@ -75,9 +88,13 @@ TMyFileList::~TMyFileList() = default;
 
 void TMyFileList::ClearList()
 {
-    while (!m_items.empty())
-        m_items.pop_back();
+    m_items.clear();
+    m_chunks.clear();
+    m_chunkUsed = 0;
+    m_keys.clear();
+    m_folder.reset();
     m_ranked = true;
+    m_ranksDense = true;
 }
 
 void TMyFileList::SetSortType(int k)
@@ -93,15 +110,19 @@ void TMyFileList::SortList()
     if (m_items.empty())
         return;
     rankNames();
+    if (m_sortType <= 1 && m_ranksDense) {
+        placeByRank(m_sortType == 1);
+        return;
+    }
     std::vector<SortEntry> entries;
     entries.reserve(m_items.size());
-    for (auto& item : m_items)
-        entries.push_back(sortEntry(item.release(), m_sortType));
+    for (TMyFileItem* item : m_items)
+        entries.push_back(sortEntry(item, m_sortType));
     std::sort(entries.begin(), entries.end(), [](const SortEntry& a, const SortEntry& b) {
         return a.primary != b.primary ? a.primary < b.primary : a.secondary < b.secondary;
     });
     for (std::size_t i = 0; i < entries.size(); ++i)
-        m_items[i].reset(entries[i].item);
+        m_items[i] = entries[i].item;
 }
 
 // Names are ordered by their collation keys once per rebuild; after that every
@@ -112,12 +133,22 @@ void TMyFileList::rankNames()
         return;
     std::vector<NameEntry> entries;
     entries.reserve(m_items.size());
-    for (auto& item : m_items)
-        entries.push_back({keyPrefix(item->SortKey), item.get()});
+    for (TMyFileItem* item : m_items)
+        entries.push_back(nameEntry(item, sortKey(*item)));
     std::sort(entries.begin(), entries.end(), nameLess);
     for (std::size_t i = 0; i < entries.size(); ++i)
         entries[i].item->NameRank = static_cast<std::uint32_t>(i);
     m_ranked = true;
+    m_ranksDense = true;
+}
+
+void TMyFileList::placeByRank(bool descending)
+{
+    const std::size_t last = m_items.size() - 1;
+    std::vector<TMyFileItem*> placed(m_items.size());
+    for (TMyFileItem* item : m_items)
+        placed[descending ? last - item->NameRank : item->NameRank] = item;
+    m_items.swap(placed);
 }
 
 bool TMyFileList::inRange(int index) const
@@ -128,6 +159,11 @@ bool TMyFileList::inRange(int index) const
 std::string TMyFileList::GetFileName(int index) const
 {
     return inRange(index) ? m_items[static_cast<std::size_t>(index)]->FileName : std::string();
+}
+
+const std::string& TMyFileList::fileNameAt(int index) const
+{
+    return m_items[static_cast<std::size_t>(index)]->FileName;
 }
 
 std::string TMyFileList::GetNewName(int index) const
@@ -142,7 +178,16 @@ std::int32_t TMyFileList::GetFileTime(int index) const
 
 std::int32_t TMyFileList::GetFileAttr(int index) const
 {
-    return inRange(index) ? m_items[static_cast<std::size_t>(index)]->Attr : 0;
+    if (!inRange(index))
+        return 0;
+    TMyFileItem* item = m_items[static_cast<std::size_t>(index)];
+    if (item->AttrPending && m_folder) {
+        const StoredDosAttrib stored = readDosAttrib(*m_folder, item->FileName);
+        item->Attr = static_cast<std::int32_t>(
+            completeAttributeWord(static_cast<std::uint32_t>(item->Attr), stored));
+        item->AttrPending = false;
+    }
+    return item->Attr;
 }
 
 void TMyFileList::SetNewName(int index, const std::string& name)
@@ -153,8 +198,13 @@ void TMyFileList::SetNewName(int index, const std::string& name)
 
 void TMyFileList::DeleteItem(int index)
 {
-    if (inRange(index))
-        m_items.erase(m_items.begin() + index);
+    if (!inRange(index))
+        return;
+    TMyFileItem* item = m_items[static_cast<std::size_t>(index)];
+    m_items.erase(m_items.begin() + index);
+    // Its place in a chunk stays until ClearList; its strings go now.
+    *item = TMyFileItem{};
+    m_ranksDense = false;
 }
 
 int TMyFileList::Count() const
@@ -162,29 +212,50 @@ int TMyFileList::Count() const
     return static_cast<int>(m_items.size());
 }
 
+void TMyFileList::setSourceFolder(std::shared_ptr<const FolderHandle> folder)
+{
+    m_folder = std::move(folder);
+}
+
 void TMyFileList::addFile(const FileInfo& info)
 {
     addItem(info.storedName, info.size, info.mtimeSeconds, info.attributes);
+    m_items.back()->AttrPending = info.attributesPending;
+}
+
+TMyFileItem* TMyFileList::newItem()
+{
+    if (m_chunks.empty() || m_chunkUsed == chunkItems) {
+        m_chunks.push_back(std::make_unique<TMyFileItem[]>(chunkItems));
+        m_chunkUsed = 0;
+    }
+    return &m_chunks.back()[m_chunkUsed++];
 }
 
 void TMyFileList::addItem(const std::string& fileName, std::int64_t size, std::int64_t mtimeSeconds,
                           std::uint32_t attributes)
 {
-    auto item = std::make_unique<TMyFileItem>();
+    TMyFileItem* item = newItem();
     item->FileName = fileName;
     item->Size = size;
     item->Time = static_cast<std::int32_t>(dosDateTimeFromInstant(mtimeSeconds));
     item->Attr = static_cast<std::int32_t>(attributes);
     item->TimeKey = twoSecondStep(mtimeSeconds);
-    m_collator.appendSortKey(fileName, item->SortKey);
-    item->SortKey.shrink_to_fit();
-    m_items.push_back(std::move(item));
+    item->KeyOffset = static_cast<std::uint32_t>(m_keys.size());
+    m_collator.appendSortKey(fileName, m_keys);
+    item->KeyLength = static_cast<std::uint32_t>(m_keys.size() - item->KeyOffset);
+    m_items.push_back(item);
     m_ranked = false;
+}
+
+std::string_view TMyFileList::sortKey(const TMyFileItem& item) const
+{
+    return std::string_view(m_keys).substr(item.KeyOffset, item.KeyLength);
 }
 
 const TMyFileItem* TMyFileList::item(int index) const
 {
-    return inRange(index) ? m_items[static_cast<std::size_t>(index)].get() : nullptr;
+    return inRange(index) ? m_items[static_cast<std::size_t>(index)] : nullptr;
 }
 
 }  // namespace torvel

@@ -5,28 +5,32 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace torvel {
 
 struct FileInfo;
+class FolderHandle;
 
 // One chosen file.
 struct TMyFileItem {
     std::string FileName;  // bare name as the folder stores it (bytes)
     std::string NewName;   // given by the name generator; empty until then
     std::int64_t Size = 0;  // the whole size in bytes
+    // The real last-write instant cut to its two-second step: the time orders
+    // compare this, so that stamps from 2044 on and before 1980 sort right.
+    std::int64_t TimeKey = 0;
     // Last-write time in local time, packed as an MS-DOS date and time; 0 when
     // the packed form cannot hold it (before 1980, after 2107).
     std::int32_t Time = 0;
-    std::int32_t Attr = 0;  // attribute word (FileAttr bits)
-    // The real last-write instant cut to its two-second step: time orders
-    // compare this, so that stamps from 2044 on and before 1980 sort right.
-    std::int64_t TimeKey = 0;
-    // Collation key of FileName, made once when the item is added.
-    std::string SortKey;
-    // Place of the item in ascending name order, set when the list is sorted.
-    std::uint32_t NameRank = 0;
+    // Attribute word (FileAttr bits). While AttrPending it holds only what
+    // stat tells; GetFileAttr reads the stored attributes then.
+    std::int32_t Attr = 0;
+    std::uint32_t NameRank = 0;   // place in ascending name order
+    std::uint32_t KeyOffset = 0;  // collation key in the list's key store
+    std::uint32_t KeyLength = 0;
+    bool AttrPending = false;
 };
 
 // The chosen files of the source folder, in one of six orders:
@@ -60,21 +64,41 @@ public:
     int Count() const;
     std::uint8_t SortType() const { return m_sortType; }
 
+    // The folder the items are in, where attributes not read at adding
+    // (FileInfo::attributesPending) are read on demand. Cleared by ClearList.
+    void setSourceFolder(std::shared_ptr<const FolderHandle> folder);
     // Appends an item (NewName empty); the list is not sorted again.
     void addFile(const FileInfo& info);
     void addItem(const std::string& fileName, std::int64_t size, std::int64_t mtimeSeconds,
                  std::uint32_t attributes);
     // The item at `index`, or nullptr outside the list.
     const TMyFileItem* item(int index) const;
+    // Fast read access for the grid and the generator; index must be valid.
+    const std::string& fileNameAt(int index) const;
+    // A hint that item `index` is needed soon (any index is allowed).
+    void prefetch(int index) const
+    {
+        if (inRange(index))
+            __builtin_prefetch(m_items[static_cast<std::size_t>(index)]);
+    }
 
 private:
+    TMyFileItem* newItem();
+    std::string_view sortKey(const TMyFileItem& item) const;
     void rankNames();
+    void placeByRank(bool descending);
     bool inRange(int index) const;
 
     NameCollator m_collator;
-    std::vector<std::unique_ptr<TMyFileItem>> m_items;
+    std::vector<TMyFileItem*> m_items;
+    // Items live in chunks that are freed together by ClearList.
+    std::vector<std::unique_ptr<TMyFileItem[]>> m_chunks;
+    std::size_t m_chunkUsed = 0;
+    std::string m_keys;  // every item's collation key, one after another
+    std::shared_ptr<const FolderHandle> m_folder;
     std::uint8_t m_sortType = 0;
-    bool m_ranked = true;  // NameRank is valid for every item
+    bool m_ranked = true;       // NameRank is valid for every item
+    bool m_ranksDense = true;   // ranks are exactly 0..Count-1
 };
 
 }  // namespace torvel

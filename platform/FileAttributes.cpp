@@ -5,7 +5,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
+#include <unistd.h>
+
+#include <atomic>
 
 namespace torvel {
 
@@ -113,6 +117,45 @@ std::string sambaHexText(std::uint32_t value, std::size_t oldLength)
     return hexText(value, digits);
 }
 
+// Since Linux 6.13 an attribute can be read relative to a folder handle,
+// which spares the walk down the whole path for every file of a large list.
+// C libraries do not wrap the call yet; where the kernel lacks it, the path is
+// used.
+#ifndef SYS_getxattrat
+#if defined(__x86_64__) || defined(__aarch64__) || defined(__riscv)
+#define SYS_getxattrat 464
+#endif
+#endif
+
+struct XattrArgs {
+    std::uint64_t value;
+    std::uint32_t size;
+    std::uint32_t flags;
+};
+
+std::atomic<bool> getxattratMissing{false};
+
+// getxattrat(2): the value size, or -1 with errno (ENOSYS when unavailable).
+ssize_t getxattrAt(int folderFd, const char* name, void* value, std::size_t size)
+{
+#ifdef SYS_getxattrat
+    if (!getxattratMissing.load(std::memory_order_relaxed)) {
+        XattrArgs args{reinterpret_cast<std::uintptr_t>(value), static_cast<std::uint32_t>(size), 0};
+        const long n = syscall(SYS_getxattrat, folderFd, name, 0u, dosAttribXattrName, &args, sizeof args);
+        if (n >= 0 || (errno != ENOSYS && errno != EINVAL))
+            return static_cast<ssize_t>(n);
+        getxattratMissing.store(true, std::memory_order_relaxed);
+    }
+#else
+    (void)folderFd;
+    (void)name;
+    (void)value;
+    (void)size;
+#endif
+    errno = ENOSYS;
+    return -1;
+}
+
 std::string pathOf(const FolderHandle& folder, const std::string& name)
 {
     return folder.path() + name;
@@ -137,6 +180,20 @@ int readRawDosAttrib(const std::string& path, std::string& value)
         value.resize(static_cast<std::size_t>(needed) + 16);
     }
     return ERANGE;
+}
+
+// The same, relative to the folder handle where the kernel allows it.
+int readRawDosAttribAt(const FolderHandle& folder, const std::string& name, std::string& value)
+{
+    char buffer[256];
+    const ssize_t n = getxattrAt(folder.fd(), name.c_str(), buffer, sizeof buffer);
+    if (n >= 0) {
+        value.assign(buffer, static_cast<std::size_t>(n));
+        return 0;
+    }
+    if (errno != ENOSYS && errno != ERANGE)
+        return errno;
+    return readRawDosAttrib(pathOf(folder, name), value);
 }
 
 int statOf(const FolderHandle& folder, const std::string& name, struct stat& st)
@@ -211,10 +268,20 @@ std::uint32_t attributeWord(const struct stat& st, std::string_view bareName,
     return word;
 }
 
-StoredDosAttrib readDosAttrib(const std::string& path)
+std::uint32_t completeAttributeWord(std::uint32_t withoutStored, const StoredDosAttrib& stored)
+{
+    if (!stored.valid)
+        return withoutStored;
+    // Without a stored value only the permission bits and the folder bit come
+    // from stat; the defaults give way to what is stored.
+    return (stored.attributes & changeableBits)
+        | (withoutStored & (FileAttr::ReadOnly | FileAttr::Folder));
+}
+
+StoredDosAttrib readDosAttrib(const FolderHandle& folder, const std::string& name)
 {
     std::string value;
-    if (readRawDosAttrib(path, value) != 0)
+    if (readRawDosAttribAt(folder, name, value) != 0)
         return {};
     return parseDosAttrib(value);
 }
@@ -224,7 +291,7 @@ int readAttributes(const FolderHandle& folder, const std::string& name, std::uin
     struct stat st {};
     if (const int rc = statOf(folder, name, st); rc != 0)
         return rc;
-    attributes = attributeWord(st, name, readDosAttrib(pathOf(folder, name)));
+    attributes = attributeWord(st, name, readDosAttrib(folder, name));
     return 0;
 }
 
@@ -264,7 +331,7 @@ int applyAttributes(const FolderHandle& folder, const std::string& name, const s
 {
     const std::string path = pathOf(folder, name);
     std::string oldValue;
-    const int readRc = readRawDosAttrib(path, oldValue);
+    const int readRc = readRawDosAttribAt(folder, name, oldValue);
     const bool hadValue = readRc == 0;
     if (!hadValue)
         oldValue.clear();

@@ -42,9 +42,13 @@ StoredDosAttrib parseDosAttrib(std::string_view value);
 std::uint32_t attributeWord(const struct stat& st, std::string_view bareName,
                             const StoredDosAttrib& stored);
 
-// Reads user.DOSATTRIB of `path` (following a symbolic link). No value, or a
-// file system without user attributes, gives an invalid StoredDosAttrib.
-StoredDosAttrib readDosAttrib(const std::string& path);
+// The attribute word of a file whose stored value was read only after
+// attributeWord() had been made without it (from an invalid StoredDosAttrib).
+std::uint32_t completeAttributeWord(std::uint32_t withoutStored, const StoredDosAttrib& stored);
+
+// Reads user.DOSATTRIB of `name` in `folder` (following a symbolic link). No
+// value, or a file system without user attributes, gives an invalid one.
+StoredDosAttrib readDosAttrib(const FolderHandle& folder, const std::string& name);
 
 // The attribute word of `name` in `folder`. Returns 0 or an errno value.
 int readAttributes(const FolderHandle& folder, const std::string& name, std::uint32_t& attributes);

@@ -20,7 +20,8 @@ struct DirCloser {
 
 }  // namespace
 
-int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out)
+int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out,
+                 StoredAttributes storedAttributes)
 {
     if (!folder.isOpen())
         return folder.error() != 0 ? folder.error() : EBADF;
@@ -36,7 +37,10 @@ int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& 
             return rc;
         dangling = true;
     }
-    const StoredDosAttrib stored = dangling ? StoredDosAttrib{} : readDosAttrib(folder.path() + name);
+    // A link whose target is gone can carry no user attributes.
+    const bool readStored = !dangling && storedAttributes == StoredAttributes::Read;
+    const StoredDosAttrib stored = readStored ? readDosAttrib(folder, name) : StoredDosAttrib{};
+    out.attributesPending = !dangling && !readStored;
     out.storedName = name;
     out.isFolder = S_ISDIR(st.st_mode);
     out.size = out.isFolder ? 0 : static_cast<std::int64_t>(st.st_size);
@@ -56,7 +60,7 @@ bool fileExists(const FolderHandle& folder, const std::string& name)
         return false;  // not a bare name: no file in this folder can have it
     struct stat st {};
     if (fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return !(errno == ENOENT || errno == ENOTDIR);
+        return !(errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG);
     if (S_ISLNK(st.st_mode)) {
         struct stat target {};
         if (fstatat(folder.fd(), name.c_str(), &target, 0) != 0)
@@ -66,7 +70,7 @@ bool fileExists(const FolderHandle& folder, const std::string& name)
     return !S_ISDIR(st.st_mode);
 }
 
-int listFolder(const std::string& folderPath, std::vector<FolderEntry>& out)
+int listFolder(const std::string& folderPath, std::vector<ListedEntry>& out)
 {
     const std::string path = withTrailingSlash(folderPath);
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

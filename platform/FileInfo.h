@@ -18,13 +18,19 @@ struct FileInfo {
     std::int32_t mtimeNanoseconds = 0;
     std::uint32_t attributes = 0;  // see FileAttr
     bool isFolder = false;
+    // True when user.DOSATTRIB was not read: `attributes` then holds what stat
+    // alone tells, and completeAttributeWord() finishes it.
+    bool attributesPending = false;
 };
 
+enum class StoredAttributes { Read, Defer };
+
 // Reads the file `name` (a bare name) in `folder`: one stat, following a
-// symbolic link, plus one read of user.DOSATTRIB. A link whose target is gone
-// is reported as the link itself. Returns 0 or an errno value (ENOENT when
-// nothing of that name exists, EINVAL for a name with "/" in it).
-int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out);
+// symbolic link, plus (unless deferred) one read of user.DOSATTRIB. A link
+// whose target is gone is reported as the link itself. Returns 0 or an errno
+// value (ENOENT when nothing of that name exists, EINVAL for a name with "/").
+int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out,
+                 StoredAttributes stored = StoredAttributes::Read);
 
 // An entry of that name exists in `folder` and is not a folder (a link to a
 // folder counts as a folder; a link whose target is gone counts as a file,
@@ -33,13 +39,13 @@ int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& 
 // taken for free when that is not known.
 bool fileExists(const FolderHandle& folder, const std::string& name);
 
-struct FolderEntry {
+struct ListedEntry {
     std::string name;
     bool isFolder = false;
 };
 
 // The entries of a folder, "." and ".." left out, in the order the file system
 // gives them. Returns 0 or an errno value.
-int listFolder(const std::string& folderPath, std::vector<FolderEntry>& out);
+int listFolder(const std::string& folderPath, std::vector<ListedEntry>& out);
 
 }  // namespace torvel

@@ -45,7 +45,8 @@ NameCollator::~NameCollator()
 
 void NameCollator::appendSortKey(std::string_view name, std::string& out) const
 {
-    std::u16string text = nameToUtf16(name);
+    thread_local std::u16string text;
+    nameToUtf16(name, text);
     for (auto& ch : text)
         if (ch >= u'A' && ch <= u'Z')
             ch = static_cast<char16_t>(ch - u'A' + u'a');

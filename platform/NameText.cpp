@@ -86,7 +86,7 @@ bool decodeCp932(std::string_view bytes, bool strict, std::u16string& out)
     if (converter == nullptr)
         return false;
     ucnv_reset(converter);
-    out.assign(bytes.size() + 1, u'\0');
+    out.resize(bytes.size() + 1);
     UErrorCode status = U_ZERO_ERROR;
     const int32_t n = ucnv_toUChars(converter, out.data(), static_cast<int32_t>(out.size()),
                                     bytes.data(), static_cast<int32_t>(bytes.size()), &status);
@@ -226,24 +226,29 @@ std::string mapCase(std::string_view name, CaseOp op)
 std::u16string nameToUtf16(std::string_view nameBytes)
 {
     std::u16string out;
+    nameToUtf16(nameBytes, out);
+    return out;
+}
+
+void nameToUtf16(std::string_view nameBytes, std::u16string& out)
+{
     if (isValidUtf8(nameBytes)) {
-        out.assign(nameBytes.size() + 1, u'\0');
+        out.resize(nameBytes.size() + 1);
         int32_t n = 0;
         UErrorCode status = U_ZERO_ERROR;
         u_strFromUTF8(out.data(), static_cast<int32_t>(out.size()), &n, nameBytes.data(),
                       static_cast<int32_t>(nameBytes.size()), &status);
         if (U_SUCCESS(status)) {
             out.resize(static_cast<std::size_t>(n));
-            return out;
+            return;
         }
     } else if (decodeCp932(nameBytes, false, out)) {
-        return out;
+        return;
     }
     // No converter at all: every byte as the code point of the same value.
-    out.assign(nameBytes.begin(), nameBytes.end());
-    for (auto& ch : out)
-        ch = static_cast<char16_t>(static_cast<unsigned char>(ch));
-    return out;
+    out.resize(nameBytes.size());
+    for (std::size_t i = 0; i < nameBytes.size(); ++i)
+        out[i] = static_cast<char16_t>(static_cast<unsigned char>(nameBytes[i]));
 }
 
 bool isValidUtf8(std::string_view bytes)

@@ -27,6 +27,7 @@ std::string displayName(std::string_view nameBytes);
 // A name as UTF-16 for collation: UTF-8 decoded; anything else decoded as
 // CP932 with unmappable bytes replaced, so every name gets some text.
 std::u16string nameToUtf16(std::string_view nameBytes);
+void nameToUtf16(std::string_view nameBytes, std::u16string& out);
 
 // Text the person typed (UTF-8) used as a name: its bytes as they are.
 std::string nameFromUserText(std::string_view utf8Text);

@@ -1,0 +1,316 @@
+// Figures of the file list and the name generator on 100,000 files: each is
+// printed beside its bound after the runs.
+
+#include "ChangeName.h"
+#include "FileInfo.h"
+#include "FileProp.h"
+#include "FilesList.h"
+#include "FolderHandle.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <ftw.h>
+#include <malloc.h>
+#include <map>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace torvel;
+
+constexpr int fileCount = 100'000;
+
+// The folder of 100,000 files, made once per run under a fresh name (this
+// file system is slow to create many files just after deleting many) and
+// removed at the end. For repeated profiling, TORVEL_BENCH_KEEP=1 keeps it and
+// TORVEL_BENCH_DIR=<folder> uses a kept one instead of making another.
+struct BenchFolder {
+    std::string path;
+    std::vector<std::string> names;
+    bool keep = std::getenv("TORVEL_BENCH_KEEP") != nullptr;
+
+    BenchFolder()
+    {
+        if (const char* existing = std::getenv("TORVEL_BENCH_DIR")) {
+            useExisting(existing);
+            return;
+        }
+        create();
+    }
+
+    void useExisting(const char* existing)
+    {
+        keep = true;
+        path = withTrailingSlash(existing);
+        std::vector<ListedEntry> entries;
+        if (listFolder(path, entries) != 0) {
+            std::perror(existing);
+            std::exit(1);
+        }
+        for (const auto& e : entries)
+            names.push_back(e.name);
+    }
+
+    void create()
+    {
+        char templ[] = "/tmp/torvel-bench-XXXXXX";
+        if (mkdtemp(templ) == nullptr) {
+            std::perror("mkdtemp");
+            std::exit(1);
+        }
+        path = std::string(templ) + "/";
+        static const char* const stems[] = {"IMG_", "memo ", "Scan", "写真", "report-", "DSC"};
+        static const char* const exts[] = {".jpg", ".JPG", ".txt", ".png", ".dat", ""};
+        std::mt19937 random(12345);
+        const int dir = open(path.c_str(), O_RDONLY | O_DIRECTORY);
+        names.reserve(fileCount);
+        for (int i = 0; i < fileCount; ++i) {
+            char name[64];
+            std::snprintf(name, sizeof name, "%s%06u%s", stems[random() % 6], static_cast<unsigned>(random() % 1000000),
+                          exts[random() % 6]);
+            const int fd = openat(dir, name, O_WRONLY | O_CREAT | O_EXCL, 0644);
+            if (fd < 0) {  // the random number repeated: that name is taken
+                --i;
+                continue;
+            }
+            if (ftruncate(fd, static_cast<off_t>(random() % 5'000'000)) != 0)
+                std::perror("ftruncate");
+            const timespec times[2] = {{0, UTIME_OMIT},
+                                       {static_cast<time_t>(315'532'800 + random() % 1'500'000'000), 0}};
+            if (futimens(fd, times) != 0)
+                std::perror("futimens");
+            close(fd);
+            names.emplace_back(name);
+        }
+        close(dir);
+        if (keep)
+            std::fprintf(stderr, "benchmark folder kept: %s\n", path.c_str());
+    }
+
+    ~BenchFolder()
+    {
+        if (keep)
+            return;
+        nftw(path.c_str(), [](const char* p, const struct stat*, int, FTW*) { return remove(p); }, 64,
+             FTW_DEPTH | FTW_PHYS);
+    }
+};
+
+BenchFolder& folder()
+{
+    static BenchFolder f;
+    return f;
+}
+
+FilePropInput rebuildInput()
+{
+    FilePropInput input;
+    input.selectedFiles = folder().names;
+    input.searchDir = folder().path;
+    input.sortIndex = 0;
+    for (const char* e : {".jpg", ".txt", ".png", ".dat", ""})
+        input.filter.push_back({e, true});
+    return input;
+}
+
+std::vector<FileInfo> readAll()
+{
+    const FolderHandle dir(folder().path);
+    std::vector<FileInfo> infos(folder().names.size());
+    for (std::size_t i = 0; i < infos.size(); ++i)
+        readFileInfo(dir, folder().names[i], infos[i]);
+    return infos;
+}
+
+void fillList(TMyFileList& list, const std::vector<FileInfo>& infos)
+{
+    list.ClearList();
+    for (const auto& info : infos)
+        list.addFile(info);
+}
+
+void BM_BareFstatatLoop(benchmark::State& state)
+{
+    const int dir = open(folder().path.c_str(), O_PATH | O_DIRECTORY);
+    struct stat st {};
+    for (const auto& name : folder().names)  // warm the caches like the others
+        benchmark::DoNotOptimize(fstatat(dir, name.c_str(), &st, 0));
+    for (auto _ : state)
+        for (const auto& name : folder().names)
+            benchmark::DoNotOptimize(fstatat(dir, name.c_str(), &st, 0));
+    close(dir);
+}
+BENCHMARK(BM_BareFstatatLoop)->Unit(benchmark::kMillisecond);
+
+void BM_RebuildFileList(benchmark::State& state)
+{
+    const FilePropInput input = rebuildInput();
+    TMyFileList list;
+    rebuildFileList(list, input);  // warm the caches like the others
+    for (auto _ : state) {
+        rebuildFileList(list, input);
+        benchmark::DoNotOptimize(list.Count());
+    }
+    state.counters["items"] = list.Count();
+}
+BENCHMARK(BM_RebuildFileList)->Unit(benchmark::kMillisecond);
+
+// From a freshly filled list, so the name ordering by collation keys counts.
+void BM_SortOrder(benchmark::State& state)
+{
+    const std::vector<FileInfo> infos = readAll();
+    TMyFileList list;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fillList(list, infos);
+        state.ResumeTiming();
+        list.SetSortType(static_cast<int>(state.range(0)));
+    }
+}
+BENCHMARK(BM_SortOrder)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
+
+ChangeNameInputs nameInputs(const char* identifier, bool avoidDuplicates)
+{
+    ChangeNameInputs in;
+    in.Identifier = identifier;
+    in.StartValue = 0;
+    in.Digits = 5;
+    in.ExtensionText = "dat";
+    in.ExtCheck = true;
+    in.JuuhukuCheck = avoidDuplicates;
+    in.ChangeDir = folder().path;
+    return in;
+}
+
+void runChangeName(benchmark::State& state, bool avoidDuplicates)
+{
+    TMyFileList list;
+    fillList(list, readAll());
+    list.SetSortType(0);
+    const ChangeNameInputs in = nameInputs("ZZNEW", avoidDuplicates);
+    Change_Name(list, in);  // warm the caches like the others
+    for (auto _ : state) {
+        const ChangeNameResult r = Change_Name(list, in);
+        if (!r.ok)
+            state.SkipWithError("the name generator stopped");
+    }
+}
+
+void BM_ChangeName(benchmark::State& state)
+{
+    runChangeName(state, false);
+}
+BENCHMARK(BM_ChangeName)->Unit(benchmark::kMillisecond);
+
+void BM_ChangeNameAvoidingDuplicates(benchmark::State& state)
+{
+    runChangeName(state, true);
+}
+BENCHMARK(BM_ChangeNameAvoidingDuplicates)->Unit(benchmark::kMillisecond);
+
+// The same 100,000 absent names the generator tests.
+void BM_BareFstatatAbsentNames(benchmark::State& state)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < fileCount; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "ZZNEW%05d.dat", i);
+        names.emplace_back(name);
+    }
+    const int dir = open(folder().path.c_str(), O_PATH | O_DIRECTORY);
+    struct stat st {};
+    for (const auto& name : names)  // warm the caches like the others
+        benchmark::DoNotOptimize(fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW));
+    for (auto _ : state)
+        for (const auto& name : names)
+            benchmark::DoNotOptimize(fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW));
+    close(dir);
+}
+BENCHMARK(BM_BareFstatatAbsentNames)->Unit(benchmark::kMillisecond);
+
+// Heap bytes per item of a rebuilt list, less the bytes of the names.
+double memoryPerItem()
+{
+    const FilePropInput input = rebuildInput();
+    const std::size_t before = mallinfo2().uordblks;
+    double perItem = 0;
+    {
+        TMyFileList list;
+        rebuildFileList(list, input);
+        const std::size_t after = mallinfo2().uordblks;
+        std::size_t nameBytes = 0;
+        for (int i = 0; i < list.Count(); ++i)
+            nameBytes += list.GetFileName(i).size();
+        perItem = (static_cast<double>(after - before) - static_cast<double>(nameBytes)) / list.Count();
+    }
+    return perItem;
+}
+
+// Keeps every benchmark's time per iteration for the summary.
+class FigureReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> ms;     // wall-clock time per iteration
+    std::map<std::string, double> cpuMs;  // processor time per iteration
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration) {
+                ms[run.benchmark_name()] = run.GetAdjustedRealTime();
+                cpuMs[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            }
+        }
+    }
+};
+
+void printFigure(const char* what, double value, const char* unit, double bound)
+{
+    std::printf("%-60s %10.2f %-6s bound %8.2f  %s\n", what, value, unit, bound,
+                value <= bound ? "ok" : "OVER");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    folder();
+    FigureReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    // Wall-clock figures are the ones bounded; processor-time figures are
+    // printed beside them because other work on a shared machine inflates
+    // wall-clock times unevenly.
+    for (const bool cpu : {false, true}) {
+        auto& ms = cpu ? reporter.cpuMs : reporter.ms;
+        std::printf("\nFigures (100,000 files), %s:\n", cpu ? "processor time" : "wall-clock time");
+        const auto ratio = [&](const char* what, const char* a, const char* b, double bound) {
+            if (ms.count(a) && ms.count(b))
+                printFigure(what, ms[a] / ms[b], "x", bound);
+        };
+        ratio("rebuild / bare fstatat loop", "BM_RebuildFileList", "BM_BareFstatatLoop", 2.0);
+        for (int k = 0; k <= 5; ++k) {
+            const std::string name = "BM_SortOrder/" + std::to_string(k);
+            if (ms.count(name))
+                printFigure(("sort order " + std::to_string(k)).c_str(), ms[name], "ms", 60.0);
+        }
+        if (ms.count("BM_ChangeName"))
+            printFigure("Change_Name without duplicate avoidance", ms["BM_ChangeName"], "ms", 80.0);
+        ratio("Change_Name avoiding duplicates / bare fstatat loop", "BM_ChangeNameAvoidingDuplicates",
+              "BM_BareFstatatAbsentNames", 1.5);
+    }
+    std::printf("\n");
+    printFigure("memory per item above the names", memoryPerItem(), "bytes", 400.0);
+    benchmark::Shutdown();
+    return 0;
+}
