@@ -52,7 +52,7 @@ private:
     int carryMakingRoom(const RunRow& row, Room& room);
 
     const std::vector<RunRow>& m_rows;
-    const RunSettings& m_settings;
+    const RunSettings m_settings;
     RunServices& m_services;
     Carry m_carry;
     RunRecord m_record;

@@ -30,7 +30,8 @@ RunResult File_Rename(const std::vector<RunRow>& rows, const RunSettings& settin
                       RunServices& services);
 
 // File_Rename in its steps, for a caller that wants to see or keep the plan
-// before the first file is touched.
+// before the first file is touched. The rows and the services must outlive it;
+// the settings are copied.
 class RenameRun
 {
 public:
@@ -58,7 +59,7 @@ private:
     void hold(const std::string& name) { m_held.insert(name); }
 
     const std::vector<RunRow>& m_rows;
-    const RunSettings& m_settings;
+    const RunSettings m_settings;
     RunServices& m_services;
     FolderHandle m_dir;
     RenamePlan m_plan;
