@@ -1,7 +1,6 @@
 #include "RunRecord.h"
 
 #include <cerrno>
-#include <iterator>
 #include <utility>
 
 #include "FileSystem.h"
@@ -27,12 +26,6 @@ void RunRecord::failed(std::size_t row, FileFailure failure)
 {
     m_result.rows[row] = RowResult::Failed;
     m_result.failures.push_back(std::move(failure));
-}
-
-void RunRecord::sideFailures(std::vector<FileFailure>& failures)
-{
-    std::move(failures.begin(), failures.end(), std::back_inserter(m_result.failures));
-    failures.clear();
 }
 
 void RunRecord::sentToTrash(const std::string& newName)

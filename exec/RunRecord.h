@@ -21,12 +21,11 @@ public:
 
     void converted(std::size_t row, const std::string& newName);
     void failed(std::size_t row, FileFailure failure);
-    // A file that is not a row's own (a same-name file) failed.
-    void sideFailures(std::vector<FileFailure>& failures);
     // The file holding this new name has gone to the trash: if a row of this
     // run had put it there, that row's file no longer carries its new name.
     void sentToTrash(const std::string& newName);
 
+    // Where failures of files that are not a row's own (same-name files) go.
     std::vector<FileFailure>& failures() { return m_result.failures; }
     RunResult take() { return std::move(m_result); }
 

@@ -52,21 +52,19 @@ SameNameFiles::SameNameFiles(FileSystem& fs, const FolderHandle& searchDir,
         keepOut(row.current);
 }
 
-std::vector<std::uint32_t> SameNameFiles::candidates(std::string_view base) const
+SameNameFiles::Candidates SameNameFiles::candidates(std::string_view base) const
 {
-    std::uint64_t key = stemKey(base);
-    auto first = std::lower_bound(m_index.begin(), m_index.end(), std::make_pair(key, 0u));
-    std::vector<std::uint32_t> found;
-    for (auto it = first; it != m_index.end() && it->first == key; ++it)
-        found.push_back(it->second);
-    return found;
+    const std::uint64_t key = stemKey(base);
+    return std::equal_range(m_index.begin(), m_index.end(), IndexEntry{key, 0u},
+                            [](const IndexEntry& a, const IndexEntry& b) { return a.first < b.first; });
 }
 
 void SameNameFiles::keepOut(std::string_view name)
 {
-    for (std::uint32_t i : candidates(name)) {
-        if (m_names[i] == name)
-            m_state[i] = State::KeptOut;
+    auto [first, last] = candidates(name);
+    for (auto it = first; it != last; ++it) {
+        if (m_names[it->second] == name)
+            m_state[it->second] = State::KeptOut;
     }
 }
 
@@ -77,7 +75,9 @@ void SameNameFiles::SameName(const RunRow& row, std::vector<FileFailure>& failur
         keepOut(row.newName);
     const std::string_view oldBase = baseNameOf(row.current);
     const std::string_view newBase = baseNameOf(row.newName);
-    for (std::uint32_t i : candidates(oldBase)) {
+    auto [first, last] = candidates(oldBase);
+    for (auto it = first; it != last; ++it) {
+        const std::uint32_t i = it->second;
         const std::string& name = m_names[i];
         if (m_state[i] != State::Present || !matchesBaseWildcard(name, oldBase))
             continue;

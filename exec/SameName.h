@@ -57,7 +57,12 @@ public:
 private:
     enum class State : std::uint8_t { Present, Gone, KeptOut };
 
-    std::vector<std::uint32_t> candidates(std::string_view base) const;
+    using IndexEntry = std::pair<std::uint64_t, std::uint32_t>;
+    using Candidates = std::pair<std::vector<IndexEntry>::const_iterator,
+                                 std::vector<IndexEntry>::const_iterator>;
+
+    // The entries that may match base, in folder order.
+    Candidates candidates(std::string_view base) const;
     int carryOne(const std::string& name, const std::string& target);
     RunStep failedStep() const;
 
@@ -69,7 +74,7 @@ private:
     std::vector<State> m_state;
     // (key of the part before the first ".", index into m_names), sorted, so
     // that equal keys list their names in folder order.
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> m_index;
+    std::vector<IndexEntry> m_index;
 };
 
 } // namespace torvel
