@@ -300,6 +300,20 @@ TEST_F(RenameInPlaceTest, AFileThatCouldNotMoveAsideIsLeftAloneAndProtected)
     EXPECT_EQ(result.converted, 0);
 }
 
+TEST_F(RenameInPlaceTest, AFileThatVanishedIsReportedAndNothingIsAskedForIt)
+{
+    src.write("a.txt", "A");
+    src.write("x.txt", "outside");
+    feedback.answers = {Answer::Yes};
+    RunResult result = runRename({{"gone.txt", "x.txt"}, {"a.txt", "y.txt"}}, inPlace(false));
+    EXPECT_TRUE(feedback.asked.empty());
+    EXPECT_EQ(src.names(), (Names{"x.txt", "y.txt"}));
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].error, ENOENT);
+    EXPECT_EQ(failureLine(result.failures[0]),
+              "gone.txt → x.txt：一時的な名前に変更できませんでした（ﾌｧｲﾙが見つかりません）");
+}
+
 TEST_F(RenameInPlaceTest, AFolderThatCannotBeOpenedStopsBeforeAnyFileIsTouched)
 {
     src.write("a.txt", "A");
