@@ -1,0 +1,24 @@
+#pragma once
+
+#include <vector>
+
+#include "RunTypes.h"
+
+namespace torvel {
+
+// Carries every row's file from SearchDir into ChangeDir under its new name:
+// moved when SaveMethod is 1, copied otherwise. A file already holding the
+// new name in ChangeDir is offered to the trash whatever JuuhukuCheck says,
+// and the row's own file follows only once that name is free; nothing is ever
+// replaced. A move to another device is complete or does not happen: the
+// source stays until its copy is whole under the new name. With CheckBox1 the
+// same-name files of each row follow it (SameNameFiles).
+//
+// Each row shows "<name> を <new name> に転送しています。" on the status line.
+// A row that fails is in the result's failures and the run goes on. Opening
+// either folder (or reading SearchDir for the same-name files) is done before
+// any file is touched; when it fails the run stops with the error.
+RunResult File_Move(const std::vector<RunRow>& rows, const RunSettings& settings,
+                    RunServices& services);
+
+} // namespace torvel

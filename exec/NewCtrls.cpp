@@ -1,0 +1,86 @@
+#include "NewCtrls.h"
+
+#include <cerrno>
+#include <utility>
+
+#include "FileSystem.h"
+#include "RunFeedback.h"
+
+namespace torvel {
+
+std::uint16_t shellFlags(TFileOpFlags options)
+{
+    TFileOpFlags passed = options;
+    passed.erase(TFileOpFlag::fofWantMappingHandle);
+    // Bits above the last flag have no meaning; they are not passed on either.
+    constexpr std::uint16_t known = 0x07FF;
+    return static_cast<std::uint16_t>(passed.bits() & known);
+}
+
+TFileOperation::TFileOperation(FileSystem& fs, RunFeedback* feedback)
+    : m_fs(fs)
+    , m_feedback(feedback)
+{
+}
+
+TFileOperation::~TFileOperation() = default;
+
+bool TFileOperation::Execute(int code, const std::vector<std::string>& from,
+                             const std::vector<std::string>& /*to*/)
+{
+    m_outcomes.clear();
+    if (code == foDelete)
+        return deleteAll(from);
+    for (const auto& name : from)
+        m_outcomes.push_back({name, FileOpOutcome::Result::Unsupported, ENOTSUP});
+    return false;
+}
+
+bool TFileOperation::Delete(const std::string& path)
+{
+    // One name, whatever blanks or other separators it holds.
+    return Execute(foDelete, {path}, {});
+}
+
+bool TFileOperation::deleteAll(const std::vector<std::string>& from)
+{
+    bool aborted = false;
+    for (const auto& path : from) {
+        FileOpOutcome outcome{path, FileOpOutcome::Result::Cancelled, 0};
+        if (!aborted) {
+            outcome.result = confirm(path);
+            aborted = outcome.result == FileOpOutcome::Result::Cancelled;
+        }
+        if (outcome.result == FileOpOutcome::Result::Done) {
+            // A full path: the folder handle is not consulted.
+            outcome.error = m_fs.trash(FolderHandle(), path);
+            if (outcome.error != 0)
+                outcome.result = FileOpOutcome::Result::Failed;
+        }
+        m_outcomes.push_back(std::move(outcome));
+    }
+    return aborted;
+}
+
+// Done means the person agreed (or was not to be asked).
+FileOpOutcome::Result TFileOperation::confirm(const std::string& path)
+{
+    if (Options.contains(TFileOpFlag::fofNoConfirmation) || m_yesToAll)
+        return FileOpOutcome::Result::Done;
+    if (m_feedback == nullptr)
+        return FileOpOutcome::Result::Declined;
+    switch (m_feedback->confirmTrash(path)) {
+    case RunFeedback::TrashAnswer::YesToAll:
+        m_yesToAll = true;
+        return FileOpOutcome::Result::Done;
+    case RunFeedback::TrashAnswer::Yes:
+        return FileOpOutcome::Result::Done;
+    case RunFeedback::TrashAnswer::No:
+        return FileOpOutcome::Result::Declined;
+    case RunFeedback::TrashAnswer::Cancel:
+        break;
+    }
+    return FileOpOutcome::Result::Cancelled;
+}
+
+} // namespace torvel

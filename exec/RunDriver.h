@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "RunTypes.h"
+
+namespace torvel {
+
+// The part of the rename page's run that needs no window.
+
+// Whether the run renames in place: SearchDir and ChangeDir are one folder.
+// They are compared by what they are, not by their spelling: this file system
+// tells letter case apart, so /a/Data/ and /a/data/ may be two folders, and
+// renaming "in place" in the wrong one would be wrong. See sameFolder.
+bool renamesInPlace(const RunSettings& settings);
+
+// File_Rename when the folders are one, File_Move otherwise.
+RunResult runRenamePage(const std::vector<RunRow>& rows, const RunSettings& settings,
+                        RunServices& services);
+
+// The selection after a run: the new names of the rows whose files carry them
+// now in ChangeDir, in row order, each once. A row that failed drops out even
+// when some other file holds its new name.
+std::vector<std::string> SelectionAfterRun(const std::vector<RunRow>& rows,
+                                           const RunResult& result);
+
+} // namespace torvel

@@ -1,0 +1,92 @@
+#include "RunRecord.h"
+
+#include <cerrno>
+#include <utility>
+
+#include "FileSystem.h"
+#include "NewCtrls.h"
+
+namespace torvel {
+
+RunRecord::RunRecord(const std::vector<RunRow>& rows)
+    : m_rows(rows)
+{
+    m_result.rows.assign(rows.size(), RowResult::Pending);
+}
+
+void RunRecord::converted(std::size_t row, const std::string& newName)
+{
+    m_result.rows[row] = RowResult::Converted;
+    ++m_result.converted;
+    if (m_producersKnown)
+        m_producers[newName] = row;
+}
+
+void RunRecord::failed(std::size_t row, FileFailure failure)
+{
+    m_result.rows[row] = RowResult::Failed;
+    m_result.failures.push_back(std::move(failure));
+}
+
+void RunRecord::sentToTrash(const std::string& newName)
+{
+    if (!m_producersKnown) {
+        for (std::size_t row = 0; row < m_rows.size(); ++row) {
+            if (m_result.rows[row] == RowResult::Converted)
+                m_producers[m_rows[row].newName] = row;
+        }
+        m_producersKnown = true;
+    }
+    auto it = m_producers.find(newName);
+    if (it == m_producers.end())
+        return;
+    m_result.rows[it->second] = RowResult::Replaced;
+    --m_result.converted;
+    m_producers.erase(it);
+}
+
+Room makeRoom(RunServices& services, const FolderHandle& dir, const std::string& folderPath,
+              const std::string& name, RunRecord& record)
+{
+    EntryKind kind = EntryKind::None;
+    if (int rc = services.fs.probe(dir, name, kind))
+        return {Room::Kind::Refused, rc};
+    if (kind == EntryKind::None)
+        return {Room::Kind::Freed, 0}; // it went meanwhile: the name is free
+    if (kind != EntryKind::File)
+        return {Room::Kind::Occupied, EEXIST};
+
+    services.FileOperation1.Delete(folderPath + name);
+    // The answer Cancel only ends this question; the run goes on, as it does
+    // after No, and the file stays.
+    const auto& outcomes = services.FileOperation1.lastOutcomes();
+    if (outcomes.empty())
+        return {Room::Kind::Refused, EIO};
+    const FileOpOutcome& outcome = outcomes.front();
+    switch (outcome.result) {
+    case FileOpOutcome::Result::Done:
+        record.sentToTrash(name);
+        return {Room::Kind::Freed, 0};
+    case FileOpOutcome::Result::Declined:
+    case FileOpOutcome::Result::Cancelled:
+        return {Room::Kind::Declined, EEXIST};
+    case FileOpOutcome::Result::Failed:
+    case FileOpOutcome::Result::Unsupported:
+        break;
+    }
+    return {Room::Kind::Refused, outcome.error};
+}
+
+FileFailure takenFailure(const RunRow& row, const Room& room, RunStep ownStep, int error)
+{
+    FileFailure failure{row.current, row.newName, {}, ownStep, error};
+    if (room.kind == Room::Kind::Declined)
+        failure.step = RunStep::Declined;
+    else if (room.kind == Room::Kind::Refused) {
+        failure.step = RunStep::Trash;
+        failure.error = room.error;
+    }
+    return failure;
+}
+
+} // namespace torvel

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace torvel {
+
+class FileSystem;
+class RunFeedback;
+class TFileOperation;
+
+// One row of the preview grid as the run reads it: the current bare name
+// (column 0) and the new bare name (column 1). Row i of a run is grid row i+1.
+struct RunRow
+{
+    std::string current;
+    std::string newName;
+};
+
+// The window's state that a run on the rename page reads.
+struct RunSettings
+{
+    std::string SearchDir; // source folder, ending in "/"
+    std::string ChangeDir; // destination folder, ending in "/"
+    int SaveMethod = 0;    // 0 rename in the same folder, 1 move, 2 copy
+    bool JuuhukuCheck = false; // avoid duplicate names: never replace through the trash
+    bool CheckBox1 = false;    // carry along same-name files with other extensions
+};
+
+// What a run works through: the file system, the person in front of the
+// window, and the window's file operation component that sends replaced
+// files to the trash.
+struct RunServices
+{
+    FileSystem& fs;
+    RunFeedback& feedback;
+    TFileOperation& FileOperation1;
+};
+
+// What became of one row's file.
+enum class RowResult : std::uint8_t
+{
+    Pending,   // not reached yet (only while the run is under way)
+    Converted, // the file carries its new name
+    Failed,    // the file did not get its new name; see the failures
+    Replaced,  // it got its new name, then a later row's file took that name
+               // and this one went to the trash at the person's confirmation
+};
+
+// The step at which a file failed.
+enum class RunStep : std::uint8_t
+{
+    BadName,        // the new name cannot be given on this system; untouched
+    OutOfTheWay,    // the rename to the temporary name
+    IntoPlace,      // the rename from the temporary name to the new name
+    Trash,          // the file holding the new name could not go to the trash
+    Declined,       // the new name is taken and the person kept the file there
+    Move,
+    Copy,
+    SameNameRename, // a same-name file with another extension
+    SameNameMove,
+    SameNameCopy,
+};
+
+// One file that did not reach its new name.
+struct FileFailure
+{
+    std::string name;   // the file's bare name when the run began
+    std::string target; // the bare name it was to get
+    std::string leftAs; // the name it carries now when that is neither (a temporary name)
+    RunStep step = RunStep::IntoPlace;
+    int error = 0;      // errno of the failed operation
+};
+
+// The outcome of a rename, move or copy run. A run that could not start
+// (a folder that cannot be opened) has error set and has touched nothing.
+struct RunResult
+{
+    int error = 0;
+    std::string errorText; // the system's I/O error text for error, UTF-8
+
+    std::vector<RowResult> rows;       // one per row, in row order
+    std::vector<FileFailure> failures; // in the order they happened
+    int converted = 0;                 // rows whose file carries its new name at the end
+
+    bool started() const { return error == 0; }
+};
+
+} // namespace torvel

@@ -1,0 +1,244 @@
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <sys/time.h>
+
+#include "MoveAndCopy.h"
+#include "RunReport.h"
+#include "RunTestSupport.h"
+#include "common/FaultyFileSystem.h"
+
+using namespace torvel;
+
+namespace {
+
+using Answer = RunFeedback::TrashAnswer;
+using Names = std::vector<std::string>;
+
+class MoveAndCopyTest : public RunTest
+{
+protected:
+    RunResult transfer(const std::vector<RunRow>& rows, const RunSettings& settings,
+                       FileSystem* fs = nullptr)
+    {
+        FileSystem& used = fs != nullptr ? *fs : real;
+        TFileOperation operation(used, &feedback);
+        RunServices services{used, feedback, operation};
+        return File_Move(rows, settings, services);
+    }
+
+    static long mtimeOf(const std::string& path)
+    {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        return static_cast<long>(st.st_mtime);
+    }
+
+    static void setMtime(const std::string& path, long seconds)
+    {
+        const timeval times[2] = {{seconds, 0}, {seconds, 0}};
+        ::utimes(path.c_str(), times);
+    }
+};
+
+TEST_F(MoveAndCopyTest, SameNameFilesFollowAndATakenTargetIsLeftAlone)
+{
+    writeAll(src, {"photo.jpg", "photo.txt", "photo.xmp", "photograph.jpg"});
+    dst.write("TOR01.txt", "already here");
+    RunResult result = transfer({{"photo.jpg", "TOR01.jpg"}}, across(1, true));
+
+    EXPECT_EQ(dst.names(), (Names{"TOR01.jpg", "TOR01.txt", "TOR01.xmp"}));
+    EXPECT_EQ(dst.read("TOR01.txt"), "already here");
+    EXPECT_EQ(dst.read("TOR01.xmp"), "contents of photo.xmp");
+    EXPECT_EQ(src.names(), (Names{"photo.txt", "photograph.jpg"}));
+    EXPECT_TRUE(feedback.asked.empty()); // same-name files never replace anything
+    EXPECT_TRUE(result.failures.empty());
+    EXPECT_EQ(result.converted, 1);
+
+    ASSERT_EQ(feedback.statuses.size(), 1u);
+    EXPECT_EQ(feedback.statuses[0].kind, 1);
+    EXPECT_EQ(feedback.statuses[0].text, "photo.jpg を TOR01.jpg に転送しています。");
+}
+
+TEST_F(MoveAndCopyTest, CopyLeavesEverySourceInPlace)
+{
+    writeAll(src, {sjisPhoto, "\x8e\xca\x90\x5e.xmp", "b.txt"});
+    setMtime(src / "b.txt", 1'000'000'000);
+    src.makeFolder("\x8e\xca\x90\x5e.d"); // a folder is not a file to copy
+    RunResult result =
+        transfer({{sjisPhoto, sjisSeries}, {"b.txt", "c.txt"}}, across(2, true));
+
+    EXPECT_EQ(src.names().size(), 4u);
+    EXPECT_EQ(dst.names(), (Names{"c.txt", sjisSeries, "\x89\xe6\x91\x9c" "01.xmp"}));
+    EXPECT_EQ(dst.read(sjisSeries), "contents of " + sjisPhoto);
+    EXPECT_EQ(mtimeOf(dst / "c.txt"), 1'000'000'000);
+    EXPECT_TRUE(result.failures.empty());
+    EXPECT_EQ(result.converted, 2);
+    EXPECT_EQ(feedback.lastDone, 2);
+    EXPECT_EQ(feedback.lastTotal, 2);
+}
+
+TEST_F(MoveAndCopyTest, AnExistingTargetIsOfferedToTheTrashEvenWhenAvoidingDuplicates)
+{
+    src.write("a.txt", "A");
+    dst.write("x.txt", "old x");
+    RunSettings settings = across(1);
+    ASSERT_TRUE(settings.JuuhukuCheck);
+    {
+        SCOPED_TRACE("declined: nothing moves");
+        feedback.answers = {Answer::No};
+        RunResult result = transfer({{"a.txt", "x.txt"}}, settings);
+        EXPECT_EQ(feedback.asked, Names{dst / "x.txt"});
+        EXPECT_EQ(src.names(), Names{"a.txt"});
+        EXPECT_EQ(dst.read("x.txt"), "old x");
+        ASSERT_EQ(result.failures.size(), 1u);
+        EXPECT_EQ(result.failures[0].step, RunStep::Declined);
+        EXPECT_EQ(result.converted, 0);
+    }
+    {
+        SCOPED_TRACE("confirmed");
+        feedback.answers = {Answer::Yes};
+        RunResult result = transfer({{"a.txt", "x.txt"}}, settings);
+        EXPECT_TRUE(src.names().empty());
+        EXPECT_EQ(dst.read("x.txt"), "A");
+        EXPECT_EQ(data.read("Trash/files/x.txt"), "old x");
+        EXPECT_EQ(result.converted, 1);
+    }
+}
+
+TEST_F(MoveAndCopyTest, ATrashThatRefusesKeepsTheRowFromMoving)
+{
+    src.write("a.txt", "A");
+    dst.write("x.txt", "old x");
+    FaultyFileSystem fs(real);
+    fs.fail(FsCall::Trash, EXDEV);
+    feedback.answers = {Answer::Yes};
+    RunResult result = transfer({{"a.txt", "x.txt"}}, across(1), &fs);
+
+    EXPECT_EQ(src.names(), Names{"a.txt"});
+    EXPECT_EQ(dst.names(), Names{"x.txt"});
+    EXPECT_EQ(dst.read("x.txt"), "old x");
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].step, RunStep::Trash);
+    EXPECT_EQ(result.failures[0].error, EXDEV);
+    EXPECT_EQ(fs.calls(FsCall::Move), 1); // not tried again
+}
+
+TEST_F(MoveAndCopyTest, NothingGoesToTheTrashForASourceThatIsNotThere)
+{
+    dst.write("x.txt", "old x");
+    feedback.answers = {Answer::Yes};
+    RunResult result = transfer({{"gone.txt", "x.txt"}}, across(2));
+    EXPECT_TRUE(feedback.asked.empty());
+    EXPECT_EQ(dst.read("x.txt"), "old x");
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].error, ENOENT);
+    EXPECT_EQ(result.failures[0].step, RunStep::Copy);
+}
+
+TEST_F(MoveAndCopyTest, TwoRowsWithOneNewNameReplaceTheFirstOnlyAtThePersonsWord)
+{
+    writeAll(src, {"a.txt", "b.txt"});
+    feedback.answers = {Answer::Yes};
+    RunResult result = transfer({{"a.txt", "x.txt"}, {"b.txt", "x.txt"}}, across(1));
+    EXPECT_EQ(dst.read("x.txt"), "contents of b.txt");
+    EXPECT_EQ(data.read("Trash/files/x.txt"), "contents of a.txt");
+    EXPECT_EQ(result.rows, (std::vector<RowResult>{RowResult::Replaced, RowResult::Converted}));
+    EXPECT_EQ(result.converted, 1);
+}
+
+TEST_F(MoveAndCopyTest, MovesAcrossDevices)
+{
+    ScratchDir shm("/dev/shm");
+    if (shm.device() == dst.device())
+        GTEST_SKIP() << "/dev/shm and /tmp are one device here";
+    writeAll(shm, {sjisPhoto, "\x8e\xca\x90\x5e.xmp"});
+    setMtime(shm / sjisPhoto, 1'200'000'000);
+    RunSettings settings{shm.path(), dst.path(), 1, true, true};
+    RunResult result = transfer({{sjisPhoto, sjisSeries}}, settings);
+
+    EXPECT_TRUE(shm.names().empty());
+    EXPECT_EQ(dst.names(), (Names{sjisSeries, "\x89\xe6\x91\x9c" "01.xmp"}));
+    EXPECT_EQ(dst.read(sjisSeries), "contents of " + sjisPhoto);
+    EXPECT_EQ(mtimeOf(dst / sjisSeries), 1'200'000'000);
+    EXPECT_TRUE(result.failures.empty());
+}
+
+// A move that has to copy (another device) and fails half-way: the source
+// stays, nothing is left in the destination, and the row is reported.
+TEST_F(MoveAndCopyTest, AFullDiskOrARefusedWriteDuringAMoveAcrossDevices)
+{
+    struct Case
+    {
+        const char* what;
+        FaultyFileSystem::Fault fault;
+        int reported;
+    };
+    const Case cases[] = {
+        {"full disk in the middle of the data", {FsCall::CopyData, ENOSPC, "", 0, 1, true}, ENOSPC},
+        {"refused write in the destination", {FsCall::CreateTemp, EACCES}, EACCES},
+        {"late write error at close", {FsCall::CloseFile, EIO, "", 0, 1, true}, EIO},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir from;
+        ScratchDir to;
+        from.write("a.txt", std::string(100000, 'a'));
+        from.write("b.txt", "B");
+        FaultyFileSystem fs(real);
+        fs.fail({FsCall::Rename, EXDEV, "a.txt", 0, 1}); // as if on another device
+        fs.fail(c.fault);
+        RunSettings settings{from.path(), to.path(), 1, true, false};
+        RunResult result = transfer({{"a.txt", "x.txt"}, {"b.txt", "y.txt"}}, settings, &fs);
+
+        EXPECT_EQ(from.names(), Names{"a.txt"});
+        EXPECT_EQ(from.read("a.txt"), std::string(100000, 'a'));
+        EXPECT_EQ(to.names(), Names{"y.txt"}); // no temporary file left behind
+        ASSERT_EQ(result.failures.size(), 1u);
+        EXPECT_EQ(result.failures[0].name, "a.txt");
+        EXPECT_EQ(result.failures[0].step, RunStep::Move);
+        EXPECT_EQ(result.failures[0].error, c.reported);
+        EXPECT_EQ(result.converted, 1);
+    }
+}
+
+TEST_F(MoveAndCopyTest, ReportsASameNameFileThatCouldNotFollow)
+{
+    writeAll(src, {"photo.jpg", "photo.txt"});
+    FaultyFileSystem fs(real);
+    fs.fail(FsCall::Move, EACCES, "photo.txt");
+    RunResult result = transfer({{"photo.jpg", "TOR01.jpg"}}, across(1, true), &fs);
+    EXPECT_EQ(src.names(), Names{"photo.txt"});
+    EXPECT_EQ(dst.names(), Names{"TOR01.jpg"});
+    EXPECT_EQ(result.converted, 1);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].name, "photo.txt");
+    EXPECT_EQ(result.failures[0].target, "TOR01.txt");
+    EXPECT_EQ(result.failures[0].step, RunStep::SameNameMove);
+}
+
+TEST_F(MoveAndCopyTest, SameNameFilesStayWhenTheirRowFailed)
+{
+    writeAll(src, {"photo.jpg", "photo.txt"});
+    FaultyFileSystem fs(real);
+    fs.fail(FsCall::Move, EACCES, "photo.jpg");
+    RunResult result = transfer({{"photo.jpg", "TOR01.jpg"}}, across(1, true), &fs);
+    EXPECT_EQ(src.names(), (Names{"photo.jpg", "photo.txt"}));
+    EXPECT_TRUE(dst.names().empty());
+    EXPECT_EQ(result.failures.size(), 1u);
+}
+
+TEST_F(MoveAndCopyTest, AFolderThatCannotBeOpenedStopsBeforeAnyFileIsTouched)
+{
+    src.write("a.txt", "A");
+    RunSettings settings{src.path(), dst / "missing/", 1, true, false};
+    FaultyFileSystem fs(real);
+    RunResult result = transfer({{"a.txt", "b.txt"}}, settings, &fs);
+    EXPECT_FALSE(result.started());
+    EXPECT_EQ(result.errorText, "ﾌｧｲﾙが見つかりません");
+    EXPECT_EQ(fs.calls(FsCall::Move), 0);
+    EXPECT_EQ(src.names(), Names{"a.txt"});
+    EXPECT_TRUE(feedback.statuses.empty());
+}
+
+} // namespace

@@ -1,0 +1,382 @@
+#include <algorithm>
+#include <cerrno>
+#include <random>
+
+#include "RenameInPlace.h"
+#include "RunReport.h"
+#include "RunTestSupport.h"
+#include "common/FaultyFileSystem.h"
+
+using namespace torvel;
+
+namespace {
+
+using Answer = RunFeedback::TrashAnswer;
+using Names = std::vector<std::string>;
+
+class RenameInPlaceTest : public RunTest
+{
+protected:
+    RunResult runRename(const std::vector<RunRow>& rows, const RunSettings& settings,
+                     FileSystem* fs = nullptr)
+    {
+        FileSystem& used = fs != nullptr ? *fs : real;
+        TFileOperation operation(used, &feedback);
+        RunServices services{used, feedback, operation};
+        return File_Rename(rows, settings, services);
+    }
+
+    static Names sorted(Names names)
+    {
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(RenameInPlaceTest, SwapsTwoNamesWithoutAskingAnything)
+{
+    src.write("a.txt", "A");
+    src.write("b.txt", "B");
+    RunResult result = runRename({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}}, inPlace(false));
+
+    EXPECT_EQ(src.read("b.txt"), "A");
+    EXPECT_EQ(src.read("a.txt"), "B");
+    EXPECT_EQ(src.names(), (Names{"a.txt", "b.txt"}));
+    EXPECT_TRUE(feedback.asked.empty());
+    EXPECT_TRUE(result.failures.empty());
+    EXPECT_EQ(result.converted, 2);
+    EXPECT_EQ(failureReport(result), "");
+
+    ASSERT_EQ(feedback.statuses.size(), 2u);
+    EXPECT_EQ(feedback.statuses[0].kind, 1);
+    EXPECT_EQ(feedback.statuses[0].text, "しばらくお待ちください。");
+    EXPECT_EQ(feedback.statuses[1].text, "ファイル名を変更しています。");
+    EXPECT_EQ(feedback.lastDone, 4);
+    EXPECT_EQ(feedback.lastTotal, 4);
+}
+
+TEST_F(RenameInPlaceTest, RenumbersASeriesOneStepUpInAnyRowOrder)
+{
+    const std::string prefix = "\x89\xe6\x91\x9c"; // 画像, Shift-JIS
+    std::vector<RunRow> rows;
+    for (int n = 1; n <= 6; ++n)
+        rows.push_back({prefix + "0" + std::to_string(n) + ".jpg",
+                        prefix + "0" + std::to_string(n + 1) + ".jpg"});
+    std::vector<std::vector<RunRow>> orders{rows, rows, rows};
+    std::reverse(orders[1].begin(), orders[1].end());
+    std::shuffle(orders[2].begin(), orders[2].end(), std::mt19937(7));
+
+    for (const auto& order : orders) {
+        ScratchDir folder;
+        for (const auto& row : rows)
+            folder.write(row.current, "from " + row.current);
+        RunSettings settings{folder.path(), folder.path(), 0, false, false};
+        RunResult result = runRename(order, settings);
+
+        EXPECT_EQ(result.converted, 6);
+        EXPECT_TRUE(feedback.asked.empty());
+        for (const auto& row : rows)
+            EXPECT_EQ(folder.read(row.newName), "from " + row.current);
+        EXPECT_EQ(folder.names().size(), 6u);
+        EXPECT_FALSE(folder.has(rows.front().current));
+    }
+}
+
+TEST_F(RenameInPlaceTest, PassesOverALeftoverTemporaryNameAndLeavesItAlone)
+{
+    src.write("_jd[000a.txt", "leftover");
+    src.write("a.txt", "A");
+    src.write("b.txt", "B");
+    std::vector<RunRow> rows{{"a.txt", "x.txt"}, {"b.txt", "y.txt"}};
+    TFileOperation operation(real, &feedback);
+    RunServices services{real, feedback, operation};
+    RenameRun run(rows, inPlace(), services);
+
+    ASSERT_TRUE(run.prepare());
+    ASSERT_EQ(run.plan().steps.size(), 2u);
+    EXPECT_EQ(run.plan().steps[0].temporary, "_jd[001a.txt");
+    EXPECT_EQ(run.plan().steps[1].temporary, "_jd[002b.txt");
+    EXPECT_EQ(src.names(), (Names{"_jd[000a.txt", "a.txt", "b.txt"})); // planning touches nothing
+
+    run.outOfTheWay();
+    EXPECT_EQ(src.names(), (Names{"_jd[000a.txt", "_jd[001a.txt", "_jd[002b.txt"}));
+    run.intoPlace();
+    EXPECT_EQ(src.names(), (Names{"_jd[000a.txt", "x.txt", "y.txt"}));
+    EXPECT_EQ(src.read("_jd[000a.txt"), "leftover");
+    EXPECT_EQ(run.take().converted, 2);
+}
+
+TEST_F(RenameInPlaceTest, ATousandAndOneFilesKeepDistinctTemporaryNames)
+{
+    std::vector<RunRow> rows;
+    for (int n = 0; n < 1001; ++n) {
+        std::string name = "f" + std::to_string(n) + ".dat";
+        src.write(name, name);
+        rows.push_back({name, "g" + std::to_string(n) + ".dat"});
+    }
+    // The counter wraps: row 1000 gets 000 again, with its own name after it.
+    src.write("_jd[000f0.dat", "leftover");
+
+    TFileOperation operation(real, &feedback);
+    RunServices services{real, feedback, operation};
+    RenameRun run(rows, inPlace(), services);
+    ASSERT_TRUE(run.prepare());
+    EXPECT_EQ(run.plan().steps[0].temporary, "_jd[001f0.dat");
+    EXPECT_EQ(run.plan().steps[999].temporary, "_jd[000f999.dat");
+    EXPECT_EQ(run.plan().steps[1000].temporary, "_jd[001f1000.dat");
+    run.outOfTheWay();
+    run.intoPlace();
+    RunResult result = run.take();
+
+    EXPECT_EQ(result.converted, 1001);
+    EXPECT_TRUE(result.failures.empty());
+    Names names = src.names();
+    EXPECT_EQ(names.size(), 1002u);
+    for (int n = 0; n < 1001; ++n)
+        EXPECT_EQ(src.read("g" + std::to_string(n) + ".dat"), "f" + std::to_string(n) + ".dat");
+}
+
+TEST_F(RenameInPlaceTest, ChangesOnlyTheLetterCase)
+{
+    src.write("photo.JPG", "picture");
+    RunResult result = runRename({{"photo.JPG", "photo.jpg"}}, inPlace());
+    EXPECT_EQ(src.names(), Names{"photo.jpg"});
+    EXPECT_EQ(src.read("photo.jpg"), "picture");
+    EXPECT_EQ(result.converted, 1);
+}
+
+TEST_F(RenameInPlaceTest, TwoRowsWithOneNewNameWhileAvoidingDuplicates)
+{
+    src.write("a.txt", "A");
+    src.write("b.txt", "B");
+    RunResult result = runRename({{"a.txt", "x.txt"}, {"b.txt", "x.txt"}}, inPlace(true));
+
+    EXPECT_EQ(src.names(), (Names{"b.txt", "x.txt"})); // the second file is back under its name
+    EXPECT_EQ(src.read("x.txt"), "A");
+    EXPECT_EQ(src.read("b.txt"), "B");
+    EXPECT_TRUE(feedback.asked.empty());
+    EXPECT_EQ(result.converted, 1);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].name, "b.txt");
+    EXPECT_EQ(result.failures[0].step, RunStep::IntoPlace);
+    EXPECT_EQ(result.failures[0].error, EEXIST);
+    EXPECT_EQ(result.failures[0].leftAs, "");
+    EXPECT_EQ(result.rows, (std::vector<RowResult>{RowResult::Converted, RowResult::Failed}));
+}
+
+TEST_F(RenameInPlaceTest, TwoRowsWithOneNewNameReplacingDuplicates)
+{
+    {
+        SCOPED_TRACE("the first file goes to the trash at the person's word");
+        src.write("a.txt", "A");
+        src.write("b.txt", "B");
+        feedback.answers = {Answer::Yes};
+        RunResult result = runRename({{"a.txt", "x.txt"}, {"b.txt", "x.txt"}}, inPlace(false));
+
+        EXPECT_EQ(feedback.asked, Names{src / "x.txt"});
+        EXPECT_EQ(src.names(), Names{"x.txt"});
+        EXPECT_EQ(src.read("x.txt"), "B");
+        EXPECT_EQ(trashed(), Names{"x.txt"});
+        EXPECT_EQ(data.read("Trash/files/x.txt"), "A");
+        EXPECT_EQ(result.rows, (std::vector<RowResult>{RowResult::Replaced, RowResult::Converted}));
+        EXPECT_EQ(result.converted, 1);
+        EXPECT_TRUE(result.failures.empty());
+    }
+    {
+        SCOPED_TRACE("the person keeps the first file");
+        ScratchDir folder;
+        folder.write("a.txt", "A");
+        folder.write("b.txt", "B");
+        feedback.answers = {Answer::No};
+        RunSettings settings{folder.path(), folder.path(), 0, false, false};
+        RunResult result = runRename({{"a.txt", "x.txt"}, {"b.txt", "x.txt"}}, settings);
+
+        EXPECT_EQ(folder.names(), (Names{"b.txt", "x.txt"}));
+        EXPECT_EQ(folder.read("x.txt"), "A");
+        EXPECT_EQ(result.converted, 1);
+        ASSERT_EQ(result.failures.size(), 1u);
+        EXPECT_EQ(result.failures[0].step, RunStep::Declined);
+    }
+}
+
+TEST_F(RenameInPlaceTest, AFileOutsideTheBatchHoldingANewName)
+{
+    {
+        SCOPED_TRACE("declined: the row's file is back under its own name");
+        src.write("a.txt", "A");
+        src.write("c.txt", "outside");
+        feedback.answers = {Answer::No};
+        RunResult result = runRename({{"a.txt", "c.txt"}}, inPlace(false));
+        EXPECT_EQ(src.names(), (Names{"a.txt", "c.txt"}));
+        EXPECT_EQ(src.read("c.txt"), "outside");
+        EXPECT_EQ(src.read("a.txt"), "A");
+        EXPECT_EQ(result.converted, 0);
+        ASSERT_EQ(result.failures.size(), 1u);
+        EXPECT_EQ(result.failures[0].leftAs, "");
+        EXPECT_TRUE(trashed().empty());
+    }
+    {
+        SCOPED_TRACE("confirmed: the outside file goes to the trash");
+        feedback.answers = {Answer::Yes};
+        RunResult result = runRename({{"a.txt", "c.txt"}}, inPlace(false));
+        EXPECT_EQ(src.names(), Names{"c.txt"});
+        EXPECT_EQ(src.read("c.txt"), "A");
+        EXPECT_EQ(data.read("Trash/files/c.txt"), "outside");
+        EXPECT_EQ(result.converted, 1);
+    }
+    {
+        SCOPED_TRACE("yes to all: one question for the whole run");
+        src.write("p.txt", "P");
+        src.write("q.txt", "Q");
+        src.write("p2.txt", "outside p");
+        src.write("q2.txt", "outside q");
+        feedback.asked.clear();
+        feedback.answers = {Answer::YesToAll};
+        RunResult result = runRename({{"p.txt", "p2.txt"}, {"q.txt", "q2.txt"}}, inPlace(false));
+        EXPECT_EQ(feedback.asked.size(), 1u);
+        EXPECT_EQ(src.read("p2.txt"), "P");
+        EXPECT_EQ(src.read("q2.txt"), "Q");
+        EXPECT_EQ(result.converted, 2);
+    }
+}
+
+TEST_F(RenameInPlaceTest, AFailedSecondRenameWithItsOwnNameTakenKeepsTheTemporaryName)
+{
+    src.write("a.txt", "A");
+    src.write("b.txt", "B");
+    FaultyFileSystem fs(real);
+    // b's second rename fails; giving it back to "b.txt" finds a's file there.
+    fs.fail({FsCall::Rename, EACCES, "_jd[001b.txt", 1, 1});
+    RunResult result = runRename({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}}, inPlace(false), &fs);
+
+    EXPECT_EQ(src.names(), (Names{"_jd[001b.txt", "b.txt"}));
+    EXPECT_EQ(src.read("b.txt"), "A");
+    EXPECT_EQ(src.read("_jd[001b.txt"), "B");
+    ASSERT_EQ(result.failures.size(), 1u);
+    const FileFailure& failure = result.failures[0];
+    EXPECT_EQ(failure.name, "b.txt");
+    EXPECT_EQ(failure.target, "a.txt");
+    EXPECT_EQ(failure.leftAs, "_jd[001b.txt");
+    EXPECT_EQ(failure.error, EACCES);
+    std::string line = failureLine(failure);
+    EXPECT_NE(line.find("b.txt → a.txt"), std::string::npos) << line;
+    EXPECT_NE(line.find("_jd[001b.txt"), std::string::npos) << line;
+    EXPECT_NE(line.find("ﾌｧｲﾙへのｱｸｾｽが拒否されました"), std::string::npos) << line;
+}
+
+TEST_F(RenameInPlaceTest, AFailedSecondRenameGoesBackToTheOwnName)
+{
+    src.write("a.txt", "A");
+    FaultyFileSystem fs(real);
+    fs.fail({FsCall::Rename, EIO, "_jd[000a.txt", 1, 1});
+    RunResult result = runRename({{"a.txt", "z.txt"}}, inPlace(), &fs);
+    EXPECT_EQ(src.names(), Names{"a.txt"});
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].leftAs, "");
+    EXPECT_EQ(result.rows[0], RowResult::Failed);
+}
+
+TEST_F(RenameInPlaceTest, AFileThatCouldNotMoveAsideIsLeftAloneAndProtected)
+{
+    src.write("a.txt", "A");
+    src.write("b.txt", "B");
+    src.write("c.txt", "outside");
+    FaultyFileSystem fs(real);
+    fs.fail({FsCall::Rename, EBUSY, "a.txt", 0, 1}); // a's first rename
+    feedback.answers = {Answer::Yes, Answer::Yes};
+    // a would take c's name; b would take a's, which a still holds.
+    RunResult result =
+        runRename({{"a.txt", "c.txt"}, {"b.txt", "a.txt"}}, inPlace(false), &fs);
+
+    EXPECT_TRUE(feedback.asked.empty()); // nothing offered to the trash
+    EXPECT_EQ(src.names(), (Names{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(src.read("a.txt"), "A");
+    EXPECT_EQ(src.read("b.txt"), "B");
+    EXPECT_EQ(src.read("c.txt"), "outside");
+    ASSERT_EQ(result.failures.size(), 2u);
+    EXPECT_EQ(result.failures[0].step, RunStep::OutOfTheWay);
+    EXPECT_EQ(result.failures[0].error, EBUSY);
+    EXPECT_EQ(result.failures[1].name, "b.txt");
+    EXPECT_EQ(result.converted, 0);
+}
+
+TEST_F(RenameInPlaceTest, AFileThatVanishedIsReportedAndNothingIsAskedForIt)
+{
+    src.write("a.txt", "A");
+    src.write("x.txt", "outside");
+    feedback.answers = {Answer::Yes};
+    RunResult result = runRename({{"gone.txt", "x.txt"}, {"a.txt", "y.txt"}}, inPlace(false));
+    EXPECT_TRUE(feedback.asked.empty());
+    EXPECT_EQ(src.names(), (Names{"x.txt", "y.txt"}));
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].error, ENOENT);
+    EXPECT_EQ(failureLine(result.failures[0]),
+              "gone.txt → x.txt：一時的な名前に変更できませんでした（ﾌｧｲﾙが見つかりません）");
+}
+
+TEST_F(RenameInPlaceTest, AFolderThatCannotBeOpenedStopsBeforeAnyFileIsTouched)
+{
+    src.write("a.txt", "A");
+    {
+        RunSettings settings{src / "missing/", src / "missing/", 0, true, false};
+        RunResult result = runRename({{"a.txt", "b.txt"}}, settings);
+        EXPECT_FALSE(result.started());
+        EXPECT_EQ(result.errorText, "ﾌｧｲﾙが見つかりません");
+    }
+    {
+        FaultyFileSystem fs(real);
+        fs.fail(FsCall::OpenFolder, EACCES);
+        RunResult result = runRename({{"a.txt", "b.txt"}}, inPlace(), &fs);
+        EXPECT_EQ(result.error, EACCES);
+        EXPECT_EQ(result.errorText, "ﾌｧｲﾙへのｱｸｾｽが拒否されました");
+        EXPECT_EQ(fs.calls(FsCall::Rename), 0);
+    }
+    EXPECT_EQ(src.names(), Names{"a.txt"});
+}
+
+TEST_F(RenameInPlaceTest, ANewNameThisSystemCannotHoldLeavesTheFileAlone)
+{
+    src.write("a.txt", "A");
+    src.write("b.txt", "B");
+    RunResult result = runRename({{"a.txt", "x/y.txt"}, {"b.txt", "c.txt"}}, inPlace());
+    EXPECT_EQ(src.names(), (Names{"a.txt", "c.txt"}));
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].step, RunStep::BadName);
+    EXPECT_EQ(result.converted, 1);
+}
+
+TEST_F(RenameInPlaceTest, SameNameFilesFollowWithShiftJisNames)
+{
+    // 写真.jpg -> 表01.jpg, with 写真.xmp and 写真.TXT beside it; 表 ends in 0x5C.
+    const std::string oldBase = "\x8e\xca\x90\x5e";
+    const std::string newBase = "\x95\x5c" "01";
+    writeAll(src, {oldBase + ".jpg", oldBase + ".xmp", oldBase + ".TXT", "other.xmp"});
+    RunResult result = runRename({{oldBase + ".jpg", newBase + ".jpg"}}, inPlace(true, true));
+
+    EXPECT_EQ(src.names(), sorted({newBase + ".jpg", newBase + ".xmp", newBase + ".TXT",
+                                   "other.xmp"}));
+    EXPECT_EQ(src.read(newBase + ".xmp"), "contents of " + oldBase + ".xmp");
+    EXPECT_EQ(result.converted, 1);
+    EXPECT_TRUE(result.failures.empty());
+}
+
+TEST_F(RenameInPlaceTest, SameNameFilesNeverTakeAlongAFileOfTheBatch)
+{
+    // Row 2's old base "b" is row 1's new base: row 1's file must stay b.jpg.
+    writeAll(src, {"a.jpg", "b.png", "b.txt"});
+    RunResult result = runRename({{"a.jpg", "b.jpg"}, {"b.png", "c.png"}}, inPlace(true, true));
+    EXPECT_EQ(src.names(), (Names{"b.jpg", "c.png", "c.txt"}));
+    EXPECT_EQ(src.read("b.jpg"), "contents of a.jpg");
+    EXPECT_EQ(result.converted, 2);
+}
+
+TEST_F(RenameInPlaceTest, ASameNameFileWhoseTargetIsTakenStays)
+{
+    writeAll(src, {"photo.jpg", "photo.txt", "TOR01.txt"});
+    RunResult result = runRename({{"photo.jpg", "TOR01.jpg"}}, inPlace(true, true));
+    EXPECT_EQ(src.names(), (Names{"TOR01.jpg", "TOR01.txt", "photo.txt"}));
+    EXPECT_EQ(src.read("TOR01.txt"), "contents of TOR01.txt");
+    EXPECT_TRUE(result.failures.empty()); // passed over by design, not a failure
+}
+
+} // namespace

@@ -1,0 +1,132 @@
+#include <cerrno>
+
+#include <unistd.h>
+
+#include "FolderIdentity.h"
+#include "NameRules.h"
+#include "RenamePlan.h"
+#include "RunDriver.h"
+#include "RunReport.h"
+#include "RunTestSupport.h"
+
+using namespace torvel;
+
+namespace {
+
+using Answer = RunFeedback::TrashAnswer;
+using Names = std::vector<std::string>;
+
+class RunDriverTest : public RunTest
+{
+protected:
+    RunResult run(const std::vector<RunRow>& rows, const RunSettings& settings)
+    {
+        TFileOperation operation(real, &feedback);
+        RunServices services{real, feedback, operation};
+        return runRenamePage(rows, settings, services);
+    }
+};
+
+TEST_F(RunDriverTest, FoldersAreComparedByWhatTheyAreNotBySpelling)
+{
+    src.makeFolder("Data");
+    src.makeFolder("data");
+    ASSERT_EQ(::symlink((src / "Data").c_str(), (src / "link").c_str()), 0);
+
+    EXPECT_FALSE(sameFolder(src / "Data/", src / "data/"));
+    EXPECT_TRUE(sameFolder(src / "Data/", src / "Data"));
+    EXPECT_TRUE(sameFolder(src / "Data/", src / "data/../Data/"));
+    EXPECT_TRUE(sameFolder(src / "link/", src / "Data/"));
+    // Paths that lead nowhere are compared as bytes.
+    EXPECT_TRUE(sameFolder(src / "none/", src / "none"));
+    EXPECT_FALSE(sameFolder(src / "None/", src / "none/"));
+}
+
+TEST_F(RunDriverTest, FoldersDifferingInCaseMoveInsteadOfRenamingInTheWrongFolder)
+{
+    src.makeFolder("Data");
+    src.makeFolder("data");
+    src.write("Data/a.txt", "A");
+    RunSettings settings{src / "Data/", src / "data/", 1, true, false};
+    EXPECT_FALSE(renamesInPlace(settings));
+    RunResult result = run({{"a.txt", "b.txt"}}, settings);
+    EXPECT_TRUE(src.names("Data").empty());
+    EXPECT_EQ(src.names("data"), Names{"b.txt"});
+    EXPECT_EQ(result.converted, 1);
+}
+
+TEST_F(RunDriverTest, OneFolderUnderTwoSpellingsRenamesInPlace)
+{
+    src.write("a.txt", "A");
+    src.write("b.txt", "B");
+    RunSettings settings{src.path(), src.path() + "./", 1, false, false};
+    RunResult result = run({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}}, settings);
+    EXPECT_EQ(src.read("a.txt"), "B");
+    EXPECT_EQ(result.converted, 2);
+}
+
+TEST_F(RunDriverTest, TheSelectionAfterARunHoldsTheFilesThatReachedTheirNames)
+{
+    // One file of five cannot be given its new name: c's is held by an
+    // outside file the person keeps.
+    writeAll(src, {"a", "b", "c", "d", "e", "C2"});
+    std::vector<RunRow> rows{{"a", "A2"}, {"b", "B2"}, {"c", "C2"}, {"d", "D2"}, {"e", "E2"}};
+    feedback.answers = {Answer::No};
+    RunResult result = run(rows, inPlace(false));
+
+    EXPECT_EQ(result.rows.size(), 5u);
+    EXPECT_EQ(result.converted, 4);
+    EXPECT_EQ(convertedText(result), "4個のファイルを変換しました。");
+    // "C2" exists, but it is not c's file: it stays out.
+    EXPECT_EQ(SelectionAfterRun(rows, result), (Names{"A2", "B2", "D2", "E2"}));
+    EXPECT_TRUE(src.has("c"));
+}
+
+TEST_F(RunDriverTest, TheSelectionAfterARunThatDidNotStartIsEmpty)
+{
+    RunResult result;
+    result.error = ENOENT;
+    EXPECT_TRUE(SelectionAfterRun({{"a", "b"}}, result).empty());
+}
+
+TEST(RunReportTest, ListsAtMostTwentyFilesThenCountsTheOthers)
+{
+    RunResult result;
+    for (int i = 0; i < 23; ++i)
+        result.failures.push_back({"f" + std::to_string(i), "g", {}, RunStep::IntoPlace, EEXIST});
+    std::string text = failureReport(result);
+
+    EXPECT_EQ(text.rfind("次の 23 個のファイルは変換できませんでした。\n", 0), 0u) << text;
+    EXPECT_NE(text.find("f19 → g："), std::string::npos);
+    EXPECT_EQ(text.find("f20 → g"), std::string::npos);
+    EXPECT_NE(text.find("ほかに 3 個のファイルがあります。"), std::string::npos);
+}
+
+TEST(RunReportTest, NamesAreShownAsTextAndReasonsInTheSystemsWords)
+{
+    FileFailure failure{sjisPhoto, "x.jpg", {}, RunStep::Move, ENOSPC};
+    EXPECT_EQ(failureLine(failure),
+              "写真.jpg → x.jpg：移動できませんでした（ディスクに空きがありません）");
+    EXPECT_EQ(failureReason(ENOENT), "ﾌｧｲﾙが見つかりません");
+    EXPECT_EQ(failureReason(EIO), "I/O ｴﾗｰ (5)");
+    EXPECT_EQ(failureReport(RunResult{}), "");
+}
+
+TEST(RenamePlanTest, TemporaryNamesAndRowsThatCannotStart)
+{
+    std::string longName(250, 'n');
+    Names folder{"_jd[000a", "b", "other"};
+    for (int i = 0; i < 1000; ++i) // every counter value taken for "z"
+        folder.push_back("_jd[" + PadNumber(i, 3) + "z");
+    RenamePlan plan = planRename({{"a", "A"}, {"z", "Z"}, {longName, "short"}, {"b", "x/y"}},
+                                 folder);
+
+    ASSERT_EQ(plan.steps.size(), 4u);
+    EXPECT_EQ(plan.steps[0].temporary, "_jd[001a");
+    EXPECT_EQ(plan.steps[1].temporary, "");
+    EXPECT_EQ(plan.steps[1].refused, EEXIST); // the search does not go round for ever
+    EXPECT_EQ(plan.steps[2].refused, ENAMETOOLONG); // no room for the prefix
+    EXPECT_EQ(plan.steps[3].refused, EINVAL);
+}
+
+} // namespace
