@@ -21,22 +21,15 @@
 
 namespace torvel {
 
-namespace {
-
-constexpr int kHeights[3] = {475, 580, 680};
-
-} // namespace
-
 // ---------------------------------------------------------------------------
 // Height
 
 void TForm1::SizeChenge(std::uint8_t state)
 {
-    const int height = state <= 2 ? kHeights[state] : kHeights[1];
     if (state <= 2) {
         checkHeightItem(state);
     }
-    setOuterHeight(height);
+    setOuterHeight(windowHeightFor(state));
     layOutLowerHalf();
     HeightSize = state;
 }
