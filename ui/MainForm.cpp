@@ -21,6 +21,7 @@
 #include "CtrlsEx.h"
 #include "CuteBtn.h"
 #include "HelpWindow.h"
+#include "SettingsPath.h"
 #include "StatusLine.h"
 #include "UpDown.h"
 #include "VerInfo.h"
@@ -40,6 +41,10 @@ bool folderExists(const std::string& path)
 
 std::string programDir()
 {
+    // The kernel's path keeps the bytes of a folder name that is not UTF-8.
+    if (std::string dir = folderOfFile(runningExecutablePath()); !dir.empty()) {
+        return dir;
+    }
     std::string dir = QCoreApplication::applicationDirPath().toStdString();
     if (dir.empty() || dir.back() != '/') {
         dir += '/';
@@ -50,22 +55,18 @@ std::string programDir()
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
-    : QMainWindow(parent)
-    , ui(std::make_unique<Ui::TForm1>())
+    : TForm1(Unstarted{}, parent)
 {
-    setUpControls();
-    connectHandlers();
+    m_settingsPath = settingsFilePath();
     FormCreate();
 }
 
-TForm1::TForm1(const FormSettings& settings, QWidget* parent)
+TForm1::TForm1(Unstarted, QWidget* parent)
     : QMainWindow(parent)
     , ui(std::make_unique<Ui::TForm1>())
-    , m_givenSettings(settings)
 {
     setUpControls();
     connectHandlers();
-    FormCreate();
 }
 
 TForm1::~TForm1()
@@ -231,7 +232,7 @@ void TForm1::FormCreate()
     setFixedWidth(ui->Panel3->width() + ui->PageControl1->width() + 2);
     ui->PageControl1->setCurrentIndex(0);
     ui->PageControl2->setCurrentIndex(0);
-    placeWindow(m_formLeftText, m_formTopText);
+    placeWindow(m_formLeft, m_formTop);
     SaveMethod = saveMethodFromText(m_saveMethodText);
     // A folder that has gone since the last run is replaced without a word;
     // with both gone, both become the program's folder.
@@ -265,25 +266,6 @@ QString TForm1::windowCaption() const
     }
     return QStringLiteral("ファイル保管機構  トルベリオ  ") + version + QString(kCreditGap, QLatin1Char(' '))
         + QStringLiteral("TORVEL 開発チーム");
-}
-
-void TForm1::IniRead()
-{
-    // Until the settings file is read here, a first start's values stand.
-    applySettings(m_givenSettings ? *m_givenSettings : FormSettings::defaults(programDir()));
-}
-
-void TForm1::IniWrite()
-{
-    // The settings file is written from currentSettings().
-}
-
-void TForm1::FormClose()
-{
-    m_formTopText = std::to_string(y());
-    m_formLeftText = std::to_string(x());
-    m_saveMethodText = saveMethodText(SaveMethod);
-    IniWrite();
 }
 
 void TForm1::FormDestroy()

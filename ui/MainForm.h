@@ -7,9 +7,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "FormSettings.h"
+#include "SettingsRecord.h"
 
 class QAbstractButton;
 class QAction;
@@ -39,9 +40,8 @@ class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
+    // Reads and writes the settings file beside the executable.
     explicit TForm1(QWidget* parent = nullptr);
-    // Starts from the given values instead of those of the settings file.
-    explicit TForm1(const FormSettings& settings, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // --- state the window holds for its whole life ---
@@ -56,7 +56,9 @@ public:
     // The folder of the executable, ending in "/".
     const std::string& baseDir() const { return m_baseDir; }
     // The values the settings file is written from at closing.
-    FormSettings currentSettings() const;
+    SettingsRecord currentSettings() const;
+    // The settings file that IniRead reads and IniWrite writes.
+    const std::string& settingsPath() const { return m_settingsPath; }
 
 public Q_SLOTS:
     // --- start and end ---
@@ -164,6 +166,16 @@ Q_SIGNALS:
     void helpQuitRequested();
 
 protected:
+    // Builds the window without starting it, for a window derived from this
+    // one: it sets what it needs (a settings file of its own, say) and then
+    // runs FormCreate itself, so that its overrides already count.
+    struct Unstarted {};
+    explicit TForm1(Unstarted, QWidget* parent = nullptr);
+    // Before FormCreate only: the settings file to use instead of the one
+    // beside the executable.
+    void setSettingsPath(std::string path) { m_settingsPath = std::move(path); }
+    // Shows an error the person must see at once, in a modal message box.
+    virtual void showErrorMessage(const QString& text);
     // The number of files in the file list.
     virtual int fileListCount() const;
     // The height in pixels of the screen the window is on.
@@ -179,10 +191,10 @@ private:
     void connectHandlers();
     void connectOptionHandlers();
     void connectPageHandlers();
-    void applySettings(const FormSettings& settings);
+    void applySettings(const SettingsRecord& settings);
     void applyHints(bool show);
     bool hintAllowed(const QWidget* widget) const;
-    void placeWindow(const std::string& leftText, const std::string& topText);
+    void placeWindow(int left, int top);
     void setOuterHeight(int height);
     void refitToFrame();
     int clientHeight();
@@ -202,11 +214,11 @@ private:
     int radioGroupIndex(int group) const;
 
     std::unique_ptr<Ui::TForm1> ui;
-    std::optional<FormSettings> m_givenSettings;
+    std::string m_settingsPath;
     std::string m_baseDir;
     std::string m_saveMethodText;
-    std::string m_formLeftText;
-    std::string m_formTopText;
+    int m_formLeft = 0;
+    int m_formTop = 0;
     bool m_showHints = true;
     int m_frameExtra = 0;
     QButtonGroup* m_attrGroups[3] = {nullptr, nullptr, nullptr};

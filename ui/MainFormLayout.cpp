@@ -13,6 +13,7 @@
 #include <QStandardItemModel>
 
 #include <climits>
+#include <vector>
 
 #include "CtrlsEx.h"
 #include "StartupGeometry.h"
@@ -20,36 +21,15 @@
 
 namespace torvel {
 
-namespace {
-
-constexpr int kHeights[3] = {475, 580, 680};
-
-int distanceBetween(const QRect& a, const QRect& b)
-{
-    const int dx = qMax(0, qMax(a.left() - b.right(), b.left() - a.right()));
-    const int dy = qMax(0, qMax(a.top() - b.bottom(), b.top() - a.bottom()));
-    return dx + dy;
-}
-
-int parseCoordinate(const std::string& text, int fallback)
-{
-    bool ok = false;
-    const int value = QString::fromStdString(text).trimmed().toInt(&ok);
-    return ok ? value : fallback;
-}
-
-} // namespace
-
 // ---------------------------------------------------------------------------
 // Height
 
 void TForm1::SizeChenge(std::uint8_t state)
 {
-    const int height = state <= 2 ? kHeights[state] : kHeights[1];
     if (state <= 2) {
         checkHeightItem(state);
     }
-    setOuterHeight(height);
+    setOuterHeight(windowHeightFor(state));
     layOutLowerHalf();
     HeightSize = state;
 }
@@ -168,37 +148,17 @@ void TForm1::ButtonSideCapClick()
     }
 }
 
-void TForm1::placeWindow(const std::string& leftText, const std::string& topText)
+void TForm1::placeWindow(int left, int top)
 {
-    const FormSettings fallback;
-    QRect wanted(QPoint(parseCoordinate(leftText, parseCoordinate(fallback.formLeft, 0)),
-                        parseCoordinate(topText, parseCoordinate(fallback.formTop, 0))),
-                 size());
-    // A saved place on some screen is used as it is. One off every screen (a
-    // screen since removed) would leave the window out of reach: it goes onto
-    // the nearest screen, keeping its size.
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    const QScreen* nearest = nullptr;
-    int best = INT_MAX;
-    for (const QScreen* candidate : screens) {
-        const QRect area = candidate->availableGeometry();
-        if (area.intersects(wanted)) {
-            move(wanted.topLeft());
-            return;
-        }
-        const int distance = distanceBetween(area, wanted);
-        if (distance < best) {
-            best = distance;
-            nearest = candidate;
-        }
+    // The window takes its final height only later in start-up; the place is
+    // checked with that height.
+    std::vector<ScreenRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        areas.push_back({area.x(), area.y(), area.width(), area.height()});
     }
-    if (nearest != nullptr) {
-        const QRect area = nearest->availableGeometry();
-        const int x = qMax(area.left(), qMin(wanted.x(), area.right() + 1 - wanted.width()));
-        const int y = qMax(area.top(), qMin(wanted.y(), area.bottom() + 1 - wanted.height()));
-        wanted.moveTo(x, y);
-    }
-    move(wanted.topLeft());
+    const WindowPosition place = placeOnScreens(left, top, width(), windowHeightFor(HeightSize), areas);
+    move(place.left, place.top);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,6 +1,6 @@
 // The main window's options and the doorways into the work behind them: the
-// settings values, the option handlers of the rename page, the folders, the
-// save method and the time stamp and attribute pages.
+// option handlers of the rename page, the folders, the save method and the
+// time stamp and attribute pages.
 #include "MainForm.h"
 
 #include "ui_MainForm.h"
@@ -13,7 +13,6 @@
 #include <cctype>
 
 #include "CtrlsEx.h"
-#include "StartupGeometry.h"
 #include "CuteBtn.h"
 #include "StatusLine.h"
 #include "UpDown.h"
@@ -30,69 +29,6 @@ constexpr std::int32_t kAttrHidden = 0x02;
 constexpr std::int32_t kAttrArchive = 0x20;
 
 } // namespace
-
-// ---------------------------------------------------------------------------
-// Settings values
-
-void TForm1::applySettings(const FormSettings& settings)
-{
-    // In the file's order; each value takes effect at once, and a check box
-    // whose state changes runs its handler as a click would.
-    SearchDirChange(settings.searchDir);
-    SearchExt = settings.searchExt;
-    ui->MaeSort->setCurrentIndex(settings.sort >= 0 && settings.sort <= 5 ? settings.sort : -1);
-    ChangeDirChange(settings.changeDir);
-    ui->Edit1->setText(QString::fromStdString(settings.changeName));
-    ui->UpDown2->setPosition(settings.changeNom);
-    ui->UpDown1->setPosition(settings.changeDigit);
-    ui->Edit3->setText(QString::fromStdString(settings.changeExt));
-    m_saveMethodText = settings.changeMove;
-    ui->UpCheck->setChecked(settings.upper);
-    ui->LowCheck->setChecked(settings.lower);
-    ui->NonPreCheck->setChecked(settings.preview);
-    ui->CheckBox2->setChecked(settings.helpHint);
-    applyHints(settings.helpHint);
-    ui->JuuhukuCheck->setChecked(settings.duplicate);
-    ui->CheckBox1->setChecked(settings.sameName);
-    ui->KetaCheck->setChecked(settings.column);
-    ui->KetaName->setChecked(settings.columnName);
-    ui->ExtCheck->setChecked(settings.extCheck);
-    ButtonSide = settings.buttonSide ? 1 : 0;
-    const int height = settings.heightSize >= 0 && settings.heightSize <= 2 ? settings.heightSize : 2;
-    m_formLeftText = settings.formLeft;
-    m_formTopText = settings.formTop;
-    // The height must fit the screen the window opens on.
-    HeightSize = static_cast<std::uint8_t>(heightSizeForScreen(height, screenHeight()));
-    checkHeightItem(HeightSize);
-}
-
-FormSettings TForm1::currentSettings() const
-{
-    FormSettings settings;
-    settings.searchDir = SearchDir;
-    settings.searchExt = SearchExt;
-    settings.sort = ui->MaeSort->currentIndex();
-    settings.changeDir = ChangeDir;
-    settings.changeName = ui->Edit1->text().toStdString();
-    settings.changeNom = ui->UpDown2->position();
-    settings.changeDigit = ui->UpDown1->position();
-    settings.changeExt = ui->Edit3->text().toStdString();
-    settings.changeMove = m_saveMethodText;
-    settings.upper = ui->UpCheck->isChecked();
-    settings.lower = ui->LowCheck->isChecked();
-    settings.preview = ui->NonPreCheck->isChecked();
-    settings.helpHint = ui->CheckBox2->isChecked();
-    settings.duplicate = ui->JuuhukuCheck->isChecked();
-    settings.sameName = ui->CheckBox1->isChecked();
-    settings.column = ui->KetaCheck->isChecked();
-    settings.columnName = ui->KetaName->isChecked();
-    settings.extCheck = ui->ExtCheck->isChecked();
-    settings.buttonSide = ButtonSide != 0;
-    settings.heightSize = HeightSize;
-    settings.formLeft = m_formLeftText;
-    settings.formTop = m_formTopText;
-    return settings;
-}
 
 // ---------------------------------------------------------------------------
 // Option handlers of the rename page

@@ -193,15 +193,4 @@ std::string saveMethodToText(int saveMethod)
     }
 }
 
-void replaceMissingFolders(SettingsRecord& record, const std::string& baseFolder,
-                           const FolderExistsFn& folderExists)
-{
-    if (!folderExists(record.searchDir))
-        record.searchDir = baseFolder;
-    // Only after the source: with both gone, the destination follows the
-    // source to the base folder.
-    if (!folderExists(record.changeDir))
-        record.changeDir = record.searchDir;
-}
-
 } // namespace torvel

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,13 +82,5 @@ int saveMethodFromText(std::string_view text);
 // The save-method text written for SaveMethod: 0 "RENAME", 1 "MOVE", 2 "COPY".
 // Any other number is taken as 0, as the reading rule takes unknown texts.
 std::string saveMethodToText(int saveMethod);
-
-using FolderExistsFn = std::function<bool(const std::string& folder)>;
-
-// The start-up check of the two folders: a source folder that no longer
-// exists becomes baseFolder, then a destination folder that no longer exists
-// becomes the source folder. With both gone both are baseFolder.
-void replaceMissingFolders(SettingsRecord& record, const std::string& baseFolder,
-                           const FolderExistsFn& folderExists);
 
 } // namespace torvel

@@ -66,13 +66,41 @@ long long fitSpan(long long start, long long size, long long areaStart, long lon
     return std::clamp(start, areaStart, areaStart + areaSize - size);
 }
 
+// How far apart two spans are; 0 when they overlap.
+long long gapBetween(long long start, long long size, long long areaStart, long long areaSize)
+{
+    return std::max({0LL, areaStart - (start + size), start - (areaStart + areaSize)});
+}
+
 } // namespace
 
-WindowPosition fitWindowToScreen(int left, int top, int width, int height, const ScreenRect& screen)
+WindowPosition placeOnScreens(int left, int top, int width, int height,
+                              const std::vector<ScreenRect>& screens)
 {
-    // Wide arithmetic: a position read from a file may be near the limits.
-    return {static_cast<int>(fitSpan(left, width, screen.left, screen.width)),
-            static_cast<int>(fitSpan(top, height, screen.top, screen.height))};
+    // Wide arithmetic throughout: a position read from a file may lie near
+    // the limits of int.
+    const ScreenRect* nearest = nullptr;
+    long long best = 0;
+    for (const ScreenRect& screen : screens) {
+        if (screen.width <= 0 || screen.height <= 0)
+            continue;
+        const long long dx = gapBetween(left, width, screen.left, screen.width);
+        const long long dy = gapBetween(top, height, screen.top, screen.height);
+        const bool overlaps = left < static_cast<long long>(screen.left) + screen.width
+            && static_cast<long long>(left) + width > screen.left
+            && top < static_cast<long long>(screen.top) + screen.height
+            && static_cast<long long>(top) + height > screen.top;
+        if (overlaps)
+            return {left, top};
+        if (nearest == nullptr || dx + dy < best) {
+            nearest = &screen;
+            best = dx + dy;
+        }
+    }
+    if (nearest == nullptr)
+        return {left, top};
+    return {static_cast<int>(fitSpan(left, width, nearest->left, nearest->width)),
+            static_cast<int>(fitSpan(top, height, nearest->top, nearest->height))};
 }
 
 } // namespace torvel

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace torvel {
 
@@ -78,12 +79,14 @@ struct WindowPosition {
     int top = 0;
 };
 
-// Where a window of the given outer size goes when it should stand at
-// (left, top) on screen (the area the window may use). A window that lies
-// wholly on the screen stays where it is; otherwise it is moved the shortest
-// way onto it, so that a position saved on a larger or another screen does
-// not leave a window that cannot be reached. A window larger than the screen
-// keeps its left or top edge on the screen's.
-WindowPosition fitWindowToScreen(int left, int top, int width, int height, const ScreenRect& screen);
+// Where a window of the given outer size goes when it was saved at (left,
+// top), given the areas of the screens that a window may use. A window lying
+// at least partly on one of them is placed as saved. One off every screen (saved
+// on a screen since removed, or on a larger one) would be out of reach: it
+// moves the shortest way onto the nearest screen and keeps its size; when it
+// is larger than that screen, its left or top edge goes to the screen's. With
+// no screen known the saved place stands.
+WindowPosition placeOnScreens(int left, int top, int width, int height,
+                              const std::vector<ScreenRect>& screens);
 
 } // namespace torvel

@@ -1,26 +1,90 @@
 #pragma once
-// Shared helpers for the main window tests: a window whose screen height and
-// number of listed files the test decides, and lookups by object name.
+// Shared helpers for the main window tests: a window with a settings file of
+// its own, whose screen height and number of listed files the test decides,
+// and lookups by object name.
 #include <QCoreApplication>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "MainForm.h"
+#include "ProfileFile.h"
+#include "common/ScratchDir.h"
+#include "SettingsRecord.h"
 
 namespace torvel::testing {
 
+// A window started as the program starts it, but reading and writing the
+// settings file "torvel.ini" in a scratch folder of its own, on a screen of
+// the given height. Error messages are collected instead of shown.
 class TestForm : public TForm1
 {
 public:
-    using TForm1::TForm1;
-    int screen = 1080;
+    static constexpr int kScreen = 1080;
+
+    // A first start: there is no settings file yet.
+    explicit TestForm(int screenHeight = kScreen)
+        : TForm1(Unstarted{})
+        , screen(screenHeight)
+    {
+        start(scratch / "torvel.ini");
+    }
+
+    // Starts from a settings file holding exactly these bytes.
+    explicit TestForm(const std::string& fileText, int screenHeight = kScreen)
+        : TForm1(Unstarted{})
+        , screen(screenHeight)
+    {
+        scratch.write("torvel.ini", fileText);
+        start(scratch / "torvel.ini");
+    }
+
+    // Starts from a settings file that the program's writer made of these
+    // values.
+    explicit TestForm(const SettingsRecord& settings, int screenHeight = kScreen)
+        : TForm1(Unstarted{})
+        , screen(screenHeight)
+    {
+        ProfileFile profile = ProfileFile::load(scratch / "torvel.ini");
+        EXPECT_TRUE(writeSettings(settings, profile).empty());
+        EXPECT_FALSE(profile.save());
+        start(scratch / "torvel.ini");
+    }
+
+    // Starts from the settings file at path, wherever it is.
+    struct AtPath {
+        std::string path;
+    };
+    explicit TestForm(const AtPath& at, int screenHeight = kScreen)
+        : TForm1(Unstarted{})
+        , screen(screenHeight)
+    {
+        start(at.path);
+    }
+
+    // The bytes of the settings file now.
+    std::string fileText() const { return scratch.read("torvel.ini"); }
+
+    ScratchDir scratch;
+    int screen;
     int files = 0;
+    QStringList messages;
 
 protected:
     int screenHeight() const override { return screen; }
     int fileListCount() const override { return files; }
+    void showErrorMessage(const QString& text) override { messages << text; }
+
+private:
+    void start(const std::string& path)
+    {
+        setSettingsPath(path);
+        FormCreate();
+    }
 };
 
 template <typename T>
@@ -32,9 +96,12 @@ T* child(const QObject& form, const char* name)
 }
 
 // A first start's settings with both folders in /tmp, which exists.
-inline FormSettings tmpSettings()
+inline SettingsRecord tmpSettings()
 {
-    return FormSettings::defaults("/tmp/");
+    SettingsRecord settings;
+    settings.searchDir = "/tmp/";
+    settings.changeDir = "/tmp/";
+    return settings;
 }
 
 inline void settle()

@@ -111,20 +111,21 @@ TEST(MainFormHeight, SavedHeightIsFittedToTheScreenAtStart)
     EXPECT_EQ(heightSizeForScreen(2, 489), 0);
     EXPECT_EQ(heightSizeForScreen(1, 490), 1);
 
-    FormSettings given = tmpSettings();
+    SettingsRecord given = tmpSettings();
     given.heightSize = 2;
-    TForm1 form(given);
-    const int screen = QGuiApplication::primaryScreen()->geometry().height();
-    EXPECT_EQ(form.HeightSize, heightSizeForScreen(2, screen));
+    TestForm form(given, 600);
+    EXPECT_EQ(form.HeightSize, 1);
+    EXPECT_TRUE(child<QAction>(form, "N580")->isChecked());
+    EXPECT_EQ(form.height(), 580);
     form.close();
-    EXPECT_EQ(form.currentSettings().heightSize, form.HeightSize);
+    EXPECT_EQ(form.currentSettings().heightSize, 1);
 }
 
 TEST(MainFormSide, ButtonsStartRightAndTwoClicksRestoreTheLayout)
 {
-    FormSettings given = tmpSettings();
-    given.buttonSide = false;
-    TForm1 form(given);
+    SettingsRecord given = tmpSettings();
+    given.buttonSide = 0;
+    TestForm form(given);
     auto* column = child<QWidget>(form, "Panel3");
     auto* pages = child<QWidget>(form, "PageControl1");
     auto* item = child<QAction>(form, "ButtonSideCap");
@@ -146,7 +147,7 @@ TEST(MainFormSide, ButtonsStartRightAndTwoClicksRestoreTheLayout)
     EXPECT_EQ(column->x(), 561);
     EXPECT_EQ(item->text(), QStringLiteral("ボタンは左に"));
     form.close();
-    EXPECT_FALSE(form.currentSettings().buttonSide);
+    EXPECT_EQ(form.currentSettings().buttonSide, 0);
 }
 
 class MainFormPages : public ::testing::Test
@@ -292,10 +293,10 @@ TEST_F(MainFormOptions, UpperAndLowerCaseExcludeEachOther)
     box("UpCheck")->click();
     EXPECT_FALSE(box("LowCheck")->isChecked());
 
-    FormSettings both = tmpSettings();
+    SettingsRecord both = tmpSettings();
     both.upper = true;
-    both.lower = true;
-    TForm1 started(both);
+    both.lowwer = true;
+    TestForm started(both);
     EXPECT_FALSE(child<QCheckBox>(started, "UpCheck")->isChecked());
     EXPECT_TRUE(child<QCheckBox>(started, "LowCheck")->isChecked());
     started.close();

@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
@@ -42,7 +43,7 @@ QRect geometryOf(const TForm1& form, const char* name)
 
 TEST(MainForm, PlacesTheControlsAtTheirDesignPositions)
 {
-    TForm1 form(tmpSettings());
+    TestForm form(tmpSettings());
     EXPECT_EQ(form.width(), 602);
     EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "the frame cannot be resized";
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
@@ -81,7 +82,7 @@ TEST(MainForm, PlacesTheControlsAtTheirDesignPositions)
 
 TEST(MainForm, CaptionsAndHintsAreWrittenExactly)
 {
-    TForm1 form(tmpSettings());
+    TestForm form(tmpSettings());
     auto* pages = child<TPageControlEx>(form, "PageControl1");
     EXPECT_EQ(pages->tabText(0), QStringLiteral(" トルベル変換　"));
     EXPECT_EQ(pages->tabText(1), QStringLiteral("　更新日時　"));
@@ -126,7 +127,7 @@ TEST(MainForm, CaptionsAndHintsAreWrittenExactly)
 
 TEST(MainForm, MenusKeepTheirCaptionsAndOrder)
 {
-    TForm1 form(tmpSettings());
+    TestForm form(tmpSettings());
     QStringList bar;
     for (const QAction* item : form.menuBar()->actions()) {
         bar << item->text();
@@ -155,7 +156,7 @@ TEST(MainForm, MenusKeepTheirCaptionsAndOrder)
 
 TEST(MainForm, RenamePageTabOrderIsTheDesignOrder)
 {
-    TForm1 form(tmpSettings());
+    TestForm form(tmpSettings());
     QWidget* page = child<QWidget>(form, "TabSheet1");
     QStringList order;
     QWidget* start = child<QWidget>(form, "MaeSort");
@@ -175,7 +176,7 @@ TEST(MainForm, RenamePageTabOrderIsTheDesignOrder)
 
 TEST(MainForm, FirstStartShowsTheDefaultsAndAsksForFiles)
 {
-    TForm1 form;
+    TestForm form;
     EXPECT_EQ(form.SearchDir, form.baseDir());
     EXPECT_EQ(form.ChangeDir, form.baseDir());
     EXPECT_EQ(form.baseDir().back(), '/');
@@ -211,7 +212,7 @@ TEST(MainForm, FirstStartShowsTheDefaultsAndAsksForFiles)
 
 TEST(MainForm, SettingsValuesReachTheControlsAndComeBackAtClosing)
 {
-    FormSettings given = tmpSettings();
+    SettingsRecord given = tmpSettings();
     given.changeName = "IMG";
     given.changeNom = 7;
     given.changeDigit = 3;
@@ -224,7 +225,7 @@ TEST(MainForm, SettingsValuesReachTheControlsAndComeBackAtClosing)
     given.column = true;
     given.columnName = true;
     given.searchExt = "png";
-    TForm1 form(given);
+    TestForm form(given);
     EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("IMG"));
     EXPECT_EQ(child<QLineEdit>(form, "Edit4")->text(), QStringLiteral("7"));
     EXPECT_EQ(child<QLineEdit>(form, "Edit2")->text(), QStringLiteral("3"));
@@ -234,7 +235,7 @@ TEST(MainForm, SettingsValuesReachTheControlsAndComeBackAtClosing)
     EXPECT_EQ(form.SearchExt, "png");
 
     form.close();
-    const FormSettings written = form.currentSettings();
+    const SettingsRecord written = form.currentSettings();
     EXPECT_EQ(written.changeName, "IMG");
     EXPECT_EQ(written.changeNom, 7);
     EXPECT_EQ(written.changeDigit, 3);
@@ -243,9 +244,9 @@ TEST(MainForm, SettingsValuesReachTheControlsAndComeBackAtClosing)
     EXPECT_FALSE(written.preview);
     EXPECT_TRUE(written.duplicate && written.sameName && written.extCheck);
     EXPECT_TRUE(written.column && written.columnName);
-    EXPECT_EQ(written.formLeft, std::to_string(form.x()));
-    EXPECT_EQ(written.formTop, std::to_string(form.y()));
-    EXPECT_EQ(written.changeMove, "MOVE");
+    EXPECT_EQ(written.formLeft, form.x());
+    EXPECT_EQ(written.formTop, form.y());
+    EXPECT_EQ(written.saveMethodText, "MOVE");
 }
 
 TEST(MainForm, SaveMethodIsReadByItsFirstLetterAndWrittenFromTheChoice)
@@ -257,22 +258,22 @@ TEST(MainForm, SaveMethodIsReadByItsFirstLetterAndWrittenFromTheChoice)
     EXPECT_EQ(saveMethodFromText("XYZ"), 0);
     EXPECT_EQ(saveMethodFromText(""), 0);
 
-    FormSettings given = tmpSettings();
-    given.changeMove = "copy";
-    TForm1 form(given);
+    SettingsRecord given = tmpSettings();
+    given.saveMethodText = "copy";
+    TestForm form(given);
     EXPECT_EQ(form.SaveMethod, 2);
     EXPECT_TRUE(child<QRadioButton>(form, "RadioButton3")->isChecked());
     form.close();
-    EXPECT_EQ(form.currentSettings().changeMove, "COPY");
+    EXPECT_EQ(form.currentSettings().saveMethodText, "COPY");
 
-    given.changeMove = "";
-    TForm1 renaming(given);
+    given.saveMethodText = "";
+    TestForm renaming(given);
     EXPECT_EQ(renaming.SaveMethod, 0);
     EXPECT_TRUE(child<QRadioButton>(renaming, "RadioButton1")->isChecked());
     child<QRadioButton>(renaming, "RadioButton2")->click();
     EXPECT_EQ(renaming.SaveMethod, 1) << "with no files every choice is accepted";
     renaming.close();
-    EXPECT_EQ(renaming.currentSettings().changeMove, "MOVE");
+    EXPECT_EQ(renaming.currentSettings().saveMethodText, "MOVE");
 }
 
 class MissingFolders : public ::testing::Test
@@ -283,64 +284,79 @@ protected:
         char pattern[] = "/tmp/torvel-ui-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         root = std::string(pattern) + "/";
-        // A folder whose name is Shift-JIS bytes, not UTF-8.
-        sjis = root + "\x83\x65\x83\x58\x83\x67";
-        ASSERT_EQ(::mkdir(sjis.c_str(), 0700), 0);
+        photos = root + "写真";
+        ASSERT_EQ(::mkdir(photos.c_str(), 0700), 0);
+        file = root + "notes.txt";
+        std::FILE* made = std::fopen(file.c_str(), "w");
+        ASSERT_NE(made, nullptr);
+        std::fclose(made);
     }
     void TearDown() override
     {
-        ::rmdir(sjis.c_str());
+        ::unlink(file.c_str());
+        ::rmdir(photos.c_str());
         ::rmdir(root.c_str());
     }
     std::string root;
-    std::string sjis;
+    std::string photos;
+    std::string file;
 };
 
 TEST_F(MissingFolders, BothGoneBecomeTheProgramFolder)
 {
-    FormSettings given = tmpSettings();
+    SettingsRecord given = tmpSettings();
     given.searchDir = root + "gone-a/";
     given.changeDir = root + "gone-b/";
-    TForm1 form(given);
+    TestForm form(given);
     EXPECT_EQ(form.SearchDir, form.baseDir());
     EXPECT_EQ(form.ChangeDir, form.baseDir());
 }
 
-TEST_F(MissingFolders, AGoneDestinationBecomesTheSourceKeepingItsBytes)
+TEST_F(MissingFolders, AGoneDestinationBecomesTheSource)
 {
-    FormSettings given = tmpSettings();
-    given.searchDir = sjis; // no trailing separator
+    SettingsRecord given = tmpSettings();
+    given.searchDir = photos; // no trailing separator
     given.changeDir = root + "gone/";
-    TForm1 form(given);
-    EXPECT_EQ(form.SearchDir, sjis + "/");
-    EXPECT_EQ(form.ChangeDir, sjis + "/");
+    TestForm form(given);
+    EXPECT_EQ(form.SearchDir, photos + "/");
+    EXPECT_EQ(form.ChangeDir, photos + "/");
+}
+
+TEST_F(MissingFolders, AFileIsNoFolder)
+{
+    SettingsRecord given = tmpSettings();
+    given.searchDir = file;
+    given.changeDir = file + "/";
+    TestForm form(given);
+    EXPECT_EQ(form.SearchDir, form.baseDir());
+    EXPECT_EQ(form.ChangeDir, form.baseDir());
 }
 
 TEST_F(MissingFolders, EmptyFolderValuesFallBackToExistingFolders)
 {
-    FormSettings given = tmpSettings();
+    SettingsRecord given = tmpSettings();
     given.searchDir.clear();
     given.changeDir = root;
-    TForm1 form(given);
+    TestForm form(given);
     EXPECT_EQ(form.SearchDir, form.baseDir());
     EXPECT_EQ(form.ChangeDir, root);
 }
 
 TEST(MainFormPlace, SavedPlaceOnAScreenIsUsedAsSaved)
 {
-    FormSettings given = tmpSettings();
-    given.formLeft = "40";
-    given.formTop = "30";
-    TForm1 form(given);
+    SettingsRecord given = tmpSettings();
+    given.formLeft = 40;
+    given.formTop = 30;
+    TestForm form(given);
     EXPECT_EQ(form.pos(), QPoint(40, 30));
 }
 
 TEST(MainFormPlace, SavedPlaceOffEveryScreenMovesOntoTheNearest)
 {
-    FormSettings given = tmpSettings();
-    given.formLeft = "5000";
-    given.formTop = "-3000";
-    TForm1 form(given);
+    SettingsRecord given = tmpSettings();
+    given.formLeft = 5000;
+    given.formTop = -3000;
+    TestForm form(given);
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.intersects(form.geometry()));
     EXPECT_EQ(form.x(), qMax(screen.left(), screen.right() + 1 - form.width()));
@@ -350,16 +366,13 @@ TEST(MainFormPlace, SavedPlaceOffEveryScreenMovesOntoTheNearest)
 
 TEST(MainFormPlace, UnreadablePlaceGivesTheDefaultPlace)
 {
-    FormSettings given = tmpSettings();
-    given.formLeft = "abc";
-    given.formTop = "";
-    TForm1 form(given);
+    TestForm form(std::string("[OPTIONS]\nFORM_LEFT=abc\nFORM_TOP=\n"));
     EXPECT_EQ(form.pos(), QPoint(233, 104));
 }
 
 TEST(MainFormLook, GrabsEachPage)
 {
-    TForm1 form(tmpSettings());
+    TestForm form(tmpSettings());
     form.show();
     testing::settle();
     EXPECT_TRUE(form.grab().save(QStringLiteral("/tmp/torvel-window.png")));

@@ -340,35 +340,5 @@ TEST_F(SettingsRecordTest, TextWithALineBreakCannotInjectKeys)
     EXPECT_FALSE(again.upper);
 }
 
-TEST_F(SettingsRecordTest, MissingFoldersAreReplacedSourceFirst)
-{
-    const std::string base = m_dir + "base/";
-    const std::string in = m_dir + "in/";
-    const std::string out = m_dir + "out/";
-    for (const std::string& folder : {base, in, out})
-        ASSERT_TRUE(fs::create_directory(folder));
-    const std::string gone = m_dir + "gone/";
-    const std::string sjisFolder = m_dir + SjisPhoto + "/";
-    ASSERT_TRUE(fs::create_directory(sjisFolder));
-
-    const FolderExistsFn exists = [](const std::string& folder) {
-        struct stat st {};
-        return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    };
-    auto check = [&](const std::string& search, const std::string& change) {
-        SettingsRecord record;
-        record.searchDir = search;
-        record.changeDir = change;
-        replaceMissingFolders(record, base, exists);
-        return std::pair(record.searchDir, record.changeDir);
-    };
-    EXPECT_EQ(check(in, out), std::pair(in, out));
-    EXPECT_EQ(check(gone, out), std::pair(base, out));
-    EXPECT_EQ(check(in, gone), std::pair(in, in));
-    EXPECT_EQ(check(gone, gone + "x/"), std::pair(base, base));
-    EXPECT_EQ(check(sjisFolder, sjisFolder), std::pair(sjisFolder, sjisFolder));
-    EXPECT_EQ(check(m_ini + "/", out), std::pair(base, out)) << "a file is no folder";
-}
-
 } // namespace
 } // namespace torvel

@@ -101,28 +101,35 @@ TEST(StartupGeometryTest, FolderTreeScrollsByTheDepthOfTheDestination)
     EXPECT_EQ(folderTreeScroll("/home/user/photos/", 19), 76);
 }
 
-TEST(StartupGeometryTest, WindowOnTheScreenStaysAndOneOffItIsBroughtBack)
+TEST(StartupGeometryTest, WindowOnAScreenStaysAndOneOffEveryScreenIsBroughtBack)
 {
-    const ScreenRect screen {0, 0, 1024, 768};
-    auto fit = [&](int left, int top, int width = 608, int height = 580) {
-        const WindowPosition p = fitWindowToScreen(left, top, width, height, screen);
+    const std::vector<ScreenRect> one {{0, 0, 1024, 768}};
+    auto place = [](const std::vector<ScreenRect>& screens, int left, int top, int width = 608,
+                    int height = 580) {
+        const WindowPosition p = placeOnScreens(left, top, width, height, screens);
         return std::pair(p.left, p.top);
     };
-    EXPECT_EQ(fit(233, 104), std::pair(233, 104));
-    EXPECT_EQ(fit(0, 0), std::pair(0, 0));
-    EXPECT_EQ(fit(416, 188), std::pair(416, 188)) << "touching the right and bottom edges";
-    EXPECT_EQ(fit(2500, 104), std::pair(416, 104)) << "saved on a wider screen";
-    EXPECT_EQ(fit(-300, -20), std::pair(0, 0));
-    EXPECT_EQ(fit(233, 600), std::pair(233, 188));
-    EXPECT_EQ(fit(233, 104, 608, 900), std::pair(233, 0)) << "taller than the screen: top edge on it";
-    EXPECT_EQ(fit(32767, -32768), std::pair(416, 0));
-    EXPECT_EQ(fit(INT_MAX, INT_MIN), std::pair(416, 0));
+    EXPECT_EQ(place(one, 233, 104), std::pair(233, 104));
+    EXPECT_EQ(place(one, 416, 188), std::pair(416, 188)) << "touching the right and bottom edges";
+    EXPECT_EQ(place(one, -300, -20), std::pair(-300, -20)) << "partly on the screen: as saved";
+    EXPECT_EQ(place(one, 1023, 767), std::pair(1023, 767)) << "one pixel on the screen";
+    EXPECT_EQ(place(one, 1024, 104), std::pair(416, 104)) << "just off the right edge";
+    EXPECT_EQ(place(one, 2500, 104), std::pair(416, 104)) << "saved on a wider screen";
+    EXPECT_EQ(place(one, -900, -700), std::pair(0, 0));
+    EXPECT_EQ(place(one, 233, 5000, 608, 900), std::pair(233, 0)) << "taller than the screen: top edge on it";
+    EXPECT_EQ(place(one, 32767, -32768), std::pair(416, 0));
+    EXPECT_EQ(place(one, INT_MAX, INT_MIN), std::pair(416, 0));
+    EXPECT_EQ(place(one, INT_MIN, INT_MAX, INT_MAX, INT_MAX), std::pair(0, 0));
 
-    // A second screen left of the first one.
-    const ScreenRect second {-1280, 0, 1280, 1024};
-    const WindowPosition p = fitWindowToScreen(-1200, 50, 608, 580, second);
-    EXPECT_EQ(p.left, -1200);
-    EXPECT_EQ(p.top, 50);
+    // A second screen left of the first one, taller and not aligned at the top.
+    const std::vector<ScreenRect> two {{0, 0, 1024, 768}, {-1280, -200, 1280, 1024}};
+    EXPECT_EQ(place(two, -1200, -150), std::pair(-1200, -150)) << "on the second screen";
+    EXPECT_EQ(place(two, -3000, 100), std::pair(-1280, 100)) << "beyond the second: onto it";
+    EXPECT_EQ(place(two, 3000, 100), std::pair(416, 100)) << "beyond the first: onto it";
+    EXPECT_EQ(place(two, -700, 900), std::pair(-700, 244)) << "below the second, which is nearer";
+
+    EXPECT_EQ(place({}, 5000, 5000), std::pair(5000, 5000)) << "no screen known";
+    EXPECT_EQ(place({{0, 0, 0, 0}}, 5000, 5000), std::pair(5000, 5000)) << "an empty screen counts as none";
 }
 
 } // namespace

@@ -1,0 +1,282 @@
+// The main window with its settings file: what start-up makes of the file,
+// and what closing writes back into it.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QScreen>
+
+#include <string>
+
+#include "MainFormFixture.h"
+
+namespace torvel {
+namespace {
+
+using testing::child;
+using testing::TestForm;
+using testing::tmpSettings;
+
+bool checked(const TForm1& form, const char* name)
+{
+    if (auto* box = form.findChild<QCheckBox*>(QString::fromLatin1(name)))
+        return box->isChecked();
+    return child<QAction>(form, name)->isChecked();
+}
+
+// The value of one key in the file as the program reads it.
+std::string valueIn(const TestForm& form, const char* section, const char* key)
+{
+    return ProfileFile::load(form.settingsPath()).readString(section, key, "(missing)");
+}
+
+TEST(MainFormSettings, MissingFileStartsWithTheDefaultsAndIsWrittenInKeyOrder)
+{
+    TestForm form;
+    EXPECT_EQ(form.SearchDir, form.baseDir());
+    EXPECT_EQ(form.ChangeDir, form.baseDir());
+    EXPECT_EQ(form.SearchExt, "txt");
+    EXPECT_EQ(child<QComboBox>(form, "MaeSort")->currentIndex(), 0);
+    EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("TOR"));
+    EXPECT_EQ(child<QLineEdit>(form, "Edit4")->text(), QStringLiteral("1"));
+    EXPECT_EQ(child<QLineEdit>(form, "Edit2")->text(), QStringLiteral("5"));
+    EXPECT_EQ(child<QLineEdit>(form, "Edit3")->text(), QStringLiteral("txt"));
+    EXPECT_EQ(form.SaveMethod, 1) << "move";
+    for (const char* off : {"UpCheck", "LowCheck", "JuuhukuCheck", "CheckBox1", "KetaCheck", "KetaName", "ExtCheck"})
+        EXPECT_FALSE(checked(form, off)) << off;
+    EXPECT_TRUE(checked(form, "NonPreCheck"));
+    EXPECT_TRUE(checked(form, "CheckBox2"));
+    EXPECT_EQ(form.ButtonSide, 1);
+    EXPECT_EQ(form.HeightSize, 1);
+    EXPECT_TRUE(checked(form, "N580"));
+    EXPECT_EQ(form.pos(), QPoint(233, 104));
+    EXPECT_EQ(form.fileText(), "") << "nothing is written before closing";
+
+    ASSERT_TRUE(form.close());
+    EXPECT_TRUE(form.messages.isEmpty());
+    const std::string folder = form.baseDir();
+    EXPECT_EQ(form.fileText(),
+              "[SEARCH]\nSEARCH_DIR=" + folder + "\nSEARCH_EXT=txt\nSORT=0\n\n"
+              "[CHANGE]\nCHANGE_DIR=" + folder + "\nCHANGE_NAME=TOR\nCHANGE_NOM=1\nCHANGE_DIGIT=5\n"
+              "CHANGE_EXT=txt\nCHANGE_MOVE=MOVE\nUPPER=OFF\nLOWWER=OFF\nPREVIEW=ON\n\n"
+              "[OPTIONS]\nHELP_HINT=ON\nDUPLICATE=OFF\nSAMENAME=OFF\nCOLUMN=OFF\nCOLUMNNAME=OFF\n"
+              "EXT_CHECK=OFF\nBUTTONSIDE=ON\nHEIGHTSIZE=M\nFORM_LEFT=233\nFORM_TOP=104\n");
+
+    TestForm again(form.fileText());
+    EXPECT_EQ(again.currentSettings(), form.currentSettings()) << "the written file reads back the same";
+}
+
+TEST(MainFormSettings, OnlyCapitalOnIsOnWhateverTheDefault)
+{
+    TestForm form(std::string("[CHANGE]\nUPPER=on\nPREVIEW=\n"
+                              "[OPTIONS]\nHELP_HINT=On\nDUPLICATE= ON \nEXT_CHECK=1\nCOLUMN=yes\n"
+                              "BUTTONSIDE=on\n"));
+    EXPECT_FALSE(checked(form, "UpCheck"));
+    EXPECT_FALSE(checked(form, "NonPreCheck")) << "an empty PREVIEW is off although its default is on";
+    EXPECT_FALSE(checked(form, "CheckBox2"));
+    EXPECT_FALSE(child<QMenu>(form, "Option1")->toolTipsVisible()) << "hints follow the hint item";
+    EXPECT_TRUE(checked(form, "JuuhukuCheck")) << "blanks around a value do not count";
+    EXPECT_FALSE(checked(form, "ExtCheck"));
+    EXPECT_FALSE(checked(form, "KetaCheck"));
+    EXPECT_EQ(form.ButtonSide, 0);
+    EXPECT_EQ(child<QWidget>(form, "Panel3")->x(), 561) << "the buttons start at the right";
+
+    ASSERT_TRUE(form.close());
+    EXPECT_EQ(valueIn(form, "CHANGE", "UPPER"), "OFF");
+    EXPECT_EQ(valueIn(form, "CHANGE", "PREVIEW"), "OFF");
+    EXPECT_EQ(valueIn(form, "OPTIONS", "HELP_HINT"), "OFF");
+    EXPECT_EQ(valueIn(form, "OPTIONS", "DUPLICATE"), "ON");
+    EXPECT_EQ(valueIn(form, "OPTIONS", "EXT_CHECK"), "OFF");
+    EXPECT_EQ(valueIn(form, "OPTIONS", "BUTTONSIDE"), "OFF");
+}
+
+TEST(MainFormSettings, CheckBoxesRunTheirHandlersWhenTheFileChangesThem)
+{
+    TestForm both(std::string("[CHANGE]\nUPPER=ON\nLOWWER=ON\n[OPTIONS]\nCOLUMN=ON\nEXT_CHECK=ON\n"));
+    EXPECT_FALSE(checked(both, "UpCheck")) << "LOWWER comes after UPPER and unchecks it";
+    EXPECT_TRUE(checked(both, "LowCheck"));
+    EXPECT_TRUE(child<QCheckBox>(both, "KetaName")->isEnabled()) << "keeping numbers enables its name option";
+    EXPECT_FALSE(child<QCheckBox>(both, "JuuhukuCheck")->isEnabled());
+    EXPECT_TRUE(child<QLineEdit>(both, "Edit3")->isEnabled()) << "the extension check enables its box";
+    ASSERT_TRUE(both.close());
+    EXPECT_EQ(valueIn(both, "CHANGE", "UPPER"), "OFF");
+    EXPECT_EQ(valueIn(both, "CHANGE", "LOWWER"), "ON");
+
+    TestForm upper(std::string("[CHANGE]\nUPPER=ON\nLOWWER=OFF\n"));
+    EXPECT_TRUE(checked(upper, "UpCheck"));
+    EXPECT_FALSE(checked(upper, "LowCheck"));
+}
+
+TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsUsed)
+{
+    const struct {
+        const char* value;
+        int screen;
+        int heightSize;
+        const char* item;
+        const char* written;
+    } cases[] = {
+        {"m", 1080, 2, "N680", "L"}, // lower case is no size letter
+        {"", 1080, 2, "N680", "L"},  {"S", 1080, 0, "N475", "S"}, {"M", 1080, 1, "N580", "M"},
+        {"m", 600, 1, "N580", "M"},  {"", 600, 1, "N580", "M"},   {"L", 600, 1, "N580", "M"},
+        {"S", 600, 0, "N475", "S"},  {"L", 480, 0, "N475", "S"},  {"M", 480, 0, "N475", "S"},
+        {"L", 489, 0, "N475", "S"},  {"L", 610, 2, "N680", "L"},
+    };
+    const int heights[3] = {475, 580, 680};
+    for (const auto& c : cases) {
+        const std::string where = std::string("HEIGHTSIZE=") + c.value + " on " + std::to_string(c.screen);
+        TestForm form("[OPTIONS]\nHEIGHTSIZE=" + std::string(c.value) + "\n", c.screen);
+        EXPECT_EQ(form.HeightSize, c.heightSize) << where;
+        EXPECT_TRUE(checked(form, c.item)) << where;
+        EXPECT_EQ(form.height(), heights[c.heightSize]) << where;
+        ASSERT_TRUE(form.close());
+        EXPECT_EQ(valueIn(form, "OPTIONS", "HEIGHTSIZE"), c.written) << where;
+    }
+}
+
+TEST(MainFormSettings, SaveMethodIsWrittenFromTheChoiceNeverFromTheTextRead)
+{
+    TestForm copying(std::string("[CHANGE]\nCHANGE_MOVE=copy\n"));
+    EXPECT_EQ(copying.SaveMethod, 2);
+    EXPECT_TRUE(child<QRadioButton>(copying, "RadioButton3")->isChecked());
+    ASSERT_TRUE(copying.close());
+    EXPECT_EQ(valueIn(copying, "CHANGE", "CHANGE_MOVE"), "COPY");
+
+    TestForm unknown(std::string("[CHANGE]\nCHANGE_MOVE=Xerox\n"));
+    EXPECT_EQ(unknown.SaveMethod, 0);
+    ASSERT_TRUE(unknown.close());
+    EXPECT_EQ(valueIn(unknown, "CHANGE", "CHANGE_MOVE"), "RENAME");
+
+    TestForm chosen(std::string("[CHANGE]\nCHANGE_MOVE=RENAME\n"));
+    child<QRadioButton>(chosen, "RadioButton2")->click();
+    ASSERT_TRUE(chosen.close());
+    EXPECT_EQ(valueIn(chosen, "CHANGE", "CHANGE_MOVE"), "MOVE");
+}
+
+TEST(MainFormSettings, HandEditedFileKeepsEveryOtherByte)
+{
+    const std::string edited = "; TORVEL settings, edited by hand\r\n"
+                               "[SEARCH]\r\n"
+                               "search_dir = /tmp/\r\n"
+                               "SEARCH_EXT=png\r\n"
+                               "# sort: 0 to 5\r\n"
+                               "SORT=3\r\n"
+                               "LAST_USED=2020-01-01\r\n"
+                               "\r\n"
+                               "[Other Tool]\r\n"
+                               "COLOR=blue\r\n"
+                               "[change]\r\n"
+                               "CHANGE_DIR=/tmp\r\n"
+                               "CHANGE_NAME=IMG\r\n"
+                               "UPPER=on\r\n"
+                               "; preview stays off\r\n"
+                               "PREVIEW=OFF\r\n"
+                               "[OPTIONS]\r\n"
+                               "HELP_HINT=ON\r\n"
+                               "FORM_LEFT=40\r\n"
+                               "FORM_TOP=30\r\n"
+                               "EXTRA=1\r\n";
+    TestForm form(edited);
+    EXPECT_EQ(form.SearchExt, "png");
+    EXPECT_EQ(child<QComboBox>(form, "MaeSort")->currentIndex(), 3);
+    EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("IMG"));
+    ASSERT_TRUE(form.close());
+    EXPECT_EQ(form.fileText(), "; TORVEL settings, edited by hand\r\n"
+                               "[SEARCH]\r\n"
+                               "search_dir = /tmp/\r\n"
+                               "SEARCH_EXT=png\r\n"
+                               "# sort: 0 to 5\r\n"
+                               "SORT=3\r\n"
+                               "LAST_USED=2020-01-01\r\n"
+                               "\r\n"
+                               "[Other Tool]\r\n"
+                               "COLOR=blue\r\n"
+                               "[change]\r\n"
+                               "CHANGE_DIR=/tmp/\r\n"
+                               "CHANGE_NAME=IMG\r\n"
+                               "UPPER=OFF\r\n"
+                               "; preview stays off\r\n"
+                               "PREVIEW=OFF\r\n"
+                               "CHANGE_NOM=1\r\n"
+                               "CHANGE_DIGIT=5\r\n"
+                               "CHANGE_EXT=txt\r\n"
+                               "CHANGE_MOVE=MOVE\r\n"
+                               "LOWWER=OFF\r\n"
+                               "[OPTIONS]\r\n"
+                               "HELP_HINT=ON\r\n"
+                               "FORM_LEFT=40\r\n"
+                               "FORM_TOP=30\r\n"
+                               "EXTRA=1\r\n"
+                               "DUPLICATE=OFF\r\n"
+                               "SAMENAME=OFF\r\n"
+                               "COLUMN=OFF\r\n"
+                               "COLUMNNAME=OFF\r\n"
+                               "EXT_CHECK=OFF\r\n"
+                               "BUTTONSIDE=ON\r\n"
+                               "HEIGHTSIZE=M\r\n");
+}
+
+TEST(MainFormSettings, EditsMadeWhileTheProgramRunsSurviveClosing)
+{
+    TestForm form(tmpSettings());
+    const std::string atStart = form.fileText();
+    form.scratch.write("torvel.ini", "; added while running\n[Other Tool]\nCOLOR=red\n" + atStart);
+    child<QLineEdit>(form, "Edit1")->setText(QStringLiteral("DSC"));
+    ASSERT_TRUE(form.close());
+    const std::string text = form.fileText();
+    EXPECT_EQ(text.rfind("; added while running\n[Other Tool]\nCOLOR=red\n[SEARCH]\n", 0), 0u) << text;
+    EXPECT_EQ(valueIn(form, "CHANGE", "CHANGE_NAME"), "DSC");
+}
+
+TEST(MainFormSettings, CP932FileFromTheWindowsBuildIsReadAndWrittenBackAsUtf8)
+{
+    // "写真" in Shift-JIS.
+    TestForm form(std::string("[CHANGE]\r\nCHANGE_NAME=\x8e\xca\x90\x5e\r\n"));
+    EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("写真"));
+    ASSERT_TRUE(form.close());
+    EXPECT_EQ(valueIn(form, "CHANGE", "CHANGE_NAME"), "写真");
+    EXPECT_EQ(form.fileText().find("\x8e\xca"), std::string::npos);
+}
+
+TEST(MainFormSettings, PlaceOffEveryScreenIsBroughtBackAndWrittenWhereTheWindowIs)
+{
+    TestForm form(std::string("[OPTIONS]\nFORM_LEFT=-5000\nFORM_TOP=9000\n"));
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(form.x(), area.left()) << "moved onto the screen the shortest way";
+    EXPECT_EQ(form.y(), qMax(area.top(), area.bottom() + 1 - 580));
+    EXPECT_EQ(form.size(), QSize(602, 580)) << "keeping its size";
+    ASSERT_TRUE(form.close());
+    EXPECT_EQ(valueIn(form, "OPTIONS", "FORM_LEFT"), std::to_string(form.x()));
+    EXPECT_EQ(valueIn(form, "OPTIONS", "FORM_TOP"), std::to_string(form.y()));
+}
+
+TEST(MainFormSettings, FileThatCannotBeWrittenIsReportedAndTheWindowStillCloses)
+{
+    ScratchDir place;
+    place.makeFolder("folder.ini");
+    const struct {
+        std::string path;
+        QString shown;
+    } cases[] = {
+        {place / "gone/torvel.ini", QString::fromStdString(place / "gone/torvel.ini")},
+        {place / "folder.ini", QString::fromStdString(place / "folder.ini")},
+        // A folder name in Shift-JIS ("写真") is shown decoded.
+        {place / "\x8e\xca\x90\x5e/torvel.ini", QString::fromStdString(place.path()) + QStringLiteral("写真/torvel.ini")},
+    };
+    for (const auto& c : cases) {
+        TestForm form(TestForm::AtPath {c.path});
+        EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("TOR")) << c.path;
+        form.show();
+        EXPECT_TRUE(form.close()) << c.path;
+        EXPECT_FALSE(form.isVisible()) << c.path;
+        EXPECT_EQ(form.messages, QStringList {c.shown + QStringLiteral(" に書き込めません")}) << c.path;
+    }
+    EXPECT_EQ(place.names(), std::vector<std::string> {"folder.ini"}) << "nothing was left behind";
+    EXPECT_TRUE(place.names("folder.ini").empty());
+}
+
+} // namespace
+} // namespace torvel
