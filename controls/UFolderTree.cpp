@@ -2,6 +2,7 @@
 
 #include "FolderNamespace.h"
 #include "ItemIdList.h"
+#include "NameText.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -42,7 +43,7 @@ const FolderNode* asFolderNode(const QTreeWidgetItem* node)
 // Folder names are bytes; the tree shows them as text.
 QString nameText(const std::string& bytes)
 {
-    return QString::fromStdString(folderNameToUtf8(bytes));
+    return QString::fromStdString(displayName(bytes));
 }
 
 // The folder above `path` ("/a/b/" gives "/a/"); empty for "/".

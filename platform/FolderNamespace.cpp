@@ -1,4 +1,5 @@
 #include "FolderNamespace.h"
+#include "NameText.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -191,7 +192,7 @@ FolderNamespace::~FolderNamespace() = default;
 
 std::string FolderNamespace::collationKey(std::string_view bytes) const
 {
-    const std::string text = folderNameToUtf8(bytes);
+    const std::string text = torvel::displayName(bytes);
     if (!m_collation->collator) {
         std::string key = text;
         std::transform(key.begin(), key.end(), key.begin(),

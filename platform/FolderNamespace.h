@@ -46,10 +46,6 @@ std::string desktopFromUserDirs(std::string_view text, std::string_view home);
 // of a mountinfo file, each ending in "/", sorted, without duplicates.
 std::vector<std::string> removableMountPoints(std::string_view mountinfo);
 
-// A name made readable: valid UTF-8 as it is; else decoded as CP932; else the
-// bytes that are not UTF-8 written as \xHH. Always valid UTF-8.
-std::string folderNameToUtf8(std::string_view bytes);
-
 // One subfolder found by a listing.
 struct FolderEntry {
     ItemIdList item;        // relative to the listed folder: one item

@@ -1,5 +1,7 @@
 #include "NameMatch.h"
 
+#include "NameText.h"
+
 namespace torvel {
 
 namespace {
@@ -45,51 +47,12 @@ bool startsWithBase(std::string_view name, std::string_view base, bool shiftJis)
 
 } // namespace
 
-bool isUtf8(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size()) {
-        auto c = static_cast<unsigned char>(text[i]);
-        std::size_t extra = 0;
-        unsigned int code = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1;
-            code = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            extra = 2;
-            code = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            extra = 3;
-            code = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + extra >= text.size())
-            return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and code points past U+10FFFF.
-        if ((extra == 2 && code < 0x800) || (extra == 3 && code < 0x10000) || code > 0x10FFFF
-            || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += extra + 1;
-    }
-    return true;
-}
 
 bool matchesBaseWildcard(std::string_view name, std::string_view base)
 {
     // A UTF-8 name has no ASCII byte inside a multi-byte character, so every
     // byte may be compared on its own there.
-    bool shiftJis = !(isUtf8(name) && isUtf8(base));
+    bool shiftJis = !(isValidUtf8(name) && isValidUtf8(base));
     if (name.size() < base.size() || !startsWithBase(name, base, shiftJis))
         return false;
     return name.size() == base.size() || name[base.size()] == '.';

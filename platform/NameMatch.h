@@ -14,7 +14,4 @@ namespace torvel {
 // "ア" (0x83 0x41) would match "ヂ" (0x83 0x61).
 bool matchesBaseWildcard(std::string_view name, std::string_view base);
 
-// Whether the bytes are well-formed UTF-8.
-bool isUtf8(std::string_view text);
-
 } // namespace torvel

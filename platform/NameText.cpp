@@ -96,12 +96,8 @@ bool decodeCp932(std::string_view bytes, bool strict, std::u16string& out)
     return true;
 }
 
-// CP932 decoding that stops at the first byte sequence it cannot map.
-bool decodeCp932Strict(std::string_view bytes, std::string& out)
+bool utf16ToUtf8(const std::u16string& utf16, std::string& out)
 {
-    std::u16string utf16;
-    if (!decodeCp932(bytes, true, utf16))
-        return false;
     const auto n = static_cast<int32_t>(utf16.size());
     UErrorCode status = U_ZERO_ERROR;
     std::string utf8(static_cast<std::size_t>(n) * 3 + 1, '\0');
@@ -112,6 +108,13 @@ bool decodeCp932Strict(std::string_view bytes, std::string& out)
     utf8.resize(static_cast<std::size_t>(len));
     out = std::move(utf8);
     return true;
+}
+
+// CP932 decoding that stops at the first byte sequence it cannot map.
+bool decodeCp932Strict(std::string_view bytes, std::string& out)
+{
+    std::u16string utf16;
+    return decodeCp932(bytes, true, utf16) && utf16ToUtf8(utf16, out);
 }
 
 std::string escapeInvalidUtf8(std::string_view bytes)
@@ -323,6 +326,18 @@ std::string userLocaleId(const char* categoryVariable)
     if (id == "C" || id == "POSIX")
         return {};
     return id;
+}
+
+std::string cp932ToUtf8(std::string_view bytes, bool& lossless)
+{
+    std::string text;
+    lossless = decodeCp932Strict(bytes, text);
+    if (lossless)
+        return text;
+    std::u16string utf16;
+    if (decodeCp932(bytes, false, utf16) && utf16ToUtf8(utf16, text))
+        return text;
+    return std::string(bytes);
 }
 
 }  // namespace torvel

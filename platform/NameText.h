@@ -24,6 +24,10 @@ constexpr bool isShiftJisLeadByte(unsigned char c)
 // other byte shown as "\xNN". Never fails, never empty for a non-empty name.
 std::string displayName(std::string_view nameBytes);
 
+// CP932 (Shift-JIS) text as UTF-8. lossless is false when some bytes were not
+// CP932 and were replaced, so a caller can refuse to write such text back.
+std::string cp932ToUtf8(std::string_view bytes, bool& lossless);
+
 // A name as UTF-16 for collation: UTF-8 decoded; anything else decoded as
 // CP932 with unmappable bytes replaced, so every name gets some text.
 std::u16string nameToUtf16(std::string_view nameBytes);

@@ -1,13 +1,11 @@
 #include "ProfileFile.h"
 
 #include "AtomicSave.h"
+#include "NameText.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <unicode/ucnv.h>
-#include <unicode/ucnv_err.h>
-#include <unicode/unistr.h>
 
 #include <cerrno>
 #include <memory>
@@ -40,40 +38,6 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
     return true;
 }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(std::string_view text)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* end = p + text.size();
-    while (p < end) {
-        const unsigned char c = *p;
-        std::size_t length = 0;
-        unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
-        if (c < 0x80) {
-            ++p;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0) low = 0xA0;
-            if (c == 0xED) high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0) low = 0x90;
-            if (c == 0xF4) high = 0x8F;
-        } else {
-            return false;
-        }
-        if (static_cast<std::size_t>(end - p) < length || p[1] < low || p[1] > high)
-            return false;
-        for (std::size_t i = 2; i < length; ++i)
-            if (p[i] < 0x80 || p[i] > 0xBF)
-                return false;
-        p += length;
-    }
-    return true;
-}
 
 // The first maxChars characters of UTF-8 text; a character is a lead byte
 // with the continuation bytes that follow it.
@@ -86,38 +50,6 @@ std::string_view firstChars(std::string_view text, std::size_t maxChars)
             return text.substr(0, i);
     }
     return text;
-}
-
-struct ConverterCloser {
-    void operator()(UConverter* converter) const { ucnv_close(converter); }
-};
-
-// Decodes CP932 into UTF-8. lossless is false when some bytes were not CP932
-// and were replaced.
-std::string decodeCp932(std::string_view bytes, bool& lossless)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    // The Windows variant of Shift-JIS ("windows-31j"), with its NEC and IBM
-    // extensions and 0x5C as the backslash.
-    std::unique_ptr<UConverter, ConverterCloser> converter(ucnv_open("ibm-943_P15A-2003", &status));
-    if (U_FAILURE(status)) {
-        lossless = false;
-        return std::string(bytes);
-    }
-    const auto length = static_cast<int32_t>(bytes.size());
-    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-    icu::UnicodeString text(bytes.data(), length, converter.get(), status);
-    lossless = U_SUCCESS(status);
-    if (!lossless) {
-        status = U_ZERO_ERROR;
-        ucnv_reset(converter.get());
-        ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_SUBSTITUTE, nullptr, nullptr, nullptr,
-                            &status);
-        text = icu::UnicodeString(bytes.data(), length, converter.get(), status);
-    }
-    std::string utf8;
-    text.toUTF8String(utf8);
-    return utf8;
 }
 
 // Reads a whole file. A missing file (or a path through something that is not
@@ -170,7 +102,7 @@ ProfileFile ProfileFile::load(const std::string& path)
         profile.parse(bytes);
     } else {
         bool lossless = true;
-        profile.parse(decodeCp932(bytes, lossless));
+        profile.parse(cp932ToUtf8(bytes, lossless));
         profile.m_readAsCp932 = true;
         profile.m_undecodable = !lossless;
     }

@@ -1,6 +1,7 @@
 // The main window's options and the doorways into the work behind them: the
 // option handlers of the rename page, the folders, the save method and the
 // time stamp and attribute pages.
+#include "NameText.h"
 #include "MainForm.h"
 
 #include "ui_MainForm.h"
@@ -223,7 +224,7 @@ QString TForm1::MiniDir(const std::string& path) const
 
 QString TForm1::displayName(const std::string& bytes) const
 {
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return QString::fromStdString(torvel::displayName(bytes));
 }
 
 bool TForm1::sameFolder(const std::string& a, const std::string& b) const

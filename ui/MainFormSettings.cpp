@@ -95,9 +95,7 @@ void TForm1::IniWrite()
     if (profile.save()) {
         // The window closes all the same: the person is not held in a program
         // that cannot save its settings.
-        const std::string path = folderNameToUtf8(m_settingsPath);
-        const QString shown = QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
-        showErrorMessage(QStringLiteral("%1 に書き込めません").arg(shown));
+        showErrorMessage(QStringLiteral("%1 に書き込めません").arg(displayName(m_settingsPath)));
     }
 }
 

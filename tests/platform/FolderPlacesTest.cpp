@@ -1,5 +1,6 @@
 #include "FolderNamespace.h"
 #include "FolderTestTree.h"
+#include "NameText.h"
 
 #include <gtest/gtest.h>
 
@@ -87,13 +88,13 @@ TEST_F(DetectedPlaces, ARelativeHomeIsNotTaken)
 
 TEST(FolderNameText, UnreadableBytesBecomeShowableText)
 {
-    EXPECT_EQ(folderNameToUtf8("plain"), "plain");
-    EXPECT_EQ(folderNameToUtf8("写真 2024"), "写真 2024");
-    EXPECT_EQ(folderNameToUtf8(sjisName), "表示");
-    EXPECT_EQ(folderNameToUtf8("\x83\x5c\x83\x74\x83\x67"), "ソフト");  // second bytes look like "\" and "t"
-    EXPECT_EQ(folderNameToUtf8(std::string("caf\xE9", 4)), "caf\\xE9");      // Latin-1, not CP932 either
-    EXPECT_EQ(folderNameToUtf8(std::string("\xFF" "a\xE2\x82", 4)), "\\xFFa\\xE2\\x82");
-    EXPECT_EQ(folderNameToUtf8(""), "");
+    EXPECT_EQ(displayName("plain"), "plain");
+    EXPECT_EQ(displayName("写真 2024"), "写真 2024");
+    EXPECT_EQ(displayName(sjisName), "表示");
+    EXPECT_EQ(displayName("\x83\x5c\x83\x74\x83\x67"), "ソフト");  // second bytes look like "\" and "t"
+    EXPECT_EQ(displayName(std::string("caf\xE9", 4)), "caf\\xE9");      // Latin-1, not CP932 either
+    EXPECT_EQ(displayName(std::string("\xFF" "a\xE2\x82", 4)), "\\xFFa\\xE2\\x82");
+    EXPECT_EQ(displayName(""), "");
 }
 
 } // namespace
