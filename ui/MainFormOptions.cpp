@@ -1,6 +1,6 @@
 // The main window's options and the doorways into the work behind them: the
-// settings values, the option handlers of the rename page, the folders, the
-// save method and the time stamp and attribute pages.
+// settings values, the option handlers of the rename page and the time stamp
+// and attribute pages.
 #include "MainForm.h"
 
 #include "ui_MainForm.h"
@@ -252,124 +252,6 @@ void TForm1::FileSeleSet()
 void TForm1::CheckListBox1ClickCheck()
 {
     // A filter item was ticked or unticked.
-}
-
-// ---------------------------------------------------------------------------
-// Folders
-
-void TForm1::SearchDirChange(const std::string& path)
-{
-    // The rest of the window relies on a folder that is never empty; an empty
-    // path keeps the folder there was.
-    if (path.empty()) {
-        return;
-    }
-    SearchDir = path.back() == '/' ? path : path + '/';
-    ui->Label11->setText(MiniDir(SearchDir));
-    ui->Label11->setToolTip(displayName(SearchDir));
-}
-
-void TForm1::ChangeDirChange(const std::string& path)
-{
-    if (path.empty()) {
-        return;
-    }
-    ChangeDir = path.back() == '/' ? path : path + '/';
-    ui->Edit5->setText(MiniDir(ChangeDir));
-    ui->Edit5->setToolTip(displayName(ChangeDir));
-}
-
-QString TForm1::MiniDir(const std::string& path) const
-{
-    // Shortened to the width of the folder fields by the folder panel.
-    return displayName(path);
-}
-
-QString TForm1::displayName(const std::string& bytes) const
-{
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-bool TForm1::sameFolder(const std::string& a, const std::string& b) const
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto left = static_cast<unsigned char>(a[i]);
-        const auto right = static_cast<unsigned char>(b[i]);
-        if (std::tolower(left) != std::tolower(right)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-void TForm1::selectDestinationInTree()
-{
-    // The folder tree selects ChangeDir; then a deep folder is scrolled into
-    // view, one indent per folder level.
-    const auto levels = static_cast<int>(std::count(ChangeDir.begin(), ChangeDir.end(), '/'));
-    ui->DirTree->horizontalScrollBar()->setValue(levels * ui->DirTree->indentation());
-}
-
-void TForm1::DirTreeChange()
-{
-    // The tree's selected folder becomes the destination.
-}
-
-void TForm1::Edit5Enter()
-{
-    // The destination field starts its editing state.
-}
-
-void TForm1::Edit5Exit()
-{
-    // The destination field ends its editing state.
-}
-
-void TForm1::CuteButton3Click()
-{
-    // Creates or selects the typed destination folder.
-}
-
-// ---------------------------------------------------------------------------
-// Save method
-
-void TForm1::RadioButtonOn(int method)
-{
-    QRadioButton* radios[3] = {ui->RadioButton1, ui->RadioButton2, ui->RadioButton3};
-    if (method >= 0 && method <= 2) {
-        radios[method]->setChecked(true);
-    }
-    SaveMethod = method;
-}
-
-void TForm1::RadioButtonIndex(int method)
-{
-    if (method != SaveMethod) {
-        RadioButtonOn(method);
-    }
-    if (fileListCount() == 0) {
-        return;
-    }
-    // Moving or copying within one folder is refused: renaming is chosen again.
-    if (sameFolder(SearchDir, ChangeDir)) {
-        if (method != 0) {
-            RadioButtonOn(0);
-            return;
-        }
-    }
-    const bool elsewhere = method > 0;
-    ui->RadioButton2->setEnabled(elsewhere);
-    ui->RadioButton3->setEnabled(elsewhere);
-}
-
-void TForm1::RadioButton1Click(QAbstractButton* Sender)
-{
-    if (Sender != nullptr) {
-        RadioButtonIndex(Sender->property("Tag").toInt());
-    }
 }
 
 // ---------------------------------------------------------------------------
