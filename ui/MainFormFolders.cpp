@@ -6,6 +6,7 @@
 #include "ui_MainForm.h"
 
 #include <QFocusEvent>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -49,6 +50,10 @@ void TForm1::setUpFolderPanel()
     tree->setHideSelection(false);
     tree->setShowRoot(false);
     tree->setIndentation(19);
+    // Deep folders keep their names whole; the tree scrolls sideways instead.
+    tree->header()->setStretchLastSection(false);
+    tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     auto* popup = new QMenu(this);
     popup->setObjectName(QStringLiteral("PopupMenu2"));
@@ -114,10 +119,22 @@ QString TForm1::displayName(const std::string& bytes) const
 
 void TForm1::selectDestinationInTree()
 {
-    // A deep folder is scrolled into view, one indent per folder level.
-    ui->DirTree->SelectPath(ChangeDir);
+    TFoldertreeEX* tree = ui->DirTree;
+    tree->SelectPath(ChangeDir);
+    // A deep folder is scrolled into view, one indent per folder level. The
+    // tree puts the view back to its left edge when it is first shown, so the
+    // place is set again once the window is on the screen.
     const auto levels = static_cast<int>(std::count(ChangeDir.begin(), ChangeDir.end(), '/'));
-    ui->DirTree->horizontalScrollBar()->setValue(levels * ui->DirTree->indentation());
+    const int offset = levels * tree->indentation();
+    const auto scroll = [tree, offset] {
+        // The scroll range follows the width of the names, which the tree
+        // would otherwise work out only at its next layout.
+        tree->resizeColumnToContents(0);
+        tree->doItemsLayout();
+        tree->horizontalScrollBar()->setValue(offset);
+    };
+    scroll();
+    QMetaObject::invokeMethod(this, scroll, Qt::QueuedConnection);
 }
 
 void TForm1::DirTreeChange()
