@@ -33,6 +33,24 @@ std::string bytesOf(const QString& text)
     return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
+// How a name or path of bytes is written on the window; the one place that
+// decides it. Each name of a path is read on its own, since a folder with a
+// Shift-JIS name may well sit in one whose name is UTF-8.
+std::string shownText(std::string_view bytes)
+{
+    std::string shown;
+    shown.reserve(bytes.size());
+    for (;;) {
+        const std::size_t slash = bytes.find('/');
+        shown += folderNameToUtf8(bytes.substr(0, slash));
+        if (slash == std::string_view::npos) {
+            return shown;
+        }
+        shown += '/';
+        bytes.remove_prefix(slash + 1);
+    }
+}
+
 std::string withSlash(const std::string& path)
 {
     return path.back() == '/' ? path : path + '/';
@@ -94,7 +112,7 @@ QString TForm1::MiniDir(const std::string& path) const
 {
     const QFontMetrics metrics = ui->Label8->fontMetrics();
     const std::string text = shortenPath(
-        path, folderFieldWidth(), [](std::string_view bytes) { return folderNameToUtf8(bytes); },
+        path, folderFieldWidth(), shownText,
         [&metrics](std::string_view shown) {
             return metrics.horizontalAdvance(
                 QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size())));
@@ -114,7 +132,7 @@ int TForm1::folderFieldWidth() const
 
 QString TForm1::displayName(const std::string& bytes) const
 {
-    return QString::fromStdString(folderNameToUtf8(bytes));
+    return QString::fromStdString(shownText(bytes));
 }
 
 void TForm1::selectDestinationInTree()

@@ -175,6 +175,10 @@ TEST_F(FolderPanel, AShiftJisFolderKeepsItsBytes)
     form->SearchDirChange(dir / kSjisTest);
     EXPECT_EQ(form->SearchDir, dir / (kSjisTest + "/"));
     EXPECT_EQ(child<QLabel>(*form, "Label11")->text(), text(dir.path() + "テスト/"));
+
+    // Each name is read on its own: a UTF-8 folder above a Shift-JIS one.
+    form->SearchDirChange(dir.path() + "写真/" + kSjisTest + "/");
+    EXPECT_EQ(child<QLabel>(*form, "Label11")->text(), text(dir.path() + "写真/テスト/"));
 }
 
 TEST_F(FolderPanel, RightClickChoosesTheFolderBeforeItsMenuOpens)
