@@ -6,27 +6,31 @@ namespace torvel {
 
 namespace {
 
-std::string withoutTrailingSlashes(std::string path)
+std::string_view withoutTrailingSlashes(std::string_view path)
 {
     while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
+        path.remove_suffix(1);
     return path;
-}
-
-bool folderStatus(const std::string& path, struct stat& st)
-{
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 } // namespace
 
-bool sameFolder(const std::string& first, const std::string& second)
+bool folderExists(const std::string& path)
 {
-    struct stat a {};
-    struct stat b {};
-    if (folderStatus(first, a) && folderStatus(second, b))
-        return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-    return withoutTrailingSlashes(first) == withoutTrailingSlashes(second);
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool sameFolder(std::string_view a, std::string_view b)
+{
+    if (a.empty() || b.empty())
+        return a == b;
+    struct stat first {};
+    struct stat second {};
+    if (::stat(std::string(a).c_str(), &first) == 0 && S_ISDIR(first.st_mode)
+        && ::stat(std::string(b).c_str(), &second) == 0 && S_ISDIR(second.st_mode))
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    return withoutTrailingSlashes(a) == withoutTrailingSlashes(b);
 }
 
 } // namespace torvel

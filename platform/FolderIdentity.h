@@ -1,15 +1,20 @@
 #pragma once
 
+// Telling whether a path is a folder, and whether two paths are one folder.
+
 #include <string>
+#include <string_view>
 
 namespace torvel {
 
-// Whether two folder paths name one folder. Linux tells letter case apart,
-// so /a/Data/ and /a/data/ can be two folders side by side: when both paths
-// lead to a folder, they are the same folder exactly when they lead to the
-// same device and inode (which also sees through links and "." or ".."
-// steps). When either cannot be examined, the paths are compared as bytes,
-// a trailing "/" not counting.
-bool sameFolder(const std::string& first, const std::string& second);
+// True for an existing folder, a symbolic link to one included.
+bool folderExists(const std::string& path);
+
+// Whether two folder paths name one folder. Where both exist the file system
+// decides by device and inode, so a link to a folder or a second spelling of
+// its path is that folder. Otherwise the bytes must match, trailing "/" aside.
+// Letter case counts wherever the file system makes it count: "/a/Data/" and
+// "/a/data/" are two folders on an ordinary Linux file system.
+bool sameFolder(std::string_view a, std::string_view b);
 
 } // namespace torvel

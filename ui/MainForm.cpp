@@ -14,12 +14,11 @@
 #include <QPainter>
 #include <QStyle>
 
-#include <sys/stat.h>
-
 #include "AboutBox.h"
 #include "AppIcon.h"
 #include "CtrlsEx.h"
 #include "CuteBtn.h"
+#include "FolderIdentity.h"
 #include "HelpWindow.h"
 #include "SettingsPath.h"
 #include "StatusLine.h"
@@ -32,12 +31,6 @@ namespace {
 
 // The credit line stands apart from the title by twenty blanks.
 constexpr int kCreditGap = 20;
-
-bool folderExists(const std::string& path)
-{
-    struct stat info {};
-    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 std::string programDir()
 {
@@ -195,7 +188,7 @@ void TForm1::connectOptionHandlers()
 void TForm1::connectPageHandlers()
 {
     connect(ui->CheckListBox1, &QListWidget::itemChanged, this, &TForm1::CheckListBox1ClickCheck);
-    connect(ui->DirTree, &QTreeWidget::currentItemChanged, this, &TForm1::DirTreeChange);
+    setUpFolderPanel();
     connect(ui->CuteButton3, &TCuteButton::clicked, this, &TForm1::CuteButton3Click);
 
     connect(ui->DateEdit1, &QLineEdit::textChanged, this, &TForm1::DateEdit1Change);
@@ -340,11 +333,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         }
     }
     if (watched == ui->Edit5) {
-        if (event->type() == QEvent::FocusIn) {
-            Edit5Enter();
-        } else if (event->type() == QEvent::FocusOut) {
-            Edit5Exit();
-        }
+        destinationFocusEvent(event);
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -17,6 +17,7 @@ class QAction;
 class QButtonGroup;
 class QDateTime;
 class QGroupBox;
+class QMessageBox;
 class QPainter;
 
 namespace torvel {
@@ -204,7 +205,6 @@ private:
     void writeGridHeaders();
     void setGridColumnWidths();
     void selectDestinationInTree();
-    bool sameFolder(const std::string& a, const std::string& b) const;
     std::int32_t firstFileAttr() const;
     std::optional<QDateTime> firstFileDateTime() const;
     QString displayName(const std::string& bytes) const;
@@ -223,6 +223,27 @@ private:
     int m_frameExtra = 0;
     QButtonGroup* m_attrGroups[3] = {nullptr, nullptr, nullptr};
     HelpWindow* m_helpWindow = nullptr;
+
+    // --- destination folder panel and save method (MainFormFolders.cpp) ---
+public:
+    std::string TypedDir;                 // typed into Edit5 while it is edited
+
+protected:
+    // Shows a modal message box and gives the standard button pressed; a test
+    // answers in the person's place.
+    virtual int messageBox(QMessageBox& box);
+
+private:
+    void setUpFolderPanel();
+    void destinationFocusEvent(QEvent* event);
+    void destinationChosen(const std::string& path);
+    void setDestinationEditing(bool editing);
+    void applyTypedDestination();
+    bool confirmFolderCreation(const std::string& folder);
+    void reportFolderNotCreated(const std::string& folder, int error);
+    int folderFieldWidth() const;
+
+    bool m_editingDestination = false;
 };
 
 } // namespace torvel
