@@ -73,10 +73,10 @@ void WindowFeedback::beginRun(int total)
     m_running = true;
     m_repainted = false;
     m_yesToAll = false;
-    QProgressBar* bar = m_line->progressBar();
-    bar->setRange(0, qMax(total, 0));
-    bar->setValue(0);
-    bar->show();
+    m_done = 0;
+    m_total = total;
+    applyProgress();
+    m_line->progressBar()->show();
 }
 
 void WindowFeedback::endRun()
@@ -106,12 +106,11 @@ void WindowFeedback::status(int kind, const std::string& text)
 
 void WindowFeedback::progress(int done, int total)
 {
-    QProgressBar* bar = m_line->progressBar();
-    if (bar->maximum() != total) {
-        bar->setMaximum(qMax(total, 0));
-    }
-    bar->setValue(qBound(0, done, bar->maximum()));
-    if (m_running && repaintDue()) {
+    m_done = done;
+    m_total = total;
+    if (!m_running) {
+        applyProgress();
+    } else if (repaintDue()) {
         if (m_pending) {
             showPending();
         } else {
@@ -120,8 +119,26 @@ void WindowFeedback::progress(int done, int total)
     }
 }
 
+void WindowFeedback::applyProgress()
+{
+    QProgressBar* bar = m_line->progressBar();
+    // An empty range would turn the bar into a busy indicator.
+    const int maximum = qMax(m_total, 1);
+    const int value = qBound(0, m_done, maximum);
+    if (bar->maximum() == maximum && bar->value() == value) {
+        return;
+    }
+    // The bar would repaint itself (and the line under it) at once for every
+    // visible step; it is painted with the line instead.
+    bar->setUpdatesEnabled(false);
+    bar->setRange(0, maximum);
+    bar->setValue(value);
+    bar->setUpdatesEnabled(true);
+}
+
 void WindowFeedback::showPending()
 {
+    applyProgress();
     m_pending = false;
     // write() repaints the line, the progress bar within it included.
     m_line->write(m_pendingKind, m_pendingText);
@@ -131,6 +148,7 @@ void WindowFeedback::showPending()
 
 void WindowFeedback::repaintLine()
 {
+    applyProgress();
     m_line->repaint();
     m_lastRepaint = now();
     m_repainted = true;

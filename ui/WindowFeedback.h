@@ -89,6 +89,7 @@ private:
     bool repaintDue() const;
     void showPending();
     void repaintLine();
+    void applyProgress();
 
     QWidget* m_owner;
     StatusLine* m_line;
@@ -103,6 +104,8 @@ private:
     bool m_pending = false;
     int m_pendingKind = 1;
     QString m_pendingText;
+    int m_done = 0;
+    int m_total = 0;
 };
 
 } // namespace torvel
