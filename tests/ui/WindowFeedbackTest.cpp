@@ -155,13 +155,13 @@ TEST_F(WindowFeedbackTest, TheTrashQuestionsAnswersReachTheRun)
         return answer;
     });
     feedback.beginRun(6);
-    EXPECT_EQ(feedback.confirmTrash("/tmp/x/" + tableSjis), Answer::Yes);
+    EXPECT_EQ(feedback.confirmTrash("/tmp/写真/" + tableSjis), Answer::Yes);
     EXPECT_EQ(feedback.confirmTrash("/tmp/x/b"), Answer::No);
     EXPECT_EQ(feedback.confirmTrash("/tmp/x/c"), Answer::Cancel);
     EXPECT_EQ(feedback.confirmTrash("/tmp/x/d"), Answer::YesToAll);
     EXPECT_EQ(feedback.confirmTrash("/tmp/x/e"), Answer::YesToAll) << "not asked again in this run";
     ASSERT_EQ(asked.size(), 4u);
-    EXPECT_EQ(asked[0], QStringLiteral("/tmp/x/表.txt"));
+    EXPECT_EQ(asked[0], QStringLiteral("/tmp/写真/表.txt")) << "folder and name each decoded";
     feedback.endRun();
 
     answers = {Answer::No};
