@@ -191,7 +191,8 @@ void TForm1::connectPageHandlers()
     setUpFolderPanel();
     connect(ui->CuteButton3, &TCuteButton::clicked, this, &TForm1::CuteButton3Click);
 
-    connect(ui->DateEdit1, &QLineEdit::textChanged, this, &TForm1::DateEdit1Change);
+    connect(ui->DateEdit1, &TDateEdit::OnChange, this, &TForm1::DateEdit1Change);
+    connect(ui->DateEdit1, &TDateEdit::OnClick, this, &TForm1::DateEdit1Change);
     connect(ui->SpinEdit3, &QLineEdit::textChanged, this, &TForm1::SpinEdit3Change);
     connect(ui->SpinEdit4, &QLineEdit::textChanged, this, &TForm1::SpinEdit4Change);
     connect(ui->SpinEdit5, &QLineEdit::textChanged, this, &TForm1::SpinEdit5Change);

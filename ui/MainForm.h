@@ -27,7 +27,9 @@ class TForm1;
 }
 
 class HelpWindow;
+class TMyFileList;
 class TPageControlEx;
+class WindowFeedback;
 enum class TOwnerDrawFlag : unsigned;
 using TOwnerDrawState = QFlags<TOwnerDrawFlag>;
 
@@ -146,7 +148,7 @@ public Q_SLOTS:
     void SpinButton3UpClick();
     void SpinButton3DownClick();
     void DateButtonClick();
-    void Date_Change();
+    bool Date_Change();
 
     // --- attribute page ---
     void TSheetPro();
@@ -244,6 +246,33 @@ private:
     int folderFieldWidth() const;
 
     bool m_editingDestination = false;
+
+    // --- time stamp and attribute pages, and the run's feedback ---
+public Q_SLOTS:
+    // Fills the time stamp page from the file of grid row `row` (1: the first).
+    void pTimeClick(int row);
+
+public:
+    // The window's side of a run: status texts, progress bar, failure boxes
+    // and the question before a file goes to the trash.
+    WindowFeedback& runFeedback();
+
+protected:
+    // Column 0 of the grid's rows 1 to RowCount-1: the bare names a run
+    // works on, in order.
+    virtual std::vector<std::string> listedNames() const;
+    // The file list the pages are filled from; none while there is no list.
+    virtual const TMyFileList* fileList() const;
+
+private:
+    void dateBoxChanged(int part);
+    void stepDateBox(int part, int delta);
+    std::optional<int> boxNumber(const QString& text);
+
+    struct FeedbackDeleter {
+        void operator()(WindowFeedback* feedback) const;
+    };
+    std::unique_ptr<WindowFeedback, FeedbackDeleter> m_runFeedback;
 };
 
 } // namespace torvel

@@ -23,10 +23,6 @@ namespace {
 const QString kWorking = QStringLiteral("ただいま表示処理をしています。しばらくお待ちください。");
 const QString kChooseFiles = QStringLiteral("ファイルを選択してください。");
 
-constexpr std::int32_t kAttrReadOnly = 0x01;
-constexpr std::int32_t kAttrHidden = 0x02;
-constexpr std::int32_t kAttrArchive = 0x20;
-
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -187,114 +183,6 @@ void TForm1::FileSeleSet()
 void TForm1::CheckListBox1ClickCheck()
 {
     // A filter item was ticked or unticked.
-}
-
-// ---------------------------------------------------------------------------
-// Time stamp page
-
-std::optional<QDateTime> TForm1::firstFileDateTime() const
-{
-    // The time stamp of the first listed file, once the file list is here.
-    return std::nullopt;
-}
-
-void TForm1::TSheetDate(const QDateTime& dateTime)
-{
-    const QDate date = dateTime.date();
-    const QTime time = dateTime.time();
-    ui->DateEdit1->setText(date.toString(QStringLiteral("yyyy/MM/dd")));
-    ui->SpinEdit3->setText(QString::number(date.year()));
-    ui->SpinEdit4->setText(QString::number(date.month()));
-    ui->SpinEdit5->setText(QString::number(date.day()));
-    ui->SpinEdit6->setValue(time.hour());
-    ui->SpinEdit7->setValue(time.minute());
-    ui->SpinEdit8->setValue(time.second());
-}
-
-void TForm1::DateEdit1Change()
-{
-    // Copies the date edit's year, month and day into the three boxes.
-}
-
-void TForm1::SpinEdit3Change()
-{
-    // The year box hands its year to the date edit.
-}
-
-void TForm1::SpinEdit4Change()
-{
-    // The month box hands its month to the date edit.
-}
-
-void TForm1::SpinEdit5Change()
-{
-    // The day box hands its day to the date edit.
-}
-
-void TForm1::SpinButton1UpClick() {}
-void TForm1::SpinButton1DownClick() {}
-void TForm1::SpinButton2UpClick() {}
-void TForm1::SpinButton2DownClick() {}
-void TForm1::SpinButton3UpClick() {}
-void TForm1::SpinButton3DownClick() {}
-
-void TForm1::DateButtonClick()
-{
-    TSheetDate(QDateTime::currentDateTime());
-}
-
-void TForm1::Date_Change()
-{
-    // Sets the composed time stamp on every listed file.
-}
-
-// ---------------------------------------------------------------------------
-// Attribute page
-
-std::int32_t TForm1::firstFileAttr() const
-{
-    // Archive only, as for a list without files.
-    return kAttrArchive;
-}
-
-void TForm1::TSheetPro()
-{
-    SetRadio5();
-}
-
-void TForm1::SetRadio5()
-{
-    const std::int32_t attr = firstFileAttr();
-    const std::int32_t bits[3] = {kAttrReadOnly, kAttrHidden, kAttrArchive};
-    for (int g = 0; g < 3; ++g) {
-        m_attrGroups[g]->button((attr & bits[g]) != 0 ? 0 : 1)->setChecked(true);
-    }
-    // Last: setting a choice above marks its group as changed.
-    ui->RadioGroup4->setProperty("Tag", 1);
-    ui->RadioGroup5->setProperty("Tag", 2);
-    ui->RadioGroup6->setProperty("Tag", 3);
-}
-
-void TForm1::ClickRadio5(QGroupBox* Sender)
-{
-    if (Sender == nullptr) {
-        return;
-    }
-    QGroupBox* groups[3] = {ui->RadioGroup4, ui->RadioGroup5, ui->RadioGroup6};
-    const int place = Sender->property("Tag").toInt() % 10;
-    if (place >= 1 && place <= 3) {
-        groups[place - 1]->setProperty("Tag", 10 + place);
-    }
-}
-
-int TForm1::radioGroupIndex(int group) const
-{
-    return group >= 0 && group < 3 ? m_attrGroups[group]->checkedId() : -1;
-}
-
-void TForm1::Attr_Change()
-{
-    // Sets and clears the changed attributes on every listed file.
 }
 
 } // namespace torvel

@@ -1,0 +1,150 @@
+#pragma once
+// The main window over real files: a scratch folder whose files are read into
+// a real file list, which the window's pages are filled from and whose names
+// the runs work on. Failure boxes are collected instead of shown.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+#include "DosDateTime.h"
+#include "FileProp.h"
+#include "FilesList.h"
+#include "MainFormFixture.h"
+#include "NameText.h"
+#include "WindowFeedback.h"
+
+namespace torvel::testing {
+
+// 写真.jpg and 表.txt in Shift-JIS; the second byte of 表 is "\".
+inline const std::string photoSjis = "\x8e\xca\x90\x5e.jpg";
+inline const std::string tableSjis = "\x95\x5c.txt";
+
+class PagesForm : public TestForm
+{
+public:
+    PagesForm()
+        : TestForm(tmpSettings())
+        , list("")
+    {
+        runFeedback().setFailureBox([this](const QString& text) { failures << text; });
+    }
+
+    // Creates an empty file.
+    void makeFile(const std::string& name) { folder.write(name, ""); }
+
+    // Reads the named files of the folder into the list, in name order, as
+    // the window does after a selection.
+    void listFiles(const std::vector<std::string>& selected)
+    {
+        FilePropInput input;
+        input.selectedFiles = selected;
+        for (const std::string& name : selected) {
+            const std::size_t dot = name.rfind('.');
+            input.filter.push_back({dot == std::string::npos ? std::string() : name.substr(dot), true});
+        }
+        input.searchDir = folder.path();
+        input.sortIndex = 0;
+        rebuildFileList(list, input);
+        SearchDirChange(folder.path());
+        files = list.Count();
+    }
+
+    ScratchDir folder;
+    TMyFileList list;
+    QStringList failures;
+
+protected:
+    std::vector<std::string> listedNames() const override
+    {
+        std::vector<std::string> names;
+        for (int i = 0; i < list.Count(); ++i)
+            names.push_back(list.GetFileName(i));
+        return names;
+    }
+    const TMyFileList* fileList() const override { return &list; }
+};
+
+// The instant of a local date and time.
+inline std::int64_t localInstant(int year, int month, int day, int hour, int minute, int second)
+{
+    LocalDateTime t;
+    t.year = year;
+    t.month = month;
+    t.day = day;
+    t.hour = hour;
+    t.minute = minute;
+    t.second = second;
+    std::int64_t seconds = 0;
+    EXPECT_TRUE(instantFromLocal(t, seconds));
+    return seconds;
+}
+
+inline void setTimes(const std::string& path, std::int64_t modified, std::int64_t accessed)
+{
+    const timespec times[2] = {{static_cast<time_t>(accessed), 0}, {static_cast<time_t>(modified), 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+}
+
+inline struct stat statOf(const std::string& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+// The stored user.DOSATTRIB text, or "" when there is none.
+inline std::string storedDosAttrib(const std::string& path)
+{
+    char value[64];
+    const ssize_t n = ::getxattr(path.c_str(), "user.DOSATTRIB", value, sizeof value);
+    return n < 0 ? std::string() : std::string(value, static_cast<std::size_t>(n));
+}
+
+inline bool storeDosAttrib(const std::string& path, const std::string& value)
+{
+    return ::setxattr(path.c_str(), "user.DOSATTRIB", value.data(), value.size(), 0) == 0;
+}
+
+inline QString shown(const std::string& name)
+{
+    return QString::fromStdString(displayName(name));
+}
+
+// Types text into a widget, each character as a key event carrying it.
+inline void typeInto(QWidget* widget, const QString& text)
+{
+    for (QChar c : text) {
+        const int code = c.isDigit() ? Qt::Key_0 + c.digitValue() : Qt::Key_unknown;
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+inline void pressKey(QWidget* widget, int key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+// Replaces the whole text of a box by typing.
+inline void retype(QLineEdit* box, const QString& text)
+{
+    box->selectAll();
+    typeInto(box, text);
+}
+
+} // namespace torvel::testing

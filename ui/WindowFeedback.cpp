@@ -1,0 +1,244 @@
+#include "WindowFeedback.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <string_view>
+
+#include "NameText.h"
+#include "StatusLine.h"
+
+namespace torvel {
+
+namespace {
+
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A path as text, each part decoded on its own: a folder named in UTF-8 may
+// hold a file named in Shift-JIS, and decoding the whole as one would garble
+// the folder.
+QString shownPath(const std::string& path)
+{
+    std::string shown;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        shown += displayName(std::string_view(path).substr(start, end - start));
+        if (end < path.size()) {
+            shown += '/';
+        }
+        start = end + 1;
+    }
+    return fromUtf8(shown);
+}
+
+// The question before a file goes to the trash. Escape and the frame's close
+// button cancel the whole run; they must not count as "いいえ", which a plain
+// message box would make of them.
+class TrashQuestionBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+            reject();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+
+    void closeEvent(QCloseEvent* event) override
+    {
+        // Past the message box's own handling, which would press "いいえ".
+        QDialog::closeEvent(event);
+    }
+};
+
+} // namespace
+
+const QString WindowFeedback::BoxTitle = QStringLiteral("TORVEL");
+const QString WindowFeedback::TrashQuestion = QStringLiteral("このファイルをゴミ箱に移しますか？");
+const QString WindowFeedback::YesText = QStringLiteral("はい");
+const QString WindowFeedback::NoText = QStringLiteral("いいえ");
+const QString WindowFeedback::YesToAllText = QStringLiteral("すべてはい");
+
+WindowFeedback::WindowFeedback(QWidget* owner, StatusLine* line)
+    : m_owner(owner)
+    , m_line(line)
+{
+    m_steady.start();
+}
+
+qint64 WindowFeedback::now() const
+{
+    return m_clock ? m_clock() : m_steady.elapsed();
+}
+
+bool WindowFeedback::repaintDue() const
+{
+    return !m_repainted || now() - m_lastRepaint >= kRepaintIntervalMs;
+}
+
+void WindowFeedback::beginRun(int total)
+{
+    m_running = true;
+    m_repainted = false;
+    m_yesToAll = false;
+    m_done = 0;
+    m_total = total;
+    applyProgress();
+    m_line->progressBar()->show();
+}
+
+void WindowFeedback::endRun()
+{
+    if (!m_running) {
+        return;
+    }
+    m_running = false;
+    m_yesToAll = false;
+    m_line->progressBar()->hide();
+    if (m_pending) {
+        showPending();
+    } else {
+        repaintLine();
+    }
+}
+
+void WindowFeedback::status(int kind, const std::string& text)
+{
+    m_pendingKind = kind;
+    m_pendingText = fromUtf8(text);
+    m_pending = true;
+    if (!m_running || kind != m_line->kind() || repaintDue()) {
+        showPending();
+    }
+}
+
+void WindowFeedback::progress(int done, int total)
+{
+    m_done = done;
+    m_total = total;
+    if (!m_running) {
+        applyProgress();
+    } else if (repaintDue()) {
+        if (m_pending) {
+            showPending();
+        } else {
+            repaintLine();
+        }
+    }
+}
+
+void WindowFeedback::applyProgress()
+{
+    QProgressBar* bar = m_line->progressBar();
+    // An empty range would turn the bar into a busy indicator.
+    const int maximum = qMax(m_total, 1);
+    const int value = qBound(0, m_done, maximum);
+    if (bar->maximum() == maximum && bar->value() == value) {
+        return;
+    }
+    // The bar would repaint itself (and the line under it) at once for every
+    // visible step; it is painted with the line instead.
+    bar->setUpdatesEnabled(false);
+    bar->setRange(0, maximum);
+    bar->setValue(value);
+    bar->setUpdatesEnabled(true);
+}
+
+void WindowFeedback::showPending()
+{
+    applyProgress();
+    m_pending = false;
+    // write() repaints the line, the progress bar within it included.
+    m_line->write(m_pendingKind, m_pendingText);
+    m_lastRepaint = now();
+    m_repainted = true;
+}
+
+void WindowFeedback::repaintLine()
+{
+    applyProgress();
+    m_line->repaint();
+    m_lastRepaint = now();
+    m_repainted = true;
+}
+
+void WindowFeedback::fileFailed(const std::string& message)
+{
+    // The person sees which file the box is about.
+    if (m_pending) {
+        showPending();
+    }
+    const QString text = fromUtf8(message);
+    if (m_failureBox) {
+        m_failureBox(text);
+    } else {
+        showFailureBox(m_owner, text);
+    }
+}
+
+RunFeedback::TrashAnswer WindowFeedback::confirmTrash(const std::string& path)
+{
+    if (m_yesToAll) {
+        return TrashAnswer::YesToAll;
+    }
+    if (m_pending) {
+        showPending();
+    }
+    const QString shown = shownPath(path);
+    const TrashAnswer answer = m_trashBox ? m_trashBox(shown) : askTrash(m_owner, shown);
+    // "すべてはい" holds for the rest of this run only.
+    m_yesToAll = m_running && answer == TrashAnswer::YesToAll;
+    return answer;
+}
+
+void WindowFeedback::showFailureBox(QWidget* owner, const QString& message)
+{
+    QMessageBox box(QMessageBox::Critical, BoxTitle, message, QMessageBox::NoButton, owner);
+    // A file name is shown as it is, never read as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+RunFeedback::TrashAnswer WindowFeedback::askTrash(QWidget* owner, const QString& shownPath)
+{
+    TrashQuestionBox box(QMessageBox::Question, BoxTitle, TrashQuestion + QLatin1Char('\n') + shownPath,
+                         QMessageBox::NoButton, owner);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* yes = box.addButton(YesText, QMessageBox::YesRole);
+    QPushButton* no = box.addButton(NoText, QMessageBox::NoRole);
+    QPushButton* all = box.addButton(YesToAllText, QMessageBox::YesRole);
+    yes->setObjectName(QStringLiteral("TrashYes"));
+    no->setObjectName(QStringLiteral("TrashNo"));
+    all->setObjectName(QStringLiteral("TrashYesToAll"));
+    box.setDefaultButton(yes);
+    box.exec();
+    const QAbstractButton* clicked = box.clickedButton();
+    if (clicked == yes) {
+        return TrashAnswer::Yes;
+    }
+    if (clicked == no) {
+        return TrashAnswer::No;
+    }
+    if (clicked == all) {
+        return TrashAnswer::YesToAll;
+    }
+    return TrashAnswer::Cancel;
+}
+
+} // namespace torvel
