@@ -20,6 +20,7 @@
 #include "AppIcon.h"
 #include "CtrlsEx.h"
 #include "CuteBtn.h"
+#include "FilesList.h"
 #include "HelpWindow.h"
 #include "SettingsPath.h"
 #include "StatusLine.h"
@@ -226,6 +227,7 @@ void TForm1::connectPageHandlers()
 
 void TForm1::FormCreate()
 {
+    createFileList();
     m_baseDir = programDir();
     setWindowTitle(windowCaption());
     IniRead();

@@ -26,7 +26,11 @@ class TForm1;
 }
 
 class HelpWindow;
+class PreviewGrid;
+class TMyFileList;
 class TPageControlEx;
+struct ChangeNameInputs;
+struct ExtensionChoice;
 enum class TOwnerDrawFlag : unsigned;
 using TOwnerDrawState = QFlags<TOwnerDrawFlag>;
 
@@ -223,6 +227,31 @@ private:
     int m_frameExtra = 0;
     QButtonGroup* m_attrGroups[3] = {nullptr, nullptr, nullptr};
     HelpWindow* m_helpWindow = nullptr;
+
+    // --- file list and preview grid (MainFormPreview.cpp) ---
+public:
+    // The chosen files, as the last FileProp read them.
+    const TMyFileList& fileList() const;
+    // StringGrid1's cells: the run's input.
+    const PreviewGrid& previewGrid() const;
+    // The ASCII letters of text; anything else is dropped with a message.
+    QString LetterFilter(const QString& text);
+
+protected:
+    // Tells the person something in a plain modal message box.
+    virtual void showPlainMessage(const QString& text);
+
+private:
+    struct GridPass;
+    void createFileList();
+    std::vector<ExtensionChoice> extensionFilterChoices() const;
+    ChangeNameInputs changeNameInputs() const;
+    void writeRenameRows(GridPass& pass);
+    void finishGridWrite(GridPass pass, bool renamePage);
+    void cleanExtensionBox();
+
+    std::unique_ptr<TMyFileList> m_fileList;
+    PreviewGrid* m_grid = nullptr; // owned by StringGrid1
 };
 
 } // namespace torvel
