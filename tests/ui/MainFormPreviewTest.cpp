@@ -2,6 +2,7 @@
 // preview grid as the person sets the options, the status line, the run
 // commands, the time stamp and attribute pages, and the two buttons that fill
 // the identifier and extension boxes.
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,6 +68,10 @@ class PreviewWindow : public ::testing::Test
 public:
     ScratchDir folder;
     std::unique_ptr<TestForm> form = std::make_unique<TestForm>(exampleSettings(folder.path()));
+    // Every change the window makes to the grid's model is checked as it
+    // happens; an inconsistent model ends the test run.
+    QAbstractItemModelTester modelCheck{child<QTableView>(*form, "StringGrid1")->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal};
 
     // Chooses files of the folder, made empty first where missing, as the
     // file selection does: the selection, the list read again, a redraw.
