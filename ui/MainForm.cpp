@@ -18,6 +18,7 @@
 #include "AppIcon.h"
 #include "CtrlsEx.h"
 #include "CuteBtn.h"
+#include "FilesList.h"
 #include "FolderIdentity.h"
 #include "HelpWindow.h"
 #include "SettingsPath.h"
@@ -220,6 +221,7 @@ void TForm1::connectPageHandlers()
 
 void TForm1::FormCreate()
 {
+    createFileList();
     m_baseDir = programDir();
     setWindowTitle(windowCaption());
     IniRead();

@@ -27,9 +27,12 @@ class TForm1;
 }
 
 class HelpWindow;
+class PreviewGrid;
 class TMyFileList;
 class TPageControlEx;
 class WindowFeedback;
+struct ChangeNameInputs;
+struct ExtensionChoice;
 enum class TOwnerDrawFlag : unsigned;
 using TOwnerDrawState = QFlags<TOwnerDrawFlag>;
 
@@ -257,14 +260,11 @@ public:
     // and the question before a file goes to the trash.
     WindowFeedback& runFeedback();
 
-protected:
+private:
     // Column 0 of the grid's rows 1 to RowCount-1: the bare names a run
     // works on, in order.
-    virtual std::vector<std::string> listedNames() const;
-    // The file list the pages are filled from; none while there is no list.
-    virtual const TMyFileList* fileList() const;
+    std::vector<std::string> listedNames() const;
 
-private:
     void dateBoxChanged(int part);
     void stepDateBox(int part, int delta);
     std::optional<int> boxNumber(const QString& text);
@@ -273,6 +273,31 @@ private:
         void operator()(WindowFeedback* feedback) const;
     };
     std::unique_ptr<WindowFeedback, FeedbackDeleter> m_runFeedback;
+
+    // --- file list and preview grid (MainFormPreview.cpp) ---
+public:
+    // The chosen files, as the last FileProp read them.
+    const TMyFileList& fileList() const;
+    // StringGrid1's cells: the run's input.
+    const PreviewGrid& previewGrid() const;
+    // The ASCII letters of text; anything else is dropped with a message.
+    QString LetterFilter(const QString& text);
+
+protected:
+    // Tells the person something in a plain modal message box.
+    virtual void showPlainMessage(const QString& text);
+
+private:
+    struct GridPass;
+    void createFileList();
+    std::vector<ExtensionChoice> extensionFilterChoices() const;
+    ChangeNameInputs changeNameInputs() const;
+    void writeRenameRows(GridPass& pass);
+    void finishGridWrite(GridPass pass, bool renamePage);
+    void cleanExtensionBox();
+
+    std::unique_ptr<TMyFileList> m_fileList;
+    PreviewGrid* m_grid = nullptr; // owned by StringGrid1
 };
 
 } // namespace torvel

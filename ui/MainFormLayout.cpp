@@ -10,7 +10,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStandardItemModel>
 
 #include <climits>
 #include <vector>
@@ -255,18 +254,6 @@ void TForm1::drawPageTab(TPageControlEx* control, int index, const QRect& rect, 
 
 // ---------------------------------------------------------------------------
 // Preview grid frame
-
-void TForm1::writeGridHeaders()
-{
-    QAbstractItemModel* model = ui->StringGrid1->model();
-    if (model == nullptr) {
-        // An empty grid of one row stands until the preview model is set.
-        model = new QStandardItemModel(1, 2, ui->StringGrid1);
-        ui->StringGrid1->setModel(model);
-    }
-    model->setHeaderData(0, Qt::Horizontal, QStringLiteral("   変換前ファイル"));
-    model->setHeaderData(1, Qt::Horizontal, QStringLiteral("   変換後ファイル"));
-}
 
 void TForm1::setGridColumnWidths()
 {

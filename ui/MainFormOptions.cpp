@@ -20,8 +20,6 @@ namespace torvel {
 
 namespace {
 
-const QString kWorking = QStringLiteral("ただいま表示処理をしています。しばらくお待ちください。");
-const QString kChooseFiles = QStringLiteral("ファイルを選択してください。");
 
 } // namespace
 
@@ -97,23 +95,6 @@ void TForm1::LowCheckClick()
     StringGrid1Write(ui->NonPreCheck->isChecked());
 }
 
-void TForm1::MaeSortClick()
-{
-    // The grid model empties its first name cell here, so that the new order
-    // is shown even when no names are computed.
-    StringGrid1Write(ui->NonPreCheck->isChecked());
-}
-
-void TForm1::Button1Click()
-{
-    // Takes the identifier from the first listed file.
-}
-
-void TForm1::Button2Click()
-{
-    // Takes the extension from the first listed file.
-}
-
 // ---------------------------------------------------------------------------
 // Commands
 
@@ -141,39 +122,6 @@ void TForm1::OpenButtonClick()
 
 // ---------------------------------------------------------------------------
 // File list, names and grid
-
-int TForm1::fileListCount() const
-{
-    return 0;
-}
-
-void TForm1::FileProp()
-{
-    // Rebuilds the file list from SelectedFiles.
-}
-
-bool TForm1::Change_Name()
-{
-    // Gives every listed file its new name; true when none was left out.
-    return true;
-}
-
-void TForm1::StringGrid1Write(bool compute)
-{
-    StatusWrite(1, kWorking);
-    bool ready = compute;
-    if (fileListCount() == 0) {
-        ready = false;
-        StatusWrite(3, kChooseFiles);
-    } else {
-        // The rows of the active page are written by the preview model.
-        ready = false;
-    }
-    ui->TorvelButton->setEnabled(ready);
-    ui->R2->setEnabled(ready);
-    setGridColumnWidths();
-    ui->StatusBar1->repaint();
-}
 
 void TForm1::FileSeleSet()
 {

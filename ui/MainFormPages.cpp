@@ -2,6 +2,7 @@
 // doorways of their runs, and the window's side of a run's feedback.
 #include "MainForm.h"
 
+#include "PreviewGrid.h"
 #include "ui_MainForm.h"
 
 #include <QButtonGroup>
@@ -111,13 +112,14 @@ QGroupBox* attrGroup(Ui::TForm1& ui, int group)
 
 std::vector<std::string> TForm1::listedNames() const
 {
-    // The preview grid hands its column 0 over here.
-    return {};
-}
-
-const TMyFileList* TForm1::fileList() const
-{
-    return nullptr;
+    std::vector<std::string> names;
+    if (fileListCount() == 0)
+        return names; // the grid keeps one empty row when nothing is listed
+    const PreviewGrid& grid = previewGrid();
+    names.reserve(static_cast<std::size_t>(grid.RowCount() - 1));
+    for (int row = 1; row < grid.RowCount(); ++row)
+        names.push_back(grid.currentName(row));
+    return names;
 }
 
 void TForm1::FeedbackDeleter::operator()(WindowFeedback* feedback) const
@@ -138,7 +140,7 @@ WindowFeedback& TForm1::runFeedback()
 
 std::optional<QDateTime> TForm1::firstFileDateTime() const
 {
-    return stampOfItem(fileList(), 0);
+    return stampOfItem(&fileList(), 0);
 }
 
 void TForm1::TSheetDate(const QDateTime& dateTime)
@@ -158,7 +160,7 @@ void TForm1::TSheetDate(const QDateTime& dateTime)
 
 void TForm1::pTimeClick(int row)
 {
-    if (const std::optional<QDateTime> stamp = stampOfItem(fileList(), row - 1)) {
+    if (const std::optional<QDateTime> stamp = stampOfItem(&fileList(), row - 1)) {
         TSheetDate(*stamp);
     }
 }
@@ -295,8 +297,7 @@ bool TForm1::Date_Change()
 
 std::int32_t TForm1::firstFileAttr() const
 {
-    const TMyFileList* list = fileList();
-    return static_cast<std::int32_t>(list != nullptr ? attrStartWord(*list) : FileAttr::Archive);
+    return static_cast<std::int32_t>(attrStartWord(fileList()));
 }
 
 void TForm1::TSheetPro()

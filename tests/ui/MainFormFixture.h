@@ -1,7 +1,7 @@
 #pragma once
 // Shared helpers for the main window tests: a window with a settings file of
-// its own, whose screen height and number of listed files the test decides,
-// and lookups by object name.
+// its own, whose screen height (and, if it likes, number of listed files) the
+// test decides, and lookups by object name.
 #include <QCoreApplication>
 #include <QObject>
 #include <QString>
@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "MainForm.h"
@@ -71,13 +72,16 @@ public:
 
     ScratchDir scratch;
     int screen;
-    int files = 0;
-    QStringList messages;
+    // A number of listed files to pretend; unset: the real file list's.
+    std::optional<int> files;
+    QStringList messages;      // error-type message boxes
+    QStringList plainMessages; // plain message boxes
 
 protected:
     int screenHeight() const override { return screen; }
-    int fileListCount() const override { return files; }
+    int fileListCount() const override { return files ? *files : TForm1::fileListCount(); }
     void showErrorMessage(const QString& text) override { messages << text; }
+    void showPlainMessage(const QString& text) override { plainMessages << text; }
 
 private:
     void start(const std::string& path)

@@ -34,7 +34,6 @@ class PagesForm : public TestForm
 public:
     PagesForm()
         : TestForm(tmpSettings())
-        , list("")
     {
         runFeedback().setFailureBox([this](const QString& text) { failures << text; });
     }
@@ -42,36 +41,18 @@ public:
     // Creates an empty file.
     void makeFile(const std::string& name) { folder.write(name, ""); }
 
-    // Reads the named files of the folder into the list, in name order, as
-    // the window does after a selection.
+    // Reads the named files of the folder into the window's list, as a
+    // selection does, and draws the grid the runs read their names from.
     void listFiles(const std::vector<std::string>& selected)
     {
-        FilePropInput input;
-        input.selectedFiles = selected;
-        for (const std::string& name : selected) {
-            const std::size_t dot = name.rfind('.');
-            input.filter.push_back({dot == std::string::npos ? std::string() : name.substr(dot), true});
-        }
-        input.searchDir = folder.path();
-        input.sortIndex = 0;
-        rebuildFileList(list, input);
+        SelectedFiles = selected;
         SearchDirChange(folder.path());
-        files = list.Count();
+        FileProp();
+        StringGrid1Write(false);
     }
 
     ScratchDir folder;
-    TMyFileList list;
     QStringList failures;
-
-protected:
-    std::vector<std::string> listedNames() const override
-    {
-        std::vector<std::string> names;
-        for (int i = 0; i < list.Count(); ++i)
-            names.push_back(list.GetFileName(i));
-        return names;
-    }
-    const TMyFileList* fileList() const override { return &list; }
 };
 
 // The instant of a local date and time.

@@ -74,7 +74,7 @@ TEST_F(TimeStampPage, EnteringThePageShowsTheFirstFilesStampAndARowShowsItsOwn)
     setTimes(form.folder / "a.jpg", localInstant(2021, 3, 14, 13, 45, 7), localInstant(2022, 1, 1, 0, 0, 0));
     setTimes(form.folder / photoSjis, localInstant(1999, 12, 31, 23, 59, 58), 0);
     form.listFiles({photoSjis, "a.jpg"});
-    ASSERT_EQ(form.list.GetFileName(0), "a.jpg");
+    ASSERT_EQ(form.fileList().GetFileName(0), "a.jpg");
 
     child<QAction>(form, "D1")->trigger();
     EXPECT_EQ(shownDate(), "2021/3/14 2021/03/14");

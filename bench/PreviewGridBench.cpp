@@ -1,0 +1,339 @@
+// Figures of the main window with 100,000 listed files (offscreen): the
+// preview grid's redraw to the first grab, a second identical redraw beside
+// the name generation alone, the switch to the time stamp page and back, and
+// the program's start-up to its first drawn window. Each is printed beside
+// its bound after the runs.
+
+#include "FileInfo.h"
+#include "FilesList.h"
+#include "FolderHandle.h"
+#include "MainForm.h"
+#include "PreviewGrid.h"
+#include "ProfileFile.h"
+#include "SettingsRecord.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QPixmap>
+#include <QStyleFactory>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <ftw.h>
+#include <map>
+#include <random>
+#include <spawn.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using namespace torvel;
+
+constexpr int fileCount = 100'000;
+
+// The folder of 100,000 files, made once per run and removed at the end.
+// TORVEL_BENCH_DIR=<folder> uses a kept folder of files instead.
+struct BenchFolder {
+    std::string path;
+    std::vector<std::string> names;
+    bool keep = false;
+
+    BenchFolder()
+    {
+        if (const char* existing = std::getenv("TORVEL_BENCH_DIR")) {
+            keep = true;
+            path = withTrailingSlash(existing);
+            std::vector<ListedEntry> entries;
+            if (listFolder(path, entries) != 0) {
+                std::perror(existing);
+                std::exit(1);
+            }
+            for (const auto& e : entries)
+                names.push_back(e.name);
+            return;
+        }
+        create();
+    }
+
+    void create()
+    {
+        char templ[] = "/tmp/torvel-bench-XXXXXX";
+        if (mkdtemp(templ) == nullptr) {
+            std::perror("mkdtemp");
+            std::exit(1);
+        }
+        path = std::string(templ) + "/";
+        static const char* const stems[] = {"IMG_", "memo ", "Scan", "写真", "report-", "DSC"};
+        static const char* const exts[] = {".jpg", ".JPG", ".txt", ".png", ".dat", ""};
+        std::mt19937 random(12345);
+        const int dir = open(path.c_str(), O_RDONLY | O_DIRECTORY);
+        names.reserve(fileCount);
+        for (int i = 0; i < fileCount; ++i) {
+            char name[64];
+            std::snprintf(name, sizeof name, "%s%06u%s", stems[random() % 6],
+                          static_cast<unsigned>(random() % 1000000), exts[random() % 6]);
+            const int fd = openat(dir, name, O_WRONLY | O_CREAT | O_EXCL, 0644);
+            if (fd < 0) {  // the random number repeated: that name is taken
+                --i;
+                continue;
+            }
+            const timespec times[2] = {{0, UTIME_OMIT},
+                                       {static_cast<time_t>(315'532'800 + random() % 1'500'000'000), 0}};
+            if (futimens(fd, times) != 0)
+                std::perror("futimens");
+            close(fd);
+            names.emplace_back(name);
+        }
+        close(dir);
+    }
+
+    ~BenchFolder()
+    {
+        if (keep)
+            return;
+        nftw(path.c_str(), [](const char* p, const struct stat*, int, FTW*) { return remove(p); }, 64,
+             FTW_DEPTH | FTW_PHYS);
+    }
+};
+
+BenchFolder& folder()
+{
+    static BenchFolder f;
+    return f;
+}
+
+// The window as the program shows it, with a settings file of its own:
+// new names of five digits from 0, so that 100,000 files fit.
+class BenchForm : public TForm1 {
+public:
+    BenchForm()
+        : TForm1(Unstarted{})
+    {
+        m_settings = folder().path + ".torvel-bench.ini";
+        SettingsRecord settings;
+        settings.searchDir = folder().path;
+        settings.changeDir = folder().path;
+        settings.changeName = "ZZNEW";
+        settings.changeNom = 0;
+        settings.changeDigit = 5;
+        settings.changeExt = "dat";
+        settings.extCheck = true;
+        settings.preview = true;
+        ProfileFile profile = ProfileFile::load(m_settings);
+        writeSettings(settings, profile);
+        profile.save();
+        setSettingsPath(m_settings);
+        FormCreate();
+    }
+    ~BenchForm() override { ::unlink(m_settings.c_str()); }
+
+    void listAll()
+    {
+        SelectedFiles = folder().names;
+        FileProp();
+    }
+
+private:
+    std::string m_settings;
+};
+
+// Made at its first use and deleted before the application ends.
+BenchForm* shownForm = nullptr;
+
+BenchForm& form()
+{
+    if (shownForm == nullptr) {
+        shownForm = new BenchForm;
+        shownForm->show();
+        QApplication::processEvents();
+        shownForm->listAll();
+        shownForm->StringGrid1Write(true);
+    }
+    return *shownForm;
+}
+
+void grabWindow()
+{
+    benchmark::DoNotOptimize(form().grab().cacheKey());
+}
+
+void BM_FirstRedraw(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        form().listAll();  // the list read again: every row is written anew
+        state.ResumeTiming();
+        form().StringGrid1Write(true);
+        grabWindow();
+    }
+    const PreviewGrid& grid = form().previewGrid();
+    state.counters["rows"] = grid.RowCount() - 1;
+    if (grid.cell(1, grid.RowCount() - 1).empty())
+        state.SkipWithError("the grid shows no new names");
+}
+BENCHMARK(BM_FirstRedraw)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_SecondRedraw(benchmark::State& state)
+{
+    form().StringGrid1Write(true);
+    for (auto _ : state) {
+        form().StringGrid1Write(true);
+        grabWindow();
+    }
+}
+BENCHMARK(BM_SecondRedraw)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// The generator as the window calls it, for the second redraw's figure.
+void BM_NameGeneration(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(form().Change_Name());
+}
+BENCHMARK(BM_NameGeneration)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_ToTimeStampPage(benchmark::State& state)
+{
+    for (auto _ : state) {
+        form().D1Click();
+        grabWindow();
+        state.PauseTiming();
+        if (form().previewGrid().secondColumn() != PreviewGrid::SecondColumn::TimeStamps)
+            state.SkipWithError("not on the time stamp page");
+        form().R1Click();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ToTimeStampPage)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_BackToRenamePage(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        form().D1Click();
+        state.ResumeTiming();
+        form().R1Click();
+        grabWindow();
+    }
+}
+BENCHMARK(BM_BackToRenamePage)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// No bound is set for it: the stored attributes of every file are read here
+// for the first time after the list was read.
+void BM_ToAttributePage(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        form().R1Click();
+        form().listAll();
+        form().StringGrid1Write(true);
+        state.ResumeTiming();
+        form().P1Click();
+        grabWindow();
+    }
+    form().R1Click();
+}
+BENCHMARK(BM_ToAttributePage)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The whole program, launched, until its window has been drawn once.
+void BM_StartupToFirstShow(benchmark::State& state)
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e)
+        env.emplace_back(*e);
+    env.emplace_back("TORVEL_QUIT_AFTER_SHOW=1");
+    env.emplace_back("QT_QPA_PLATFORM=offscreen");
+    std::vector<char*> envp;
+    for (auto& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string program = TORVEL_EXECUTABLE;
+    char* argv[] = {program.data(), nullptr};
+
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        pid_t child = 0;
+        if (posix_spawn(&child, program.c_str(), &quiet, nullptr, argv, envp.data()) != 0) {
+            state.SkipWithError("cannot start the program");
+            break;
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the program did not end well");
+            break;
+        }
+        state.SetIterationTime(took.count());
+    }
+    posix_spawn_file_actions_destroy(&quiet);
+}
+BENCHMARK(BM_StartupToFirstShow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+
+class FigureReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> ms;
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration)
+                ms[run.benchmark_name()] = run.GetAdjustedRealTime();
+        }
+    }
+};
+
+void printFigure(const char* what, double value, double bound)
+{
+    std::printf("%-62s %9.1f ms  bound %6.1f ms  %s\n", what, value, bound, value <= bound ? "ok" : "OVER");
+}
+
+double figure(FigureReporter& reporter, const std::string& prefix)
+{
+    for (const auto& [name, value] : reporter.ms) {
+        if (name.rfind(prefix, 0) == 0)
+            return value;
+    }
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    benchmark::Initialize(&argc, argv);
+    FigureReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    std::printf("\nFigures (%d files, wall-clock time):\n", form().fileList().Count());
+    printFigure("StringGrid1Write(true) to the first grab", figure(reporter, "BM_FirstRedraw"), 250);
+    printFigure("second identical StringGrid1Write(true) beyond the names",
+                figure(reporter, "BM_SecondRedraw") - figure(reporter, "BM_NameGeneration"), 50);
+    printFigure("to the time stamp page", figure(reporter, "BM_ToTimeStampPage"), 200);
+    printFigure("back to the rename page", figure(reporter, "BM_BackToRenamePage"), 200);
+    std::printf("%-62s %9.1f ms  (no bound)\n", "to the attribute page, attributes read afresh",
+                figure(reporter, "BM_ToAttributePage"));
+    printFigure("start-up to the first drawn window", figure(reporter, "BM_StartupToFirstShow"), 300);
+    delete shownForm;
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QLocale>
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "RunTypes.h"
+
+namespace torvel {
+
+class TMyFileList;
+
+// The cells of the preview grid StringGrid1. The grid is the run's input, not
+// only a picture of the file list: the run takes the current and the new name
+// of each file from these cells as the last redraw left them.
+//
+// Rows are counted as the grid counts them: row 0 is the header, rows 1 to
+// RowCount()-1 hold one file each (row r is item r-1 of the file list). Model
+// row m of the view is grid row m+1. Column 0 holds the current bare name as
+// bytes. Column 1 holds the new bare name (bytes) on the rename page, and on
+// the time stamp and attribute pages a text for the person (UTF-8) that the
+// run does not read.
+//
+// Made for selections of 100,000 files: the cells are plain strings, a name
+// becomes screen text only when its row is drawn, and the time stamp page
+// keeps the packed stamps and formats only the rows on screen.
+class PreviewGrid : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    // What column 1 holds.
+    enum class SecondColumn { NewNames, TimeStamps, Attributes };
+
+    explicit PreviewGrid(QObject* parent = nullptr);
+
+    // --- the grid as the run reads it ---
+    // Header plus data rows; never less than 2 (one data row, maybe empty).
+    int RowCount() const { return static_cast<int>(m_names.size()) + 1; }
+    SecondColumn secondColumn() const { return m_second; }
+    // The cell's content: names as bytes, page texts as UTF-8; the header's
+    // text for row 0; "" outside the grid.
+    std::string cell(int column, int row) const;
+    // The current name of a data row (column 0), bytes; "" outside the grid.
+    const std::string& currentName(int row) const;
+    // Rows 1 to RowCount()-1 in order, as the rename page's run reads them.
+    // On the other pages newName is left empty: their column 1 is only text.
+    std::vector<RunRow> rows() const;
+
+    // --- writing, as the redraw does it ---
+    // Grid rows including the header (at least 2). Rows that stay keep their
+    // cells; new rows are empty.
+    void setRowCount(int gridRows);
+    // Sets one data cell (row >= 1). Column 1 then holds names again.
+    void setCell(int column, int row, std::string value);
+    // Column 0 from the list's names, column 1 its new names or empty cells.
+    void writeNames(const TMyFileList& list, bool withNewNames);
+    // Column 0 the names, column 1 the time stamps (as text when shown).
+    void writeTimeStamps(const TMyFileList& list);
+    // Column 0 the names, column 1 the attribute words (as text when shown).
+    void writeAttributes(const TMyFileList& list);
+    // True when column 1 holds no new name to show: the rename page's rows
+    // need no rewrite to clear stale names. Page texts count as stale.
+    bool newNamesCleared() const;
+
+    void setHeader(int column, const QString& text);
+    QString header(int column) const;
+
+    // --- QAbstractTableModel ---
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    bool isDataRow(int row) const;
+    std::string secondCellText(std::size_t at) const;
+    QString secondCellDisplay(std::size_t at) const;
+    void resizeRows(std::size_t dataRows);
+    void useSecondColumn(SecondColumn kind);
+    bool copyNames(const TMyFileList& list);
+    void allCellsChanged();
+
+    std::vector<std::string> m_names;       // column 0
+    std::vector<std::string> m_newNames;    // column 1 on the rename page
+    std::vector<std::int32_t> m_values;     // column 1 on the other pages
+    SecondColumn m_second = SecondColumn::NewNames;
+    QString m_headers[2];
+    // The locale the time texts were last formatted for, and its forms.
+    mutable QLocale m_timeLocale;
+    mutable QString m_dateForm;
+    mutable QString m_timeForm;
+};
+
+// The time stamp column's text for a packed local time stamp: the locale's
+// short date, a blank, its time with seconds and without a time zone. At
+// midnight the time is left out, and " 0:00:00" is added when the date alone
+// has fewer than 9 characters. Empty when the stamp is 0 or no valid date.
+QString previewTimeText(std::int32_t packed, const QLocale& locale);
+
+// The locale's short time form with seconds added where it has none, and
+// without a time zone.
+QString timeFormWithSeconds(const QLocale& locale);
+
+} // namespace torvel
