@@ -156,6 +156,7 @@ void TForm1::connectHandlers()
 
     connectOptionHandlers();
     connectPageHandlers();
+    setUpFileSelection();
 }
 
 void TForm1::connectOptionHandlers()

@@ -17,7 +17,9 @@ class QAction;
 class QButtonGroup;
 class QDateTime;
 class QGroupBox;
+class QMenu;
 class QMessageBox;
+class QUrl;
 class QPainter;
 
 namespace torvel {
@@ -27,6 +29,8 @@ class TForm1;
 }
 
 class HelpWindow;
+class TFileDrop;
+struct OpenDialogSetup;
 class PreviewGrid;
 class TMyFileList;
 class TPageControlEx;
@@ -298,6 +302,36 @@ private:
 
     std::unique_ptr<TMyFileList> m_fileList;
     PreviewGrid* m_grid = nullptr; // owned by StringGrid1
+
+    // --- file selection (MainFormSelection.cpp) ---
+public:
+    int PopupRow = -1;                    // grid row the grid's menu was last opened on
+
+public Q_SLOTS:
+    void FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files, int X, int Y);
+    void StringGrid1MouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
+                            int Y);
+    void PopupMenu1Popup();
+    void mjogaiClick();
+    void FileOpenMenuClick();
+    void ExplorerMenuClick();
+
+protected:
+    // Shows the open-file dialog: the full paths of the chosen files, or
+    // nothing when it was cancelled. A test chooses in the person's place.
+    virtual std::optional<std::vector<std::string>> runOpenDialog(const OpenDialogSetup& setup);
+    // Opens a folder in the desktop's file manager.
+    virtual void openInFileManager(const QUrl& folder);
+
+private:
+    void setUpFileSelection();
+    void openFilesFrom(const std::string& folder);
+    // True when items from other folders were left out.
+    bool takeDroppedItems(const std::vector<std::string>& paths);
+    void scanDroppedFolder(const std::string& folder);
+
+    TFileDrop* m_fileDrop = nullptr;      // FileDrop1
+    QMenu* m_gridMenu = nullptr;          // PopupMenu1
 };
 
 } // namespace torvel

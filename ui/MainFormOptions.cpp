@@ -115,22 +115,8 @@ void TForm1::TorvelButtonClick()
     // The run over the grid's rows.
 }
 
-void TForm1::OpenButtonClick()
-{
-    // The open-file dialog and the new selection.
-}
-
 // ---------------------------------------------------------------------------
 // File list, names and grid
 
-void TForm1::FileSeleSet()
-{
-    // Rebuilds the extension filter from SelectedFiles.
-}
-
-void TForm1::CheckListBox1ClickCheck()
-{
-    // A filter item was ticked or unticked.
-}
 
 } // namespace torvel

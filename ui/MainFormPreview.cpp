@@ -10,7 +10,6 @@
 #include <QMessageBox>
 
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 
 #include "ChangeName.h"
@@ -75,20 +74,6 @@ void setTextIfChanged(QLineEdit* box, const QString& text)
     }
 }
 
-// Every distinct extension of the chosen names, ticked.
-std::vector<ExtensionChoice> everyExtensionOf(const std::vector<std::string>& names)
-{
-    std::vector<ExtensionChoice> choices;
-    std::unordered_set<std::string_view> seen;
-    for (const std::string& name : names) {
-        const std::string_view extension = extensionOf(name);
-        if (seen.insert(extension).second) {
-            choices.push_back({std::string(extension), true});
-        }
-    }
-    return choices;
-}
-
 } // namespace
 
 // The flags one redraw carries from step to step: whether the run may start
@@ -137,23 +122,6 @@ const PreviewGrid& TForm1::previewGrid() const
 int TForm1::fileListCount() const
 {
     return m_fileList != nullptr ? m_fileList->Count() : 0;
-}
-
-std::vector<ExtensionChoice> TForm1::extensionFilterChoices() const
-{
-    // Until the filter list is filled, every extension of the selection
-    // passes.
-    const QListWidget* filter = ui->CheckListBox1;
-    if (filter->count() == 0) {
-        return everyExtensionOf(SelectedFiles);
-    }
-    std::vector<ExtensionChoice> choices;
-    choices.reserve(static_cast<std::size_t>(filter->count()));
-    for (int i = 0; i < filter->count(); ++i) {
-        const QListWidgetItem* item = filter->item(i);
-        choices.push_back({utf8Bytes(item->text()), item->checkState() == Qt::Checked});
-    }
-    return choices;
 }
 
 void TForm1::FileProp()
