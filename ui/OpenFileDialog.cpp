@@ -416,8 +416,8 @@ bool OpenFileDialog::chooseTyped(const QString& text)
     } else {
         typed << text;
     }
-    if (typed.size() == 1 && typed.front().contains(QLatin1Char('/'))) {
-        // A path: a folder is opened, a file chosen from its own folder.
+    if (typed.size() == 1) {
+        // A folder is opened; a path to a file is chosen from its own folder.
         std::string path = nameFromUserText(typed.front().toStdString());
         if (path.front() != '/') {
             path = m_folder + path;
@@ -425,6 +425,9 @@ bool OpenFileDialog::chooseTyped(const QString& text)
         if (folderExists(path)) {
             enterFolder(path);
             return false;
+        }
+        if (!typed.front().contains(QLatin1Char('/'))) {
+            return chooseOne(FolderHandle(m_folder), entryShownAs(FolderHandle(m_folder), typed.front()));
         }
         const std::size_t slash = path.rfind('/');
         if (!folderExists(path.substr(0, slash + 1)) || !enterFolder(path.substr(0, slash + 1))) {

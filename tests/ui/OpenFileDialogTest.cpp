@@ -1,0 +1,163 @@
+// The open-file dialog offscreen: a folder listed from its bytes, the three
+// filters, files chosen from the list or typed, and the messages it gives.
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListView>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "OpenFileDialog.h"
+#include "common/ScratchDir.h"
+
+namespace torvel {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+// 写真.jpg and 表紙.jpg in Shift-JIS: both turn into replacement characters
+// when read as UTF-8, so only their bytes tell them apart.
+const std::string kPhoto = "\x8e\xca\x90\x5e.jpg";
+const std::string kCover = "\x95\x5c\x8e\x86.jpg";
+
+class TestDialog : public OpenFileDialog
+{
+public:
+    using OpenFileDialog::OpenFileDialog;
+    QStringList messages;
+
+protected:
+    void showMessage(const QString& text) override { messages << text; }
+};
+
+class OpenDialog : public ::testing::Test
+{
+public:
+    void SetUp() override
+    {
+        for (const std::string& name : {kPhoto, kCover, std::string("b.JPG"), std::string("a.txt"),
+                                        std::string("notes"), std::string(".hidden.jpg")}) {
+            folder.write(name, "");
+        }
+        folder.makeFolder("sub");
+        folder.write("sub/inner.txt", "");
+    }
+
+    OpenDialogSetup setup(int filterIndex, std::string defaultExt = {}) const
+    {
+        return {QStringLiteral("変換するファイルの選択"), filterIndex, std::move(defaultExt), folder.path()};
+    }
+
+    static QListView* list(TestDialog& dialog) { return dialog.findChild<QListView*>(QStringLiteral("FileList")); }
+
+    static QStringList shownNames(TestDialog& dialog)
+    {
+        QStringList names;
+        const QAbstractItemModel* model = list(dialog)->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            names << model->index(row, 0).data().toString();
+        }
+        return names;
+    }
+
+    static void select(TestDialog& dialog, const QString& shown)
+    {
+        const QAbstractItemModel* model = list(dialog)->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (model->index(row, 0).data().toString() == shown) {
+                list(dialog)->selectionModel()->select(model->index(row, 0), QItemSelectionModel::Select);
+                return;
+            }
+        }
+        ADD_FAILURE() << shown.toStdString();
+    }
+
+    static void type(TestDialog& dialog, const QString& text)
+    {
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("FileName"));
+        name->setText(text);
+        Q_EMIT name->textEdited(text);
+    }
+
+    ScratchDir folder;
+};
+
+TEST_F(OpenDialog, ListsFoldersAndTheFilesTheFilterTakesDecoded)
+{
+    TestDialog images(setup(1));
+    EXPECT_EQ(images.windowTitle(), QStringLiteral("変換するファイルの選択"));
+    EXPECT_EQ(images.findChild<QComboBox*>(QStringLiteral("FileType"))->currentText(),
+              QStringLiteral("画像(jpg,bmp,gif)"));
+    EXPECT_EQ(shownNames(images), (QStringList{"sub", "b.JPG", "写真.jpg", "表紙.jpg"}));
+
+    TestDialog other(setup(3));
+    EXPECT_EQ(shownNames(other), (QStringList{"sub", "a.txt", "b.JPG", "notes", "写真.jpg", "表紙.jpg"}));
+    other.findChild<QComboBox*>(QStringLiteral("FileType"))->setCurrentIndex(1);
+    EXPECT_EQ(shownNames(other), (QStringList{"sub", "a.txt"}));
+}
+
+TEST_F(OpenDialog, ChosenNamesThatAreNotUtf8KeepTheirBytes)
+{
+    TestDialog dialog(setup(1));
+    select(dialog, QStringLiteral("表紙.jpg"));
+    select(dialog, QStringLiteral("写真.jpg"));
+    select(dialog, QStringLiteral("sub"));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.chosenPaths(), (Paths{folder / kPhoto, folder / kCover})) << "in the list's order";
+}
+
+TEST_F(OpenDialog, TypedNamesGetTheDefaultExtensionAndMustExist)
+{
+    TestDialog dialog(setup(3, "txt"));
+    type(dialog, QStringLiteral("a"));
+    dialog.accept();
+    EXPECT_EQ(dialog.chosenPaths(), (Paths{folder / "a.txt"}));
+
+    TestDialog missing(setup(3, "txt"));
+    type(missing, QStringLiteral("\"notes\" \"gone.txt\""));
+    missing.accept();
+    EXPECT_NE(missing.result(), QDialog::Accepted);
+    ASSERT_EQ(missing.messages.size(), 1);
+    EXPECT_TRUE(missing.messages.front().contains(QStringLiteral("gone.txt")));
+
+    TestDialog shownAs(setup(3));
+    type(shownAs, QStringLiteral("\"写真.jpg\" \"notes\""));
+    shownAs.accept();
+    EXPECT_EQ(shownAs.chosenPaths(), (Paths{folder / kPhoto, folder / "notes"}));
+}
+
+TEST_F(OpenDialog, AFolderIsOpenedNotChosen)
+{
+    TestDialog dialog(setup(3));
+    type(dialog, QStringLiteral("sub"));
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.folder(), folder / "sub/");
+    EXPECT_EQ(shownNames(dialog), QStringList{"inner.txt"});
+
+    dialog.findChild<QToolButton*>(QStringLiteral("UpButton"))->click();
+    EXPECT_EQ(dialog.folder(), folder.path());
+
+    TestDialog gone(setup(3));
+    EXPECT_FALSE(gone.enterFolder(folder / "no-such-folder"));
+    EXPECT_EQ(gone.folder(), folder.path());
+    EXPECT_EQ(gone.messages.size(), 1);
+}
+
+TEST(FilePattern, MatchesIgnoringAsciiCase)
+{
+    EXPECT_TRUE(matchesFilePattern("PHOTO.JPG", "*.jpg"));
+    EXPECT_TRUE(matchesFilePattern("a.b.jpeg", "*.jpeg"));
+    EXPECT_FALSE(matchesFilePattern("a.jpgx", "*.jpg"));
+    EXPECT_FALSE(matchesFilePattern("jpg", "*.jpg"));
+    EXPECT_TRUE(matchesFilePattern("README", "*.*")) << "every name, with a dot or without";
+    EXPECT_TRUE(matchesFilePattern("a1.txt", "a?.txt"));
+}
+
+} // namespace
+} // namespace torvel
