@@ -3,8 +3,12 @@
 #include "FileAttributes.h"
 #include "FolderHandle.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <deque>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -57,6 +61,63 @@ bool markedSystem(const FolderHandle& folder, const std::string& name)
     return stored.valid && (stored.attributes & (FileAttr::System | FileAttr::VolumeLabel)) != 0;
 }
 
+// Files read from the folder in a run, and whether each is marked system.
+struct Batch {
+    std::vector<std::string> names;
+    std::vector<char> marks;
+
+    void mark(const FolderHandle& folder)
+    {
+        marks.resize(names.size());
+        for (std::size_t i = 0; i < names.size(); ++i)
+            marks[i] = markedSystem(folder, names[i]) ? 1 : 0;
+    }
+};
+
+constexpr std::size_t kBatchSize = 8192;
+
+// Reading a file's stored attributes is one system call that waits on the
+// kernel and needs no other. In a large folder each full batch is marked on a
+// helper thread while the folder is read on, with no more helpers at a time
+// than there are cores. A helper touches only its own batch.
+class BatchMarker {
+public:
+    explicit BatchMarker(const FolderHandle& folder)
+        : m_folder(folder)
+        , m_limit(std::max(1U, std::thread::hardware_concurrency()))
+    {
+    }
+    ~BatchMarker() { finish(); }
+    BatchMarker(const BatchMarker&) = delete;
+    BatchMarker& operator=(const BatchMarker&) = delete;
+
+    // The batch must stay where it is until finish().
+    void hand(Batch& batch)
+    {
+        if (m_running.size() >= m_limit) {
+            m_running.front().join();
+            m_running.pop_front();
+        }
+        try {
+            m_running.emplace_back([this, &batch] { batch.mark(m_folder); });
+        } catch (const std::system_error&) {
+            batch.mark(m_folder);  // no thread to be had: marked here
+        }
+    }
+
+    void finish()
+    {
+        for (std::thread& helper : m_running)
+            helper.join();
+        m_running.clear();
+    }
+
+private:
+    const FolderHandle& m_folder;
+    std::size_t m_limit;
+    std::deque<std::thread> m_running;
+};
+
 }  // namespace
 
 int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& names)
@@ -79,20 +140,35 @@ int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& nam
         ::close(fd);
         return rc;
     }
+    // A deque keeps each batch in place while the next ones are added.
+    std::deque<Batch> batches(1);
+    BatchMarker marker(folder);
+    int error = 0;
     for (;;) {
         errno = 0;
         const dirent* entry = readdir(dir.get());
-        if (entry == nullptr)
-            return errno;
+        if (entry == nullptr) {
+            error = errno;
+            break;
+        }
         const std::string_view bare(entry->d_name);
-        if (bare == "." || bare == "..")
+        if (bare == "." || bare == ".." || kindOf(folder.fd(), *entry) != EntryKind::File)
             continue;
-        if (kindOf(folder.fd(), *entry) != EntryKind::File)
-            continue;
-        std::string name(bare);
-        if (!markedSystem(folder, name))
-            names.push_back(std::move(name));
+        batches.back().names.emplace_back(bare);
+        if (batches.back().names.size() == kBatchSize) {
+            marker.hand(batches.back());
+            batches.emplace_back();
+        }
     }
+    batches.back().mark(folder);
+    marker.finish();
+    for (Batch& batch : batches) {
+        for (std::size_t i = 0; i < batch.names.size(); ++i) {
+            if (batch.marks[i] == 0)
+                names.push_back(std::move(batch.names[i]));
+        }
+    }
+    return error;
 }
 
 }  // namespace torvel
