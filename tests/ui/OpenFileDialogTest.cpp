@@ -149,6 +149,17 @@ TEST_F(OpenDialog, AFolderIsOpenedNotChosen)
     EXPECT_EQ(gone.messages.size(), 1);
 }
 
+TEST_F(OpenDialog, GrabsTheDialogWithTwoFilesChosen)
+{
+    TestDialog dialog(setup(1));
+    select(dialog, QStringLiteral("写真.jpg"));
+    select(dialog, QStringLiteral("b.JPG"));
+    dialog.show();
+    EXPECT_TRUE(dialog.grab().save(QStringLiteral("/tmp/torvel-open-dialog.png")));
+    EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("FileName"))->text(),
+              QStringLiteral("\"b.JPG\" \"写真.jpg\""));
+}
+
 TEST(FilePattern, MatchesIgnoringAsciiCase)
 {
     EXPECT_TRUE(matchesFilePattern("PHOTO.JPG", "*.jpg"));
