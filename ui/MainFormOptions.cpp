@@ -110,11 +110,6 @@ void TForm1::NonPreCheckClick()
     StringGrid1Write(ui->NonPreCheck->isChecked());
 }
 
-void TForm1::TorvelButtonClick()
-{
-    // The run over the grid's rows.
-}
-
 void TForm1::OpenButtonClick()
 {
     // The open-file dialog and the new selection.
