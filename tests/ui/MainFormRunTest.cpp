@@ -264,6 +264,8 @@ TEST_F(RunWindow, AShiftJisFileIsMovedUnderItsNewName)
 
     EXPECT_FALSE(src.has(photoSjis));
     EXPECT_EQ(dst.read("TOR01.jpg"), photoSjis);
+    EXPECT_TRUE(painted.contains(QStringLiteral("写真.jpg を TOR01.jpg に転送しています。")))
+        << painted.join('|').toStdString();
     EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.jpg"}));
     EXPECT_EQ(form.SearchDir, dst.path());
     EXPECT_TRUE(failures.isEmpty());
