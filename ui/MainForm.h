@@ -32,6 +32,7 @@ class HelpWindow;
 class TFileDrop;
 struct OpenDialogSetup;
 class PreviewGrid;
+class TFileOperation;
 class TMyFileList;
 class TPageControlEx;
 class WindowFeedback;
@@ -302,6 +303,27 @@ private:
 
     std::unique_ptr<TMyFileList> m_fileList;
     PreviewGrid* m_grid = nullptr; // owned by StringGrid1
+
+    // --- the run (MainFormRun.cpp) ---
+public:
+    // The window's file operation component: a file that a run would
+    // replace goes to the trash through it, after the question the run's
+    // feedback asks.
+    TFileOperation& FileOperation1();
+    // While a run is under way the run command does nothing.
+    bool runUnderWay() const { return m_runUnderWay; }
+
+private:
+    class RunGuard;
+    struct RunComponents;
+    struct RunComponentsDeleter {
+        void operator()(RunComponents* components) const;
+    };
+    bool renamePageRun();
+    bool otherPageRun(int page);
+
+    std::unique_ptr<RunComponents, RunComponentsDeleter> m_runComponents;
+    bool m_runUnderWay = false;
 
     // --- file selection (MainFormSelection.cpp) ---
 public:

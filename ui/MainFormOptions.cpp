@@ -110,13 +110,4 @@ void TForm1::NonPreCheckClick()
     StringGrid1Write(ui->NonPreCheck->isChecked());
 }
 
-void TForm1::TorvelButtonClick()
-{
-    // The run over the grid's rows.
-}
-
-// ---------------------------------------------------------------------------
-// File list, names and grid
-
-
 } // namespace torvel

@@ -26,7 +26,7 @@
 #include "NameCollation.h"
 #include "NameRules.h"
 #include "NameText.h"
-#include "NewCtrls.h"
+#include "FileDrop.h"
 #include "OpenFileDialog.h"
 #include "PreviewGrid.h"
 #include "UFolderTree.h"

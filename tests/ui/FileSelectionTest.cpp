@@ -28,7 +28,7 @@
 
 #include "CtrlsEx.h"
 #include "FilesList.h"
-#include "NewCtrls.h"
+#include "FileDrop.h"
 #include "OpenFileDialog.h"
 #include "PagesFixture.h"
 #include "PreviewGrid.h"

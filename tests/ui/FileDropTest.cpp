@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "NewCtrls.h"
+#include "FileDrop.h"
 
 namespace torvel {
 namespace {

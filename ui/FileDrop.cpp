@@ -1,6 +1,6 @@
 // The component that takes files dropped from the desktop, and the file URIs
 // those drops carry.
-#include "NewCtrls.h"
+#include "FileDrop.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
