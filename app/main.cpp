@@ -2,12 +2,39 @@
 // mapped to fonts a Debian desktop has, the Fusion style, and the main window.
 #include <QApplication>
 #include <QFont>
+#include <QMessageBox>
 #include <QStyleFactory>
 #include <QTimer>
 
 #include "MainForm.h"
 
 namespace {
+
+// A failure that no handler caught ends the command that raised it, not the
+// program: its message is shown and the window stays usable.
+class TorvelApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& error) {
+            report(QString::fromUtf8(error.what()));
+        } catch (...) {
+            report(QStringLiteral("予期しないエラーが発生しました。"));
+        }
+        return false;
+    }
+
+private:
+    static void report(const QString& text)
+    {
+        QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("TORVEL"), text);
+    }
+};
 
 // For measuring start-up: with TORVEL_QUIT_AFTER_SHOW in the environment the
 // program ends as soon as its window has been drawn once. It leaves without
@@ -29,7 +56,7 @@ public:
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    TorvelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TORVEL"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));

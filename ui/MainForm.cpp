@@ -9,6 +9,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QFile>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QPainter>
@@ -39,7 +40,7 @@ std::string programDir()
     if (std::string dir = folderOfFile(runningExecutablePath()); !dir.empty()) {
         return dir;
     }
-    std::string dir = QCoreApplication::applicationDirPath().toStdString();
+    std::string dir = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
     if (dir.empty() || dir.back() != '/') {
         dir += '/';
     }

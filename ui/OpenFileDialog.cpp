@@ -405,6 +405,10 @@ bool OpenFileDialog::chooseSelected()
 
 bool OpenFileDialog::chooseTyped(const QString& text)
 {
+    // Nothing typed chooses nothing; the dialog stays open.
+    if (text.trimmed().isEmpty()) {
+        return false;
+    }
     QStringList typed;
     if (text.contains(QLatin1Char('"'))) {
         const QStringList parts = text.split(QLatin1Char('"'));
@@ -415,6 +419,9 @@ bool OpenFileDialog::chooseTyped(const QString& text)
         }
     } else {
         typed << text;
+    }
+    if (typed.isEmpty()) {
+        return false;
     }
     if (typed.size() == 1) {
         // A folder is opened; a path to a file is chosen from its own folder.

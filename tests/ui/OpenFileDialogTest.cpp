@@ -131,6 +131,17 @@ TEST_F(OpenDialog, TypedNamesGetTheDefaultExtensionAndMustExist)
     EXPECT_EQ(shownAs.chosenPaths(), (Paths{folder / kPhoto, folder / "notes"}));
 }
 
+TEST_F(OpenDialog, BlanksTypedWithNothingSelectedChooseNothing)
+{
+    for (const QString& text : {QStringLiteral("   "), QStringLiteral("\"\" \" \"")}) {
+        TestDialog dialog(setup(3));
+        type(dialog, text);
+        dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted) << text.toStdString();
+        EXPECT_TRUE(dialog.chosenPaths().empty());
+    }
+}
+
 TEST_F(OpenDialog, AFolderIsOpenedNotChosen)
 {
     TestDialog dialog(setup(3));
