@@ -81,7 +81,8 @@ struct FileOpOutcome
     {
         Done,        // the file is in the trash
         Declined,    // the person answered No; the file is where it was
-        Cancelled,   // the person cancelled the operation; nothing more was done
+        Cancelled,   // the person cancelled, at this question or an earlier one of
+                     // the run; nothing more was done and the file is where it was
         Failed,      // the trash refused; error tells why; the file is where it was
         Unsupported, // an operation code this system does not carry out
     };

@@ -75,11 +75,12 @@ void RenameRun::outOfTheWay()
     const int total = static_cast<int>(m_rows.size()) * 2;
     for (std::size_t i = 0; i < m_plan.steps.size(); ++i) {
         m_movedAside[i] = stepOutOfTheWay(i);
-        if (m_movedAside[i])
+        if (m_movedAside[i]) {
             sameNameOutOfTheWay(i);
-        else
+        } else {
             for (const auto& file : m_plan.steps[i].sameName)
                 hold(file.current); // they stay with their row
+        }
         m_services.feedback.progress(++m_done, total);
     }
 }
