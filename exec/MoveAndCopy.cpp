@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "FileSystem.h"
-#include "IoError.h"
 #include "NameText.h"
 #include "NewCtrls.h"
 #include "RenamePlan.h"
@@ -16,14 +15,6 @@
 namespace torvel {
 
 namespace {
-
-RunResult stoppedRun(int error)
-{
-    RunResult result;
-    result.error = error;
-    result.errorText = ioErrorText(error);
-    return result;
-}
 
 std::string transferText(const RunRow& row)
 {
@@ -126,7 +117,7 @@ int MoveRun::carryMakingRoom(const RunRow& row, Room& room)
         return probed;
     if (source == EntryKind::None)
         return ENOENT;
-    room = makeRoom(m_services, m_to, m_settings.ChangeDir, row.newName, m_record);
+    room = makeRoom(m_services, m_to, row.newName, m_record);
     if (room.kind != Room::Kind::Freed)
         return rc;
     return carry(row);

@@ -42,29 +42,41 @@ bool TFileOperation::Delete(const std::string& path)
     return Execute(foDelete, {path}, {});
 }
 
+bool TFileOperation::Delete(const FolderHandle& dir, const std::string& name)
+{
+    m_outcomes.clear();
+    m_outcomes.push_back(trashOne(dir, name, dir.path() + name));
+    return m_outcomes.back().result == FileOpOutcome::Result::Cancelled;
+}
+
 bool TFileOperation::deleteAll(const std::vector<std::string>& from)
 {
     bool aborted = false;
     for (const auto& path : from) {
-        FileOpOutcome outcome{path, FileOpOutcome::Result::Cancelled, 0};
-        if (!aborted) {
-            outcome.result = confirm(path);
-            aborted = outcome.result == FileOpOutcome::Result::Cancelled;
-        }
-        if (outcome.result == FileOpOutcome::Result::Done) {
-            // A full path: the folder handle is not consulted.
-            outcome.error = m_fs.trash(FolderHandle(), path);
-            if (outcome.error != 0)
-                outcome.result = FileOpOutcome::Result::Failed;
-        }
-        m_outcomes.push_back(std::move(outcome));
+        // A full path: the folder handle is not consulted.
+        m_outcomes.push_back(trashOne(FolderHandle(), path, path));
+        aborted = aborted || m_outcomes.back().result == FileOpOutcome::Result::Cancelled;
     }
     return aborted;
+}
+
+FileOpOutcome TFileOperation::trashOne(const FolderHandle& dir, const std::string& name,
+                                       const std::string& shownPath)
+{
+    FileOpOutcome outcome{shownPath, confirm(shownPath), 0};
+    if (outcome.result == FileOpOutcome::Result::Done) {
+        outcome.error = m_fs.trash(dir, name);
+        if (outcome.error != 0)
+            outcome.result = FileOpOutcome::Result::Failed;
+    }
+    return outcome;
 }
 
 // Done means the person agreed (or was not to be asked).
 FileOpOutcome::Result TFileOperation::confirm(const std::string& path)
 {
+    if (m_cancelled)
+        return FileOpOutcome::Result::Cancelled;
     if (Options.contains(TFileOpFlag::fofNoConfirmation) || m_yesToAll)
         return FileOpOutcome::Result::Done;
     if (m_feedback == nullptr)
@@ -80,6 +92,7 @@ FileOpOutcome::Result TFileOperation::confirm(const std::string& path)
     case RunFeedback::TrashAnswer::Cancel:
         break;
     }
+    m_cancelled = true;
     return FileOpOutcome::Result::Cancelled;
 }
 

@@ -8,6 +8,7 @@
 namespace torvel {
 
 class FileSystem;
+class FolderHandle;
 class RunFeedback;
 
 // The flags of a file operation. Value n is bit n of TFileOpFlags and the
@@ -80,7 +81,8 @@ struct FileOpOutcome
     {
         Done,        // the file is in the trash
         Declined,    // the person answered No; the file is where it was
-        Cancelled,   // the person cancelled the operation; nothing more was done
+        Cancelled,   // the person cancelled, at this question or an earlier one of
+                     // the run; nothing more was done and the file is where it was
         Failed,      // the trash refused; error tells why; the file is where it was
         Unsupported, // an operation code this system does not carry out
     };
@@ -131,14 +133,28 @@ public:
     // Sends one file, given by its full path, to the trash after the
     // person's confirmation; returns what Execute returned.
     bool Delete(const std::string& path);
+    // The same for the file name in the open folder dir. The person is asked
+    // about dir's path + name, but the file that goes is the one in the
+    // folder that was opened, even when that path has come to name another
+    // folder since.
+    bool Delete(const FolderHandle& dir, const std::string& name);
 
     const std::vector<FileOpOutcome>& lastOutcomes() const { return m_outcomes; }
 
-    // A new run begins: an earlier "Yes to all" no longer holds.
-    void beginRun() { m_yesToAll = false; }
+    // A new run begins: an earlier "Yes to all" or Cancel no longer holds.
+    // Between two calls every answer holds for all later questions: after
+    // "Yes to all" no more is asked and every file goes, after Cancel no more
+    // is asked and every file stays (Cancelled).
+    void beginRun()
+    {
+        m_yesToAll = false;
+        m_cancelled = false;
+    }
 
 private:
     bool deleteAll(const std::vector<std::string>& from);
+    FileOpOutcome trashOne(const FolderHandle& dir, const std::string& name,
+                           const std::string& shownPath);
     FileOpOutcome::Result confirm(const std::string& path);
 
     FileSystem& m_fs;
@@ -147,6 +163,7 @@ private:
     std::vector<std::string> m_toFiles;
     std::vector<FileOpOutcome> m_outcomes;
     bool m_yesToAll = false;
+    bool m_cancelled = false;
 };
 
 } // namespace torvel

@@ -1,10 +1,10 @@
 #include "RenameInPlace.h"
 
 #include <cerrno>
+#include <string_view>
 #include <utility>
 
 #include "FileSystem.h"
-#include "IoError.h"
 #include "NewCtrls.h"
 #include "RunFeedback.h"
 #include "SameName.h"
@@ -15,14 +15,6 @@ namespace {
 
 constexpr const char* waitText = "しばらくお待ちください。";
 constexpr const char* renamingText = "ファイル名を変更しています。";
-
-RunResult stoppedRun(int error)
-{
-    RunResult result;
-    result.error = error;
-    result.errorText = ioErrorText(error);
-    return result;
-}
 
 } // namespace
 
@@ -64,11 +56,16 @@ bool RenameRun::prepare()
         m_stopped = stoppedRun(rc);
         return false;
     }
-    m_plan = planRename(m_rows, names);
+    std::vector<std::vector<std::string>> sameNames;
     if (m_settings.CheckBox1) {
-        m_sameName = std::make_unique<SameNameFiles>(m_services.fs, m_dir, m_dir, Carry::Rename,
-                                                     std::move(names), m_rows);
+        // Each file is claimed by the first row whose old base it matches.
+        SameNameIndex index(names, m_rows);
+        sameNames.reserve(m_rows.size());
+        for (const auto& row : m_rows)
+            sameNames.push_back(index.claim(row));
+        m_sameNameAside.resize(m_rows.size());
     }
+    m_plan = planRename(m_rows, names, sameNames);
     m_services.FileOperation1.beginRun();
     return true;
 }
@@ -78,6 +75,12 @@ void RenameRun::outOfTheWay()
     const int total = static_cast<int>(m_rows.size()) * 2;
     for (std::size_t i = 0; i < m_plan.steps.size(); ++i) {
         m_movedAside[i] = stepOutOfTheWay(i);
+        if (m_movedAside[i]) {
+            sameNameOutOfTheWay(i);
+        } else {
+            for (const auto& file : m_plan.steps[i].sameName)
+                hold(file.current); // they stay with their row
+        }
         m_services.feedback.progress(++m_done, total);
     }
 }
@@ -96,6 +99,31 @@ bool RenameRun::stepOutOfTheWay(std::size_t i)
     return false;
 }
 
+// A same-name file that cannot move out of the way stays under its own name;
+// one that has gone since the folder was read is no longer a match.
+void RenameRun::sameNameOutOfTheWay(std::size_t i)
+{
+    const auto& files = m_plan.steps[i].sameName;
+    if (files.empty())
+        return;
+    std::vector<bool>& aside = m_sameNameAside[i];
+    aside.assign(files.size(), false);
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        const SameNameStep& file = files[k];
+        if (file.refused != 0) {
+            hold(file.current); // reported once its row is in place
+            continue;
+        }
+        int rc = m_services.fs.renameNoReplace(m_dir, file.current, m_dir, file.temporary);
+        aside[k] = rc == 0;
+        if (rc != 0 && rc != ENOENT) {
+            m_record.failures().push_back(
+                {file.current, file.target, {}, RunStep::SameNameRename, rc});
+            hold(file.current);
+        }
+    }
+}
+
 void RenameRun::intoPlace()
 {
     const int total = static_cast<int>(m_rows.size()) * 2;
@@ -110,29 +138,53 @@ void RenameRun::stepIntoPlace(std::size_t i)
 {
     const RenameStep& step = m_plan.steps[i];
     Room room;
-    int rc = renameIntoPlace(step, room);
+    int rc = renameIntoPlace(i, room);
     if (rc != 0) {
         giveBack(i, takenFailure(m_rows[i], room, RunStep::IntoPlace, rc));
+        sameNameBack(i);
         return;
     }
     m_record.converted(i, step.newName);
-    if (m_sameName) {
-        m_sameName->SameName(m_rows[i], m_record.failures());
-    }
+    sameNameIntoPlace(i);
 }
 
 // The rename from the temporary name. A new name that is taken is made free
 // through the trash only when duplicates are to be replaced, only for a file,
-// and never for a file of the batch that is still waiting under its own name.
-int RenameRun::renameIntoPlace(const RenameStep& step, Room& room)
+// and never for a file this run is responsible for.
+int RenameRun::renameIntoPlace(std::size_t i, Room& room)
 {
+    const RenameStep& step = m_plan.steps[i];
     int rc = m_services.fs.renameNoReplace(m_dir, step.temporary, m_dir, step.newName);
-    if (rc != EEXIST || m_settings.JuuhukuCheck || m_held.contains(step.newName))
+    if (rc != EEXIST || m_settings.JuuhukuCheck || !mayOfferToTrash(step.newName, i))
         return rc;
-    room = makeRoom(m_services, m_dir, m_settings.ChangeDir, step.newName, m_record);
+    room = makeRoom(m_services, m_dir, step.newName, m_record);
     if (room.kind != Room::Kind::Freed)
         return rc;
     return m_services.fs.renameNoReplace(m_dir, step.temporary, m_dir, step.newName);
+}
+
+// Not a file of the batch (or a same-name file) waiting under its own name,
+// nor one waiting under a temporary name for its turn. The plan keeps new
+// names off the temporary names; this holds even if it did not.
+bool RenameRun::mayOfferToTrash(const std::string& name, std::size_t row)
+{
+    if (m_held.contains(name))
+        return false;
+    if (!std::string_view(name).starts_with(temporaryPrefix))
+        return true;
+    if (m_temporaryRows.empty()) {
+        for (std::size_t k = 0; k < m_plan.steps.size(); ++k) {
+            const RenameStep& step = m_plan.steps[k];
+            if (!step.temporary.empty())
+                m_temporaryRows.emplace(step.temporary, k);
+            for (const auto& file : step.sameName) {
+                if (!file.temporary.empty())
+                    m_temporaryRows.emplace(file.temporary, k);
+            }
+        }
+    }
+    auto it = m_temporaryRows.find(name);
+    return it == m_temporaryRows.end() || it->second < row;
 }
 
 // A file that cannot take its new name goes back to the name it came with;
@@ -149,6 +201,56 @@ void RenameRun::giveBack(std::size_t i, FileFailure failure)
         hold(step.temporary);
     }
     m_record.failed(i, std::move(failure));
+}
+
+// Right after the row's file reached its new name. Nothing is replaced: a
+// taken target sends the file back to its own name, and the report says so.
+void RenameRun::sameNameIntoPlace(std::size_t i)
+{
+    const auto& files = m_plan.steps[i].sameName;
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        const SameNameStep& file = files[k];
+        if (file.refused != 0) {
+            m_record.failures().push_back(
+                {file.current, file.target, {}, RunStep::SameNameRename, file.refused});
+            continue;
+        }
+        if (!m_sameNameAside[i][k])
+            continue;
+        int rc = m_services.fs.renameNoReplace(m_dir, file.temporary, m_dir, file.target);
+        if (rc != 0)
+            putBack(file, rc);
+    }
+}
+
+// The row's file went back to its own name; its same-name files follow it
+// there, which is not a failure of theirs unless they cannot.
+void RenameRun::sameNameBack(std::size_t i)
+{
+    const auto& files = m_plan.steps[i].sameName;
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        if (m_sameNameAside[i][k])
+            putBack(files[k], 0);
+    }
+}
+
+// A same-name file goes back from its temporary name to its own name, or
+// stays under the temporary name when that is taken too. error: why it could
+// not take its target, 0 when it was not to take it.
+void RenameRun::putBack(const SameNameStep& file, int error)
+{
+    FileFailure failure{file.current, file.target, {}, RunStep::SameNameRename, error};
+    int rc = m_services.fs.renameNoReplace(m_dir, file.temporary, m_dir, file.current);
+    if (rc == 0) {
+        hold(file.current);
+    } else if (rc != ENOENT) { // ENOENT: the file itself has gone
+        failure.leftAs = file.temporary;
+        hold(file.temporary);
+        if (failure.error == 0)
+            failure.error = rc;
+    }
+    if (failure.error != 0)
+        m_record.failures().push_back(std::move(failure));
 }
 
 RunResult RenameRun::take()

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -12,8 +12,6 @@
 #include "RunTypes.h"
 
 namespace torvel {
-
-class SameNameFiles;
 
 // Renames every row's file inside ChangeDir (which is SearchDir) in two
 // phases, so that new names may be old names of other files of the batch:
@@ -53,9 +51,14 @@ public:
 
 private:
     bool stepOutOfTheWay(std::size_t i);
+    void sameNameOutOfTheWay(std::size_t i);
     void stepIntoPlace(std::size_t i);
-    int renameIntoPlace(const RenameStep& step, Room& room);
+    int renameIntoPlace(std::size_t i, Room& room);
+    bool mayOfferToTrash(const std::string& name, std::size_t row);
     void giveBack(std::size_t i, FileFailure failure);
+    void sameNameIntoPlace(std::size_t i);
+    void sameNameBack(std::size_t i);
+    void putBack(const SameNameStep& file, int error);
     void hold(const std::string& name) { m_held.insert(name); }
 
     const std::vector<RunRow>& m_rows;
@@ -65,10 +68,16 @@ private:
     RenamePlan m_plan;
     RunRecord m_record;
     std::vector<bool> m_movedAside;
-    // Names held by files of the batch that did not reach their new names;
-    // such a file is never offered to the trash to make room for another row.
+    // Per row, which of its same-name files went out of the way (only rows
+    // that have any).
+    std::vector<std::vector<bool>> m_sameNameAside;
+    // Names held by files of the batch, or same-name files, that did not
+    // reach their new names; such a file is never offered to the trash to make
+    // room for another row.
     std::unordered_set<std::string> m_held;
-    std::unique_ptr<SameNameFiles> m_sameName;
+    // Temporary name -> the row it was planned for (its own or one of its
+    // same-name files'); made only when a taken new name looks like one.
+    std::unordered_map<std::string, std::size_t> m_temporaryRows;
     std::optional<RunResult> m_stopped;
     int m_done = 0;
 };

@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include "NameRules.h"
+#include "SameName.h"
 
 namespace torvel {
 
@@ -28,44 +30,91 @@ int nameError(std::string_view name)
     return EINVAL;
 }
 
-RenamePlan planRename(const std::vector<RunRow>& rows, const std::vector<std::string>& folderNames)
-{
-    // Every candidate begins with the prefix, so only names that do can be in
-    // its way; the names planned for earlier rows join them.
-    const std::string_view prefix = temporaryPrefix;
-    std::unordered_set<std::string> taken;
-    for (const auto& name : folderNames) {
-        if (name.starts_with(prefix))
-            taken.insert(name);
-    }
-    taken.reserve(taken.size() + rows.size());
+namespace {
 
+// Hands out the temporary names of one plan.
+class TemporaryNames
+{
+public:
+    TemporaryNames(const std::vector<RunRow>& rows, const std::vector<std::string>& folderNames,
+                   const std::vector<RenameStep>& steps)
+    {
+        // Every candidate begins with the prefix, so only names that do can
+        // be in its way: those in the folder now, and those the run will give.
+        for (const auto& name : folderNames)
+            keepFree(name);
+        for (const auto& row : rows)
+            keepFree(row.newName);
+        for (const auto& step : steps) {
+            for (const auto& file : step.sameName)
+                keepFree(file.target);
+        }
+    }
+
+    // A temporary name for the file now called name, or why there is none.
+    int next(const std::string& name, std::string& temporary)
+    {
+        std::string candidate;
+        int tried = 0;
+        do {
+            candidate = std::string(temporaryPrefix) + PadNumber(m_counter, 3) + name;
+            ++m_counter;
+            ++tried;
+        } while (m_taken.contains(candidate) && tried < counterValues);
+        // A thousand leftovers of one name would make the search go round for ever.
+        if (m_taken.contains(candidate))
+            return EEXIST;
+        // A current name near the limit leaves no room for the prefix.
+        if (int rc = nameError(candidate))
+            return rc;
+        m_taken.insert(candidate);
+        temporary = std::move(candidate);
+        return 0;
+    }
+
+private:
+    void keepFree(const std::string& name)
+    {
+        if (std::string_view(name).starts_with(temporaryPrefix))
+            m_taken.insert(name);
+    }
+
+    std::unordered_set<std::string> m_taken;
+    long long m_counter = 0;
+};
+
+} // namespace
+
+RenamePlan planRename(const std::vector<RunRow>& rows, const std::vector<std::string>& folderNames,
+                      const std::vector<std::vector<std::string>>& sameNames)
+{
     RenamePlan plan;
     plan.steps.reserve(rows.size());
-    long long counter = 0;
-    for (const auto& row : rows) {
-        RenameStep step{row.current, row.newName, {}, nameError(row.newName)};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const RunRow& row = rows[i];
+        RenameStep step{row.current, row.newName, {}, nameError(row.newName), {}};
         if (step.refused == 0)
             step.refused = nameError(row.current);
-        if (step.refused == 0) {
-            std::string candidate;
-            int tried = 0;
-            do {
-                candidate = std::string(prefix) + PadNumber(counter, 3) + row.current;
-                ++counter;
-                ++tried;
-            } while (taken.contains(candidate) && tried < counterValues);
-            // A thousand leftovers of one name would make the search go round for ever.
-            if (taken.contains(candidate))
-                step.refused = EEXIST;
-            else // a current name near the limit leaves no room for the prefix
-                step.refused = nameError(candidate);
-            if (step.refused == 0) {
-                taken.insert(candidate);
-                step.temporary = std::move(candidate);
+        if (i < sameNames.size()) {
+            for (const auto& name : sameNames[i]) {
+                std::string target = sameNameTarget(row, name);
+                const int refused = nameError(target);
+                step.sameName.push_back({name, std::move(target), {}, refused});
             }
         }
         plan.steps.push_back(std::move(step));
+    }
+
+    TemporaryNames temporaries(rows, folderNames, plan.steps);
+    for (auto& step : plan.steps) {
+        if (step.refused == 0)
+            step.refused = temporaries.next(step.current, step.temporary);
+        if (step.refused != 0)
+            continue; // its same-name files stay where they are with it
+        for (auto& file : step.sameName) {
+            if (file.refused == 0)
+                file.refused = temporaries.next(file.current, file.temporary);
+        }
     }
     return plan;
 }

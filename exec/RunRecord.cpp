@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "FileSystem.h"
+#include "IoError.h"
 #include "NewCtrls.h"
 
 namespace torvel {
@@ -45,8 +46,8 @@ void RunRecord::sentToTrash(const std::string& newName)
     m_producers.erase(it);
 }
 
-Room makeRoom(RunServices& services, const FolderHandle& dir, const std::string& folderPath,
-              const std::string& name, RunRecord& record)
+Room makeRoom(RunServices& services, const FolderHandle& dir, const std::string& name,
+              RunRecord& record)
 {
     EntryKind kind = EntryKind::None;
     if (int rc = services.fs.probe(dir, name, kind))
@@ -56,9 +57,11 @@ Room makeRoom(RunServices& services, const FolderHandle& dir, const std::string&
     if (kind != EntryKind::File)
         return {Room::Kind::Occupied, EEXIST};
 
-    services.FileOperation1.Delete(folderPath + name);
-    // The answer Cancel only ends this question; the run goes on, as it does
-    // after No, and the file stays.
+    // Through the folder the run opened: its path may name another folder by now.
+    services.FileOperation1.Delete(dir, name);
+    // After Cancel the run goes on without asking again: this file and every
+    // later one that would need the trash stay, and their rows fail as
+    // declined.
     const auto& outcomes = services.FileOperation1.lastOutcomes();
     if (outcomes.empty())
         return {Room::Kind::Refused, EIO};
@@ -87,6 +90,14 @@ FileFailure takenFailure(const RunRow& row, const Room& room, RunStep ownStep, i
         failure.error = room.error;
     }
     return failure;
+}
+
+RunResult stoppedRun(int error)
+{
+    RunResult result;
+    result.error = error;
+    result.errorText = ioErrorText(error);
+    return result;
 }
 
 } // namespace torvel

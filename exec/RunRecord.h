@@ -52,14 +52,17 @@ struct Room
     int error = 0;
 };
 
-// Offers the file holding name in a folder (dir, whose path is folderPath) to
-// the trash through the file operation component, which asks the person
-// first. A name that is held by anything but a file is left alone.
-Room makeRoom(RunServices& services, const FolderHandle& dir, const std::string& folderPath,
-              const std::string& name, RunRecord& record);
+// Offers the file holding name in the open folder dir to the trash through
+// the file operation component, which asks the person first. A name that is
+// held by anything but a file is left alone.
+Room makeRoom(RunServices& services, const FolderHandle& dir, const std::string& name,
+              RunRecord& record);
 
 // The failure to note for a row whose new name stayed taken after makeRoom,
 // or whose own operation failed with error.
 FileFailure takenFailure(const RunRow& row, const Room& room, RunStep ownStep, int error);
+
+// The result of a run that stopped before touching any file.
+RunResult stoppedRun(int error);
 
 } // namespace torvel

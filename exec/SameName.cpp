@@ -34,6 +34,56 @@ std::uint64_t stemKey(std::string_view name)
 
 } // namespace
 
+SameNameIndex::SameNameIndex(std::vector<std::string> names, const std::vector<RunRow>& rows)
+    : m_names(std::move(names))
+    , m_present(m_names.size(), true)
+{
+    m_index.reserve(m_names.size());
+    for (std::size_t i = 0; i < m_names.size(); ++i)
+        m_index.emplace_back(stemKey(m_names[i]), static_cast<std::uint32_t>(i));
+    std::sort(m_index.begin(), m_index.end());
+
+    auto byKey = [](const IndexEntry& a, const IndexEntry& b) { return a.first < b.first; };
+    for (const auto& row : rows) {
+        const IndexEntry probe{stemKey(row.current), 0u};
+        auto [first, last] = std::equal_range(m_index.begin(), m_index.end(), probe, byKey);
+        for (auto it = first; it != last; ++it) {
+            if (m_names[it->second] == row.current)
+                m_present[it->second] = false;
+        }
+    }
+}
+
+std::vector<std::uint32_t> SameNameIndex::matches(std::string_view base) const
+{
+    std::vector<std::uint32_t> found;
+    if (base.empty())
+        return found;
+    auto byKey = [](const IndexEntry& a, const IndexEntry& b) { return a.first < b.first; };
+    auto [first, last] =
+        std::equal_range(m_index.begin(), m_index.end(), IndexEntry{stemKey(base), 0u}, byKey);
+    for (auto it = first; it != last; ++it) {
+        if (m_present[it->second] && matchesBaseWildcard(m_names[it->second], base))
+            found.push_back(it->second);
+    }
+    return found;
+}
+
+std::vector<std::string> SameNameIndex::claim(const RunRow& row)
+{
+    std::vector<std::string> claimed;
+    for (std::uint32_t i : matches(baseNameOf(row.current))) {
+        claimed.push_back(m_names[i]);
+        m_present[i] = false;
+    }
+    return claimed;
+}
+
+std::string sameNameTarget(const RunRow& row, std::string_view name)
+{
+    return std::string(baseNameOf(row.newName)) + std::string(extensionOf(name));
+}
+
 SameNameFiles::SameNameFiles(FileSystem& fs, const FolderHandle& searchDir,
                              const FolderHandle& changeDir, Carry carry,
                              std::vector<std::string> names, const std::vector<RunRow>& rows)
@@ -41,91 +91,40 @@ SameNameFiles::SameNameFiles(FileSystem& fs, const FolderHandle& searchDir,
     , m_searchDir(searchDir)
     , m_changeDir(changeDir)
     , m_carry(carry)
-    , m_names(std::move(names))
-    , m_state(m_names.size(), State::Present)
+    , m_index(std::move(names), rows)
 {
-    m_index.reserve(m_names.size());
-    for (std::size_t i = 0; i < m_names.size(); ++i)
-        m_index.emplace_back(stemKey(m_names[i]), static_cast<std::uint32_t>(i));
-    std::sort(m_index.begin(), m_index.end());
-    for (const auto& row : rows)
-        keepOut(row.current);
-}
-
-SameNameFiles::Candidates SameNameFiles::candidates(std::string_view base) const
-{
-    const std::uint64_t key = stemKey(base);
-    return std::equal_range(m_index.begin(), m_index.end(), IndexEntry{key, 0u},
-                            [](const IndexEntry& a, const IndexEntry& b) { return a.first < b.first; });
-}
-
-void SameNameFiles::keepOut(std::string_view name)
-{
-    auto [first, last] = candidates(name);
-    for (auto it = first; it != last; ++it) {
-        if (m_names[it->second] == name)
-            m_state[it->second] = State::KeptOut;
-    }
 }
 
 void SameNameFiles::SameName(const RunRow& row, std::vector<FileFailure>& failures)
 {
-    // In the source folder the row's file now carries its new name.
-    if (m_carry == Carry::Rename)
-        keepOut(row.newName);
-    const std::string_view oldBase = baseNameOf(row.current);
-    const std::string_view newBase = baseNameOf(row.newName);
-    auto [first, last] = candidates(oldBase);
-    for (auto it = first; it != last; ++it) {
-        const std::uint32_t i = it->second;
-        const std::string& name = m_names[i];
-        if (m_state[i] != State::Present || !matchesBaseWildcard(name, oldBase))
-            continue;
-        std::string target = std::string(newBase) + std::string(extensionOf(name));
+    const RunStep step = m_carry == Carry::Move ? RunStep::SameNameMove : RunStep::SameNameCopy;
+    for (std::uint32_t i : m_index.matches(baseNameOf(row.current))) {
+        const std::string& name = m_index.name(i);
+        const std::string target = sameNameTarget(row, name);
         int rc = nameError(target);
         if (rc == 0)
             rc = carryOne(name, target);
-        if (rc == 0) {
-            if (m_carry != Carry::Copy)
-                m_state[i] = State::Gone;
-            if (m_carry == Carry::Rename)
-                keepOut(target);
+        // A moved file has left the folder; a copied one may follow another
+        // row of the same base as well.
+        if (rc == 0 && m_carry == Carry::Move)
+            m_index.gone(i);
+        if (rc == 0)
             continue;
-        }
-        // A taken target is left alone by design; a file that has gone since
-        // the folder was read is no longer a match; a copy takes files only.
+        // A file that has gone since the folder was read is no longer a
+        // match; a copy takes files only.
         if (rc == ENOENT)
-            m_state[i] = State::Gone;
-        if (rc == EEXIST || rc == ENOENT || (m_carry == Carry::Copy && rc == EISDIR))
+            m_index.gone(i);
+        if (rc == ENOENT || (m_carry == Carry::Copy && rc == EISDIR))
             continue;
-        failures.push_back({name, target, {}, failedStep(), rc});
+        failures.push_back({name, target, {}, step, rc});
     }
 }
 
 int SameNameFiles::carryOne(const std::string& name, const std::string& target)
 {
-    switch (m_carry) {
-    case Carry::Rename:
-        return m_fs.renameNoReplace(m_searchDir, name, m_searchDir, target);
-    case Carry::Move:
+    if (m_carry == Carry::Move)
         return m_fs.move(m_searchDir, name, m_changeDir, target);
-    case Carry::Copy:
-        break;
-    }
     return m_fs.copy(m_searchDir, name, m_changeDir, target);
-}
-
-RunStep SameNameFiles::failedStep() const
-{
-    switch (m_carry) {
-    case Carry::Rename:
-        return RunStep::SameNameRename;
-    case Carry::Move:
-        return RunStep::SameNameMove;
-    case Carry::Copy:
-        break;
-    }
-    return RunStep::SameNameCopy;
 }
 
 } // namespace torvel

@@ -42,8 +42,10 @@ QString shownPath(const std::string& path)
 }
 
 // The question before a file goes to the trash. Escape and the frame's close
-// button cancel the whole run; they must not count as "いいえ", which a plain
-// message box would make of them.
+// button answer Cancel: no further question of the run is asked, and this file
+// and every later one that would need the trash stay where they are. They must
+// not count as "いいえ", which a plain message box would make of them, since
+// the next clash would ask again.
 class TrashQuestionBox : public QMessageBox
 {
 public:
@@ -95,7 +97,6 @@ void WindowFeedback::beginRun(int total)
 {
     m_running = true;
     m_repainted = false;
-    m_yesToAll = false;
     m_done = 0;
     m_total = total;
     applyProgress();
@@ -108,7 +109,6 @@ void WindowFeedback::endRun()
         return;
     }
     m_running = false;
-    m_yesToAll = false;
     m_line->progressBar()->hide();
     if (m_pending) {
         showPending();
@@ -194,17 +194,12 @@ void WindowFeedback::fileFailed(const std::string& message)
 
 RunFeedback::TrashAnswer WindowFeedback::confirmTrash(const std::string& path)
 {
-    if (m_yesToAll) {
-        return TrashAnswer::YesToAll;
-    }
+    // The person sees which file the question is about.
     if (m_pending) {
         showPending();
     }
     const QString shown = shownPath(path);
-    const TrashAnswer answer = m_trashBox ? m_trashBox(shown) : askTrash(m_owner, shown);
-    // "すべてはい" holds for the rest of this run only.
-    m_yesToAll = m_running && answer == TrashAnswer::YesToAll;
-    return answer;
+    return m_trashBox ? m_trashBox(shown) : askTrash(m_owner, shown);
 }
 
 void WindowFeedback::showFailureBox(QWidget* owner, const QString& message)

@@ -15,7 +15,10 @@ namespace torvel {
 class StatusLine;
 
 // The main window's side of a run: status texts, the progress bar, the
-// failure boxes and the question before a file goes to the trash.
+// failure boxes and the question before a file goes to the trash. Every
+// question is put to the person and the answer passed on as it is; what an
+// answer means for the rest of the run ("すべてはい", or Cancel ending the
+// questions) is kept by the run's file operation component (TFileOperation).
 //
 // A run writes one status text per file. Repainting the status line for each
 // of 100,000 files would cost more than the work itself, so while a run is
@@ -104,7 +107,6 @@ private:
     qint64 m_lastRepaint = 0;
     bool m_repainted = false;  // in this run
     bool m_running = false;
-    bool m_yesToAll = false;
     bool m_pending = false;
     int m_pendingKind = 1;
     QString m_pendingText;

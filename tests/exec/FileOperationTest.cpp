@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <cstdio>
 
 #include "NewCtrls.h"
 #include "RunTestSupport.h"
@@ -85,6 +86,43 @@ TEST_F(FileOperationTest, CancelIsTheAbortedFlagAndEndsTheOperation)
     ASSERT_EQ(operation.lastOutcomes().size(), 2u);
     EXPECT_EQ(operation.lastOutcomes()[1].result, Result::Cancelled);
     EXPECT_TRUE(trashed().empty());
+}
+
+TEST_F(FileOperationTest, AfterCancelNothingMoreIsAskedUntilTheNextRun)
+{
+    writeAll(src, {"a", "b", "c"});
+    TFileOperation operation(real, &feedback);
+    feedback.answers = {Answer::Cancel, Answer::Yes, Answer::Yes};
+
+    EXPECT_TRUE(operation.Delete(src / "a"));
+    EXPECT_TRUE(operation.Delete(src / "b"));
+    EXPECT_EQ(operation.lastOutcomes()[0].result, Result::Cancelled);
+    EXPECT_EQ(feedback.asked, Names{src / "a"});
+    EXPECT_EQ(src.names(), (Names{"a", "b", "c"}));
+
+    operation.beginRun();
+    EXPECT_FALSE(operation.Delete(src / "c"));
+    EXPECT_EQ(feedback.asked.size(), 2u);
+    EXPECT_EQ(src.names(), (Names{"a", "b"}));
+}
+
+TEST_F(FileOperationTest, DeleteInAnOpenFolderTrashesFromThatFolder)
+{
+    src.makeFolder("work");
+    src.write("work/" + sjisPhoto, "ours");
+    FolderHandle dir;
+    ASSERT_EQ(real.openFolder(src / "work/", dir), 0);
+    ASSERT_EQ(::rename((src / "work").c_str(), (src / "moved").c_str()), 0);
+    src.makeFolder("work");
+    src.write("work/" + sjisPhoto, "someone else's");
+    TFileOperation operation(real, &feedback);
+    feedback.answers = {Answer::Yes};
+
+    EXPECT_FALSE(operation.Delete(dir, sjisPhoto));
+    EXPECT_EQ(feedback.asked, Names{src / ("work/" + sjisPhoto)}); // the path as the person knows it
+    EXPECT_TRUE(src.names("moved").empty());
+    EXPECT_EQ(src.read("work/" + sjisPhoto), "someone else's");
+    EXPECT_EQ(data.read("Trash/files/" + sjisPhoto), "ours");
 }
 
 TEST_F(FileOperationTest, NoConfirmationAndNobodyToAsk)

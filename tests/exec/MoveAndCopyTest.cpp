@@ -41,7 +41,7 @@ protected:
     }
 };
 
-TEST_F(MoveAndCopyTest, SameNameFilesFollowAndATakenTargetIsLeftAlone)
+TEST_F(MoveAndCopyTest, SameNameFilesFollowAndATakenTargetIsLeftAloneAndReported)
 {
     writeAll(src, {"photo.jpg", "photo.txt", "photo.xmp", "photograph.jpg"});
     dst.write("TOR01.txt", "already here");
@@ -52,8 +52,10 @@ TEST_F(MoveAndCopyTest, SameNameFilesFollowAndATakenTargetIsLeftAlone)
     EXPECT_EQ(dst.read("TOR01.xmp"), "contents of photo.xmp");
     EXPECT_EQ(src.names(), (Names{"photo.txt", "photograph.jpg"}));
     EXPECT_TRUE(feedback.asked.empty()); // same-name files never replace anything
-    EXPECT_TRUE(result.failures.empty());
     EXPECT_EQ(result.converted, 1);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(failureLine(result.failures[0]),
+              "photo.txt → TOR01.txt：同名ファイルを移動できませんでした（同じ名前のファイルがあります）");
 
     ASSERT_EQ(feedback.statuses.size(), 1u);
     EXPECT_EQ(feedback.statuses[0].kind, 1);

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <random>
 
 #include "RenameInPlace.h"
@@ -370,13 +371,167 @@ TEST_F(RenameInPlaceTest, SameNameFilesNeverTakeAlongAFileOfTheBatch)
     EXPECT_EQ(result.converted, 2);
 }
 
-TEST_F(RenameInPlaceTest, ASameNameFileWhoseTargetIsTakenStays)
+TEST_F(RenameInPlaceTest, SameNameFilesStayBesideTheirOwnFileWhenASeriesIsRenumbered)
 {
-    writeAll(src, {"photo.jpg", "photo.txt", "TOR01.txt"});
-    RunResult result = runRename({{"photo.jpg", "TOR01.jpg"}}, inPlace(true, true));
-    EXPECT_EQ(src.names(), (Names{"TOR01.jpg", "TOR01.txt", "photo.txt"}));
+    std::vector<RunRow> rows{{"01.jpg", "02.jpg"}, {"02.jpg", "03.jpg"}, {"03.jpg", "04.jpg"}};
+    std::vector<std::vector<RunRow>> orders{rows, rows};
+    std::reverse(orders[1].begin(), orders[1].end());
+    for (const auto& order : orders) {
+        ScratchDir folder;
+        for (int n = 1; n <= 3; ++n) {
+            folder.write("0" + std::to_string(n) + ".jpg", "img" + std::to_string(n));
+            folder.write("0" + std::to_string(n) + ".xmp", "xmp" + std::to_string(n));
+        }
+        RunSettings settings{folder.path(), folder.path(), 0, false, true};
+        RunResult result = runRename(order, settings);
+
+        EXPECT_EQ(folder.names(),
+                  (Names{"02.jpg", "02.xmp", "03.jpg", "03.xmp", "04.jpg", "04.xmp"}));
+        for (int n = 1; n <= 3; ++n) {
+            const std::string moved = "0" + std::to_string(n + 1);
+            EXPECT_EQ(folder.read(moved + ".jpg"), "img" + std::to_string(n));
+            EXPECT_EQ(folder.read(moved + ".xmp"), "xmp" + std::to_string(n));
+        }
+        EXPECT_TRUE(result.failures.empty());
+        EXPECT_EQ(result.converted, 3);
+        EXPECT_TRUE(feedback.asked.empty());
+    }
+}
+
+TEST_F(RenameInPlaceTest, ASwapSwapsTheSameNameFilesToo)
+{
+    writeAll(src, {"a.jpg", "a.xmp", "b.jpg", "b.xmp"});
+    RunResult result = runRename({{"a.jpg", "b.jpg"}, {"b.jpg", "a.jpg"}}, inPlace(false, true));
+
+    EXPECT_EQ(src.names(), (Names{"a.jpg", "a.xmp", "b.jpg", "b.xmp"}));
+    EXPECT_EQ(src.read("b.jpg"), "contents of a.jpg");
+    EXPECT_EQ(src.read("b.xmp"), "contents of a.xmp");
+    EXPECT_EQ(src.read("a.jpg"), "contents of b.jpg");
+    EXPECT_EQ(src.read("a.xmp"), "contents of b.xmp");
+    EXPECT_TRUE(result.failures.empty());
+    EXPECT_TRUE(feedback.asked.empty());
+}
+
+TEST_F(RenameInPlaceTest, ASameNameFileWhoseTargetIsTakenStaysAndIsReported)
+{
+    writeAll(src, {"photo.jpg", "photo.txt", "photo.xmp", "TOR01.txt"});
+    feedback.answers = {Answer::Yes};
+    RunResult result = runRename({{"photo.jpg", "TOR01.jpg"}}, inPlace(false, true));
+
+    EXPECT_EQ(src.names(), (Names{"TOR01.jpg", "TOR01.txt", "TOR01.xmp", "photo.txt"}));
     EXPECT_EQ(src.read("TOR01.txt"), "contents of TOR01.txt");
-    EXPECT_TRUE(result.failures.empty()); // passed over by design, not a failure
+    EXPECT_EQ(src.read("photo.txt"), "contents of photo.txt");
+    EXPECT_TRUE(feedback.asked.empty()); // a same-name file never replaces anything
+    EXPECT_EQ(result.converted, 1);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(failureLine(result.failures[0]),
+              "photo.txt → TOR01.txt：同名ファイルの名前を変更できませんでした"
+              "（同じ名前のファイルがあります）");
+}
+
+TEST_F(RenameInPlaceTest, SameNameFilesGoBackWithTheirRow)
+{
+    {
+        SCOPED_TRACE("the row's new name is kept by the person");
+        writeAll(src, {"photo.jpg", "photo.xmp", "c.jpg"});
+        feedback.answers = {Answer::No};
+        RunResult result = runRename({{"photo.jpg", "c.jpg"}}, inPlace(false, true));
+        EXPECT_EQ(src.names(), (Names{"c.jpg", "photo.jpg", "photo.xmp"}));
+        EXPECT_EQ(src.read("photo.xmp"), "contents of photo.xmp");
+        ASSERT_EQ(result.failures.size(), 1u);
+        EXPECT_EQ(result.failures[0].step, RunStep::Declined);
+    }
+    {
+        SCOPED_TRACE("a same-name file that cannot take its new name");
+        ScratchDir folder;
+        writeAll(folder, {"a.jpg", "a.xmp", "a.txt"});
+        FaultyFileSystem fs(real);
+        // a.xmp's rename from its temporary name to its new name.
+        fs.fail({FsCall::Rename, EACCES, "a.xmp", 1, 1});
+        RunSettings settings{folder.path(), folder.path(), 0, true, true};
+        RunResult result = runRename({{"a.jpg", "b.jpg"}}, settings, &fs);
+        EXPECT_EQ(folder.names(), (Names{"a.xmp", "b.jpg", "b.txt"}));
+        EXPECT_EQ(folder.read("a.xmp"), "contents of a.xmp");
+        EXPECT_EQ(result.converted, 1);
+        ASSERT_EQ(result.failures.size(), 1u);
+        EXPECT_EQ(result.failures[0].name, "a.xmp");
+        EXPECT_EQ(result.failures[0].target, "b.xmp");
+        EXPECT_EQ(result.failures[0].step, RunStep::SameNameRename);
+        EXPECT_EQ(result.failures[0].error, EACCES);
+        EXPECT_EQ(result.failures[0].leftAs, "");
+    }
+}
+
+TEST_F(RenameInPlaceTest, ANameWithoutABaseTakesNoHiddenFilesAlong)
+{
+    writeAll(src, {".bashrc", ".profile", ".bashrc.bak"});
+    RunResult result = runRename({{".bashrc", "x.txt"}}, inPlace(true, true));
+    EXPECT_EQ(src.names(), (Names{".bashrc.bak", ".profile", "x.txt"}));
+    EXPECT_TRUE(result.failures.empty());
+}
+
+TEST_F(RenameInPlaceTest, ANewNameShapedLikeATemporaryNameNeverSendsAFileOfTheBatchToTheTrash)
+{
+    writeAll(src, {"x.txt", "y.txt"});
+    feedback.answers = {Answer::Yes};
+    RunResult result = runRename({{"x.txt", "_jd[001y.txt"}, {"y.txt", "z.txt"}}, inPlace(false));
+
+    EXPECT_TRUE(feedback.asked.empty());
+    EXPECT_TRUE(trashed().empty());
+    EXPECT_EQ(src.names(), (Names{"_jd[001y.txt", "z.txt"}));
+    EXPECT_EQ(src.read("_jd[001y.txt"), "contents of x.txt");
+    EXPECT_EQ(src.read("z.txt"), "contents of y.txt");
+    EXPECT_EQ(result.converted, 2);
+    EXPECT_TRUE(result.failures.empty());
+}
+
+TEST_F(RenameInPlaceTest, TheTrashTakesTheFileFromTheFolderTheRunOpened)
+{
+    // While the question stands, the folder is renamed and another one takes
+    // its path, with a file of the same name in it.
+    src.makeFolder("work");
+    src.write("work/a.txt", "A");
+    src.write("work/x.txt", "outside");
+    feedback.answers = {Answer::Yes};
+    feedback.whileAsked = [&](const std::string&) {
+        ASSERT_EQ(::rename((src / "work").c_str(), (src / "moved").c_str()), 0);
+        src.makeFolder("work");
+        src.write("work/x.txt", "impostor");
+    };
+    RunSettings settings{src / "work/", src / "work/", 0, false, false};
+    RunResult result = runRename({{"a.txt", "x.txt"}}, settings);
+
+    EXPECT_EQ(feedback.asked, Names{src / "work/x.txt"});
+    EXPECT_EQ(src.read("work/x.txt"), "impostor");
+    EXPECT_EQ(src.names("moved"), Names{"x.txt"});
+    EXPECT_EQ(src.read("moved/x.txt"), "A");
+    EXPECT_EQ(data.read("Trash/files/x.txt"), "outside");
+    EXPECT_EQ(result.converted, 1);
+}
+
+TEST_F(RenameInPlaceTest, CancelEndsTheQuestionsOfTheRun)
+{
+    writeAll(src, {"p.txt", "q.txt", "p2.txt", "q2.txt"});
+    feedback.answers = {Answer::Cancel, Answer::Yes};
+    std::vector<RunRow> rows{{"p.txt", "p2.txt"}, {"q.txt", "q2.txt"}};
+    TFileOperation operation(real, &feedback);
+    RunServices services{real, feedback, operation};
+    RunResult result = File_Rename(rows, inPlace(false), services);
+
+    EXPECT_EQ(feedback.asked, Names{src / "p2.txt"});
+    EXPECT_TRUE(trashed().empty());
+    EXPECT_EQ(src.names(), (Names{"p.txt", "p2.txt", "q.txt", "q2.txt"}));
+    EXPECT_EQ(src.read("q2.txt"), "contents of q2.txt");
+    EXPECT_EQ(result.converted, 0);
+    ASSERT_EQ(result.failures.size(), 2u);
+    EXPECT_EQ(result.failures[0].step, RunStep::Declined);
+    EXPECT_EQ(result.failures[1].step, RunStep::Declined);
+
+    // The next run asks again.
+    feedback.answers = {Answer::Yes};
+    result = File_Rename(rows, inPlace(false), services);
+    EXPECT_EQ(feedback.asked.size(), 3u);
+    EXPECT_EQ(src.read("p2.txt"), "contents of p.txt");
 }
 
 } // namespace

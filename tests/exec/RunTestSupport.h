@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ public:
     TrashAnswer confirmTrash(const std::string& path) override
     {
         asked.push_back(path);
+        if (whileAsked)
+            whileAsked(path);
         if (answers.empty())
             return TrashAnswer::No;
         TrashAnswer answer = answers.front();
@@ -54,6 +57,7 @@ public:
 
     std::deque<TrashAnswer> answers; // given in turn; No once they run out
     std::vector<std::string> asked;  // the paths offered to the trash
+    std::function<void(const std::string&)> whileAsked; // runs while the question stands
     std::vector<Status> statuses;
     std::vector<std::string> failed;
     int lastDone = 0;
