@@ -340,4 +340,18 @@ std::string cp932ToUtf8(std::string_view bytes, bool& lossless)
     return std::string(bytes);
 }
 
+std::string displayPath(std::string_view pathBytes)
+{
+    std::string shown;
+    shown.reserve(pathBytes.size());
+    for (;;) {
+        const std::size_t slash = pathBytes.find('/');
+        shown += displayName(pathBytes.substr(0, slash));
+        if (slash == std::string_view::npos)
+            return shown;
+        shown += '/';
+        pathBytes.remove_prefix(slash + 1);
+    }
+}
+
 }  // namespace torvel

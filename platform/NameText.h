@@ -24,6 +24,10 @@ constexpr bool isShiftJisLeadByte(unsigned char c)
 // other byte shown as "\xNN". Never fails, never empty for a non-empty name.
 std::string displayName(std::string_view nameBytes);
 
+// A path as text for the screen: each name decoded on its own, since a
+// folder with a Shift-JIS name may well sit in one whose name is UTF-8.
+std::string displayPath(std::string_view pathBytes);
+
 // CP932 (Shift-JIS) text as UTF-8. lossless is false when some bytes were not
 // CP932 and were replaced, so a caller can refuse to write such text back.
 std::string cp932ToUtf8(std::string_view bytes, bool& lossless);

@@ -16,6 +16,7 @@
 #include <cerrno>
 
 #include "CuteBtn.h"
+#include "FolderHandle.h"
 #include "FolderIdentity.h"
 #include "FolderNamespace.h"
 #include "IoError.h"
@@ -32,29 +33,6 @@ std::string bytesOf(const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
     return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-}
-
-// How a name or path of bytes is written on the window; the one place that
-// decides it. Each name of a path is read on its own, since a folder with a
-// Shift-JIS name may well sit in one whose name is UTF-8.
-std::string shownText(std::string_view bytes)
-{
-    std::string shown;
-    shown.reserve(bytes.size());
-    for (;;) {
-        const std::size_t slash = bytes.find('/');
-        shown += torvel::displayName(bytes.substr(0, slash));
-        if (slash == std::string_view::npos) {
-            return shown;
-        }
-        shown += '/';
-        bytes.remove_prefix(slash + 1);
-    }
-}
-
-std::string withSlash(const std::string& path)
-{
-    return path.back() == '/' ? path : path + '/';
 }
 
 } // namespace
@@ -93,7 +71,7 @@ void TForm1::SearchDirChange(const std::string& path)
     if (path.empty()) {
         return;
     }
-    SearchDir = withSlash(path);
+    SearchDir = withTrailingSlash(path);
     ui->Label11->setText(MiniDir(SearchDir));
     ui->Label11->setToolTip(displayName(SearchDir));
 }
@@ -103,7 +81,7 @@ void TForm1::ChangeDirChange(const std::string& path)
     if (path.empty()) {
         return;
     }
-    ChangeDir = withSlash(path);
+    ChangeDir = withTrailingSlash(path);
     ui->Edit5->setText(MiniDir(ChangeDir));
     ui->Edit5->setCursorPosition(0);
     ui->Edit5->setToolTip(displayName(ChangeDir));
@@ -113,7 +91,7 @@ QString TForm1::MiniDir(const std::string& path) const
 {
     const QFontMetrics metrics = ui->Label8->fontMetrics();
     const std::string text = shortenPath(
-        path, folderFieldWidth(), shownText,
+        path, folderFieldWidth(), displayPath,
         [&metrics](std::string_view shown) {
             return metrics.horizontalAdvance(
                 QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size())));
@@ -133,7 +111,7 @@ int TForm1::folderFieldWidth() const
 
 QString TForm1::displayName(const std::string& bytes) const
 {
-    return QString::fromStdString(shownText(bytes));
+    return QString::fromStdString(displayPath(bytes));
 }
 
 void TForm1::selectDestinationInTree()

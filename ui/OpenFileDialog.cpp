@@ -37,16 +37,7 @@ QString utf8Text(const std::string& text)
 // A path for the person: each name decoded on its own.
 QString shownPath(std::string_view path)
 {
-    std::string shown;
-    for (;;) {
-        const std::size_t slash = path.find('/');
-        shown += displayName(path.substr(0, slash));
-        if (slash == std::string_view::npos) {
-            return utf8Text(shown);
-        }
-        shown += '/';
-        path.remove_prefix(slash + 1);
-    }
+    return utf8Text(displayPath(path));
 }
 
 char lowerAscii(char c)

@@ -20,27 +20,6 @@ QString fromUtf8(const std::string& text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// A path as text, each part decoded on its own: a folder named in UTF-8 may
-// hold a file named in Shift-JIS, and decoding the whole as one would garble
-// the folder.
-QString shownPath(const std::string& path)
-{
-    std::string shown;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string::npos) {
-            end = path.size();
-        }
-        shown += displayName(std::string_view(path).substr(start, end - start));
-        if (end < path.size()) {
-            shown += '/';
-        }
-        start = end + 1;
-    }
-    return fromUtf8(shown);
-}
-
 // The question before a file goes to the trash. Escape and the frame's close
 // button answer Cancel: no further question of the run is asked, and this file
 // and every later one that would need the trash stay where they are. They must
@@ -198,7 +177,7 @@ RunFeedback::TrashAnswer WindowFeedback::confirmTrash(const std::string& path)
     if (m_pending) {
         showPending();
     }
-    const QString shown = shownPath(path);
+    const QString shown = fromUtf8(displayPath(path));
     return m_trashBox ? m_trashBox(shown) : askTrash(m_owner, shown);
 }
 
