@@ -1,5 +1,6 @@
 #include "FolderNamespace.h"
 #include "NameText.h"
+#include "PosixFileOps.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -122,22 +123,6 @@ bool isValidName(std::string_view name)
 {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos
         && name.find('\0') == std::string_view::npos;
-}
-
-// Renames within one folder and never replaces an existing entry. File
-// systems without the no-replace flag get a checked rename instead.
-int renameNoReplace(int dirFd, const std::string& from, const std::string& to)
-{
-    if (::renameat2(dirFd, from.c_str(), dirFd, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-        return errno;
-    struct stat st {};
-    if (::fstatat(dirFd, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-        return EEXIST;
-    if (errno != ENOENT)
-        return errno;
-    return ::renameat(dirFd, from.c_str(), dirFd, to.c_str()) == 0 ? 0 : errno;
 }
 
 // Splits an absolute path into its names, dropping empty and "." parts and
@@ -399,7 +384,7 @@ FolderRenameResult FolderNamespace::rename(const ItemIdList& parent, const ItemI
     const int dirFd = ::open(parentPath->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
         return {{}, errno};
-    const int error = renameNoReplace(dirFd, nameAt(item, *at), std::string(newName));
+    const int error = renameNoReplaceAt(dirFd, nameAt(item, *at).c_str(), dirFd, std::string(newName).c_str());
     ::close(dirFd);
     if (error != 0)
         return {{}, error};
