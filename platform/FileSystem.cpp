@@ -7,6 +7,14 @@
 
 namespace torvel {
 
+namespace {
+
+// From this size on a copy looks whether its target name is free before it
+// starts; below it the look would cost more than the copy it might spare.
+constexpr off_t earlyCheckSize = 1024 * 1024;
+
+} // namespace
+
 FileSystem::~FileSystem() = default;
 
 int FileSystem::move(const FolderHandle& fromDir, const std::string& from,
@@ -64,12 +72,6 @@ int FileSystem::listMatching(const FolderHandle& dir, const std::string& base,
 int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
                          const FolderHandle& toDir, const std::string& to, bool isMove)
 {
-    EntryKind kind = EntryKind::None;
-    if (int rc = probe(toDir, to, kind))
-        return rc;
-    if (kind != EntryKind::None)
-        return EEXIST;
-
     FileHandle source;
     if (int rc = openSource(fromDir, from, !isMove, source)) {
         // Only a regular file can be carried across devices; for a folder or
@@ -77,6 +79,15 @@ int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
         if (isMove && (rc == EISDIR || rc == EINVAL))
             return EXDEV;
         return rc;
+    }
+    // The commit refuses a taken name in any case; a large file is not
+    // copied first only to learn that.
+    if (source.status().st_size >= earlyCheckSize) {
+        EntryKind kind = EntryKind::None;
+        if (int rc = probe(toDir, to, kind))
+            return rc;
+        if (kind != EntryKind::None)
+            return EEXIST;
     }
     FileHandle temp;
     std::string tempName;

@@ -1,6 +1,7 @@
 #include "PosixFileOps.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <mutex>
@@ -269,10 +270,22 @@ int openUnnamed(int dir, mode_t mode, int& fd)
 
 int linkUnnamed(int fd, int dir, const char* name)
 {
+    // linkat never replaces: a name that is taken gives EEXIST. Linking the
+    // descriptor itself spares the walk through /proc; kernels before 6.10
+    // allow that only to a privileged process and answer ENOENT otherwise.
+    static std::atomic<bool> emptyPathWorks{true};
+    if (emptyPathWorks.load(std::memory_order_relaxed)) {
+        if (::linkat(fd, "", dir, name, AT_EMPTY_PATH) == 0)
+            return 0;
+        if (errno != ENOENT)
+            return errno;
+    }
     char path[32];
     std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
-    // linkat never replaces: a name that is taken gives EEXIST.
-    return ::linkat(AT_FDCWD, path, dir, name, AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+    if (::linkat(AT_FDCWD, path, dir, name, AT_SYMLINK_FOLLOW) != 0)
+        return errno;
+    emptyPathWorks.store(false, std::memory_order_relaxed);
+    return 0;
 }
 
 int copyUserAttributes(int from, int to)

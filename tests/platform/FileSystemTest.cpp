@@ -175,6 +175,21 @@ TEST_F(FileSystemTest, CopyRefusesAnExistingTargetAndKeepsItsContents)
     EXPECT_EQ(dst.names(), std::vector<std::string>{tableSjis});
 }
 
+TEST_F(FileSystemTest, ALargeCopyOntoATakenNameIsRefusedBeforeItStarts)
+{
+    FaultyFileSystem faulty(fs);
+    src.write("big.bin", std::string(2 * 1024 * 1024, 'b'));
+    src.write("small.txt", "small");
+    dst.write("big.bin", "theirs");
+    dst.write("small.txt", "theirs");
+    EXPECT_EQ(faulty.copy(srcDir, "big.bin", dstDir, "big.bin"), EEXIST);
+    EXPECT_EQ(faulty.calls(FsCall::CreateTemp), 0);
+    EXPECT_EQ(faulty.copy(srcDir, "small.txt", dstDir, "small.txt"), EEXIST);
+    EXPECT_EQ(dst.read("big.bin"), "theirs");
+    EXPECT_EQ(dst.read("small.txt"), "theirs");
+    EXPECT_EQ(dst.names(), (std::vector<std::string>{"big.bin", "small.txt"}));
+}
+
 TEST_F(FileSystemTest, CopyKeepsContentsTimeModeAndUserAttributes)
 {
     const std::string contents = randomBytes(5 * 1024 * 1024 + 123);

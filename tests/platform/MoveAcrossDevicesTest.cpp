@@ -86,7 +86,7 @@ TEST(MoveAcrossDevices, CopiesCommitsAndOnlyThenRemovesTheSource)
         EXPECT_EQ(std::string(value, n > 0 ? static_cast<std::size_t>(n) : 0), "0x2");
     }
 
-    // Back again, onto a name that is taken: refused before any copy.
+    // Back again, onto a name that is taken: refused, the file there kept.
     disk.write(photoSjis, "in the way");
     EXPECT_EQ(fs.move(to, seriesSjis, from, photoSjis), EEXIST);
     EXPECT_EQ(disk.read(photoSjis), "in the way");
