@@ -163,8 +163,8 @@ CloneRefusals& cloneRefusals()
     return refusals;
 }
 
-// A clone of the whole file; false where the file system cannot, so that
-// the data is copied instead.
+// A clone of the whole file; cloned stays false where the file system
+// cannot, so that the data is copied instead.
 int cloneFile(int from, int to, dev_t fromDevice, bool& cloned)
 {
     cloned = false;
@@ -186,8 +186,8 @@ int cloneFile(int from, int to, dev_t fromDevice, bool& cloned)
     return 0;
 }
 
-// Whether /proc/self/fd names this process's open files, the only way a
-// file without a name can be given one without privilege.
+// Whether /proc/self/fd names this process's open files: before Linux 6.10
+// the only way a file without a name can be given one without privilege.
 bool canNameOpenFiles()
 {
     static const bool usable = ::access("/proc/self/fd", X_OK) == 0;
@@ -262,8 +262,8 @@ int openUnnamed(int dir, mode_t mode, int& fd)
     int err = errno;
     // A kernel that does not know O_TMPFILE reads it as opening the folder
     // for writing (EISDIR); a file system that cannot answers EOPNOTSUPP,
-    // some EINVAL.
-    if (err == EOPNOTSUPP || err == EISDIR || err == EINVAL)
+    // some EINVAL or ENOSYS.
+    if (err == EOPNOTSUPP || err == EISDIR || err == EINVAL || err == ENOSYS)
         return EOPNOTSUPP;
     return err;
 }
