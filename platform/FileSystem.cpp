@@ -7,6 +7,14 @@
 
 namespace torvel {
 
+namespace {
+
+// From this size on a copy looks whether its target name is free before it
+// starts; below it the look would cost more than the copy it might spare.
+constexpr off_t earlyCheckSize = 1024 * 1024;
+
+} // namespace
+
 FileSystem::~FileSystem() = default;
 
 int FileSystem::move(const FolderHandle& fromDir, const std::string& from,
@@ -58,18 +66,12 @@ int FileSystem::listMatching(const FolderHandle& dir, const std::string& base,
     return 0;
 }
 
-// The copy goes to a hidden file beside the target and takes the target's
-// name only once it is complete, so that a half-written file never carries a
-// name the user chose, and a failure leaves the folder as it was.
+// The copy goes to a temporary file beside the target and takes the
+// target's name only once it is complete, so that a half-written file never
+// carries a name the user chose, and a failure leaves the folder as it was.
 int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
                          const FolderHandle& toDir, const std::string& to, bool isMove)
 {
-    EntryKind kind = EntryKind::None;
-    if (int rc = probe(toDir, to, kind))
-        return rc;
-    if (kind != EntryKind::None)
-        return EEXIST;
-
     FileHandle source;
     if (int rc = openSource(fromDir, from, !isMove, source)) {
         // Only a regular file can be carried across devices; for a folder or
@@ -78,18 +80,38 @@ int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
             return EXDEV;
         return rc;
     }
+    // The commit refuses a taken name in any case; a large file is not
+    // copied first only to learn that.
+    if (source.status().st_size >= earlyCheckSize) {
+        EntryKind kind = EntryKind::None;
+        if (int rc = probe(toDir, to, kind))
+            return rc;
+        if (kind != EntryKind::None)
+            return EEXIST;
+    }
     FileHandle temp;
     std::string tempName;
-    if (int rc = createTemp(toDir, temp, tempName))
+    if (int rc = createTemp(toDir, source.status().st_mode, temp, tempName))
         return rc;
+    const bool named = !tempName.empty();
 
-    int rc = fillTemp(source, temp, isMove);
+    int rc = fillTemp(source, temp, named, isMove);
     if (rc == 0)
-        rc = renameNoReplace(toDir, tempName, toDir, to);
+        rc = commitTemp(toDir, temp, tempName, to);
     if (rc != 0) {
-        temp.close();
-        removeFile(toDir, tempName);
+        temp.close(); // a file without a name is gone with it
+        if (named)
+            removeFile(toDir, tempName);
         return rc;
+    }
+    // A file without a name had to stay open to be linked; an error its
+    // close still reports takes the copy back.
+    if (!named) {
+        rc = closeFile(temp);
+        if (rc != 0) {
+            removeFile(toDir, to);
+            return rc;
+        }
     }
     if (!isMove)
         return 0;
@@ -105,15 +127,22 @@ int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
     return 0;
 }
 
-int FileSystem::fillTemp(const FileHandle& source, FileHandle& temp, bool isMove)
+int FileSystem::fillTemp(const FileHandle& source, FileHandle& temp, bool named, bool isMove)
 {
     if (int rc = copyData(source, temp))
         return rc;
     if (int rc = copyMetadata(source, temp, isMove))
         return rc;
     // A moved file's only copy is about to be this one: it must be on the
-    // disk before the source is removed.
-    return closeFile(temp, isMove);
+    // disk before the source is removed, and before it takes its name, so
+    // that no crash leaves a half-written file under that name.
+    if (isMove) {
+        if (int rc = syncFile(temp))
+            return rc;
+    }
+    // A named file is closed before it takes its name, so that a late write
+    // error (a network file system reports them at close) is seen first.
+    return named ? closeFile(temp) : 0;
 }
 
 } // namespace torvel

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/types.h>
 #include <time.h>
 
 #include "FolderHandle.h"
@@ -31,7 +32,9 @@ enum class FsCall
     CreateTemp,
     CopyData,
     CopyMetadata,
+    SyncFile,
     CloseFile,
+    CommitTemp,
     CreateFolders,
     Trash,
     SetLastWriteTime,
@@ -76,9 +79,15 @@ public:
     virtual int openSource(const FolderHandle& dir, const std::string& name, bool followLinks,
                            FileHandle& out) = 0;
 
-    // Creates a new hidden file in the folder, readable and writable by its
-    // owner only, under a name that did not exist.
-    virtual int createTemp(const FolderHandle& dir, FileHandle& out, std::string& tempName) = 0;
+    // Creates a new file in the folder for a copy to be filled in, which no
+    // one can take for a finished file until commitTemp gives it its name.
+    // Where the file system allows, the file has no name at all (tempName is
+    // left empty), vanishes by itself if the copy is given up, and has the
+    // permission bits mode (with the owner's write) from the start. Elsewhere
+    // it is a new hidden file, readable and writable by its owner only, whose
+    // name is put in tempName.
+    virtual int createTemp(const FolderHandle& dir, mode_t mode, FileHandle& out,
+                           std::string& tempName) = 0;
 
     // Copies every byte of from into to, which is empty.
     virtual int copyData(const FileHandle& from, const FileHandle& to) = 0;
@@ -88,9 +97,18 @@ public:
     // the access time, so that the file arrives as it left.
     virtual int copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove) = 0;
 
-    // Closes, with the error a late write reports at close; sync first
-    // writes the data through to the disk.
-    virtual int closeFile(FileHandle& file, bool sync) = 0;
+    // Writes the file's data through to the disk.
+    virtual int syncFile(const FileHandle& file) = 0;
+
+    // Closes, with the error a late write reports at close.
+    virtual int closeFile(FileHandle& file) = 0;
+
+    // Gives the complete temporary file from createTemp the name to in the
+    // same folder, and refuses with EEXIST when the name is taken: the file
+    // holding it is never replaced. A file without a name is still open
+    // here; a named one (tempName) has been closed.
+    virtual int commitTemp(const FolderHandle& dir, const FileHandle& temp,
+                           const std::string& tempName, const std::string& to) = 0;
 
     // Creates the folder and those of its parents that are missing. A folder
     // that already exists is success; a file in the way is ENOTDIR.
@@ -103,10 +121,10 @@ public:
     virtual int setLastWriteTime(const FolderHandle& dir, const std::string& name,
                                  const timespec& when) = 0;
 
-    // Moves a file, to another device too: there a complete copy is made
-    // under a hidden name in the target folder and committed with the
-    // no-replace rename before the source is removed. On any failure the
-    // source stays and nothing is left at the target.
+    // Moves a file, to another device too: there a complete copy is made in
+    // a temporary file in the target folder, written through to the disk and
+    // committed under its name before the source is removed. On any failure
+    // the source stays and nothing is left at the target.
     virtual int move(const FolderHandle& fromDir, const std::string& from,
                      const FolderHandle& toDir, const std::string& to);
 
@@ -142,7 +160,7 @@ public:
 private:
     int transfer(const FolderHandle& fromDir, const std::string& from,
                  const FolderHandle& toDir, const std::string& to, bool isMove);
-    int fillTemp(const FileHandle& source, FileHandle& temp, bool isMove);
+    int fillTemp(const FileHandle& source, FileHandle& temp, bool named, bool isMove);
 };
 
 } // namespace torvel

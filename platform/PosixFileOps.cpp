@@ -1,7 +1,10 @@
 #include "PosixFileOps.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <mutex>
 #include <vector>
 
 #include <fcntl.h>
@@ -91,38 +94,104 @@ int copyByRange(int from, int to, off_t size, bool& fallBack)
     return 0;
 }
 
+// Most attribute names and values are short: a first try into a buffer of
+// this size spares the call that asks for the size.
+constexpr std::size_t firstTrySize = 1024;
+
 int readAttribute(int from, const char* name, std::vector<char>& value)
 {
+    value.resize(firstTrySize);
     for (;;) {
-        ssize_t size = ::fgetxattr(from, name, nullptr, 0);
-        if (size < 0)
-            return errno;
-        value.resize(static_cast<std::size_t>(size));
-        size = ::fgetxattr(from, name, value.data(), value.size());
+        ssize_t size = ::fgetxattr(from, name, value.data(), value.size());
         if (size >= 0) {
             value.resize(static_cast<std::size_t>(size));
             return 0;
         }
         if (errno != ERANGE)
             return errno;
+        size = ::fgetxattr(from, name, nullptr, 0);
+        if (size < 0)
+            return errno;
+        value.resize(static_cast<std::size_t>(size) + 1);
     }
 }
 
 int listAttributes(int from, std::vector<char>& names)
 {
+    names.resize(firstTrySize);
     for (;;) {
-        ssize_t size = ::flistxattr(from, nullptr, 0);
-        if (size < 0)
-            return errno;
-        names.resize(static_cast<std::size_t>(size));
-        size = ::flistxattr(from, names.data(), names.size());
+        ssize_t size = ::flistxattr(from, names.data(), names.size());
         if (size >= 0) {
             names.resize(static_cast<std::size_t>(size));
             return 0;
         }
         if (errno != ERANGE)
             return errno;
+        size = ::flistxattr(from, nullptr, 0);
+        if (size < 0)
+            return errno;
+        names.resize(static_cast<std::size_t>(size) + 1);
     }
+}
+
+// The devices whose file system answered a clone with "not supported": a
+// run of ten thousand copies asks once, not ten thousand times.
+class CloneRefusals
+{
+public:
+    bool known(dev_t device)
+    {
+        std::lock_guard lock(m_mutex);
+        return std::find(m_devices.begin(), m_devices.end(), device) != m_devices.end();
+    }
+
+    void add(dev_t device)
+    {
+        std::lock_guard lock(m_mutex);
+        if (std::find(m_devices.begin(), m_devices.end(), device) == m_devices.end())
+            m_devices.push_back(device);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<dev_t> m_devices;
+};
+
+CloneRefusals& cloneRefusals()
+{
+    static CloneRefusals refusals;
+    return refusals;
+}
+
+// A clone of the whole file; cloned stays false where the file system
+// cannot, so that the data is copied instead.
+int cloneFile(int from, int to, dev_t fromDevice, bool& cloned)
+{
+    cloned = false;
+    if (cloneRefusals().known(fromDevice))
+        return 0;
+    if (::ioctl(to, FICLONE, from) == 0) {
+        cloned = true;
+        return 0;
+    }
+    int err = errno;
+    if (!isNotSupported(err))
+        return err;
+    // "Not supported" comes from the file system both files are on (the
+    // kernel refuses a pair on two mounts with EXDEV first), so it holds for
+    // every later file from this device. EINVAL may be about this one file
+    // (one that must not share its blocks) and EXDEV about this pair only.
+    if (err == EOPNOTSUPP || err == ENOTTY)
+        cloneRefusals().add(fromDevice);
+    return 0;
+}
+
+// Whether /proc/self/fd names this process's open files: before Linux 6.10
+// the only way a file without a name can be given one without privilege.
+bool canNameOpenFiles()
+{
+    static const bool usable = ::access("/proc/self/fd", X_OK) == 0;
+    return usable;
 }
 
 } // namespace
@@ -167,18 +236,56 @@ int renameNoReplaceAt(int fromDir, const char* from, int toDir, const char* to)
     return renameChecked(fromDir, from, toDir, to);
 }
 
-int copyFileData(int from, int to, off_t size)
+int copyFileData(int from, int to, off_t size, dev_t fromDevice)
 {
     if (size == 0)
         return 0;
-    if (::ioctl(to, FICLONE, from) == 0)
+    bool cloned = false;
+    if (int rc = cloneFile(from, to, fromDevice, cloned))
+        return rc;
+    if (cloned)
         return 0;
-    if (!isNotSupported(errno))
-        return errno;
     bool fallBack = false;
     if (int rc = copyByRange(from, to, size, fallBack))
         return rc;
     return fallBack ? copyByReadWrite(from, to) : 0;
+}
+
+int openUnnamed(int dir, mode_t mode, int& fd)
+{
+    fd = -1;
+    if (!canNameOpenFiles())
+        return EOPNOTSUPP;
+    fd = ::openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (fd >= 0)
+        return 0;
+    int err = errno;
+    // A kernel that does not know O_TMPFILE reads it as opening the folder
+    // for writing (EISDIR); a file system that cannot answers EOPNOTSUPP,
+    // some EINVAL or ENOSYS.
+    if (err == EOPNOTSUPP || err == EISDIR || err == EINVAL || err == ENOSYS)
+        return EOPNOTSUPP;
+    return err;
+}
+
+int linkUnnamed(int fd, int dir, const char* name)
+{
+    // linkat never replaces: a name that is taken gives EEXIST. Linking the
+    // descriptor itself spares the walk through /proc; kernels before 6.10
+    // allow that only to a privileged process and answer ENOENT otherwise.
+    static std::atomic<bool> emptyPathWorks{true};
+    if (emptyPathWorks.load(std::memory_order_relaxed)) {
+        if (::linkat(fd, "", dir, name, AT_EMPTY_PATH) == 0)
+            return 0;
+        if (errno != ENOENT)
+            return errno;
+    }
+    char path[32];
+    std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, path, dir, name, AT_SYMLINK_FOLLOW) != 0)
+        return errno;
+    emptyPathWorks.store(false, std::memory_order_relaxed);
+    return 0;
 }
 
 int copyUserAttributes(int from, int to)

@@ -19,10 +19,21 @@ int renameNoReplaceAt(int fromDir, const char* from, int toDir, const char* to);
 int renameByLink(int fromDir, const char* from, int toDir, const char* to);
 int renameChecked(int fromDir, const char* from, int toDir, const char* to);
 
-// Copies all data from one open file, of the given size, to another, empty
-// one: a shared clone where the file system can, else copy_file_range, else
-// reads and writes.
-int copyFileData(int from, int to, off_t size);
+// Copies all data from one open file, of the given size, on the given device,
+// to another, empty one: a shared clone where the file system can, else
+// copy_file_range, else reads and writes. A device whose file system has
+// once refused to clone is not asked again.
+int copyFileData(int from, int to, off_t size, dev_t fromDevice);
+
+// Opens a new file without a name in the folder, for writing; it vanishes
+// when closed unless linkUnnamed gives it a name. EOPNOTSUPP where the file
+// system or the kernel cannot make such files, or where the process has no
+// /proc to name it through.
+int openUnnamed(int dir, mode_t mode, int& fd);
+
+// Gives an open file without a name the name in the folder. EEXIST when the
+// name is taken: the file holding it is never replaced.
+int linkUnnamed(int fd, int dir, const char* name);
 
 // Copies every user.* extended attribute. A source on a file system without
 // extended attributes has none to copy.

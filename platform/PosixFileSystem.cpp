@@ -131,8 +131,27 @@ int PosixFileSystem::openSource(const FolderHandle& dir, const std::string& name
     return 0;
 }
 
-int PosixFileSystem::createTemp(const FolderHandle& dir, FileHandle& out, std::string& tempName)
+PosixFileSystem::PosixFileSystem(bool unnamedTemps)
+    : m_unnamedTemps(unnamedTemps)
 {
+}
+
+int PosixFileSystem::createTemp(const FolderHandle& dir, mode_t mode, FileHandle& out,
+                                std::string& tempName)
+{
+    tempName.clear();
+    if (m_unnamedTemps) {
+        // Nobody can open a file without a name, so it may have the finished
+        // file's permission bits from the start, and then needs no chmod.
+        // The owner keeps the right to write, which storing its attributes
+        // needs; a read-only file loses it when its mode is copied.
+        int fd = -1;
+        int rc = openUnnamed(dir.fd(), (mode & 0777) | S_IWUSR, fd);
+        if (rc == 0)
+            return adoptTemp(dir, fd, {}, out);
+        if (rc != EOPNOTSUPP)
+            return rc;
+    }
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = tempCandidate();
         int fd = ::openat(dir.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -141,34 +160,57 @@ int PosixFileSystem::createTemp(const FolderHandle& dir, FileHandle& out, std::s
                 continue;
             return errno;
         }
-        struct stat st {};
-        if (int rc = statusOf(fd, st)) {
-            ::close(fd);
-            ::unlinkat(dir.fd(), name.c_str(), 0);
+        if (int rc = adoptTemp(dir, fd, name, out))
             return rc;
-        }
-        out = FileHandle(fd, st, name);
         tempName = name;
         return 0;
     }
     return EEXIST;
 }
 
+// The created file's owner and mode tell copyMetadata what still differs
+// from the source.
+int PosixFileSystem::adoptTemp(const FolderHandle& dir, int fd, const std::string& name,
+                               FileHandle& out)
+{
+    struct stat st {};
+    if (int rc = statusOf(fd, st)) {
+        ::close(fd);
+        if (!name.empty())
+            ::unlinkat(dir.fd(), name.c_str(), 0);
+        return rc;
+    }
+    out = FileHandle(fd, st, name);
+    return 0;
+}
+
+int PosixFileSystem::commitTemp(const FolderHandle& dir, const FileHandle& temp,
+                                const std::string& tempName, const std::string& to)
+{
+    if (tempName.empty())
+        return linkUnnamed(temp.fd(), dir.fd(), to.c_str());
+    return renameNoReplaceAt(dir.fd(), tempName.c_str(), dir.fd(), to.c_str());
+}
+
 int PosixFileSystem::copyData(const FileHandle& from, const FileHandle& to)
 {
-    return copyFileData(from.fd(), to.fd(), from.status().st_size);
+    return copyFileData(from.fd(), to.fd(), from.status().st_size, from.status().st_dev);
 }
 
 int PosixFileSystem::copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove)
 {
     const struct stat& st = from.status();
+    const struct stat& made = to.status();
     // Giving a file away needs privilege; without it the copy stays the
     // mover's own, as any copy a user makes.
-    if (forMove && ::fchown(to.fd(), st.st_uid, st.st_gid) != 0 && errno != EPERM)
+    if (forMove && (made.st_uid != st.st_uid || made.st_gid != st.st_gid)
+        && ::fchown(to.fd(), st.st_uid, st.st_gid) != 0 && errno != EPERM)
         return errno;
     if (int rc = copyUserAttributes(from.fd(), to.fd()))
         return rc;
-    if (::fchmod(to.fd(), st.st_mode & 07777) != 0)
+    // Changing the owner drops set-id bits, but a file is never created
+    // with them, so the mode still differs where it matters.
+    if ((made.st_mode & 07777) != (st.st_mode & 07777) && ::fchmod(to.fd(), st.st_mode & 07777) != 0)
         return errno;
     timespec times[2] = {st.st_atim, st.st_mtim};
     if (!forMove)
@@ -176,14 +218,14 @@ int PosixFileSystem::copyMetadata(const FileHandle& from, const FileHandle& to, 
     return ::futimens(to.fd(), times) == 0 ? 0 : errno;
 }
 
-int PosixFileSystem::closeFile(FileHandle& file, bool sync)
+int PosixFileSystem::syncFile(const FileHandle& file)
 {
-    int err = 0;
-    if (sync && ::fsync(file.fd()) != 0)
-        err = errno;
-    if (::close(file.release()) != 0 && err == 0)
-        err = errno;
-    return err;
+    return ::fsync(file.fd()) == 0 ? 0 : errno;
+}
+
+int PosixFileSystem::closeFile(FileHandle& file)
+{
+    return ::close(file.release()) == 0 ? 0 : errno;
 }
 
 int PosixFileSystem::createFolders(const std::string& path)

@@ -47,7 +47,7 @@ public:
         int times;                // matching calls failed; -1: all of them
         // The real call happens, then the error is reported: a write that
         // filled the disk half-way. Meant for the calls whose effects the
-        // caller cleans up on failure (CopyData, CopyMetadata, CloseFile).
+        // caller cleans up on failure (CopyData, CopyMetadata, SyncFile, CloseFile).
         bool afterInner;
     };
 
@@ -113,10 +113,11 @@ public:
                    [&] { return m_inner.openSource(dir, name, followLinks, out); });
     }
 
-    int createTemp(const FolderHandle& dir, FileHandle& out, std::string& tempName) override
+    int createTemp(const FolderHandle& dir, mode_t mode, FileHandle& out,
+                   std::string& tempName) override
     {
         return run(FsCall::CreateTemp, {dir.path()},
-                   [&] { return m_inner.createTemp(dir, out, tempName); });
+                   [&] { return m_inner.createTemp(dir, mode, out, tempName); });
     }
 
     int copyData(const FileHandle& from, const FileHandle& to) override
@@ -131,13 +132,26 @@ public:
                    [&] { return m_inner.copyMetadata(from, to, forMove); });
     }
 
-    int closeFile(FileHandle& file, bool sync) override
+    int syncFile(const FileHandle& file) override
+    {
+        return run(FsCall::SyncFile, {file.name()}, [&] { return m_inner.syncFile(file); });
+    }
+
+    int closeFile(FileHandle& file) override
     {
         std::string name = file.name();
-        int rc = run(FsCall::CloseFile, {name}, [&] { return m_inner.closeFile(file, sync); });
+        int rc = run(FsCall::CloseFile, {name}, [&] { return m_inner.closeFile(file); });
         if (rc != 0)
             file.close(); // a close reported as failed still gives up the descriptor
         return rc;
+    }
+
+    // Names the commit by the target: a file without a name has no other.
+    int commitTemp(const FolderHandle& dir, const FileHandle& temp, const std::string& tempName,
+                   const std::string& to) override
+    {
+        return run(FsCall::CommitTemp, {tempName, to},
+                   [&] { return m_inner.commitTemp(dir, temp, tempName, to); });
     }
 
     int createFolders(const std::string& path) override

@@ -175,6 +175,21 @@ TEST_F(FileSystemTest, CopyRefusesAnExistingTargetAndKeepsItsContents)
     EXPECT_EQ(dst.names(), std::vector<std::string>{tableSjis});
 }
 
+TEST_F(FileSystemTest, ALargeCopyOntoATakenNameIsRefusedBeforeItStarts)
+{
+    FaultyFileSystem faulty(fs);
+    src.write("big.bin", std::string(2 * 1024 * 1024, 'b'));
+    src.write("small.txt", "small");
+    dst.write("big.bin", "theirs");
+    dst.write("small.txt", "theirs");
+    EXPECT_EQ(faulty.copy(srcDir, "big.bin", dstDir, "big.bin"), EEXIST);
+    EXPECT_EQ(faulty.calls(FsCall::CreateTemp), 0);
+    EXPECT_EQ(faulty.copy(srcDir, "small.txt", dstDir, "small.txt"), EEXIST);
+    EXPECT_EQ(dst.read("big.bin"), "theirs");
+    EXPECT_EQ(dst.read("small.txt"), "theirs");
+    EXPECT_EQ(dst.names(), (std::vector<std::string>{"big.bin", "small.txt"}));
+}
+
 TEST_F(FileSystemTest, CopyKeepsContentsTimeModeAndUserAttributes)
 {
     const std::string contents = randomBytes(5 * 1024 * 1024 + 123);
@@ -213,6 +228,56 @@ TEST_F(FileSystemTest, CopyOfAReadOnlySourceArrivesReadOnly)
     ASSERT_EQ(fs.copy(srcDir, "empty", dstDir, "empty"), 0);
     EXPECT_TRUE(dst.has("empty"));
     EXPECT_EQ(statOf(dst / "empty").st_size, 0);
+}
+
+TEST_F(FileSystemTest, CopyKeepsTheModeWhateverTheUmask)
+{
+    src.write("a.txt", "a");
+    src.write("b.txt", "b");
+    ASSERT_EQ(::chmod((src / "a.txt").c_str(), 0664), 0);
+    ASSERT_EQ(::chmod((src / "b.txt").c_str(), 0604), 0);
+    mode_t old = ::umask(077);
+    int copiedA = fs.copy(srcDir, "a.txt", dstDir, "a.txt");
+    ::umask(0);
+    int copiedB = fs.copy(srcDir, "b.txt", dstDir, "b.txt");
+    ::umask(old);
+    ASSERT_EQ(copiedA, 0);
+    ASSERT_EQ(copiedB, 0);
+    EXPECT_EQ(statOf(dst / "a.txt").st_mode & 07777, 0664u);
+    EXPECT_EQ(statOf(dst / "b.txt").st_mode & 07777, 0604u);
+    EXPECT_EQ(dst.read("b.txt"), "b");
+}
+
+// The commit of a temporary file on its own, with the target taken after the
+// copy's early check, for both kinds of temporary file.
+TEST_F(FileSystemTest, CommitRefusesATargetTakenMeanwhileAndLeavesNothing)
+{
+    for (bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed" : "named");
+        PosixFileSystem own(unnamed);
+        FileHandle temp;
+        std::string tempName;
+        ASSERT_EQ(own.createTemp(dstDir, 0644, temp, tempName), 0);
+        EXPECT_EQ(tempName.empty(), unnamed);
+        EXPECT_EQ(dst.names().size(), unnamed ? 0u : 1u); // no name a person could take for a file
+        ASSERT_EQ(::write(temp.fd(), "copy", 4), 4);
+        if (!unnamed) {
+            ASSERT_EQ(own.closeFile(temp), 0);
+        }
+
+        dst.write(tableSjis, "theirs");
+        EXPECT_EQ(own.commitTemp(dstDir, temp, tempName, tableSjis), EEXIST);
+        EXPECT_EQ(dst.read(tableSjis), "theirs");
+
+        ASSERT_EQ(own.commitTemp(dstDir, temp, tempName, photoSjis), 0);
+        if (unnamed) {
+            ASSERT_EQ(own.closeFile(temp), 0);
+        }
+        EXPECT_EQ(dst.read(photoSjis), "copy");
+        EXPECT_EQ(dst.names(), (std::vector<std::string>{photoSjis, tableSjis}));
+        ::unlink((dst / photoSjis).c_str());
+        ::unlink((dst / tableSjis).c_str());
+    }
 }
 
 TEST_F(FileSystemTest, CreateFoldersMakesTheMissingParents)

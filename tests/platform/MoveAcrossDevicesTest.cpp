@@ -86,7 +86,7 @@ TEST(MoveAcrossDevices, CopiesCommitsAndOnlyThenRemovesTheSource)
         EXPECT_EQ(std::string(value, n > 0 ? static_cast<std::size_t>(n) : 0), "0x2");
     }
 
-    // Back again, onto a name that is taken: refused before any copy.
+    // Back again, onto a name that is taken: refused, the file there kept.
     disk.write(photoSjis, "in the way");
     EXPECT_EQ(fs.move(to, seriesSjis, from, photoSjis), EEXIST);
     EXPECT_EQ(disk.read(photoSjis), "in the way");
@@ -122,8 +122,9 @@ TEST(MoveAcrossDevices, CopyBetweenDevicesKeepsEveryByte)
 }
 
 // The same steps on one device, with the rename told to answer EXDEV, so that
-// every step of the copy can be made to fail.
-class MoveThroughCopy : public ::testing::Test
+// every step of the copy can be made to fail; with a temporary file without
+// a name and with a named one, as on file systems that have no unnamed files.
+class MoveThroughCopy : public ::testing::TestWithParam<bool>
 {
 protected:
     void SetUp() override
@@ -135,7 +136,7 @@ protected:
     }
 
     const std::string contents = std::string(200 * 1024, 'q') + "end";
-    PosixFileSystem real;
+    PosixFileSystem real{GetParam()};
     FaultyFileSystem fs{real};
     ScratchDir src;
     ScratchDir dst;
@@ -143,14 +144,14 @@ protected:
     FolderHandle to;
 };
 
-TEST_F(MoveThroughCopy, ArrivesAsTheSourceWas)
+TEST_P(MoveThroughCopy, ArrivesAsTheSourceWas)
 {
     ASSERT_EQ(fs.move(from, photoSjis, to, seriesSjis), 0);
     expectMoved(src, photoSjis, dst, seriesSjis, contents);
     EXPECT_EQ(fs.calls(FsCall::CopyData), 1);
 }
 
-TEST_F(MoveThroughCopy, AnyFailedStepLeavesTheSourceAndNothingElse)
+TEST_P(MoveThroughCopy, AnyFailedStepLeavesTheSourceAndNothingElse)
 {
     struct Case
     {
@@ -163,8 +164,9 @@ TEST_F(MoveThroughCopy, AnyFailedStepLeavesTheSourceAndNothingElse)
         {"refused write", {FsCall::CreateTemp, EACCES}, EACCES},
         {"full disk half-way", {FsCall::CopyData, ENOSPC, "", 0, 1, true}, ENOSPC},
         {"attributes not stored", {FsCall::CopyMetadata, EOPNOTSUPP, "", 0, 1, true}, EOPNOTSUPP},
+        {"not written through", {FsCall::SyncFile, EIO, "", 0, 1, true}, EIO},
         {"late write error", {FsCall::CloseFile, EIO, "", 0, 1, true}, EIO},
-        {"target taken at commit", {FsCall::Rename, EEXIST, ".torvel-"}, EEXIST},
+        {"target taken at commit", {FsCall::CommitTemp, EEXIST}, EEXIST},
         {"source cannot be removed", {FsCall::Remove, EACCES, photoSjis}, EACCES},
     };
     for (const auto& c : cases) {
@@ -177,10 +179,13 @@ TEST_F(MoveThroughCopy, AnyFailedStepLeavesTheSourceAndNothingElse)
     }
 }
 
-TEST_F(MoveThroughCopy, CopyFailingHalfWayLeavesNoTarget)
+TEST_P(MoveThroughCopy, CopyFailingHalfWayLeavesNoTarget)
 {
     fs.clearFaults();
     fs.fail({FsCall::CopyData, ENOSPC, "", 0, 1, true});
     EXPECT_EQ(fs.copy(from, photoSjis, to, seriesSjis), ENOSPC);
     expectUntouched(src, photoSjis, dst, contents);
 }
+
+INSTANTIATE_TEST_SUITE_P(TempFiles, MoveThroughCopy, ::testing::Bool(),
+                         [](const auto& kind) { return kind.param ? "Unnamed" : "Named"; });
