@@ -2,6 +2,10 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "FileAttributes.h"
 #include "NameMatch.h"
 
@@ -69,6 +73,20 @@ int FileSystem::listMatching(const FolderHandle& dir, const std::string& base,
 // The copy goes to a temporary file beside the target and takes the
 // target's name only once it is complete, so that a half-written file never
 // carries a name the user chose, and a failure leaves the folder as it was.
+namespace {
+
+// 0 when `name` in `dir` is still the file that `copied` describes; EBUSY when
+// something else has taken the name since.
+int sameFileStillThere(const FolderHandle& dir, const std::string& name, const struct stat& copied)
+{
+    struct stat now {};
+    if (::fstatat(dir.fd(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    return now.st_dev == copied.st_dev && now.st_ino == copied.st_ino ? 0 : EBUSY;
+}
+
+} // namespace
+
 int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
                          const FolderHandle& toDir, const std::string& to, bool isMove)
 {
@@ -116,6 +134,16 @@ int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
     if (!isMove)
         return 0;
 
+    // The source goes only once the new name is on the disk too (the two
+    // folders are on different devices, with journals of their own), and
+    // only if the name still stands for the file that was copied.
+    rc = ::fsync(toDir.fd()) == 0 ? 0 : errno;
+    if (rc == 0)
+        rc = sameFileStillThere(fromDir, from, source.status());
+    if (rc != 0) {
+        removeFile(toDir, to);
+        return rc;
+    }
     source.close();
     rc = removeFile(fromDir, from);
     if (rc != 0) {
