@@ -88,10 +88,11 @@ struct Batch {
 
 constexpr std::size_t kBatchSize = 8192;
 
-// Reading a file's stored attributes is one system call that waits on the
-// kernel and needs no other. In a large folder each full batch is marked on a
-// helper thread while the folder is read on, with no more helpers at a time
-// than there are cores. A helper touches only its own batch.
+// Reading a file's stored attributes (and its stat, when asked for) are
+// system calls that wait on the kernel and need nothing else. In a large
+// folder each full batch is marked on a helper thread while the folder is
+// read on, with no more helpers at a time than there are cores. A helper
+// touches only its own batch.
 class BatchMarker {
 public:
     BatchMarker(const FolderHandle& folder, bool look)
