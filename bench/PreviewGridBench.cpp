@@ -398,7 +398,8 @@ void BM_RunThroughWindow(benchmark::State& state)
             break;
         }
     }
-    state.counters["bare_ms"] = bareMs / static_cast<double>(state.iterations());
+    if (state.iterations() > 0)
+        state.counters["bare_ms"] = bareMs / static_cast<double>(state.iterations());
     // The other figures are of the bench folder.
     form().showFolder(folder().path, folder().names);
 }
