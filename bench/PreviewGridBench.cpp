@@ -1,8 +1,9 @@
 // Figures of the main window with 100,000 listed files (offscreen): the
 // preview grid's redraw to the first grab, a second identical redraw beside
-// the name generation alone, the switch to the time stamp page and back, and
-// the program's start-up to its first drawn window. Each is printed beside
-// its bound after the runs.
+// the name generation alone, the switch to the time stamp page and back, a
+// dropped folder, the run command renaming every file against a bare loop of
+// the same renames, and the program's start-up to its first drawn window.
+// Each is printed beside its bound after the runs.
 
 #include "FileInfo.h"
 #include "FilesList.h"
@@ -10,6 +11,7 @@
 #include "MainForm.h"
 #include "PreviewGrid.h"
 #include "ProfileFile.h"
+#include "RunTypes.h"
 #include "SettingsRecord.h"
 
 #include <QApplication>
@@ -24,6 +26,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <ftw.h>
+#include <linux/fs.h>
 #include <map>
 #include <random>
 #include <spawn.h>
@@ -40,6 +43,23 @@ namespace {
 using namespace torvel;
 
 constexpr int fileCount = 100'000;
+
+// A new empty folder in /tmp, its path ending in "/".
+std::string madeFolder()
+{
+    char templ[] = "/tmp/torvel-bench-XXXXXX";
+    if (mkdtemp(templ) == nullptr) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    return std::string(templ) + "/";
+}
+
+void removeFolder(const std::string& path)
+{
+    nftw(path.c_str(), [](const char* p, const struct stat*, int, FTW*) { return remove(p); }, 64,
+         FTW_DEPTH | FTW_PHYS);
+}
 
 // The folder of 100,000 files, made once per run and removed at the end.
 // TORVEL_BENCH_DIR=<folder> uses a kept folder of files instead.
@@ -67,12 +87,7 @@ struct BenchFolder {
 
     void create()
     {
-        char templ[] = "/tmp/torvel-bench-XXXXXX";
-        if (mkdtemp(templ) == nullptr) {
-            std::perror("mkdtemp");
-            std::exit(1);
-        }
-        path = std::string(templ) + "/";
+        path = madeFolder();
         static const char* const stems[] = {"IMG_", "memo ", "Scan", "写真", "report-", "DSC"};
         static const char* const exts[] = {".jpg", ".JPG", ".txt", ".png", ".dat", ""};
         std::mt19937 random(12345);
@@ -99,10 +114,8 @@ struct BenchFolder {
 
     ~BenchFolder()
     {
-        if (keep)
-            return;
-        nftw(path.c_str(), [](const char* p, const struct stat*, int, FTW*) { return remove(p); }, 64,
-             FTW_DEPTH | FTW_PHYS);
+        if (!keep)
+            removeFolder(path);
     }
 };
 
@@ -142,6 +155,18 @@ public:
     {
         SelectedFiles = folder().names;
         FileProp();
+    }
+
+    // The files of another folder listed and previewed, renamed in place.
+    void showFolder(const std::string& path, const std::vector<std::string>& names)
+    {
+        SearchDirChange(path);
+        ChangeDirChange(path);
+        SelectedFiles = names;
+        FileSeleSet();
+        FileProp();
+        RadioButtonIndex(0);
+        StringGrid1Write(true);
     }
 
 private:
@@ -270,6 +295,116 @@ void BM_DropFolder(benchmark::State& state)
 }
 BENCHMARK(BM_DropFolder)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// Empty files of the bench folder's names in a folder of their own, removed
+// at the end: the run renames them, and the bare loop an identical set.
+struct NamedFolder {
+    std::string path = madeFolder();
+    int fd = -1;
+
+    NamedFolder()
+    {
+        fd = open(path.c_str(), O_RDONLY | O_DIRECTORY);
+        for (const std::string& name : folder().names) {
+            const int file = openat(fd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            if (file < 0) {
+                std::perror(name.c_str());
+                std::exit(1);
+            }
+            close(file);
+        }
+    }
+    ~NamedFolder()
+    {
+        close(fd);
+        removeFolder(path);
+    }
+    NamedFolder(const NamedFolder&) = delete;
+    NamedFolder& operator=(const NamedFolder&) = delete;
+};
+
+int renameNoReplace(int dir, const std::string& from, const std::string& to)
+{
+    return renameat2(dir, from.c_str(), dir, to.c_str(), RENAME_NOREPLACE);
+}
+
+// The two phases of a rename in place and nothing else: for each row an
+// existence test of its temporary name and a no-replace rename to it, then
+// the renames into place.
+bool bareTwoPhaseRename(int dir, const std::vector<RunRow>& rows)
+{
+    std::vector<std::string> temporary;
+    temporary.reserve(rows.size());
+    char prefix[16];
+    bool ok = true;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::snprintf(prefix, sizeof prefix, "_jd[%03zu", i % 1000);
+        temporary.push_back(prefix + rows[i].current);
+        struct stat st {};
+        ok = ok && fstatat(dir, temporary.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0;
+        ok = ok && renameNoReplace(dir, rows[i].current, temporary.back()) == 0;
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        ok = ok && renameNoReplace(dir, temporary[i], rows[i].newName) == 0;
+    return ok;
+}
+
+// Every file back under its name from before the run, untimed.
+bool renameBack(int dir, const std::vector<RunRow>& rows)
+{
+    bool ok = true;
+    for (const RunRow& row : rows)
+        ok = renameNoReplace(dir, row.newName, row.current) == 0 && ok;
+    return ok;
+}
+
+double msSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The run command pressed with 100,000 files previewed, to the grid redrawn
+// under the new names, with the bare two-phase loop over the same rows on an
+// identical folder beside it ("bare_ms").
+void BM_RunThroughWindow(benchmark::State& state)
+{
+    NamedFolder ours;
+    NamedFolder bare;
+    double bareMs = 0;
+    for (auto _ : state) {
+        form().showFolder(ours.path, folder().names);
+        const std::vector<RunRow> rows = form().previewGrid().rows();
+        if (rows.size() != folder().names.size() || rows.front().newName.empty()) {
+            state.SkipWithError("the grid shows no new names");
+            break;
+        }
+        auto start = std::chrono::steady_clock::now();
+        const bool bareDone = bareTwoPhaseRename(bare.fd, rows);
+        bareMs += msSince(start);
+        if (!bareDone || !renameBack(bare.fd, rows)) {
+            state.SkipWithError("the bare loop failed");
+            break;
+        }
+
+        start = std::chrono::steady_clock::now();
+        form().TorvelButtonClick();
+        grabWindow();
+        state.SetIterationTime(msSince(start) / 1000);
+
+        const PreviewGrid& grid = form().previewGrid();
+        const bool shown = form().fileList().Count() == static_cast<int>(rows.size())
+            && grid.currentName(1) == rows.front().newName && grid.cell(1, 1) == rows.front().newName;
+        if (!renameBack(ours.fd, rows) || !shown) {
+            state.SkipWithError("the run did not rename every file");
+            break;
+        }
+    }
+    if (state.iterations() > 0)
+        state.counters["bare_ms"] = bareMs / static_cast<double>(state.iterations());
+    // The other figures are of the bench folder.
+    form().showFolder(folder().path, folder().names);
+}
+BENCHMARK(BM_RunThroughWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
 // The whole program, launched, until its window has been drawn once.
 void BM_StartupToFirstShow(benchmark::State& state)
 {
@@ -311,13 +446,17 @@ BENCHMARK(BM_StartupToFirstShow)->Unit(benchmark::kMillisecond)->UseManualTime()
 class FigureReporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> ms;
+    std::map<std::string, double> counters;
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration)
-                ms[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type != Run::RT_Iteration)
+                continue;
+            ms[run.benchmark_name()] = run.GetAdjustedRealTime();
+            for (const auto& [name, counter] : run.counters)
+                counters[name] = counter.value;
         }
     }
 };
@@ -361,6 +500,10 @@ int main(int argc, char** argv)
     printFigure("dropping the folder, to the grid with new names",
                 figure(reporter, "BM_DropFolder"),
                 1.6 * (figure(reporter, "BM_ListRebuild") + figure(reporter, "BM_NameGeneration")));
+    printFigure("the run command, to the grid under the new names",
+                figure(reporter, "BM_RunThroughWindow"),
+                1.5 * (reporter.counters["bare_ms"] + figure(reporter, "BM_ListRebuild")));
+    std::printf("%-62s %9.1f ms\n", "  the bare two-phase rename loop beside it", reporter.counters["bare_ms"]);
     printFigure("start-up to the first drawn window", figure(reporter, "BM_StartupToFirstShow"), 300);
     delete shownForm;
     benchmark::Shutdown();

@@ -3,11 +3,14 @@
 #include "FileInfo.h"
 #include "FilesList.h"
 #include "FolderHandle.h"
+#include "FolderScan.h"
 #include "NameRules.h"
 #include "NameText.h"
 
 #include <memory>
 #include <unordered_map>
+
+#include <sys/stat.h>
 
 namespace torvel {
 
@@ -42,6 +45,18 @@ private:
     bool m_lastValid = false;
 };
 
+// The scan's facts when they are of this selection in this folder.
+const FolderScanFacts* usableFacts(const FilePropInput& input, const FolderHandle& folder)
+{
+    const FolderScanFacts* facts = input.scanned;
+    if (facts == nullptr || facts->files.size() != input.selectedFiles.size())
+        return nullptr;
+    struct stat st {};
+    if (::fstat(folder.fd(), &st) != 0 || st.st_dev != facts->device || st.st_ino != facts->inode)
+        return nullptr;
+    return facts;
+}
+
 }  // namespace
 
 FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input)
@@ -58,12 +73,22 @@ FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input)
         // file would nearly double the time of a large rebuild.
         list.setSourceFolder(folder);
         ExtensionFilter filter(input.filter);
+        const FolderScanFacts* known = usableFacts(input, *folder);
         FileInfo info;
-        for (const std::string& name : input.selectedFiles) {
+        for (std::size_t i = 0; i < input.selectedFiles.size(); ++i) {
+            const std::string& name = input.selectedFiles[i];
             if (!filter.passes(extensionOf(name)))
                 continue;
-            if (readFileInfo(*folder, name, info, StoredAttributes::Defer) == 0)
+            if (known != nullptr) {
+                const ScannedFile& seen = known->files[i];
+                if (seen.error != 0)
+                    continue;  // gone since the folder was listed
+                info = seen.info;
+                info.storedName = name;
                 list.addFile(info);
+            } else if (readFileInfo(*folder, name, info, StoredAttributes::Defer) == 0) {
+                list.addFile(info);
+            }
         }
     }
     list.SetSortType(input.sortIndex);

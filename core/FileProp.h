@@ -5,6 +5,8 @@
 
 namespace torvel {
 
+struct FolderScanFacts;
+
 class TMyFileList;
 
 // One item of the extension filter: the extension with its dot (".jpg"), or
@@ -19,6 +21,11 @@ struct FilePropInput {
     std::vector<ExtensionChoice> filter;
     std::string searchDir;  // the source folder; "/" is added if missing
     int sortIndex = 0;      // item index of the order box; -1: do not sort
+    // What a scan of searchDir just saw of the selected files, when the
+    // selection is that scan's names: the files are then not looked at again.
+    // Ignored unless it has one file per selected name and was made of the
+    // folder that searchDir opens now.
+    const FolderScanFacts* scanned = nullptr;
 };
 
 struct FilePropResult {
@@ -35,7 +42,9 @@ struct FilePropResult {
 // Rebuilds `list` from the selection: every chosen name whose extension is
 // ticked in the filter (looked up ignoring case) and that exists in the folder
 // becomes an item, in selection order; names that are gone are left out
-// silently. Then the list is sorted by `sortIndex`. The status text to show
+// silently. Then the list is sorted by `sortIndex`. Items taken from
+// `scanned` carry their stored attributes; the others have them read when
+// first asked for. The status text to show
 // first is StatusText::ReadingFiles.
 FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input);
 

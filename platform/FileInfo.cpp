@@ -18,11 +18,12 @@ struct DirCloser {
     void operator()(DIR* d) const { closedir(d); }
 };
 
-}  // namespace
-
-int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out,
-                 StoredAttributes storedAttributes)
+// One stat, following a symbolic link, and unless told otherwise one read of
+// the stored attributes; the name is not written to `out`.
+int lookAt(const FolderHandle& folder, const std::string& name, FileInfo& out,
+           StoredAttributes storedAttributes, StoredDosAttrib& stored)
 {
+    stored = StoredDosAttrib{};
     if (!folder.isOpen())
         return folder.error() != 0 ? folder.error() : EBADF;
     if (name.find('/') != std::string::npos)
@@ -39,15 +40,33 @@ int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& 
     }
     // A link whose target is gone can carry no user attributes.
     const bool readStored = !dangling && storedAttributes == StoredAttributes::Read;
-    const StoredDosAttrib stored = readStored ? readDosAttrib(folder, name) : StoredDosAttrib{};
+    if (readStored)
+        stored = readDosAttrib(folder, name);
     out.attributesPending = !dangling && !readStored;
-    out.storedName = name;
     out.isFolder = S_ISDIR(st.st_mode);
     out.size = out.isFolder ? 0 : static_cast<std::int64_t>(st.st_size);
     out.mtimeSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
     out.mtimeNanoseconds = static_cast<std::int32_t>(st.st_mtim.tv_nsec);
     out.attributes = attributeWord(st, name, stored);
     return 0;
+}
+
+}  // namespace
+
+int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out,
+                 StoredAttributes storedAttributes)
+{
+    StoredDosAttrib stored;
+    const int rc = lookAt(folder, name, out, storedAttributes, stored);
+    if (rc == 0)
+        out.storedName = name;
+    return rc;
+}
+
+int readFileFacts(const FolderHandle& folder, const std::string& name, FileInfo& out,
+                  StoredDosAttrib& stored)
+{
+    return lookAt(folder, name, out, StoredAttributes::Read, stored);
 }
 
 bool fileExists(const FolderHandle& folder, const std::string& name)

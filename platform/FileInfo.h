@@ -32,6 +32,14 @@ enum class StoredAttributes { Read, Defer };
 int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out,
                  StoredAttributes stored = StoredAttributes::Read);
 
+struct StoredDosAttrib;
+
+// readFileInfo with the stored attributes read, for a caller that keeps the
+// names elsewhere: `out.storedName` is left as it is, and `stored` receives
+// the stored value as read (invalid when there is none or it was not read).
+int readFileFacts(const FolderHandle& folder, const std::string& name, FileInfo& out,
+                  StoredDosAttrib& stored);
+
 // An entry of that name exists in `folder` and is not a folder (a link to a
 // folder counts as a folder; a link whose target is gone counts as a file,
 // since its name is taken). One stat for a name that is absent. When the

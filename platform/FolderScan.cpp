@@ -55,35 +55,49 @@ EntryKind kindOf(int folderFd, const dirent& entry)
     return EntryKind::Unreadable;
 }
 
-bool markedSystem(const FolderHandle& folder, const std::string& name)
+bool marksSystem(const StoredDosAttrib& stored)
 {
-    const StoredDosAttrib stored = readDosAttrib(folder, name);
     return stored.valid && (stored.attributes & (FileAttr::System | FileAttr::VolumeLabel)) != 0;
 }
 
-// Files read from the folder in a run, and whether each is marked system.
+// Files read from the folder in a run, whether each is marked system, and
+// when asked for what a look at each told.
 struct Batch {
     std::vector<std::string> names;
     std::vector<char> marks;
+    std::vector<ScannedFile> files;
 
-    void mark(const FolderHandle& folder)
+    void mark(const FolderHandle& folder, bool look)
     {
         marks.resize(names.size());
-        for (std::size_t i = 0; i < names.size(); ++i)
-            marks[i] = markedSystem(folder, names[i]) ? 1 : 0;
+        if (!look) {
+            for (std::size_t i = 0; i < names.size(); ++i)
+                marks[i] = marksSystem(readDosAttrib(folder, names[i])) ? 1 : 0;
+            return;
+        }
+        // The stat goes with the attribute read: the list read after a drop
+        // then needs no look of its own at any file.
+        files.resize(names.size());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            StoredDosAttrib stored;
+            files[i].error = readFileFacts(folder, names[i], files[i].info, stored);
+            marks[i] = marksSystem(stored) ? 1 : 0;
+        }
     }
 };
 
 constexpr std::size_t kBatchSize = 8192;
 
-// Reading a file's stored attributes is one system call that waits on the
-// kernel and needs no other. In a large folder each full batch is marked on a
-// helper thread while the folder is read on, with no more helpers at a time
-// than there are cores. A helper touches only its own batch.
+// Reading a file's stored attributes (and its stat, when asked for) are
+// system calls that wait on the kernel and need nothing else. In a large
+// folder each full batch is marked on a helper thread while the folder is
+// read on, with no more helpers at a time than there are cores. A helper
+// touches only its own batch.
 class BatchMarker {
 public:
-    explicit BatchMarker(const FolderHandle& folder)
+    BatchMarker(const FolderHandle& folder, bool look)
         : m_folder(folder)
+        , m_look(look)
         , m_limit(std::max(1U, std::thread::hardware_concurrency()))
     {
     }
@@ -99,9 +113,9 @@ public:
             m_running.pop_front();
         }
         try {
-            m_running.emplace_back([this, &batch] { batch.mark(m_folder); });
+            m_running.emplace_back([this, &batch] { batch.mark(m_folder, m_look); });
         } catch (const std::system_error&) {
-            batch.mark(m_folder);  // no thread to be had: marked here
+            batch.mark(m_folder, m_look);  // no thread to be had: marked here
         }
     }
 
@@ -114,13 +128,15 @@ public:
 
 private:
     const FolderHandle& m_folder;
+    bool m_look;
     std::size_t m_limit;
     std::deque<std::thread> m_running;
 };
 
 }  // namespace
 
-int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& names)
+int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& names,
+                    FolderScanFacts* facts)
 {
     const std::string path = withTrailingSlash(folderPath);
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -134,6 +150,12 @@ int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& nam
         return rc;
     }
     const FolderHandle folder(lookupFd, path);
+    struct stat folderStat {};
+    if (facts != nullptr && ::fstat(fd, &folderStat) != 0) {
+        const int rc = errno;
+        ::close(fd);
+        return rc;
+    }
     std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
     if (!dir) {
         const int rc = errno;
@@ -142,7 +164,8 @@ int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& nam
     }
     // A deque keeps each batch in place while the next ones are added.
     std::deque<Batch> batches(1);
-    BatchMarker marker(folder);
+    const bool look = facts != nullptr;
+    BatchMarker marker(folder, look);
     int error = 0;
     for (;;) {
         errno = 0;
@@ -160,12 +183,19 @@ int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& nam
             batches.emplace_back();
         }
     }
-    batches.back().mark(folder);
+    batches.back().mark(folder, look);
     marker.finish();
+    if (look) {
+        *facts = FolderScanFacts{folderStat.st_dev, folderStat.st_ino, {}};
+        facts->files.reserve((batches.size() - 1) * kBatchSize + batches.back().names.size());
+    }
     for (Batch& batch : batches) {
         for (std::size_t i = 0; i < batch.names.size(); ++i) {
-            if (batch.marks[i] == 0)
-                names.push_back(std::move(batch.names[i]));
+            if (batch.marks[i] != 0)
+                continue;
+            names.push_back(std::move(batch.names[i]));
+            if (look)
+                facts->files.push_back(std::move(batch.files[i]));
         }
     }
     return error;

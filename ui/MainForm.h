@@ -38,6 +38,7 @@ class TPageControlEx;
 class WindowFeedback;
 struct ChangeNameInputs;
 struct ExtensionChoice;
+struct FolderScanFacts;
 enum class TOwnerDrawFlag : unsigned;
 using TOwnerDrawState = QFlags<TOwnerDrawFlag>;
 
@@ -354,6 +355,9 @@ private:
 
     TFileDrop* m_fileDrop = nullptr;      // FileDrop1
     QMenu* m_gridMenu = nullptr;          // PopupMenu1
+    // What the scan of a dropped folder saw of the files it selected, for
+    // the FileProp right after the drop only; FileProp takes it away.
+    std::shared_ptr<const FolderScanFacts> m_droppedFolderFacts;
 };
 
 } // namespace torvel

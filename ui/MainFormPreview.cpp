@@ -131,6 +131,10 @@ void TForm1::FileProp()
     input.filter = extensionFilterChoices();
     input.searchDir = SearchDir;
     input.sortIndex = ui->MaeSort->currentIndex();
+    // A dropped folder's files as its scan saw them, for this reading only.
+    const std::shared_ptr<const FolderScanFacts> scanned = std::move(m_droppedFolderFacts);
+    m_droppedFolderFacts.reset();
+    input.scanned = scanned.get();
     // The selection is lent to the reader rather than copied.
     input.selectedFiles = std::move(SelectedFiles);
     FilePropResult result;

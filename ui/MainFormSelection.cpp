@@ -233,6 +233,7 @@ void TForm1::FileDrop1FileDrop(QObject* /*Sender*/, int /*Num*/, const std::vect
         return;
     }
     SelectedFiles.clear();
+    m_droppedFolderFacts.reset();
     bool otherFolders = false;
     if (Files.size() == 1 && folderExists(Files.front())) {
         scanDroppedFolder(Files.front());
@@ -281,9 +282,16 @@ bool TForm1::takeDroppedItems(const std::vector<std::string>& paths)
 void TForm1::scanDroppedFolder(const std::string& folder)
 {
     std::vector<std::string> names;
-    const int error = scanFolderFiles(folder, names);
-    SelectedFiles.insert(SelectedFiles.end(), std::make_move_iterator(names.begin()),
-                         std::make_move_iterator(names.end()));
+    auto facts = std::make_shared<FolderScanFacts>();
+    const int error = scanFolderFiles(folder, names, facts.get());
+    if (SelectedFiles.empty()) {
+        SelectedFiles = std::move(names);
+        // The list read next takes the files as the scan saw them.
+        m_droppedFolderFacts = std::move(facts);
+    } else {
+        SelectedFiles.insert(SelectedFiles.end(), std::make_move_iterator(names.begin()),
+                             std::make_move_iterator(names.end()));
+    }
     if (!SelectedFiles.empty()) {
         SearchDirChange(folder);
     }

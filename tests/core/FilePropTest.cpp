@@ -3,10 +3,14 @@
 #include "DosDateTime.h"
 #include "FileAttributes.h"
 #include "FilesList.h"
+#include "FolderScan.h"
 
 #include "common/TestFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
 
 namespace torvel {
 namespace {
@@ -107,6 +111,66 @@ TEST_F(FileProp, SortsByTheGivenOrderOrNotAtAll)
     rebuild(chosen, all, 5);
     EXPECT_EQ(names(m_list), (Names{"data.doc", "memo.txt", "readme"}));  // largest first
     EXPECT_EQ(m_list.SortType(), 5);
+}
+
+struct Item {
+    std::string name;
+    std::int64_t size;
+    std::int64_t timeKey;
+    std::int32_t attributes;
+    bool operator==(const Item&) const = default;
+};
+
+std::vector<Item> items(TMyFileList& list)
+{
+    std::vector<Item> out;
+    for (int i = 0; i < list.Count(); ++i)
+        out.push_back({list.GetFileName(i), list.item(i)->Size, list.item(i)->TimeKey, list.GetFileAttr(i)});
+    return out;
+}
+
+// What a folder scan saw is taken in place of a look at each file, but only
+// for the selection and the folder it was made of.
+TEST_F(FileProp, TakesAScansFactsOnlyForItsSelectionAndFolder)
+{
+    m_dir.setXattr("memo.txt", "user.DOSATTRIB", "0x2");
+    FolderScanFacts facts;
+    Names scanned;
+    ASSERT_EQ(scanFolderFiles(m_dir.path(), scanned, &facts), 0);
+    const std::vector<ExtensionChoice> filter = {{".txt", true}, {".doc", false}, {"", true},
+                                                 {".jpg", true}, {".hidden", true}, {".ｊｐｇ", true}};
+    FilePropInput input{scanned, filter, m_dir.path(), 2, nullptr};
+    rebuildFileList(m_list, input);
+    const std::vector<Item> fresh = items(m_list);
+    ASSERT_EQ(fresh.size(), 6U);
+    input.scanned = &facts;
+    rebuildFileList(m_list, input);
+    EXPECT_EQ(items(m_list), fresh);
+
+    // Taken: what the scan saw, not what is on disk now.
+    const auto placeOf = [&scanned](const std::string& name) {
+        return static_cast<std::size_t>(std::find(scanned.begin(), scanned.end(), name) - scanned.begin());
+    };
+    facts.files[placeOf("memo.txt")].info.size = 4711;
+    facts.files[placeOf("readme")].error = ENOENT;
+    input.sortIndex = 5;  // largest first
+    rebuildFileList(m_list, input);
+    ASSERT_EQ(m_list.Count(), 5);
+    EXPECT_EQ(m_list.item(0)->FileName, "memo.txt");
+    EXPECT_EQ(m_list.item(0)->Size, 4711);
+    // Not taken: another folder, or a selection of another length.
+    TestFolder other;
+    other.makeFile("memo.txt", 100);
+    input.searchDir = other.path();
+    input.selectedFiles = {"memo.txt"};
+    input.scanned = &facts;
+    rebuildFileList(m_list, input);
+    ASSERT_EQ(m_list.Count(), 1);
+    EXPECT_EQ(m_list.item(0)->Size, 100);
+    input.searchDir = m_dir.path();
+    rebuildFileList(m_list, input);
+    ASSERT_EQ(m_list.Count(), 1);
+    EXPECT_EQ(m_list.item(0)->Size, 100);
 }
 
 TEST_F(FileProp, AddsTheSlashAndReportsAFolderThatIsGone)

@@ -1,4 +1,5 @@
 #include "FileInfo.h"
+#include "FolderHandle.h"
 #include "FolderScan.h"
 
 #include "common/ScratchDir.h"
@@ -44,6 +45,7 @@ TEST(FolderScan, ALargeFolderKeepsTheListingsOrderAndLeavesOutMarkedFiles)
         std::snprintf(name, sizeof name, "f%05d.txt", i);
         const int fd = ::open((dir / name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
         ASSERT_GE(fd, 0) << name;
+        ASSERT_EQ(::ftruncate(fd, i % 97), 0);  // the size tells the file
         ::close(fd);
     }
     std::vector<ListedEntry> entries;
@@ -63,6 +65,59 @@ TEST(FolderScan, ALargeFolderKeepsTheListingsOrderAndLeavesOutMarkedFiles)
     Names names;
     EXPECT_EQ(scanFolderFiles(dir.path(), names), 0);
     EXPECT_EQ(names, listedWithout(dir.path(), marked));
+
+    // What was seen of each file stays beside its name across the runs.
+    Names again;
+    FolderScanFacts facts;
+    EXPECT_EQ(scanFolderFiles(dir.path(), again, &facts), 0);
+    EXPECT_EQ(again, names);
+    ASSERT_EQ(facts.files.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const int number = names[i].front() == 'f' ? std::stoi(names[i].substr(1, 5)) : 0;
+        ASSERT_EQ(facts.files[i].error, 0) << names[i];
+        ASSERT_EQ(facts.files[i].info.size, number % 97) << names[i];
+    }
+}
+
+// The look the scan takes at each file is the one a reader of the folder
+// would take afresh, stored attributes included.
+TEST(FolderScan, SeesEachFileAsAFreshLookDoes)
+{
+    TestFolder dir;
+    dir.makeFile("plain", 12, 1'600'000'000);
+    dir.makeFile(".hidden", 3);
+    dir.makeFile("locked", 5, -1, 0444);
+    dir.makeFile(test::sjisTest, 7);
+    dir.makeFile("stored", 1);
+    dir.setXattr("stored", "user.DOSATTRIB", "0x2");
+    dir.makeLink(dir / "plain", "to-plain");
+    dir.makeLink(dir / "gone", "dangling");
+
+    Names names;
+    FolderScanFacts facts;
+    facts.files.resize(3);  // replaced, not added to
+    ASSERT_EQ(scanFolderFiles(dir.path(), names, &facts), 0);
+    ASSERT_EQ(names.size(), 7U);
+    ASSERT_EQ(facts.files.size(), names.size());
+    struct stat folder {};
+    ASSERT_EQ(::stat(dir.path().c_str(), &folder), 0);
+    EXPECT_EQ(facts.device, folder.st_dev);
+    EXPECT_EQ(facts.inode, folder.st_ino);
+
+    const FolderHandle handle(dir.path());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        FileInfo fresh;
+        ASSERT_EQ(readFileInfo(handle, names[i], fresh), 0) << names[i];
+        const ScannedFile& seen = facts.files[i];
+        EXPECT_EQ(seen.error, 0) << names[i];
+        EXPECT_TRUE(seen.info.storedName.empty()) << names[i];
+        EXPECT_EQ(seen.info.size, fresh.size) << names[i];
+        EXPECT_EQ(seen.info.mtimeSeconds, fresh.mtimeSeconds) << names[i];
+        EXPECT_EQ(seen.info.mtimeNanoseconds, fresh.mtimeNanoseconds) << names[i];
+        EXPECT_EQ(seen.info.attributes, fresh.attributes) << names[i];
+        EXPECT_EQ(seen.info.attributesPending, fresh.attributesPending) << names[i];
+        EXPECT_FALSE(seen.info.isFolder) << names[i];
+    }
 }
 
 TEST(FolderScan, TakesFilesAndLinksToFilesOnly)

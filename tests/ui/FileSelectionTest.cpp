@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -260,6 +261,62 @@ TEST_F(FileSelection, ADroppedFolderSelectsItsOrdinaryFilesOnly)
     EXPECT_EQ(sorted(form->SelectedFiles), sorted(expected));
     EXPECT_EQ(form->SearchDir, folder / "box/");
     EXPECT_EQ(sorted(listed()), sorted(expected));
+}
+
+// What the file list holds of each file, in list order.
+struct ListedFile {
+    std::string name;
+    std::int64_t size;
+    std::int64_t timeKey;
+    std::int32_t time;
+    std::int32_t attributes;
+    bool operator==(const ListedFile&) const = default;
+};
+
+std::vector<ListedFile> listedFiles(const TMyFileList& list)
+{
+    std::vector<ListedFile> files;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TMyFileItem* item = list.item(i);
+        files.push_back({item->FileName, item->Size, item->TimeKey, item->Time, list.GetFileAttr(i)});
+    }
+    return files;
+}
+
+// The drop's list takes what the folder scan saw of each file; it must be
+// what reading the files afresh gives, and serve that one reading only.
+TEST_F(FileSelection, TheListAfterAFolderDropIsAsReadAfreshAndOnlyOnce)
+{
+    folder.makeFolder("box");
+    folder.write("box/big.dat", std::string(5000, 'x'));
+    folder.write("box/" + photoSjis, "abc");
+    folder.write("box/.dot", "");
+    folder.write("box/locked.txt", "1");
+    ASSERT_EQ(::chmod((folder / "box/locked.txt").c_str(), 0444), 0);
+    ASSERT_EQ(::symlink((folder / "box/big.dat").c_str(), (folder / "box/to-big").c_str()), 0);
+    folder.write("box/shown.txt", "22");
+    testing::storeDosAttrib(folder / "box/shown.txt", "0x0");  // stored: not even archive
+    folder.write("box/marked.txt", "333");
+    testing::storeDosAttrib(folder / "box/marked.txt", "0x23");  // read-only, hidden, archive
+
+    drop({folder / "box"});
+    const std::vector<ListedFile> dropped = listedFiles(form->fileList());
+    ASSERT_EQ(dropped.size(), 7U);
+    form->FileProp();
+    EXPECT_EQ(dropped, listedFiles(form->fileList()));
+
+    // Changed after the drop: the next reading looks at the files again.
+    folder.write("box/big.dat", "now small");
+    ASSERT_EQ(::unlink((folder / "box/.dot").c_str()), 0);
+    form->FileProp();
+    const std::vector<ListedFile> later = listedFiles(form->fileList());
+    ASSERT_EQ(later.size(), 6U);
+    for (const ListedFile& file : later) {
+        EXPECT_NE(file.name, ".dot");
+        if (file.name == "big.dat" || file.name == "to-big") {
+            EXPECT_EQ(file.size, 9) << file.name;
+        }
+    }
 }
 
 TEST_F(FileSelection, AFolderWithNothingToTakeLeavesTheSourceFolder)
