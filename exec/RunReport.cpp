@@ -39,9 +39,14 @@ const char* stepText(RunStep step)
 
 } // namespace
 
+std::string convertedText(int count)
+{
+    return std::to_string(count) + "個のファイルを変換しました。";
+}
+
 std::string convertedText(const RunResult& result)
 {
-    return std::to_string(result.converted) + "個のファイルを変換しました。";
+    return convertedText(result.converted);
 }
 
 std::string failureReason(int error)

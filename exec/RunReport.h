@@ -22,6 +22,8 @@ inline constexpr int maxReportLines = 20;
 // "N個のファイルを変換しました。" with the number of files that reached their
 // new names.
 std::string convertedText(const RunResult& result);
+// The same text for a count of files made some other way.
+std::string convertedText(int count);
 
 // The text of the failure box, UTF-8; empty when nothing failed.
 std::string failureReport(const RunResult& result);

@@ -1,6 +1,7 @@
 // The time stamp page and the attribute page of the main window, with the
 // doorways of their runs, and the window's side of a run's feedback.
 #include "MainForm.h"
+#include "Utf8Text.h"
 
 #include "PreviewGrid.h"
 #include "ui_MainForm.h"
@@ -35,11 +36,6 @@ constexpr int kDayPart = 2;
 // "2", "20", "202" on the way to "2024" does not touch the date; the month and
 // day boxes count as soon as they hold anything.
 constexpr int kCountingLength[3] = {4, 1, 1};
-
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QLineEdit* dateBox(Ui::TForm1& ui, int part)
 {
@@ -227,7 +223,7 @@ std::optional<int> TForm1::boxNumber(const QString& text)
     try {
         return wholeNumber(text.toStdString());
     } catch (const ConversionError& error) {
-        showErrorMessage(fromUtf8(error.what()));
+        showErrorMessage(utf8Text(error.what()));
         return std::nullopt;
     }
 }
@@ -286,7 +282,7 @@ bool TForm1::Date_Change()
         WindowFeedback::RunScope run(runFeedback(), static_cast<int>(input.names.size()));
         torvel::Date_Change(input, fs, runFeedback());
     } catch (const ConversionError& error) {
-        showErrorMessage(fromUtf8(error.what()));
+        showErrorMessage(utf8Text(error.what()));
         return false;
     }
     return true;

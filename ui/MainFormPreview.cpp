@@ -2,6 +2,7 @@
 // computing their new names, the redraw of the grid that the run then reads,
 // and the two buttons that fill the identifier and extension boxes.
 #include "MainForm.h"
+#include "Utf8Text.h"
 
 #include "ui_MainForm.h"
 
@@ -36,11 +37,6 @@ const QString kNoLetters = QStringLiteral("識別用の文字がありません�
 const QString kLettersRemoved =
     QStringLiteral("識別文字に使えない文字が含まれていましたので、削除しました。");
 
-
-QString utf8Text(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::string utf8Bytes(const QString& text)
 {

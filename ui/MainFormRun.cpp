@@ -1,6 +1,7 @@
 // The run command of the main window: it carries out what the preview grid
 // shows, then lists the produced files in their folder.
 #include "MainForm.h"
+#include "Utf8Text.h"
 
 #include "ui_MainForm.h"
 
@@ -16,17 +17,6 @@
 #include "WindowFeedback.h"
 
 namespace torvel {
-
-namespace {
-
-const QString kConverted = QStringLiteral("個のファイルを変換しました。");
-
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 // What a run of the rename page works through, owned by the window for its
 // whole life: the file system and the file operation component. The
@@ -125,16 +115,15 @@ bool TForm1::renamePageRun()
     settings.JuuhukuCheck = ui->JuuhukuCheck->isChecked();
     settings.CheckBox1 = ui->CheckBox1->isChecked();
 
-    // "すべてはい" answers the questions of one run only.
-    FileOperation1().beginRun();
-    RunServices services{m_runComponents->fs, runFeedback(), FileOperation1()};
+    TFileOperation& fileOperation = FileOperation1(); // made at its first use
+    RunServices services{m_runComponents->fs, runFeedback(), fileOperation};
     RunResult result;
     {
         WindowFeedback::RunScope scope(runFeedback(), static_cast<int>(rows.size()));
         result = runRenamePage(rows, settings, services);
     }
     if (!result.started()) {
-        showErrorMessage(fromUtf8(result.errorText));
+        showErrorMessage(utf8Text(result.errorText));
         return false;
     }
 
@@ -145,7 +134,7 @@ bool TForm1::renamePageRun()
 
     // The count is of the files that reached their new names; those that did
     // not are listed in one box, so that none of them passes for converted.
-    StatusWrite(3, fromUtf8(convertedText(result)));
+    StatusWrite(3, utf8Text(convertedText(result)));
     const std::string report = failureReport(result);
     if (!report.empty()) {
         runFeedback().fileFailed(report);
@@ -168,7 +157,7 @@ bool TForm1::otherPageRun(int page)
         Attr_Change();
     }
     const int failed = runFeedback().failuresShown() - failedBefore;
-    StatusWrite(3, QString::number(listed - failed) + kConverted);
+    StatusWrite(3, utf8Text(convertedText(listed - failed)));
     return true;
 }
 

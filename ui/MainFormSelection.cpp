@@ -2,6 +2,7 @@
 // dropped on the grid, the extension filter, the grid's menu (show a name,
 // leave a file out, take its time stamp) and the folder tree's menu.
 #include "MainForm.h"
+#include "Utf8Text.h"
 
 #include "ui_MainForm.h"
 
@@ -38,11 +39,6 @@ namespace {
 const QString kSearchingExtensions = QStringLiteral("ファイルの拡張子を検索中。しばらくお待ちください。");
 const QString kOtherFolders = QStringLiteral(
     "最初のファイルと違うフォルダのファイルが含まれていましたので、それらは選択しませんでした。");
-
-QString utf8Text(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The grid's right button, watched on the grid's viewport.
 class MouseUpWatch : public QObject

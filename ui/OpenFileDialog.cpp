@@ -1,6 +1,7 @@
 // The open-file dialog: one folder listed from its bytes, the three filters,
 // several files chosen at once, and a name box that also takes typed names.
 #include "OpenFileDialog.h"
+#include "Utf8Text.h"
 
 #include <QAbstractListModel>
 #include <QComboBox>
@@ -28,11 +29,6 @@
 namespace torvel {
 
 namespace {
-
-QString utf8Text(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A path for the person: each name decoded on its own.
 QString shownPath(std::string_view path)

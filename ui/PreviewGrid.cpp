@@ -1,4 +1,5 @@
 #include "PreviewGrid.h"
+#include "Utf8Text.h"
 
 #include <QDate>
 #include <QTime>
@@ -15,11 +16,6 @@ namespace torvel {
 namespace {
 
 const std::string kNoCell;
-
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A date or time form without its time-zone fields; quoted text is kept.
 QString withoutTimeZone(const QString& form)
@@ -176,7 +172,7 @@ QString PreviewGrid::secondCellDisplay(std::size_t at) const
 {
     switch (m_second) {
     case SecondColumn::NewNames:
-        return m_newNames[at].empty() ? QString() : fromUtf8(displayName(m_newNames[at]));
+        return m_newNames[at].empty() ? QString() : utf8Text(displayName(m_newNames[at]));
     case SecondColumn::TimeStamps: {
         const QLocale locale;
         if (m_dateForm.isEmpty() || !(locale == m_timeLocale)) {
@@ -187,7 +183,7 @@ QString PreviewGrid::secondCellDisplay(std::size_t at) const
         return timeText(m_values[at], m_timeLocale, m_dateForm, m_timeForm);
     }
     case SecondColumn::Attributes:
-        return fromUtf8(AttrText(m_values[at]));
+        return utf8Text(AttrText(m_values[at]));
     }
     return {};
 }
@@ -373,7 +369,7 @@ QVariant PreviewGrid::data(const QModelIndex& index, int role) const
     }
     const auto at = static_cast<std::size_t>(index.row());
     if (index.column() == 0) {
-        return m_names[at].empty() ? QString() : fromUtf8(displayName(m_names[at]));
+        return m_names[at].empty() ? QString() : utf8Text(displayName(m_names[at]));
     }
     return secondCellDisplay(at);
 }

@@ -1,4 +1,5 @@
 #include "WindowFeedback.h"
+#include "Utf8Text.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -14,11 +15,6 @@
 namespace torvel {
 
 namespace {
-
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The question before a file goes to the trash. Escape and the frame's close
 // button answer Cancel: no further question of the run is asked, and this file
@@ -99,7 +95,7 @@ void WindowFeedback::endRun()
 void WindowFeedback::status(int kind, const std::string& text)
 {
     m_pendingKind = kind;
-    m_pendingText = fromUtf8(text);
+    m_pendingText = utf8Text(text);
     m_pending = true;
     if (!m_running || kind != m_line->kind() || repaintDue()) {
         showPending();
@@ -163,7 +159,7 @@ void WindowFeedback::fileFailed(const std::string& message)
     if (m_pending) {
         showPending();
     }
-    const QString text = fromUtf8(message);
+    const QString text = utf8Text(message);
     if (m_failureBox) {
         m_failureBox(text);
     } else {
@@ -177,7 +173,7 @@ RunFeedback::TrashAnswer WindowFeedback::confirmTrash(const std::string& path)
     if (m_pending) {
         showPending();
     }
-    const QString shown = fromUtf8(displayPath(path));
+    const QString shown = utf8Text(displayPath(path));
     return m_trashBox ? m_trashBox(shown) : askTrash(m_owner, shown);
 }
 
