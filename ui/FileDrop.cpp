@@ -257,7 +257,12 @@ bool TFileDrop::eventFilter(QObject* watched, QEvent* event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDropEvent*>(event);
-        if (!offersFiles(drag->mimeData())) {
+        // The list is read once when the drag comes in, not at every move of
+        // the mouse: a drag of many thousand files makes a long list.
+        if (event->type() == QEvent::DragEnter) {
+            m_dragOffersFiles = offersFiles(drag->mimeData());
+        }
+        if (!m_dragOffersFiles) {
             return QObject::eventFilter(watched, event);
         }
         takeAsCopy(drag);
@@ -265,9 +270,10 @@ bool TFileDrop::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
-        if (!offersFiles(drop->mimeData())) {
+        if (!m_dragOffersFiles) {
             return QObject::eventFilter(watched, event);
         }
+        m_dragOffersFiles = false;
         if (takeAsCopy(drop)) {
             DropFiles(*drop);
         }

@@ -59,6 +59,7 @@ private:
     static QWidget* dropTargetOf(QWidget* control);
 
     bool m_accept = true;
+    bool m_dragOffersFiles = false; // what the drag under way offered when it came in
     QPointer<QWidget> m_control;
     QPointer<QWidget> m_target;  // the widget installed on, when installed
 };
