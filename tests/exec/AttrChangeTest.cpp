@@ -12,6 +12,7 @@
 #include "FilesList.h"
 #include "NameText.h"
 #include "PosixFileSystem.h"
+#include "PerFileRunSupport.h"
 #include "RunFeedback.h"
 #include "common/FaultyFileSystem.h"
 #include "common/ScratchDir.h"
@@ -20,34 +21,11 @@ using namespace torvel;
 
 namespace {
 
-// 写真.jpg and 表.txt in Shift-JIS; the second byte of 表 is "\".
-const std::string photoSjis = "\x8e\xca\x90\x5e.jpg";
-const std::string tableSjis = "\x95\x5c.txt";
+using torvel::testing::photoSjis;
+using torvel::testing::failureFor;
+using torvel::testing::Recorder;
+using torvel::testing::tableSjis;
 
-class Recorder : public RunFeedback
-{
-public:
-    void status(int kind, const std::string& text) override
-    {
-        EXPECT_EQ(kind, 1);
-        statuses.push_back(text);
-    }
-    TrashAnswer confirmTrash(const std::string&) override
-    {
-        ADD_FAILURE() << "an attribute run never sends a file to the trash";
-        return TrashAnswer::No;
-    }
-    void fileFailed(const std::string& message) override { failures.push_back(message); }
-    void progress(int, int) override {}
-
-    std::vector<std::string> statuses;
-    std::vector<std::string> failures;
-};
-
-std::string failureFor(const std::string& name)
-{
-    return displayName(name) + "は、変更できませんでした。";
-}
 
 // The stored value as any other program reads it, or nothing.
 std::optional<std::string> storedValue(const std::string& path)

@@ -14,6 +14,7 @@
 #include "DosDateTime.h"
 #include "NameText.h"
 #include "PosixFileSystem.h"
+#include "PerFileRunSupport.h"
 #include "RunFeedback.h"
 #include "common/FaultyFileSystem.h"
 #include "common/ScratchDir.h"
@@ -22,41 +23,11 @@ using namespace torvel;
 
 namespace {
 
-// 写真.jpg and 表.txt in Shift-JIS; the second byte of 表 is "\".
-const std::string photoSjis = "\x8e\xca\x90\x5e.jpg";
-const std::string tableSjis = "\x95\x5c.txt";
+using torvel::testing::photoSjis;
+using torvel::testing::failureFor;
+using torvel::testing::Recorder;
+using torvel::testing::tableSjis;
 
-// Answers for the window and keeps what the run said, in order.
-class Recorder : public RunFeedback
-{
-public:
-    void status(int kind, const std::string& text) override
-    {
-        EXPECT_EQ(kind, 1);
-        statuses.push_back(text);
-    }
-    TrashAnswer confirmTrash(const std::string&) override
-    {
-        ADD_FAILURE() << "a time stamp run never sends a file to the trash";
-        return TrashAnswer::No;
-    }
-    void fileFailed(const std::string& message) override { failures.push_back(message); }
-    void progress(int done, int total) override
-    {
-        lastDone = done;
-        lastTotal = total;
-    }
-
-    std::vector<std::string> statuses;
-    std::vector<std::string> failures;
-    int lastDone = 0;
-    int lastTotal = 0;
-};
-
-std::string failureFor(const std::string& name)
-{
-    return displayName(name) + "は、変更できませんでした。";
-}
 
 // Runs the zone's rules for the length of a test, then puts the old ones back.
 class ZoneGuard
