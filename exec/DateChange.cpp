@@ -2,7 +2,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <atomic>
 #include <cstddef>
+#include <thread>
+#include <vector>
 
 #include "DosDateTime.h"
 #include "FileAttributes.h"
@@ -96,18 +99,73 @@ bool stampInstant(std::uint32_t packed, timespec& when)
     return true;
 }
 
-int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& name,
-                 const timespec& when)
+namespace {
+
+// Whether a file may take a new time stamp: a folder may not, nor a file the
+// person marked read-only (the owner, and root, could set its time all the
+// same, but the person asked for it to stay as it is).
+int stampRefusal(FileSystem& fs, const FolderHandle& dir, const std::string& name)
 {
     std::uint32_t attributes = 0;
     if (const int rc = fs.readAttributes(dir, name, attributes); rc != 0)
         return rc;
     if ((attributes & FileAttr::Folder) != 0)
         return EISDIR;
-    // The owner (and root) may set the time of a file it cannot write; the
-    // person asked for read-only, so the file keeps its time.
     if ((attributes & FileAttr::ReadOnly) != 0)
         return EACCES;
+    return 0;
+}
+
+// The checks of every file, made on a second thread a little ahead of the
+// stamps where the file system allows it: each check costs two lookups
+// against the stamp's one, so a run of many files takes half as long.
+// Each file is still checked before it is stamped, and the stamps, texts and
+// failure boxes stay on the calling thread in the rows' order.
+class StampChecks
+{
+public:
+    StampChecks(FileSystem& fs, const FolderHandle& dir, const std::vector<std::string>& names,
+                bool ahead)
+        : m_fs(fs)
+        , m_dir(dir)
+        , m_names(names)
+    {
+        if (!ahead || names.size() < 2)
+            return;
+        m_results.assign(names.size(), 0);
+        m_checker = std::jthread([this](std::stop_token stop) {
+            for (std::size_t row = 0; row < m_names.size() && !stop.stop_requested(); ++row) {
+                m_results[row] = stampRefusal(m_fs, m_dir, m_names[row]);
+                m_checked.store(row + 1, std::memory_order_release);
+            }
+        });
+    }
+
+    int refusal(std::size_t row)
+    {
+        if (!m_checker.joinable())
+            return stampRefusal(m_fs, m_dir, m_names[row]);
+        while (m_checked.load(std::memory_order_acquire) <= row)
+            std::this_thread::yield();
+        return m_results[row];
+    }
+
+private:
+    FileSystem& m_fs;
+    const FolderHandle& m_dir;
+    const std::vector<std::string>& m_names;
+    std::vector<int> m_results;
+    std::atomic<std::size_t> m_checked{0};
+    std::jthread m_checker; // last: stopped and joined before the rest goes
+};
+
+}  // namespace
+
+int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& name,
+                 const timespec& when)
+{
+    if (const int rc = stampRefusal(fs, dir, name); rc != 0)
+        return rc;
     return fs.setLastWriteTime(dir, name, when);
 }
 
@@ -123,13 +181,17 @@ void Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feed
     FolderHandle dir;
     const int folderError = input.names.empty() ? 0 : fs.openFolder(input.folder, dir);
     const int total = static_cast<int>(input.names.size());
+    StampChecks checks(fs, dir, input.names,
+                       stampError == 0 && folderError == 0 && fs.allowsCallsFromTwoThreads());
     for (int row = 0; row < total; ++row) {
         const std::string& name = input.names[static_cast<std::size_t>(row)];
         const std::string shown = displayName(name);
         feedback.status(1, shown + DateChangeText::Working);
         int rc = stampError != 0 ? stampError : folderError;
         if (rc == 0)
-            rc = setFileStamp(fs, dir, name, when);
+            rc = checks.refusal(static_cast<std::size_t>(row));
+        if (rc == 0)
+            rc = fs.setLastWriteTime(dir, name, when);
         if (rc != 0)
             feedback.fileFailed(shown + DateChangeText::Failed);
         feedback.progress(row + 1, total);

@@ -57,6 +57,10 @@ class FileSystem
 public:
     virtual ~FileSystem();
 
+    // Whether reads may run on a second thread while the first one writes:
+    // true for the real file system, false for stand-ins that keep records.
+    virtual bool allowsCallsFromTwoThreads() const { return false; }
+
     // Opens a folder as the place bare names are resolved against.
     virtual int openFolder(const std::string& path, FolderHandle& out) = 0;
 

@@ -8,6 +8,8 @@ namespace torvel {
 class PosixFileSystem : public FileSystem
 {
 public:
+    bool allowsCallsFromTwoThreads() const override { return true; }
+
     // Where the folder's file system allows, a copy is filled as a file
     // without a name and linked under its name once complete. Without
     // unnamedTemps every temporary file is a hidden named one, as on the
