@@ -5,6 +5,7 @@
 // the same renames, and the program's start-up to its first drawn window.
 // Each is printed beside its bound after the runs.
 
+#include "BenchFolder.h"
 #include "FileInfo.h"
 #include "FilesList.h"
 #include "FolderHandle.h"
@@ -41,87 +42,11 @@ extern char** environ;
 namespace {
 
 using namespace torvel;
-
-constexpr int fileCount = 100'000;
-
-// A new empty folder in /tmp, its path ending in "/".
-std::string madeFolder()
-{
-    char templ[] = "/tmp/torvel-bench-XXXXXX";
-    if (mkdtemp(templ) == nullptr) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
-    return std::string(templ) + "/";
-}
-
-void removeFolder(const std::string& path)
-{
-    nftw(path.c_str(), [](const char* p, const struct stat*, int, FTW*) { return remove(p); }, 64,
-         FTW_DEPTH | FTW_PHYS);
-}
-
-// The folder of 100,000 files, made once per run and removed at the end.
-// TORVEL_BENCH_DIR=<folder> uses a kept folder of files instead.
-struct BenchFolder {
-    std::string path;
-    std::vector<std::string> names;
-    bool keep = false;
-
-    BenchFolder()
-    {
-        if (const char* existing = std::getenv("TORVEL_BENCH_DIR")) {
-            keep = true;
-            path = withTrailingSlash(existing);
-            std::vector<ListedEntry> entries;
-            if (listFolder(path, entries) != 0) {
-                std::perror(existing);
-                std::exit(1);
-            }
-            for (const auto& e : entries)
-                names.push_back(e.name);
-            return;
-        }
-        create();
-    }
-
-    void create()
-    {
-        path = madeFolder();
-        static const char* const stems[] = {"IMG_", "memo ", "Scan", "写真", "report-", "DSC"};
-        static const char* const exts[] = {".jpg", ".JPG", ".txt", ".png", ".dat", ""};
-        std::mt19937 random(12345);
-        const int dir = open(path.c_str(), O_RDONLY | O_DIRECTORY);
-        names.reserve(fileCount);
-        for (int i = 0; i < fileCount; ++i) {
-            char name[64];
-            std::snprintf(name, sizeof name, "%s%06u%s", stems[random() % 6],
-                          static_cast<unsigned>(random() % 1000000), exts[random() % 6]);
-            const int fd = openat(dir, name, O_WRONLY | O_CREAT | O_EXCL, 0644);
-            if (fd < 0) {  // the random number repeated: that name is taken
-                --i;
-                continue;
-            }
-            const timespec times[2] = {{0, UTIME_OMIT},
-                                       {static_cast<time_t>(315'532'800 + random() % 1'500'000'000), 0}};
-            if (futimens(fd, times) != 0)
-                std::perror("futimens");
-            close(fd);
-            names.emplace_back(name);
-        }
-        close(dir);
-    }
-
-    ~BenchFolder()
-    {
-        if (!keep)
-            removeFolder(path);
-    }
-};
+using namespace torvel::bench;
 
 BenchFolder& folder()
 {
-    static BenchFolder f;
+    static BenchFolder f(false);
     return f;
 }
 
