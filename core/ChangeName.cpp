@@ -2,6 +2,7 @@
 
 #include "FileInfo.h"
 #include "FilesList.h"
+#include "FolderIdentity.h"
 #include "FolderHandle.h"
 #include "NameRules.h"
 #include "NameText.h"
@@ -137,6 +138,7 @@ public:
     NameGenerator(TMyFileList& list, const ChangeNameInputs& inputs)
         : m_list(list), m_in(inputs), m_folder(withTrailingSlash(inputs.ChangeDir)),
           m_keepNumber(inputs.KetaCheck && inputs.KetaCheckEnabled),
+          m_inPlace(m_keepNumber && sameFolder(inputs.SearchDir, inputs.ChangeDir)),
           // Only keep-number mode needs the produced names. In ordinary mode
           // the running number only grows, so every candidate carries a number
           // no earlier name has, in the same fixed-width place after the same
@@ -190,7 +192,13 @@ private:
 
     std::string keepNumber(const std::string& fileName)
     {
-        return KeepNumberName(fileName, m_in, [this](const std::string& c) { return taken(c); });
+        return KeepNumberName(fileName, m_in, [&](const std::string& c) {
+            // In its own folder a file's own name is held by the file itself:
+            // only a name given to an earlier row can take it from it.
+            if (m_inPlace && withCase(c) == fileName)
+                return m_produced.contains(c);
+            return taken(c);
+        });
     }
 
     std::string candidate(std::string_view extension) const
@@ -235,6 +243,7 @@ private:
     const ChangeNameInputs& m_in;
     FolderHandle m_folder;
     bool m_keepNumber;
+    bool m_inPlace;  // the new names are given in the files' own folder
     bool m_trackProduced = false;
     std::string m_extension;  // the replacement extension, if any
     ProducedNames m_produced;
@@ -264,9 +273,6 @@ std::string KeepNumberName(const std::string& fileName, const ChangeNameInputs& 
         ? inputs.Identifier
         : std::string(base.substr(0, digitsStart));
     const std::string newBase = prefix + repadDigits(base.substr(digitsStart), inputs.Digits);
-    if (newBase == base)
-        return fileName;
-
     std::string candidate = newBase + std::string(extension);
     // A name that cannot be held is returned as it is: the caller stops on it.
     if (nameProblem(candidate) != NameProblem::None || !taken(candidate))

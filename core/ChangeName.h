@@ -23,6 +23,7 @@ struct ChangeNameInputs {
     bool UpCheck = false;
     bool LowCheck = false;
     std::string ChangeDir;      // destination folder
+    std::string SearchDir;      // the files' own folder
 };
 
 struct ChangeNameResult {
@@ -50,7 +51,8 @@ using NameTakenTest = std::function<bool(const std::string& candidate)>;
 // is on and it is not empty, else the base without its trailing digits), the
 // trailing digits re-padded to the digit count, and the file's own extension.
 // The digits are handled as text: leading zeros dropped, then padded, never
-// cut. A new base equal to the old one is the file's own name, untested. A
+// cut. A new base equal to the old one is the file's own name, tested like
+// any other: an earlier row may have been given it already. A
 // taken name gets "-01", "-02", ... "-99", "-100", ... up to "-9999"; when all
 // are taken, or the base does not end in a digit, the file keeps its name.
 std::string KeepNumberName(const std::string& fileName, const ChangeNameInputs& inputs,

@@ -39,8 +39,8 @@ public:
 
 private:
     void row(std::size_t i);
-    int carry(const RunRow& row);
-    int carryMakingRoom(const RunRow& row, Room& room);
+    int carry(const RunRow& row, MetadataLost& lost);
+    int carryMakingRoom(const RunRow& row, Room& room, MetadataLost& lost);
 
     const std::vector<RunRow>& m_rows;
     const RunSettings m_settings;
@@ -88,27 +88,29 @@ void MoveRun::row(std::size_t i)
         return;
     }
     Room room;
-    if (int rc = carryMakingRoom(r, room)) {
+    MetadataLost lost;
+    if (int rc = carryMakingRoom(r, room, lost)) {
         m_record.failed(i, takenFailure(r, room, ownStep, rc));
         return;
     }
-    m_record.converted(i, r.newName);
+    m_record.converted(i);
+    m_record.keptWithout(r.current, r.newName, lost);
     if (m_sameName)
-        m_sameName->SameName(r, m_record.failures());
+        m_sameName->SameName(r, m_record);
 }
 
-int MoveRun::carry(const RunRow& row)
+int MoveRun::carry(const RunRow& row, MetadataLost& lost)
 {
     if (m_carry == Carry::Move)
-        return m_services.fs.move(m_from, row.current, m_to, row.newName);
-    return m_services.fs.copy(m_from, row.current, m_to, row.newName);
+        return m_services.fs.move(m_from, row.current, m_to, row.newName, lost);
+    return m_services.fs.copy(m_from, row.current, m_to, row.newName, lost);
 }
 
 // The file holding the new name goes to the trash only at the person's word,
 // and the row's file follows only into a name that is free.
-int MoveRun::carryMakingRoom(const RunRow& row, Room& room)
+int MoveRun::carryMakingRoom(const RunRow& row, Room& room, MetadataLost& lost)
 {
-    int rc = carry(row);
+    int rc = carry(row, lost);
     if (rc != EEXIST)
         return rc;
     // Nothing is sent to the trash for a file that is not there to follow.
@@ -120,7 +122,7 @@ int MoveRun::carryMakingRoom(const RunRow& row, Room& room)
     room = makeRoom(m_services, m_to, row.newName, m_record);
     if (room.kind != Room::Kind::Freed)
         return rc;
-    return carry(row);
+    return carry(row, lost);
 }
 
 } // namespace

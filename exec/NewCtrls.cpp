@@ -42,10 +42,10 @@ bool TFileOperation::Delete(const std::string& path)
     return Execute(foDelete, {path}, {});
 }
 
-bool TFileOperation::Delete(const FolderHandle& dir, const std::string& name)
+bool TFileOperation::Delete(const FolderHandle& dir, const std::string& name, const EntryId& asked)
 {
     m_outcomes.clear();
-    m_outcomes.push_back(trashOne(dir, name, dir.path() + name));
+    m_outcomes.push_back(trashOne(dir, name, dir.path() + name, &asked));
     return m_outcomes.back().result == FileOpOutcome::Result::Cancelled;
 }
 
@@ -54,21 +54,31 @@ bool TFileOperation::deleteAll(const std::vector<std::string>& from)
     bool aborted = false;
     for (const auto& path : from) {
         // A full path: the folder handle is not consulted.
-        m_outcomes.push_back(trashOne(FolderHandle(), path, path));
+        m_outcomes.push_back(trashOne(FolderHandle(), path, path, nullptr));
         aborted = aborted || m_outcomes.back().result == FileOpOutcome::Result::Cancelled;
     }
     return aborted;
 }
 
 FileOpOutcome TFileOperation::trashOne(const FolderHandle& dir, const std::string& name,
-                                       const std::string& shownPath)
+                                       const std::string& shownPath, const EntryId* asked)
 {
     FileOpOutcome outcome{shownPath, confirm(shownPath), 0};
-    if (outcome.result == FileOpOutcome::Result::Done) {
-        outcome.error = m_fs.trash(dir, name);
-        if (outcome.error != 0)
-            outcome.result = FileOpOutcome::Result::Failed;
+    if (outcome.result != FileOpOutcome::Result::Done)
+        return outcome;
+    // The answer may come long after the question: another program may have
+    // put something else under the name meanwhile, and the person did not
+    // agree to give that away.
+    if (asked != nullptr) {
+        EntryId now;
+        outcome.error = m_fs.probe(dir, name, now);
+        if (outcome.error == 0 && now != *asked)
+            outcome.error = entryChangedSinceAsked;
     }
+    if (outcome.error == 0)
+        outcome.error = m_fs.trash(dir, name);
+    if (outcome.error != 0)
+        outcome.result = FileOpOutcome::Result::Failed;
     return outcome;
 }
 

@@ -10,6 +10,7 @@ namespace torvel {
 class FileSystem;
 class FolderHandle;
 class RunFeedback;
+struct EntryId;
 
 // The flags of a file operation. Value n is bit n of TFileOpFlags and the
 // bit of the desktop flag it stands for (see shellFlags).
@@ -133,11 +134,13 @@ public:
     // Sends one file, given by its full path, to the trash after the
     // person's confirmation; returns what Execute returned.
     bool Delete(const std::string& path);
-    // The same for the file name in the open folder dir. The person is asked
-    // about dir's path + name, but the file that goes is the one in the
-    // folder that was opened, even when that path has come to name another
-    // folder since.
-    bool Delete(const FolderHandle& dir, const std::string& name);
+    // The same for the file name in the open folder dir, which held the
+    // entry asked about when the question was put. The person is asked about
+    // dir's path + name, but the file that goes is the one in the folder that
+    // was opened, even when that path has come to name another folder since;
+    // and it goes only if the name still holds that entry once the person
+    // has answered (else Failed with entryChangedSinceAsked).
+    bool Delete(const FolderHandle& dir, const std::string& name, const EntryId& asked);
 
     const std::vector<FileOpOutcome>& lastOutcomes() const { return m_outcomes; }
 
@@ -154,7 +157,7 @@ public:
 private:
     bool deleteAll(const std::vector<std::string>& from);
     FileOpOutcome trashOne(const FolderHandle& dir, const std::string& name,
-                           const std::string& shownPath);
+                           const std::string& shownPath, const EntryId* asked);
     FileOpOutcome::Result confirm(const std::string& path);
 
     FileSystem& m_fs;

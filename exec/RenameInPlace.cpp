@@ -136,7 +136,6 @@ void RenameRun::intoPlace()
 
 void RenameRun::stepIntoPlace(std::size_t i)
 {
-    const RenameStep& step = m_plan.steps[i];
     Room room;
     int rc = renameIntoPlace(i, room);
     if (rc != 0) {
@@ -144,7 +143,7 @@ void RenameRun::stepIntoPlace(std::size_t i)
         sameNameBack(i);
         return;
     }
-    m_record.converted(i, step.newName);
+    m_record.converted(i);
     sameNameIntoPlace(i);
 }
 
@@ -218,7 +217,9 @@ void RenameRun::sameNameIntoPlace(std::size_t i)
         if (!m_sameNameAside[i][k])
             continue;
         int rc = m_services.fs.renameNoReplace(m_dir, file.temporary, m_dir, file.target);
-        if (rc != 0)
+        if (rc == 0)
+            m_record.sameNameArrived(file.target);
+        else
             putBack(file, rc);
     }
 }

@@ -1,5 +1,6 @@
 #include "RenamePlan.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <string_view>
 #include <unordered_set>
@@ -13,6 +14,18 @@ namespace torvel {
 namespace {
 
 constexpr int counterValues = 1000; // three digits
+constexpr std::size_t maxNameBytes = 255;
+
+// "_jd[" + the counter + the current name, cut at the end where the whole
+// would pass the longest name a folder holds. A cut name still begins with
+// the prefix and a counter no other temporary name of the run shares, so it
+// is still kept off every user's name that could be in its way.
+std::string temporaryName(long long counter, const std::string& name)
+{
+    std::string candidate = std::string(temporaryPrefix) + PadNumber(counter, 3);
+    candidate.append(name, 0, std::min(name.size(), maxNameBytes - candidate.size()));
+    return candidate;
+}
 
 } // namespace
 
@@ -57,16 +70,13 @@ public:
         std::string candidate;
         int tried = 0;
         do {
-            candidate = std::string(temporaryPrefix) + PadNumber(m_counter, 3) + name;
+            candidate = temporaryName(m_counter, name);
             ++m_counter;
             ++tried;
         } while (m_taken.contains(candidate) && tried < counterValues);
         // A thousand leftovers of one name would make the search go round for ever.
         if (m_taken.contains(candidate))
             return EEXIST;
-        // A current name near the limit leaves no room for the prefix.
-        if (int rc = nameError(candidate))
-            return rc;
         m_taken.insert(candidate);
         temporary = std::move(candidate);
         return 0;

@@ -44,7 +44,7 @@ int nameError(std::string_view name);
 
 // Plans the rename of the rows in a folder whose present names are given.
 // The temporary name of a row is "_jd[" + the counter in three digits + the
-// current name; the counter starts at 0, is shared by all rows and moves on
+// current name, cut short at the end where it would pass 255 bytes; the counter starts at 0, is shared by all rows and moves on
 // with every candidate, and a candidate that is taken is passed over: a
 // leftover of an earlier run, a name planned for an earlier row, or any new
 // name of the run, so that no file ever waits under a name another file is

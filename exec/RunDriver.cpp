@@ -10,7 +10,7 @@ namespace torvel {
 
 bool renamesInPlace(const RunSettings& settings)
 {
-    return sameFolder(settings.SearchDir, settings.ChangeDir);
+    return oneFolderUnderTwoNames(settings.SearchDir, settings.ChangeDir);
 }
 
 RunResult runRenamePage(const std::vector<RunRow>& rows, const RunSettings& settings,
@@ -28,9 +28,8 @@ std::vector<std::string> SelectionAfterRun(const std::vector<RunRow>& rows,
     if (!result.started())
         return selection;
     selection.reserve(static_cast<std::size_t>(result.converted));
-    // Two rows reach one name only when the later one replaced the earlier
-    // through the trash, and then the earlier is no longer Converted; the
-    // set only guards against a grid that lists one file twice.
+    // Two rows never both reach one name; the set only guards against a
+    // grid that lists one file twice.
     std::unordered_set<std::string_view> seen;
     for (std::size_t i = 0; i < rows.size() && i < result.rows.size(); ++i) {
         if (result.rows[i] == RowResult::Converted && seen.insert(rows[i].newName).second)

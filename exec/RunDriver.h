@@ -12,7 +12,10 @@ namespace torvel {
 // Whether the run renames in place: SearchDir and ChangeDir are one folder.
 // They are compared by what they are, not by their spelling: this file system
 // tells letter case apart, so /a/Data/ and /a/data/ may be two folders, and
-// renaming "in place" in the wrong one would be wrong. See sameFolder.
+// renaming "in place" in the wrong one would be wrong; and a FAT volume may
+// show one folder under two spellings that stat tells apart, where a move
+// from one to the other would meet the batch's own files as strangers. See
+// oneFolderUnderTwoNames.
 bool renamesInPlace(const RunSettings& settings);
 
 // File_Rename when the folders are one, File_Move otherwise.

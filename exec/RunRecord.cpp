@@ -15,12 +15,12 @@ RunRecord::RunRecord(const std::vector<RunRow>& rows)
     m_result.rows.assign(rows.size(), RowResult::Pending);
 }
 
-void RunRecord::converted(std::size_t row, const std::string& newName)
+void RunRecord::converted(std::size_t row)
 {
     m_result.rows[row] = RowResult::Converted;
     ++m_result.converted;
-    if (m_producersKnown)
-        m_producers[newName] = row;
+    if (m_rowNamesKnown)
+        m_rowNames.insert(m_rows[row].newName);
 }
 
 void RunRecord::failed(std::size_t row, FileFailure failure)
@@ -29,36 +29,45 @@ void RunRecord::failed(std::size_t row, FileFailure failure)
     m_result.failures.push_back(std::move(failure));
 }
 
-void RunRecord::sentToTrash(const std::string& newName)
+void RunRecord::sameNameArrived(const std::string& target)
 {
-    if (!m_producersKnown) {
+    m_sameNameTargets.insert(target);
+}
+
+void RunRecord::keptWithout(const std::string& name, const std::string& target,
+                            const MetadataLost& lost)
+{
+    if (lost.any())
+        m_result.warnings.push_back({name, target, lost});
+}
+
+bool RunRecord::madeByRun(const std::string& name)
+{
+    if (!m_rowNamesKnown) {
         for (std::size_t row = 0; row < m_rows.size(); ++row) {
             if (m_result.rows[row] == RowResult::Converted)
-                m_producers[m_rows[row].newName] = row;
+                m_rowNames.insert(m_rows[row].newName);
         }
-        m_producersKnown = true;
+        m_rowNamesKnown = true;
     }
-    auto it = m_producers.find(newName);
-    if (it == m_producers.end())
-        return;
-    m_result.rows[it->second] = RowResult::Replaced;
-    --m_result.converted;
-    m_producers.erase(it);
+    return m_rowNames.contains(name) || m_sameNameTargets.contains(name);
 }
 
 Room makeRoom(RunServices& services, const FolderHandle& dir, const std::string& name,
               RunRecord& record)
 {
-    EntryKind kind = EntryKind::None;
-    if (int rc = services.fs.probe(dir, name, kind))
+    if (record.madeByRun(name))
+        return {Room::Kind::MadeByRun, EEXIST};
+    EntryId entry;
+    if (int rc = services.fs.probe(dir, name, entry))
         return {Room::Kind::Refused, rc};
-    if (kind == EntryKind::None)
+    if (entry.kind == EntryKind::None)
         return {Room::Kind::Freed, 0}; // it went meanwhile: the name is free
-    if (kind != EntryKind::File)
+    if (entry.kind != EntryKind::File)
         return {Room::Kind::Occupied, EEXIST};
 
     // Through the folder the run opened: its path may name another folder by now.
-    services.FileOperation1.Delete(dir, name);
+    services.FileOperation1.Delete(dir, name, entry);
     // After Cancel the run goes on without asking again: this file and every
     // later one that would need the trash stay, and their rows fail as
     // declined.
@@ -68,7 +77,6 @@ Room makeRoom(RunServices& services, const FolderHandle& dir, const std::string&
     const FileOpOutcome& outcome = outcomes.front();
     switch (outcome.result) {
     case FileOpOutcome::Result::Done:
-        record.sentToTrash(name);
         return {Room::Kind::Freed, 0};
     case FileOpOutcome::Result::Declined:
     case FileOpOutcome::Result::Cancelled:
@@ -85,6 +93,8 @@ FileFailure takenFailure(const RunRow& row, const Room& room, RunStep ownStep, i
     FileFailure failure{row.current, row.newName, {}, ownStep, error};
     if (room.kind == Room::Kind::Declined)
         failure.step = RunStep::Declined;
+    else if (room.kind == Room::Kind::MadeByRun)
+        failure.step = RunStep::TakenByRun;
     else if (room.kind == Room::Kind::Refused) {
         failure.step = RunStep::Trash;
         failure.error = room.error;

@@ -2,7 +2,8 @@
 
 #include <cstddef>
 #include <string>
-#include <unordered_map>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "RunTypes.h"
@@ -12,18 +13,23 @@ namespace torvel {
 class FolderHandle;
 
 // The book a rename, move or copy run keeps of its rows while it goes: which
-// file reached its new name, which failed and why, and which was replaced
-// afterwards through the trash by a later row of the same run.
+// file reached its new name, which failed and why, and which names this run
+// has given, so that no file it has just renamed, moved or copied is ever
+// offered to the trash to make room for a later one.
 class RunRecord
 {
 public:
     explicit RunRecord(const std::vector<RunRow>& rows);
 
-    void converted(std::size_t row, const std::string& newName);
+    void converted(std::size_t row);
     void failed(std::size_t row, FileFailure failure);
-    // The file holding this new name has gone to the trash: if a row of this
-    // run had put it there, that row's file no longer carries its new name.
-    void sentToTrash(const std::string& newName);
+    // A same-name file reached its target.
+    void sameNameArrived(const std::string& target);
+    // A file reached its name, but not with everything it had.
+    void keptWithout(const std::string& name, const std::string& target, const MetadataLost& lost);
+
+    // Whether a file this run renamed, moved or copied carries the name now.
+    bool madeByRun(const std::string& name);
 
     // Where failures of files that are not a row's own (same-name files) go.
     std::vector<FileFailure>& failures() { return m_result.failures; }
@@ -32,10 +38,11 @@ public:
 private:
     const std::vector<RunRow>& m_rows;
     RunResult m_result;
-    // New name -> row, made only once the first file goes to the trash; most
-    // runs never need it.
-    std::unordered_map<std::string, std::size_t> m_producers;
-    bool m_producersKnown = false;
+    // The new names of converted rows, made only when a taken name is first
+    // met; most runs never need it.
+    std::unordered_set<std::string_view> m_rowNames;
+    bool m_rowNamesKnown = false;
+    std::unordered_set<std::string> m_sameNameTargets;
 };
 
 // How a taken new name was dealt with.
@@ -47,6 +54,7 @@ struct Room
         Declined, // the person kept it
         Refused,  // the trash could not take it; error tells why
         Occupied, // not a file (a folder): nothing is offered to the trash
+        MadeByRun, // a file this run has just put there: it stays
     };
     Kind kind = Kind::Occupied;
     int error = 0;
@@ -54,7 +62,9 @@ struct Room
 
 // Offers the file holding name in the open folder dir to the trash through
 // the file operation component, which asks the person first. A name that is
-// held by anything but a file is left alone.
+// held by anything but a file, or by a file this run has put there, is left
+// alone; so is a name that holds another entry by the time the person says
+// yes than the one asked about.
 Room makeRoom(RunServices& services, const FolderHandle& dir, const std::string& name,
               RunRecord& record);
 

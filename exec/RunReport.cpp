@@ -23,6 +23,8 @@ const char* stepText(RunStep step)
         return "同じ名前のファイルをごみ箱に移動できませんでした";
     case RunStep::Declined:
         return "同じ名前のファイルがあるため、変換しませんでした";
+    case RunStep::TakenByRun:
+        return "この実行で変換したファイルと同じ名前になるため、変換しませんでした";
     case RunStep::Move:
         return "移動できませんでした";
     case RunStep::Copy:
@@ -35,6 +37,36 @@ const char* stepText(RunStep step)
         break;
     }
     return "同名ファイルをコピーできませんでした";
+}
+
+const char* lostText(const MetadataLost& lost)
+{
+    if (lost.attributes && lost.mode)
+        return "保存先では属性と読み取り専用を保てませんでした";
+    if (lost.attributes)
+        return "保存先では隠し・システム・アーカイブ属性を保てませんでした";
+    return "保存先では読み取り専用を保てませんでした";
+}
+
+std::string nameAndTarget(const std::string& name, const std::string& target)
+{
+    std::string line = displayName(name);
+    if (!target.empty())
+        line += " → " + displayName(target);
+    return line + "：";
+}
+
+// A heading and one line per item, at most maxReportLines of them.
+template <typename Item, typename LineOf>
+std::string section(const std::string& heading, const std::vector<Item>& items, LineOf lineOf)
+{
+    std::string text = heading + "\n";
+    const std::size_t shown = std::min<std::size_t>(items.size(), maxReportLines);
+    for (std::size_t i = 0; i < shown; ++i)
+        text += "\n" + lineOf(items[i]);
+    if (items.size() > shown)
+        text += "\n\nほかに " + std::to_string(items.size() - shown) + " 個のファイルがあります。";
+    return text;
 }
 
 } // namespace
@@ -60,6 +92,10 @@ std::string failureReason(int error)
         return "ディスクに空きがありません";
     case EXDEV:
         return "別のドライブには移動できません";
+    case sourceReplacedCopyKept:
+        return "移動の間に元の名前のファイルが置き換えられたため、移動先のコピーを残し、元の名前のファイルはそのままにしました";
+    case entryChangedSinceAsked:
+        return "確認の後で、その名前のファイルが別のものに置き換えられました";
     default:
         return ioErrorText(error);
     }
@@ -67,12 +103,9 @@ std::string failureReason(int error)
 
 std::string failureLine(const FileFailure& failure)
 {
-    std::string line = displayName(failure.name);
-    if (!failure.target.empty())
-        line += " → " + displayName(failure.target);
-    line += "：";
+    std::string line = nameAndTarget(failure.name, failure.target);
     line += stepText(failure.step);
-    if (failure.step != RunStep::Declined)
+    if (failure.step != RunStep::Declined && failure.step != RunStep::TakenByRun)
         line += "（" + failureReason(failure.error) + "）";
     if (!failure.leftAs.empty())
         line += "。" + displayName(failure.leftAs) + " という名前のままです";
@@ -81,16 +114,21 @@ std::string failureLine(const FileFailure& failure)
 
 std::string failureReport(const RunResult& result)
 {
-    const auto& failures = result.failures;
-    if (failures.empty())
-        return {};
-    std::string text =
-        "次の " + std::to_string(failures.size()) + " 個のファイルは変換できませんでした。\n";
-    const std::size_t shown = std::min<std::size_t>(failures.size(), maxReportLines);
-    for (std::size_t i = 0; i < shown; ++i)
-        text += "\n" + failureLine(failures[i]);
-    if (failures.size() > shown)
-        text += "\n\nほかに " + std::to_string(failures.size() - shown) + " 個のファイルがあります。";
+    std::string text;
+    if (!result.failures.empty()) {
+        text = section("次の " + std::to_string(result.failures.size())
+                           + " 個のファイルは変換できませんでした。",
+                       result.failures, failureLine);
+    }
+    if (!result.warnings.empty()) {
+        if (!text.empty())
+            text += "\n\n";
+        text += section("次の " + std::to_string(result.warnings.size())
+                            + " 個のファイルは変換しましたが、属性の一部を保てませんでした。",
+                        result.warnings, [](const MetadataWarning& warning) {
+                            return nameAndTarget(warning.name, warning.target) + lostText(warning.lost);
+                        });
+    }
     return text;
 }
 

@@ -25,7 +25,9 @@ std::string convertedText(const RunResult& result);
 // The same text for a count of files made some other way.
 std::string convertedText(int count);
 
-// The text of the failure box, UTF-8; empty when nothing failed.
+// The text of the failure box, UTF-8; empty when nothing failed. Files that
+// reached their names without attributes or permission bits the destination
+// cannot store follow in a second list, as a warning.
 std::string failureReport(const RunResult& result);
 
 // One line of it, e.g.

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "FileSystem.h"
+
 namespace torvel {
 
 class FileSystem;
@@ -44,8 +46,6 @@ enum class RowResult : std::uint8_t
     Pending,   // not reached yet (only while the run is under way)
     Converted, // the file carries its new name
     Failed,    // the file did not get its new name; see the failures
-    Replaced,  // it got its new name, then a later row's file took that name
-               // and this one went to the trash at the person's confirmation
 };
 
 // The step at which a file failed.
@@ -56,6 +56,7 @@ enum class RunStep : std::uint8_t
     IntoPlace,      // the rename from the temporary name to the new name
     Trash,          // the file holding the new name could not go to the trash
     Declined,       // the new name is taken and the person kept the file there
+    TakenByRun,     // a file this run has just given the name holds it; it stays
     Move,
     Copy,
     SameNameRename, // a same-name file with another extension
@@ -73,6 +74,15 @@ struct FileFailure
     int error = 0;      // errno of the failed operation
 };
 
+// A file that reached its new name in another folder without what that
+// folder's file system cannot store.
+struct MetadataWarning
+{
+    std::string name;   // the file's bare name when the run began
+    std::string target; // the name it carries now
+    MetadataLost lost;
+};
+
 // The outcome of a rename, move or copy run. A run that could not start
 // (a folder that cannot be opened) has error set and has touched nothing.
 struct RunResult
@@ -82,6 +92,7 @@ struct RunResult
 
     std::vector<RowResult> rows;       // one per row, in row order
     std::vector<FileFailure> failures; // in the order they happened
+    std::vector<MetadataWarning> warnings; // converted, but not with everything
     int converted = 0;                 // rows whose file carries its new name at the end
 
     bool started() const { return error == 0; }

@@ -7,6 +7,7 @@
 #include "NameMatch.h"
 #include "NameRules.h"
 #include "RenamePlan.h"
+#include "RunRecord.h"
 
 namespace torvel {
 
@@ -95,36 +96,41 @@ SameNameFiles::SameNameFiles(FileSystem& fs, const FolderHandle& searchDir,
 {
 }
 
-void SameNameFiles::SameName(const RunRow& row, std::vector<FileFailure>& failures)
+void SameNameFiles::SameName(const RunRow& row, RunRecord& record)
 {
     const RunStep step = m_carry == Carry::Move ? RunStep::SameNameMove : RunStep::SameNameCopy;
     for (std::uint32_t i : m_index.matches(baseNameOf(row.current))) {
         const std::string& name = m_index.name(i);
         const std::string target = sameNameTarget(row, name);
+        MetadataLost lost;
         int rc = nameError(target);
         if (rc == 0)
-            rc = carryOne(name, target);
-        // A moved file has left the folder; a copied one may follow another
-        // row of the same base as well.
-        if (rc == 0 && m_carry == Carry::Move)
-            m_index.gone(i);
-        if (rc == 0)
+            rc = carryOne(name, target, lost);
+        if (rc == 0) {
+            record.sameNameArrived(target);
+            record.keptWithout(name, target, lost);
+            // A moved file has left the folder; a copied one may follow
+            // another row of the same base as well.
+            if (m_carry == Carry::Move)
+                m_index.gone(i);
             continue;
+        }
         // A file that has gone since the folder was read is no longer a
         // match; a copy takes files only.
         if (rc == ENOENT)
             m_index.gone(i);
         if (rc == ENOENT || (m_carry == Carry::Copy && rc == EISDIR))
             continue;
-        failures.push_back({name, target, {}, step, rc});
+        record.failures().push_back({name, target, {}, step, rc});
     }
 }
 
-int SameNameFiles::carryOne(const std::string& name, const std::string& target)
+int SameNameFiles::carryOne(const std::string& name, const std::string& target,
+                            MetadataLost& lost)
 {
     if (m_carry == Carry::Move)
-        return m_fs.move(m_searchDir, name, m_changeDir, target);
-    return m_fs.copy(m_searchDir, name, m_changeDir, target);
+        return m_fs.move(m_searchDir, name, m_changeDir, target, lost);
+    return m_fs.copy(m_searchDir, name, m_changeDir, target, lost);
 }
 
 } // namespace torvel

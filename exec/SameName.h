@@ -12,6 +12,7 @@ namespace torvel {
 
 class FileSystem;
 class FolderHandle;
+class RunRecord;
 
 // Same-name files: the files of the source folder that share a row's old base
 // name and have other extensions travel with the row's file and take its new
@@ -75,12 +76,12 @@ public:
 
     // Takes along the files that share row's old base name; called right
     // after the row's own file reached its new name. A match that cannot
-    // follow is added to failures; one that has gone from the folder since it
-    // was read is no longer a match and is passed over.
-    void SameName(const RunRow& row, std::vector<FileFailure>& failures);
+    // follow is a failure in record; one that has gone from the folder since
+    // it was read is no longer a match and is passed over.
+    void SameName(const RunRow& row, RunRecord& record);
 
 private:
-    int carryOne(const std::string& name, const std::string& target);
+    int carryOne(const std::string& name, const std::string& target, MetadataLost& lost);
 
     FileSystem& m_fs;
     const FolderHandle& m_searchDir;

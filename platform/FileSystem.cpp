@@ -21,19 +21,41 @@ constexpr off_t earlyCheckSize = 1024 * 1024;
 
 FileSystem::~FileSystem() = default;
 
+int FileSystem::probe(const FolderHandle& dir, const std::string& name, EntryKind& kind)
+{
+    EntryId id;
+    const int rc = probe(dir, name, id);
+    kind = id.kind;
+    return rc;
+}
+
 int FileSystem::move(const FolderHandle& fromDir, const std::string& from,
-                     const FolderHandle& toDir, const std::string& to)
+                     const FolderHandle& toDir, const std::string& to, MetadataLost& lost)
 {
     int rc = renameNoReplace(fromDir, from, toDir, to);
     if (rc != EXDEV)
         return rc;
-    return transfer(fromDir, from, toDir, to, true);
+    return transfer(fromDir, from, toDir, to, true, lost);
+}
+
+int FileSystem::copy(const FolderHandle& fromDir, const std::string& from,
+                     const FolderHandle& toDir, const std::string& to, MetadataLost& lost)
+{
+    return transfer(fromDir, from, toDir, to, false, lost);
+}
+
+int FileSystem::move(const FolderHandle& fromDir, const std::string& from,
+                     const FolderHandle& toDir, const std::string& to)
+{
+    MetadataLost lost; // not asked for
+    return move(fromDir, from, toDir, to, lost);
 }
 
 int FileSystem::copy(const FolderHandle& fromDir, const std::string& from,
                      const FolderHandle& toDir, const std::string& to)
 {
-    return transfer(fromDir, from, toDir, to, false);
+    MetadataLost lost; // not asked for
+    return copy(fromDir, from, toDir, to, lost);
 }
 
 int FileSystem::readAttributes(const FolderHandle& dir, const std::string& name,
@@ -75,20 +97,20 @@ int FileSystem::listMatching(const FolderHandle& dir, const std::string& base,
 // carries a name the user chose, and a failure leaves the folder as it was.
 namespace {
 
-// 0 when `name` in `dir` is still the file that `copied` describes; EBUSY when
-// something else has taken the name since.
-int sameFileStillThere(const FolderHandle& dir, const std::string& name, const struct stat& copied)
+// Whether `name` in `dir` is still the file that `copied` describes.
+bool sameFileStillThere(const FolderHandle& dir, const std::string& name, const struct stat& copied)
 {
     struct stat now {};
     if (::fstatat(dir.fd(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
-    return now.st_dev == copied.st_dev && now.st_ino == copied.st_ino ? 0 : EBUSY;
+        return false;
+    return now.st_dev == copied.st_dev && now.st_ino == copied.st_ino;
 }
 
 } // namespace
 
 int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
-                         const FolderHandle& toDir, const std::string& to, bool isMove)
+                         const FolderHandle& toDir, const std::string& to, bool isMove,
+                         MetadataLost& lost)
 {
     FileHandle source;
     if (int rc = openSource(fromDir, from, !isMove, source)) {
@@ -113,7 +135,7 @@ int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
         return rc;
     const bool named = !tempName.empty();
 
-    int rc = fillTemp(source, temp, named, isMove);
+    int rc = fillTemp(source, temp, named, isMove, lost);
     if (rc == 0)
         rc = commitTemp(toDir, temp, tempName, to);
     if (rc != 0) {
@@ -138,12 +160,14 @@ int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
     // folders are on different devices, with journals of their own), and
     // only if the name still stands for the file that was copied.
     rc = ::fsync(toDir.fd()) == 0 ? 0 : errno;
-    if (rc == 0)
-        rc = sameFileStillThere(fromDir, from, source.status());
     if (rc != 0) {
-        removeFile(toDir, to);
+        removeFile(toDir, to); // the source is still there
         return rc;
     }
+    // Someone else moved or replaced the source meanwhile: the copy may be
+    // all that is left of what was copied, so it stays.
+    if (!sameFileStillThere(fromDir, from, source.status()))
+        return sourceReplacedCopyKept;
     source.close();
     rc = removeFile(fromDir, from);
     if (rc != 0) {
@@ -155,11 +179,12 @@ int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
     return 0;
 }
 
-int FileSystem::fillTemp(const FileHandle& source, FileHandle& temp, bool named, bool isMove)
+int FileSystem::fillTemp(const FileHandle& source, FileHandle& temp, bool named, bool isMove,
+                         MetadataLost& lost)
 {
     if (int rc = copyData(source, temp))
         return rc;
-    if (int rc = copyMetadata(source, temp, isMove))
+    if (int rc = copyMetadata(source, temp, isMove, lost))
         return rc;
     // A moved file's only copy is about to be this one: it must be on the
     // disk before the source is removed, and before it takes its name, so

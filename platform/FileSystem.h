@@ -8,6 +8,7 @@
 #include <time.h>
 
 #include "FolderHandle.h"
+#include "IoError.h"
 
 namespace torvel {
 
@@ -18,6 +19,32 @@ enum class EntryKind
     None,
     File,
     Folder,
+};
+
+// Which entry a name stood for when it was looked at, so that a later look
+// can tell whether the name still holds that same entry.
+struct EntryId
+{
+    EntryKind kind = EntryKind::None;
+    dev_t device = 0;
+    ino_t inode = 0;
+    // An inode number is given again soon after its file is removed; the
+    // change time tells the new file from the old.
+    timespec changed{};
+    bool operator==(const EntryId& other) const
+    {
+        return kind == other.kind && device == other.device && inode == other.inode
+               && changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+// What a move or copy onto another device could not give the new file,
+// because the file system there cannot store it. The file itself arrived.
+struct MetadataLost
+{
+    bool attributes = false; // user.* attributes: hidden, system, archive
+    bool mode = false;       // permission bits: read-only
+    bool any() const { return attributes || mode; }
 };
 
 // Every call of the file system, so that a test can fail a chosen one.
@@ -64,8 +91,10 @@ public:
     // Opens a folder as the place bare names are resolved against.
     virtual int openFolder(const std::string& path, FolderHandle& out) = 0;
 
-    // What the name is; a name that does not exist gives None and 0.
-    virtual int probe(const FolderHandle& dir, const std::string& name, EntryKind& kind) = 0;
+    // What the name is; a name that does not exist gives None and 0. The
+    // device and inode are those of the name itself (a link, not its target).
+    virtual int probe(const FolderHandle& dir, const std::string& name, EntryId& id) = 0;
+    int probe(const FolderHandle& dir, const std::string& name, EntryKind& kind);
 
     // Renames, and refuses with EEXIST when the target name is taken; the
     // file at the target is never replaced. Fails with EXDEV across devices.
@@ -98,8 +127,11 @@ public:
 
     // Gives to the user.* extended attributes, the permission bits and the
     // last-write time of from. For a move also the owner (where allowed) and
-    // the access time, so that the file arrives as it left.
-    virtual int copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove) = 0;
+    // the access time, so that the file arrives as it left. Attributes or
+    // permission bits that the target's file system cannot store at all are
+    // noted in lost, not failed: the file may still go there.
+    virtual int copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove,
+                             MetadataLost& lost) = 0;
 
     // Writes the file's data through to the disk.
     virtual int syncFile(const FileHandle& file) = 0;
@@ -128,15 +160,26 @@ public:
     // Moves a file, to another device too: there a complete copy is made in
     // a temporary file in the target folder, written through to the disk and
     // committed under its name before the source is removed. On any failure
-    // the source stays and nothing is left at the target.
+    // the source stays and nothing is left at the target, with one exception:
+    // when the source name has come to hold another file (or none) while the
+    // copy was made, the copy is the only one left of the file that was
+    // copied, so it keeps its new name, the source name is left alone, and
+    // sourceReplacedCopyKept is returned.
     virtual int move(const FolderHandle& fromDir, const std::string& from,
-                     const FolderHandle& toDir, const std::string& to);
+                     const FolderHandle& toDir, const std::string& to, MetadataLost& lost);
 
     // Copies a file with its last-write time, permission bits and user.*
     // attributes; fails with EEXIST when the target name is taken. On any
     // failure nothing is left at the target.
     virtual int copy(const FolderHandle& fromDir, const std::string& from,
-                     const FolderHandle& toDir, const std::string& to);
+                     const FolderHandle& toDir, const std::string& to, MetadataLost& lost);
+
+    // The same, for a caller to whom attributes the target cannot keep do
+    // not matter.
+    int move(const FolderHandle& fromDir, const std::string& from, const FolderHandle& toDir,
+             const std::string& to);
+    int copy(const FolderHandle& fromDir, const std::string& from, const FolderHandle& toDir,
+             const std::string& to);
 
     // The attribute word (FileAttr bits) of the name, following a symbolic
     // link, as the file list shows it.
@@ -163,8 +206,10 @@ public:
 
 private:
     int transfer(const FolderHandle& fromDir, const std::string& from,
-                 const FolderHandle& toDir, const std::string& to, bool isMove);
-    int fillTemp(const FileHandle& source, FileHandle& temp, bool named, bool isMove);
+                 const FolderHandle& toDir, const std::string& to, bool isMove,
+                 MetadataLost& lost);
+    int fillTemp(const FileHandle& source, FileHandle& temp, bool named, bool isMove,
+                 MetadataLost& lost);
 };
 
 } // namespace torvel

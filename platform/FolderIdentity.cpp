@@ -1,6 +1,11 @@
 #include "FolderIdentity.h"
 
+#include <atomic>
+#include <string>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace torvel {
 
@@ -31,6 +36,33 @@ bool sameFolder(std::string_view a, std::string_view b)
         && ::stat(std::string(b).c_str(), &second) == 0 && S_ISDIR(second.st_mode))
         return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
     return withoutTrailingSlashes(a) == withoutTrailingSlashes(b);
+}
+
+bool oneFolderUnderTwoNames(const std::string& a, const std::string& b)
+{
+    if (sameFolder(a, b))
+        return true;
+    struct stat first {};
+    struct stat second {};
+    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0
+        || first.st_dev != second.st_dev)
+        return false;
+    // A folder on a file system that gives each spelling of a path an inode
+    // number of its own (FAT through FUSE: Photos/ and PHOTOS/) is seen
+    // through both names: a file made under one shows under the other.
+    static std::atomic<unsigned> counter{0};
+    const std::string marker = "/.torvel-same-folder-" + std::to_string(::getpid()) + "-"
+                               + std::to_string(counter++);
+    const std::string made = std::string(withoutTrailingSlashes(a)) + marker;
+    const int fd = ::open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false; // nothing can be renamed in a folder that takes no new name
+    ::close(fd);
+    struct stat seen {};
+    const bool shows =
+        ::stat((std::string(withoutTrailingSlashes(b)) + marker).c_str(), &seen) == 0;
+    ::unlink(made.c_str());
+    return shows;
 }
 
 } // namespace torvel

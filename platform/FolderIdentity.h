@@ -17,4 +17,10 @@ bool folderExists(const std::string& path);
 // "/a/data/" are two folders on an ordinary Linux file system.
 bool sameFolder(std::string_view a, std::string_view b);
 
+// sameFolder, and also for a folder that a file system shows under two
+// spellings with inode numbers of their own (FAT through FUSE). Tells by
+// making a short-lived hidden file in a and looking for it in b, so it is
+// for the moment a run begins, not for every redraw.
+bool oneFolderUnderTwoNames(const std::string& a, const std::string& b);
+
 } // namespace torvel

@@ -288,7 +288,7 @@ int linkUnnamed(int fd, int dir, const char* name)
     return 0;
 }
 
-int copyUserAttributes(int from, int to)
+int copyUserAttributes(int from, int to, bool& lost)
 {
     std::vector<char> names;
     if (int rc = listAttributes(from, names))
@@ -308,9 +308,10 @@ int copyUserAttributes(int from, int to)
         // still takes the file: refusing the move would keep people from ever
         // carrying their files there. Any other failure stops the copy.
         if (::fsetxattr(to, name, value.data(), value.size(), 0) != 0) {
-            if (errno == EOPNOTSUPP)
-                return 0;
-            return errno;
+            if (errno != EOPNOTSUPP)
+                return errno;
+            lost = true;
+            return 0;
         }
     }
     return 0;

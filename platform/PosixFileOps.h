@@ -36,8 +36,9 @@ int openUnnamed(int dir, mode_t mode, int& fd);
 int linkUnnamed(int fd, int dir, const char* name);
 
 // Copies every user.* extended attribute. A source on a file system without
-// extended attributes has none to copy.
-int copyUserAttributes(int from, int to);
+// extended attributes has none to copy; a target that stores none takes the
+// file without them, and lost says so.
+int copyUserAttributes(int from, int to, bool& lost);
 
 // Creates a folder and its missing parents with the given mode. An existing
 // folder is success; an existing non-folder is ENOTDIR.

@@ -53,18 +53,21 @@ int PosixFileSystem::openFolder(const std::string& path, FolderHandle& out)
     return 0;
 }
 
-int PosixFileSystem::probe(const FolderHandle& dir, const std::string& name, EntryKind& kind)
+int PosixFileSystem::probe(const FolderHandle& dir, const std::string& name, EntryId& id)
 {
-    kind = EntryKind::None;
+    id = EntryId{};
     struct stat st {};
     if (::fstatat(dir.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return (errno == ENOENT || errno == ENOTDIR) ? 0 : errno;
-    kind = EntryKind::File;
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
+    id.changed = st.st_ctim;
+    id.kind = EntryKind::File;
     if (S_ISDIR(st.st_mode))
-        kind = EntryKind::Folder;
+        id.kind = EntryKind::Folder;
     else if (S_ISLNK(st.st_mode) && ::fstatat(dir.fd(), name.c_str(), &st, 0) == 0
              && S_ISDIR(st.st_mode))
-        kind = EntryKind::Folder;
+        id.kind = EntryKind::Folder;
     return 0;
 }
 
@@ -197,7 +200,8 @@ int PosixFileSystem::copyData(const FileHandle& from, const FileHandle& to)
     return copyFileData(from.fd(), to.fd(), from.status().st_size, from.status().st_dev);
 }
 
-int PosixFileSystem::copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove)
+int PosixFileSystem::copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove,
+                                  MetadataLost& lost)
 {
     const struct stat& st = from.status();
     const struct stat& made = to.status();
@@ -206,12 +210,17 @@ int PosixFileSystem::copyMetadata(const FileHandle& from, const FileHandle& to, 
     if (forMove && (made.st_uid != st.st_uid || made.st_gid != st.st_gid)
         && ::fchown(to.fd(), st.st_uid, st.st_gid) != 0 && errno != EPERM)
         return errno;
-    if (int rc = copyUserAttributes(from.fd(), to.fd()))
+    if (int rc = copyUserAttributes(from.fd(), to.fd(), lost.attributes))
         return rc;
     // Changing the owner drops set-id bits, but a file is never created
-    // with them, so the mode still differs where it matters.
-    if ((made.st_mode & 07777) != (st.st_mode & 07777) && ::fchmod(to.fd(), st.st_mode & 07777) != 0)
-        return errno;
+    // with them, so the mode still differs where it matters. A file system
+    // without permission bits (FAT through FUSE answers ENOSYS) still takes
+    // the file, as it takes it without user attributes.
+    if ((made.st_mode & 07777) != (st.st_mode & 07777) && ::fchmod(to.fd(), st.st_mode & 07777) != 0) {
+        if (errno != ENOSYS && errno != EOPNOTSUPP && errno != EPERM)
+            return errno;
+        lost.mode = true;
+    }
     timespec times[2] = {st.st_atim, st.st_mtim};
     if (!forMove)
         times[0] = timespec{0, UTIME_OMIT};

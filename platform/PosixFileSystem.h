@@ -17,7 +17,8 @@ public:
     explicit PosixFileSystem(bool unnamedTemps = true);
 
     int openFolder(const std::string& path, FolderHandle& out) override;
-    int probe(const FolderHandle& dir, const std::string& name, EntryKind& kind) override;
+    using FileSystem::probe;
+    int probe(const FolderHandle& dir, const std::string& name, EntryId& id) override;
     int renameNoReplace(const FolderHandle& fromDir, const std::string& from,
                         const FolderHandle& toDir, const std::string& to) override;
     int removeFile(const FolderHandle& dir, const std::string& name) override;
@@ -27,7 +28,8 @@ public:
     int createTemp(const FolderHandle& dir, mode_t mode, FileHandle& out,
                    std::string& tempName) override;
     int copyData(const FileHandle& from, const FileHandle& to) override;
-    int copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove) override;
+    int copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove,
+                     MetadataLost& lost) override;
     int syncFile(const FileHandle& file) override;
     int closeFile(FileHandle& file) override;
     int commitTemp(const FolderHandle& dir, const FileHandle& temp, const std::string& tempName,

@@ -6,7 +6,8 @@ packages=(cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
-  tzdata xauth xvfb)
+  tzdata xauth xvfb
+  fusefat dosfstools)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

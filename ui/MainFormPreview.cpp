@@ -172,6 +172,7 @@ ChangeNameInputs TForm1::changeNameInputs() const
     in.UpCheck = ui->UpCheck->isChecked();
     in.LowCheck = ui->LowCheck->isChecked();
     in.ChangeDir = ChangeDir;
+    in.SearchDir = SearchDir;
     return in;
 }
 

@@ -14,6 +14,7 @@
 //                                                          // name after the first two
 
 #include <cerrno>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -69,6 +70,9 @@ public:
 
     void clearFaults() { m_faults.clear(); }
 
+    // Runs before every call: another program acting in the middle of a move.
+    std::function<void(FsCall)> beforeCall;
+
     // How often a call was made, failed or not.
     int calls(FsCall call) const
     {
@@ -84,9 +88,10 @@ public:
         return run(FsCall::OpenFolder, {path}, [&] { return m_inner.openFolder(path, out); });
     }
 
-    int probe(const FolderHandle& dir, const std::string& name, EntryKind& kind) override
+    using FileSystem::probe;
+    int probe(const FolderHandle& dir, const std::string& name, EntryId& id) override
     {
-        return run(FsCall::Probe, {name}, [&] { return m_inner.probe(dir, name, kind); });
+        return run(FsCall::Probe, {name}, [&] { return m_inner.probe(dir, name, id); });
     }
 
     int renameNoReplace(const FolderHandle& fromDir, const std::string& from,
@@ -126,10 +131,11 @@ public:
                    [&] { return m_inner.copyData(from, to); });
     }
 
-    int copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove) override
+    int copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove,
+                     MetadataLost& lost) override
     {
         return run(FsCall::CopyMetadata, {from.name(), to.name()},
-                   [&] { return m_inner.copyMetadata(from, to, forMove); });
+                   [&] { return m_inner.copyMetadata(from, to, forMove, lost); });
     }
 
     int syncFile(const FileHandle& file) override
@@ -187,18 +193,20 @@ public:
 
     // Move and copy as a whole may be failed too; otherwise they are made of
     // this file system's own calls, so that the faults above reach them.
+    using FileSystem::copy;
+    using FileSystem::move;
     int move(const FolderHandle& fromDir, const std::string& from, const FolderHandle& toDir,
-             const std::string& to) override
+             const std::string& to, MetadataLost& lost) override
     {
         return run(FsCall::Move, {from, to},
-                   [&] { return FileSystem::move(fromDir, from, toDir, to); });
+                   [&] { return FileSystem::move(fromDir, from, toDir, to, lost); });
     }
 
     int copy(const FolderHandle& fromDir, const std::string& from, const FolderHandle& toDir,
-             const std::string& to) override
+             const std::string& to, MetadataLost& lost) override
     {
         return run(FsCall::Copy, {from, to},
-                   [&] { return FileSystem::copy(fromDir, from, toDir, to); });
+                   [&] { return FileSystem::copy(fromDir, from, toDir, to, lost); });
     }
 
 private:
@@ -234,6 +242,8 @@ private:
     int run(FsCall call, std::initializer_list<std::string> names, Call&& inner)
     {
         ++m_calls[call];
+        if (beforeCall)
+            beforeCall(call);
         Fault* fault = take(call, names);
         if (fault == nullptr)
             return inner();

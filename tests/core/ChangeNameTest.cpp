@@ -117,7 +117,7 @@ TEST_F(ChangeName, WorkedExamplesInKeepNumberMode)
     TestFolder inPlace;
     inPlace.makeFile("a01.txt");
     inPlace.makeFile("a1.txt");
-    EXPECT_EQ(run({"a01.txt", "a1.txt"}, [&](auto& in) { in.KetaCheck = true, in.ChangeDir = inPlace.path(); }),
+    EXPECT_EQ(run({"a01.txt", "a1.txt"}, [&](auto& in) { in.KetaCheck = true, in.ChangeDir = in.SearchDir = inPlace.path(); }),
               (Names{"a01.txt", "a01-01.txt"}));
     EXPECT_TRUE(m_result.ok);
 }
@@ -208,6 +208,25 @@ TEST_F(ChangeName, KeepNumberModeAvoidsTakenNamesIgnoringCase)
     m_dest.makeFile("a01.txt");
     m_dest.makeFile("a01-01.txt");
     EXPECT_EQ(run({"a1.txt"}, [](auto& in) { in.KetaCheck = true; }), (Names{"a01-02.txt"}));
+}
+
+// A name that is already padded is still a name given to a row: it may not
+// be given twice, nor, in another folder, land on a file there.
+TEST_F(ChangeName, KeepNumberModeTestsNamesThatStayAsTheyAre)
+{
+    const auto keep = [](int digits, const std::string& searchDir) {
+        return [=](ChangeNameInputs& in) { in.KetaCheck = true, in.Digits = digits, in.SearchDir = searchDir; };
+    };
+    const std::string elsewhere = "/nonexistent-source/";
+    EXPECT_EQ(run({"a1.txt", "a01.txt"}, keep(2, elsewhere)), (Names{"a01.txt", "a01-01.txt"}));
+    EXPECT_EQ(run({"scan7.png", "scan007.png"}, keep(3, elsewhere)), (Names{"scan007.png", "scan007-01.png"}));
+    m_dest.makeFile("b05.txt");
+    EXPECT_EQ(run({"b05.txt"}, keep(2, elsewhere)), (Names{"b05-01.txt"}));
+    // In its own folder the name is held by the file itself.
+    EXPECT_EQ(run({"b05.txt"}, keep(2, m_dest.path())), (Names{"b05.txt"}));
+    m_dest.makeFile("a1.txt");
+    m_dest.makeFile("a01.txt");
+    EXPECT_EQ(run({"a1.txt", "a01.txt"}, keep(2, m_dest.path())), (Names{"a01-01.txt", "a01.txt"}));
 }
 
 TEST(KeepNumberName, DashSuffixGoesOnPast99AndGivesUp)

@@ -117,8 +117,10 @@ TEST_F(FileOperationTest, DeleteInAnOpenFolderTrashesFromThatFolder)
     src.write("work/" + sjisPhoto, "someone else's");
     TFileOperation operation(real, &feedback);
     feedback.answers = {Answer::Yes};
+    EntryId asked;
+    ASSERT_EQ(real.probe(dir, sjisPhoto, asked), 0);
 
-    EXPECT_FALSE(operation.Delete(dir, sjisPhoto));
+    EXPECT_FALSE(operation.Delete(dir, sjisPhoto, asked));
     EXPECT_EQ(feedback.asked, Names{src / ("work/" + sjisPhoto)}); // the path as the person knows it
     EXPECT_TRUE(src.names("moved").empty());
     EXPECT_EQ(src.read("work/" + sjisPhoto), "someone else's");

@@ -1,11 +1,16 @@
 #include <cerrno>
+#include <fstream>
+#include <iterator>
 
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/xattr.h>
 
 #include "MoveAndCopy.h"
+#include "RunDriver.h"
 #include "RunReport.h"
 #include "RunTestSupport.h"
+#include "common/FatVolume.h"
 #include "common/FaultyFileSystem.h"
 
 using namespace torvel;
@@ -24,7 +29,7 @@ protected:
         FileSystem& used = fs != nullptr ? *fs : real;
         TFileOperation operation(used, &feedback);
         RunServices services{used, feedback, operation};
-        return File_Move(rows, settings, services);
+        return runRenamePage(rows, settings, services);
     }
 
     static long mtimeOf(const std::string& path)
@@ -138,15 +143,44 @@ TEST_F(MoveAndCopyTest, NothingGoesToTheTrashForASourceThatIsNotThere)
     EXPECT_EQ(result.failures[0].step, RunStep::Copy);
 }
 
-TEST_F(MoveAndCopyTest, TwoRowsWithOneNewNameReplaceTheFirstOnlyAtThePersonsWord)
+TEST_F(MoveAndCopyTest, AFileThisRunHasMovedIsNeverOfferedToTheTrash)
 {
     writeAll(src, {"a.txt", "b.txt"});
     feedback.answers = {Answer::Yes};
     RunResult result = transfer({{"a.txt", "x.txt"}, {"b.txt", "x.txt"}}, across(1));
-    EXPECT_EQ(dst.read("x.txt"), "contents of b.txt");
-    EXPECT_EQ(data.read("Trash/files/x.txt"), "contents of a.txt");
-    EXPECT_EQ(result.rows, (std::vector<RowResult>{RowResult::Replaced, RowResult::Converted}));
-    EXPECT_EQ(result.converted, 1);
+    EXPECT_TRUE(feedback.asked.empty());
+    EXPECT_EQ(dst.read("x.txt"), "contents of a.txt");
+    EXPECT_EQ(src.names(), Names{"b.txt"});
+    EXPECT_EQ(result.rows, (std::vector<RowResult>{RowResult::Converted, RowResult::Failed}));
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].step, RunStep::TakenByRun);
+}
+
+// Between the question and the answer another program puts something else
+// under the name: the person agreed to give away the file asked about only.
+TEST_F(MoveAndCopyTest, TheTrashTakesOnlyWhatThePersonWasAskedAbout)
+{
+    const std::pair<const char*, std::function<void(ScratchDir&)>> cases[] = {
+        {"another file", [](ScratchDir& d) { ::unlink((d / "x.txt").c_str()), d.write("x.txt", "new x"); }},
+        {"a folder", [](ScratchDir& d) { ::unlink((d / "x.txt").c_str()), d.makeFolder("x.txt"); }},
+    };
+    for (const auto& [what, replace] : cases) {
+        SCOPED_TRACE(what);
+        ScratchDir from;
+        ScratchDir to;
+        from.write("a.txt", "A");
+        to.write("x.txt", "old x");
+        feedback.answers = {Answer::Yes};
+        feedback.whileAsked = [&, &replace = replace](const std::string&) { replace(to); };
+        RunResult result = transfer({{"a.txt", "x.txt"}}, RunSettings{from.path(), to.path(), 1, false, false});
+        EXPECT_TRUE(from.has("a.txt"));
+        EXPECT_TRUE(to.has("x.txt"));
+        EXPECT_TRUE(data.names("Trash/files").empty());
+        EXPECT_EQ(result.converted, 0);
+        ASSERT_EQ(result.failures.size(), 1u);
+        EXPECT_EQ(result.failures[0].step, RunStep::Trash);
+        EXPECT_EQ(result.failures[0].error, entryChangedSinceAsked);
+    }
 }
 
 TEST_F(MoveAndCopyTest, MovesAcrossDevices)
@@ -241,6 +275,44 @@ TEST_F(MoveAndCopyTest, AFolderThatCannotBeOpenedStopsBeforeAnyFileIsTouched)
     EXPECT_EQ(fs.calls(FsCall::Move), 0);
     EXPECT_EQ(src.names(), Names{"a.txt"});
     EXPECT_TRUE(feedback.statuses.empty());
+}
+
+// A memory stick: no permission bits and no user attributes, and one folder
+// seen under two spellings as two folders by their inode numbers.
+TEST_F(MoveAndCopyTest, OntoAFatVolume)
+{
+    FatVolume fat;
+    if (!fat.mounted())
+        GTEST_SKIP() << "no FAT volume through FUSE here (needs root, fusefat, mkfs.vfat)";
+    ASSERT_EQ(::mkdir((fat.path() + "Photos").c_str(), 0755), 0);
+    {
+        SCOPED_TRACE("what the destination cannot store is said, not hidden");
+        src.write("a.txt", "A");
+        ASSERT_EQ(::chmod((src / "a.txt").c_str(), 0444), 0);
+        ASSERT_EQ(::setxattr((src / "a.txt").c_str(), "user.DOSATTRIB", "0x23", 4, 0), 0);
+        RunResult result = transfer({{"a.txt", "x.txt"}}, {src.path(), fat.path() + "Photos/", 2, true, false});
+        EXPECT_EQ(result.converted, 1);
+        EXPECT_TRUE(result.failures.empty());
+        ASSERT_EQ(result.warnings.size(), 1u);
+        EXPECT_TRUE(result.warnings[0].lost.attributes);
+        EXPECT_TRUE(result.warnings[0].lost.mode);
+        EXPECT_NE(failureReport(result).find("a.txt → x.txt："), std::string::npos);
+    }
+    {
+        SCOPED_TRACE("one folder under two spellings is renamed in place");
+        std::ofstream(fat.path() + "Photos/y.txt") << "B";
+        feedback.answers = {Answer::Yes, Answer::Yes};
+        RunResult result = transfer({{"x.txt", "y.txt"}, {"y.txt", "z.txt"}},
+                                    {fat.path() + "Photos/", fat.path() + "PHOTOS/", 1, false, false});
+        EXPECT_TRUE(feedback.asked.empty());
+        EXPECT_EQ(result.converted, 2);
+        const auto read = [&](const std::string& name) {
+            std::ifstream in(fat.path() + "Photos/" + name);
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        };
+        EXPECT_EQ(read("y.txt"), "A");
+        EXPECT_EQ(read("z.txt"), "B");
+    }
 }
 
 } // namespace

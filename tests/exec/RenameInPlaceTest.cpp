@@ -137,6 +137,20 @@ TEST_F(RenameInPlaceTest, ATousandAndOneFilesKeepDistinctTemporaryNames)
         EXPECT_EQ(src.read("g" + std::to_string(n) + ".dat"), "f" + std::to_string(n) + ".dat");
 }
 
+// The longest names a folder holds leave no room for a whole temporary name.
+TEST_F(RenameInPlaceTest, SwapsNamesOfTheLongestLength)
+{
+    const std::string a = std::string(251, 'a') + ".txt";
+    const std::string b = std::string(246, 'a') + "\x8e\xca\x90\x5e.txt" + "b"; // 255 bytes, Shift-JIS inside
+    src.write(a, "A");
+    src.write(b, "B");
+    RunResult result = runRename({{a, b}, {b, a}}, inPlace(false));
+    EXPECT_EQ(src.read(b), "A");
+    EXPECT_EQ(src.read(a), "B");
+    EXPECT_EQ(src.names().size(), 2u);
+    EXPECT_EQ(result.converted, 2);
+}
+
 TEST_F(RenameInPlaceTest, ChangesOnlyTheLetterCase)
 {
     src.write("photo.JPG", "picture");
@@ -168,35 +182,36 @@ TEST_F(RenameInPlaceTest, TwoRowsWithOneNewNameWhileAvoidingDuplicates)
 TEST_F(RenameInPlaceTest, TwoRowsWithOneNewNameReplacingDuplicates)
 {
     {
-        SCOPED_TRACE("the first file goes to the trash at the person's word");
+        SCOPED_TRACE("the file this run has just renamed is never offered to the trash");
         src.write("a.txt", "A");
         src.write("b.txt", "B");
         feedback.answers = {Answer::Yes};
         RunResult result = runRename({{"a.txt", "x.txt"}, {"b.txt", "x.txt"}}, inPlace(false));
 
-        EXPECT_EQ(feedback.asked, Names{src / "x.txt"});
-        EXPECT_EQ(src.names(), Names{"x.txt"});
-        EXPECT_EQ(src.read("x.txt"), "B");
-        EXPECT_EQ(trashed(), Names{"x.txt"});
-        EXPECT_EQ(data.read("Trash/files/x.txt"), "A");
-        EXPECT_EQ(result.rows, (std::vector<RowResult>{RowResult::Replaced, RowResult::Converted}));
-        EXPECT_EQ(result.converted, 1);
-        EXPECT_TRUE(result.failures.empty());
+        EXPECT_TRUE(feedback.asked.empty());
+        EXPECT_EQ(src.names(), (Names{"b.txt", "x.txt"}));
+        EXPECT_EQ(src.read("x.txt"), "A");
+        EXPECT_TRUE(trashed().empty());
+        EXPECT_EQ(result.rows, (std::vector<RowResult>{RowResult::Converted, RowResult::Failed}));
+        ASSERT_EQ(result.failures.size(), 1u);
+        EXPECT_EQ(result.failures[0].step, RunStep::TakenByRun);
     }
     {
-        SCOPED_TRACE("the person keeps the first file");
+        SCOPED_TRACE("nor is a same-name file that has just followed its row");
         ScratchDir folder;
-        folder.write("a.txt", "A");
-        folder.write("b.txt", "B");
-        feedback.answers = {Answer::No};
-        RunSettings settings{folder.path(), folder.path(), 0, false, false};
-        RunResult result = runRename({{"a.txt", "x.txt"}, {"b.txt", "x.txt"}}, settings);
+        folder.write("a.jpg", "A");
+        folder.write("a.xmp", "A's sidecar");
+        folder.write("b.xmp", "B");
+        feedback.answers = {Answer::Yes};
+        RunSettings settings{folder.path(), folder.path(), 0, false, true};
+        RunResult result = runRename({{"a.jpg", "x.jpg"}, {"b.xmp", "x.xmp"}}, settings);
 
-        EXPECT_EQ(folder.names(), (Names{"b.txt", "x.txt"}));
-        EXPECT_EQ(folder.read("x.txt"), "A");
-        EXPECT_EQ(result.converted, 1);
+        EXPECT_TRUE(feedback.asked.empty());
+        EXPECT_EQ(folder.names(), (Names{"b.xmp", "x.jpg", "x.xmp"}));
+        EXPECT_EQ(folder.read("x.xmp"), "A's sidecar");
         ASSERT_EQ(result.failures.size(), 1u);
-        EXPECT_EQ(result.failures[0].step, RunStep::Declined);
+        EXPECT_EQ(result.failures[0].name, "b.xmp");
+        EXPECT_EQ(result.failures[0].step, RunStep::TakenByRun);
     }
 }
 

@@ -179,6 +179,38 @@ TEST_P(MoveThroughCopy, AnyFailedStepLeavesTheSourceAndNothingElse)
     }
 }
 
+// Another program moves the source away, or puts another file under its
+// name, while the copy is written: the copy may be all that is left of what
+// was copied, so it stays, and whatever holds the source name is not removed.
+TEST_P(MoveThroughCopy, ASourceReplacedDuringTheCopyKeepsTheCopy)
+{
+    const std::pair<const char*, bool> cases[] = {{"moved away", false}, {"replaced", true}};
+    for (const auto& [what, replaced] : cases) {
+        SCOPED_TRACE(what);
+        ScratchDir target;
+        FolderHandle into;
+        ASSERT_EQ(real.openFolder(target.path(), into), 0);
+        if (replaced)
+            prepareSource(src, photoSjis, contents);
+        fs.clearFaults();
+        fs.fail(FsCall::Rename, EXDEV, photoSjis);
+        fs.beforeCall = [&, replaced = replaced](FsCall call) {
+            if (call != FsCall::SyncFile)
+                return;
+            ASSERT_EQ(::rename((src / photoSjis).c_str(), (src / "elsewhere").c_str()), 0);
+            if (replaced)
+                src.write(photoSjis, "someone else's");
+        };
+        EXPECT_EQ(fs.move(from, photoSjis, into, seriesSjis), sourceReplacedCopyKept);
+        fs.beforeCall = nullptr;
+        EXPECT_EQ(target.read(seriesSjis), contents);
+        EXPECT_EQ(src.read("elsewhere"), contents);
+        EXPECT_EQ(src.has(photoSjis), replaced);
+        EXPECT_EQ(replaced ? src.read(photoSjis) : "", replaced ? "someone else's" : "");
+        ::unlink((src / "elsewhere").c_str());
+    }
+}
+
 TEST_P(MoveThroughCopy, CopyFailingHalfWayLeavesNoTarget)
 {
     fs.clearFaults();
