@@ -2,13 +2,21 @@
 
 #include <cerrno>
 #include <memory>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+
+#include <sys/stat.h>
 #include <utility>
 
+#include "FileInfo.h"
 #include "FileSystem.h"
+#include "NameRules.h"
 #include "NameText.h"
 #include "NewCtrls.h"
 #include "RenamePlan.h"
 #include "RunFeedback.h"
+#include "RunJournal.h"
 #include "RunRecord.h"
 #include "SameName.h"
 
@@ -34,6 +42,7 @@ public:
     }
 
     int prepare();
+    int writeJournal(const std::vector<std::string>& names, const std::vector<std::uint64_t>& inodes);
     void run();
     RunResult take() { return m_record.take(); }
 
@@ -58,15 +67,68 @@ int MoveRun::prepare()
         return rc;
     if (int rc = m_services.fs.openFolder(m_settings.ChangeDir, m_to))
         return rc;
-    if (m_settings.CheckBox1) {
-        std::vector<std::string> names;
-        if (int rc = m_services.fs.readNames(m_from, names))
+    std::vector<std::string> names;
+    std::vector<std::uint64_t> inodes;
+    if (m_settings.CheckBox1 || m_services.journal != nullptr) {
+        const int read = m_services.journal != nullptr
+                             ? m_services.fs.readNames(m_from, names, inodes)
+                             : m_services.fs.readNames(m_from, names);
+        if (read != 0)
+            return read;
+    }
+    if (m_services.journal != nullptr) {
+        if (int rc = writeJournal(names, inodes))
             return rc;
+    }
+    if (m_settings.CheckBox1) {
         m_sameName = std::make_unique<SameNameFiles>(m_services.fs, m_from, m_to, m_carry,
                                                      std::move(names), m_rows);
     }
     m_services.FileOperation1.beginRun();
     return 0;
+}
+
+// Every row's file with its inode; where it will arrive as a copy, also its
+// size and last-write time, which tell the finished copy. Same-name files
+// are written down as files of their own.
+int MoveRun::writeJournal(const std::vector<std::string>& names,
+                          const std::vector<std::uint64_t>& inodes)
+{
+    struct stat from {};
+    struct stat to {};
+    const bool copies = m_carry == Carry::Copy
+                        || (::fstat(m_from.fd(), &from) == 0 && ::fstat(m_to.fd(), &to) == 0
+                            && from.st_dev != to.st_dev);
+    std::unordered_map<std::string_view, std::uint64_t> inodeOf;
+    inodeOf.reserve(names.size());
+    for (std::size_t i = 0; i < names.size() && i < inodes.size(); ++i)
+        inodeOf.emplace(names[i], inodes[i]);
+    std::vector<JournalFile> files;
+    files.reserve(m_rows.size());
+    const auto add = [&](const std::string& name, const std::string& target) {
+        JournalFile file{name, {}, target, 0, 0, 0, 0};
+        if (const auto it = inodeOf.find(name); it != inodeOf.end())
+            file.inode = it->second;
+        FileInfo info;
+        if (copies && readFileInfo(m_from, name, info, StoredAttributes::Defer) == 0) {
+            file.size = info.size;
+            file.mtimeSeconds = info.mtimeSeconds;
+            file.mtimeNanoseconds = info.mtimeNanoseconds;
+        }
+        files.push_back(std::move(file));
+    };
+    std::optional<SameNameIndex> sameNames;
+    if (m_settings.CheckBox1)
+        sameNames.emplace(names, m_rows);
+    for (const RunRow& row : m_rows) {
+        add(row.current, row.newName);
+        if (!sameNames)
+            continue;
+        for (std::uint32_t i : sameNames->matches(baseNameOf(row.current)))
+            add(sameNames->name(i), sameNameTarget(row, sameNames->name(i)));
+    }
+    return m_services.journal->begin(m_carry == Carry::Move ? JournalKind::Move : JournalKind::Copy,
+                                     m_settings.SearchDir, m_settings.ChangeDir, files);
 }
 
 void MoveRun::run()
@@ -134,6 +196,10 @@ RunResult File_Move(const std::vector<RunRow>& rows, const RunSettings& settings
     if (int rc = run.prepare())
         return stoppedRun(rc);
     run.run();
+    // A journal without its last line only makes a later start offer to
+    // finish a run whose files are all in place already.
+    if (services.journal != nullptr)
+        (void)services.journal->finish();
     return run.take();
 }
 

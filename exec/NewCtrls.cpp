@@ -32,7 +32,7 @@ bool TFileOperation::Execute(int code, const std::vector<std::string>& from,
     if (code == foDelete)
         return deleteAll(from);
     for (const auto& name : from)
-        m_outcomes.push_back({name, FileOpOutcome::Result::Unsupported, ENOTSUP});
+        m_outcomes.push_back({name, FileOpOutcome::Result::Unsupported, ENOTSUP, {}});
     return false;
 }
 
@@ -63,7 +63,7 @@ bool TFileOperation::deleteAll(const std::vector<std::string>& from)
 FileOpOutcome TFileOperation::trashOne(const FolderHandle& dir, const std::string& name,
                                        const std::string& shownPath, const EntryId* asked)
 {
-    FileOpOutcome outcome{shownPath, confirm(shownPath), 0};
+    FileOpOutcome outcome{shownPath, confirm(shownPath), 0, {}};
     if (outcome.result != FileOpOutcome::Result::Done)
         return outcome;
     // The answer may come long after the question: another program may have
@@ -76,7 +76,7 @@ FileOpOutcome TFileOperation::trashOne(const FolderHandle& dir, const std::strin
             outcome.error = entryChangedSinceAsked;
     }
     if (outcome.error == 0)
-        outcome.error = m_fs.trash(dir, name);
+        outcome.error = m_fs.trash(dir, name, outcome.place);
     if (outcome.error != 0)
         outcome.result = FileOpOutcome::Result::Failed;
     return outcome;

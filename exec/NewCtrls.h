@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "Trash.h"
+
 namespace torvel {
 
 class FileSystem;
@@ -91,6 +93,7 @@ struct FileOpOutcome
     std::string name;
     Result result = Result::Failed;
     int error = 0;
+    TrashPlace place; // where it went, when Done
 };
 
 // The file operation component of the main window. Only deletion is carried

@@ -7,6 +7,7 @@
 #include "FileSystem.h"
 #include "NewCtrls.h"
 #include "RunFeedback.h"
+#include "RunJournal.h"
 #include "SameName.h"
 
 namespace torvel {
@@ -28,6 +29,10 @@ RunResult File_Rename(const std::vector<RunRow>& rows, const RunSettings& settin
     run.outOfTheWay();
     services.feedback.status(1, renamingText);
     run.intoPlace();
+    // A journal without its last line only makes a later start offer to
+    // finish a run whose files are all in place already.
+    if (services.journal != nullptr)
+        (void)services.journal->finish();
     return run.take();
 }
 
@@ -52,8 +57,11 @@ bool RenameRun::prepare()
     // One reading of the folder serves the temporary names and the same-name
     // files alike; it is taken before anything in it changes.
     std::vector<std::string> names;
-    if (int rc = m_services.fs.readNames(m_dir, names)) {
-        m_stopped = stoppedRun(rc);
+    std::vector<std::uint64_t> inodes;
+    const int read = m_services.journal != nullptr ? m_services.fs.readNames(m_dir, names, inodes)
+                                                   : m_services.fs.readNames(m_dir, names);
+    if (read != 0) {
+        m_stopped = stoppedRun(read);
         return false;
     }
     std::vector<std::vector<std::string>> sameNames;
@@ -66,8 +74,41 @@ bool RenameRun::prepare()
         m_sameNameAside.resize(m_rows.size());
     }
     m_plan = planRename(m_rows, names, sameNames);
+    if (m_services.journal != nullptr) {
+        if (int rc = writeJournal(names, inodes)) {
+            m_stopped = stoppedRun(rc);
+            return false;
+        }
+    }
     m_services.FileOperation1.beginRun();
     return true;
+}
+
+// Every file the plan will move, with the inode that finds it again under
+// whichever of its names it carries when the run is taken back or finished.
+int RenameRun::writeJournal(const std::vector<std::string>& names,
+                            const std::vector<std::uint64_t>& inodes)
+{
+    std::unordered_map<std::string_view, std::uint64_t> inodeOf;
+    inodeOf.reserve(names.size());
+    for (std::size_t i = 0; i < names.size() && i < inodes.size(); ++i)
+        inodeOf.emplace(names[i], inodes[i]);
+    std::vector<JournalFile> files;
+    files.reserve(m_plan.steps.size());
+    const auto add = [&](const std::string& current, const std::string& temporary,
+                         const std::string& target) {
+        if (temporary.empty())
+            return; // not to be touched
+        const auto it = inodeOf.find(current);
+        files.push_back({current, temporary, target, it == inodeOf.end() ? 0 : it->second, 0, 0, 0});
+    };
+    for (const RenameStep& step : m_plan.steps) {
+        add(step.current, step.temporary, step.newName);
+        for (const SameNameStep& file : step.sameName)
+            add(file.current, file.temporary, file.target);
+    }
+    return m_services.journal->begin(JournalKind::Rename, m_settings.ChangeDir,
+                                     m_settings.ChangeDir, files);
 }
 
 void RenameRun::outOfTheWay()

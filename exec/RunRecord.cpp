@@ -6,6 +6,7 @@
 #include "FileSystem.h"
 #include "IoError.h"
 #include "NewCtrls.h"
+#include "RunJournal.h"
 
 namespace torvel {
 
@@ -77,6 +78,11 @@ Room makeRoom(RunServices& services, const FolderHandle& dir, const std::string&
     const FileOpOutcome& outcome = outcomes.front();
     switch (outcome.result) {
     case FileOpOutcome::Result::Done:
+        // Written through before the name is used, so that taking the run
+        // back can bring the file back from the trash.
+        if (services.journal != nullptr)
+            (void)services.journal->trashed(
+                {dir.path(), name, outcome.place.folder, outcome.place.name});
         return {Room::Kind::Freed, 0};
     case FileOpOutcome::Result::Declined:
     case FileOpOutcome::Result::Cancelled:

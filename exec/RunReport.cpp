@@ -23,6 +23,8 @@ const char* stepText(RunStep step)
         return "同じ名前のファイルをごみ箱に移動できませんでした";
     case RunStep::Declined:
         return "同じ名前のファイルがあるため、変換しませんでした";
+    case RunStep::Changed:
+        return "実行の後で移動されたか、別のファイルに置き換えられたため、そのままにしました";
     case RunStep::TakenByRun:
         return "この実行で変換したファイルと同じ名前になるため、変換しませんでした";
     case RunStep::Move:
@@ -105,7 +107,8 @@ std::string failureLine(const FileFailure& failure)
 {
     std::string line = nameAndTarget(failure.name, failure.target);
     line += stepText(failure.step);
-    if (failure.step != RunStep::Declined && failure.step != RunStep::TakenByRun)
+    if (failure.step != RunStep::Declined && failure.step != RunStep::TakenByRun
+        && failure.step != RunStep::Changed)
         line += "（" + failureReason(failure.error) + "）";
     if (!failure.leftAs.empty())
         line += "。" + displayName(failure.leftAs) + " という名前のままです";

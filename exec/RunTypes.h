@@ -10,6 +10,7 @@ namespace torvel {
 
 class FileSystem;
 class RunFeedback;
+class RunJournal;
 class TFileOperation;
 
 // One row of the preview grid as the run reads it: the current bare name
@@ -38,6 +39,9 @@ struct RunServices
     FileSystem& fs;
     RunFeedback& feedback;
     TFileOperation& FileOperation1;
+    // Where the run writes down its plan before it touches a file, so that
+    // it can be taken back; none: the run is not recorded.
+    RunJournal* journal = nullptr;
 };
 
 // What became of one row's file.
@@ -62,6 +66,7 @@ enum class RunStep : std::uint8_t
     SameNameRename, // a same-name file with another extension
     SameNameMove,
     SameNameCopy,
+    Changed,        // taking back or finishing: the file is no longer where the run left it
 };
 
 // One file that did not reach its new name.

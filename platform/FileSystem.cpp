@@ -29,6 +29,27 @@ int FileSystem::probe(const FolderHandle& dir, const std::string& name, EntryKin
     return rc;
 }
 
+int FileSystem::readNames(const FolderHandle& dir, std::vector<std::string>& names,
+                          std::vector<std::uint64_t>& inodes)
+{
+    if (int rc = readNames(dir, names))
+        return rc;
+    inodes.assign(names.size(), 0);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EntryId id;
+        if (int rc = probe(dir, names[i], id))
+            return rc;
+        inodes[i] = id.inode;
+    }
+    return 0;
+}
+
+int FileSystem::trash(const FolderHandle& dir, const std::string& name)
+{
+    TrashPlace where; // not asked for
+    return trash(dir, name, where);
+}
+
 int FileSystem::move(const FolderHandle& fromDir, const std::string& from,
                      const FolderHandle& toDir, const std::string& to, MetadataLost& lost)
 {

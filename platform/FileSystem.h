@@ -9,6 +9,7 @@
 
 #include "FolderHandle.h"
 #include "IoError.h"
+#include "Trash.h"
 
 namespace torvel {
 
@@ -106,6 +107,9 @@ public:
 
     // Every name in the folder but "." and "..", in the order the folder gives them.
     virtual int readNames(const FolderHandle& dir, std::vector<std::string>& names) = 0;
+    // The same, with the inode number the folder lists for each name.
+    virtual int readNames(const FolderHandle& dir, std::vector<std::string>& names,
+                          std::vector<std::uint64_t>& inodes);
 
     // Opens a regular file for reading. Without followLinks a symbolic link
     // is not opened. A folder gives EISDIR, anything else not regular EINVAL.
@@ -150,8 +154,10 @@ public:
     // that already exists is success; a file in the way is ENOTDIR.
     virtual int createFolders(const std::string& path) = 0;
 
-    // Sends the name to the desktop's trash, never by copying it to another device.
-    virtual int trash(const FolderHandle& dir, const std::string& name) = 0;
+    // Sends the name to the desktop's trash, never by copying it to another
+    // device; where tells where it went.
+    virtual int trash(const FolderHandle& dir, const std::string& name, TrashPlace& where) = 0;
+    int trash(const FolderHandle& dir, const std::string& name);
 
     // Sets the last-write time; the access time is left as it is.
     virtual int setLastWriteTime(const FolderHandle& dir, const std::string& name,

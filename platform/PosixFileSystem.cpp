@@ -84,6 +84,19 @@ int PosixFileSystem::removeFile(const FolderHandle& dir, const std::string& name
 
 int PosixFileSystem::readNames(const FolderHandle& dir, std::vector<std::string>& names)
 {
+    return listNames(dir, names, nullptr);
+}
+
+int PosixFileSystem::readNames(const FolderHandle& dir, std::vector<std::string>& names,
+                               std::vector<std::uint64_t>& inodes)
+{
+    inodes.clear();
+    return listNames(dir, names, &inodes);
+}
+
+int PosixFileSystem::listNames(const FolderHandle& dir, std::vector<std::string>& names,
+                               std::vector<std::uint64_t>* inodes)
+{
     names.clear();
     // The stream owns the descriptor it is given, so it gets a copy, and
     // starts from the beginning whatever an earlier reading left behind.
@@ -105,8 +118,11 @@ int PosixFileSystem::readNames(const FolderHandle& dir, std::vector<std::string>
             break;
         }
         std::string_view name = entry->d_name;
-        if (name != "." && name != "..")
-            names.emplace_back(name);
+        if (name == "." || name == "..")
+            continue;
+        names.emplace_back(name);
+        if (inodes != nullptr)
+            inodes->push_back(entry->d_ino);
     }
     ::closedir(stream);
     return err;
@@ -242,9 +258,9 @@ int PosixFileSystem::createFolders(const std::string& path)
     return makeFolders(path, 0777);
 }
 
-int PosixFileSystem::trash(const FolderHandle& dir, const std::string& name)
+int PosixFileSystem::trash(const FolderHandle& dir, const std::string& name, TrashPlace& where)
 {
-    return Trash().put(dir, name);
+    return Trash().put(dir, name, &where);
 }
 
 int PosixFileSystem::setLastWriteTime(const FolderHandle& dir, const std::string& name,

@@ -23,6 +23,8 @@ public:
                         const FolderHandle& toDir, const std::string& to) override;
     int removeFile(const FolderHandle& dir, const std::string& name) override;
     int readNames(const FolderHandle& dir, std::vector<std::string>& names) override;
+    int readNames(const FolderHandle& dir, std::vector<std::string>& names,
+                  std::vector<std::uint64_t>& inodes) override;
     int openSource(const FolderHandle& dir, const std::string& name, bool followLinks,
                    FileHandle& out) override;
     int createTemp(const FolderHandle& dir, mode_t mode, FileHandle& out,
@@ -35,12 +37,15 @@ public:
     int commitTemp(const FolderHandle& dir, const FileHandle& temp, const std::string& tempName,
                    const std::string& to) override;
     int createFolders(const std::string& path) override;
-    int trash(const FolderHandle& dir, const std::string& name) override;
+    using FileSystem::trash;
+    int trash(const FolderHandle& dir, const std::string& name, TrashPlace& where) override;
     int setLastWriteTime(const FolderHandle& dir, const std::string& name,
                          const timespec& when) override;
 
 private:
     int adoptTemp(const FolderHandle& dir, int fd, const std::string& name, FileHandle& out);
+    int listNames(const FolderHandle& dir, std::vector<std::string>& names,
+                  std::vector<std::uint64_t>* inodes);
 
     bool m_unnamedTemps;
 };

@@ -55,6 +55,9 @@ public:
     // The Path= form of a path: bytes other than letters, digits, "-", "_",
     // ".", "~" and "/" as %XX.
     static std::string percentEncode(std::string_view path);
+    // "%XX" sequences turned back into their bytes; a "%" not followed by
+    // two hex digits stays as it is.
+    static std::string percentDecode(std::string_view text);
 
     // The DeletionDate= form of a time: local time as YYYY-MM-DDThh:mm:ss.
     static std::string deletionDate(time_t when);

@@ -2,6 +2,8 @@
 // those drops carry.
 #include "FileDrop.h"
 
+#include "Trash.h"
+
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QByteArray>
@@ -20,19 +22,6 @@ namespace {
 
 const QString kUriList = QStringLiteral("text/uri-list");
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
 {
@@ -75,7 +64,7 @@ std::string pathOfFileUri(std::string_view uri)
     // A "?" or "#" that belongs to a name is percent-encoded; a bare one
     // starts a query or a fragment, which names no part of the path.
     uri = uri.substr(0, uri.find_first_of("?#"));
-    std::string path = percentDecoded(uri);
+    std::string path = Trash::percentDecode(uri);
     if (path.empty() || path.front() != '/' || path.find('\0') != std::string::npos) {
         return {};
     }
@@ -107,22 +96,6 @@ bool takeAsCopy(QDropEvent* event)
 
 // ---------------------------------------------------------------------------
 // File URIs
-
-std::string percentDecoded(std::string_view text)
-{
-    std::string bytes;
-    bytes.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0
-            && hexValue(text[i + 2]) >= 0) {
-            bytes += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
-            i += 2;
-        } else {
-            bytes += text[i];
-        }
-    }
-    return bytes;
-}
 
 std::vector<std::string> filePathsFromUriList(const QByteArray& uriList)
 {

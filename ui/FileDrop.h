@@ -69,10 +69,6 @@ private:
 // files on other hosts and paths holding a NUL byte are left out.
 std::vector<std::string> filePathsFromUriList(const QByteArray& uriList);
 
-// "%XX" sequences turned back into their bytes; a "%" not followed by two
-// hex digits stays as it is.
-std::string percentDecoded(std::string_view text);
-
 // The file URI of a path of bytes, every byte outside the unreserved set and
 // "/" percent-encoded, so that any name survives.
 QByteArray fileUriOf(std::string_view path);

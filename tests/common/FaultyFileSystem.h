@@ -106,6 +106,7 @@ public:
         return run(FsCall::Remove, {name}, [&] { return m_inner.removeFile(dir, name); });
     }
 
+    using FileSystem::readNames;
     int readNames(const FolderHandle& dir, std::vector<std::string>& names) override
     {
         return run(FsCall::ReadNames, {dir.path()}, [&] { return m_inner.readNames(dir, names); });
@@ -165,9 +166,10 @@ public:
         return run(FsCall::CreateFolders, {path}, [&] { return m_inner.createFolders(path); });
     }
 
-    int trash(const FolderHandle& dir, const std::string& name) override
+    using FileSystem::trash;
+    int trash(const FolderHandle& dir, const std::string& name, TrashPlace& where) override
     {
-        return run(FsCall::Trash, {name}, [&] { return m_inner.trash(dir, name); });
+        return run(FsCall::Trash, {name}, [&] { return m_inner.trash(dir, name, where); });
     }
 
     int setLastWriteTime(const FolderHandle& dir, const std::string& name,

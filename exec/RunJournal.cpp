@@ -1,0 +1,258 @@
+#include "RunJournal.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <ctime>
+#include <string_view>
+#include <utility>
+
+#include <unistd.h>
+
+#include "FileInfo.h"
+#include "PosixFileOps.h"
+#include "Trash.h"
+
+namespace torvel {
+
+namespace {
+
+constexpr std::string_view magic = "torvel-journal 1";
+constexpr std::string_view suffix = ".journal";
+
+const char* kindWord(JournalKind kind)
+{
+    switch (kind) {
+    case JournalKind::Rename:
+        return "rename";
+    case JournalKind::Move:
+        return "move";
+    case JournalKind::Copy:
+        break;
+    }
+    return "copy";
+}
+
+std::string encoded(std::string_view bytes)
+{
+    return Trash::percentEncode(bytes);
+}
+
+enum class TimeForm : std::uint8_t
+{
+    FileName, // YYYYMMDD-hhmmss: journals sort by their names
+    Record,   // YYYY-MM-DDThh:mm:ss
+};
+
+std::string localNow(TimeForm form)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    char text[32];
+    if (form == TimeForm::FileName)
+        std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+    else
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    return text;
+}
+
+std::vector<std::string_view> fieldsOf(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const std::size_t blank = line.find(' ');
+        fields.push_back(line.substr(0, blank));
+        if (blank == std::string_view::npos)
+            return fields;
+        line.remove_prefix(blank + 1);
+    }
+}
+
+template <typename Number>
+bool numberOf(std::string_view text, Number& out)
+{
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+bool readFile(const std::vector<std::string_view>& f, JournalFile& file)
+{
+    if (f.size() != 8)
+        return false;
+    file.oldName = Trash::percentDecode(f[5]);
+    file.temporary = Trash::percentDecode(f[6]);
+    file.newName = Trash::percentDecode(f[7]);
+    return numberOf(f[1], file.inode) && numberOf(f[2], file.size)
+           && numberOf(f[3], file.mtimeSeconds) && numberOf(f[4], file.mtimeNanoseconds);
+}
+
+// One line of a journal into out; false for a line that is not one.
+bool readLine(std::string_view line, JournalRecord& out)
+{
+    const std::vector<std::string_view> f = fieldsOf(line);
+    const std::string_view word = f[0];
+    if (word == "file") {
+        JournalFile file;
+        if (!readFile(f, file))
+            return false;
+        out.files.push_back(std::move(file));
+    } else if (word == "run" && f.size() == 2) {
+        out.kind = f[1] == "rename" ? JournalKind::Rename
+                   : f[1] == "move" ? JournalKind::Move
+                                    : JournalKind::Copy;
+    } else if (word == "started" && f.size() == 2) {
+        out.started = std::string(f[1]);
+    } else if (word == "from" && f.size() == 2) {
+        out.from = Trash::percentDecode(f[1]);
+    } else if (word == "to" && f.size() == 2) {
+        out.to = Trash::percentDecode(f[1]);
+    } else if (word == "planned" && f.size() == 2) {
+        std::size_t count = 0;
+        out.planned = numberOf(f[1], count) && count == out.files.size();
+    } else if (word == "trash" && f.size() == 5) {
+        out.trashed.push_back({Trash::percentDecode(f[1]), Trash::percentDecode(f[2]),
+                               Trash::percentDecode(f[3]), Trash::percentDecode(f[4])});
+    } else if (word == "finished") {
+        out.finished = true;
+    } else if (word == "undone") {
+        out.undone = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+RunJournal::RunJournal(std::string folder)
+    : m_folder(std::move(folder))
+{
+}
+
+int RunJournal::begin(JournalKind kind, const std::string& from, const std::string& to,
+                      const std::vector<JournalFile>& files)
+{
+    if (int rc = makeFolders(m_folder, 0700))
+        return rc;
+    static std::atomic<unsigned> counter{0};
+    const std::string name = localNow(TimeForm::FileName) + "-" + std::to_string(::getpid()) + "-"
+                             + std::to_string(counter++) + std::string(suffix);
+    if (int rc = m_file.create(m_folder, name))
+        return rc;
+    m_path = m_folder + name;
+
+    std::string text;
+    text.reserve(128 + files.size() * 96);
+    text.append(magic).append("\nrun ").append(kindWord(kind));
+    text.append("\nstarted ").append(localNow(TimeForm::Record));
+    text.append("\nfrom ").append(encoded(from)).append("\nto ").append(encoded(to)).append("\n");
+    for (const JournalFile& file : files) {
+        text.append("file ").append(std::to_string(file.inode)).append(" ");
+        text.append(std::to_string(file.size)).append(" ");
+        text.append(std::to_string(file.mtimeSeconds)).append(" ");
+        text.append(std::to_string(file.mtimeNanoseconds)).append(" ");
+        text.append(encoded(file.oldName)).append(" ").append(encoded(file.temporary)).append(" ");
+        text.append(encoded(file.newName)).append("\n");
+    }
+    // The last line of the plan: a journal cut short by a crash while it was
+    // written has none, and its run never touched a file.
+    text.append("planned ").append(std::to_string(files.size())).append("\n");
+    if (int rc = m_file.append(text))
+        return rc;
+    return m_file.sync();
+}
+
+int RunJournal::trashed(const TrashedFile& file)
+{
+    const std::string line = "trash " + encoded(file.folder) + " " + encoded(file.name) + " "
+                             + encoded(file.trashFolder) + " " + encoded(file.trashName) + "\n";
+    if (int rc = m_file.append(line))
+        return rc;
+    return m_file.sync();
+}
+
+int RunJournal::finish()
+{
+    if (int rc = m_file.append("finished\n"))
+        return rc;
+    return m_file.sync();
+}
+
+int readJournal(const std::string& path, JournalRecord& out)
+{
+    out = JournalRecord{};
+    out.path = path;
+    std::string text;
+    if (int rc = readWholeFile(path, text))
+        return rc;
+    std::string_view rest(text);
+    if (!rest.starts_with(magic))
+        return 0; // not planned: not a journal of a run that touched anything
+    rest.remove_prefix(std::min(rest.size(), magic.size() + 1));
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        if (end == std::string_view::npos)
+            break; // a line cut short by a crash
+        const bool known = readLine(rest.substr(0, end), out);
+        rest.remove_prefix(end + 1);
+        if (!known && !out.planned)
+            return 0;
+    }
+    return 0;
+}
+
+namespace {
+
+int appendLine(const std::string& path, std::string_view line)
+{
+    DurableFile file;
+    if (int rc = file.openToAppend(path))
+        return rc;
+    if (int rc = file.append(line))
+        return rc;
+    return file.sync();
+}
+
+} // namespace
+
+int markUndone(const std::string& path)
+{
+    return appendLine(path, "undone\n");
+}
+
+int markFinished(const std::string& path)
+{
+    return appendLine(path, "finished\n");
+}
+
+std::vector<std::string> journalPaths(const std::string& folder)
+{
+    std::vector<ListedEntry> entries;
+    std::vector<std::string> paths;
+    if (listFolder(folder, entries) != 0)
+        return paths;
+    for (const ListedEntry& entry : entries) {
+        if (!entry.isFolder && std::string_view(entry.name).ends_with(suffix))
+            paths.push_back(folder + entry.name);
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+void pruneJournals(const std::string& folder, std::size_t keep)
+{
+    std::vector<std::string> paths = journalPaths(folder);
+    if (paths.size() <= keep)
+        return;
+    paths.resize(paths.size() - keep);
+    for (const std::string& path : paths) {
+        JournalRecord record;
+        // A run that never came to its end is kept until it is dealt with.
+        if (readJournal(path, record) == 0 && (record.finished || record.undone || !record.planned))
+            (void)::unlink(path.c_str()); // an old journal left over is harmless
+    }
+}
+
+} // namespace torvel

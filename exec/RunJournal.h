@@ -1,0 +1,102 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "DurableFile.h"
+
+namespace torvel {
+
+// What a run did to its files, kept so that it can be taken back, and
+// finished or taken back after the process died in the middle of it.
+enum class JournalKind : std::uint8_t
+{
+    Rename, // in place, through temporary names
+    Move,
+    Copy,
+};
+
+// One file of a run. It is found again by its inode wherever the run left
+// it: under its old name, its temporary name or its new name. A file carried
+// to another device is a new file there; its size and last-write time, which
+// the copy keeps, tell the copy.
+struct JournalFile
+{
+    std::string oldName;   // in the run's source folder
+    std::string temporary; // a rename in place: where it waits between the phases
+    std::string newName;   // in the run's destination folder
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t mtimeSeconds = 0;
+    std::int64_t mtimeNanoseconds = 0;
+};
+
+// A file that went to the trash to make room for a file of the run.
+struct TrashedFile
+{
+    std::string folder; // where it was, ending in "/"
+    std::string name;
+    std::string trashFolder; // the trash it went to, ending in "/"
+    std::string trashName;   // its name under files/ there
+};
+
+// A run as read back from its journal.
+struct JournalRecord
+{
+    std::string path;
+    JournalKind kind = JournalKind::Rename;
+    std::string started; // local time, YYYY-MM-DDThh:mm:ss
+    std::string from;    // folders, ending in "/"
+    std::string to;
+    std::vector<JournalFile> files;
+    std::vector<TrashedFile> trashed;
+    bool planned = false;  // the whole plan reached the disk before any file was touched
+    bool finished = false; // the run came to its end
+    bool undone = false;   // it has been taken back
+};
+
+// Writes the journal of one run: the whole plan before the first file is
+// touched, a line for each file sent to the trash, and a last line when the
+// run is over. Plain text, one record a line, names percent-encoded as in
+// the trash's records, so that a person can read it.
+class RunJournal
+{
+public:
+    // folder: where journals are kept, ending in "/"; made when missing.
+    explicit RunJournal(std::string folder);
+
+    // Writes the plan and puts it on the disk. Nothing may be touched unless
+    // this returns 0.
+    [[nodiscard]] int begin(JournalKind kind, const std::string& from, const std::string& to,
+                            const std::vector<JournalFile>& files);
+    [[nodiscard]] int trashed(const TrashedFile& file);
+    [[nodiscard]] int finish();
+
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_folder;
+    std::string m_path;
+    DurableFile m_file;
+};
+
+// Reads a journal. A file that is not one, or one whose plan never reached
+// its end, gives planned = false.
+[[nodiscard]] int readJournal(const std::string& path, JournalRecord& out);
+
+// Adds the line that says the run was taken back, or that it is not one to
+// take back (the run that took back or finished another).
+[[nodiscard]] int markUndone(const std::string& path);
+// Adds the line that says the run came to its end after all.
+[[nodiscard]] int markFinished(const std::string& path);
+
+// The journals in folder, oldest first.
+std::vector<std::string> journalPaths(const std::string& folder);
+
+// Removes the oldest journals of finished runs beyond the last keep.
+void pruneJournals(const std::string& folder, std::size_t keep);
+
+inline constexpr std::size_t keptJournals = 50;
+
+} // namespace torvel
