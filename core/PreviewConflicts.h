@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace torvel {
+
+class TMyFileList;
+
+// Why a preview row's run would not go through as shown. The marks only
+// inform: the run keeps its own rules (a question before the trash, a
+// failure when duplicates are avoided).
+enum class RowConflict : std::uint8_t
+{
+    None,
+    NameTaken,   // a file outside the batch holds the new name
+    SameNewName, // an earlier row was given the same new name
+    CannotHold,  // the destination's file system cannot hold the name
+    SourceGone,  // the file is no longer in its folder
+};
+
+// The conflict of every item of the list, in list order, from its current
+// and new names. Each folder is read once, whatever the number of rows;
+// nothing is looked up per row. A folder that cannot be read marks nothing.
+std::vector<RowConflict> findConflicts(const TMyFileList& list, const std::string& searchDir,
+                                       const std::string& changeDir);
+
+} // namespace torvel
