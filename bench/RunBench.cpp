@@ -10,6 +10,9 @@
 // - File_Move with copy of 10,000 files of 4 KiB against a loop of
 //   copy_file_range copies with the time stamp set; bound 1.5.
 //
+// - File_Rename of 100,000 files with its journal against the same run
+//   without one; bound 1.05.
+//
 // Each benchmark reports "ratio" (run time over bare time) next to "bound".
 // The folders are made in /tmp, or in $TORVEL_BENCH_ROOT when it is set.
 
@@ -37,6 +40,7 @@
 #include "MoveAndCopy.h"
 #include "PosixFileSystem.h"
 #include "RenameInPlace.h"
+#include "RunJournal.h"
 #include "RunFeedback.h"
 
 using namespace torvel;
@@ -243,6 +247,61 @@ void BM_FileRename100k(benchmark::State& state)
     report(state, run, bareTime, 1.2);
 }
 BENCHMARK(BM_FileRename100k)->UseManualTime()->Iterations(4)->Unit(benchmark::kMillisecond);
+
+// File_Rename of 100,000 files with its journal against the same run without
+// one, on two identical folders, taking turns; bound 1.05.
+void BM_JournalCost100k(benchmark::State& state)
+{
+    const int count = 100000;
+    auto oldNames = numbered("IMG_", 6, ".jpg", count);
+    auto newNames = numbered("TOR", 6, ".jpg", count);
+    const std::vector<RunRow> forth = rowsOf(oldNames, newNames);
+    const std::vector<RunRow> back = rowsOf(newNames, oldNames);
+    BenchFolder journaled;
+    BenchFolder plain;
+    BenchFolder journals;
+    journaled.fill(oldNames, 0);
+    plain.fill(oldNames, 0);
+
+    PosixFileSystem fs;
+    QuietFeedback feedback;
+    TFileOperation operation(fs, &feedback);
+    double withJournal = 0;
+    double without = 0;
+    bool forward = true;
+    for (auto _ : state) {
+        const auto& rows = forward ? forth : back;
+        // Each run starts with nothing of the other's waiting to be written:
+        // the journal's flush would otherwise carry the other run's renames
+        // to the disk too. The two take turns at going first.
+        const auto plainRun = [&] {
+            ::sync();
+            RunServices bare{fs, feedback, operation};
+            const auto start = Clock::now();
+            RunResult result = File_Rename(rows, {plain.path(), plain.path(), 0, true, false}, bare);
+            without += secondsSince(start);
+            return result.converted;
+        };
+        const auto journaledRun = [&] {
+            ::sync();
+            RunJournal journal(journals.path());
+            RunServices recorded{fs, feedback, operation, &journal};
+            const auto start = Clock::now();
+            RunResult result = File_Rename(rows, {journaled.path(), journaled.path(), 0, true, false}, recorded);
+            const double t = secondsSince(start);
+            withJournal += t;
+            state.SetIterationTime(t);
+            return result.converted;
+        };
+        const int first = forward ? plainRun() : journaledRun();
+        const int second = forward ? journaledRun() : plainRun();
+        if (first != count || second != count)
+            state.SkipWithError("not every file was renamed");
+        forward = !forward;
+    }
+    report(state, withJournal, without, 1.05);
+}
+BENCHMARK(BM_JournalCost100k)->UseManualTime()->Iterations(6)->Unit(benchmark::kMillisecond);
 
 // Moves 10,000 rows from one folder to the other and back on alternate
 // iterations; with same-name files each row has a ".txt" beside it.
