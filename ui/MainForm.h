@@ -286,7 +286,8 @@ public:
     const TMyFileList& fileList() const;
     // StringGrid1's cells: the run's input.
     const PreviewGrid& previewGrid() const;
-    // The ASCII letters of text; anything else is dropped with a message.
+    // The ASCII letters and digits of text; anything else is dropped with a
+    // message.
     QString LetterFilter(const QString& text);
 
 protected:
