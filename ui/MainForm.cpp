@@ -339,6 +339,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == ui->Edit5) {
         destinationFocusEvent(event);
+    } else if (watched == ui->Edit1 && event->type() == QEvent::FocusOut) {
+        // A menu over the box or another window taking the focus for a while
+        // does not end the typing.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            cleanIdentifierBox();
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

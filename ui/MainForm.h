@@ -301,6 +301,9 @@ private:
     ChangeNameInputs changeNameInputs() const;
     void writeRenameRows(GridPass& pass);
     void finishGridWrite(GridPass pass, bool renamePage);
+    // Writes the identifier back as the names are made from it: when the box
+    // loses the focus and when a run starts, never while the person types.
+    void cleanIdentifierBox();
     void cleanExtensionBox();
 
     std::unique_ptr<TMyFileList> m_fileList;

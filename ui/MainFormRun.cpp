@@ -91,6 +91,7 @@ void TForm1::TorvelButtonClick()
         return;
     }
     RunGuard guard(*this);
+    cleanIdentifierBox();
     const int page = ui->PageControl1->currentIndex();
     const bool carriedOut = page == 0 ? renamePageRun() : otherPageRun(page);
     if (!carriedOut) {

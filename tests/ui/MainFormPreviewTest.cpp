@@ -300,8 +300,7 @@ TEST_F(PreviewWindow, AnEmptyIdentifierWarnsAndComputesNothing)
     EXPECT_FALSE(runEnabled());
 
     type("Edit1", QStringLiteral("   "));
-    EXPECT_EQ(box("Edit1")->text(), QString()) << "blanks alone are no identifier";
-    EXPECT_EQ(status()->kind(), 2);
+    EXPECT_EQ(status()->kind(), 2) << "blanks alone are no identifier";
 
     // Keeping the files' own numbers needs no identifier.
     choose({"a1.txt"});
@@ -474,6 +473,31 @@ TEST_F(PreviewWindow, TheExtensionIsCleanedAtEveryRedraw)
     form->StringGrid1Write(true);
     EXPECT_EQ(form->messages.size(), 1) << "the cleaned text raises no second message";
     EXPECT_EQ(newNames(), Names{"CHGN01.j"});
+}
+
+// The names are made from the identifier without its outer blanks at once;
+// the box itself is tidied only when the person leaves it or runs, so a
+// blank typed between two words stays.
+TEST_F(PreviewWindow, ABlankTypedInsideTheIdentifierStays)
+{
+    choose({"a.txt", "b.txt"});
+    QLineEdit* identifier = box("Edit1");
+    type("Edit1", QStringLiteral("旅 行"));
+    EXPECT_EQ(identifier->text(), QStringLiteral("旅 行"));
+    EXPECT_EQ(newNames(), (Names{"旅 行01.txt", "旅 行02.txt"}));
+
+    type("Edit1", QStringLiteral(" ABC "));
+    EXPECT_EQ(identifier->text(), QStringLiteral(" ABC "));
+    EXPECT_EQ(newNames(), (Names{"ABC01.txt", "ABC02.txt"}));
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(identifier, &leave);
+    EXPECT_EQ(identifier->text(), QStringLiteral("ABC"));
+
+    type("Edit1", QStringLiteral("X "));
+    form->TorvelButtonClick();
+    EXPECT_EQ(identifier->text(), QStringLiteral("X"));
+    EXPECT_EQ(folder.names(), (Names{"X01.txt", "X02.txt"}));
+    EXPECT_TRUE(form->messages.isEmpty());
 }
 
 TEST_F(PreviewWindow, TheIdentifierButtonTakesTheFirstFilesLeadingLetters)
