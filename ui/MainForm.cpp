@@ -207,6 +207,10 @@ void TForm1::connectPageHandlers()
     connect(ui->SpinButton3, &UpDown::downClicked, this, &TForm1::SpinButton3DownClick);
     connect(ui->DateButton, &QPushButton::clicked, this, &TForm1::DateButtonClick);
 
+    // A choice of the person marks its group, also a click on the item the
+    // group already shows: "設定" where the first file has the bit still asks
+    // for the bit on every file. The program's own setting of an item comes
+    // through the toggle, and SetRadio5 clears the marks after it.
     QGroupBox* groups[3] = {ui->RadioGroup4, ui->RadioGroup5, ui->RadioGroup6};
     for (int g = 0; g < 3; ++g) {
         QGroupBox* group = groups[g];
@@ -215,6 +219,7 @@ void TForm1::connectPageHandlers()
                 ClickRadio5(group);
             }
         });
+        connect(m_attrGroups[g], &QButtonGroup::idClicked, this, [this, group](int) { ClickRadio5(group); });
     }
 }
 
