@@ -9,6 +9,11 @@ bool isAsciiLetter(unsigned char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+bool isAsciiLetterOrDigit(unsigned char c)
+{
+    return isAsciiLetter(c) || (c >= '0' && c <= '9');
+}
+
 } // namespace
 
 std::string trimControls(std::string_view text)
@@ -25,11 +30,11 @@ std::string trimControls(std::string_view text)
 LetterFilterResult filterLetters(std::string_view text)
 {
     // Every byte of a multi-byte UTF-8 character is 0x80 or above, so keeping
-    // letter bytes only drops such a character whole.
+    // letter and digit bytes only drops such a character whole.
     LetterFilterResult result;
     result.text.reserve(text.size());
     for (char c : text) {
-        if (isAsciiLetter(static_cast<unsigned char>(c)))
+        if (isAsciiLetterOrDigit(static_cast<unsigned char>(c)))
             result.text.push_back(c);
         else
             result.removed = true;

@@ -18,14 +18,17 @@ inline std::string cleanIdentifier(std::string_view text) { return trimControls(
 
 struct LetterFilterResult
 {
-    std::string text;     // only the ASCII letters, in order
+    std::string text;     // only the ASCII letters and digits, in order
     bool removed = false; // whether anything else was dropped
 };
 
-// Keeps the ASCII letters A-Z and a-z; a multi-byte character is dropped whole.
+// Keeps the ASCII letters A-Z and a-z and the digits 0-9, which real
+// extensions hold (mp3, mp4, m4a, 7z); a multi-byte character is dropped
+// whole.
 LetterFilterResult filterLetters(std::string_view text);
 
-// The extension box cleaned: trimmed, one leading dot removed, letters only.
+// The extension box cleaned: trimmed, one leading dot removed, letters and
+// digits only.
 LetterFilterResult cleanExtensionText(std::string_view text);
 
 // The ASCII letters at the start of a file name, up to the first other byte;

@@ -52,24 +52,48 @@ std::array<int, attrGroupCount> attrItemIndexes(std::uint32_t word)
     return items;
 }
 
-void Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedback& feedback)
+namespace {
+
+// 0 and `changed` set when the file now has the wanted word, or an errno value.
+int changeOne(FileSystem& fs, const FolderHandle& dir, const std::string& name,
+              const AttrMasks& masks, bool& changed)
 {
+    changed = false;
+    std::uint32_t word = 0;
+    if (const int rc = fs.readAttributes(dir, name, word); rc != 0)
+        return rc;
+    if (attrWanted(word, masks) == word)
+        return 0;
+    if (const int rc = fs.changeAttributes(dir, name, masks.keep, masks.set); rc != 0)
+        return rc;
+    changed = true;
+    return 0;
+}
+
+} // namespace
+
+ChangeResult Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedback& feedback)
+{
+    ChangeResult result;
     if (!input.masks.anyChange || input.names.empty())
-        return;
+        return result;
     FolderHandle dir;
     const int folderError = fs.openFolder(input.folder, dir);
     const int total = static_cast<int>(input.names.size());
     for (int row = 0; row < total; ++row) {
         const std::string& name = input.names[static_cast<std::size_t>(row)];
-        const std::string shown = displayName(name);
-        feedback.status(1, shown + AttrChangeText::Working);
+        feedback.status(1, displayName(name) + AttrChangeText::Working);
+        bool changed = false;
         int rc = folderError;
         if (rc == 0)
-            rc = fs.changeAttributes(dir, name, input.masks.keep, input.masks.set);
+            rc = changeOne(fs, dir, name, input.masks, changed);
         if (rc != 0)
-            feedback.fileFailed(shown + AttrChangeText::Failed);
+            result.failures.push_back({name, rc});
+        else if (changed)
+            ++result.changed;
         feedback.progress(row + 1, total);
     }
+    return result;
 }
 
 }  // namespace torvel

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ChangeReport.h"
 #include "FileAttributes.h"
 
 namespace torvel {
@@ -15,7 +16,6 @@ class TMyFileList;
 
 namespace AttrChangeText {
 inline constexpr const char* Working = " の 属性を変更しています。";
-inline constexpr const char* Failed = "は、変更できませんでした。";
 }  // namespace AttrChangeText
 
 // The page's three radio groups, in the order a run applies them:
@@ -29,7 +29,9 @@ inline constexpr int attrItemSet = 0;
 inline constexpr int attrItemClear = 1;
 
 // A group's Tag: 1, 2 or 3 (its place) while untouched, 11, 12 or 13 once the
-// person has chosen another item since the page was last filled.
+// person has chosen an item since the page was last filled, also the one it
+// already showed: choosing "設定" where the first file has the bit asks for
+// the bit on every file.
 inline constexpr int attrTagChanged = 10;
 constexpr int attrTagUntouched(int group) { return group + 1; }
 constexpr bool attrTagIsChanged(int tag) { return tag > attrTagChanged; }
@@ -78,11 +80,19 @@ struct AttrChangeInput {
     std::vector<std::string> names;
 };
 
+// The word a file is to have: (word & keep) | set.
+constexpr std::uint32_t attrWanted(std::uint32_t word, const AttrMasks& masks)
+{
+    return (word & masks.keep) | masks.set;
+}
+
 // The run of the attribute page: when a group was changed, applies the masks
 // to every listed file (the bits of no group, system and the rest, stay as
-// they are), with a status text per file and one failure per file that could
-// not be read or changed, a change its file system cannot store included. The
-// run goes on after a failure. With no group changed no file is touched.
-void Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedback& feedback);
+// they are), with a status text per file. A file already in the wanted state
+// is left alone and not counted as changed. A file that could not be read or
+// changed, a change its file system cannot store included, goes into the
+// result's failures and the run goes on. With no group changed no file is
+// touched.
+ChangeResult Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedback& feedback);
 
 }  // namespace torvel

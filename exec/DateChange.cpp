@@ -120,7 +120,7 @@ int stampRefusal(FileSystem& fs, const FolderHandle& dir, const std::string& nam
 // stamps where the file system allows it: each check costs two lookups
 // against the stamp's one, so a run of many files takes half as long.
 // Each file is still checked before it is stamped, and the stamps, texts and
-// failure boxes stay on the calling thread in the rows' order.
+// failures stay on the calling thread in the rows' order.
 class StampChecks
 {
 public:
@@ -169,33 +169,36 @@ int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& nam
     return fs.setLastWriteTime(dir, name, when);
 }
 
-void Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback)
+ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback)
 {
     const std::uint32_t packed = composeDosStamp(input.year, input.month, input.day, input.hour,
                                                  input.minute, input.second);
     timespec when {};
     // A year outside the packed form's range: every file is reported and
     // none is changed.
-    const int stampError = stampInstant(packed, when) ? 0 : EINVAL;
+    const int stampError = stampInstant(packed, when) ? 0 : ERANGE;
 
     FolderHandle dir;
     const int folderError = input.names.empty() ? 0 : fs.openFolder(input.folder, dir);
     const int total = static_cast<int>(input.names.size());
     StampChecks checks(fs, dir, input.names,
                        stampError == 0 && folderError == 0 && fs.allowsCallsFromTwoThreads());
+    ChangeResult result;
     for (int row = 0; row < total; ++row) {
         const std::string& name = input.names[static_cast<std::size_t>(row)];
-        const std::string shown = displayName(name);
-        feedback.status(1, shown + DateChangeText::Working);
+        feedback.status(1, displayName(name) + DateChangeText::Working);
         int rc = stampError != 0 ? stampError : folderError;
         if (rc == 0)
             rc = checks.refusal(static_cast<std::size_t>(row));
         if (rc == 0)
             rc = fs.setLastWriteTime(dir, name, when);
         if (rc != 0)
-            feedback.fileFailed(shown + DateChangeText::Failed);
+            result.failures.push_back({name, rc});
+        else
+            ++result.changed;
         feedback.progress(row + 1, total);
     }
+    return result;
 }
 
 }  // namespace torvel

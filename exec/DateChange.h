@@ -7,6 +7,8 @@
 
 #include <time.h>
 
+#include "ChangeReport.h"
+
 namespace torvel {
 
 class FileSystem;
@@ -28,7 +30,6 @@ inline constexpr const char* NotWholeNumber = "'%s' は整数ではありませ�
 inline constexpr const char* NoDate = "日付に変換できない値が渡されました";
 inline constexpr const char* NoTime = "時刻に変換できない値が渡されました";
 inline constexpr const char* Working = " の 更新日時を変更しています。";
-inline constexpr const char* Failed = "は、変更できませんでした。";
 }  // namespace DateChangeText
 
 // The whole number in a box of the page: blanks before it, an optional sign
@@ -76,8 +77,10 @@ int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& nam
 
 // The run of the time stamp page: composes and packs the date and time once
 // (a ConversionError ends the run before any file), then gives every listed
-// file that last-write time, with a status text per file and one failure per
-// file that could not be changed. The run goes on after a failure.
-void Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback);
+// file that last-write time, with a status text per file. The run goes on
+// after a failure; the files that could not be changed are in the result
+// (ERANGE for all of them when the year lies outside the packed range), for
+// the window to report once at the end.
+ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback);
 
 }  // namespace torvel

@@ -4,10 +4,12 @@
 #include "NameText.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 
 namespace torvel {
@@ -52,16 +54,26 @@ std::string_view firstChars(std::string_view text, std::size_t maxChars)
     return text;
 }
 
-// Reads a whole file. A missing file (or a path through something that is not
-// a folder) is no error: it reads as absent.
-std::error_code readWholeFile(const std::string& path, std::string& bytes, bool& exists)
+// Reads a whole file of at most maxBytes. A missing file (or a path through
+// something that is not a folder) is no error: it reads as absent. A longer
+// file sets tooLong and is not read past the limit: bytes stays empty.
+std::error_code readWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes,
+                              bool& exists, bool& tooLong)
 {
     exists = false;
+    tooLong = false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return {};
         return {errno, std::generic_category()};
+    }
+    exists = true;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
+        tooLong = true;
+        ::close(fd);
+        return {};
     }
     char buffer[16384];
     for (;;) {
@@ -71,15 +83,29 @@ std::error_code readWholeFile(const std::string& path, std::string& bytes, bool&
         if (n < 0) {
             const std::error_code error(errno, std::generic_category());
             ::close(fd);
+            exists = false;
             return error;
         }
         if (n == 0)
             break;
         bytes.append(buffer, static_cast<std::size_t>(n));
+        if (bytes.size() > maxBytes) {
+            // It grew while being read, or is no regular file.
+            tooLong = true;
+            std::string().swap(bytes);
+            break;
+        }
     }
     ::close(fd);
-    exists = true;
     return {};
+}
+
+// Bytes no settings file holds: a NUL, or more lines than a person could
+// mean; parsed, each line would take a hundred bytes and more of memory.
+bool isJunkText(std::string_view bytes)
+{
+    return bytes.find('\0') != std::string_view::npos ||
+           static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) > ProfileFile::MaxLines;
 }
 
 bool isWritableName(std::string_view name)
@@ -95,16 +121,25 @@ ProfileFile ProfileFile::load(const std::string& path)
     ProfileFile profile;
     profile.m_path = path;
     std::string bytes;
-    profile.m_loadError = readWholeFile(path, bytes, profile.m_exists);
+    bool tooLong = false;
+    profile.m_loadError = readWholeFile(path, MaxFileBytes, bytes, profile.m_exists, tooLong);
     if (profile.m_loadError)
         return profile;
+    if (tooLong || isJunkText(bytes)) {
+        profile.m_junk = true;
+        return profile;
+    }
     if (isValidUtf8(bytes)) {
         profile.parse(bytes);
     } else {
         bool lossless = true;
-        profile.parse(cp932ToUtf8(bytes, lossless));
+        const std::string text = cp932ToUtf8(bytes, lossless);
+        if (!lossless) {
+            profile.m_junk = true;
+            return profile;
+        }
+        profile.parse(text);
         profile.m_readAsCp932 = true;
-        profile.m_undecodable = !lossless;
     }
     profile.m_original = std::move(bytes);
     return profile;
@@ -261,16 +296,15 @@ std::error_code ProfileFile::save(SaveSteps& steps)
 {
     if (m_loadError)
         return m_loadError;
-    if (m_undecodable)
-        return std::make_error_code(std::errc::illegal_byte_sequence);
     std::string all = text();
-    if (m_exists && all == m_original)
+    if (m_exists && !m_junk && all == m_original)
         return {};
     if (const std::error_code error = replaceFileContents(m_path, all, steps))
         return error;
     m_original = std::move(all);
     m_exists = true;
     m_readAsCp932 = false;
+    m_junk = false;
     return {};
 }
 

@@ -33,11 +33,20 @@ class SaveSteps;
 // back as UTF-8. Values written must be UTF-8, so that a saved file is always
 // read back the same way.
 //
+// A file that is no settings file at all is junk: bytes that are neither
+// UTF-8 nor CP932, a NUL byte, more than MaxFileBytes or more lines than
+// MaxLines. (A settings file of every key at its longest, with comments, stays
+// far below both.) Junk reads as an empty profile, and save() puts a fresh
+// file in its place, so that it neither stops every later save nor, read in
+// full, takes memory without bound.
+//
 // The file is loaded once; reads and writes then work in memory, and save()
 // puts the result on disk in one atomic step.
 class ProfileFile {
 public:
     static constexpr std::size_t MaxValueChars = 1023;
+    static constexpr std::size_t MaxFileBytes = 1024 * 1024;
+    static constexpr std::size_t MaxLines = 10000;
 
     // Reads the file at path. A missing file gives an empty profile: every
     // read returns its default, and save() creates the file.
@@ -52,6 +61,10 @@ public:
 
     // True when the file was not UTF-8 and was read as CP932.
     bool readAsCp932() const { return m_readAsCp932; }
+
+    // True when the file on disk is junk (see above): nothing was read from
+    // it, and save() replaces it.
+    bool isJunk() const { return m_junk; }
 
     std::string readString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
@@ -70,9 +83,7 @@ public:
 
     // Writes the profile to its path, atomically (see replaceFileContents).
     // Nothing is written when the file already holds exactly this text.
-    // Refused with the load error when the file could not be read, and with
-    // std::errc::illegal_byte_sequence when it was read as CP932 but held
-    // bytes that are not CP932 either, which saving would destroy.
+    // Refused with the load error when the file could not be read.
     std::error_code save();
     std::error_code save(SaveSteps& steps);
 
@@ -98,7 +109,7 @@ private:
     std::string m_original; // the bytes on disk, to skip a save that changes nothing
     bool m_exists = false;
     bool m_readAsCp932 = false;
-    bool m_undecodable = false;
+    bool m_junk = false;
     std::error_code m_loadError;
 };
 

@@ -207,6 +207,10 @@ void TForm1::connectPageHandlers()
     connect(ui->SpinButton3, &UpDown::downClicked, this, &TForm1::SpinButton3DownClick);
     connect(ui->DateButton, &QPushButton::clicked, this, &TForm1::DateButtonClick);
 
+    // A choice of the person marks its group, also a click on the item the
+    // group already shows: "設定" where the first file has the bit still asks
+    // for the bit on every file. The program's own setting of an item comes
+    // through the toggle, and SetRadio5 clears the marks after it.
     QGroupBox* groups[3] = {ui->RadioGroup4, ui->RadioGroup5, ui->RadioGroup6};
     for (int g = 0; g < 3; ++g) {
         QGroupBox* group = groups[g];
@@ -215,6 +219,7 @@ void TForm1::connectPageHandlers()
                 ClickRadio5(group);
             }
         });
+        connect(m_attrGroups[g], &QButtonGroup::idClicked, this, [this, group](int) { ClickRadio5(group); });
     }
 }
 
@@ -339,6 +344,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == ui->Edit5) {
         destinationFocusEvent(event);
+    } else if (watched == ui->Edit1 && event->type() == QEvent::FocusOut) {
+        // A menu over the box or another window taking the focus for a while
+        // does not end the typing.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            cleanIdentifierBox();
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

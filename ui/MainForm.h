@@ -37,6 +37,7 @@ class TMyFileList;
 class TPageControlEx;
 class WindowFeedback;
 struct ChangeNameInputs;
+struct ChangeResult;
 struct ExtensionChoice;
 struct FolderScanFacts;
 enum class TOwnerDrawFlag : unsigned;
@@ -157,18 +158,23 @@ public Q_SLOTS:
     void SpinButton3UpClick();
     void SpinButton3DownClick();
     void DateButtonClick();
-    bool Date_Change();
 
     // --- attribute page ---
     void TSheetPro();
     void SetRadio5();
     void ClickRadio5(QGroupBox* Sender);
-    void Attr_Change();
 
     // --- help ---
     void showHelpTopic(int topic);
     // The program's own help window, made at its first use.
     HelpWindow& helpWindow();
+
+public:
+    // The runs of the time stamp and attribute pages, without the report of
+    // their count and failures. The time stamp run gives nothing when the
+    // date or time could not be composed (no file was touched).
+    std::optional<ChangeResult> Date_Change();
+    ChangeResult Attr_Change();
 
 Q_SIGNALS:
     // The help window answers these: a topic by its number, or the contents.
@@ -286,7 +292,8 @@ public:
     const TMyFileList& fileList() const;
     // StringGrid1's cells: the run's input.
     const PreviewGrid& previewGrid() const;
-    // The ASCII letters of text; anything else is dropped with a message.
+    // The ASCII letters and digits of text; anything else is dropped with a
+    // message.
     QString LetterFilter(const QString& text);
 
 protected:
@@ -300,6 +307,9 @@ private:
     ChangeNameInputs changeNameInputs() const;
     void writeRenameRows(GridPass& pass);
     void finishGridWrite(GridPass pass, bool renamePage);
+    // Writes the identifier back as the names are made from it: when the box
+    // loses the focus and when a run starts, never while the person types.
+    void cleanIdentifierBox();
     void cleanExtensionBox();
 
     std::unique_ptr<TMyFileList> m_fileList;
@@ -322,6 +332,7 @@ private:
     };
     bool renamePageRun();
     bool otherPageRun(int page);
+    void reportChanges(const ChangeResult& result);
 
     std::unique_ptr<RunComponents, RunComponentsDeleter> m_runComponents;
     bool m_runUnderWay = false;

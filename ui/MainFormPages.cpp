@@ -262,7 +262,7 @@ void TForm1::stepDateBox(int part, int delta)
     dateBoxChanged(part);
 }
 
-bool TForm1::Date_Change()
+std::optional<ChangeResult> TForm1::Date_Change()
 {
     DateChangeInput input;
     input.year = ui->DateEdit1->D_Year();
@@ -280,12 +280,11 @@ bool TForm1::Date_Change()
         (void)composeDosStamp(input.year, input.month, input.day, input.hour, input.minute,
                               input.second);
         WindowFeedback::RunScope run(runFeedback(), static_cast<int>(input.names.size()));
-        torvel::Date_Change(input, fs, runFeedback());
+        return torvel::Date_Change(input, fs, runFeedback());
     } catch (const ConversionError& error) {
         showErrorMessage(utf8Text(error.what()));
-        return false;
+        return std::nullopt;
     }
-    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -330,7 +329,7 @@ int TForm1::radioGroupIndex(int group) const
     return group >= 0 && group < attrGroupCount ? m_attrGroups[group]->checkedId() : -1;
 }
 
-void TForm1::Attr_Change()
+ChangeResult TForm1::Attr_Change()
 {
     std::array<AttrChoice, attrGroupCount> choices {};
     for (int group = 0; group < attrGroupCount; ++group) {
@@ -343,12 +342,14 @@ void TForm1::Attr_Change()
     if (input.masks.anyChange) {
         input.names = listedNames();
     }
+    ChangeResult result;
     if (!input.names.empty()) {
         PosixFileSystem fs;
         WindowFeedback::RunScope run(runFeedback(), static_cast<int>(input.names.size()));
-        torvel::Attr_Change(input, fs, runFeedback());
+        result = torvel::Attr_Change(input, fs, runFeedback());
     }
     SetRadio5();
+    return result;
 }
 
 } // namespace torvel

@@ -160,7 +160,9 @@ void TForm1::FileProp()
 ChangeNameInputs TForm1::changeNameInputs() const
 {
     ChangeNameInputs in;
-    in.Identifier = nameFromUserText(utf8Bytes(ui->Edit1->text()));
+    // Cleaned here, not in the box: a blank typed between two words would
+    // otherwise go at once, being the last character for a moment.
+    in.Identifier = nameFromUserText(cleanIdentifier(utf8Bytes(ui->Edit1->text())));
     in.StartValue = ui->UpDown2->position();
     in.Digits = ui->UpDown1->position();
     in.ExtensionText = nameFromUserText(utf8Bytes(ui->Edit3->text()));
@@ -223,9 +225,7 @@ void TForm1::StringGrid1Write(bool compute)
 
 void TForm1::writeRenameRows(GridPass& pass)
 {
-    const QString identifier = utf8Text(cleanIdentifier(utf8Bytes(ui->Edit1->text())));
-    setTextIfChanged(ui->Edit1, identifier);
-    if (!ui->KetaCheck->isChecked() && identifier.isEmpty()) {
+    if (!ui->KetaCheck->isChecked() && cleanIdentifier(utf8Bytes(ui->Edit1->text())).empty()) {
         StatusWrite(2, kNoIdentifier);
         pass = GridPass{false, false};
     }
@@ -268,6 +268,11 @@ void TForm1::finishGridWrite(GridPass pass, bool renamePage)
 
 // ---------------------------------------------------------------------------
 // Identifier and extension
+
+void TForm1::cleanIdentifierBox()
+{
+    setTextIfChanged(ui->Edit1, utf8Text(cleanIdentifier(utf8Bytes(ui->Edit1->text()))));
+}
 
 void TForm1::cleanExtensionBox()
 {

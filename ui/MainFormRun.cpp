@@ -5,9 +5,12 @@
 
 #include "ui_MainForm.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "ChangeReport.h"
 #include "NewCtrls.h"
 #include "PosixFileSystem.h"
 #include "PreviewGrid.h"
@@ -91,6 +94,7 @@ void TForm1::TorvelButtonClick()
         return;
     }
     RunGuard guard(*this);
+    cleanIdentifierBox();
     const int page = ui->PageControl1->currentIndex();
     const bool carriedOut = page == 0 ? renamePageRun() : otherPageRun(page);
     if (!carriedOut) {
@@ -142,23 +146,32 @@ bool TForm1::renamePageRun()
     return true;
 }
 
-// The time stamp or attribute page. Each file that could not be changed has
-// had its own box; the count leaves those out. False when the date or time
-// could not be composed: no file was touched.
+// The time stamp or attribute page. The count is of the files the run
+// changed; those it could not change are listed in one box. False when the
+// date or time could not be composed: no file was touched.
 bool TForm1::otherPageRun(int page)
 {
-    const int listed = fileListCount();
-    const int failedBefore = runFeedback().failuresShown();
+    ChangeResult result;
     if (page == 1) {
-        if (!Date_Change()) {
+        std::optional<ChangeResult> stamped = Date_Change();
+        if (!stamped) {
             return false;
         }
+        result = std::move(*stamped);
     } else if (page == 2) {
-        Attr_Change();
+        result = Attr_Change();
     }
-    const int failed = runFeedback().failuresShown() - failedBefore;
-    StatusWrite(3, utf8Text(convertedText(listed - failed)));
+    reportChanges(result);
     return true;
+}
+
+void TForm1::reportChanges(const ChangeResult& result)
+{
+    StatusWrite(3, utf8Text(convertedText(result.changed)));
+    const std::string report = changeFailureReport(result);
+    if (!report.empty()) {
+        runFeedback().fileFailed(report);
+    }
 }
 
 } // namespace torvel

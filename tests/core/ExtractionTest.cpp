@@ -12,31 +12,29 @@ TEST(Extraction, IdentifierIsTrimmedButOtherwiseKept)
     EXPECT_EQ(cleanIdentifier("   "), "");
 }
 
-TEST(Extraction, ExtensionLosesDotBlanksAndNonLetters)
+TEST(Extraction, ExtensionKeepsLettersAndDigitsAndLosesTheRest)
 {
-    auto plain = cleanExtensionText(".txt");
-    EXPECT_EQ(plain.text, "txt");
-    EXPECT_FALSE(plain.removed) << "a leading dot is not a removal worth a message";
-
-    auto digits = cleanExtensionText("mp3");
-    EXPECT_EQ(digits.text, "mp");
-    EXPECT_TRUE(digits.removed);
-
-    auto blanks = cleanExtensionText(" t x t ");
-    EXPECT_EQ(blanks.text, "txt");
-    EXPECT_TRUE(blanks.removed);
-
-    auto japanese = cleanExtensionText("jpg画");
-    EXPECT_EQ(japanese.text, "jpg") << "a double-byte character goes whole";
-    EXPECT_TRUE(japanese.removed);
-
-    auto twoDots = cleanExtensionText("..txt");
-    EXPECT_EQ(twoDots.text, "txt");
-    EXPECT_TRUE(twoDots.removed) << "only one leading dot is dropped silently";
-
-    auto empty = cleanExtensionText("");
-    EXPECT_EQ(empty.text, "");
-    EXPECT_FALSE(empty.removed);
+    struct Case {
+        const char* what;
+        const char* typed;
+        const char* kept;
+        bool removed; // whether the removal message is due
+    };
+    const Case cases[] = {
+        {"a leading dot is no removal worth a message", ".txt", "txt", false},
+        {"music keeps its type", "mp3", "mp3", false},
+        {"digit first", "7z", "7z", false},
+        {"blanks inside", " t x t ", "txt", true},
+        {"a double-byte character goes whole", "jpg画", "jpg", true},
+        {"a full-width digit is no ASCII digit", "mp３", "mp", true},
+        {"only one leading dot goes silently", "..txt", "txt", true},
+        {"empty", "", "", false},
+    };
+    for (const Case& c : cases) {
+        const LetterFilterResult cleaned = cleanExtensionText(c.typed);
+        EXPECT_EQ(cleaned.text, c.kept) << c.what;
+        EXPECT_EQ(cleaned.removed, c.removed) << c.what;
+    }
 }
 
 TEST(Extraction, LeadingLettersOfFirstName)

@@ -1,27 +1,37 @@
 #pragma once
 
-// What the time stamp and attribute tests share: two Shift-JIS names and a
-// stand-in for the window that keeps what a per-file run said, in order.
+// What the time stamp and attribute tests share: two Shift-JIS names, a
+// stand-in for the window that keeps what a per-file run said, in order, and
+// a readable form of the run's result.
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "ChangeReport.h"
 #include "NameText.h"
 #include "RunFeedback.h"
+
+namespace torvel {
+
+// A result as a failed assertion shows it: names decoded, errors by name.
+inline void PrintTo(const ChangeResult& result, std::ostream* out)
+{
+    *out << result.changed << " changed;";
+    for (const ChangeFailure& f : result.failures)
+        *out << " " << displayName(f.name) << " " << ::strerrorname_np(f.error);
+}
+
+} // namespace torvel
 
 namespace torvel::testing {
 
 // 写真.jpg and 表.txt in Shift-JIS; the second byte of 表 is "\".
 inline const std::string photoSjis = "\x8e\xca\x90\x5e.jpg";
 inline const std::string tableSjis = "\x95\x5c.txt";
-
-// The failure box text for a file that could not be changed.
-inline std::string failureFor(const std::string& name)
-{
-    return displayName(name) + "は、変更できませんでした。";
-}
 
 class Recorder : public RunFeedback
 {
@@ -36,7 +46,10 @@ public:
         ADD_FAILURE() << "a time stamp or attribute run never sends a file to the trash";
         return TrashAnswer::No;
     }
-    void fileFailed(const std::string& message) override { failures.push_back(message); }
+    void fileFailed(const std::string&) override
+    {
+        ADD_FAILURE() << "a time stamp or attribute run leaves its failures to the window's one box";
+    }
     void progress(int done, int total) override
     {
         lastDone = done;
@@ -44,7 +57,6 @@ public:
     }
 
     std::vector<std::string> statuses;
-    std::vector<std::string> failures;
     int lastDone = 0;
     int lastTotal = 0;
 };

@@ -14,6 +14,7 @@ namespace torvel {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 class ProfileFileTest : public ::testing::Test {
 protected:
@@ -224,15 +225,89 @@ TEST_F(ProfileFileTest, Cp932FileIsReadAndSavedBackAsUtf8)
     EXPECT_EQ(reread.readString("CHANGE", "CHANGE_EXT", ""), "表示");
 }
 
-TEST_F(ProfileFileTest, FileInNeitherEncodingIsReadButNeverOverwritten)
+// What is no settings file reads as empty, and the next save puts a fresh one
+// in its place instead of failing at every close; what is one, however odd,
+// keeps every line.
+TEST_F(ProfileFileTest, JunkIsReplacedByAFreshFileAndAnyGoodFileKeepsItsLines)
 {
-    const std::string garbage = "[CHANGE]\nCHANGE_NAME=ok\nX=\xff\xfe\x80\n";
-    const std::string path = put("a.ini", garbage);
-    ProfileFile profile = ProfileFile::load(path);
-    EXPECT_EQ(profile.readString("CHANGE", "CHANGE_NAME", ""), "ok");
-    EXPECT_FALSE(profile.writeString("CHANGE", "CHANGE_NAME", "new"));
-    EXPECT_EQ(profile.save(), std::errc::illegal_byte_sequence);
-    EXPECT_EQ(contents(path), garbage);
+    const std::string manyComments = [] {
+        std::string text = "[CHANGE]\nCHANGE_NAME=ok\nOTHER=kept\n";
+        for (std::size_t i = 3; i < ProfileFile::MaxLines; ++i)
+            text += "; note\n";
+        return text;
+    }();
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* other; // OTHER after the save; nullptr for junk
+    };
+    const Case cases[] = {
+        {"neither UTF-8 nor CP932", "[CHANGE]\nCHANGE_NAME=ok\nOTHER=\xff\xfe\x80\n", nullptr},
+        {"a NUL in UTF-8 text", "[CHANGE]\nCHANGE_NAME=ok\nOTHER=kept\n\0\n"s, nullptr},
+        {"more lines than a settings file holds", manyComments + "; one more\n", nullptr},
+        {"as many lines as it may hold", manyComments, "kept"},
+        {"CP932", "[CHANGE]\nCHANGE_NAME=ok\nOTHER=\x95\x5c\n", "表"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = put("a.ini", c.bytes);
+        ProfileFile profile = ProfileFile::load(path);
+        EXPECT_FALSE(profile.loadError()) << c.what;
+        EXPECT_EQ(profile.isJunk(), c.other == nullptr) << c.what;
+        EXPECT_EQ(profile.readString("CHANGE", "CHANGE_NAME", "TOR"), c.other ? "ok" : "TOR") << c.what;
+        EXPECT_FALSE(profile.writeString("CHANGE", "CHANGE_NAME", "new")) << c.what;
+        EXPECT_FALSE(profile.save()) << c.what;
+        const ProfileFile saved = ProfileFile::load(path);
+        EXPECT_EQ(saved.readString("CHANGE", "CHANGE_NAME", ""), "new") << c.what;
+        EXPECT_EQ(saved.readString("CHANGE", "OTHER", "(none)"), c.other ? c.other : "(none)") << c.what;
+        if (!c.other) {
+            EXPECT_EQ(contents(path), "[CHANGE]\nCHANGE_NAME=new\n") << c.what;
+        }
+    }
+}
+
+// The highest resident memory since the last reset, in kB; -1 when the
+// system does not tell.
+long peakMemoryKb()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
+bool resetPeakMemory()
+{
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.flush();
+    return static_cast<bool>(clear);
+}
+
+TEST_F(ProfileFileTest, AHugeFileIsNeitherReadIntoMemoryNorKept)
+{
+    // 100 MB of lines, each of them fine: a million comments after the keys.
+    const std::string path = m_dir + "huge.ini";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "[CHANGE]\nCHANGE_NAME=big\n";
+        const std::string comment = "; " + std::string(97, 'x') + "\n";
+        for (int i = 0; i < 1'000'000; ++i)
+            out << comment;
+    }
+    if (!resetPeakMemory() || peakMemoryKb() < 0)
+        GTEST_SKIP() << "the peak memory of a process cannot be measured here";
+    const long before = peakMemoryKb();
+    {
+        ProfileFile profile = ProfileFile::load(path);
+        EXPECT_EQ(profile.readString("CHANGE", "CHANGE_NAME", "TOR"), "TOR");
+        EXPECT_FALSE(profile.writeString("CHANGE", "CHANGE_NAME", "new"));
+        EXPECT_FALSE(profile.save());
+    }
+    EXPECT_LT(peakMemoryKb() - before, 8 * 1024) << "kB more at the peak";
+    const std::string after = contents(path);
+    ASSERT_LT(after.size(), 100u) << "the file was kept";
+    EXPECT_EQ(after, "[CHANGE]\nCHANGE_NAME=new\n");
 }
 
 TEST_F(ProfileFileTest, ValuesThatWouldNotReadBackAreRefused)

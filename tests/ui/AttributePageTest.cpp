@@ -5,9 +5,12 @@
 #include <QGroupBox>
 #include <QRadioButton>
 
+#include <fstream>
+
 #include "FileAttributes.h"
 #include "FolderHandle.h"
 #include "PagesFixture.h"
+#include "common/NoUserXattrVolume.h"
 
 namespace torvel::testing {
 namespace {
@@ -49,17 +52,54 @@ TEST_F(AttributePage, TheGroupsShowTheFirstFileAndStartUntouched)
     EXPECT_EQ(child<QRadioButton>(form, "RadioGroup6Item1")->text(), QStringLiteral("解除"));
 }
 
-TEST_F(AttributePage, OnlyAGroupWhoseChoiceChangedIsMarked)
+// The first file has archive set, so the group shows "設定" already; choosing
+// it still asks for archive on every file, and only a file that lacked it
+// counts as converted.
+TEST_F(AttributePage, ChoosingWhatTheFirstFileShowsReachesEveryFileAndCountsOnlyRealChanges)
 {
-    form.SetRadio5();
-    choose("RadioGroup4Item1");  // already chosen
-    EXPECT_EQ(tag("RadioGroup4"), 1);
-    choose("RadioGroup4Item0");
-    choose("RadioGroup4Item1");  // back again: still a change
-    EXPECT_EQ(tag("RadioGroup4"), 11);
-    choose("RadioGroup6Item1");
-    EXPECT_EQ(tag("RadioGroup6"), 13);
-    EXPECT_EQ(tag("RadioGroup5"), 2);
+    form.makeFile("a.txt");  // nothing stored: archive
+    form.makeFile(photoSjis);
+    ASSERT_TRUE(storeDosAttrib(form.folder / photoSjis, "0x0"));
+    form.listFiles({"a.txt", photoSjis});
+    form.watchStatusLine();
+    form.P1Click();
+    ASSERT_TRUE(checked("RadioGroup6Item0"));
+
+    choose("RadioGroup6Item0");
+    form.TorvelButtonClick();
+
+    EXPECT_EQ(attributesOf(photoSjis), FileAttr::Archive);
+    EXPECT_TRUE(form.statuses.contains(QStringLiteral("1個のファイルを変換しました。")))
+        << form.statuses.join('\n').toStdString();
+    EXPECT_TRUE(form.failures.isEmpty());
+    EXPECT_EQ(tag("RadioGroup6"), 3) << "untouched again after the run";
+}
+
+// A volume that stores no user attributes refuses hidden for every file: one
+// box at the end lists them, and the count leaves them out.
+TEST_F(AttributePage, FilesAVolumeRefusesAreListedInOneBox)
+{
+    NoUserXattrVolume volume;
+    if (!volume.ready())
+        GTEST_SKIP() << volume.why();
+    std::vector<std::string> names = {photoSjis};
+    for (int i = 1; i < 20; ++i)
+        names.push_back("f" + std::to_string(100 + i) + ".txt");
+    for (const std::string& name : names)
+        std::ofstream(volume.path() + name).put('x');
+    form.listFiles(names, volume.path());
+    form.P1Click();
+    choose("RadioGroup5Item0");
+    form.TorvelButtonClick();
+
+    ASSERT_EQ(form.failures.size(), 1);
+    const QString box = form.failures[0];
+    EXPECT_TRUE(box.startsWith(QStringLiteral("次の 20 個のファイルは変更できませんでした。\n"
+                                              "\nf101.txt：このドライブには属性を保存できません")))
+        << box.toStdString();
+    EXPECT_TRUE(box.endsWith(QStringLiteral("\n写真.jpg：このドライブには属性を保存できません")))
+        << box.toStdString();
+    EXPECT_EQ(form.statusAtFailure, QStringList{QStringLiteral("0個のファイルを変換しました。")});
 }
 
 TEST_F(AttributePage, ARunSetsHiddenAndKeepsEveryOtherBit)
@@ -75,9 +115,8 @@ TEST_F(AttributePage, ARunSetsHiddenAndKeepsEveryOtherBit)
     ASSERT_TRUE(checked("RadioGroup5Item1"));
 
     choose("RadioGroup5Item0");
-    form.Attr_Change();
+    EXPECT_EQ(form.Attr_Change(), (ChangeResult{3, {}}));
 
-    EXPECT_TRUE(form.failures.isEmpty()) << form.failures.join('\n').toStdString();
     EXPECT_EQ(attributesOf("a.txt"), FileAttr::System | FileAttr::Archive | FileAttr::Hidden);
     EXPECT_EQ(storedDosAttrib(form.folder / "a.txt"), "0x26");
     EXPECT_EQ(attributesOf("b.txt"), FileAttr::Hidden);
@@ -94,7 +133,7 @@ TEST_F(AttributePage, WithoutAChangedGroupNoFileIsTouched)
     choose("RadioGroup5Item0");
     form.SetRadio5();  // a redraw forgets the choice
     const struct stat before = statOf(form.folder / "a.txt");
-    form.Attr_Change();
+    EXPECT_EQ(form.Attr_Change(), ChangeResult{});
     const struct stat after = statOf(form.folder / "a.txt");
     EXPECT_EQ(after.st_ctim.tv_sec, before.st_ctim.tv_sec);
     EXPECT_EQ(after.st_ctim.tv_nsec, before.st_ctim.tv_nsec);
@@ -109,12 +148,11 @@ TEST_F(AttributePage, ClearingReadOnlyLetsTheStampRunChangeTheFile)
     form.TSheetPro();
     ASSERT_TRUE(checked("RadioGroup4Item0"));
     choose("RadioGroup4Item1");
-    form.Attr_Change();
+    EXPECT_EQ(form.Attr_Change(), (ChangeResult{1, {}}));
     EXPECT_NE(statOf(form.folder / tableSjis).st_mode & 0200, 0u);
 
     form.TSheetDate(QDateTime(QDate(2018, 8, 9), QTime(10, 11, 12)));
-    EXPECT_TRUE(form.Date_Change());
-    EXPECT_TRUE(form.failures.isEmpty());
+    EXPECT_EQ(form.Date_Change(), (ChangeResult{1, {}}));
     EXPECT_EQ(statOf(form.folder / tableSjis).st_mtim.tv_sec, localInstant(2018, 8, 9, 10, 11, 12));
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 // The main window over real files: a scratch folder whose files are read into
 // a real file list, which the window's pages are filled from and whose names
-// the runs work on. Failure boxes are collected instead of shown.
+// the runs work on. Failure boxes are collected instead of shown, with the
+// status text that stood when each came up.
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -16,11 +18,13 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
+#include "ChangeReport.h"
 #include "DosDateTime.h"
 #include "FileProp.h"
 #include "FilesList.h"
 #include "MainFormFixture.h"
 #include "NameText.h"
+#include "StatusLine.h"
 #include "WindowFeedback.h"
 
 namespace torvel::testing {
@@ -35,7 +39,10 @@ public:
     PagesForm()
         : TestForm(tmpSettings())
     {
-        runFeedback().setFailureBox([this](const QString& text) { failures << text; });
+        runFeedback().setFailureBox([this](const QString& text) {
+            failures << text;
+            statusAtFailure << child<StatusLine>(*this, "StatusBar1")->panelText(1);
+        });
     }
 
     // Creates an empty file.
@@ -43,16 +50,32 @@ public:
 
     // Reads the named files of the folder into the window's list, as a
     // selection does, and draws the grid the runs read their names from.
-    void listFiles(const std::vector<std::string>& selected)
+    void listFiles(const std::vector<std::string>& selected, const std::string& in = {})
     {
         SelectedFiles = selected;
-        SearchDirChange(folder.path());
+        SearchDirChange(in.empty() ? folder.path() : in);
         FileProp();
         StringGrid1Write(false);
     }
 
+    // Shows the window and keeps each text the status line shows from now on,
+    // also those a run replaces before it returns.
+    void watchStatusLine()
+    {
+        show();
+        settle();
+        auto* line = child<StatusLine>(*this, "StatusBar1");
+        QObject::connect(line, &StatusLine::drawPanel, this, [this, line](QPainter*, int, const QRect&) {
+            if (statuses.isEmpty() || statuses.back() != line->panelText(1)) {
+                statuses << line->panelText(1);
+            }
+        });
+    }
+
     ScratchDir folder;
     QStringList failures;
+    QStringList statusAtFailure;
+    QStringList statuses;
 };
 
 // The instant of a local date and time.

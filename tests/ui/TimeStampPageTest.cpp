@@ -209,8 +209,7 @@ TEST_F(TimeStampPage, ARunGivesEveryListedFileTheComposedStamp)
     form.listFiles(names);
     setPage(2021, 3, 14, 13, 45, 7);
 
-    EXPECT_TRUE(form.Date_Change());
-    EXPECT_TRUE(form.failures.isEmpty()) << form.failures.join('\n').toStdString();
+    EXPECT_EQ(form.Date_Change(), (ChangeResult{3, {}}));
     for (const std::string& name : names) {
         const struct stat st = statOf(form.folder / name);
         EXPECT_EQ(st.st_mtim.tv_sec, localInstant(2021, 3, 14, 13, 45, 6)) << displayName(name);
@@ -220,21 +219,30 @@ TEST_F(TimeStampPage, ARunGivesEveryListedFileTheComposedStamp)
     EXPECT_FALSE(child<QProgressBar>(form, "ProgressBar1")->isVisibleTo(&form));
 }
 
-TEST_F(TimeStampPage, AReadOnlyFileIsReportedOnceByNameAndKeepsItsStamp)
+TEST_F(TimeStampPage, ReadOnlyFilesAreListedInOneBoxAtTheEndAndLeftOutOfTheCount)
 {
     const std::int64_t old = localInstant(2000, 1, 1, 0, 0, 0);
-    for (const std::string& name : {std::string("a.jpg"), tableSjis}) {
+    const std::vector<std::string> names = {"a.jpg", "b.jpg", photoSjis, tableSjis};
+    for (const std::string& name : names) {
         form.makeFile(name);
         setTimes(form.folder / name, old, old);
+        if (name != "a.jpg") {
+            ASSERT_EQ(::chmod((form.folder / name).c_str(), 0444), 0);
+        }
     }
-    ASSERT_EQ(::chmod((form.folder / tableSjis).c_str(), 0444), 0);
-    form.listFiles({"a.jpg", tableSjis});
+    form.listFiles(names);
+    form.D1Click();
     setPage(2020, 2, 29, 12, 0, 0);
 
-    EXPECT_TRUE(form.Date_Change());
-    ASSERT_EQ(form.failures.size(), 1);
-    EXPECT_EQ(form.failures.front(), QStringLiteral("表.txtは、変更できませんでした。"));
-    EXPECT_EQ(statOf(form.folder / tableSjis).st_mtim.tv_sec, old);
+    form.TorvelButtonClick();
+
+    EXPECT_EQ(form.failures, QStringList{QStringLiteral("次の 3 個のファイルは変更できませんでした。\n"
+                                                        "\nb.jpg：ﾌｧｲﾙへのｱｸｾｽが拒否されました"
+                                                        "\n写真.jpg：ﾌｧｲﾙへのｱｸｾｽが拒否されました"
+                                                        "\n表.txt：ﾌｧｲﾙへのｱｸｾｽが拒否されました")});
+    EXPECT_EQ(form.statusAtFailure, QStringList{QStringLiteral("1個のファイルを変換しました。")});
+    for (const std::string& name : {std::string("b.jpg"), photoSjis, tableSjis})
+        EXPECT_EQ(statOf(form.folder / name).st_mtim.tv_sec, old) << displayName(name);
     EXPECT_EQ(statOf(form.folder / "a.jpg").st_mtim.tv_sec, localInstant(2020, 2, 29, 12, 0, 0));
 }
 
