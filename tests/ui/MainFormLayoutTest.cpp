@@ -12,11 +12,13 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include "CtrlsEx.h"
 #include "CuteBtn.h"
+#include "HelpWindow.h"
 #include "MainFormFixture.h"
 #include "StartupGeometry.h"
 #include "StatusLine.h"
@@ -419,6 +421,19 @@ TEST_F(MainFormOptions, F1AsksForTheTopicOfTheFocusedControl)
     EXPECT_EQ(topics, (std::vector<int>{3030, 4030, 1010, 3010}));
     child<QAction>(form, "Help1")->trigger();
     EXPECT_EQ(contents, 1);
+}
+
+// Closing the window ends the program: an open help window neither stays
+// on the screen nor keeps the program running.
+TEST_F(MainFormOptions, ClosingTheWindowClosesItsHelpAndEndsTheProgram)
+{
+    HelpWindow& help = form.helpWindow();
+    help.showContents();
+    ASSERT_TRUE(help.isVisible());
+    QTimer::singleShot(0, &form, [this] { form.close(); });
+    QTimer::singleShot(2000, &form, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QApplication::exec(), 0) << "still running after the window was closed";
+    EXPECT_FALSE(help.isVisible());
 }
 
 } // namespace
