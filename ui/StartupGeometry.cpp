@@ -49,11 +49,6 @@ TopBandLayout topBandLayout(int buttonSide, int buttonColumnWidth, int workPages
     return {workPagesWidth + 1, 1, "ボタンは左に"};
 }
 
-int folderTreeScroll(std::string_view changeDir, int indent)
-{
-    return static_cast<int>(std::count(changeDir.begin(), changeDir.end(), '/')) * indent;
-}
-
 namespace {
 
 // The start of a span of length size placed at start within [areaStart,

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace torvel {
@@ -61,10 +60,6 @@ struct TopBandLayout {
 };
 
 TopBandLayout topBandLayout(int buttonSide, int buttonColumnWidth, int workPagesWidth);
-
-// How far the folder tree scrolls sideways so that a deep destination is in
-// view: the number of "/" in the folder path times the tree's indent.
-int folderTreeScroll(std::string_view changeDir, int indent);
 
 // A rectangle on the screen.
 struct ScreenRect {

@@ -24,6 +24,7 @@
 #include "StatusLine.h"
 #include "UFolderTree.h"
 #include "common/ScratchDir.h"
+#include "platform/FolderTestTree.h"
 
 namespace torvel {
 namespace {
@@ -431,6 +432,22 @@ TEST_F(FolderPanel, LongFolderLosesItsLeadingFoldersFirst)
     EXPECT_GT(metrics.horizontalAdvance(longer) + metrics.horizontalAdvance(QLatin1Char('x')),
               label->contentsRect().width());
     EXPECT_EQ(form->MiniDir("/a/"), QStringLiteral("/a/")) << "a path that fits is shown whole";
+}
+
+// A folder near the top of the tree opens unscrolled, however many folders
+// its path has on the disk: home is one of the tree's top places.
+TEST_F(FolderPanel, AFolderInHomeOpensWithoutScrollingSideways)
+{
+    dir.makeFolder("a folder whose name is far too long to be shown whole in the folder tree");
+    test::ScopedEnv home("HOME", dir.path());
+    SettingsRecord settings = testing::tmpSettings();
+    settings.changeDir = dir / "dst/";
+    form.emplace(settings);
+    form->show();
+    testing::settle();
+    EXPECT_EQ(tree()->SelectedPath(), dir / "dst/");
+    EXPECT_GT(tree()->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(tree()->horizontalScrollBar()->value(), 0);
 }
 
 TEST_F(FolderPanel, GrabsADeepDestination)

@@ -95,12 +95,6 @@ TEST(StartupGeometryTest, TopBandAndItsMenuCaptionForEachSide)
     EXPECT_EQ(right.menuCaption, "ボタンは左に");
 }
 
-TEST(StartupGeometryTest, FolderTreeScrollsByTheDepthOfTheDestination)
-{
-    EXPECT_EQ(folderTreeScroll("/", 19), 19);
-    EXPECT_EQ(folderTreeScroll("/home/user/photos/", 19), 76);
-}
-
 TEST(StartupGeometryTest, WindowOnAScreenStaysAndOneOffEveryScreenIsBroughtBack)
 {
     const std::vector<ScreenRect> one {{0, 0, 1024, 768}};
