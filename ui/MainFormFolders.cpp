@@ -57,6 +57,8 @@ void TForm1::setUpFolderPanel()
     tree->setPopup(popup);
 
     connect(tree, &TFoldertreeEX::OnChange, this, &TForm1::DirTreeChange);
+    // Enter confirms a typed destination as "設定" does.
+    connect(ui->Edit5, &QLineEdit::returnPressed, this, &TForm1::CuteButton3Click);
 }
 
 // ---------------------------------------------------------------------------

@@ -125,16 +125,23 @@ protected:
         QApplication::sendEvent(tree()->viewport(), &release);
     }
 
+    enum class Confirm { SetButton, EnterKey };
+
     // Focuses the destination field, types `typed` over its text and
-    // presses "設定".
-    void typeDestination(const QString& typed)
+    // presses "設定" (or Enter).
+    void typeDestination(const QString& typed, Confirm confirm = Confirm::SetButton)
     {
         QApplication::setActiveWindow(&*form);
         edit5()->setFocus(Qt::MouseFocusReason);
         edit5()->selectAll();
         QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, typed);
         QApplication::sendEvent(edit5(), &key);
-        button3()->click();
+        if (confirm == Confirm::SetButton) {
+            button3()->click();
+        } else {
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(edit5(), &enter);
+        }
     }
 
     // With files listed: rename exactly when the two are one folder, move
@@ -328,6 +335,12 @@ TEST_F(FolderPanel, TypedExistingFolderIsSelectedWithoutAsking)
     typeDestination(text(dir.path() + "テスト"));
     EXPECT_EQ(form->ChangeDir, dir / (kSjisTest + "/"));
     EXPECT_TRUE(form->asked.empty());
+
+    // Enter confirms the field as the button does.
+    typeDestination(text(dir.path() + "dst"), Confirm::EnterKey);
+    EXPECT_EQ(form->ChangeDir, dir / "dst/");
+    EXPECT_EQ(tree()->SelectedPath(), dir / "dst/");
+    EXPECT_FALSE(button3()->isEnabled()) << "the field is no longer being edited";
 }
 
 TEST_F(FolderPanel, TypedRelativePathIsRefusedWithAWord)
