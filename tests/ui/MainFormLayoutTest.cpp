@@ -14,6 +14,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include "CtrlsEx.h"
@@ -22,6 +23,7 @@
 #include "MainFormFixture.h"
 #include "StartupGeometry.h"
 #include "StatusLine.h"
+#include "common/ScratchDir.h"
 
 namespace torvel {
 namespace {
@@ -400,6 +402,28 @@ TEST_F(MainFormOptions, HintsFollowTheOptionButTheGridKeepsItsOwn)
     EXPECT_TRUE(hintShown(identifier));
     form.close();
     EXPECT_TRUE(form.currentSettings().helpHint);
+}
+
+// A long name is cut in its middle, keeping its start and extension; resting
+// the pointer on its row shows the row's hint rather than the grid's own.
+TEST_F(MainFormOptions, ALongNameIsCutInTheMiddleAndItsRowsHintHasItWhole)
+{
+    ScratchDir folder;
+    const std::string name = "IMG_0001 taken on the long walk along the coast, late in the afternoon.jpg";
+    folder.write(name, "");
+    form.SearchDirChange(folder.path());
+    form.SelectedFiles = {name};
+    form.FileProp();
+    form.StringGrid1Write(true);
+    auto* view = child<QTableView>(form, "StringGrid1");
+    EXPECT_EQ(view->textElideMode(), Qt::ElideMiddle);
+    const QModelIndex first = view->model()->index(0, 0);
+    const QPoint at = view->visualRect(first).center();
+    QHelpEvent rest(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &rest);
+    EXPECT_EQ(QToolTip::text().toStdString(), first.data(Qt::ToolTipRole).toString().toStdString());
+    EXPECT_TRUE(QToolTip::text().contains(QString::fromStdString(name)));
+    QToolTip::hideText();
 }
 
 TEST_F(MainFormOptions, F1AsksForTheTopicOfTheFocusedControl)
