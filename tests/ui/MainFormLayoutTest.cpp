@@ -107,6 +107,29 @@ TEST(MainFormHeight, HeightItemsFollowTheScreen)
     }
 }
 
+// The window stays wholly on its screen with its status line in reach: on a
+// screen lower than the smallest step (1366 x 768 at a scale factor of 2) it
+// is as tall as the screen, and a taller step moves it up as far as needed.
+TEST(MainFormHeight, TheWindowAlwaysFitsTheScreen)
+{
+    TestForm low(tmpSettings(), 370);
+    low.show();
+    testing::settle();
+    EXPECT_EQ(low.frameGeometry().height(), 370);
+    EXPECT_TRUE(low.area().contains(low.frameGeometry()));
+    const auto* status = child<QWidget>(low, "StatusBar1");
+    EXPECT_EQ(bottomOf(status), child<QWidget>(low, "centralWidget")->height()) << "the status line is shown";
+    EXPECT_GT(child<QWidget>(low, "StringGrid1")->height(), 0);
+
+    SettingsRecord placed = tmpSettings();
+    placed.formTop = 500;
+    TestForm form(placed, 1080);
+    EXPECT_EQ(form.y(), 500);
+    child<QAction>(form, "N680")->trigger();
+    EXPECT_EQ(form.frameGeometry().height(), 680);
+    EXPECT_EQ(form.y(), 1080 - 680);
+}
+
 TEST(MainFormHeight, SavedHeightIsFittedToTheScreenAtStart)
 {
     EXPECT_EQ(heightSizeForScreen(2, 600), 1);
