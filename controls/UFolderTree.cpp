@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <vector>
@@ -271,6 +272,26 @@ void TFoldertreeEX::selectNode(QTreeWidgetItem* node)
         clearSelection();
         setCurrentItem(nullptr);
     }
+}
+
+void TFoldertreeEX::scrollSidewaysTo(const QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    // The range follows the names laid out so far; lay out the new ones.
+    doItemsLayout();
+    const QModelIndex index = indexFromItem(node);
+    QScrollBar* bar = horizontalScrollBar();
+    // The node's own place (past its indent) and the room its icon and name
+    // take, in the tree's unscrolled coordinates.
+    const int left = visualRect(index).left() + bar->value();
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const int right = left + itemDelegateForIndex(index)->sizeHint(option, index).width();
+    const int room = viewport()->width();
+    // Not scrolled at all while the node fits; else just far enough for its
+    // name to end in view, but never past the node's own left edge.
+    bar->setValue(right <= room ? 0 : std::min(left, right - room));
 }
 
 void TFoldertreeEX::selectionMoved(QTreeWidgetItem* current)

@@ -38,6 +38,9 @@ public:
     // the selection when the folder is not in the tree; does nothing when the
     // path names no folder.
     void SelectPath(const std::string& path);
+    // Scrolls sideways only as far as the node's icon and name need to be
+    // seen whole: not at all when they fit, and never past the node's left.
+    void scrollSidewaysTo(const QTreeWidgetItem* node);
     // The selected folder's path ending in "/" (the desktop folder for the
     // Desktop); empty when nothing is selected.
     std::string SelectedPath() const;

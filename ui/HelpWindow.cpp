@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFont>
+#include <QKeySequence>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QToolBar>
@@ -32,15 +33,18 @@ HelpWindow::HelpWindow(QWidget* parent)
     m_toolBar = new QToolBar(this);
     m_toolBar->setObjectName(QStringLiteral("HelpToolBar"));
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    QAction* contents = m_toolBar->addAction(QStringLiteral("目次(&C)"), this, [this] { showContents(); });
-    contents->setObjectName(QStringLiteral("HelpContents"));
-    m_back = m_toolBar->addAction(QStringLiteral("戻る(&B)"));
-    m_back->setObjectName(QStringLiteral("HelpBack"));
-    m_forward = m_toolBar->addAction(QStringLiteral("進む(&N)"));
-    m_forward->setObjectName(QStringLiteral("HelpForward"));
+    QAction* contents = addToolAction(QStringLiteral("目次(&C)"), QStringLiteral("HelpContents"));
+    connect(contents, &QAction::triggered, this, [this] { showContents(); });
+    m_back = addToolAction(QStringLiteral("戻る(&B)"), QStringLiteral("HelpBack"));
+    m_forward = addToolAction(QStringLiteral("進む(&N)"), QStringLiteral("HelpForward"));
     m_toolBar->addSeparator();
-    QAction* close = m_toolBar->addAction(QStringLiteral("閉じる(&X)"), this, [this] { quit(); });
-    close->setObjectName(QStringLiteral("HelpClose"));
+    QAction* close = addToolAction(QStringLiteral("閉じる(&X)"), QStringLiteral("HelpClose"));
+    connect(close, &QAction::triggered, this, [this] { quit(); });
+    // Escape closes the window too, as it closes a dialog.
+    auto* escape = new QAction(this);
+    escape->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(escape, &QAction::triggered, this, [this] { quit(); });
+    addAction(escape);
 
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));
@@ -63,6 +67,17 @@ HelpWindow::HelpWindow(QWidget* parent)
     connect(m_browser, &QTextBrowser::sourceChanged, this, [this] { updateTitle(); });
 
     setHelpFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/help"));
+}
+
+QAction* HelpWindow::addToolAction(const QString& text, const QString& name)
+{
+    // A tool button shows its action's icon text, which drops the "&" of the
+    // text and with it the marked letter; given with the "&", the letter is
+    // underlined and Alt+letter presses the button.
+    QAction* action = m_toolBar->addAction(text);
+    action->setObjectName(name);
+    action->setIconText(text);
+    return action;
 }
 
 void HelpWindow::setHelpFolder(const QString& folder)
@@ -125,8 +140,9 @@ void HelpWindow::quit()
 
 void HelpWindow::updateTitle()
 {
-    const QString page = m_browser->documentTitle();
-    setWindowTitle(page.isEmpty() ? kTitle : kTitle + QStringLiteral(" - ") + page);
+    // The contents page carries the window's own title; it is not said twice.
+    const QString page = m_browser->documentTitle().trimmed();
+    setWindowTitle(page.isEmpty() || page == kTitle ? kTitle : kTitle + QStringLiteral(" - ") + page);
 }
 
 int HelpWindow::helpContextOf(const QWidget* widget)

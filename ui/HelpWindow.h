@@ -43,6 +43,7 @@ public:
     QTextBrowser* browser() const { return m_browser; }
 
 private:
+    QAction* addToolAction(const QString& text, const QString& name);
     bool showPage(const QString& fileName);
     void showMissing(const QString& path);
     void updateTitle();

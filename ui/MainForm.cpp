@@ -283,6 +283,8 @@ void TForm1::closeEvent(QCloseEvent* event)
 {
     FormClose();
     event->accept();
+    // Closing the form ends the program, so its help goes with it.
+    Q_EMIT helpQuitRequested();
 }
 
 void TForm1::EndButtonClick()
@@ -381,10 +383,10 @@ void TForm1::Help2Click()
 HelpWindow& TForm1::helpWindow()
 {
     if (m_helpWindow == nullptr) {
-        // A window of its own (no parent), so it can stay open beside the form.
-        m_helpWindow = new HelpWindow();
+        // A window of its own beside the form, but the form's child: it never
+        // keeps the program running once the form is closed.
+        m_helpWindow = new HelpWindow(this);
         connect(this, &TForm1::helpQuitRequested, m_helpWindow, &HelpWindow::quit);
-        connect(this, &QObject::destroyed, m_helpWindow, &QObject::deleteLater);
     }
     return *m_helpWindow;
 }

@@ -198,6 +198,8 @@ protected:
     virtual int fileListCount() const;
     // The height in pixels of the screen the window is on.
     virtual int screenHeight() const;
+    // The areas of the screens that a window may use, task bars left out.
+    virtual QList<QRect> screenAreas() const;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -214,6 +216,7 @@ private:
     bool hintAllowed(const QWidget* widget) const;
     void placeWindow(int left, int top);
     void setOuterHeight(int height);
+    void fitOnScreen(int wantedHeight);
     void refitToFrame();
     int clientHeight();
     void layOutLowerHalf();

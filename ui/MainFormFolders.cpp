@@ -10,9 +10,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScrollBar>
 
-#include <algorithm>
 #include <cerrno>
 
 #include "CuteBtn.h"
@@ -59,6 +57,8 @@ void TForm1::setUpFolderPanel()
     tree->setPopup(popup);
 
     connect(tree, &TFoldertreeEX::OnChange, this, &TForm1::DirTreeChange);
+    // Enter confirms a typed destination as "設定" does.
+    connect(ui->Edit5, &QLineEdit::returnPressed, this, &TForm1::CuteButton3Click);
 }
 
 // ---------------------------------------------------------------------------
@@ -118,17 +118,14 @@ void TForm1::selectDestinationInTree()
 {
     TFoldertreeEX* tree = ui->DirTree;
     tree->SelectPath(ChangeDir);
-    // A deep folder is scrolled into view, one indent per folder level. The
-    // tree puts the view back to its left edge when it is first shown, so the
-    // place is set again once the window is on the screen.
-    const auto levels = static_cast<int>(std::count(ChangeDir.begin(), ChangeDir.end(), '/'));
-    const int offset = levels * tree->indentation();
-    const auto scroll = [tree, offset] {
+    // A deep folder is scrolled into view, as far as its name needs. The
+    // tree puts the view back to its left edge when it is first shown, so
+    // the place is set again once the window is on the screen.
+    const auto scroll = [tree] {
         // The scroll range follows the width of the names, which the tree
         // would otherwise work out only at its next layout.
         tree->resizeColumnToContents(0);
-        tree->doItemsLayout();
-        tree->horizontalScrollBar()->setValue(offset);
+        tree->scrollSidewaysTo(tree->currentItem());
     };
     scroll();
     QMetaObject::invokeMethod(this, scroll, Qt::QueuedConnection);

@@ -20,6 +20,20 @@
 
 namespace torvel {
 
+namespace {
+
+std::vector<ScreenRect> screenRects(const QList<QRect>& areas)
+{
+    std::vector<ScreenRect> rects;
+    rects.reserve(static_cast<std::size_t>(areas.size()));
+    for (const QRect& area : areas) {
+        rects.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
+    return rects;
+}
+
+} // namespace
+
 // ---------------------------------------------------------------------------
 // Height
 
@@ -28,7 +42,7 @@ void TForm1::SizeChenge(std::uint8_t state)
     if (state <= 2) {
         checkHeightItem(state);
     }
-    setOuterHeight(windowHeightFor(state));
+    fitOnScreen(windowHeightFor(state));
     layOutLowerHalf();
     HeightSize = state;
 }
@@ -77,6 +91,17 @@ void TForm1::setOuterHeight(int height)
     }
 }
 
+void TForm1::fitOnScreen(int wantedHeight)
+{
+    // The status line and the run's results are at the bottom: the window is
+    // kept wholly on its screen, as tall as wanted where the screen allows.
+    const QRect frame = frameGeometry();
+    const WindowPlacement place
+        = placeOnScreens(frame.x(), frame.y(), frame.width(), wantedHeight, screenRects(screenAreas()));
+    setOuterHeight(place.height);
+    move(place.left, place.top);
+}
+
 int TForm1::clientHeight()
 {
     if (layout() != nullptr) {
@@ -115,6 +140,15 @@ int TForm1::screenHeight() const
     return current != nullptr ? current->geometry().height() : INT_MAX;
 }
 
+QList<QRect> TForm1::screenAreas() const
+{
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        areas << screen->availableGeometry();
+    }
+    return areas;
+}
+
 void TForm1::HsClick(QAction* Sender)
 {
     const int wanted = Sender != nullptr ? Sender->property("Tag").toInt() : HeightSize;
@@ -151,12 +185,8 @@ void TForm1::placeWindow(int left, int top)
 {
     // The window takes its final height only later in start-up; the place is
     // checked with that height.
-    std::vector<ScreenRect> areas;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect area = screen->availableGeometry();
-        areas.push_back({area.x(), area.y(), area.width(), area.height()});
-    }
-    const WindowPosition place = placeOnScreens(left, top, width(), windowHeightFor(HeightSize), areas);
+    const WindowPlacement place
+        = placeOnScreens(left, top, width(), windowHeightFor(HeightSize), screenRects(screenAreas()));
     move(place.left, place.top);
 }
 

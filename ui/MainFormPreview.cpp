@@ -97,6 +97,8 @@ void TForm1::createFileList()
     view->verticalHeader()->setDefaultSectionSize(20);
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->setWordWrap(false);
+    // A long name keeps its start and its extension; the row's hint has it whole.
+    view->setTextElideMode(Qt::ElideMiddle);
 }
 
 void TForm1::writeGridHeaders()

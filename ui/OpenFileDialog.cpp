@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QFileIconProvider>
 #include <QGridLayout>
+#include <QHash>
+#include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,13 +16,17 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "FileInfo.h"
 #include "FolderHandle.h"
 #include "FolderIdentity.h"
+#include "FolderNamespace.h"
 #include "IoError.h"
 #include "NameCollation.h"
 #include "NameRules.h"
@@ -152,6 +158,41 @@ public:
 
     const Entry& at(int row) const { return m_all[m_shown[static_cast<std::size_t>(row)]]; }
 
+    // The shown row whose name is the widest in these metrics; -1 for none.
+    int widestRow(const QFontMetrics& metrics) const
+    {
+        // Measuring 100,000 names one by one takes seconds. The sum of their
+        // characters' advances, each character measured once, ranks them
+        // nearly as well; only the few ranked first are measured whole.
+        constexpr std::size_t kMeasured = 32;
+        QHash<QChar, int> advances;
+        std::vector<std::pair<int, int>> ranked; // estimated width, row
+        ranked.reserve(m_shown.size());
+        for (std::size_t row = 0; row < m_shown.size(); ++row) {
+            int estimate = 0;
+            for (const QChar c : m_all[m_shown[row]].shown) {
+                auto found = advances.find(c);
+                if (found == advances.end()) {
+                    found = advances.insert(c, metrics.horizontalAdvance(c));
+                }
+                estimate += *found;
+            }
+            ranked.emplace_back(estimate, static_cast<int>(row));
+        }
+        const auto candidates = ranked.begin() + static_cast<std::ptrdiff_t>(std::min(kMeasured, ranked.size()));
+        std::partial_sort(ranked.begin(), candidates, ranked.end(), std::greater<>());
+        int widest = -1;
+        int widestWidth = -1;
+        for (auto it = ranked.begin(); it != candidates; ++it) {
+            const int width = metrics.horizontalAdvance(at(it->second).shown);
+            if (width > widestWidth) {
+                widest = it->second;
+                widestWidth = width;
+            }
+        }
+        return widest;
+    }
+
     // The listed name shown as `shown`, when exactly one is.
     const Entry* shownAs(const QString& shown) const
     {
@@ -196,6 +237,31 @@ private:
 };
 
 // ---------------------------------------------------------------------------
+// Every entry is given the room of the widest name. The list still measures
+// a single entry, as it does with uniform sizes, but that entry is the widest
+// rather than whichever comes last, so no name is cut short.
+
+class WidestNameDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void setWidestRow(int row) { m_widestRow = row; }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QAbstractItemModel* model = index.model();
+        if (model != nullptr && m_widestRow >= 0 && m_widestRow < model->rowCount(index.parent())) {
+            return QStyledItemDelegate::sizeHint(option, model->index(m_widestRow, 0, index.parent()));
+        }
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
+
+private:
+    int m_widestRow = -1;
+};
+
+// ---------------------------------------------------------------------------
 // The dialog
 
 OpenFileDialog::OpenFileDialog(const OpenDialogSetup& setup, QWidget* parent)
@@ -216,18 +282,13 @@ void OpenFileDialog::buildControls(const OpenDialogSetup& setup)
     setWindowTitle(setup.title);
     resize(560, 380);
     m_entries = new FolderEntries(this);
-
-    m_place = new QLabel(this);
-    m_place->setObjectName(QStringLiteral("Place"));
-    m_place->setFrameShape(QFrame::StyledPanel);
-    auto* up = new QToolButton(this);
-    up->setObjectName(QStringLiteral("UpButton"));
-    up->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
-    up->setToolTip(QStringLiteral("1 つ上のフォルダへ"));
+    QHBoxLayout* placeRow = buildPlaceRow();
 
     m_list = new QListView(this);
     m_list->setObjectName(QStringLiteral("FileList"));
     m_list->setModel(m_entries);
+    m_names = new WidestNameDelegate(m_list);
+    m_list->setItemDelegate(m_names);
     m_list->setViewMode(QListView::ListMode);
     m_list->setFlow(QListView::TopToBottom);
     m_list->setWrapping(true);
@@ -259,8 +320,7 @@ void OpenFileDialog::buildControls(const OpenDialogSetup& setup)
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("場所:"), this), 0, 0);
-    grid->addWidget(m_place, 0, 1);
-    grid->addWidget(up, 0, 2);
+    grid->addLayout(placeRow, 0, 1, 1, 2);
     grid->addWidget(m_list, 1, 0, 1, 3);
     grid->addWidget(nameLabel, 2, 0);
     grid->addWidget(m_name, 2, 1);
@@ -270,7 +330,6 @@ void OpenFileDialog::buildControls(const OpenDialogSetup& setup)
     grid->addWidget(cancel, 3, 2);
     grid->setColumnStretch(1, 1);
 
-    connect(up, &QToolButton::clicked, this, &OpenFileDialog::goUp);
     connect(open, &QPushButton::clicked, this, &OpenFileDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &OpenFileDialog::reject);
     connect(m_list, &QListView::activated, this, &OpenFileDialog::entryActivated);
@@ -278,6 +337,38 @@ void OpenFileDialog::buildControls(const OpenDialogSetup& setup)
             &OpenFileDialog::selectionChanged);
     connect(m_name, &QLineEdit::textEdited, this, &OpenFileDialog::nameTyped);
     connect(m_filter, &QComboBox::currentIndexChanged, this, &OpenFileDialog::relist);
+    // The focus starts in the name box, ready for a typed or pasted name.
+    m_name->setFocus();
+}
+
+QHBoxLayout* OpenFileDialog::buildPlaceRow()
+{
+    m_place = new QLabel(this);
+    m_place->setObjectName(QStringLiteral("Place"));
+    m_place->setFrameShape(QFrame::StyledPanel);
+    m_place->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_place, 1);
+
+    const auto addButton = [this, row](const char* name, QStyle::StandardPixmap icon, const QString& text,
+                                       const QString& tip, auto onClick) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(QLatin1String(name));
+        button->setIcon(style()->standardIcon(icon));
+        button->setText(text);
+        button->setToolTip(tip);
+        button->setToolButtonStyle(text.isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
+        connect(button, &QToolButton::clicked, this, onClick);
+        row->addWidget(button);
+    };
+    addButton("UpButton", QStyle::SP_FileDialogToParent, QString(), QStringLiteral("1 つ上のフォルダへ"),
+              [this] { goUp(); });
+    // The places a person keeps files in, one click away from any folder.
+    addButton("HomeButton", QStyle::SP_DirHomeIcon, QStringLiteral("ホーム"),
+              QStringLiteral("ホームフォルダへ"), [this] { enterFolder(detectFolderPlaces().home); });
+    addButton("DesktopButton", QStyle::SP_DesktopIcon, QStringLiteral("デスクトップ"),
+              QStringLiteral("デスクトップへ"), [this] { enterFolder(detectFolderPlaces().desktop); });
+    return row;
 }
 
 bool OpenFileDialog::enterFolder(const std::string& folder)
@@ -302,6 +393,7 @@ void OpenFileDialog::relist()
     const auto& filters = openDialogFilters();
     const auto index = static_cast<std::size_t>(std::max(m_filter->currentIndex(), 0));
     m_entries->applyPatterns(filters[std::min(index, filters.size() - 1)].patterns);
+    m_names->setWidestRow(m_entries->widestRow(m_list->fontMetrics()));
     m_name->clear();
     m_nameFromList = true;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -16,6 +17,7 @@ class QModelIndex;
 namespace torvel {
 
 class FolderEntries;
+class WidestNameDelegate;
 class FolderHandle;
 
 // How the open-file dialog starts.
@@ -63,6 +65,7 @@ protected:
 
 private:
     void buildControls(const OpenDialogSetup& setup);
+    QHBoxLayout* buildPlaceRow();
     void relist();
     void selectionChanged();
     void nameTyped();
@@ -80,6 +83,7 @@ private:
     FolderEntries* m_entries = nullptr;
     QLabel* m_place = nullptr;
     QListView* m_list = nullptr;
+    WidestNameDelegate* m_names = nullptr;
     QLineEdit* m_name = nullptr;
     QComboBox* m_filter = nullptr;
 };

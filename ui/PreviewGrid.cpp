@@ -2,6 +2,7 @@
 #include "Utf8Text.h"
 
 #include <QDate>
+#include <QStringList>
 #include <QTime>
 
 #include <algorithm>
@@ -261,8 +262,8 @@ void PreviewGrid::setCell(int column, int row, std::string value)
         }
         m_newNames[at] = std::move(value);
     }
-    const QModelIndex changed = index(row - 1, column);
-    Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole});
+    // The row's hint names both cells, so both change.
+    Q_EMIT dataChanged(index(row - 1, 0), index(row - 1, 1), {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
 bool PreviewGrid::copyNames(const TMyFileList& list)
@@ -332,7 +333,7 @@ bool PreviewGrid::newNamesCleared() const
 
 void PreviewGrid::allCellsChanged()
 {
-    Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, 1), {Qt::DisplayRole});
+    Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, 1), {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
 void PreviewGrid::setHeader(int column, const QString& text)
@@ -364,14 +365,48 @@ int PreviewGrid::columnCount(const QModelIndex& parent) const
 
 QVariant PreviewGrid::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) {
         return {};
     }
     const auto at = static_cast<std::size_t>(index.row());
-    if (index.column() == 0) {
+    switch (role) {
+    case Qt::DisplayRole:
+        return cellDisplay(at, index.column());
+    case Qt::ToolTipRole:
+        return rowToolTip(at);
+    default:
+        return {};
+    }
+}
+
+QString PreviewGrid::cellDisplay(std::size_t at, int column) const
+{
+    if (column == 0) {
         return m_names[at].empty() ? QString() : utf8Text(displayName(m_names[at]));
     }
     return secondCellDisplay(at);
+}
+
+QVariant PreviewGrid::rowToolTip(std::size_t at) const
+{
+    // Both cells of the row whole, which the columns may show cut short; made
+    // only when asked for, as the pointer rests on a row. An empty row has
+    // none, so that the grid's own hint shows there.
+    if (m_names[at].empty()) {
+        return {};
+    }
+    QStringList lines;
+    for (const int column : {0, 1}) {
+        const QString text = cellDisplay(at, column);
+        if (!text.isEmpty()) {
+            const QString label = m_headers[column].trimmed();
+            lines << (label.isEmpty() ? text : label + QStringLiteral(": ") + text).toHtmlEscaped();
+        }
+    }
+    // Written as rich text on purpose: a name holding "<b>" then shows as
+    // typed instead of being taken for markup, and a long name is not wrapped.
+    return QStringLiteral("<p style=\"white-space:pre\">") + lines.join(QStringLiteral("<br>"))
+        + QStringLiteral("</p>");
 }
 
 QVariant PreviewGrid::headerData(int section, Qt::Orientation orientation, int role) const

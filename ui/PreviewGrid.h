@@ -26,8 +26,9 @@ class TMyFileList;
 // run does not read.
 //
 // Made for selections of 100,000 files: the cells are plain strings, a name
-// becomes screen text only when its row is drawn, and the time stamp page
-// keeps the packed stamps and formats only the rows on screen.
+// becomes screen text only when its row is drawn, the time stamp page keeps
+// the packed stamps and formats only the rows on screen, and a row's hint
+// (both cells whole) is made only when the pointer rests on it.
 class PreviewGrid : public QAbstractTableModel
 {
     Q_OBJECT
@@ -80,6 +81,8 @@ public:
 private:
     bool isDataRow(int row) const;
     std::string secondCellText(std::size_t at) const;
+    QString cellDisplay(std::size_t at, int column) const;
+    QVariant rowToolTip(std::size_t at) const;
     QString secondCellDisplay(std::size_t at) const;
     void resizeRows(std::size_t dataRows);
     void useSecondColumn(SecondColumn kind);

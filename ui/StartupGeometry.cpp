@@ -49,11 +49,6 @@ TopBandLayout topBandLayout(int buttonSide, int buttonColumnWidth, int workPages
     return {workPagesWidth + 1, 1, "ボタンは左に"};
 }
 
-int folderTreeScroll(std::string_view changeDir, int indent)
-{
-    return static_cast<int>(std::count(changeDir.begin(), changeDir.end(), '/')) * indent;
-}
-
 namespace {
 
 // The start of a span of length size placed at start within [areaStart,
@@ -66,6 +61,12 @@ long long fitSpan(long long start, long long size, long long areaStart, long lon
     return std::clamp(start, areaStart, areaStart + areaSize - size);
 }
 
+// How much of a span lies within another.
+long long overlapOf(long long start, long long size, long long areaStart, long long areaSize)
+{
+    return std::max(0LL, std::min(start + size, areaStart + areaSize) - std::max(start, areaStart));
+}
+
 // How far apart two spans are; 0 when they overlap.
 long long gapBetween(long long start, long long size, long long areaStart, long long areaSize)
 {
@@ -74,33 +75,36 @@ long long gapBetween(long long start, long long size, long long areaStart, long 
 
 } // namespace
 
-WindowPosition placeOnScreens(int left, int top, int width, int height,
-                              const std::vector<ScreenRect>& screens)
+WindowPlacement placeOnScreens(int left, int top, int width, int height,
+                               const std::vector<ScreenRect>& screens)
 {
     // Wide arithmetic throughout: a position read from a file may lie near
     // the limits of int.
-    const ScreenRect* nearest = nullptr;
-    long long best = 0;
+    const ScreenRect* chosen = nullptr;
+    long long mostCovered = 0;
+    long long nearestGap = 0;
     for (const ScreenRect& screen : screens) {
         if (screen.width <= 0 || screen.height <= 0)
             continue;
-        const long long dx = gapBetween(left, width, screen.left, screen.width);
-        const long long dy = gapBetween(top, height, screen.top, screen.height);
-        const bool overlaps = left < static_cast<long long>(screen.left) + screen.width
-            && static_cast<long long>(left) + width > screen.left
-            && top < static_cast<long long>(screen.top) + screen.height
-            && static_cast<long long>(top) + height > screen.top;
-        if (overlaps)
-            return {left, top};
-        if (nearest == nullptr || dx + dy < best) {
-            nearest = &screen;
-            best = dx + dy;
+        const long long covered = overlapOf(left, width, screen.left, screen.width)
+            * overlapOf(top, height, screen.top, screen.height);
+        const long long gap = gapBetween(left, width, screen.left, screen.width)
+            + gapBetween(top, height, screen.top, screen.height);
+        // A screen the window covers beats any it does not; among those it
+        // does not cover, the nearest wins.
+        const bool better = chosen == nullptr || covered > mostCovered
+            || (covered == 0 && mostCovered == 0 && gap < nearestGap);
+        if (better) {
+            chosen = &screen;
+            mostCovered = covered;
+            nearestGap = gap;
         }
     }
-    if (nearest == nullptr)
-        return {left, top};
-    return {static_cast<int>(fitSpan(left, width, nearest->left, nearest->width)),
-            static_cast<int>(fitSpan(top, height, nearest->top, nearest->height))};
+    if (chosen == nullptr)
+        return {left, top, height};
+    const int fitted = std::min(height, chosen->height);
+    return {static_cast<int>(fitSpan(left, width, chosen->left, chosen->width)),
+            static_cast<int>(fitSpan(top, fitted, chosen->top, chosen->height)), fitted};
 }
 
 } // namespace torvel

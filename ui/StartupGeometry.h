@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace torvel {
@@ -62,10 +61,6 @@ struct TopBandLayout {
 
 TopBandLayout topBandLayout(int buttonSide, int buttonColumnWidth, int workPagesWidth);
 
-// How far the folder tree scrolls sideways so that a deep destination is in
-// view: the number of "/" in the folder path times the tree's indent.
-int folderTreeScroll(std::string_view changeDir, int indent);
-
 // A rectangle on the screen.
 struct ScreenRect {
     int left = 0;
@@ -74,19 +69,22 @@ struct ScreenRect {
     int height = 0;
 };
 
-struct WindowPosition {
+struct WindowPlacement {
     int left = 0;
     int top = 0;
+    int height = 0; // outer height
 };
 
-// Where a window of the given outer size goes when it was saved at (left,
-// top), given the areas of the screens that a window may use. A window lying
-// at least partly on one of them is placed as saved. One off every screen (saved
-// on a screen since removed, or on a larger one) would be out of reach: it
-// moves the shortest way onto the nearest screen and keeps its size; when it
-// is larger than that screen, its left or top edge goes to the screen's. With
-// no screen known the saved place stands.
-WindowPosition placeOnScreens(int left, int top, int width, int height,
-                              const std::vector<ScreenRect>& screens);
+// Where a window goes, and how tall it is made, when it was saved at (left,
+// top) with the given outer width and wanted outer height, given the areas
+// of the screens that a window may use. Every part of the window must be in
+// reach, the status line at its bottom too: it goes on the screen it covers
+// most, else (saved on a screen since removed, or on a larger one) on the
+// nearest; it is made no taller than that screen's area, and moved the
+// shortest way to lie wholly on it. A window wider than the screen has its
+// left edge at the screen's. With no screen known the saved place and the
+// wanted height stand.
+WindowPlacement placeOnScreens(int left, int top, int width, int height,
+                               const std::vector<ScreenRect>& screens);
 
 } // namespace torvel

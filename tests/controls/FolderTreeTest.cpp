@@ -4,10 +4,13 @@
 #include "platform/FolderTestTree.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyle>
 
 #include <gtest/gtest.h>
 
@@ -164,6 +167,38 @@ TEST_F(FolderTreeTest, SelectPathOutsideHomeGoesThroughTheRoot)
     while (TFoldertreeEX::level(top) > 1)
         top = top->parent();
     EXPECT_EQ(top->text(0), "/");
+}
+
+// A deep folder is scrolled to just far enough for its name to end in view;
+// one whose name is longer than the tree is wide, no further than its left.
+// (A folder that fits is not scrolled at all: the window's tests see to it.)
+TEST_F(FolderTreeTest, ScrollsSidewaysOnlyAsFarAsTheSelectedFolderNeeds)
+{
+    const std::string deep = "home/user/a/b/c/d/e/f/g/h/";
+    const std::string longName(80, 'n');
+    files.folder(deep + "end");
+    files.folder(deep + longName);
+    build();
+    tree->header()->setStretchLastSection(false);
+    tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    tree->resize(220, 300);
+    tree->show();
+    const auto scrollTo = [this](const std::string& folder) {
+        tree->SelectPath(files.path(folder) + "/");
+        tree->resizeColumnToContents(0);
+        tree->scrollSidewaysTo(tree->currentItem());
+        return tree->visualItemRect(tree->currentItem()).left();
+    };
+
+    const int left = scrollTo(deep + "end");
+    const int nameEnd = left + tree->style()->pixelMetric(QStyle::PM_SmallIconSize)
+        + tree->fontMetrics().horizontalAdvance(QStringLiteral("end"));
+    const int room = tree->viewport()->width();
+    EXPECT_GT(tree->horizontalScrollBar()->value(), 0);
+    EXPECT_LE(nameEnd, room) << "the name ends in view";
+    EXPECT_GT(nameEnd, room - 3 * tree->fontMetrics().horizontalAdvance(QLatin1Char('x'))) << "and no further";
+
+    EXPECT_EQ(scrollTo(deep + longName), 0) << "the long name starts at the left edge";
 }
 
 TEST_F(FolderTreeTest, SelectPathOfSomethingThatIsNoFolderChangesNothing)

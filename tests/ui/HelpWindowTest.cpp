@@ -1,8 +1,12 @@
 #include "HelpWindow.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QTest>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -109,6 +113,45 @@ TEST(HelpWindow, QuitClosesTheWindow)
     EXPECT_TRUE(w.showTopic(3020)); // and it can be opened again
 }
 
+// The tool bar's marked letters and Escape, pressed in turn as a person
+// would, each with the page it leads to ("" when the window closes).
+TEST(HelpWindow, WorksFromTheKeyboard)
+{
+    HelpFolder folder;
+    HelpWindow w;
+    w.setHelpFolder(folder.path());
+    w.showTopic(3020);
+    QApplication::setActiveWindow(&w);
+    const struct {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QString shown;
+    } steps[] = {
+        {"contents", Qt::Key_C, Qt::AltModifier, QStringLiteral("index.html")},
+        {"back", Qt::Key_B, Qt::AltModifier, QStringLiteral("topic3020.html")},
+        {"forward", Qt::Key_N, Qt::AltModifier, QStringLiteral("index.html")},
+        {"close", Qt::Key_X, Qt::AltModifier, QString()},
+        {"escape", Qt::Key_Escape, Qt::NoModifier, QString()},
+    };
+    for (const auto& step : steps) {
+        if (!w.isVisible()) {
+            w.showContents();
+            QApplication::setActiveWindow(&w);
+        }
+        QKeyEvent press(QEvent::KeyPress, step.key, step.modifiers);
+        QApplication::sendEvent(w.browser(), &press);
+        // A marked letter presses its button as a click does, a moment later.
+        const auto done = [&] { return step.shown.isEmpty() ? !w.isVisible() : shownFile(w) == step.shown; };
+        QElapsedTimer waited;
+        waited.start();
+        while (!done() && !waited.hasExpired(1000)) {
+            QTest::qWait(10);
+        }
+        EXPECT_TRUE(done()) << step.name << ": " << shownFile(w).toStdString();
+    }
+}
+
 TEST(HelpWindow, AControlTakesTheTopicOfItsNearestParent)
 {
     QWidget window;
@@ -131,6 +174,8 @@ TEST(HelpPages, EveryTopicHasAPageAndEveryLinkLeadsSomewhere)
     HelpWindow w;
     const QDir dir(w.helpFolder());
     ASSERT_TRUE(dir.exists(HelpWindow::contentsFile())) << dir.path().toStdString();
+    EXPECT_TRUE(w.showContents());
+    EXPECT_EQ(w.windowTitle().toStdString(), "トルベリオ ヘルプ") << "the contents page's title is the window's";
     for (int topic : kTopics) {
         EXPECT_TRUE(w.showTopic(topic)) << topic;
         EXPECT_FALSE(w.browser()->documentTitle().isEmpty()) << topic;

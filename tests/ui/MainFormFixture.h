@@ -4,6 +4,7 @@
 // test decides, and lookups by object name.
 #include <QCoreApplication>
 #include <QObject>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -20,7 +21,7 @@
 namespace torvel::testing {
 
 // A window started as the program starts it, but reading and writing the
-// settings file "torvel.ini" in a scratch folder of its own, on a screen of
+// settings file "torvel.ini" in a scratch folder of its own, on one screen of
 // the given height. Error messages are collected instead of shown.
 class TestForm : public TForm1
 {
@@ -69,6 +70,8 @@ public:
 
     // The bytes of the settings file now.
     std::string fileText() const { return scratch.read("torvel.ini"); }
+    // The one screen's area that a window may use: as high as the screen.
+    QRect area() const { return QRect(0, 0, 1920, screen); }
 
     ScratchDir scratch;
     int screen;
@@ -79,6 +82,7 @@ public:
 
 protected:
     int screenHeight() const override { return screen; }
+    QList<QRect> screenAreas() const override { return {area()}; }
     int fileListCount() const override { return files ? *files : TForm1::fileListCount(); }
     void showErrorMessage(const QString& text) override { messages << text; }
     void showPlainMessage(const QString& text) override { plainMessages << text; }

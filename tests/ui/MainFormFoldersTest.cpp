@@ -24,6 +24,7 @@
 #include "StatusLine.h"
 #include "UFolderTree.h"
 #include "common/ScratchDir.h"
+#include "platform/FolderTestTree.h"
 
 namespace torvel {
 namespace {
@@ -124,16 +125,23 @@ protected:
         QApplication::sendEvent(tree()->viewport(), &release);
     }
 
+    enum class Confirm { SetButton, EnterKey };
+
     // Focuses the destination field, types `typed` over its text and
-    // presses "設定".
-    void typeDestination(const QString& typed)
+    // presses "設定" (or Enter).
+    void typeDestination(const QString& typed, Confirm confirm = Confirm::SetButton)
     {
         QApplication::setActiveWindow(&*form);
         edit5()->setFocus(Qt::MouseFocusReason);
         edit5()->selectAll();
         QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, typed);
         QApplication::sendEvent(edit5(), &key);
-        button3()->click();
+        if (confirm == Confirm::SetButton) {
+            button3()->click();
+        } else {
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(edit5(), &enter);
+        }
     }
 
     // With files listed: rename exactly when the two are one folder, move
@@ -327,6 +335,12 @@ TEST_F(FolderPanel, TypedExistingFolderIsSelectedWithoutAsking)
     typeDestination(text(dir.path() + "テスト"));
     EXPECT_EQ(form->ChangeDir, dir / (kSjisTest + "/"));
     EXPECT_TRUE(form->asked.empty());
+
+    // Enter confirms the field as the button does.
+    typeDestination(text(dir.path() + "dst"), Confirm::EnterKey);
+    EXPECT_EQ(form->ChangeDir, dir / "dst/");
+    EXPECT_EQ(tree()->SelectedPath(), dir / "dst/");
+    EXPECT_FALSE(button3()->isEnabled()) << "the field is no longer being edited";
 }
 
 TEST_F(FolderPanel, TypedRelativePathIsRefusedWithAWord)
@@ -431,6 +445,22 @@ TEST_F(FolderPanel, LongFolderLosesItsLeadingFoldersFirst)
     EXPECT_GT(metrics.horizontalAdvance(longer) + metrics.horizontalAdvance(QLatin1Char('x')),
               label->contentsRect().width());
     EXPECT_EQ(form->MiniDir("/a/"), QStringLiteral("/a/")) << "a path that fits is shown whole";
+}
+
+// A folder near the top of the tree opens unscrolled, however many folders
+// its path has on the disk: home is one of the tree's top places.
+TEST_F(FolderPanel, AFolderInHomeOpensWithoutScrollingSideways)
+{
+    dir.makeFolder("a folder whose name is far too long to be shown whole in the folder tree");
+    test::ScopedEnv home("HOME", dir.path());
+    SettingsRecord settings = testing::tmpSettings();
+    settings.changeDir = dir / "dst/";
+    form.emplace(settings);
+    form->show();
+    testing::settle();
+    EXPECT_EQ(tree()->SelectedPath(), dir / "dst/");
+    EXPECT_GT(tree()->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(tree()->horizontalScrollBar()->value(), 0);
 }
 
 TEST_F(FolderPanel, GrabsADeepDestination)

@@ -12,14 +12,18 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include "CtrlsEx.h"
 #include "CuteBtn.h"
+#include "HelpWindow.h"
 #include "MainFormFixture.h"
 #include "StartupGeometry.h"
 #include "StatusLine.h"
+#include "common/ScratchDir.h"
 
 namespace torvel {
 namespace {
@@ -101,6 +105,29 @@ TEST(MainFormHeight, HeightItemsFollowTheScreen)
         EXPECT_EQ(form.HeightSize, 0);
         EXPECT_TRUE(small->isChecked()) << "nothing changes, the mark stays";
     }
+}
+
+// The window stays wholly on its screen with its status line in reach: on a
+// screen lower than the smallest step (1366 x 768 at a scale factor of 2) it
+// is as tall as the screen, and a taller step moves it up as far as needed.
+TEST(MainFormHeight, TheWindowAlwaysFitsTheScreen)
+{
+    TestForm low(tmpSettings(), 370);
+    low.show();
+    testing::settle();
+    EXPECT_EQ(low.frameGeometry().height(), 370);
+    EXPECT_TRUE(low.area().contains(low.frameGeometry()));
+    const auto* status = child<QWidget>(low, "StatusBar1");
+    EXPECT_EQ(bottomOf(status), child<QWidget>(low, "centralWidget")->height()) << "the status line is shown";
+    EXPECT_GT(child<QWidget>(low, "StringGrid1")->height(), 0);
+
+    SettingsRecord placed = tmpSettings();
+    placed.formTop = 500;
+    TestForm form(placed, 1080);
+    EXPECT_EQ(form.y(), 500);
+    child<QAction>(form, "N680")->trigger();
+    EXPECT_EQ(form.frameGeometry().height(), 680);
+    EXPECT_EQ(form.y(), 1080 - 680);
 }
 
 TEST(MainFormHeight, SavedHeightIsFittedToTheScreenAtStart)
@@ -400,6 +427,28 @@ TEST_F(MainFormOptions, HintsFollowTheOptionButTheGridKeepsItsOwn)
     EXPECT_TRUE(form.currentSettings().helpHint);
 }
 
+// A long name is cut in its middle, keeping its start and extension; resting
+// the pointer on its row shows the row's hint rather than the grid's own.
+TEST_F(MainFormOptions, ALongNameIsCutInTheMiddleAndItsRowsHintHasItWhole)
+{
+    ScratchDir folder;
+    const std::string name = "IMG_0001 taken on the long walk along the coast, late in the afternoon.jpg";
+    folder.write(name, "");
+    form.SearchDirChange(folder.path());
+    form.SelectedFiles = {name};
+    form.FileProp();
+    form.StringGrid1Write(true);
+    auto* view = child<QTableView>(form, "StringGrid1");
+    EXPECT_EQ(view->textElideMode(), Qt::ElideMiddle);
+    const QModelIndex first = view->model()->index(0, 0);
+    const QPoint at = view->visualRect(first).center();
+    QHelpEvent rest(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &rest);
+    EXPECT_EQ(QToolTip::text().toStdString(), first.data(Qt::ToolTipRole).toString().toStdString());
+    EXPECT_TRUE(QToolTip::text().contains(QString::fromStdString(name)));
+    QToolTip::hideText();
+}
+
 TEST_F(MainFormOptions, F1AsksForTheTopicOfTheFocusedControl)
 {
     std::vector<int> topics;
@@ -419,6 +468,19 @@ TEST_F(MainFormOptions, F1AsksForTheTopicOfTheFocusedControl)
     EXPECT_EQ(topics, (std::vector<int>{3030, 4030, 1010, 3010}));
     child<QAction>(form, "Help1")->trigger();
     EXPECT_EQ(contents, 1);
+}
+
+// Closing the window ends the program: an open help window neither stays
+// on the screen nor keeps the program running.
+TEST_F(MainFormOptions, ClosingTheWindowClosesItsHelpAndEndsTheProgram)
+{
+    HelpWindow& help = form.helpWindow();
+    help.showContents();
+    ASSERT_TRUE(help.isVisible());
+    QTimer::singleShot(0, &form, [this] { form.close(); });
+    QTimer::singleShot(2000, &form, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QApplication::exec(), 0) << "still running after the window was closed";
+    EXPECT_FALSE(help.isVisible());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The open-file dialog offscreen: a folder listed from its bytes, the three
 // filters, files chosen from the list or typed, and the messages it gives.
+#include <QApplication>
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 
 #include "OpenFileDialog.h"
 #include "common/ScratchDir.h"
+#include "platform/FolderTestTree.h"
 
 namespace torvel {
 namespace {
@@ -169,6 +171,36 @@ TEST_F(OpenDialog, GrabsTheDialogWithTwoFilesChosen)
     EXPECT_TRUE(dialog.grab().save(QStringLiteral("/tmp/torvel-open-dialog.png")));
     EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("FileName"))->text(),
               QStringLiteral("\"b.JPG\" \"写真.jpg\""));
+}
+
+// What a person meets on opening the dialog: every name whole however long
+// the others are, the focus in the name box, home and the desktop a click away.
+TEST_F(OpenDialog, OpensReadyToTypeWithEveryNameWholeAndThePlacesAtHand)
+{
+    folder.write("IMG_0001 taken on the long walk along the coast.jpg", "");
+    ScratchDir home;
+    home.makeFolder("Desktop");
+    test::ScopedEnv homeEnv("HOME", home.path());
+    test::ScopedEnv configEnv("XDG_CONFIG_HOME", home / "config");
+    TestDialog dialog(setup(3));
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.findChild<QLineEdit*>(QStringLiteral("FileName")));
+
+    const QListView* view = list(dialog);
+    const QAbstractItemModel* model = view->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex index = model->index(row, 0);
+        const QString name = index.data().toString();
+        EXPECT_GT(view->visualRect(index).width(),
+                  view->fontMetrics().horizontalAdvance(name) + view->iconSize().width())
+            << name.toStdString();
+    }
+
+    dialog.findChild<QToolButton*>(QStringLiteral("HomeButton"))->click();
+    EXPECT_EQ(dialog.folder(), home.path());
+    dialog.findChild<QToolButton*>(QStringLiteral("DesktopButton"))->click();
+    EXPECT_EQ(dialog.folder(), home / "Desktop/");
 }
 
 TEST(FilePattern, MatchesIgnoringAsciiCase)

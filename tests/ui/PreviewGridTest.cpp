@@ -3,6 +3,7 @@
 #include <QAbstractItemModelTester>
 #include <QLocale>
 #include <QSignalSpy>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -159,6 +160,40 @@ TEST(PreviewGrid, WritingTheSameCellsAgainTellsTheViewNothing)
     EXPECT_EQ(changes.count(), 1) << "a new order is a change";
     EXPECT_EQ(shown(grid, 0, 0), QStringLiteral("c.txt"));
     EXPECT_EQ(resets.count(), 0);
+}
+
+// A row's hint holds both of its cells whole, as plain text whatever the
+// name holds; an empty row has none, so the grid's own hint shows there.
+TEST(PreviewGrid, ARowsHintShowsBothCellsWhole)
+{
+    const std::string longName = "IMG_0001 <b>a &amp; b</b> taken on the long walk along the coast.jpg";
+    TMyFileList list("");
+    list.addItem(longName, 1, localInstant(1999, 12, 31, 23, 59, 58), 0x20);
+    list.SetNewName(0, "CHGN01.jpg");
+    PreviewGrid grid;
+    grid.setHeader(0, QStringLiteral("   変換前ファイル"));
+    grid.setHeader(1, QStringLiteral("   変換後ファイル"));
+    grid.setRowCount(3);
+    const QString name = QString::fromStdString(longName);
+    const auto hint = [&grid](int row, int column) {
+        QTextDocument shown;
+        shown.setHtml(grid.data(grid.index(row, column), Qt::ToolTipRole).toString());
+        return shown.toPlainText();
+    };
+
+    grid.writeNames(list, true);
+    const QString both = QStringLiteral("変換前ファイル: ") + name + QStringLiteral("\n変換後ファイル: CHGN01.jpg");
+    EXPECT_EQ(hint(0, 0).toStdString(), both.toStdString());
+    EXPECT_EQ(hint(0, 1).toStdString(), both.toStdString()) << "the whole row has one hint";
+    EXPECT_FALSE(grid.data(grid.index(1, 0), Qt::ToolTipRole).isValid()) << "an empty row";
+
+    grid.writeNames(list, false);
+    EXPECT_EQ(hint(0, 1).toStdString(), "変換前ファイル: " + longName) << "no new name yet";
+
+    grid.setHeader(1, QStringLiteral("     更新日時"));
+    grid.writeTimeStamps(list);
+    EXPECT_EQ(hint(0, 0), QStringLiteral("変換前ファイル: ") + name + QStringLiteral("\n更新日時: ")
+                              + previewTimeText(list.GetFileTime(0), QLocale()));
 }
 
 TEST(PreviewGrid, TimeTextFollowsTheLocaleAndTheMidnightRule)

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace torvel {
 namespace {
@@ -95,41 +98,48 @@ TEST(StartupGeometryTest, TopBandAndItsMenuCaptionForEachSide)
     EXPECT_EQ(right.menuCaption, "ボタンは左に");
 }
 
-TEST(StartupGeometryTest, FolderTreeScrollsByTheDepthOfTheDestination)
-{
-    EXPECT_EQ(folderTreeScroll("/", 19), 19);
-    EXPECT_EQ(folderTreeScroll("/home/user/photos/", 19), 76);
-}
-
-TEST(StartupGeometryTest, WindowOnAScreenStaysAndOneOffEveryScreenIsBroughtBack)
+// Every part of the window is in reach: it is placed wholly on one screen
+// and made no taller than that screen lets it be.
+TEST(StartupGeometryTest, TheWindowIsPlacedWhollyOnAScreenAndFitsIt)
 {
     const std::vector<ScreenRect> one {{0, 0, 1024, 768}};
-    auto place = [](const std::vector<ScreenRect>& screens, int left, int top, int width = 608,
-                    int height = 580) {
-        const WindowPosition p = placeOnScreens(left, top, width, height, screens);
-        return std::pair(p.left, p.top);
-    };
-    EXPECT_EQ(place(one, 233, 104), std::pair(233, 104));
-    EXPECT_EQ(place(one, 416, 188), std::pair(416, 188)) << "touching the right and bottom edges";
-    EXPECT_EQ(place(one, -300, -20), std::pair(-300, -20)) << "partly on the screen: as saved";
-    EXPECT_EQ(place(one, 1023, 767), std::pair(1023, 767)) << "one pixel on the screen";
-    EXPECT_EQ(place(one, 1024, 104), std::pair(416, 104)) << "just off the right edge";
-    EXPECT_EQ(place(one, 2500, 104), std::pair(416, 104)) << "saved on a wider screen";
-    EXPECT_EQ(place(one, -900, -700), std::pair(0, 0));
-    EXPECT_EQ(place(one, 233, 5000, 608, 900), std::pair(233, 0)) << "taller than the screen: top edge on it";
-    EXPECT_EQ(place(one, 32767, -32768), std::pair(416, 0));
-    EXPECT_EQ(place(one, INT_MAX, INT_MIN), std::pair(416, 0));
-    EXPECT_EQ(place(one, INT_MIN, INT_MAX, INT_MAX, INT_MAX), std::pair(0, 0));
-
     // A second screen left of the first one, taller and not aligned at the top.
     const std::vector<ScreenRect> two {{0, 0, 1024, 768}, {-1280, -200, 1280, 1024}};
-    EXPECT_EQ(place(two, -1200, -150), std::pair(-1200, -150)) << "on the second screen";
-    EXPECT_EQ(place(two, -3000, 100), std::pair(-1280, 100)) << "beyond the second: onto it";
-    EXPECT_EQ(place(two, 3000, 100), std::pair(416, 100)) << "beyond the first: onto it";
-    EXPECT_EQ(place(two, -700, 900), std::pair(-700, 244)) << "below the second, which is nearer";
-
-    EXPECT_EQ(place({}, 5000, 5000), std::pair(5000, 5000)) << "no screen known";
-    EXPECT_EQ(place({{0, 0, 0, 0}}, 5000, 5000), std::pair(5000, 5000)) << "an empty screen counts as none";
+    // 1366 x 768 at a scale factor of 2, less a task bar.
+    const std::vector<ScreenRect> scaled {{0, 0, 683, 370}};
+    const struct {
+        const char* name;
+        const std::vector<ScreenRect>& screens;
+        int left, top, width, height;
+        WindowPlacement placed;
+    } cases[] = {
+        {"on the screen: as saved", one, 233, 104, 608, 580, {233, 104, 580}},
+        {"touching the right and bottom edges", one, 416, 188, 608, 580, {416, 188, 580}},
+        {"partly off at the top left", one, -300, -20, 608, 580, {0, 0, 580}},
+        {"one pixel on the screen", one, 1023, 767, 608, 580, {416, 188, 580}},
+        {"partly below: the status line comes up", one, 233, 500, 608, 580, {233, 188, 580}},
+        {"just off the right edge", one, 1024, 104, 608, 580, {416, 104, 580}},
+        {"saved on a wider screen", one, 2500, 104, 608, 580, {416, 104, 580}},
+        {"far off at the top left", one, -900, -700, 608, 580, {0, 0, 580}},
+        {"taller than the screen: as tall as it", one, 233, 5000, 608, 900, {233, 0, 768}},
+        {"wider than the screen: left edge on it", one, 200, 104, 2000, 580, {0, 104, 580}},
+        {"near the limits of int", one, 32767, -32768, 608, 580, {416, 0, 580}},
+        {"at the limits of int", one, INT_MAX, INT_MIN, 608, 580, {416, 0, 580}},
+        {"on the second screen", two, -1200, -150, 608, 580, {-1200, -150, 580}},
+        {"across both: onto the one it covers most", two, -300, 100, 608, 580, {0, 100, 580}},
+        {"beyond the second: onto it", two, -3000, 100, 608, 580, {-1280, 100, 580}},
+        {"beyond the first: onto it", two, 3000, 100, 608, 580, {416, 100, 580}},
+        {"below the second, which is nearer", two, -700, 900, 608, 580, {-700, 244, 580}},
+        {"a screen lower than the smallest height", scaled, 233, 104, 608, 475, {75, 0, 370}},
+        {"no screen known: as saved", {}, 5000, 5000, 608, 580, {5000, 5000, 580}},
+    };
+    for (const auto& c : cases) {
+        const WindowPlacement p = placeOnScreens(c.left, c.top, c.width, c.height, c.screens);
+        EXPECT_EQ(std::tuple(p.left, p.top, p.height), std::tuple(c.placed.left, c.placed.top, c.placed.height))
+            << c.name;
+    }
+    const WindowPlacement empty = placeOnScreens(5000, 5000, 608, 580, {{0, 0, 0, 0}});
+    EXPECT_EQ(std::pair(empty.left, empty.top), std::pair(5000, 5000)) << "an empty screen counts as none";
 }
 
 } // namespace
