@@ -137,6 +137,7 @@ void TForm1::connectHandlers()
     connect(ui->R2, &QAction::triggered, this, &TForm1::TorvelButtonClick);
     connect(ui->EndButton, &QToolButton::clicked, this, &TForm1::EndButtonClick);
     connect(ui->Exit1, &QAction::triggered, this, &TForm1::EndButtonClick);
+    addUndoCommand();
 
     connect(ui->R1, &QAction::triggered, this, &TForm1::R1Click);
     connect(ui->D1, &QAction::triggered, this, &TForm1::D1Click);

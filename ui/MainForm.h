@@ -24,6 +24,8 @@ class QPainter;
 
 namespace torvel {
 
+struct JournalRecord;
+
 namespace Ui {
 class TForm1;
 }
@@ -80,6 +82,13 @@ public Q_SLOTS:
     void FormDestroy();
     void IniRead();
     void IniWrite();
+
+    // --- taking runs back ---
+    // 元に戻す: takes back the newest run that has not been taken back,
+    // after the person's yes.
+    void UndoButtonClick();
+    // At start: asks what to do with each run that a crash cut short.
+    void offerRecovery();
 
     // --- status line ---
     void StatusWrite(int kind, const QString& text);
@@ -335,6 +344,10 @@ private:
     };
     bool renamePageRun();
     bool otherPageRun(int page);
+    enum class RunSettlement : std::uint8_t { TakeBack, Finish };
+    void settleRun(const JournalRecord& record, RunSettlement how);
+    void addUndoCommand();
+    QString m_runSummary; // shown again once the grid is drawn after a run
     void reportChanges(const ChangeResult& result);
 
     std::unique_ptr<RunComponents, RunComponentsDeleter> m_runComponents;

@@ -11,12 +11,17 @@
 #include <vector>
 
 #include "ChangeReport.h"
+#include "DurableFile.h"
+#include "FileInfo.h"
+#include "FolderHandle.h"
 #include "NewCtrls.h"
 #include "PosixFileSystem.h"
 #include "PreviewGrid.h"
 #include "RunDriver.h"
 #include "RunReport.h"
 #include "RunTypes.h"
+#include "RunUndo.h"
+#include "UndoTexts.h"
 #include "WindowFeedback.h"
 
 namespace torvel {
@@ -103,6 +108,9 @@ void TForm1::TorvelButtonClick()
     FileProp();
     StringGrid1Write(ui->NonPreCheck->isChecked());
     guard.redrawn();
+    if (!m_runSummary.isEmpty()) {
+        StatusWrite(3, std::exchange(m_runSummary, QString()));
+    }
 }
 
 // Renames in place, or moves or copies into ChangeDir; the files that reached
@@ -120,12 +128,16 @@ bool TForm1::renamePageRun()
     settings.CheckBox1 = ui->CheckBox1->isChecked();
 
     TFileOperation& fileOperation = FileOperation1(); // made at its first use
-    RunServices services{m_runComponents->fs, runFeedback(), fileOperation};
+    // The plan goes to a journal before the first file is touched, so that
+    // the run can be taken back, even after a crash in the middle of it.
+    RunJournal journal(stateFolder());
+    RunServices services{m_runComponents->fs, runFeedback(), fileOperation, &journal};
     RunResult result;
     {
         WindowFeedback::RunScope scope(runFeedback(), static_cast<int>(rows.size()));
         result = runRenamePage(rows, settings, services);
     }
+    pruneJournals(stateFolder(), keptJournals);
     if (!result.started()) {
         showErrorMessage(utf8Text(result.errorText));
         return false;
@@ -138,7 +150,10 @@ bool TForm1::renamePageRun()
 
     // The count is of the files that reached their new names; those that did
     // not are listed in one box, so that none of them passes for converted.
+    // Once the grid is drawn, which writes its own text, the count comes
+    // back with how many failed and the way to take the run back.
     StatusWrite(3, utf8Text(convertedText(result)));
+    m_runSummary = utf8Text(runSummary(result, !journal.path().empty()));
     const std::string report = failureReport(result);
     if (!report.empty()) {
         runFeedback().fileFailed(report);
@@ -169,6 +184,48 @@ void TForm1::reportChanges(const ChangeResult& result)
 {
     StatusWrite(3, utf8Text(convertedText(result.changed)));
     const std::string report = changeFailureReport(result);
+    if (!report.empty()) {
+        runFeedback().fileFailed(report);
+    }
+}
+
+// Takes back or finishes a run through the engine, then lists its files
+// where they are now.
+void TForm1::settleRun(const JournalRecord& record, RunSettlement how)
+{
+    RunGuard guard(*this);
+    RunJournal journal(stateFolder());
+    TFileOperation& fileOperation = FileOperation1(); // made at its first use
+    RunServices services{m_runComponents->fs, runFeedback(), fileOperation, &journal};
+    RunResult result;
+    {
+        WindowFeedback::RunScope scope(runFeedback(), static_cast<int>(record.files.size()));
+        result = how == RunSettlement::TakeBack ? takeBackRun(record, services)
+                                                : finishRun(record, services);
+    }
+    if (!result.started()) {
+        showErrorMessage(utf8Text(result.errorText));
+        return;
+    }
+    // The files as they stand now: under their old names after taking back,
+    // under their new names after finishing.
+    const bool back = how == RunSettlement::TakeBack;
+    const std::string& folder = back || record.kind == JournalKind::Rename ? record.from : record.to;
+    FolderHandle handle(folder);
+    SelectedFiles.clear();
+    for (const JournalFile& file : record.files) {
+        const std::string& name = back ? file.oldName : file.newName;
+        if (fileExists(handle, name)) {
+            SelectedFiles.push_back(name);
+        }
+    }
+    SearchDirChange(folder);
+    FileSeleSet();
+    FileProp();
+    StringGrid1Write(ui->NonPreCheck->isChecked());
+    guard.redrawn();
+    StatusWrite(3, utf8Text(convertedText(static_cast<int>(SelectedFiles.size()))));
+    const std::string report = failureReport(result);
     if (!report.empty()) {
         runFeedback().fileFailed(report);
     }
