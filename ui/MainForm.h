@@ -318,6 +318,7 @@ private:
     std::vector<ExtensionChoice> extensionFilterChoices() const;
     ChangeNameInputs changeNameInputs() const;
     void writeRenameRows(GridPass& pass);
+    void markConflicts(GridPass& pass);
     void finishGridWrite(GridPass pass, bool renamePage);
     // Writes the identifier back as the names are made from it: when the box
     // loses the focus and when a run starts, never while the person types.

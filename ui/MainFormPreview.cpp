@@ -20,6 +20,7 @@
 #include "FilesList.h"
 #include "NameRules.h"
 #include "NameText.h"
+#include "PreviewConflicts.h"
 #include "PreviewGrid.h"
 #include "StatusLine.h"
 #include "StatusMessages.h"
@@ -77,6 +78,7 @@ void setTextIfChanged(QLineEdit* box, const QString& text)
 struct TForm1::GridPass {
     bool ready = false;
     bool report = true;
+    int conflicts = 0;  // rows the run would not carry out as shown
 };
 
 // ---------------------------------------------------------------------------
@@ -249,6 +251,19 @@ void TForm1::writeRenameRows(GridPass& pass)
     if (pass.ready || m_grid->currentName(1).empty() || !m_grid->newNamesCleared()) {
         m_grid->writeNames(*m_fileList, pass.ready);
     }
+    if (pass.ready) {
+        markConflicts(pass);
+    }
+}
+
+// Each folder is read once per redraw, so the marks cost the same whatever
+// the number of rows, and painting looks nothing up.
+void TForm1::markConflicts(GridPass& pass)
+{
+    std::vector<RowConflict> conflicts = findConflicts(*m_fileList, SearchDir, ChangeDir);
+    pass.conflicts = static_cast<int>(
+        std::count_if(conflicts.begin(), conflicts.end(), [](RowConflict c) { return c != RowConflict::None; }));
+    m_grid->setConflicts(std::move(conflicts), ui->JuuhukuCheck->isChecked());
 }
 
 void TForm1::finishGridWrite(GridPass pass, bool renamePage)
@@ -259,7 +274,10 @@ void TForm1::finishGridWrite(GridPass pass, bool renamePage)
     if (pass.ready && renamePage) {
         pass.ready = m_grid->cell(1, 1) == m_fileList->GetNewName(0);
     }
-    if (pass.report) {
+    if (pass.report && pass.ready && pass.conflicts > 0) {
+        StatusWrite(2, QString::number(m_fileList->Count()) + kFilesChosen + QString::number(pass.conflicts)
+                           + QStringLiteral(" 件のファイルは、このままでは変換できません。"));
+    } else if (pass.report) {
         StatusWrite(pass.ready ? 0 : 3, QString::number(m_fileList->Count()) + kFilesChosen);
     }
     ui->TorvelButton->setEnabled(pass.ready);
