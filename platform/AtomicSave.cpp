@@ -1,5 +1,7 @@
 #include "AtomicSave.h"
 
+#include "ByteText.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,12 +69,6 @@ std::string resolveTarget(const std::string& path)
     return resolved;
 }
 
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 // A name beside the target that no other save, of this process or another,
 // picks at the same time; the exclusive open settles any remaining clash.
 std::string temporaryNameFor(const std::string& target)
@@ -81,10 +77,9 @@ std::string temporaryNameFor(const std::string& target)
     static std::mt19937_64 generator(
         std::random_device {}() ^
         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-    const auto slash = target.rfind('/');
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    return folderOf(target) + "." + base + "." + std::to_string(::getpid()) + "-" +
-           std::to_string(counter++) + "-" + std::to_string(generator() % 1000000) + ".tmp";
+    return std::string(folderPart(target)) + "." + std::string(namePart(target)) + "." +
+           std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+           std::to_string(generator() % 1000000) + ".tmp";
 }
 
 bool writeAll(SaveSteps& steps, int fd, std::string_view bytes)
@@ -165,7 +160,7 @@ std::error_code replaceFileContents(const std::string& path, std::string_view by
         ::unlink(temporary.c_str());
         return error;
     }
-    syncFolder(folderOf(target));
+    syncFolder(std::string(folderPart(target)));
     return {};
 }
 

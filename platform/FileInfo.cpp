@@ -1,5 +1,6 @@
 #include "FileInfo.h"
 
+#include "ByteText.h"
 #include "FileAttributes.h"
 #include "FolderHandle.h"
 
@@ -28,7 +29,7 @@ int lookAt(const FolderHandle& folder, const std::string& name, FileInfo& out,
         return folder.error() != 0 ? folder.error() : EBADF;
     if (name.find('/') != std::string::npos)
         return EINVAL;  // not a bare name
-    if (name.empty() || name == "." || name == "..")
+    if (name.empty() || isDotOrDotDot(name))
         return ENOENT;
     struct stat st {};
     bool dangling = false;
@@ -108,7 +109,7 @@ int listFolder(const std::string& folderPath, std::vector<ListedEntry>& out)
         if (e == nullptr)
             return errno;
         const std::string name(e->d_name);
-        if (name == "." || name == "..")
+        if (isDotOrDotDot(name))
             continue;
         bool isFolder = e->d_type == DT_DIR;
         if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {

@@ -1,5 +1,7 @@
 #include "FolderHandle.h"
 
+#include "ByteText.h"
+
 #include <cerrno>
 #include <utility>
 
@@ -92,13 +94,6 @@ void FileHandle::close()
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
-}
-
-std::string withTrailingSlash(std::string path)
-{
-    if (!path.empty() && path.back() != '/')
-        path.push_back('/');
-    return path;
 }
 
 } // namespace torvel

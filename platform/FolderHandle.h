@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include "ByteText.h"
+
 namespace torvel {
 
 // An open folder that bare names are resolved against, in place of a working
@@ -70,9 +72,5 @@ private:
     struct stat m_stat {};
     std::string m_name;
 };
-
-// The folder path with the "/" that every folder path ends in; an empty path
-// stays empty.
-std::string withTrailingSlash(std::string path);
 
 } // namespace torvel

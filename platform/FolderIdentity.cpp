@@ -1,5 +1,7 @@
 #include "FolderIdentity.h"
 
+#include "ByteText.h"
+
 #include <atomic>
 #include <string>
 
@@ -8,17 +10,6 @@
 #include <unistd.h>
 
 namespace torvel {
-
-namespace {
-
-std::string_view withoutTrailingSlashes(std::string_view path)
-{
-    while (path.size() > 1 && path.back() == '/')
-        path.remove_suffix(1);
-    return path;
-}
-
-} // namespace
 
 bool folderExists(const std::string& path)
 {

@@ -1,4 +1,6 @@
 #include "FolderNamespace.h"
+#include "ByteText.h"
+#include "FolderIdentity.h"
 #include "NameText.h"
 #include "PosixFileOps.h"
 
@@ -60,12 +62,6 @@ char kindRank(std::uint8_t kind)
     }
 }
 
-bool isFolder(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // Whether the entry `name` of the open folder `dirFd` is a folder, following
 // a symbolic link to what it points at.
 bool entryIsFolder(int dirFd, const dirent& entry)
@@ -76,11 +72,6 @@ bool entryIsFolder(int dirFd, const dirent& entry)
         return false;
     struct stat st {};
     return ::fstatat(dirFd, entry.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool isDotOrDotDot(const char* name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
 struct DirCloser {
@@ -121,7 +112,7 @@ int openFolder(int dirFd, const char* name)
 
 bool isValidName(std::string_view name)
 {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos
+    return !name.empty() && !isDotOrDotDot(name) && name.find('/') == std::string_view::npos
         && name.find('\0') == std::string_view::npos;
 }
 
@@ -130,21 +121,11 @@ bool isValidName(std::string_view name)
 std::vector<std::string> pathNames(std::string_view path)
 {
     std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        const std::string_view name = path.substr(start, end - start);
-        start = end + 1;
-        if (name.empty() || name == ".")
-            continue;
-        if (name == "..") {
-            if (!names.empty())
-                names.pop_back();
-            continue;
-        }
-        names.emplace_back(name);
+    for (const std::string_view name : namesInPath(path)) {
+        if (name != "..")
+            names.emplace_back(name);
+        else if (!names.empty())
+            names.pop_back();
     }
     return names;
 }
@@ -180,8 +161,7 @@ std::string FolderNamespace::collationKey(std::string_view bytes) const
     const std::string text = torvel::displayName(bytes);
     if (!m_collation->collator) {
         std::string key = text;
-        std::transform(key.begin(), key.end(), key.begin(),
-                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+        std::transform(key.begin(), key.end(), key.begin(), asciiLower);
         return key;
     }
     const icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(text);
@@ -225,10 +205,7 @@ std::string FolderNamespace::displayName(const ItemIdList& item) const
     switch (kindAt(item, *last)) {
     case kindHome: return std::string(homeName);
     case kindRoot: return std::string(rootName);
-    case kindVolume: {
-        const std::string point = nameAt(item, *last);
-        return point.substr(point.rfind('/') + 1);
-    }
+    case kindVolume: return std::string(namePart(nameAt(item, *last)));
     default: return nameAt(item, *last);
     }
 }
@@ -349,7 +326,7 @@ std::optional<ItemIdList> FolderNamespace::parsePath(std::string_view path) cons
     std::string normal = "/";
     for (const std::string& name : pathNames(path))
         normal += name + '/';
-    if (!isFolder(normal))
+    if (!folderExists(normal))
         return std::nullopt;
 
     std::string anchor = "/";

@@ -1,5 +1,6 @@
 #include "FolderScan.h"
 
+#include "ByteText.h"
 #include "FileAttributes.h"
 #include "FolderHandle.h"
 
@@ -175,7 +176,7 @@ int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& nam
             break;
         }
         const std::string_view bare(entry->d_name);
-        if (bare == "." || bare == ".." || kindOf(folder.fd(), *entry) != EntryKind::File)
+        if (isDotOrDotDot(bare) || kindOf(folder.fd(), *entry) != EntryKind::File)
             continue;
         batches.back().names.emplace_back(bare);
         if (batches.back().names.size() == kBatchSize) {

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ByteText.h"
 #include "PosixFileOps.h"
 #include "Trash.h"
 
@@ -105,7 +106,7 @@ int PosixFileSystem::readNames(const FolderHandle& dir, std::vector<std::string>
             break;
         }
         std::string_view name = entry->d_name;
-        if (name != "." && name != "..")
+        if (!isDotOrDotDot(name))
             names.emplace_back(name);
     }
     ::closedir(stream);

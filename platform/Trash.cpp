@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ByteText.h"
 #include "PosixFileOps.h"
 
 namespace torvel {
@@ -56,12 +57,11 @@ int realFolderOf(const FolderHandle& dir, std::string& folder)
 
 // Creates a folder that only the user may use, or accepts an existing one
 // that is the user's own, a real folder and not a link to somewhere else.
-int ensurePrivateFolder(std::string path)
+int ensurePrivateFolder(const std::string& folder)
 {
     // With a trailing "/" lstat would follow a link, and mkdir would answer
     // ENOTDIR for a file in the way.
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
+    const std::string path(withoutTrailingSlashes(folder));
     if (::mkdir(path.c_str(), 0700) == 0)
         return 0;
     if (errno != EEXIST)
@@ -94,12 +94,12 @@ int deviceOfNearest(std::string path, dev_t& device)
         }
         if (errno != ENOENT && errno != ENOTDIR)
             return errno;
-        while (path.size() > 1 && path.back() == '/')
-            path.pop_back();
-        std::size_t slash = path.rfind('/');
-        if (slash == std::string::npos)
+        // The part without its "/", so that a file standing there is the
+        // nearest part that exists.
+        const std::string parent = parentFolder(path);
+        if (parent.empty())
             return ENOENT;
-        path.resize(slash == 0 ? 1 : slash);
+        path = withoutTrailingSlashes(parent);
     }
 }
 
@@ -207,16 +207,13 @@ int Trash::volumeFolder(const std::string& topdir, std::string& folder)
 
 int Trash::topFolderOf(const std::string& realFolder, std::string& topdir)
 {
-    std::string path = realFolder;
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
+    std::string path(withoutTrailingSlashes(realFolder));
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return errno;
     dev_t device = st.st_dev;
     while (path != "/") {
-        std::size_t slash = path.rfind('/');
-        std::string parent = slash == 0 ? "/" : path.substr(0, slash);
+        const std::string parent(withoutTrailingSlashes(parentFolder(path)));
         if (::stat(parent.c_str(), &st) != 0)
             return errno;
         if (st.st_dev != device)
@@ -239,7 +236,7 @@ int Trash::putInto(const std::string& trashFolder, const std::string& pathInReco
         ::close(infoFd);
         return err;
     }
-    std::string text = "[Trash Info]\nPath=" + percentEncode(pathInRecord)
+    std::string text = "[Trash Info]\nPath=" + percentEncodedPath(pathInRecord)
                        + "\nDeletionDate=" + deletionDate(std::time(nullptr)) + "\n";
     std::string placed;
     int rc = putWithFolders(infoFd, filesFd, text, dirFd, name, placed);
@@ -252,16 +249,15 @@ int Trash::putInto(const std::string& trashFolder, const std::string& pathInReco
 
 int Trash::put(const FolderHandle& dir, const std::string& name, TrashPlace* where)
 {
-    std::size_t slash = name.rfind('/');
-    if (slash == std::string::npos)
+    const std::string parent(folderPart(name));
+    if (parent.empty())
         return putLeaf(dir, name, where);
     // A name with a folder part: the file's own folder holds it.
-    std::string parent = slash == 0 ? "/" : name.substr(0, slash);
     int fd = ::openat(dir.fd(), parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return errno;
     std::string parentPath = parent.front() == '/' ? parent : dir.path() + parent;
-    return putLeaf(FolderHandle(fd, parentPath), name.substr(slash + 1), where);
+    return putLeaf(FolderHandle(fd, parentPath), std::string(namePart(name)), where);
 }
 
 int Trash::putLeaf(const FolderHandle& dir, const std::string& name, TrashPlace* where)
@@ -293,27 +289,6 @@ int Trash::putLeaf(const FolderHandle& dir, const std::string& name, TrashPlace*
         return rc;
     std::string relative = folder.substr(topdir == "/" ? 1 : topdir.size() + 1) + name;
     return putInto(trash, relative, dir.fd(), name, where);
-}
-
-std::string Trash::percentEncode(std::string_view path)
-{
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(path.size());
-    for (char c : path) {
-        auto byte = static_cast<unsigned char>(c);
-        bool plain = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z')
-                     || (byte >= '0' && byte <= '9') || byte == '-' || byte == '_' || byte == '.'
-                     || byte == '~' || byte == '/';
-        if (plain) {
-            out.push_back(c);
-        } else {
-            out.push_back('%');
-            out.push_back(hex[byte >> 4]);
-            out.push_back(hex[byte & 0x0F]);
-        }
-    }
-    return out;
 }
 
 std::string Trash::deletionDate(time_t when)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include <sys/types.h>
 
@@ -51,10 +50,6 @@ public:
     // exist, with pathInRecord as the Path= of its record.
     static int putInto(const std::string& trashFolder, const std::string& pathInRecord,
                        int dirFd, const std::string& name, TrashPlace* where);
-
-    // The Path= form of a path: bytes other than letters, digits, "-", "_",
-    // ".", "~" and "/" as %XX.
-    static std::string percentEncode(std::string_view path);
 
     // The DeletionDate= form of a time: local time as YYYY-MM-DDThh:mm:ss.
     static std::string deletionDate(time_t when);

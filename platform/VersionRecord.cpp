@@ -1,5 +1,6 @@
 #include "VersionRecord.h"
 
+#include "ByteText.h"
 #include "VersionRecordImage.h"
 
 #include <fcntl.h>
@@ -221,18 +222,6 @@ std::optional<std::vector<unsigned char>> loadRecord(const std::string& fileName
     return record;
 }
 
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 // Splits "\a\b\c" into its components; false for a path without the leading
 // separator or with an empty component.
 bool splitPath(std::string_view path, std::vector<std::string_view>& parts)
@@ -253,12 +242,7 @@ bool splitPath(std::string_view path, std::vector<std::string_view>& parts)
 
 std::string translationKey(const unsigned char* block)
 {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string key;
-    for (std::uint32_t word : {getU16(block + 16), getU16(block + 18)})
-        for (int shift = 12; shift >= 0; shift -= 4)
-            key += digits[(word >> shift) & 0xF];
-    return key;
+    return hexDigits(getU16(block + 16), 4) + hexDigits(getU16(block + 18), 4);
 }
 
 // The block has been checked by isSoundVersionRecord.
