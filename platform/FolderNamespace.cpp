@@ -3,6 +3,7 @@
 #include "FolderIdentity.h"
 #include "NameText.h"
 #include "PosixFileOps.h"
+#include "UniqueFd.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -74,28 +75,12 @@ bool entryIsFolder(int dirFd, const dirent& entry)
     return ::fstatat(dirFd, entry.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
-
-// Opens a folder for listing; takes over `fd` (closed on failure).
-DirHandle openListing(int fd)
-{
-    if (fd < 0)
-        return nullptr;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir)
-        ::close(fd);
-    return DirHandle(dir);
-}
-
 // Stops at the first subfolder. A folder that cannot be opened may still have
 // subfolders: say so, so that its expand button stays and a later try can
 // succeed.
-bool folderHasSubfolders(int fd)
+bool folderHasSubfolders(UniqueFd fd)
 {
-    DirHandle dir = openListing(fd);
+    const DirStream dir = openDirStream(std::move(fd));
     if (!dir)
         return true;
     while (const dirent* entry = ::readdir(dir.get())) {
@@ -105,9 +90,9 @@ bool folderHasSubfolders(int fd)
     return false;
 }
 
-int openFolder(int dirFd, const char* name)
+UniqueFd openFolder(int dirFd, const char* name)
 {
-    return ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return UniqueFd(::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
 bool isValidName(std::string_view name)
@@ -297,7 +282,7 @@ std::optional<std::vector<FolderEntry>> FolderNamespace::listSubfolders(const It
     const auto path = pathOf(folder);
     if (!path)
         return std::nullopt;
-    DirHandle dir = openListing(openFolder(AT_FDCWD, path->c_str()));
+    const DirStream dir = openDirStream(openFolder(AT_FDCWD, path->c_str()));
     if (!dir)
         return std::nullopt;
     const int dirFd = ::dirfd(dir.get());
@@ -358,11 +343,11 @@ FolderRenameResult FolderNamespace::rename(const ItemIdList& parent, const ItemI
     const auto parentPath = pathOf(parent);
     if (!parentPath)
         return {{}, ENOENT};
-    const int dirFd = ::open(parentPath->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0)
+    const UniqueFd dir = openFolder(AT_FDCWD, parentPath->c_str());
+    if (!dir.isOpen())
         return {{}, errno};
-    const int error = renameNoReplaceAt(dirFd, nameAt(item, *at).c_str(), dirFd, std::string(newName).c_str());
-    ::close(dirFd);
+    const int error =
+        renameNoReplaceAt(dir.get(), nameAt(item, *at).c_str(), dir.get(), std::string(newName).c_str());
     if (error != 0)
         return {{}, error};
     return {makeItem(kindFolder, newName), 0};

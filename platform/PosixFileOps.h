@@ -4,6 +4,8 @@
 
 #include <sys/types.h>
 
+#include "UniqueFd.h"
+
 namespace torvel {
 
 // The system calls behind the file operations, on descriptors and byte
@@ -29,7 +31,7 @@ int copyFileData(int from, int to, off_t size, dev_t fromDevice);
 // when closed unless linkUnnamed gives it a name. EOPNOTSUPP where the file
 // system or the kernel cannot make such files, or where the process has no
 // /proc to name it through.
-int openUnnamed(int dir, mode_t mode, int& fd);
+int openUnnamed(int dir, mode_t mode, UniqueFd& fd);
 
 // Gives an open file without a name the name in the folder. EEXIST when the
 // name is taken: the file holding it is never replaced.

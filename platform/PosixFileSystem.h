@@ -40,7 +40,7 @@ public:
                          const timespec& when) override;
 
 private:
-    int adoptTemp(const FolderHandle& dir, int fd, const std::string& name, FileHandle& out);
+    int adoptTemp(const FolderHandle& dir, UniqueFd fd, const std::string& name, FileHandle& out);
 
     bool m_unnamedTemps;
 };

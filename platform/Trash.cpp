@@ -12,6 +12,7 @@
 
 #include "ByteText.h"
 #include "PosixFileOps.h"
+#include "UniqueFd.h"
 
 namespace torvel {
 
@@ -142,15 +143,18 @@ int createRecord(int infoFd, int filesFd, const std::string& candidate, const st
     struct stat st {};
     if (::fstatat(filesFd, candidate.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
         return EEXIST;
-    std::string record = candidate + std::string(infoSuffix);
-    int fd = ::openat(infoFd, record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
+    const std::string record = candidate + std::string(infoSuffix);
+    UniqueFd fd(::openat(infoFd, record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!fd.isOpen())
         return errno;
-    int rc = writeRecord(fd, text);
-    if (::close(fd) != 0 && rc == 0)
-        rc = errno;
+    int rc = writeRecord(fd.get(), text);
+    const int closed = fd.close();
+    if (rc == 0)
+        rc = closed;
+    // A record that was not written whole must not stay; the failed write or
+    // close is what the caller hears of, not a failure to remove it as well.
     if (rc != 0)
-        ::unlinkat(infoFd, record.c_str(), 0);
+        (void)::unlinkat(infoFd, record.c_str(), 0);
     return rc;
 }
 
@@ -169,7 +173,8 @@ int putWithFolders(int infoFd, int filesFd, const std::string& recordText, int d
             placed = candidate;
             return 0;
         }
-        ::unlinkat(infoFd, (candidate + std::string(infoSuffix)).c_str(), 0);
+        // No record without its file: the rename's error is the one reported.
+        (void)::unlinkat(infoFd, (candidate + std::string(infoSuffix)).c_str(), 0);
         if (rc != EEXIST)
             return rc;
     }
@@ -227,21 +232,17 @@ int Trash::topFolderOf(const std::string& realFolder, std::string& topdir)
 int Trash::putInto(const std::string& trashFolder, const std::string& pathInRecord, int dirFd,
                    const std::string& name, TrashPlace* where)
 {
-    int infoFd = ::open((trashFolder + "info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (infoFd < 0)
+    constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    const UniqueFd infoFd(::open((trashFolder + "info").c_str(), folderFlags));
+    if (!infoFd.isOpen())
         return errno;
-    int filesFd = ::open((trashFolder + "files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (filesFd < 0) {
-        int err = errno;
-        ::close(infoFd);
-        return err;
-    }
-    std::string text = "[Trash Info]\nPath=" + percentEncodedPath(pathInRecord)
-                       + "\nDeletionDate=" + deletionDate(std::time(nullptr)) + "\n";
+    const UniqueFd filesFd(::open((trashFolder + "files").c_str(), folderFlags));
+    if (!filesFd.isOpen())
+        return errno;
+    const std::string text = "[Trash Info]\nPath=" + percentEncodedPath(pathInRecord)
+                             + "\nDeletionDate=" + deletionDate(std::time(nullptr)) + "\n";
     std::string placed;
-    int rc = putWithFolders(infoFd, filesFd, text, dirFd, name, placed);
-    ::close(filesFd);
-    ::close(infoFd);
+    const int rc = putWithFolders(infoFd.get(), filesFd.get(), text, dirFd, name, placed);
     if (rc == 0 && where != nullptr)
         *where = TrashPlace{trashFolder, placed};
     return rc;
@@ -253,11 +254,11 @@ int Trash::put(const FolderHandle& dir, const std::string& name, TrashPlace* whe
     if (parent.empty())
         return putLeaf(dir, name, where);
     // A name with a folder part: the file's own folder holds it.
-    int fd = ::openat(dir.fd(), parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(::openat(dir.fd(), parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.isOpen())
         return errno;
     std::string parentPath = parent.front() == '/' ? parent : dir.path() + parent;
-    return putLeaf(FolderHandle(fd, parentPath), std::string(namePart(name)), where);
+    return putLeaf(FolderHandle(std::move(fd), parentPath), std::string(namePart(name)), where);
 }
 
 int Trash::putLeaf(const FolderHandle& dir, const std::string& name, TrashPlace* where)

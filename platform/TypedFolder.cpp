@@ -5,6 +5,7 @@
 #include "FolderIdentity.h"
 #include "FolderNamespace.h"
 #include "PosixFileOps.h"
+#include "UniqueFd.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -30,18 +31,17 @@ std::string nameInFolder(const std::string& folder, const std::string& name)
 {
     if (entryExists(folder + name))
         return name;
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
+    const DirStream dir(::opendir(folder.c_str()));
+    if (!dir)
         return name;
     std::string found;
-    while (const dirent* entry = ::readdir(dir)) {
+    while (const dirent* entry = ::readdir(dir.get())) {
         const std::string candidate = entry->d_name;
         if (isDotOrDotDot(candidate) || torvel::displayName(candidate) != name)
             continue;
         if ((found.empty() || candidate < found) && folderExists(folder + candidate))
             found = candidate;
     }
-    ::closedir(dir);
     return found.empty() ? name : found;
 }
 
