@@ -12,7 +12,7 @@
 
 #include "FileInfo.h"
 #include "PosixFileOps.h"
-#include "Trash.h"
+#include "ByteText.h"
 
 namespace torvel {
 
@@ -36,7 +36,7 @@ const char* kindWord(JournalKind kind)
 
 std::string encoded(std::string_view bytes)
 {
-    return Trash::percentEncode(bytes);
+    return percentEncodedPath(bytes);
 }
 
 enum class TimeForm : std::uint8_t
@@ -81,9 +81,9 @@ bool readFile(const std::vector<std::string_view>& f, JournalFile& file)
 {
     if (f.size() != 8)
         return false;
-    file.oldName = Trash::percentDecode(f[5]);
-    file.temporary = Trash::percentDecode(f[6]);
-    file.newName = Trash::percentDecode(f[7]);
+    file.oldName = percentDecoded(f[5]);
+    file.temporary = percentDecoded(f[6]);
+    file.newName = percentDecoded(f[7]);
     return numberOf(f[1], file.inode) && numberOf(f[2], file.size)
            && numberOf(f[3], file.mtimeSeconds) && numberOf(f[4], file.mtimeNanoseconds);
 }
@@ -105,15 +105,15 @@ bool readLine(std::string_view line, JournalRecord& out)
     } else if (word == "started" && f.size() == 2) {
         out.started = std::string(f[1]);
     } else if (word == "from" && f.size() == 2) {
-        out.from = Trash::percentDecode(f[1]);
+        out.from = percentDecoded(f[1]);
     } else if (word == "to" && f.size() == 2) {
-        out.to = Trash::percentDecode(f[1]);
+        out.to = percentDecoded(f[1]);
     } else if (word == "planned" && f.size() == 2) {
         std::size_t count = 0;
         out.planned = numberOf(f[1], count) && count == out.files.size();
     } else if (word == "trash" && f.size() == 5) {
-        out.trashed.push_back({Trash::percentDecode(f[1]), Trash::percentDecode(f[2]),
-                               Trash::percentDecode(f[3]), Trash::percentDecode(f[4])});
+        out.trashed.push_back({percentDecoded(f[1]), percentDecoded(f[2]),
+                               percentDecoded(f[3]), percentDecoded(f[4])});
     } else if (word == "finished") {
         out.finished = true;
     } else if (word == "undone") {

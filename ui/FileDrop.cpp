@@ -2,7 +2,7 @@
 // those drops carry.
 #include "FileDrop.h"
 
-#include "Trash.h"
+#include "ByteText.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -64,7 +64,7 @@ std::string pathOfFileUri(std::string_view uri)
     // A "?" or "#" that belongs to a name is percent-encoded; a bare one
     // starts a query or a fragment, which names no part of the path.
     uri = uri.substr(0, uri.find_first_of("?#"));
-    std::string path = Trash::percentDecode(uri);
+    std::string path = percentDecoded(uri);
     if (path.empty() || path.front() != '/' || path.find('\0') != std::string::npos) {
         return {};
     }
