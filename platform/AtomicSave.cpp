@@ -1,6 +1,7 @@
 #include "AtomicSave.h"
 
 #include "ByteText.h"
+#include "FileInfo.h"
 #include "UniqueFd.h"
 
 #include <fcntl.h>
@@ -8,12 +9,15 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <charconv>
+#include <csignal>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <random>
+#include <vector>
 
 namespace torvel {
 
@@ -166,6 +170,27 @@ std::error_code replaceFileContents(const std::string& path, std::string_view by
     }
     syncFolder(std::string(folderPart(target)));
     return {};
+}
+
+void removeStaleSaveTemporaries(const std::string& path)
+{
+    const std::string folder(folderPart(path));
+    const std::string prefix = "." + std::string(namePart(path)) + ".";
+    std::vector<ListedEntry> entries;
+    if (listFolder(folder.empty() ? "./" : folder, entries) != 0)
+        return;
+    for (const ListedEntry& entry : entries) {
+        std::string_view name = entry.name;
+        if (entry.isFolder || !name.starts_with(prefix) || !name.ends_with(".tmp"))
+            continue;
+        name.remove_prefix(prefix.size());
+        pid_t pid = 0;
+        const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
+        if (error != std::errc() || end == name.data() || *end != '-')
+            continue;
+        if (::kill(pid, 0) != 0 && errno == ESRCH)
+            (void)::unlink((folder + entry.name).c_str()); // left for the next start if it cannot go
+    }
 }
 
 } // namespace torvel

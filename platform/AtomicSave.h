@@ -39,4 +39,9 @@ SaveSteps& systemSaveSteps();
 [[nodiscard]] std::error_code replaceFileContents(const std::string& path, std::string_view bytes,
                                                   SaveSteps& steps = systemSaveSteps());
 
+// Removes what saves of the file at path left behind when their process was
+// killed: the temporary files beside it whose process is gone. Those of a
+// save under way in a running process stay.
+void removeStaleSaveTemporaries(const std::string& path);
+
 } // namespace torvel

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "AtomicSave.h"
 #include "DurableFile.h"
 #include "RunUndo.h"
 #include "UndoTexts.h"
@@ -46,6 +47,7 @@ void TForm1::UndoButtonClick()
 
 void TForm1::offerRecovery()
 {
+    removeStaleSaveTemporaries(settingsPath());
     for (const JournalRecord& record : unfinishedRuns(stateFolder())) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("TORVEL"),
                         utf8Text(unfinishedRunQuestion(record)), QMessageBox::NoButton, this);
