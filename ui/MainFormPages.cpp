@@ -20,7 +20,9 @@
 #include "DosDateTime.h"
 #include "FileAttributes.h"
 #include "FilesList.h"
+#include "DurableFile.h"
 #include "PosixFileSystem.h"
+#include "RunJournal.h"
 #include "StatusLine.h"
 #include "WindowFeedback.h"
 
@@ -280,7 +282,8 @@ std::optional<ChangeResult> TForm1::Date_Change()
         (void)composeDosStamp(input.year, input.month, input.day, input.hour, input.minute,
                               input.second);
         WindowFeedback::RunScope run(runFeedback(), static_cast<int>(input.names.size()));
-        return torvel::Date_Change(input, fs, runFeedback());
+        RunJournal journal(stateFolder()); // so that 元に戻す gives the old times back
+        return torvel::Date_Change(input, fs, runFeedback(), &journal);
     } catch (const ConversionError& error) {
         showErrorMessage(utf8Text(error.what()));
         return std::nullopt;
@@ -346,7 +349,8 @@ ChangeResult TForm1::Attr_Change()
     if (!input.names.empty()) {
         PosixFileSystem fs;
         WindowFeedback::RunScope run(runFeedback(), static_cast<int>(input.names.size()));
-        result = torvel::Attr_Change(input, fs, runFeedback());
+        RunJournal journal(stateFolder()); // so that 元に戻す gives the old attributes back
+        result = torvel::Attr_Change(input, fs, runFeedback(), &journal);
     }
     SetRadio5();
     return result;

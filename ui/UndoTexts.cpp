@@ -15,9 +15,13 @@ const char* kindText(JournalKind kind)
     case JournalKind::Move:
         return "移動";
     case JournalKind::Copy:
+        return "コピー";
+    case JournalKind::TimeStamp:
+        return "更新日時の変更";
+    case JournalKind::Attributes:
         break;
     }
-    return "コピー";
+    return "属性の変更";
 }
 
 // What taking the run back does to its files, one line a kind of step.
@@ -33,6 +37,12 @@ std::string takeBackSteps(const JournalRecord& record)
         break;
     case JournalKind::Copy:
         text = "コピーしてできたファイルをごみ箱に移動します。";
+        break;
+    case JournalKind::TimeStamp:
+        text = "ファイルの更新日時を元の日時に戻します。";
+        break;
+    case JournalKind::Attributes:
+        text = "ファイルの属性を元に戻します。";
         break;
     }
     if (!record.trashed.empty())
