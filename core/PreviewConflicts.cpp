@@ -1,6 +1,8 @@
 #include "PreviewConflicts.h"
 
 #include <string_view>
+
+#include <sys/stat.h>
 #include <unordered_set>
 
 #include "FileInfo.h"
@@ -66,6 +68,46 @@ std::vector<RowConflict> findConflicts(const TMyFileList& list, const std::strin
             conflicts[i] = RowConflict::NameTaken;
     }
     return conflicts;
+}
+
+namespace {
+
+void mix(std::uint64_t& key, std::uint64_t value)
+{
+    key ^= value + 0x9e3779b97f4a7c15ull + (key << 6) + (key >> 2);
+}
+
+void mixFolder(std::uint64_t& key, const std::string& folder)
+{
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0) {
+        mix(key, st.st_ino);
+        mix(key, static_cast<std::uint64_t>(st.st_mtim.tv_sec));
+        mix(key, static_cast<std::uint64_t>(st.st_mtim.tv_nsec));
+    }
+    mix(key, std::hash<std::string>{}(folder));
+}
+
+} // namespace
+
+const std::vector<RowConflict>& ConflictFinder::find(const TMyFileList& list,
+                                                     const std::string& searchDir,
+                                                     const std::string& changeDir)
+{
+    std::uint64_t key = static_cast<std::uint64_t>(list.Count()) + 1;
+    mixFolder(key, searchDir);
+    mixFolder(key, changeDir);
+    const std::hash<std::string_view> hash;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TMyFileItem& item = *list.item(i);
+        mix(key, hash(item.FileName));
+        mix(key, hash(item.NewName));
+    }
+    if (key != m_key || m_conflicts.size() != static_cast<std::size_t>(list.Count())) {
+        m_conflicts = findConflicts(list, searchDir, changeDir);
+        m_key = key;
+    }
+    return m_conflicts;
 }
 
 } // namespace torvel

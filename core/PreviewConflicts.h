@@ -26,4 +26,19 @@ enum class RowConflict : std::uint8_t
 std::vector<RowConflict> findConflicts(const TMyFileList& list, const std::string& searchDir,
                                        const std::string& changeDir);
 
+// findConflicts for a window that draws its grid again and again: the marks
+// of the last call are given again while the names and both folders are as
+// they were (a folder's change time moves with every name added or taken
+// away), so a redraw that changes nothing reads no folder.
+class ConflictFinder
+{
+public:
+    const std::vector<RowConflict>& find(const TMyFileList& list, const std::string& searchDir,
+                                         const std::string& changeDir);
+
+private:
+    std::uint64_t m_key = 0;
+    std::vector<RowConflict> m_conflicts;
+};
+
 } // namespace torvel

@@ -260,10 +260,7 @@ void TForm1::writeRenameRows(GridPass& pass)
 // the number of rows, and painting looks nothing up.
 void TForm1::markConflicts(GridPass& pass)
 {
-    std::vector<RowConflict> conflicts = findConflicts(*m_fileList, SearchDir, ChangeDir);
-    pass.conflicts = static_cast<int>(
-        std::count_if(conflicts.begin(), conflicts.end(), [](RowConflict c) { return c != RowConflict::None; }));
-    m_grid->setConflicts(std::move(conflicts), ui->JuuhukuCheck->isChecked());
+    pass.conflicts = m_grid->markConflicts(*m_fileList, SearchDir, ChangeDir, ui->JuuhukuCheck->isChecked());
 }
 
 void TForm1::finishGridWrite(GridPass pass, bool renamePage)

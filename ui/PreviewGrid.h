@@ -77,6 +77,10 @@ public:
     // second column. takenFails: duplicates are avoided, so a taken name
     // fails rather than being offered to the trash.
     void setConflicts(std::vector<RowConflict> conflicts, bool takenFails);
+    // Finds the marks of the list's rows (see ConflictFinder) and sets them;
+    // how many rows are marked.
+    int markConflicts(const TMyFileList& list, const std::string& searchDir,
+                      const std::string& changeDir, bool takenFails);
     RowConflict conflict(int row) const;
     // What the mark of a row means, for its hint.
     QString conflictReason(RowConflict conflict) const;
@@ -102,6 +106,7 @@ private:
     std::vector<std::string> m_names;       // column 0
     std::vector<std::string> m_newNames;    // column 1 on the rename page
     std::vector<RowConflict> m_conflicts;   // empty, or one per data row
+    ConflictFinder m_conflictFinder;
     bool m_takenFails = false;
     std::vector<std::int32_t> m_values;     // column 1 on the other pages
     SecondColumn m_second = SecondColumn::NewNames;
