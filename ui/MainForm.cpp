@@ -3,6 +3,7 @@
 #include "MainForm.h"
 
 #include "ui_MainForm.h"
+#include "RunTypes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QStyle>
 
 #include "AboutBox.h"
+#include "AttrChange.h"
 #include "AppIcon.h"
 #include "CtrlsEx.h"
 #include "CuteBtn.h"
@@ -106,8 +108,8 @@ void TForm1::setUpControls()
                                     {ui->RadioGroup6Item0, ui->RadioGroup6Item1}};
     for (int g = 0; g < 3; ++g) {
         m_attrGroups[g] = new QButtonGroup(groups[g]);
-        m_attrGroups[g]->addButton(items[g][0], 0);
-        m_attrGroups[g]->addButton(items[g][1], 1);
+        m_attrGroups[g]->addButton(items[g][0], static_cast<int>(AttrItem::Set));
+        m_attrGroups[g]->addButton(items[g][1], static_cast<int>(AttrItem::Clear));
     }
 
     ui->StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -233,8 +235,8 @@ void TForm1::FormCreate()
     setWindowTitle(windowCaption());
     IniRead();
     setFixedWidth(ui->Panel3->width() + ui->PageControl1->width() + 2);
-    ui->PageControl1->setCurrentIndex(0);
-    ui->PageControl2->setCurrentIndex(0);
+    ui->PageControl1->setCurrentIndex(tabOf(Page::Rename));
+    ui->PageControl2->setCurrentIndex(tabOf(LowerPage::Destination));
     placeWindow(m_formLeft, m_formTop);
     SaveMethod = saveMethodFromText(m_saveMethodText);
     // A folder that has gone since the last run is replaced without a word;
@@ -295,7 +297,7 @@ void TForm1::EndButtonClick()
 // ---------------------------------------------------------------------------
 // Status line
 
-void TForm1::StatusWrite(int kind, const QString& text)
+void TForm1::StatusWrite(StatusKind kind, const QString& text)
 {
     ui->StatusBar1->write(kind, text);
 }

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "Pages.h"
 #include "SettingsRecord.h"
 
 class QAbstractButton;
@@ -40,6 +41,9 @@ struct ChangeNameInputs;
 struct ChangeResult;
 struct ExtensionChoice;
 struct FolderScanFacts;
+enum class AttrItem;
+enum class SaveMode;
+enum class StatusKind;
 enum class TOwnerDrawFlag : unsigned;
 using TOwnerDrawState = QFlags<TOwnerDrawFlag>;
 
@@ -61,7 +65,7 @@ public:
     std::string SearchDir;                // source folder, ends in "/"
     std::string ChangeDir;                // destination folder, ends in "/"
     std::string SearchExt;                // remembered source extension
-    int SaveMethod = 0;                   // 0 rename, 1 move, 2 copy
+    SaveMode SaveMethod{};                // renaming until the settings say otherwise
     std::uint8_t ButtonSide = 1;          // 1: command buttons at the left
     std::uint8_t HeightSize = 1;          // 0 small, 1 medium, 2 large
     std::vector<std::string> SelectedFiles; // bare names in SearchDir
@@ -82,7 +86,7 @@ public Q_SLOTS:
     void IniWrite();
 
     // --- status line ---
-    void StatusWrite(int kind, const QString& text);
+    void StatusWrite(StatusKind kind, const QString& text);
     void StatusBar1DrawPanel(QPainter* canvas, int Panel, const QRect& Rect);
 
     // --- window layout and display options ---
@@ -141,8 +145,8 @@ public Q_SLOTS:
     void CuteButton3Click();
 
     // --- save method ---
-    void RadioButtonOn(int method);
-    void RadioButtonIndex(int method);
+    void RadioButtonOn(SaveMode method);
+    void RadioButtonIndex(SaveMode method);
     void RadioButton1Click(QAbstractButton* Sender);
 
     // --- time stamp page ---
@@ -231,7 +235,7 @@ private:
     QString windowCaption() const;
     int helpContextOf(const QWidget* widget) const;
     void drawPageTab(TPageControlEx* control, int index, const QRect& rect, bool selected);
-    int radioGroupIndex(int group) const;
+    AttrItem radioGroupItem(int group) const;
 
     std::unique_ptr<Ui::TForm1> ui;
     std::string m_settingsPath;
@@ -334,7 +338,7 @@ private:
         void operator()(RunComponents* components) const;
     };
     bool renamePageRun();
-    bool otherPageRun(int page);
+    bool otherPageRun(Page page);
     void reportChanges(const ChangeResult& result);
 
     std::unique_ptr<RunComponents, RunComponentsDeleter> m_runComponents;

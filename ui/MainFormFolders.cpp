@@ -4,6 +4,7 @@
 #include "MainForm.h"
 
 #include "ui_MainForm.h"
+#include "RunTypes.h"
 
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -26,6 +27,12 @@
 namespace torvel {
 
 namespace {
+
+// The save method of a radio button, by the Tag the form gives it.
+SaveMode saveModeOfTag(int tag)
+{
+    return tag == 1 ? SaveMode::Move : tag == 2 ? SaveMode::Copy : SaveMode::Rename;
+}
 
 std::string bytesOf(const QString& text)
 {
@@ -142,11 +149,11 @@ void TForm1::destinationChosen(const std::string& path)
     if (fileListCount() > 0) {
         // One folder means renaming in place; leaving it while renaming was
         // chosen copies, so that no file leaves its folder unasked.
-        int method = SaveMethod;
+        SaveMode method = SaveMethod;
         if (sameFolder(SearchDir, ChangeDir)) {
-            method = 0;
-        } else if (method == 0) {
-            method = 2;
+            method = SaveMode::Rename;
+        } else if (method == SaveMode::Rename) {
+            method = SaveMode::Copy;
         }
         if (method != SaveMethod) {
             RadioButtonOn(method);
@@ -221,7 +228,7 @@ void TForm1::applyTypedDestination()
 {
     const std::optional<std::string> folder = typedFolderPath(TypedDir, detectFolderPlaces().home);
     if (!folder) {
-        StatusWrite(2, QStringLiteral("【注意】保存先は「/」か「~/」で始まるフォルダで指定してください。"));
+        StatusWrite(StatusKind::Warning, QStringLiteral("【注意】保存先は「/」か「~/」で始まるフォルダで指定してください。"));
         return;
     }
     if (!folderExists(*folder)) {
@@ -274,18 +281,16 @@ int TForm1::messageBox(QMessageBox& box)
 // ---------------------------------------------------------------------------
 // Save method
 
-void TForm1::RadioButtonOn(int method)
+void TForm1::RadioButtonOn(SaveMode method)
 {
     // Checking a button that was not checked runs its click handler here,
     // before the method is stored.
     QRadioButton* radios[3] = {ui->RadioButton1, ui->RadioButton2, ui->RadioButton3};
-    if (method >= 0 && method <= 2) {
-        radios[method]->setChecked(true);
-    }
+    radios[static_cast<int>(method)]->setChecked(true);
     SaveMethod = method;
 }
 
-void TForm1::RadioButtonIndex(int method)
+void TForm1::RadioButtonIndex(SaveMode method)
 {
     if (method != SaveMethod) {
         RadioButtonOn(method);
@@ -295,18 +300,18 @@ void TForm1::RadioButtonIndex(int method)
     }
     if (sameFolder(SearchDir, ChangeDir)) {
         // Moving or copying within one folder is refused.
-        if (method != 0) {
-            RadioButtonOn(0);
+        if (method != SaveMode::Rename) {
+            RadioButtonOn(SaveMode::Rename);
             return;
         }
-    } else if (method == 0) {
+    } else if (method == SaveMode::Rename) {
         // Renaming happens in the source folder, so it becomes the destination.
         ui->DirTree->SelectPath(SearchDir);
         if (!sameFolder(SearchDir, ChangeDir)) {
             destinationChosen(SearchDir);
         }
     }
-    const bool elsewhere = method > 0;
+    const bool elsewhere = method != SaveMode::Rename;
     ui->RadioButton2->setEnabled(elsewhere);
     ui->RadioButton3->setEnabled(elsewhere);
 }
@@ -314,7 +319,7 @@ void TForm1::RadioButtonIndex(int method)
 void TForm1::RadioButton1Click(QAbstractButton* Sender)
 {
     if (Sender != nullptr) {
-        RadioButtonIndex(Sender->property("Tag").toInt());
+        RadioButtonIndex(saveModeOfTag(Sender->property("Tag").toInt()));
     }
 }
 

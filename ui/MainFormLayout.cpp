@@ -195,31 +195,31 @@ void TForm1::placeWindow(int left, int top)
 
 void TForm1::R1Click()
 {
-    ui->PageControl1->setCurrentIndex(0);
+    ui->PageControl1->setCurrentIndex(tabOf(Page::Rename));
     PageControl1Change();
 }
 
 void TForm1::D1Click()
 {
-    ui->PageControl1->setCurrentIndex(1);
+    ui->PageControl1->setCurrentIndex(tabOf(Page::TimeStamp));
     PageControl1Change();
 }
 
 void TForm1::P1Click()
 {
-    ui->PageControl1->setCurrentIndex(2);
+    ui->PageControl1->setCurrentIndex(tabOf(Page::Attributes));
     PageControl1Change();
 }
 
 void TForm1::PageControl1Change()
 {
-    const int page = ui->PageControl1->currentIndex();
-    if (page == 1) {
+    const Page page = pageOfTab(ui->PageControl1->currentIndex());
+    if (page == Page::TimeStamp) {
         TSheetDate(firstFileDateTime().value_or(QDateTime::currentDateTime()));
-    } else if (page == 2) {
+    } else if (page == Page::Attributes) {
         TSheetPro();
     }
-    const bool renamePage = page == 0;
+    const bool renamePage = page == Page::Rename;
     updatePreviewCommands();
     ui->NonPreCheck->setEnabled(renamePage);
     ui->DirTree->setEnabled(renamePage);
@@ -228,18 +228,18 @@ void TForm1::PageControl1Change()
     // stays in front and the destination page is hidden.
     TPageControlEx* lower = ui->PageControl2;
     if (renamePage) {
-        lower->setTabVisible(0, true);
-        lower->setCurrentIndex(0);
+        lower->setTabVisible(tabOf(LowerPage::Destination), true);
+        lower->setCurrentIndex(tabOf(LowerPage::Destination));
     } else {
-        lower->setCurrentIndex(1);
-        lower->setTabVisible(0, false);
+        lower->setCurrentIndex(tabOf(LowerPage::Filter));
+        lower->setTabVisible(tabOf(LowerPage::Destination), false);
     }
     StringGrid1Write(ui->NonPreCheck->isChecked());
 }
 
 void TForm1::updatePreviewCommands()
 {
-    const bool enable = ui->PageControl1->currentIndex() == 0 && fileListCount() > 0
+    const bool enable = pageOfTab(ui->PageControl1->currentIndex()) == Page::Rename && fileListCount() > 0
         && !ui->NonPreCheck->isChecked();
     ui->PreViewButton->setEnabled(enable);
     ui->S1->setEnabled(enable);
@@ -248,7 +248,7 @@ void TForm1::updatePreviewCommands()
 void TForm1::PageControl2Changing(bool* AllowChange)
 {
     if (AllowChange != nullptr) {
-        *AllowChange = ui->PageControl1->currentIndex() == 0;
+        *AllowChange = pageOfTab(ui->PageControl1->currentIndex()) == Page::Rename;
     }
 }
 

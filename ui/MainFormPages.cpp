@@ -302,9 +302,9 @@ void TForm1::TSheetPro()
 
 void TForm1::SetRadio5()
 {
-    const auto items = attrItemIndexes(static_cast<std::uint32_t>(firstFileAttr()));
+    const auto items = attrItemsOf(static_cast<std::uint32_t>(firstFileAttr()));
     for (int group = 0; group < attrGroupCount; ++group) {
-        m_attrGroups[group]->button(items[static_cast<std::size_t>(group)])->setChecked(true);
+        m_attrGroups[group]->button(static_cast<int>(items[static_cast<std::size_t>(group)]))->setChecked(true);
     }
     // Last: choosing an item above has marked its group as changed.
     for (int group = 0; group < attrGroupCount; ++group) {
@@ -324,9 +324,11 @@ void TForm1::ClickRadio5(QGroupBox* Sender)
     }
 }
 
-int TForm1::radioGroupIndex(int group) const
+AttrItem TForm1::radioGroupItem(int group) const
 {
-    return group >= 0 && group < attrGroupCount ? m_attrGroups[group]->checkedId() : -1;
+    // A group with no item chosen counts as "解除".
+    const int id = group >= 0 && group < attrGroupCount ? m_attrGroups[group]->checkedId() : -1;
+    return id == static_cast<int>(AttrItem::Set) ? AttrItem::Set : AttrItem::Clear;
 }
 
 ChangeResult TForm1::Attr_Change()
@@ -334,7 +336,7 @@ ChangeResult TForm1::Attr_Change()
     std::array<AttrChoice, attrGroupCount> choices {};
     for (int group = 0; group < attrGroupCount; ++group) {
         const int tag = attrGroup(*ui, group)->property("Tag").toInt();
-        choices[static_cast<std::size_t>(group)] = attrChoice(radioGroupIndex(group), tag);
+        choices[static_cast<std::size_t>(group)] = attrChoice(radioGroupItem(group), tag);
     }
     AttrChangeInput input;
     input.masks = attrMasks(choices);

@@ -22,7 +22,7 @@
 #include "NameText.h"
 #include "PreviewGrid.h"
 #include "StatusLine.h"
-#include "StatusMessages.h"
+#include "StatusTexts.h"
 #include "UpDown.h"
 
 namespace torvel {
@@ -49,16 +49,17 @@ QString nameText(std::string_view bytes)
     return utf8Text(torvel::displayName(bytes));
 }
 
-QString secondColumnHeader(int page)
+QString secondColumnHeader(Page page)
 {
     switch (page) {
-    case 1:
+    case Page::TimeStamp:
         return QStringLiteral("     更新日時");
-    case 2:
+    case Page::Attributes:
         return QStringLiteral("         属性");
-    default:
-        return QStringLiteral("   変換後ファイル");
+    case Page::Rename:
+        break;
     }
+    return QStringLiteral("   変換後ファイル");
 }
 
 // Only a real change of the text is written back, so that the cursor of a
@@ -104,7 +105,7 @@ void TForm1::createFileList()
 void TForm1::writeGridHeaders()
 {
     m_grid->setHeader(0, QStringLiteral("   変換前ファイル"));
-    m_grid->setHeader(1, secondColumnHeader(0));
+    m_grid->setHeader(1, secondColumnHeader(Page::Rename));
 }
 
 const TMyFileList& TForm1::fileList() const
@@ -124,11 +125,11 @@ int TForm1::fileListCount() const
 
 void TForm1::FileProp()
 {
-    StatusWrite(1, utf8Text(StatusText::ReadingFiles));
+    StatusWrite(StatusKind::Working, StatusText::readingFiles());
     FilePropInput input;
     input.filter = extensionFilterChoices();
     input.searchDir = SearchDir;
-    input.sortIndex = ui->MaeSort->currentIndex();
+    input.sort = sortOrderOfItem(ui->MaeSort->currentIndex());
     // A dropped folder's files as its scan saw them, for this reading only.
     const std::shared_ptr<const FolderScanFacts> scanned = std::move(m_droppedFolderFacts);
     m_droppedFolderFacts.reset();
@@ -182,9 +183,9 @@ ChangeNameInputs TForm1::changeNameInputs() const
 
 bool TForm1::Change_Name()
 {
-    StatusWrite(1, utf8Text(StatusText::ConvertingNames));
+    StatusWrite(StatusKind::Working, StatusText::of(NameStatus::Converting));
     const ChangeNameResult result = torvel::Change_Name(*m_fileList, changeNameInputs());
-    StatusWrite(result.status.kind, utf8Text(result.status.text));
+    StatusWrite(result.status.kind, StatusText::of(result.status.what));
     return result.ok;
 }
 
@@ -196,52 +197,52 @@ void TForm1::StringGrid1Write(bool compute)
     if (m_grid == nullptr) {
         return;  // not started yet
     }
-    StatusWrite(1, kWorking);
+    StatusWrite(StatusKind::Working, kWorking);
     GridPass pass{compute, true};
-    const int page = ui->PageControl1->currentIndex();
+    const Page page = pageOfTab(ui->PageControl1->currentIndex());
     const int count = m_fileList->Count();
     if (count == 0) {
         m_grid->setRowCount(2);
         pass = GridPass{false, false};
-        StatusWrite(3, kChooseFiles);
+        StatusWrite(StatusKind::Waiting, kChooseFiles);
     } else {
         m_grid->setRowCount(count + 1);
         m_grid->setHeader(1, secondColumnHeader(page));
-        if (page == 0) {
+        if (page == Page::Rename) {
             writeRenameRows(pass);
-        } else if (page == 1) {
+        } else if (page == Page::TimeStamp) {
             // The time stamp and attribute pages list the files by name,
             // whatever order the rename page shows.
-            m_fileList->SetSortType(0);
+            m_fileList->SetSortType(SortOrder::NameUp);
             m_grid->writeTimeStamps(*m_fileList);
             pass.ready = true;
-        } else if (page == 2) {
-            m_fileList->SetSortType(0);
+        } else if (page == Page::Attributes) {
+            m_fileList->SetSortType(SortOrder::NameUp);
             SetRadio5();
             m_grid->writeAttributes(*m_fileList);
             pass.ready = true;
         }
     }
-    finishGridWrite(pass, page == 0);
+    finishGridWrite(pass, page == Page::Rename);
 }
 
 void TForm1::writeRenameRows(GridPass& pass)
 {
     if (!ui->KetaCheck->isChecked() && cleanIdentifier(utf8Bytes(ui->Edit1->text())).empty()) {
-        StatusWrite(2, kNoIdentifier);
+        StatusWrite(StatusKind::Warning, kNoIdentifier);
         pass = GridPass{false, false};
     }
     cleanExtensionBox();
-    const int order = ui->MaeSort->currentIndex();
-    if (order != m_fileList->SortType()) {
-        m_fileList->SetSortType(order);
+    const std::optional<SortOrder> order = sortOrderOfItem(ui->MaeSort->currentIndex());
+    if (order && *order != m_fileList->SortType()) {
+        m_fileList->SetSortType(*order);
     }
     if (pass.ready) {
         pass.ready = Change_Name();
         pass.report = pass.ready;
     }
     if (pass.report) {
-        StatusWrite(1, kWorking);
+        StatusWrite(StatusKind::Working, kWorking);
     }
     // Rows are written only when something shown changes: new names, a list
     // read again or sorted anew (its first name cell emptied), or stale names
@@ -260,7 +261,7 @@ void TForm1::finishGridWrite(GridPass pass, bool renamePage)
         pass.ready = m_grid->cell(1, 1) == m_fileList->GetNewName(0);
     }
     if (pass.report) {
-        StatusWrite(pass.ready ? 0 : 3, QString::number(m_fileList->Count()) + kFilesChosen);
+        StatusWrite(pass.ready ? StatusKind::Ready : StatusKind::Waiting, QString::number(m_fileList->Count()) + kFilesChosen);
     }
     ui->TorvelButton->setEnabled(pass.ready);
     ui->R2->setEnabled(pass.ready);

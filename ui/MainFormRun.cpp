@@ -17,6 +17,7 @@
 #include "RunDriver.h"
 #include "RunReport.h"
 #include "RunTypes.h"
+#include "StatusTexts.h"
 #include "WindowFeedback.h"
 
 namespace torvel {
@@ -95,8 +96,8 @@ void TForm1::TorvelButtonClick()
     }
     RunGuard guard(*this);
     cleanIdentifierBox();
-    const int page = ui->PageControl1->currentIndex();
-    const bool carriedOut = page == 0 ? renamePageRun() : otherPageRun(page);
+    const Page page = pageOfTab(ui->PageControl1->currentIndex());
+    const bool carriedOut = page == Page::Rename ? renamePageRun() : otherPageRun(page);
     if (!carriedOut) {
         return;
     }
@@ -133,12 +134,12 @@ bool TForm1::renamePageRun()
 
     SelectedFiles = SelectionAfterRun(rows, result);
     SearchDirChange(ChangeDir);
-    RadioButtonIndex(0);
+    RadioButtonIndex(SaveMode::Rename);
     FileSeleSet();
 
     // The count is of the files that reached their new names; those that did
     // not are listed in one box, so that none of them passes for converted.
-    StatusWrite(3, utf8Text(convertedText(result)));
+    StatusWrite(StatusKind::Waiting, StatusText::converted(result.converted));
     const std::string report = failureReport(result);
     if (!report.empty()) {
         runFeedback().fileFailed(report);
@@ -149,16 +150,16 @@ bool TForm1::renamePageRun()
 // The time stamp or attribute page. The count is of the files the run
 // changed; those it could not change are listed in one box. False when the
 // date or time could not be composed: no file was touched.
-bool TForm1::otherPageRun(int page)
+bool TForm1::otherPageRun(Page page)
 {
     ChangeResult result;
-    if (page == 1) {
+    if (page == Page::TimeStamp) {
         std::optional<ChangeResult> stamped = Date_Change();
         if (!stamped) {
             return false;
         }
         result = std::move(*stamped);
-    } else if (page == 2) {
+    } else if (page == Page::Attributes) {
         result = Attr_Change();
     }
     reportChanges(result);
@@ -167,7 +168,7 @@ bool TForm1::otherPageRun(int page)
 
 void TForm1::reportChanges(const ChangeResult& result)
 {
-    StatusWrite(3, utf8Text(convertedText(result.changed)));
+    StatusWrite(StatusKind::Waiting, StatusText::converted(result.changed));
     const std::string report = changeFailureReport(result);
     if (!report.empty()) {
         runFeedback().fileFailed(report);

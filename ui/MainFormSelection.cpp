@@ -5,6 +5,7 @@
 #include "Utf8Text.h"
 
 #include "ui_MainForm.h"
+#include "RunTypes.h"
 
 #include <QDesktopServices>
 #include <QListWidget>
@@ -308,7 +309,7 @@ void TForm1::FileSeleSet()
     const QSignalBlocker quiet(filter);
     filter->setUpdatesEnabled(false);
     filter->clear();
-    StatusWrite(1, kSearchingExtensions);
+    StatusWrite(StatusKind::Working, kSearchingExtensions);
     std::vector<std::string> extensions = distinctExtensions(SelectedFiles);
     sortByName(extensions);
     for (const std::string& extension : extensions) {
@@ -375,7 +376,8 @@ void TForm1::StringGrid1MouseUp(QObject* /*Sender*/, Qt::MouseButton Button, Qt:
 
 void TForm1::PopupMenu1Popup()
 {
-    m_gridMenu->findChild<QAction*>(QStringLiteral("pTime"))->setVisible(ui->PageControl1->currentIndex() == 1);
+    m_gridMenu->findChild<QAction*>(QStringLiteral("pTime"))
+        ->setVisible(pageOfTab(ui->PageControl1->currentIndex()) == Page::TimeStamp);
 }
 
 void TForm1::mjogaiClick()

@@ -3,6 +3,7 @@
 #include "MainForm.h"
 
 #include "ui_MainForm.h"
+#include "RunTypes.h"
 
 #include <QMessageBox>
 

@@ -15,6 +15,8 @@
 
 #include "MainForm.h"
 #include "ProfileFile.h"
+#include "RunTypes.h"
+#include "StatusMessages.h"
 #include "common/ScratchDir.h"
 #include "SettingsRecord.h"
 
