@@ -15,8 +15,11 @@
 #include <vector>
 
 #include "CtrlsEx.h"
+#include "FolderPanel.h"
+#include "RenamePage.h"
 #include "StartupGeometry.h"
 #include "StatusLine.h"
+#include "TimeStampPage.h"
 
 namespace torvel {
 
@@ -70,7 +73,7 @@ void TForm1::layOutLowerHalf()
 
     QWidget* grid = ui->StringGrid1;
     grid->resize(grid->width(), ui->Label7->y() - grid->y() - 2);
-    setGridColumnWidths();
+    m_rename->setGridColumnWidths();
 }
 
 void TForm1::checkHeightItem(int state)
@@ -213,17 +216,16 @@ void TForm1::P1Click()
 
 void TForm1::PageControl1Change()
 {
-    const Page page = pageOfTab(ui->PageControl1->currentIndex());
+    const Page page = currentPage();
     if (page == Page::TimeStamp) {
-        TSheetDate(firstFileDateTime().value_or(QDateTime::currentDateTime()));
+        m_stampPage->fillFromFirstFile();
     } else if (page == Page::Attributes) {
         TSheetPro();
     }
     const bool renamePage = page == Page::Rename;
     updatePreviewCommands();
     ui->NonPreCheck->setEnabled(renamePage);
-    ui->DirTree->setEnabled(renamePage);
-    ui->Edit5->setEnabled(renamePage);
+    m_folders->setRenamePage(renamePage);
     // The destination belongs to the rename page only: elsewhere the filter
     // stays in front and the destination page is hidden.
     TPageControlEx* lower = ui->PageControl2;
@@ -234,13 +236,12 @@ void TForm1::PageControl1Change()
         lower->setCurrentIndex(tabOf(LowerPage::Filter));
         lower->setTabVisible(tabOf(LowerPage::Destination), false);
     }
-    StringGrid1Write(ui->NonPreCheck->isChecked());
+    StringGrid1Write(immediatePreview());
 }
 
 void TForm1::updatePreviewCommands()
 {
-    const bool enable = pageOfTab(ui->PageControl1->currentIndex()) == Page::Rename && fileListCount() > 0
-        && !ui->NonPreCheck->isChecked();
+    const bool enable = currentPage() == Page::Rename && fileListCount() > 0 && !immediatePreview();
     ui->PreViewButton->setEnabled(enable);
     ui->S1->setEnabled(enable);
 }
@@ -248,24 +249,13 @@ void TForm1::updatePreviewCommands()
 void TForm1::PageControl2Changing(bool* AllowChange)
 {
     if (AllowChange != nullptr) {
-        *AllowChange = pageOfTab(ui->PageControl1->currentIndex()) == Page::Rename;
+        *AllowChange = currentPage() == Page::Rename;
     }
 }
 
-void TForm1::PageControl1DrawTab(TPageControlEx* Control, int Index, const QRect& Rect,
-                                 TOwnerDrawState State)
+void TForm1::drawPageTab(TPageControlEx* control, int index, const QRect& rect, TOwnerDrawState state)
 {
-    drawPageTab(Control, Index, Rect, State.testFlag(TOwnerDrawFlag::odSelected));
-}
-
-void TForm1::PageControl2DrawTab(TPageControlEx* Control, int Index, const QRect& Rect,
-                                 TOwnerDrawState State)
-{
-    drawPageTab(Control, Index, Rect, State.testFlag(TOwnerDrawFlag::odSelected));
-}
-
-void TForm1::drawPageTab(TPageControlEx* control, int index, const QRect& rect, bool selected)
-{
+    const bool selected = state.testFlag(TOwnerDrawFlag::odSelected);
     QPainter* canvas = control != nullptr ? control->Canvas() : nullptr;
     if (canvas == nullptr) {
         return;
@@ -280,21 +270,6 @@ void TForm1::drawPageTab(TPageControlEx* control, int index, const QRect& rect, 
     canvas->drawText(rect.adjusted(3, 3, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                      control->tabText(index));
     canvas->restore();
-}
-
-// ---------------------------------------------------------------------------
-// Preview grid frame
-
-void TForm1::setGridColumnWidths()
-{
-    QAbstractItemView* grid = ui->StringGrid1;
-    int client = grid->width() - 2 * ui->StringGrid1->frameWidth();
-    if (grid->verticalScrollBar()->isVisibleTo(grid)) {
-        client -= grid->verticalScrollBar()->width();
-    }
-    const int column = client / 2 - 1;
-    ui->StringGrid1->setColumnWidth(0, column);
-    ui->StringGrid1->setColumnWidth(1, column);
 }
 
 } // namespace torvel

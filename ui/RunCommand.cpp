@@ -1,0 +1,107 @@
+#include "RunCommand.h"
+#include "Utf8Text.h"
+
+#include "ui_MainForm.h"
+
+#include "ChangeReport.h"
+#include "FormHost.h"
+#include "NewCtrls.h"
+#include "PosixFileSystem.h"
+#include "RunDriver.h"
+#include "RunReport.h"
+#include "RunTypes.h"
+#include "StatusMessages.h"
+#include "StatusTexts.h"
+#include "WindowFeedback.h"
+
+namespace torvel {
+
+// What a run of the rename page works through, for the window's whole life:
+// the file system and the file operation component.
+struct RunCommand::Components {
+    explicit Components(RunFeedback& feedback)
+        : operation(fs, &feedback)
+    {
+    }
+
+    PosixFileSystem fs;
+    TFileOperation operation;
+};
+
+RunCommand::RunCommand(Ui::TForm1& ui, FormHost& host, QWidget* window)
+    : m_host(host)
+    , m_button(ui.TorvelButton)
+    , m_item(ui.R2)
+    , m_feedback(std::make_unique<WindowFeedback>(window, ui.StatusBar1))
+{
+}
+
+RunCommand::~RunCommand() = default;
+
+TFileOperation& RunCommand::FileOperation1()
+{
+    if (!m_components) {
+        m_components = std::make_unique<Components>(*m_feedback);
+    }
+    return m_components->operation;
+}
+
+void RunCommand::setReady(bool ready)
+{
+    m_button->setEnabled(ready);
+    m_item->setEnabled(ready);
+}
+
+RunCommand::Guard::Guard(RunCommand& command)
+    : m_command(command)
+    , m_buttonWasEnabled(command.m_button->isEnabled())
+    , m_itemWasEnabled(command.m_item->isEnabled())
+{
+    m_command.m_underWay = true;
+    m_command.setReady(false);
+}
+
+RunCommand::Guard::~Guard()
+{
+    m_command.m_underWay = false;
+    if (!m_redrawn) {
+        // A run that ended early leaves the grid as it was, and the command
+        // as the grid had it.
+        m_command.m_button->setEnabled(m_buttonWasEnabled);
+        m_command.m_item->setEnabled(m_itemWasEnabled);
+    }
+}
+
+std::optional<RunResult> RunCommand::renameRows(const std::vector<RunRow>& rows, const RunSettings& settings)
+{
+    TFileOperation& fileOperation = FileOperation1(); // made at its first use
+    RunServices services{m_components->fs, *m_feedback, fileOperation};
+    RunResult result;
+    {
+        WindowFeedback::RunScope scope(*m_feedback, static_cast<int>(rows.size()));
+        result = runRenamePage(rows, settings, services);
+    }
+    if (!result.started()) {
+        m_host.showErrorMessage(utf8Text(result.errorText));
+        return std::nullopt;
+    }
+    return result;
+}
+
+void RunCommand::reportRun(const RunResult& result)
+{
+    m_host.StatusWrite(StatusKind::Waiting, StatusText::converted(result.converted));
+    if (const std::string report = failureReport(result); !report.empty()) {
+        m_feedback->fileFailed(report);
+    }
+}
+
+void RunCommand::reportChanges(const ChangeResult& result)
+{
+    m_host.StatusWrite(StatusKind::Waiting, StatusText::converted(result.changed));
+    if (const std::string report = changeFailureReport(result); !report.empty()) {
+        m_feedback->fileFailed(report);
+    }
+}
+
+} // namespace torvel
