@@ -69,5 +69,7 @@ int main(int argc, char* argv[])
         form.installEventFilter(&quitAfterShow);
     }
     form.show();
+    // A run that a crash cut short is dealt with before anything else.
+    QTimer::singleShot(0, &form, &torvel::TForm1::offerRecovery);
     return QApplication::exec();
 }

@@ -5,6 +5,7 @@
 // just after deleting many) and removed at the end. For repeated profiling,
 // TORVEL_BENCH_KEEP=1 keeps it and TORVEL_BENCH_DIR=<folder> uses a kept one.
 
+#include "ByteText.h"
 #include "FileInfo.h"
 #include "FolderHandle.h"
 

@@ -19,6 +19,7 @@
 #include <malloc.h>
 #include <map>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,8 +51,11 @@ std::vector<FileInfo> readAll()
 {
     const FolderHandle dir(folder().path);
     std::vector<FileInfo> infos(folder().names.size());
-    for (std::size_t i = 0; i < infos.size(); ++i)
-        readFileInfo(dir, folder().names[i], infos[i]);
+    for (std::size_t i = 0; i < infos.size(); ++i) {
+        // Every file was just made: one that cannot be read makes the numbers wrong.
+        if (const int rc = readFileInfo(dir, folder().names[i], infos[i]); rc != 0)
+            throw std::runtime_error("cannot read " + folder().names[i] + ": " + std::strerror(rc));
+    }
     return infos;
 }
 

@@ -1,5 +1,7 @@
 #include "EraDate.h"
 
+#include "ByteText.h"
+
 #include <algorithm>
 #include <cmath>
 #include <ctime>
@@ -69,52 +71,9 @@ bool isRealDate(long long y, int m, int d)
     return d <= length;
 }
 
-// Texts are UTF-8 outside, characters inside, so that a column is a character
-// whatever letters the era table uses. A malformed byte counts as one character.
-std::u32string decodeUtf8(const std::string& text)
-{
-    std::u32string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-        char32_t c = extra == 0 ? lead : lead & (0x3Fu >> extra);
-        bool wellFormed = (lead < 0x80 || extra > 0) && lead < 0xF8 && i + extra < text.size();
-        for (std::size_t k = 1; wellFormed && k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            wellFormed = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3Fu);
-        }
-        out.push_back(wellFormed ? c : char32_t{0xFFFD});
-        i += wellFormed ? extra + 1 : 1;
-    }
-    return out;
-}
-
-std::string encodeUtf8(const std::u32string& text)
-{
-    std::string out;
-    for (char32_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-// Columns `from`.. of a text, `count` characters at most.
+// Columns `from`.. of a text, `count` characters at most. Texts are UTF-8
+// outside and characters inside (decodeUtf8), so that a column is a character
+// whatever letters the era table uses.
 std::u32string columns(const std::u32string& text, std::size_t from, std::size_t count)
 {
     return from < text.size() ? text.substr(from, count) : std::u32string();

@@ -1,5 +1,6 @@
 #include "UFolderTree.h"
 
+#include "ByteText.h"
 #include "FolderNamespace.h"
 #include "ItemIdList.h"
 #include "NameText.h"
@@ -45,17 +46,6 @@ const FolderNode* asFolderNode(const QTreeWidgetItem* node)
 QString nameText(const std::string& bytes)
 {
     return QString::fromStdString(displayName(bytes));
-}
-
-// The folder above `path` ("/a/b/" gives "/a/"); empty for "/".
-std::string parentFolderPath(std::string path)
-{
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos || path == "/")
-        return {};
-    return path.substr(0, slash + 1);
 }
 
 class WaitCursor {
@@ -169,7 +159,7 @@ void TFoldertreeEX::Reload()
 // The node of `path`, or of the nearest folder above it that is still there.
 QTreeWidgetItem* TFoldertreeEX::nodeToKeep(const std::string& path)
 {
-    for (std::string candidate = path; !candidate.empty(); candidate = parentFolderPath(candidate)) {
+    for (std::string candidate = path; !candidate.empty(); candidate = parentFolder(candidate)) {
         const auto list = m_namespace->parsePath(candidate);
         if (QTreeWidgetItem* node = list ? FindNode(*list) : nullptr)
             return node;

@@ -1,5 +1,6 @@
 #include "VerInfo.h"
 
+#include "ByteText.h"
 #include "VersionRecord.h"
 
 namespace torvel {
@@ -8,26 +9,14 @@ namespace {
 
 std::string hexWord(unsigned char low, unsigned char high)
 {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    const unsigned word = low | (static_cast<unsigned>(high) << 8);
-    std::string out;
-    for (int shift = 12; shift >= 0; shift -= 4)
-        out += digits[(word >> shift) & 0xF];
-    return out;
+    return hexDigits(low | (static_cast<unsigned>(high) << 8), 4);
 }
 
-// Trim as the system trims: every character of code 32 or less goes.
+// Trim as the system trims: the text ends at a NUL, and every character of
+// code 32 or less at either end goes.
 std::string trimmed(std::string_view text)
 {
-    const std::size_t nul = text.find('\0');
-    if (nul != std::string_view::npos)
-        text = text.substr(0, nul);
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return std::string(text);
+    return trimControls(text.substr(0, text.find('\0')));
 }
 
 } // namespace

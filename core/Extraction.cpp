@@ -2,31 +2,6 @@
 
 namespace torvel {
 
-namespace {
-
-bool isAsciiLetter(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-bool isAsciiLetterOrDigit(unsigned char c)
-{
-    return isAsciiLetter(c) || (c >= '0' && c <= '9');
-}
-
-} // namespace
-
-std::string trimControls(std::string_view text)
-{
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= 32)
-        ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 32)
-        --last;
-    return std::string(text.substr(first, last - first));
-}
-
 LetterFilterResult filterLetters(std::string_view text)
 {
     // Every byte of a multi-byte UTF-8 character is 0x80 or above, so keeping
@@ -34,7 +9,7 @@ LetterFilterResult filterLetters(std::string_view text)
     LetterFilterResult result;
     result.text.reserve(text.size());
     for (char c : text) {
-        if (isAsciiLetterOrDigit(static_cast<unsigned char>(c)))
+        if (isAsciiLetter(c) || (c >= '0' && c <= '9'))
             result.text.push_back(c);
         else
             result.removed = true;
@@ -54,7 +29,7 @@ LetterFilterResult cleanExtensionText(std::string_view text)
 std::string leadingLetters(std::string_view fileName)
 {
     std::size_t n = 0;
-    while (n < fileName.size() && isAsciiLetter(static_cast<unsigned char>(fileName[n])))
+    while (n < fileName.size() && isAsciiLetter(fileName[n]))
         ++n;
     return std::string(fileName.substr(0, n));
 }

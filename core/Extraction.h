@@ -4,16 +4,16 @@
 #include <string>
 #include <string_view>
 
+#include "ByteText.h"
+
 namespace torvel {
 
 // The cleaning of the identifier and extension boxes that runs before every
 // computation of new names, and the filling of those boxes from a file name.
 // Texts are UTF-8 as the user typed them; file names are bytes.
 
-// Removes leading and trailing characters with a code of 32 or less.
-std::string trimControls(std::string_view text);
-
-// The identifier as the name generator reads it: trimmed, nothing else.
+// The identifier as the name generator reads it: trimmed of the bytes of code
+// 32 or less at either end (trimControls), nothing else.
 inline std::string cleanIdentifier(std::string_view text) { return trimControls(text); }
 
 struct LetterFilterResult

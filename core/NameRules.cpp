@@ -1,5 +1,7 @@
 #include "NameRules.h"
 
+#include "ByteText.h"
+
 namespace torvel {
 
 namespace {
@@ -37,7 +39,7 @@ NameProblem nameProblem(std::string_view name)
 {
     if (name.empty())
         return NameProblem::Empty;
-    if (name == "." || name == ".." || name.find('/') != std::string_view::npos
+    if (isDotOrDotDot(name) || name.find('/') != std::string_view::npos
         || name.find('\0') != std::string_view::npos)
         return NameProblem::BadCharacter;
     if (name.size() > maxNameBytes)

@@ -1,5 +1,7 @@
 #include "PathShorten.h"
 
+#include "ByteText.h"
+
 namespace torvel {
 
 namespace {
@@ -29,12 +31,10 @@ std::string cutFirstFolder(std::string_view folders)
 class Shortenings {
 public:
     explicit Shortenings(std::string_view path)
+        : m_folders(folderPart(path))
+        , m_name(namePart(path))
+        , m_current(path)
     {
-        const auto slash = path.rfind('/');
-        const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
-        m_folders = path.substr(0, nameStart);
-        m_name = path.substr(nameStart);
-        m_current = path;
     }
     const std::string& current() const { return m_current; }
     bool next()

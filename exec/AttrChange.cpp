@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "ChangeJournal.h"
 #include "FileSystem.h"
 #include "FilesList.h"
 #include "FolderHandle.h"
@@ -71,13 +72,22 @@ int changeOne(FileSystem& fs, const FolderHandle& dir, const std::string& name,
 
 } // namespace
 
-ChangeResult Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedback& feedback)
+ChangeResult Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedback& feedback,
+                         RunJournal* journal)
 {
     ChangeResult result;
     if (!input.masks.anyChange || input.names.empty())
         return result;
     FolderHandle dir;
-    const int folderError = fs.openFolder(input.folder, dir);
+    int folderError = fs.openFolder(input.folder, dir);
+    if (folderError == 0 && journal != nullptr) {
+        JournalRecord plan;
+        plan.kind = JournalKind::Attributes;
+        plan.from = plan.to = input.folder;
+        plan.keepMask = input.masks.keep;
+        plan.setMask = input.masks.set;
+        folderError = journalChanges(*journal, std::move(plan), fs, input.names);
+    }
     const int total = static_cast<int>(input.names.size());
     for (int row = 0; row < total; ++row) {
         const std::string& name = input.names[static_cast<std::size_t>(row)];
@@ -92,6 +102,8 @@ ChangeResult Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedba
             ++result.changed;
         feedback.progress(row + 1, total);
     }
+    if (journal != nullptr && !journal->path().empty())
+        (void)journal->finish(); // see RunJournal::finish
     return result;
 }
 

@@ -12,6 +12,7 @@ namespace torvel {
 
 class FileSystem;
 class RunFeedback;
+class RunJournal;
 class TMyFileList;
 
 // The page's three radio groups, in the order a run applies them:
@@ -88,6 +89,8 @@ constexpr std::uint32_t attrWanted(std::uint32_t word, const AttrMasks& masks)
 // changed, a change its file system cannot store included, goes into the
 // result's failures and the run goes on. With no group changed no file is
 // touched.
-ChangeResult Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedback& feedback);
+// With a journal, what each file had is written down first (see Date_Change).
+ChangeResult Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedback& feedback,
+                         RunJournal* journal = nullptr);
 
 }  // namespace torvel

@@ -9,6 +9,7 @@
 
 #include "DosDateTime.h"
 #include "FileAttributes.h"
+#include "ChangeJournal.h"
 #include "FileSystem.h"
 #include "FolderHandle.h"
 #include "RunFeedback.h"
@@ -168,7 +169,8 @@ int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& nam
     return fs.setLastWriteTime(dir, name, when);
 }
 
-ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback)
+ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback,
+                         RunJournal* journal)
 {
     const std::uint32_t packed = composeDosStamp(input.year, input.month, input.day, input.hour,
                                                  input.minute, input.second);
@@ -178,7 +180,14 @@ ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedba
     const int stampError = stampInstant(packed, when) ? 0 : ERANGE;
 
     FolderHandle dir;
-    const int folderError = input.names.empty() ? 0 : fs.openFolder(input.folder, dir);
+    int folderError = input.names.empty() ? 0 : fs.openFolder(input.folder, dir);
+    if (folderError == 0 && stampError == 0 && journal != nullptr && !input.names.empty()) {
+        JournalRecord plan;
+        plan.kind = JournalKind::TimeStamp;
+        plan.from = plan.to = input.folder;
+        plan.stamp = when;
+        folderError = journalChanges(*journal, std::move(plan), fs, input.names);
+    }
     const int total = static_cast<int>(input.names.size());
     StampChecks checks(fs, dir, input.names,
                        stampError == 0 && folderError == 0 && fs.allowsCallsFromTwoThreads());
@@ -197,6 +206,8 @@ ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedba
             ++result.changed;
         feedback.progress(row + 1, total);
     }
+    if (journal != nullptr && !journal->path().empty())
+        (void)journal->finish(); // see RunJournal::finish
     return result;
 }
 

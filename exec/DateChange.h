@@ -14,6 +14,7 @@ namespace torvel {
 class FileSystem;
 class FolderHandle;
 class RunFeedback;
+class RunJournal;
 
 // A value the time stamp page cannot turn into a number, a date or a time.
 // what() is the text for the person (UTF-8); the run that raised it has not
@@ -80,6 +81,10 @@ int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& nam
 // after a failure; the files that could not be changed are in the result
 // (ERANGE for all of them when the year lies outside the packed range), for
 // the window to report once at the end.
-ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback);
+// With a journal, what each file had is written down first, so that the run
+// can be taken back; a journal that cannot be written stops the run before it
+// touches a file.
+ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback,
+                         RunJournal* journal = nullptr);
 
 }  // namespace torvel

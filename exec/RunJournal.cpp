@@ -12,7 +12,7 @@
 
 #include "FileInfo.h"
 #include "PosixFileOps.h"
-#include "Trash.h"
+#include "ByteText.h"
 
 namespace torvel {
 
@@ -29,14 +29,18 @@ const char* kindWord(JournalKind kind)
     case JournalKind::Move:
         return "move";
     case JournalKind::Copy:
+        return "copy";
+    case JournalKind::TimeStamp:
+        return "stamp";
+    case JournalKind::Attributes:
         break;
     }
-    return "copy";
+    return "attributes";
 }
 
 std::string encoded(std::string_view bytes)
 {
-    return Trash::percentEncode(bytes);
+    return percentEncodedPath(bytes);
 }
 
 enum class TimeForm : std::uint8_t
@@ -79,13 +83,14 @@ bool numberOf(std::string_view text, Number& out)
 
 bool readFile(const std::vector<std::string_view>& f, JournalFile& file)
 {
-    if (f.size() != 8)
+    if (f.size() != 9)
         return false;
-    file.oldName = Trash::percentDecode(f[5]);
-    file.temporary = Trash::percentDecode(f[6]);
-    file.newName = Trash::percentDecode(f[7]);
+    file.oldName = percentDecoded(f[5]);
+    file.temporary = percentDecoded(f[6]);
+    file.newName = percentDecoded(f[7]);
     return numberOf(f[1], file.inode) && numberOf(f[2], file.size)
-           && numberOf(f[3], file.mtimeSeconds) && numberOf(f[4], file.mtimeNanoseconds);
+           && numberOf(f[3], file.mtimeSeconds) && numberOf(f[4], file.mtimeNanoseconds)
+           && numberOf(f[8], file.attributes);
 }
 
 // One line of a journal into out; false for a line that is not one.
@@ -99,21 +104,27 @@ bool readLine(std::string_view line, JournalRecord& out)
             return false;
         out.files.push_back(std::move(file));
     } else if (word == "run" && f.size() == 2) {
-        out.kind = f[1] == "rename" ? JournalKind::Rename
-                   : f[1] == "move" ? JournalKind::Move
-                                    : JournalKind::Copy;
+        for (const JournalKind kind : {JournalKind::Rename, JournalKind::Move, JournalKind::Copy,
+                                       JournalKind::TimeStamp, JournalKind::Attributes}) {
+            if (f[1] == kindWord(kind))
+                out.kind = kind;
+        }
+    } else if (word == "stamp" && f.size() == 3) {
+        return numberOf(f[1], out.stamp.tv_sec) && numberOf(f[2], out.stamp.tv_nsec);
+    } else if (word == "masks" && f.size() == 3) {
+        return numberOf(f[1], out.keepMask) && numberOf(f[2], out.setMask);
     } else if (word == "started" && f.size() == 2) {
         out.started = std::string(f[1]);
     } else if (word == "from" && f.size() == 2) {
-        out.from = Trash::percentDecode(f[1]);
+        out.from = percentDecoded(f[1]);
     } else if (word == "to" && f.size() == 2) {
-        out.to = Trash::percentDecode(f[1]);
+        out.to = percentDecoded(f[1]);
     } else if (word == "planned" && f.size() == 2) {
         std::size_t count = 0;
         out.planned = numberOf(f[1], count) && count == out.files.size();
     } else if (word == "trash" && f.size() == 5) {
-        out.trashed.push_back({Trash::percentDecode(f[1]), Trash::percentDecode(f[2]),
-                               Trash::percentDecode(f[3]), Trash::percentDecode(f[4])});
+        out.trashed.push_back({percentDecoded(f[1]), percentDecoded(f[2]),
+                               percentDecoded(f[3]), percentDecoded(f[4])});
     } else if (word == "finished") {
         out.finished = true;
     } else if (word == "undone") {
@@ -134,6 +145,16 @@ RunJournal::RunJournal(std::string folder)
 int RunJournal::begin(JournalKind kind, const std::string& from, const std::string& to,
                       const std::vector<JournalFile>& files)
 {
+    JournalRecord plan;
+    plan.kind = kind;
+    plan.from = from;
+    plan.to = to;
+    plan.files = files;
+    return begin(plan);
+}
+
+int RunJournal::begin(const JournalRecord& plan)
+{
     if (int rc = makeFolders(m_folder, 0700))
         return rc;
     static std::atomic<unsigned> counter{0};
@@ -144,21 +165,28 @@ int RunJournal::begin(JournalKind kind, const std::string& from, const std::stri
     m_path = m_folder + name;
 
     std::string text;
-    text.reserve(128 + files.size() * 96);
-    text.append(magic).append("\nrun ").append(kindWord(kind));
+    text.reserve(128 + plan.files.size() * 96);
+    text.append(magic).append("\nrun ").append(kindWord(plan.kind));
     text.append("\nstarted ").append(localNow(TimeForm::Record));
-    text.append("\nfrom ").append(encoded(from)).append("\nto ").append(encoded(to)).append("\n");
-    for (const JournalFile& file : files) {
+    text.append("\nfrom ").append(encoded(plan.from)).append("\nto ").append(encoded(plan.to)).append("\n");
+    if (plan.kind == JournalKind::TimeStamp) {
+        text.append("stamp ").append(std::to_string(plan.stamp.tv_sec)).append(" ");
+        text.append(std::to_string(plan.stamp.tv_nsec)).append("\n");
+    } else if (plan.kind == JournalKind::Attributes) {
+        text.append("masks ").append(std::to_string(plan.keepMask)).append(" ");
+        text.append(std::to_string(plan.setMask)).append("\n");
+    }
+    for (const JournalFile& file : plan.files) {
         text.append("file ").append(std::to_string(file.inode)).append(" ");
         text.append(std::to_string(file.size)).append(" ");
         text.append(std::to_string(file.mtimeSeconds)).append(" ");
         text.append(std::to_string(file.mtimeNanoseconds)).append(" ");
         text.append(encoded(file.oldName)).append(" ").append(encoded(file.temporary)).append(" ");
-        text.append(encoded(file.newName)).append("\n");
+        text.append(encoded(file.newName)).append(" ").append(std::to_string(file.attributes)).append("\n");
     }
     // The last line of the plan: a journal cut short by a crash while it was
     // written has none, and its run never touched a file.
-    text.append("planned ").append(std::to_string(files.size())).append("\n");
+    text.append("planned ").append(std::to_string(plan.files.size())).append("\n");
     if (int rc = m_file.append(text))
         return rc;
     return m_file.sync();
@@ -173,11 +201,13 @@ int RunJournal::trashed(const TrashedFile& file)
     return m_file.sync();
 }
 
+// Not written through: on a file system with one journal for all its files
+// that would force every rename of the run to the disk at once. A crash that
+// loses the line only makes the next start offer to finish a run whose files
+// are all in place, which finds nothing to do.
 int RunJournal::finish()
 {
-    if (int rc = m_file.append("finished\n"))
-        return rc;
-    return m_file.sync();
+    return m_file.append("finished\n");
 }
 
 int readJournal(const std::string& path, JournalRecord& out)

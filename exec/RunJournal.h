@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <time.h>
+
 #include "DurableFile.h"
 
 namespace torvel {
@@ -15,6 +17,8 @@ enum class JournalKind : std::uint8_t
     Rename, // in place, through temporary names
     Move,
     Copy,
+    TimeStamp,  // one last-write time given to every file
+    Attributes, // read-only, hidden, system and archive set or cleared
 };
 
 // One file of a run. It is found again by its inode wherever the run left
@@ -28,8 +32,11 @@ struct JournalFile
     std::string newName;   // in the run's destination folder
     std::uint64_t inode = 0;
     std::int64_t size = 0;
+    // The last-write time: of the source, which a copy keeps; for a time
+    // stamp run, the file's own before the run.
     std::int64_t mtimeSeconds = 0;
     std::int64_t mtimeNanoseconds = 0;
+    std::uint32_t attributes = 0; // an attribute run: the word before the run
 };
 
 // A file that went to the trash to make room for a file of the run.
@@ -51,6 +58,9 @@ struct JournalRecord
     std::string to;
     std::vector<JournalFile> files;
     std::vector<TrashedFile> trashed;
+    timespec stamp{};            // a time stamp run: the time it gives
+    std::uint32_t keepMask = 0;  // an attribute run: word = (word & keep) | set
+    std::uint32_t setMask = 0;
     bool planned = false;  // the whole plan reached the disk before any file was touched
     bool finished = false; // the run came to its end
     bool undone = false;   // it has been taken back
@@ -70,6 +80,8 @@ public:
     // this returns 0.
     [[nodiscard]] int begin(JournalKind kind, const std::string& from, const std::string& to,
                             const std::vector<JournalFile>& files);
+    // The same for a time stamp or attribute run, with what it gives.
+    [[nodiscard]] int begin(const JournalRecord& plan);
     [[nodiscard]] int trashed(const TrashedFile& file);
     [[nodiscard]] int finish();
 

@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include "ChangeJournal.h"
 #include "FileInfo.h"
 #include "FileSystem.h"
 #include "MoveAndCopy.h"
@@ -151,6 +152,8 @@ void settle(RunServices& services)
 
 RunResult takeBackRun(const JournalRecord& record, RunServices& services)
 {
+    if (record.kind == JournalKind::TimeStamp || record.kind == JournalKind::Attributes)
+        return takeBackChanges(record, services.fs);
     RunFolders folders;
     if (int rc = openFolders(record, services.fs, folders))
         return stoppedRun(rc);
@@ -201,6 +204,8 @@ RunResult takeBackRun(const JournalRecord& record, RunServices& services)
 
 RunResult finishRun(const JournalRecord& record, RunServices& services)
 {
+    if (record.kind == JournalKind::TimeStamp || record.kind == JournalKind::Attributes)
+        return finishChanges(record, services.fs);
     RunFolders folders;
     if (int rc = openFolders(record, services.fs, folders))
         return stoppedRun(rc);

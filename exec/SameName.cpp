@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "ByteText.h"
 #include "FileSystem.h"
 #include "NameMatch.h"
 #include "NameRules.h"
@@ -25,10 +26,7 @@ std::uint64_t stemKey(std::string_view name)
     for (char c : name) {
         if (c == '.')
             break;
-        auto byte = static_cast<unsigned char>(c);
-        if (byte >= 'A' && byte <= 'Z')
-            byte = static_cast<unsigned char>(byte - 'A' + 'a');
-        hash = (hash ^ byte) * 1099511628211ull;
+        hash = (hash ^ static_cast<unsigned char>(asciiLower(c))) * 1099511628211ull;
     }
     return hash;
 }

@@ -1,16 +1,23 @@
 #include "AtomicSave.h"
 
+#include "ByteText.h"
+#include "FileInfo.h"
+#include "UniqueFd.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <charconv>
+#include <csignal>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <random>
+#include <vector>
 
 namespace torvel {
 
@@ -67,12 +74,6 @@ std::string resolveTarget(const std::string& path)
     return resolved;
 }
 
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 // A name beside the target that no other save, of this process or another,
 // picks at the same time; the exclusive open settles any remaining clash.
 std::string temporaryNameFor(const std::string& target)
@@ -81,10 +82,9 @@ std::string temporaryNameFor(const std::string& target)
     static std::mt19937_64 generator(
         std::random_device {}() ^
         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-    const auto slash = target.rfind('/');
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    return folderOf(target) + "." + base + "." + std::to_string(::getpid()) + "-" +
-           std::to_string(counter++) + "-" + std::to_string(generator() % 1000000) + ".tmp";
+    return std::string(folderPart(target)) + "." + std::string(namePart(target)) + "." +
+           std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+           std::to_string(generator() % 1000000) + ".tmp";
 }
 
 bool writeAll(SaveSteps& steps, int fd, std::string_view bytes)
@@ -122,11 +122,10 @@ bool copyOwnership(int fd, const std::optional<struct stat>& old)
 // here is not a failure of the save.
 void syncFolder(const std::string& folder)
 {
-    const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0)
-        return;
-    ::fsync(dir);
-    ::close(dir);
+    const char* path = folder.empty() ? "." : folder.c_str();
+    const UniqueFd dir(::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.isOpen())
+        (void)::fsync(dir.get());
 }
 
 } // namespace
@@ -144,29 +143,54 @@ std::error_code replaceFileContents(const std::string& path, std::string_view by
     }
 
     std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    UniqueFd file;
+    for (int attempt = 0; attempt < 100 && !file.isOpen(); ++attempt) {
         temporary = temporaryNameFor(target);
-        fd = steps.openExclusive(temporary, 0666);
-        if (fd < 0 && errno != EEXIST)
+        file.reset(steps.openExclusive(temporary, 0666));
+        if (!file.isOpen() && errno != EEXIST)
             return lastError();
     }
-    if (fd < 0)
+    if (!file.isOpen())
         return lastError();
 
     std::error_code error;
+    const int fd = file.get();
     if (!writeAll(steps, fd, bytes) || !copyOwnership(fd, old) || steps.sync(fd) != 0)
         error = lastError();
-    if (steps.close(fd) != 0 && !error)
+    // Closed through the steps, which report a late write error at close.
+    if (steps.close(file.release()) != 0 && !error)
         error = lastError();
     if (!error && steps.rename(temporary, target) != 0)
         error = lastError();
     if (error) {
-        ::unlink(temporary.c_str());
+        // The old file is untouched; a temporary file that cannot be removed
+        // either is a stray hidden file, and the first error is the one told.
+        (void)::unlink(temporary.c_str());
         return error;
     }
-    syncFolder(folderOf(target));
+    syncFolder(std::string(folderPart(target)));
     return {};
+}
+
+void removeStaleSaveTemporaries(const std::string& path)
+{
+    const std::string folder(folderPart(path));
+    const std::string prefix = "." + std::string(namePart(path)) + ".";
+    std::vector<ListedEntry> entries;
+    if (listFolder(folder.empty() ? "./" : folder, entries) != 0)
+        return;
+    for (const ListedEntry& entry : entries) {
+        std::string_view name = entry.name;
+        if (entry.isFolder || !name.starts_with(prefix) || !name.ends_with(".tmp"))
+            continue;
+        name.remove_prefix(prefix.size());
+        pid_t pid = 0;
+        const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
+        if (error != std::errc() || end == name.data() || *end != '-')
+            continue;
+        if (::kill(pid, 0) != 0 && errno == ESRCH)
+            (void)::unlink((folder + entry.name).c_str()); // left for the next start if it cannot go
+    }
 }
 
 } // namespace torvel

@@ -18,11 +18,11 @@ public:
     virtual ~SaveSteps() = default;
 
     // Creates and opens a new file for writing; fails when the name exists.
-    virtual int openExclusive(const std::string& path, mode_t mode);
-    virtual ssize_t write(int fd, const char* data, std::size_t size);
-    virtual int sync(int fd);
-    virtual int close(int fd);
-    virtual int rename(const std::string& from, const std::string& to);
+    [[nodiscard]] virtual int openExclusive(const std::string& path, mode_t mode);
+    [[nodiscard]] virtual ssize_t write(int fd, const char* data, std::size_t size);
+    [[nodiscard]] virtual int sync(int fd);
+    [[nodiscard]] virtual int close(int fd);
+    [[nodiscard]] virtual int rename(const std::string& from, const std::string& to);
 };
 
 // The steps as the operating system performs them.
@@ -36,7 +36,12 @@ SaveSteps& systemSaveSteps();
 // it); a symbolic link is followed and its target replaced. On failure the
 // temporary file is removed, the old file stays as it was, and the error of
 // the failed step is returned; success is an empty error code.
-std::error_code replaceFileContents(const std::string& path, std::string_view bytes,
-                                    SaveSteps& steps = systemSaveSteps());
+[[nodiscard]] std::error_code replaceFileContents(const std::string& path, std::string_view bytes,
+                                                  SaveSteps& steps = systemSaveSteps());
+
+// Removes what saves of the file at path left behind when their process was
+// killed: the temporary files beside it whose process is gone. Those of a
+// save under way in a running process stay.
+void removeStaleSaveTemporaries(const std::string& path);
 
 } // namespace torvel

@@ -1,5 +1,6 @@
 #include "FileAttributes.h"
 
+#include "ByteText.h"
 #include "FolderHandle.h"
 
 #include <cerrno>
@@ -81,11 +82,7 @@ std::optional<std::uint32_t> parseHexText(std::string_view v)
     std::uint32_t value = 0;
     std::size_t i = 2;
     for (; i < v.size() && v[i] != '\0'; ++i) {
-        const char c = v[i];
-        int digit = -1;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        const int digit = hexDigitValue(v[i]);
         if (digit < 0 || value > 0x0FFFFFFF)
             return std::nullopt;
         value = value << 4 | static_cast<std::uint32_t>(digit);

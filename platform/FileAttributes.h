@@ -51,7 +51,8 @@ std::uint32_t completeAttributeWord(std::uint32_t withoutStored, const StoredDos
 StoredDosAttrib readDosAttrib(const FolderHandle& folder, const std::string& name);
 
 // The attribute word of `name` in `folder`. Returns 0 or an errno value.
-int readAttributes(const FolderHandle& folder, const std::string& name, std::uint32_t& attributes);
+[[nodiscard]] int readAttributes(const FolderHandle& folder, const std::string& name,
+                                 std::uint32_t& attributes);
 
 // Sets read-only, hidden, system and archive of `name` in `folder` to those of
 // `attributes`; every other bit, stored or not, stays as it is. Read-only goes
@@ -62,7 +63,8 @@ int readAttributes(const FolderHandle& folder, const std::string& name, std::uin
 // understood is left alone and the call fails with EINVAL. Returns 0, or the errno value of
 // the step that failed (ENOTSUP where the file system holds no user
 // attributes); on a failure the file's permission bits are as before.
-int writeAttributes(const FolderHandle& folder, const std::string& name, std::uint32_t attributes);
+[[nodiscard]] int writeAttributes(const FolderHandle& folder, const std::string& name,
+                                  std::uint32_t attributes);
 
 // Gives `name` in `folder` the word (current & keepMask) | setMask for
 // read-only, hidden, system and archive, stored as writeAttributes stores
@@ -70,8 +72,8 @@ int writeAttributes(const FolderHandle& folder, const std::string& name, std::ui
 // and anything but a regular file or a folder is refused with EPERM. Returns
 // 0 or the errno value of the step that failed (ENOTSUP where a change needs
 // user attributes the file system does not hold).
-int changeAttributes(const FolderHandle& folder, const std::string& name, std::uint32_t keepMask,
-                     std::uint32_t setMask);
+[[nodiscard]] int changeAttributes(const FolderHandle& folder, const std::string& name,
+                                   std::uint32_t keepMask, std::uint32_t setMask);
 
 // The new value of a stored user.DOSATTRIB for the attribute word `attributes`:
 // `oldValue` patched in place when it is a Samba record or hex text, a fresh

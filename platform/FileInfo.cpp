@@ -1,22 +1,19 @@
 #include "FileInfo.h"
 
+#include "ByteText.h"
 #include "FileAttributes.h"
 #include "FolderHandle.h"
+#include "UniqueFd.h"
 
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace torvel {
 
 namespace {
-
-struct DirCloser {
-    void operator()(DIR* d) const { closedir(d); }
-};
 
 // One stat, following a symbolic link, and unless told otherwise one read of
 // the stored attributes; the name is not written to `out`.
@@ -28,7 +25,7 @@ int lookAt(const FolderHandle& folder, const std::string& name, FileInfo& out,
         return folder.error() != 0 ? folder.error() : EBADF;
     if (name.find('/') != std::string::npos)
         return EINVAL;  // not a bare name
-    if (name.empty() || name == "." || name == "..")
+    if (name.empty() || isDotOrDotDot(name))
         return ENOENT;
     struct stat st {};
     bool dangling = false;
@@ -92,15 +89,10 @@ bool fileExists(const FolderHandle& folder, const std::string& name)
 int listFolder(const std::string& folderPath, std::vector<ListedEntry>& out)
 {
     const std::string path = withTrailingSlash(folderPath);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const DirStream dir =
+        openDirStream(UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+    if (!dir)
         return errno;
-    std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
-    if (!dir) {
-        const int rc = errno;
-        ::close(fd);
-        return rc;
-    }
     out.clear();
     for (;;) {
         errno = 0;
@@ -108,7 +100,7 @@ int listFolder(const std::string& folderPath, std::vector<ListedEntry>& out)
         if (e == nullptr)
             return errno;
         const std::string name(e->d_name);
-        if (name == "." || name == "..")
+        if (isDotOrDotDot(name))
             continue;
         bool isFolder = e->d_type == DT_DIR;
         if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {

@@ -29,16 +29,16 @@ enum class StoredAttributes { Read, Defer };
 // symbolic link, plus (unless deferred) one read of user.DOSATTRIB. A link
 // whose target is gone is reported as the link itself. Returns 0 or an errno
 // value (ENOENT when nothing of that name exists, EINVAL for a name with "/").
-int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out,
-                 StoredAttributes stored = StoredAttributes::Read);
+[[nodiscard]] int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out,
+                               StoredAttributes stored = StoredAttributes::Read);
 
 struct StoredDosAttrib;
 
 // readFileInfo with the stored attributes read, for a caller that keeps the
 // names elsewhere: `out.storedName` is left as it is, and `stored` receives
 // the stored value as read (invalid when there is none or it was not read).
-int readFileFacts(const FolderHandle& folder, const std::string& name, FileInfo& out,
-                  StoredDosAttrib& stored);
+[[nodiscard]] int readFileFacts(const FolderHandle& folder, const std::string& name, FileInfo& out,
+                                StoredDosAttrib& stored);
 
 // An entry of that name exists in `folder` and is not a folder (a link to a
 // folder counts as a folder; a link whose target is gone counts as a file,
@@ -54,6 +54,6 @@ struct ListedEntry {
 
 // The entries of a folder, "." and ".." left out, in the order the file system
 // gives them. Returns 0 or an errno value.
-int listFolder(const std::string& folderPath, std::vector<ListedEntry>& out);
+[[nodiscard]] int listFolder(const std::string& folderPath, std::vector<ListedEntry>& out);
 
 }  // namespace torvel

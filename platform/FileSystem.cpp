@@ -162,7 +162,7 @@ int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
     if (rc != 0) {
         temp.close(); // a file without a name is gone with it
         if (named)
-            removeFile(toDir, tempName);
+            discardCopy(toDir, tempName);
         return rc;
     }
     // A file without a name had to stay open to be linked; an error its
@@ -170,7 +170,7 @@ int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
     if (!named) {
         rc = closeFile(temp);
         if (rc != 0) {
-            removeFile(toDir, to);
+            discardCopy(toDir, to);
             return rc;
         }
     }
@@ -182,7 +182,7 @@ int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
     // only if the name still stands for the file that was copied.
     rc = ::fsync(toDir.fd()) == 0 ? 0 : errno;
     if (rc != 0) {
-        removeFile(toDir, to); // the source is still there
+        discardCopy(toDir, to); // the source is still there
         return rc;
     }
     // Someone else moved or replaced the source meanwhile: the copy may be
@@ -194,10 +194,17 @@ int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
     if (rc != 0) {
         // The source cannot go, so the move did not happen: take back the
         // copy rather than leave the file in two places.
-        removeFile(toDir, to);
+        discardCopy(toDir, to);
         return rc;
     }
     return 0;
+}
+
+// The failure being reported is the one the caller must hear of; a copy
+// that cannot be taken back either stays as a stray file beside it.
+void FileSystem::discardCopy(const FolderHandle& dir, const std::string& name)
+{
+    (void)removeFile(dir, name);
 }
 
 int FileSystem::fillTemp(const FileHandle& source, FileHandle& temp, bool named, bool isMove,

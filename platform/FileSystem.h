@@ -90,31 +90,33 @@ public:
     virtual bool allowsCallsFromTwoThreads() const { return false; }
 
     // Opens a folder as the place bare names are resolved against.
-    virtual int openFolder(const std::string& path, FolderHandle& out) = 0;
+    [[nodiscard]] virtual int openFolder(const std::string& path, FolderHandle& out) = 0;
 
     // What the name is; a name that does not exist gives None and 0. The
     // device and inode are those of the name itself (a link, not its target).
-    virtual int probe(const FolderHandle& dir, const std::string& name, EntryId& id) = 0;
-    int probe(const FolderHandle& dir, const std::string& name, EntryKind& kind);
+    [[nodiscard]] virtual int probe(const FolderHandle& dir, const std::string& name,
+                                    EntryId& id) = 0;
+    [[nodiscard]] int probe(const FolderHandle& dir, const std::string& name, EntryKind& kind);
 
     // Renames, and refuses with EEXIST when the target name is taken; the
     // file at the target is never replaced. Fails with EXDEV across devices.
-    virtual int renameNoReplace(const FolderHandle& fromDir, const std::string& from,
-                                const FolderHandle& toDir, const std::string& to) = 0;
+    [[nodiscard]] virtual int renameNoReplace(const FolderHandle& fromDir, const std::string& from,
+                                              const FolderHandle& toDir, const std::string& to) = 0;
 
     // Removes a name that is not a folder.
-    virtual int removeFile(const FolderHandle& dir, const std::string& name) = 0;
+    [[nodiscard]] virtual int removeFile(const FolderHandle& dir, const std::string& name) = 0;
 
     // Every name in the folder but "." and "..", in the order the folder gives them.
-    virtual int readNames(const FolderHandle& dir, std::vector<std::string>& names) = 0;
+    [[nodiscard]] virtual int readNames(const FolderHandle& dir,
+                                        std::vector<std::string>& names) = 0;
     // The same, with the inode number the folder lists for each name.
-    virtual int readNames(const FolderHandle& dir, std::vector<std::string>& names,
-                          std::vector<std::uint64_t>& inodes);
+    [[nodiscard]] virtual int readNames(const FolderHandle& dir, std::vector<std::string>& names,
+                                        std::vector<std::uint64_t>& inodes);
 
     // Opens a regular file for reading. Without followLinks a symbolic link
     // is not opened. A folder gives EISDIR, anything else not regular EINVAL.
-    virtual int openSource(const FolderHandle& dir, const std::string& name, bool followLinks,
-                           FileHandle& out) = 0;
+    [[nodiscard]] virtual int openSource(const FolderHandle& dir, const std::string& name,
+                                         bool followLinks, FileHandle& out) = 0;
 
     // Creates a new file in the folder for a copy to be filled in, which no
     // one can take for a finished file until commitTemp gives it its name.
@@ -123,45 +125,46 @@ public:
     // permission bits mode (with the owner's write) from the start. Elsewhere
     // it is a new hidden file, readable and writable by its owner only, whose
     // name is put in tempName.
-    virtual int createTemp(const FolderHandle& dir, mode_t mode, FileHandle& out,
-                           std::string& tempName) = 0;
+    [[nodiscard]] virtual int createTemp(const FolderHandle& dir, mode_t mode, FileHandle& out,
+                                         std::string& tempName) = 0;
 
     // Copies every byte of from into to, which is empty.
-    virtual int copyData(const FileHandle& from, const FileHandle& to) = 0;
+    [[nodiscard]] virtual int copyData(const FileHandle& from, const FileHandle& to) = 0;
 
     // Gives to the user.* extended attributes, the permission bits and the
     // last-write time of from. For a move also the owner (where allowed) and
     // the access time, so that the file arrives as it left. Attributes or
     // permission bits that the target's file system cannot store at all are
     // noted in lost, not failed: the file may still go there.
-    virtual int copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove,
-                             MetadataLost& lost) = 0;
+    [[nodiscard]] virtual int copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove,
+                                           MetadataLost& lost) = 0;
 
     // Writes the file's data through to the disk.
-    virtual int syncFile(const FileHandle& file) = 0;
+    [[nodiscard]] virtual int syncFile(const FileHandle& file) = 0;
 
     // Closes, with the error a late write reports at close.
-    virtual int closeFile(FileHandle& file) = 0;
+    [[nodiscard]] virtual int closeFile(FileHandle& file) = 0;
 
     // Gives the complete temporary file from createTemp the name to in the
     // same folder, and refuses with EEXIST when the name is taken: the file
     // holding it is never replaced. A file without a name is still open
     // here; a named one (tempName) has been closed.
-    virtual int commitTemp(const FolderHandle& dir, const FileHandle& temp,
-                           const std::string& tempName, const std::string& to) = 0;
+    [[nodiscard]] virtual int commitTemp(const FolderHandle& dir, const FileHandle& temp,
+                                         const std::string& tempName, const std::string& to) = 0;
 
     // Creates the folder and those of its parents that are missing. A folder
     // that already exists is success; a file in the way is ENOTDIR.
-    virtual int createFolders(const std::string& path) = 0;
+    [[nodiscard]] virtual int createFolders(const std::string& path) = 0;
 
     // Sends the name to the desktop's trash, never by copying it to another
     // device; where tells where it went.
-    virtual int trash(const FolderHandle& dir, const std::string& name, TrashPlace& where) = 0;
-    int trash(const FolderHandle& dir, const std::string& name);
+    [[nodiscard]] virtual int trash(const FolderHandle& dir, const std::string& name,
+                                    TrashPlace& where) = 0;
+    [[nodiscard]] int trash(const FolderHandle& dir, const std::string& name);
 
     // Sets the last-write time; the access time is left as it is.
-    virtual int setLastWriteTime(const FolderHandle& dir, const std::string& name,
-                                 const timespec& when) = 0;
+    [[nodiscard]] virtual int setLastWriteTime(const FolderHandle& dir, const std::string& name,
+                                               const timespec& when) = 0;
 
     // Moves a file, to another device too: there a complete copy is made in
     // a temporary file in the target folder, written through to the disk and
@@ -171,34 +174,36 @@ public:
     // copy was made, the copy is the only one left of the file that was
     // copied, so it keeps its new name, the source name is left alone, and
     // sourceReplacedCopyKept is returned.
-    virtual int move(const FolderHandle& fromDir, const std::string& from,
-                     const FolderHandle& toDir, const std::string& to, MetadataLost& lost);
+    [[nodiscard]] virtual int move(const FolderHandle& fromDir, const std::string& from,
+                                   const FolderHandle& toDir, const std::string& to,
+                                   MetadataLost& lost);
 
     // Copies a file with its last-write time, permission bits and user.*
     // attributes; fails with EEXIST when the target name is taken. On any
     // failure nothing is left at the target.
-    virtual int copy(const FolderHandle& fromDir, const std::string& from,
-                     const FolderHandle& toDir, const std::string& to, MetadataLost& lost);
+    [[nodiscard]] virtual int copy(const FolderHandle& fromDir, const std::string& from,
+                                   const FolderHandle& toDir, const std::string& to,
+                                   MetadataLost& lost);
 
     // The same, for a caller to whom attributes the target cannot keep do
     // not matter.
-    int move(const FolderHandle& fromDir, const std::string& from, const FolderHandle& toDir,
-             const std::string& to);
-    int copy(const FolderHandle& fromDir, const std::string& from, const FolderHandle& toDir,
-             const std::string& to);
+    [[nodiscard]] int move(const FolderHandle& fromDir, const std::string& from,
+                           const FolderHandle& toDir, const std::string& to);
+    [[nodiscard]] int copy(const FolderHandle& fromDir, const std::string& from,
+                           const FolderHandle& toDir, const std::string& to);
 
     // The attribute word (FileAttr bits) of the name, following a symbolic
     // link, as the file list shows it.
-    virtual int readAttributes(const FolderHandle& dir, const std::string& name,
-                               std::uint32_t& attributes);
+    [[nodiscard]] virtual int readAttributes(const FolderHandle& dir, const std::string& name,
+                                             std::uint32_t& attributes);
 
     // Gives the name the attribute word (word & keepMask) | setMask for
     // read-only, hidden, system and archive; every other bit stays. A symbolic
     // link or a special file is refused with EPERM, and a change the file
     // system cannot store (ENOTSUP) fails, so nothing is shown as done that
     // was not done.
-    virtual int changeAttributes(const FolderHandle& dir, const std::string& name,
-                                 std::uint32_t keepMask, std::uint32_t setMask);
+    [[nodiscard]] virtual int changeAttributes(const FolderHandle& dir, const std::string& name,
+                                               std::uint32_t keepMask, std::uint32_t setMask);
 
     // True when the name exists and is not a folder. A name that cannot be
     // examined counts as existing: it is not free to be taken.
@@ -207,15 +212,17 @@ public:
     // The names that the pattern base + ".*" matches as the desktop's
     // wildcard reads it: the base itself, or the base, "." and anything,
     // letter case ignored. Order as the folder gives them.
-    int listMatching(const FolderHandle& dir, const std::string& base,
-                     std::vector<std::string>& names);
+    [[nodiscard]] int listMatching(const FolderHandle& dir, const std::string& base,
+                                   std::vector<std::string>& names);
 
 private:
-    int transfer(const FolderHandle& fromDir, const std::string& from,
-                 const FolderHandle& toDir, const std::string& to, bool isMove,
-                 MetadataLost& lost);
-    int fillTemp(const FileHandle& source, FileHandle& temp, bool named, bool isMove,
-                 MetadataLost& lost);
+    [[nodiscard]] int transfer(const FolderHandle& fromDir, const std::string& from,
+                               const FolderHandle& toDir, const std::string& to, bool isMove,
+                               MetadataLost& lost);
+    // Removes a file the copy made, after a failure, and keeps quiet.
+    void discardCopy(const FolderHandle& dir, const std::string& name);
+    [[nodiscard]] int fillTemp(const FileHandle& source, FileHandle& temp, bool named, bool isMove,
+                               MetadataLost& lost);
 };
 
 } // namespace torvel

@@ -4,6 +4,9 @@
 
 #include <sys/stat.h>
 
+#include "ByteText.h"
+#include "UniqueFd.h"
+
 namespace torvel {
 
 // An open folder that bare names are resolved against, in place of a working
@@ -14,28 +17,22 @@ class FolderHandle
 {
 public:
     FolderHandle() = default;
-    FolderHandle(int fd, std::string path);
+    FolderHandle(UniqueFd fd, std::string path);
     // Opens the folder for lookups only (O_PATH), so a folder that may be
     // searched but not listed still works; error() tells why it failed.
     explicit FolderHandle(const std::string& folderPath);
-    ~FolderHandle();
 
-    FolderHandle(FolderHandle&& other) noexcept;
-    FolderHandle& operator=(FolderHandle&& other) noexcept;
-    FolderHandle(const FolderHandle&) = delete;
-    FolderHandle& operator=(const FolderHandle&) = delete;
-
-    bool isOpen() const { return m_fd >= 0; }
-    int fd() const { return m_fd; }
+    bool isOpen() const { return m_fd.isOpen(); }
+    int fd() const { return m_fd.get(); }
     // errno of a failed open by path, 0 otherwise.
     int error() const { return m_error; }
     // The path the folder was opened by, ending in "/".
     const std::string& path() const { return m_path; }
 
-    void close();
+    void close() { m_fd.reset(); }
 
 private:
-    int m_fd = -1;
+    UniqueFd m_fd;
     int m_error = 0;
     std::string m_path;
 };
@@ -47,32 +44,22 @@ class FileHandle
 {
 public:
     FileHandle() = default;
-    FileHandle(int fd, const struct stat& st, std::string name);
-    ~FileHandle();
+    FileHandle(UniqueFd fd, const struct stat& st, std::string name);
 
-    FileHandle(FileHandle&& other) noexcept;
-    FileHandle& operator=(FileHandle&& other) noexcept;
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    bool isOpen() const { return m_fd >= 0; }
-    int fd() const { return m_fd; }
+    bool isOpen() const { return m_fd.isOpen(); }
+    int fd() const { return m_fd.get(); }
     const struct stat& status() const { return m_stat; }
     const std::string& name() const { return m_name; }
 
-    // Gives up the descriptor without closing it; the caller closes it.
-    int release();
+    // Gives up the descriptor without closing it, to the caller.
+    [[nodiscard]] UniqueFd release() { return std::move(m_fd); }
     // Closes quietly; use FileSystem::closeFile where the outcome matters.
-    void close();
+    void close() { m_fd.reset(); }
 
 private:
-    int m_fd = -1;
+    UniqueFd m_fd;
     struct stat m_stat {};
     std::string m_name;
 };
-
-// The folder path with the "/" that every folder path ends in; an empty path
-// stays empty.
-std::string withTrailingSlash(std::string path);
 
 } // namespace torvel

@@ -1,5 +1,8 @@
 #include "FolderIdentity.h"
 
+#include "ByteText.h"
+#include "UniqueFd.h"
+
 #include <atomic>
 #include <string>
 
@@ -8,17 +11,6 @@
 #include <unistd.h>
 
 namespace torvel {
-
-namespace {
-
-std::string_view withoutTrailingSlashes(std::string_view path)
-{
-    while (path.size() > 1 && path.back() == '/')
-        path.remove_suffix(1);
-    return path;
-}
-
-} // namespace
 
 bool folderExists(const std::string& path)
 {
@@ -54,14 +46,14 @@ bool oneFolderUnderTwoNames(const std::string& a, const std::string& b)
     const std::string marker = "/.torvel-same-folder-" + std::to_string(::getpid()) + "-"
                                + std::to_string(counter++);
     const std::string made = std::string(withoutTrailingSlashes(a)) + marker;
-    const int fd = ::open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
+    // Only the name is wanted: the file is closed again at once.
+    if (!UniqueFd(::open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)).isOpen())
         return false; // nothing can be renamed in a folder that takes no new name
-    ::close(fd);
     struct stat seen {};
     const bool shows =
         ::stat((std::string(withoutTrailingSlashes(b)) + marker).c_str(), &seen) == 0;
-    ::unlink(made.c_str());
+    // The answer stands even if the marker cannot go; it is a hidden file.
+    (void)::unlink(made.c_str());
     return shows;
 }
 

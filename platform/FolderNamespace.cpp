@@ -1,6 +1,9 @@
 #include "FolderNamespace.h"
+#include "ByteText.h"
+#include "FolderIdentity.h"
 #include "NameText.h"
 #include "PosixFileOps.h"
+#include "UniqueFd.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -60,12 +63,6 @@ char kindRank(std::uint8_t kind)
     }
 }
 
-bool isFolder(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // Whether the entry `name` of the open folder `dirFd` is a folder, following
 // a symbolic link to what it points at.
 bool entryIsFolder(int dirFd, const dirent& entry)
@@ -78,33 +75,12 @@ bool entryIsFolder(int dirFd, const dirent& entry)
     return ::fstatat(dirFd, entry.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool isDotOrDotDot(const char* name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
-
-// Opens a folder for listing; takes over `fd` (closed on failure).
-DirHandle openListing(int fd)
-{
-    if (fd < 0)
-        return nullptr;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir)
-        ::close(fd);
-    return DirHandle(dir);
-}
-
 // Stops at the first subfolder. A folder that cannot be opened may still have
 // subfolders: say so, so that its expand button stays and a later try can
 // succeed.
-bool folderHasSubfolders(int fd)
+bool folderHasSubfolders(UniqueFd fd)
 {
-    DirHandle dir = openListing(fd);
+    const DirStream dir = openDirStream(std::move(fd));
     if (!dir)
         return true;
     while (const dirent* entry = ::readdir(dir.get())) {
@@ -114,14 +90,14 @@ bool folderHasSubfolders(int fd)
     return false;
 }
 
-int openFolder(int dirFd, const char* name)
+UniqueFd openFolder(int dirFd, const char* name)
 {
-    return ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return UniqueFd(::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
 bool isValidName(std::string_view name)
 {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos
+    return !name.empty() && !isDotOrDotDot(name) && name.find('/') == std::string_view::npos
         && name.find('\0') == std::string_view::npos;
 }
 
@@ -130,21 +106,11 @@ bool isValidName(std::string_view name)
 std::vector<std::string> pathNames(std::string_view path)
 {
     std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        const std::string_view name = path.substr(start, end - start);
-        start = end + 1;
-        if (name.empty() || name == ".")
-            continue;
-        if (name == "..") {
-            if (!names.empty())
-                names.pop_back();
-            continue;
-        }
-        names.emplace_back(name);
+    for (const std::string_view name : namesInPath(path)) {
+        if (name != "..")
+            names.emplace_back(name);
+        else if (!names.empty())
+            names.pop_back();
     }
     return names;
 }
@@ -180,8 +146,7 @@ std::string FolderNamespace::collationKey(std::string_view bytes) const
     const std::string text = torvel::displayName(bytes);
     if (!m_collation->collator) {
         std::string key = text;
-        std::transform(key.begin(), key.end(), key.begin(),
-                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+        std::transform(key.begin(), key.end(), key.begin(), asciiLower);
         return key;
     }
     const icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(text);
@@ -225,10 +190,7 @@ std::string FolderNamespace::displayName(const ItemIdList& item) const
     switch (kindAt(item, *last)) {
     case kindHome: return std::string(homeName);
     case kindRoot: return std::string(rootName);
-    case kindVolume: {
-        const std::string point = nameAt(item, *last);
-        return point.substr(point.rfind('/') + 1);
-    }
+    case kindVolume: return std::string(namePart(nameAt(item, *last)));
     default: return nameAt(item, *last);
     }
 }
@@ -320,7 +282,7 @@ std::optional<std::vector<FolderEntry>> FolderNamespace::listSubfolders(const It
     const auto path = pathOf(folder);
     if (!path)
         return std::nullopt;
-    DirHandle dir = openListing(openFolder(AT_FDCWD, path->c_str()));
+    const DirStream dir = openDirStream(openFolder(AT_FDCWD, path->c_str()));
     if (!dir)
         return std::nullopt;
     const int dirFd = ::dirfd(dir.get());
@@ -349,7 +311,7 @@ std::optional<ItemIdList> FolderNamespace::parsePath(std::string_view path) cons
     std::string normal = "/";
     for (const std::string& name : pathNames(path))
         normal += name + '/';
-    if (!isFolder(normal))
+    if (!folderExists(normal))
         return std::nullopt;
 
     std::string anchor = "/";
@@ -381,11 +343,11 @@ FolderRenameResult FolderNamespace::rename(const ItemIdList& parent, const ItemI
     const auto parentPath = pathOf(parent);
     if (!parentPath)
         return {{}, ENOENT};
-    const int dirFd = ::open(parentPath->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0)
+    const UniqueFd dir = openFolder(AT_FDCWD, parentPath->c_str());
+    if (!dir.isOpen())
         return {{}, errno};
-    const int error = renameNoReplaceAt(dirFd, nameAt(item, *at).c_str(), dirFd, std::string(newName).c_str());
-    ::close(dirFd);
+    const int error =
+        renameNoReplaceAt(dir.get(), nameAt(item, *at).c_str(), dir.get(), std::string(newName).c_str());
     if (error != 0)
         return {{}, error};
     return {makeItem(kindFolder, newName), 0};

@@ -99,7 +99,8 @@ public:
     // An existing entry of that name is never replaced (EEXIST); a name that
     // is empty, "." or ".." or holds "/" is refused (EINVAL); the home folder,
     // the root and volumes are not renamed (EPERM).
-    FolderRenameResult rename(const ItemIdList& parent, const ItemIdList& item, std::string_view newName) const;
+    [[nodiscard]] FolderRenameResult rename(const ItemIdList& parent, const ItemIdList& item,
+                                            std::string_view newName) const;
 
 private:
     std::vector<FolderEntry> desktopEntries() const;

@@ -2,8 +2,10 @@
 // folder and the mounted removable volumes.
 #include "FolderNamespace.h"
 
+#include "ByteText.h"
+#include "FolderIdentity.h"
+
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,19 +16,6 @@
 namespace torvel {
 
 namespace {
-
-std::string withSlash(std::string path)
-{
-    if (path.empty() || path.back() != '/')
-        path += '/';
-    return path;
-}
-
-bool isFolder(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 std::string readWholeFile(const std::string& path)
 {
@@ -40,9 +29,9 @@ std::string homeFolder()
 {
     const char* home = std::getenv("HOME");
     if (home && home[0] == '/')
-        return withSlash(home);
+        return withTrailingSlash(home);
     if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir && entry->pw_dir[0] == '/')
-        return withSlash(entry->pw_dir);
+        return withTrailingSlash(entry->pw_dir);
     return {};
 }
 
@@ -50,7 +39,7 @@ std::string configFolder(const std::string& home)
 {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config && config[0] == '/')
-        return withSlash(config);
+        return withTrailingSlash(config);
     return home.empty() ? std::string() : home + ".config/";
 }
 
@@ -133,8 +122,11 @@ std::string desktopFromUserDirs(std::string_view text, std::string_view home)
     }
     if (found.empty())
         return {};
-    found = withSlash(found);
-    return found == withSlash(std::string(home)) ? std::string() : found;
+    found = withTrailingSlash(found);
+    // Without a home the desktop falls back to the root, so there the root
+    // is what a desktop must not be.
+    const std::string homePath = home.empty() ? std::string("/") : withTrailingSlash(std::string(home));
+    return found == homePath ? std::string() : found;
 }
 
 std::vector<std::string> removableMountPoints(std::string_view mountinfo)
@@ -151,7 +143,7 @@ std::vector<std::string> removableMountPoints(std::string_view mountinfo)
             continue;
         std::string point = unescapeMountPath(field);
         if (isRemovableMediaPath(point))
-            points.push_back(withSlash(std::move(point)));
+            points.push_back(withTrailingSlash(std::move(point)));
     }
     std::sort(points.begin(), points.end());
     points.erase(std::unique(points.begin(), points.end()), points.end());
@@ -162,19 +154,19 @@ FolderPlaces detectFolderPlaces()
 {
     FolderPlaces places;
     places.home = homeFolder();
-    if (!places.home.empty() && !isFolder(places.home))
+    if (!places.home.empty() && !folderExists(places.home))
         places.home.clear();
     const std::string config = configFolder(places.home);
     std::string desktop;
     if (!config.empty())
         desktop = desktopFromUserDirs(readWholeFile(config + "user-dirs.dirs"), places.home);
-    if (desktop.empty() || !isFolder(desktop))
+    if (desktop.empty() || !folderExists(desktop))
         desktop = places.home.empty() ? std::string() : places.home + "Desktop/";
-    if (desktop.empty() || !isFolder(desktop))
+    if (desktop.empty() || !folderExists(desktop))
         desktop = places.home.empty() ? std::string("/") : places.home;
     places.desktop = desktop;
     for (std::string& point : removableMountPoints(readWholeFile("/proc/self/mountinfo"))) {
-        if (isFolder(point))
+        if (folderExists(point))
             places.volumes.push_back(std::move(point));
     }
     return places;

@@ -1,12 +1,13 @@
 #include "FolderScan.h"
 
+#include "ByteText.h"
 #include "FileAttributes.h"
 #include "FolderHandle.h"
+#include "UniqueFd.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <deque>
-#include <memory>
 #include <system_error>
 #include <thread>
 
@@ -18,10 +19,6 @@
 namespace torvel {
 
 namespace {
-
-struct DirCloser {
-    void operator()(DIR* d) const { closedir(d); }
-};
 
 enum class EntryKind { File, NotAFile, Unreadable };
 
@@ -139,29 +136,20 @@ int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& nam
                     FolderScanFacts* facts)
 {
     const std::string path = withTrailingSlash(folderPath);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.isOpen())
         return errno;
     // A second descriptor of the same folder for the attribute lookups.
-    const int lookupFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    if (lookupFd < 0) {
-        const int rc = errno;
-        ::close(fd);
-        return rc;
-    }
-    const FolderHandle folder(lookupFd, path);
+    UniqueFd lookupFd(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0));
+    if (!lookupFd.isOpen())
+        return errno;
+    const FolderHandle folder(std::move(lookupFd), path);
     struct stat folderStat {};
-    if (facts != nullptr && ::fstat(fd, &folderStat) != 0) {
-        const int rc = errno;
-        ::close(fd);
-        return rc;
-    }
-    std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
-    if (!dir) {
-        const int rc = errno;
-        ::close(fd);
-        return rc;
-    }
+    if (facts != nullptr && ::fstat(fd.get(), &folderStat) != 0)
+        return errno;
+    const DirStream dir = openDirStream(std::move(fd));
+    if (!dir)
+        return errno;
     // A deque keeps each batch in place while the next ones are added.
     std::deque<Batch> batches(1);
     const bool look = facts != nullptr;
@@ -175,7 +163,7 @@ int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& nam
             break;
         }
         const std::string_view bare(entry->d_name);
-        if (bare == "." || bare == ".." || kindOf(folder.fd(), *entry) != EntryKind::File)
+        if (isDotOrDotDot(bare) || kindOf(folder.fd(), *entry) != EntryKind::File)
             continue;
         batches.back().names.emplace_back(bare);
         if (batches.back().names.size() == kBatchSize) {

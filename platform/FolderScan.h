@@ -38,7 +38,7 @@ struct FolderScanFacts {
 // With `facts`, each file taken is also looked at (size, time, attributes)
 // and `facts` is replaced by what was seen.
 // Returns 0, or the errno value when the folder itself cannot be listed.
-int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& names,
-                    FolderScanFacts* facts = nullptr);
+[[nodiscard]] int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& names,
+                                  FolderScanFacts* facts = nullptr);
 
 }  // namespace torvel

@@ -1,26 +1,16 @@
 #include "NameMatch.h"
 
-#include "NameText.h"
+#include "ByteText.h"
 
 namespace torvel {
 
 namespace {
 
-unsigned char asciiLower(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
-bool isShiftJisLead(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // The number of bytes of the character at the start of text, and whether
 // text has that many bytes, for the encoding in use.
 std::size_t characterLength(std::string_view text, bool shiftJis)
 {
-    if (shiftJis && isShiftJisLead(static_cast<unsigned char>(text[0])) && text.size() >= 2)
+    if (shiftJis && isShiftJisLeadByte(static_cast<unsigned char>(text[0])) && text.size() >= 2)
         return 2;
     return 1;
 }
@@ -36,8 +26,7 @@ bool startsWithBase(std::string_view name, std::string_view base, bool shiftJis)
         if (length == 2) {
             if (name.substr(i, 2) != base.substr(i, 2))
                 return false;
-        } else if (asciiLower(static_cast<unsigned char>(name[i]))
-                   != asciiLower(static_cast<unsigned char>(base[i]))) {
+        } else if (asciiLower(name[i]) != asciiLower(base[i])) {
             return false;
         }
         i += length;

@@ -1,5 +1,7 @@
 #include "NameText.h"
 
+#include "ByteText.h"
+
 #include <unicode/ucasemap.h>
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
@@ -11,38 +13,6 @@
 namespace torvel {
 
 namespace {
-
-// Length of the valid UTF-8 sequence starting at bytes[i], or 0 if invalid.
-std::size_t utf8SequenceLength(std::string_view bytes, std::size_t i)
-{
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
-    const unsigned char c = byte(i);
-    if (c < 0x80)
-        return 1;
-    std::size_t n = 0;
-    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-    if (c >= 0xC2 && c <= 0xDF) {
-        n = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        if (c == 0xE0) lo = 0xA0;       // overlong
-        if (c == 0xED) hi = 0x9F;       // surrogates
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        if (c == 0xF0) lo = 0x90;       // overlong
-        if (c == 0xF4) hi = 0x8F;       // above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (i + n > bytes.size())
-        return 0;
-    if (byte(i + 1) < lo || byte(i + 1) > hi)
-        return 0;
-    for (std::size_t k = 2; k < n; ++k)
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
-            return 0;
-    return n;
-}
 
 bool isAscii(std::string_view s)
 {
@@ -119,16 +89,13 @@ bool decodeCp932Strict(std::string_view bytes, std::string& out)
 
 std::string escapeInvalidUtf8(std::string_view bytes)
 {
-    static constexpr char hex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(bytes.size() * 2);
     for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t n = utf8SequenceLength(bytes, i);
+        const std::size_t n = utf8CharLength(bytes, i);
         if (n == 0) {
-            const auto c = static_cast<unsigned char>(bytes[i]);
             out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 0x0F];
+            out += hexDigits(static_cast<unsigned char>(bytes[i]), 2);
             ++i;
         } else {
             out.append(bytes.substr(i, n));
@@ -156,16 +123,6 @@ std::string mapAsciiLetters(std::string_view name, Map map)
     return out;
 }
 
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-char upperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // Languages whose case rules differ from the root rules for ASCII letters.
 bool asciiCaseIsLocaleNeutral(const std::string& locale)
 {
@@ -190,7 +147,7 @@ std::string mapUtf8Case(std::string_view name, CaseOp op)
 {
     UCaseMap* map = caseMapForUser();
     if (map == nullptr)
-        return mapAsciiLetters(name, op == CaseOp::Upper ? upperAscii : lowerAscii);
+        return mapAsciiLetters(name, op == CaseOp::Upper ? asciiUpper : asciiLower);
     std::string out(name.size() * 3 + 16, '\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         UErrorCode status = U_ZERO_ERROR;
@@ -212,7 +169,7 @@ std::string mapUtf8Case(std::string_view name, CaseOp op)
         out.resize(static_cast<std::size_t>(n));
         return out;
     }
-    return mapAsciiLetters(name, op == CaseOp::Upper ? upperAscii : lowerAscii);
+    return mapAsciiLetters(name, op == CaseOp::Upper ? asciiUpper : asciiLower);
 }
 
 std::string mapCase(std::string_view name, CaseOp op)
@@ -220,7 +177,7 @@ std::string mapCase(std::string_view name, CaseOp op)
     static const bool asciiFastPath = asciiCaseIsLocaleNeutral(userLocaleId("LC_CTYPE"));
     const bool ascii = isAscii(name);
     if ((ascii && (asciiFastPath || op == CaseOp::Fold)) || !isValidUtf8(name))
-        return mapAsciiLetters(name, op == CaseOp::Upper ? upperAscii : lowerAscii);
+        return mapAsciiLetters(name, op == CaseOp::Upper ? asciiUpper : asciiLower);
     return mapUtf8Case(name, op);
 }
 
@@ -254,21 +211,6 @@ void nameToUtf16(std::string_view nameBytes, std::u16string& out)
         out[i] = static_cast<char16_t>(static_cast<unsigned char>(nameBytes[i]));
 }
 
-bool isValidUtf8(std::string_view bytes)
-{
-    for (std::size_t i = 0; i < bytes.size();) {
-        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        const std::size_t n = utf8SequenceLength(bytes, i);
-        if (n == 0)
-            return false;
-        i += n;
-    }
-    return true;
-}
-
 std::string displayName(std::string_view nameBytes)
 {
     if (isValidUtf8(nameBytes))
@@ -286,12 +228,12 @@ std::string nameFromUserText(std::string_view utf8Text)
 
 std::string asciiLowerName(std::string_view name)
 {
-    return mapAsciiLetters(name, lowerAscii);
+    return mapAsciiLetters(name, asciiLower);
 }
 
 std::string asciiUpperName(std::string_view name)
 {
-    return mapAsciiLetters(name, upperAscii);
+    return mapAsciiLetters(name, asciiUpper);
 }
 
 std::string upperCaseName(std::string_view name)

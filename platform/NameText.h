@@ -3,21 +3,13 @@
 #include <string>
 #include <string_view>
 
+#include "ByteText.h"
+
 namespace torvel {
 
 // File names are bytes. These helpers turn them into text for the person and
 // back, and change or ignore letter case the way the rest of the program
 // compares names.
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(std::string_view bytes);
-
-// True for a CP932 (Shift-JIS) lead byte: the byte after it is the second half
-// of one character and never counts as a letter, "." or separator.
-constexpr bool isShiftJisLeadByte(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
 
 // A name as text for the screen, in UTF-8: valid UTF-8 as it is; otherwise
 // decoded as CP932; otherwise the valid UTF-8 parts as they are and every

@@ -202,8 +202,10 @@ int renameByLink(int fromDir, const char* from, int toDir, const char* to)
     if (::linkat(fromDir, from, toDir, to, 0) != 0)
         return errno;
     if (::unlinkat(fromDir, from, 0) != 0) {
-        int err = errno;
-        ::unlinkat(toDir, to, 0);
+        const int err = errno;
+        // The new link goes again so that the file keeps its one old name;
+        // the refused unlink is what the caller must hear of.
+        (void)::unlinkat(toDir, to, 0);
         return err;
     }
     return 0;
@@ -251,13 +253,13 @@ int copyFileData(int from, int to, off_t size, dev_t fromDevice)
     return fallBack ? copyByReadWrite(from, to) : 0;
 }
 
-int openUnnamed(int dir, mode_t mode, int& fd)
+int openUnnamed(int dir, mode_t mode, UniqueFd& fd)
 {
-    fd = -1;
+    fd.reset();
     if (!canNameOpenFiles())
         return EOPNOTSUPP;
-    fd = ::openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-    if (fd >= 0)
+    fd.reset(::openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    if (fd.isOpen())
         return 0;
     int err = errno;
     // A kernel that does not know O_TMPFILE reads it as opening the folder

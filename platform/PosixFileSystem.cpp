@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ByteText.h"
 #include "PosixFileOps.h"
 #include "Trash.h"
 
@@ -46,10 +47,10 @@ int typeError(const struct stat& st)
 
 int PosixFileSystem::openFolder(const std::string& path, FolderHandle& out)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.isOpen())
         return errno;
-    out = FolderHandle(fd, path);
+    out = FolderHandle(std::move(fd), path);
     return 0;
 }
 
@@ -100,32 +101,22 @@ int PosixFileSystem::listNames(const FolderHandle& dir, std::vector<std::string>
     names.clear();
     // The stream owns the descriptor it is given, so it gets a copy, and
     // starts from the beginning whatever an earlier reading left behind.
-    int fd = ::openat(dir.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const DirStream stream =
+        openDirStream(UniqueFd(::openat(dir.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+    if (!stream)
         return errno;
-    DIR* stream = ::fdopendir(fd);
-    if (stream == nullptr) {
-        int err = errno;
-        ::close(fd);
-        return err;
-    }
-    int err = 0;
     for (;;) {
         errno = 0;
-        dirent* entry = ::readdir(stream);
-        if (entry == nullptr) {
-            err = errno;
-            break;
-        }
-        std::string_view name = entry->d_name;
-        if (name == "." || name == "..")
+        const dirent* entry = ::readdir(stream.get());
+        if (entry == nullptr)
+            return errno;
+        const std::string_view name = entry->d_name;
+        if (isDotOrDotDot(name))
             continue;
         names.emplace_back(name);
         if (inodes != nullptr)
             inodes->push_back(entry->d_ino);
     }
-    ::closedir(stream);
-    return err;
 }
 
 int PosixFileSystem::openSource(const FolderHandle& dir, const std::string& name,
@@ -137,16 +128,15 @@ int PosixFileSystem::openSource(const FolderHandle& dir, const std::string& name
     // Checked before opening: opening a named pipe would wait for a writer.
     if (int rc = typeError(st))
         return rc;
-    int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW);
-    int fd = ::openat(dir.fd(), name.c_str(), flags);
-    if (fd < 0)
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW);
+    UniqueFd fd(::openat(dir.fd(), name.c_str(), flags));
+    if (!fd.isOpen())
         return errno;
-    FileHandle file(fd, st, name);
-    if (int rc = statusOf(fd, st))
+    if (int rc = statusOf(fd.get(), st))
         return rc;
     if (int rc = typeError(st))
         return rc;
-    out = FileHandle(file.release(), st, name);
+    out = FileHandle(std::move(fd), st, name);
     return 0;
 }
 
@@ -164,22 +154,22 @@ int PosixFileSystem::createTemp(const FolderHandle& dir, mode_t mode, FileHandle
         // file's permission bits from the start, and then needs no chmod.
         // The owner keeps the right to write, which storing its attributes
         // needs; a read-only file loses it when its mode is copied.
-        int fd = -1;
-        int rc = openUnnamed(dir.fd(), (mode & 0777) | S_IWUSR, fd);
+        UniqueFd fd;
+        const int rc = openUnnamed(dir.fd(), (mode & 0777) | S_IWUSR, fd);
         if (rc == 0)
-            return adoptTemp(dir, fd, {}, out);
+            return adoptTemp(dir, std::move(fd), {}, out);
         if (rc != EOPNOTSUPP)
             return rc;
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = tempCandidate();
-        int fd = ::openat(dir.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0) {
+        UniqueFd fd(::openat(dir.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (!fd.isOpen()) {
             if (errno == EEXIST)
                 continue;
             return errno;
         }
-        if (int rc = adoptTemp(dir, fd, name, out))
+        if (int rc = adoptTemp(dir, std::move(fd), name, out))
             return rc;
         tempName = name;
         return 0;
@@ -189,17 +179,18 @@ int PosixFileSystem::createTemp(const FolderHandle& dir, mode_t mode, FileHandle
 
 // The created file's owner and mode tell copyMetadata what still differs
 // from the source.
-int PosixFileSystem::adoptTemp(const FolderHandle& dir, int fd, const std::string& name,
+int PosixFileSystem::adoptTemp(const FolderHandle& dir, UniqueFd fd, const std::string& name,
                                FileHandle& out)
 {
     struct stat st {};
-    if (int rc = statusOf(fd, st)) {
-        ::close(fd);
+    if (int rc = statusOf(fd.get(), st)) {
+        // The error of the stat is the one to report; a temporary file that
+        // cannot be removed either is a stray hidden file, not a second error.
         if (!name.empty())
-            ::unlinkat(dir.fd(), name.c_str(), 0);
+            (void)::unlinkat(dir.fd(), name.c_str(), 0);
         return rc;
     }
-    out = FileHandle(fd, st, name);
+    out = FileHandle(std::move(fd), st, name);
     return 0;
 }
 
@@ -250,7 +241,7 @@ int PosixFileSystem::syncFile(const FileHandle& file)
 
 int PosixFileSystem::closeFile(FileHandle& file)
 {
-    return ::close(file.release()) == 0 ? 0 : errno;
+    return file.release().close();
 }
 
 int PosixFileSystem::createFolders(const std::string& path)

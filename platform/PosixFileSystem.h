@@ -16,36 +16,38 @@ public:
     // file systems that have no files without names.
     explicit PosixFileSystem(bool unnamedTemps = true);
 
-    int openFolder(const std::string& path, FolderHandle& out) override;
+    [[nodiscard]] int openFolder(const std::string& path, FolderHandle& out) override;
     using FileSystem::probe;
-    int probe(const FolderHandle& dir, const std::string& name, EntryId& id) override;
-    int renameNoReplace(const FolderHandle& fromDir, const std::string& from,
-                        const FolderHandle& toDir, const std::string& to) override;
-    int removeFile(const FolderHandle& dir, const std::string& name) override;
-    int readNames(const FolderHandle& dir, std::vector<std::string>& names) override;
-    int readNames(const FolderHandle& dir, std::vector<std::string>& names,
-                  std::vector<std::uint64_t>& inodes) override;
-    int openSource(const FolderHandle& dir, const std::string& name, bool followLinks,
-                   FileHandle& out) override;
-    int createTemp(const FolderHandle& dir, mode_t mode, FileHandle& out,
-                   std::string& tempName) override;
-    int copyData(const FileHandle& from, const FileHandle& to) override;
-    int copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove,
-                     MetadataLost& lost) override;
-    int syncFile(const FileHandle& file) override;
-    int closeFile(FileHandle& file) override;
-    int commitTemp(const FolderHandle& dir, const FileHandle& temp, const std::string& tempName,
-                   const std::string& to) override;
-    int createFolders(const std::string& path) override;
+    [[nodiscard]] int probe(const FolderHandle& dir, const std::string& name, EntryId& id) override;
+    [[nodiscard]] int renameNoReplace(const FolderHandle& fromDir, const std::string& from,
+                                      const FolderHandle& toDir, const std::string& to) override;
+    [[nodiscard]] int removeFile(const FolderHandle& dir, const std::string& name) override;
+    [[nodiscard]] int readNames(const FolderHandle& dir, std::vector<std::string>& names) override;
+    [[nodiscard]] int readNames(const FolderHandle& dir, std::vector<std::string>& names,
+                                std::vector<std::uint64_t>& inodes) override;
+    [[nodiscard]] int openSource(const FolderHandle& dir, const std::string& name, bool followLinks,
+                                 FileHandle& out) override;
+    [[nodiscard]] int createTemp(const FolderHandle& dir, mode_t mode, FileHandle& out,
+                                 std::string& tempName) override;
+    [[nodiscard]] int copyData(const FileHandle& from, const FileHandle& to) override;
+    [[nodiscard]] int copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove,
+                                   MetadataLost& lost) override;
+    [[nodiscard]] int syncFile(const FileHandle& file) override;
+    [[nodiscard]] int closeFile(FileHandle& file) override;
+    [[nodiscard]] int commitTemp(const FolderHandle& dir, const FileHandle& temp,
+                                 const std::string& tempName, const std::string& to) override;
+    [[nodiscard]] int createFolders(const std::string& path) override;
     using FileSystem::trash;
-    int trash(const FolderHandle& dir, const std::string& name, TrashPlace& where) override;
-    int setLastWriteTime(const FolderHandle& dir, const std::string& name,
-                         const timespec& when) override;
+    [[nodiscard]] int trash(const FolderHandle& dir, const std::string& name,
+                            TrashPlace& where) override;
+    [[nodiscard]] int setLastWriteTime(const FolderHandle& dir, const std::string& name,
+                                       const timespec& when) override;
 
 private:
-    int adoptTemp(const FolderHandle& dir, int fd, const std::string& name, FileHandle& out);
-    int listNames(const FolderHandle& dir, std::vector<std::string>& names,
-                  std::vector<std::uint64_t>* inodes);
+    [[nodiscard]] int adoptTemp(const FolderHandle& dir, UniqueFd fd, const std::string& name,
+                                FileHandle& out);
+    [[nodiscard]] int listNames(const FolderHandle& dir, std::vector<std::string>& names,
+                                std::vector<std::uint64_t>* inodes);
 
     bool m_unnamedTemps;
 };

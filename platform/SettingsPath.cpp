@@ -1,5 +1,7 @@
 #include "SettingsPath.h"
 
+#include "ByteText.h"
+
 #include <unistd.h>
 
 #include <vector>
@@ -29,11 +31,11 @@ std::string runningExecutablePath()
 
 std::string settingsPathFor(std::string_view executablePath)
 {
-    const auto slash = executablePath.rfind('/');
-    const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
-    const auto dot = executablePath.rfind('.');
-    const bool hasExtension = dot != std::string_view::npos && dot > nameStart;
-    return std::string(executablePath.substr(0, hasExtension ? dot : executablePath.size())) + ".ini";
+    const std::string_view name = namePart(executablePath);
+    const auto dot = name.rfind('.');
+    const bool hasExtension = dot != std::string_view::npos && dot > 0;
+    const std::size_t extensionSize = hasExtension ? name.size() - dot : 0;
+    return std::string(executablePath.substr(0, executablePath.size() - extensionSize)) + ".ini";
 }
 
 std::string settingsFilePath()

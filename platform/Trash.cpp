@@ -10,7 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ByteText.h"
 #include "PosixFileOps.h"
+#include "UniqueFd.h"
 
 namespace torvel {
 
@@ -56,12 +58,11 @@ int realFolderOf(const FolderHandle& dir, std::string& folder)
 
 // Creates a folder that only the user may use, or accepts an existing one
 // that is the user's own, a real folder and not a link to somewhere else.
-int ensurePrivateFolder(std::string path)
+int ensurePrivateFolder(const std::string& folder)
 {
     // With a trailing "/" lstat would follow a link, and mkdir would answer
     // ENOTDIR for a file in the way.
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
+    const std::string path(withoutTrailingSlashes(folder));
     if (::mkdir(path.c_str(), 0700) == 0)
         return 0;
     if (errno != EEXIST)
@@ -94,12 +95,12 @@ int deviceOfNearest(std::string path, dev_t& device)
         }
         if (errno != ENOENT && errno != ENOTDIR)
             return errno;
-        while (path.size() > 1 && path.back() == '/')
-            path.pop_back();
-        std::size_t slash = path.rfind('/');
-        if (slash == std::string::npos)
+        // The part without its "/", so that a file standing there is the
+        // nearest part that exists.
+        const std::string parent = parentFolder(path);
+        if (parent.empty())
             return ENOENT;
-        path.resize(slash == 0 ? 1 : slash);
+        path = withoutTrailingSlashes(parent);
     }
 }
 
@@ -142,15 +143,18 @@ int createRecord(int infoFd, int filesFd, const std::string& candidate, const st
     struct stat st {};
     if (::fstatat(filesFd, candidate.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
         return EEXIST;
-    std::string record = candidate + std::string(infoSuffix);
-    int fd = ::openat(infoFd, record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
+    const std::string record = candidate + std::string(infoSuffix);
+    UniqueFd fd(::openat(infoFd, record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!fd.isOpen())
         return errno;
-    int rc = writeRecord(fd, text);
-    if (::close(fd) != 0 && rc == 0)
-        rc = errno;
+    int rc = writeRecord(fd.get(), text);
+    const int closed = fd.close();
+    if (rc == 0)
+        rc = closed;
+    // A record that was not written whole must not stay; the failed write or
+    // close is what the caller hears of, not a failure to remove it as well.
     if (rc != 0)
-        ::unlinkat(infoFd, record.c_str(), 0);
+        (void)::unlinkat(infoFd, record.c_str(), 0);
     return rc;
 }
 
@@ -169,7 +173,8 @@ int putWithFolders(int infoFd, int filesFd, const std::string& recordText, int d
             placed = candidate;
             return 0;
         }
-        ::unlinkat(infoFd, (candidate + std::string(infoSuffix)).c_str(), 0);
+        // No record without its file: the rename's error is the one reported.
+        (void)::unlinkat(infoFd, (candidate + std::string(infoSuffix)).c_str(), 0);
         if (rc != EEXIST)
             return rc;
     }
@@ -207,16 +212,13 @@ int Trash::volumeFolder(const std::string& topdir, std::string& folder)
 
 int Trash::topFolderOf(const std::string& realFolder, std::string& topdir)
 {
-    std::string path = realFolder;
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
+    std::string path(withoutTrailingSlashes(realFolder));
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return errno;
     dev_t device = st.st_dev;
     while (path != "/") {
-        std::size_t slash = path.rfind('/');
-        std::string parent = slash == 0 ? "/" : path.substr(0, slash);
+        const std::string parent(withoutTrailingSlashes(parentFolder(path)));
         if (::stat(parent.c_str(), &st) != 0)
             return errno;
         if (st.st_dev != device)
@@ -230,21 +232,17 @@ int Trash::topFolderOf(const std::string& realFolder, std::string& topdir)
 int Trash::putInto(const std::string& trashFolder, const std::string& pathInRecord, int dirFd,
                    const std::string& name, TrashPlace* where)
 {
-    int infoFd = ::open((trashFolder + "info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (infoFd < 0)
+    constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    const UniqueFd infoFd(::open((trashFolder + "info").c_str(), folderFlags));
+    if (!infoFd.isOpen())
         return errno;
-    int filesFd = ::open((trashFolder + "files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (filesFd < 0) {
-        int err = errno;
-        ::close(infoFd);
-        return err;
-    }
-    std::string text = "[Trash Info]\nPath=" + percentEncode(pathInRecord)
-                       + "\nDeletionDate=" + deletionDate(std::time(nullptr)) + "\n";
+    const UniqueFd filesFd(::open((trashFolder + "files").c_str(), folderFlags));
+    if (!filesFd.isOpen())
+        return errno;
+    const std::string text = "[Trash Info]\nPath=" + percentEncodedPath(pathInRecord)
+                             + "\nDeletionDate=" + deletionDate(std::time(nullptr)) + "\n";
     std::string placed;
-    int rc = putWithFolders(infoFd, filesFd, text, dirFd, name, placed);
-    ::close(filesFd);
-    ::close(infoFd);
+    const int rc = putWithFolders(infoFd.get(), filesFd.get(), text, dirFd, name, placed);
     if (rc == 0 && where != nullptr)
         *where = TrashPlace{trashFolder, placed};
     return rc;
@@ -252,16 +250,15 @@ int Trash::putInto(const std::string& trashFolder, const std::string& pathInReco
 
 int Trash::put(const FolderHandle& dir, const std::string& name, TrashPlace* where)
 {
-    std::size_t slash = name.rfind('/');
-    if (slash == std::string::npos)
+    const std::string parent(folderPart(name));
+    if (parent.empty())
         return putLeaf(dir, name, where);
     // A name with a folder part: the file's own folder holds it.
-    std::string parent = slash == 0 ? "/" : name.substr(0, slash);
-    int fd = ::openat(dir.fd(), parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(::openat(dir.fd(), parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.isOpen())
         return errno;
     std::string parentPath = parent.front() == '/' ? parent : dir.path() + parent;
-    return putLeaf(FolderHandle(fd, parentPath), name.substr(slash + 1), where);
+    return putLeaf(FolderHandle(std::move(fd), parentPath), std::string(namePart(name)), where);
 }
 
 int Trash::putLeaf(const FolderHandle& dir, const std::string& name, TrashPlace* where)
@@ -293,52 +290,6 @@ int Trash::putLeaf(const FolderHandle& dir, const std::string& name, TrashPlace*
         return rc;
     std::string relative = folder.substr(topdir == "/" ? 1 : topdir.size() + 1) + name;
     return putInto(trash, relative, dir.fd(), name, where);
-}
-
-std::string Trash::percentEncode(std::string_view path)
-{
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(path.size());
-    for (char c : path) {
-        auto byte = static_cast<unsigned char>(c);
-        bool plain = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z')
-                     || (byte >= '0' && byte <= '9') || byte == '-' || byte == '_' || byte == '.'
-                     || byte == '~' || byte == '/';
-        if (plain) {
-            out.push_back(c);
-        } else {
-            out.push_back('%');
-            out.push_back(hex[byte >> 4]);
-            out.push_back(hex[byte & 0x0F]);
-        }
-    }
-    return out;
-}
-
-std::string Trash::percentDecode(std::string_view text)
-{
-    const auto hexValue = [](char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
-    std::string bytes;
-    bytes.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0
-            && hexValue(text[i + 2]) >= 0) {
-            bytes += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
-            i += 2;
-        } else {
-            bytes += text[i];
-        }
-    }
-    return bytes;
 }
 
 std::string Trash::deletionDate(time_t when)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include <sys/types.h>
 
@@ -30,7 +29,8 @@ class Trash
 public:
     // Sends dir + name to the trash. Returns 0 or the errno value of the step
     // that failed; the file is where it was unless 0 is returned.
-    int put(const FolderHandle& dir, const std::string& name, TrashPlace* where = nullptr);
+    [[nodiscard]] int put(const FolderHandle& dir, const std::string& name,
+                          TrashPlace* where = nullptr);
 
     // The home trash: $XDG_DATA_HOME/Trash/, or ~/.local/share/Trash/ when
     // that variable is unset, empty or not an absolute path.
@@ -41,29 +41,22 @@ public:
     // topdir/.Trash-$uid/, created for the user alone. A folder found in the
     // place of the user's own that is a link or belongs to someone else is
     // not used (EACCES).
-    static int volumeFolder(const std::string& topdir, std::string& folder);
+    [[nodiscard]] static int volumeFolder(const std::string& topdir, std::string& folder);
 
     // The folder that a device is mounted on, found by walking up from a
     // folder on it (a real path, without links) until the device changes.
-    static int topFolderOf(const std::string& realFolder, std::string& topdir);
+    [[nodiscard]] static int topFolderOf(const std::string& realFolder, std::string& topdir);
 
     // Moves dir + name into the given trash folder, whose files/ and info/
     // exist, with pathInRecord as the Path= of its record.
-    static int putInto(const std::string& trashFolder, const std::string& pathInRecord,
-                       int dirFd, const std::string& name, TrashPlace* where);
-
-    // The Path= form of a path: bytes other than letters, digits, "-", "_",
-    // ".", "~" and "/" as %XX.
-    static std::string percentEncode(std::string_view path);
-    // "%XX" sequences turned back into their bytes; a "%" not followed by
-    // two hex digits stays as it is.
-    static std::string percentDecode(std::string_view text);
+    [[nodiscard]] static int putInto(const std::string& trashFolder, const std::string& pathInRecord,
+                                     int dirFd, const std::string& name, TrashPlace* where);
 
     // The DeletionDate= form of a time: local time as YYYY-MM-DDThh:mm:ss.
     static std::string deletionDate(time_t when);
 
 private:
-    int putLeaf(const FolderHandle& dir, const std::string& name, TrashPlace* where);
+    [[nodiscard]] int putLeaf(const FolderHandle& dir, const std::string& name, TrashPlace* where);
 };
 
 } // namespace torvel

@@ -1,8 +1,11 @@
 #include "TypedFolder.h"
 #include "NameText.h"
 
+#include "ByteText.h"
+#include "FolderIdentity.h"
 #include "FolderNamespace.h"
 #include "PosixFileOps.h"
+#include "UniqueFd.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -21,12 +24,6 @@ bool entryExists(const std::string& path)
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-bool isFolderPath(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 // The name in `folder` under which the typed `name` is found: the name itself
 // when it is there; else the folder there whose shown name it is, the
 // smallest in bytes when several are; else the name itself, to be made.
@@ -34,36 +31,18 @@ std::string nameInFolder(const std::string& folder, const std::string& name)
 {
     if (entryExists(folder + name))
         return name;
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
+    const DirStream dir(::opendir(folder.c_str()));
+    if (!dir)
         return name;
     std::string found;
-    while (const dirent* entry = ::readdir(dir)) {
+    while (const dirent* entry = ::readdir(dir.get())) {
         const std::string candidate = entry->d_name;
-        if (candidate == "." || candidate == ".." || torvel::displayName(candidate) != name)
+        if (isDotOrDotDot(candidate) || torvel::displayName(candidate) != name)
             continue;
-        if ((found.empty() || candidate < found) && isFolderPath(folder + candidate))
+        if ((found.empty() || candidate < found) && folderExists(folder + candidate))
             found = candidate;
     }
-    ::closedir(dir);
     return found.empty() ? name : found;
-}
-
-// The names of a path in order, with empty and "." names dropped.
-std::vector<std::string_view> namesOf(std::string_view path)
-{
-    std::vector<std::string_view> names;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        const std::string_view name = path.substr(start, end - start);
-        start = end + 1;
-        if (!name.empty() && name != ".")
-            names.push_back(name);
-    }
-    return names;
 }
 
 } // namespace
@@ -77,7 +56,7 @@ std::optional<std::string> typedFolderPath(std::string_view text, std::string_vi
     } else if (text == "~" || text.starts_with("~/")) {
         if (!home.starts_with('/'))
             return std::nullopt;
-        for (std::string_view name : namesOf(home))
+        for (std::string_view name : namesInPath(home))
             names.emplace_back(name);
         rest = text.substr(1);
     } else {
@@ -87,7 +66,7 @@ std::optional<std::string> typedFolderPath(std::string_view text, std::string_vi
     std::string folder = "/";
     for (const std::string& name : names)
         folder += name + '/';
-    for (std::string_view typed : namesOf(rest)) {
+    for (std::string_view typed : namesInPath(rest)) {
         if (typed == "..") {
             if (!names.empty()) {
                 folder.resize(folder.size() - names.back().size() - 1);

@@ -22,6 +22,6 @@ std::optional<std::string> typedFolderPath(std::string_view text, std::string_vi
 // Creates the folder and every missing folder above it. On failure the
 // folders made on the way are removed again, so nothing is left behind.
 // Returns 0, or the errno value: a file in the way is ENOTDIR.
-int createFolderChain(const std::string& path);
+[[nodiscard]] int createFolderChain(const std::string& path);
 
 } // namespace torvel

@@ -1,5 +1,7 @@
 #include "VersionRecord.h"
 
+#include "ByteText.h"
+#include "UniqueFd.h"
 #include "VersionRecordImage.h"
 
 #include <fcntl.h>
@@ -26,21 +28,18 @@ constexpr std::uint64_t kMaxNameTableSize = 16u << 20;
 class FileReader
 {
 public:
+    // O_NONBLOCK: a FIFO given by name must not hang the caller.
     explicit FileReader(const std::string& fileName)
+        : m_fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY))
     {
-        // O_NONBLOCK: a FIFO given by name must not hang the caller.
-        m_fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
         struct stat st{};
-        if (m_fd >= 0 && ::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode))
+        if (m_fd.isOpen() && ::fstat(m_fd.get(), &st) == 0 && S_ISREG(st.st_mode))
             m_size = static_cast<std::uint64_t>(st.st_size);
         else
-            close();
+            m_fd.reset();
     }
-    ~FileReader() { close(); }
-    FileReader(const FileReader&) = delete;
-    FileReader& operator=(const FileReader&) = delete;
 
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_fd.isOpen(); }
     std::uint64_t size() const { return m_size; }
 
     bool contains(std::uint64_t offset, std::uint64_t length) const
@@ -54,7 +53,7 @@ public:
             return false;
         auto* out = static_cast<unsigned char*>(buffer);
         while (length > 0) {
-            const ssize_t n = ::pread(m_fd, out, length, static_cast<off_t>(offset));
+            const ssize_t n = ::pread(m_fd.get(), out, length, static_cast<off_t>(offset));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
@@ -67,15 +66,7 @@ public:
     }
 
 private:
-    void close()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-        m_size = 0;
-    }
-
-    int m_fd = -1;
+    UniqueFd m_fd;
     std::uint64_t m_size = 0;
 };
 
@@ -221,18 +212,6 @@ std::optional<std::vector<unsigned char>> loadRecord(const std::string& fileName
     return record;
 }
 
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 // Splits "\a\b\c" into its components; false for a path without the leading
 // separator or with an empty component.
 bool splitPath(std::string_view path, std::vector<std::string_view>& parts)
@@ -253,12 +232,7 @@ bool splitPath(std::string_view path, std::vector<std::string_view>& parts)
 
 std::string translationKey(const unsigned char* block)
 {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string key;
-    for (std::uint32_t word : {getU16(block + 16), getU16(block + 18)})
-        for (int shift = 12; shift >= 0; shift -= 4)
-            key += digits[(word >> shift) & 0xF];
-    return key;
+    return hexDigits(getU16(block + 16), 4) + hexDigits(getU16(block + 18), 4);
 }
 
 // The block has been checked by isSoundVersionRecord.

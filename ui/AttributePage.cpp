@@ -7,7 +7,9 @@
 #include <array>
 
 #include "AttrChange.h"
+#include "DurableFile.h"
 #include "PosixFileSystem.h"
+#include "RunJournal.h"
 #include "WindowFeedback.h"
 
 namespace torvel {
@@ -91,7 +93,8 @@ ChangeResult AttributePage::Attr_Change(const std::string& folder, const std::ve
     if (!input.names.empty()) {
         PosixFileSystem fs;
         WindowFeedback::RunScope run(feedback, static_cast<int>(input.names.size()));
-        result = torvel::Attr_Change(input, fs, feedback);
+        RunJournal journal(stateFolder()); // so that 元に戻す gives the old attributes back
+        result = torvel::Attr_Change(input, fs, feedback, &journal);
     }
     SetRadio5();
     return result;

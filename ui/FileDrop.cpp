@@ -2,7 +2,7 @@
 // those drops carry.
 #include "FileDrop.h"
 
-#include "Trash.h"
+#include "ByteText.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -25,16 +25,7 @@ const QString kUriList = QStringLiteral("text/uri-list");
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
 {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(text[i]) != lower(prefix[i])) {
-            return false;
-        }
-    }
-    return true;
+    return text.size() >= prefix.size() && equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 bool isThisHost(std::string_view host)
@@ -64,7 +55,7 @@ std::string pathOfFileUri(std::string_view uri)
     // A "?" or "#" that belongs to a name is percent-encoded; a bare one
     // starts a query or a fragment, which names no part of the path.
     uri = uri.substr(0, uri.find_first_of("?#"));
-    std::string path = Trash::percentDecode(uri);
+    std::string path = percentDecoded(uri);
     if (path.empty() || path.front() != '/' || path.find('\0') != std::string::npos) {
         return {};
     }
@@ -120,23 +111,7 @@ std::vector<std::string> filePathsFromUriList(const QByteArray& uriList)
 
 QByteArray fileUriOf(std::string_view path)
 {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    QByteArray uri("file://");
-    uri.reserve(static_cast<qsizetype>(7 + path.size() * 3));
-    for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z')
-            || (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_'
-            || byte == '~' || byte == '/';
-        if (plain) {
-            uri += c;
-        } else {
-            uri += '%';
-            uri += kHex[byte >> 4];
-            uri += kHex[byte & 0x0F];
-        }
-    }
-    return uri;
+    return QByteArray("file://") + QByteArray::fromStdString(percentEncodedPath(path));
 }
 
 // ---------------------------------------------------------------------------

@@ -138,6 +138,7 @@ void TForm1::connectCommands()
     connect(ui->R2, &QAction::triggered, this, &TForm1::TorvelButtonClick);
     connect(ui->EndButton, &QToolButton::clicked, this, &QWidget::close);
     connect(ui->Exit1, &QAction::triggered, this, &QWidget::close);
+    addUndoCommand();
 
     connect(ui->R1, &QAction::triggered, this, &TForm1::R1Click);
     connect(ui->D1, &QAction::triggered, this, &TForm1::D1Click);

@@ -34,6 +34,7 @@ class TMyFileList;
 class TPageControlEx;
 class WindowFeedback;
 struct ChangeResult;
+struct JournalRecord;
 enum class SaveMode;
 enum class StatusKind;
 enum class TOwnerDrawFlag : unsigned;
@@ -108,6 +109,11 @@ public Q_SLOTS:
     void FormDestroy();
     void IniRead();
     void IniWrite();
+    // 元に戻す: takes back the newest run that has not been taken back,
+    // after the person's yes.
+    void UndoButtonClick();
+    // At start: asks what to do with each run that a crash cut short.
+    void offerRecovery();
     void StatusWrite(StatusKind kind, const QString& text) override;
     void SizeChenge(std::uint8_t state);
     void R1Click();
@@ -184,6 +190,8 @@ private:
     bool renamePageRun();
     bool otherPageRun(Page page);
     void mjogaiClick(int row);
+    void addUndoCommand();
+    void settleRun(const JournalRecord& record, bool takeBack);
 
     // The window's own layout (MainFormLayout.cpp).
     void HsClick(QAction* Sender);

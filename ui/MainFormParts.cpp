@@ -220,6 +220,9 @@ void TForm1::TorvelButtonClick()
     FileProp();
     StringGrid1Write(immediatePreview());
     guard.redrawn();
+    if (const QString summary = m_run->takeSummary(); !summary.isEmpty()) {
+        StatusWrite(StatusKind::Waiting, summary);
+    }
 }
 
 // Renames in place, or moves or copies into ChangeDir; the files that reached

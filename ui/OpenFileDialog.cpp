@@ -23,6 +23,7 @@
 #include <functional>
 #include <utility>
 
+#include "ByteText.h"
 #include "FileInfo.h"
 #include "FolderHandle.h"
 #include "FolderIdentity.h"
@@ -42,11 +43,6 @@ QString shownPath(std::string_view path)
     return utf8Text(displayPath(path));
 }
 
-char lowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool wildcardMatch(std::string_view name, std::string_view pattern)
 {
     // Iterative "*" matching with one point to return to.
@@ -55,7 +51,7 @@ bool wildcardMatch(std::string_view name, std::string_view pattern)
     std::size_t starAt = std::string_view::npos;
     std::size_t resumeAt = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
+        if (p < pattern.size() && (pattern[p] == '?' || asciiLower(pattern[p]) == asciiLower(name[n]))) {
             ++n;
             ++p;
         } else if (p < pattern.size() && pattern[p] == '*') {
@@ -72,16 +68,6 @@ bool wildcardMatch(std::string_view name, std::string_view pattern)
         ++p;
     }
     return p == pattern.size();
-}
-
-std::string parentOf(const std::string& folder)
-{
-    std::string path = folder;
-    while (path.size() > 1 && path.back() == '/') {
-        path.pop_back();
-    }
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string("/") : path.substr(0, slash + 1);
 }
 
 } // namespace
@@ -436,7 +422,8 @@ void OpenFileDialog::entryActivated(const QModelIndex& index)
 void OpenFileDialog::goUp()
 {
     if (m_folder != "/") {
-        enterFolder(parentOf(m_folder));
+        const std::string up = parentFolder(m_folder);
+        enterFolder(up.empty() ? "/" : up);
     }
 }
 

@@ -1,7 +1,10 @@
 #include "PreviewGrid.h"
 #include "Utf8Text.h"
 
+#include <QApplication>
+#include <QColor>
 #include <QDate>
+#include <QStyle>
 #include <QStringList>
 #include <QTime>
 
@@ -333,7 +336,13 @@ bool PreviewGrid::newNamesCleared() const
 
 void PreviewGrid::allCellsChanged()
 {
-    Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, 1), {Qt::DisplayRole, Qt::ToolTipRole});
+    // Marks belong to the names they were found for.
+    QList<int> roles{Qt::DisplayRole, Qt::ToolTipRole};
+    if (!m_conflicts.empty()) {
+        m_conflicts.clear();
+        roles << Qt::BackgroundRole << Qt::DecorationRole;
+    }
+    Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, 1), roles);
 }
 
 void PreviewGrid::setHeader(int column, const QString& text)
@@ -369,14 +378,54 @@ QVariant PreviewGrid::data(const QModelIndex& index, int role) const
         return {};
     }
     const auto at = static_cast<std::size_t>(index.row());
+    const RowConflict mark = at < m_conflicts.size() ? m_conflicts[at] : RowConflict::None;
     switch (role) {
     case Qt::DisplayRole:
         return cellDisplay(at, index.column());
     case Qt::ToolTipRole:
         return rowToolTip(at);
+    case Qt::BackgroundRole:
+        return mark == RowConflict::None ? QVariant() : QVariant(QColor(255, 224, 224));
+    case Qt::DecorationRole:
+        if (mark == RowConflict::None || index.column() != 1) {
+            return {};
+        }
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
     default:
         return {};
     }
+}
+
+void PreviewGrid::setConflicts(std::vector<RowConflict> conflicts, bool takenFails)
+{
+    m_conflicts = std::move(conflicts);
+    m_takenFails = takenFails;
+    Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, 1),
+                       {Qt::BackgroundRole, Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+RowConflict PreviewGrid::conflict(int row) const
+{
+    const auto at = static_cast<std::size_t>(row - 1);
+    return row >= 1 && at < m_conflicts.size() ? m_conflicts[at] : RowConflict::None;
+}
+
+QString PreviewGrid::conflictReason(RowConflict conflict) const
+{
+    switch (conflict) {
+    case RowConflict::None:
+        break;
+    case RowConflict::NameTaken:
+        return m_takenFails ? QStringLiteral("新しい名前のファイルがすでにあるため、変換できません。")
+                            : QStringLiteral("新しい名前のファイルがすでにあります。実行すると、ごみ箱に移動するか確認します。");
+    case RowConflict::SameNewName:
+        return QStringLiteral("前の行と同じ新しい名前です。この行は変換できません。");
+    case RowConflict::CannotHold:
+        return QStringLiteral("保存先では使えない名前です。");
+    case RowConflict::SourceGone:
+        return QStringLiteral("元のファイルが見つかりません。");
+    }
+    return {};
 }
 
 QString PreviewGrid::cellDisplay(std::size_t at, int column) const
@@ -405,6 +454,9 @@ QVariant PreviewGrid::rowToolTip(std::size_t at) const
     }
     // Written as rich text on purpose: a name holding "<b>" then shows as
     // typed instead of being taken for markup, and a long name is not wrapped.
+    if (at < m_conflicts.size() && m_conflicts[at] != RowConflict::None) {
+        lines << conflictReason(m_conflicts[at]).toHtmlEscaped();
+    }
     return QStringLiteral("<p style=\"white-space:pre\">") + lines.join(QStringLiteral("<br>"))
         + QStringLiteral("</p>");
 }

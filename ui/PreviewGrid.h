@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "PreviewConflicts.h"
 #include "RunTypes.h"
 
 namespace torvel {
@@ -71,6 +72,15 @@ public:
     QString header(int column) const;
 
     // --- QAbstractTableModel ---
+    // --- marks of rows whose run would not go through as shown ---
+    // One per data row, in row order; cleared by any other writing of the
+    // second column. takenFails: duplicates are avoided, so a taken name
+    // fails rather than being offered to the trash.
+    void setConflicts(std::vector<RowConflict> conflicts, bool takenFails);
+    RowConflict conflict(int row) const;
+    // What the mark of a row means, for its hint.
+    QString conflictReason(RowConflict conflict) const;
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -91,6 +101,8 @@ private:
 
     std::vector<std::string> m_names;       // column 0
     std::vector<std::string> m_newNames;    // column 1 on the rename page
+    std::vector<RowConflict> m_conflicts;   // empty, or one per data row
+    bool m_takenFails = false;
     std::vector<std::int32_t> m_values;     // column 1 on the other pages
     SecondColumn m_second = SecondColumn::NewNames;
     QString m_headers[2];

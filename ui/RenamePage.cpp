@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -17,6 +18,7 @@
 #include "FormHost.h"
 #include "NameRules.h"
 #include "Pages.h"
+#include "PreviewConflicts.h"
 #include "PreviewGrid.h"
 #include "SettingsRecord.h"
 #include "StatusMessages.h"
@@ -74,6 +76,7 @@ void setTextIfChanged(QLineEdit* box, const QString& text)
 struct RenamePage::GridPass {
     bool ready = false;
     bool report = true;
+    int conflicts = 0; // rows the run would not carry out as shown
 };
 
 RenamePage::RenamePage(Ui::TForm1& ui, FormHost& host, const FolderChoice& folders)
@@ -323,6 +326,20 @@ void RenamePage::writeRenameRows(GridPass& pass)
     if (pass.ready || m_grid->currentName(1).empty() || !m_grid->newNamesCleared()) {
         m_grid->writeNames(*m_fileList, pass.ready);
     }
+    if (pass.ready) {
+        markConflicts(pass);
+    }
+}
+
+// Each folder is read once per redraw, so the marks cost the same whatever
+// the number of rows, and painting looks nothing up.
+void RenamePage::markConflicts(GridPass& pass)
+{
+    std::vector<RowConflict> conflicts
+        = findConflicts(*m_fileList, m_folders.sourceFolder(), m_folders.destinationFolder());
+    pass.conflicts = static_cast<int>(
+        std::count_if(conflicts.begin(), conflicts.end(), [](RowConflict c) { return c != RowConflict::None; }));
+    m_grid->setConflicts(std::move(conflicts), m_noDuplicates->isChecked());
 }
 
 bool RenamePage::finishGridWrite(GridPass pass, bool renamePage)
@@ -333,7 +350,11 @@ bool RenamePage::finishGridWrite(GridPass pass, bool renamePage)
     if (pass.ready && renamePage) {
         pass.ready = m_grid->cell(1, 1) == m_fileList->GetNewName(0);
     }
-    if (pass.report) {
+    if (pass.report && pass.ready && pass.conflicts > 0) {
+        m_host.StatusWrite(StatusKind::Warning, QString::number(m_fileList->Count()) + kFilesChosen
+                                                    + QString::number(pass.conflicts)
+                                                    + QStringLiteral(" 件のファイルは、このままでは変換できません。"));
+    } else if (pass.report) {
         m_host.StatusWrite(pass.ready ? StatusKind::Ready : StatusKind::Waiting,
                            QString::number(m_fileList->Count()) + kFilesChosen);
     }

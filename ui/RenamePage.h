@@ -106,6 +106,7 @@ private:
     void connectOptions();
     ChangeNameInputs changeNameInputs() const;
     void writeRenameRows(GridPass& pass);
+    void markConflicts(GridPass& pass);
     bool finishGridWrite(GridPass pass, bool renamePage);
     void cleanExtensionBox();
 

@@ -3,15 +3,21 @@
 
 #include "ui_MainForm.h"
 
+#include <utility>
+
 #include "ChangeReport.h"
+#include "DurableFile.h"
 #include "FormHost.h"
 #include "NewCtrls.h"
 #include "PosixFileSystem.h"
 #include "RunDriver.h"
+#include "RunJournal.h"
 #include "RunReport.h"
 #include "RunTypes.h"
+#include "RunUndo.h"
 #include "StatusMessages.h"
 #include "StatusTexts.h"
+#include "UndoTexts.h"
 #include "WindowFeedback.h"
 
 namespace torvel {
@@ -75,11 +81,38 @@ RunCommand::Guard::~Guard()
 std::optional<RunResult> RunCommand::renameRows(const std::vector<RunRow>& rows, const RunSettings& settings)
 {
     TFileOperation& fileOperation = FileOperation1(); // made at its first use
-    RunServices services{m_components->fs, *m_feedback, fileOperation};
+    // The plan goes to a journal before the first file is touched, so that
+    // the run can be taken back, even after a crash in the middle of it.
+    RunJournal journal(stateFolder());
+    RunServices services{m_components->fs, *m_feedback, fileOperation, &journal};
     RunResult result;
     {
         WindowFeedback::RunScope scope(*m_feedback, static_cast<int>(rows.size()));
         result = runRenamePage(rows, settings, services);
+    }
+    pruneJournals(stateFolder(), keptJournals);
+    if (!result.started()) {
+        m_host.showErrorMessage(utf8Text(result.errorText));
+        return std::nullopt;
+    }
+    m_summary = utf8Text(runSummary(result, !journal.path().empty()));
+    return result;
+}
+
+QString RunCommand::takeSummary()
+{
+    return std::exchange(m_summary, QString());
+}
+
+std::optional<RunResult> RunCommand::settle(const JournalRecord& record, Settlement how)
+{
+    RunJournal journal(stateFolder());
+    TFileOperation& fileOperation = FileOperation1(); // made at its first use
+    RunServices services{m_components->fs, *m_feedback, fileOperation, &journal};
+    RunResult result;
+    {
+        WindowFeedback::RunScope scope(*m_feedback, static_cast<int>(record.files.size()));
+        result = how == Settlement::TakeBack ? takeBackRun(record, services) : finishRun(record, services);
     }
     if (!result.started()) {
         m_host.showErrorMessage(utf8Text(result.errorText));

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+
+#include <cstdint>
 
 #include <memory>
 #include <optional>
@@ -21,6 +24,7 @@ class FormHost;
 class TFileOperation;
 class WindowFeedback;
 struct ChangeResult;
+struct JournalRecord;
 struct RunResult;
 struct RunRow;
 struct RunSettings;
@@ -53,6 +57,16 @@ public:
     void reportRun(const RunResult& result);
     // The count of a time stamp or attribute run and its failures, in one box.
     void reportChanges(const ChangeResult& result);
+    // After the grid is drawn, which writes its own text: the last rename
+    // run's count with how many failed and the way to take it back; empty
+    // once taken.
+    QString takeSummary();
+
+    // Takes a recorded run back, or finishes one a crash cut short, through
+    // the same engine as a run. Nothing when it could not start: the reason
+    // was shown.
+    enum class Settlement : std::uint8_t { TakeBack, Finish };
+    std::optional<RunResult> settle(const JournalRecord& record, Settlement how);
 
     // Holds the command back while a run is under way. The boxes a run opens
     // spin an event loop of their own, in which a second press of the button
@@ -83,6 +97,7 @@ private:
     QAction* m_item;       // R2
     std::unique_ptr<WindowFeedback> m_feedback;
     std::unique_ptr<Components> m_components;
+    QString m_summary;
     bool m_underWay = false;
 };
 

@@ -14,7 +14,9 @@
 #include "DosDateTime.h"
 #include "FilesList.h"
 #include "FormHost.h"
+#include "DurableFile.h"
 #include "PosixFileSystem.h"
+#include "RunJournal.h"
 #include "UpDown.h"
 #include "WindowFeedback.h"
 
@@ -216,7 +218,8 @@ std::optional<ChangeResult> TimeStampPage::Date_Change(const std::string& folder
         // progress bar appears and before any file.
         (void)composeDosStamp(input.year, input.month, input.day, input.hour, input.minute, input.second);
         WindowFeedback::RunScope run(feedback, static_cast<int>(input.names.size()));
-        return torvel::Date_Change(input, fs, feedback);
+        RunJournal journal(stateFolder()); // so that 元に戻す gives the old times back
+        return torvel::Date_Change(input, fs, feedback, &journal);
     } catch (const ConversionError& error) {
         m_host.showErrorMessage(utf8Text(error.what()));
         return std::nullopt;

@@ -12,10 +12,14 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "AttrChange.h"
+#include "DateChange.h"
 #include "MoveAndCopy.h"
 #include "RenameInPlace.h"
 #include "RunJournal.h"
@@ -144,6 +148,37 @@ TEST_F(RunRecoveryTest, TakesBackCopiesAndMovesNeverReplacingAFile)
     EXPECT_EQ(dst.read("q.txt"), "contents of b.txt");
     ASSERT_EQ(back.failures.size(), 1u);
     EXPECT_EQ(back.failures[0].error, EEXIST);
+}
+
+TEST_F(RunRecoveryTest, TakesBackTimeStampsAndAttributes)
+{
+    writeAll(src, {"a.txt", sjisPhoto});
+    const timespec old[2] = {{0, UTIME_OMIT}, {1'234'567'890, 123'456'789}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (src / "a.txt").c_str(), old, 0), 0);
+    DateChangeInput input{2026, 12, 7, 10, 30, 0, src.path(), {"a.txt", sjisPhoto}};
+    RunJournal journal(journalFolder);
+    ASSERT_EQ(Date_Change(input, real, feedback, &journal).changed, 2);
+    const timespec later[2] = {{0, UTIME_OMIT}, {1'500'000'000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (src / sjisPhoto).c_str(), later, 0), 0); // touched since
+
+    RunResult back = takeBackLast();
+    struct stat st {};
+    ASSERT_EQ(::stat((src / "a.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, old[1].tv_sec);
+    EXPECT_EQ(st.st_mtim.tv_nsec, old[1].tv_nsec);
+    ASSERT_EQ(::stat((src / sjisPhoto).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, later[1].tv_sec);
+    ASSERT_EQ(back.failures.size(), 1u);
+    EXPECT_EQ(back.failures[0].step, RunStep::Changed);
+
+    AttrChangeInput attributes{attrMasks({AttrChoice::Set, AttrChoice::Keep, AttrChoice::Keep}), src.path(), {"a.txt"}};
+    RunJournal second(journalFolder);
+    ASSERT_EQ(Attr_Change(attributes, real, feedback, &second).changed, 1);
+    ASSERT_EQ(::stat((src / "a.txt").c_str(), &st), 0);
+    ASSERT_EQ(st.st_mode & 0222, 0u);
+    EXPECT_TRUE(takeBackLast().failures.empty());
+    ASSERT_EQ(::stat((src / "a.txt").c_str(), &st), 0);
+    EXPECT_NE(st.st_mode & 0200, 0u);
 }
 
 // The heart of it: a child process runs a large run and is killed at a

@@ -131,6 +131,13 @@ TEST_F(AtomicSaveTest, CrashBeforeTheRenameLeavesTheOldFileWhole)
     // The next run saves normally beside the leftover temporary file.
     EXPECT_FALSE(writeProfileString(m_path, "SEARCH", "SEARCH_DIR", "/new/"));
     EXPECT_EQ(contents(m_path), "[SEARCH]\nSEARCH_DIR=/new/\n; mine\n");
+    // At the next start the leftover goes; a save under way in a live process stays.
+    const std::string ours = m_dir + ".torvel.ini." + std::to_string(::getpid()) + "-0-1.tmp";
+    std::ofstream(ours) << "being written";
+    ASSERT_EQ(entries(), 3);
+    removeStaleSaveTemporaries(m_path);
+    EXPECT_EQ(entries(), 2);
+    EXPECT_TRUE(fs::exists(ours));
 }
 
 TEST_F(AtomicSaveTest, FolderThatRefusesTheFileGivesTheErrorAndCreatesNothing)

@@ -3,6 +3,8 @@
 // A real folder tree in a fresh temporary folder, removed with everything in
 // it at the end of the test.
 
+#include "UniqueFd.h"
+
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
@@ -54,14 +56,11 @@ public:
     }
     void file(const std::string& relative, const std::string& content = "x") const
     {
-        const int fd = ::open(path(relative).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0)
+        const UniqueFd fd(::open(path(relative).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+        if (!fd.isOpen())
             throw std::runtime_error("cannot create " + relative);
-        if (::write(fd, content.data(), content.size()) < 0) {
-            ::close(fd);
+        if (::write(fd.get(), content.data(), content.size()) < 0)
             throw std::runtime_error("cannot write " + relative);
-        }
-        ::close(fd);
     }
     void link(const std::string& target, const std::string& relative) const
     {

@@ -16,19 +16,6 @@ namespace torvel {
 namespace {
 
 
-TEST(Utf8, AcceptsOnlyWellFormedText)
-{
-    EXPECT_TRUE(isValidUtf8("plain.txt"));
-    EXPECT_TRUE(isValidUtf8("写真.ｊｐｇ"));
-    EXPECT_TRUE(isValidUtf8("\xF0\x9F\x93\xB7"));       // U+1F4F7
-    EXPECT_FALSE(isValidUtf8("\xC0\x80"));               // overlong NUL
-    EXPECT_FALSE(isValidUtf8("\xE0\x80\xAF"));           // overlong "/"
-    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));           // surrogate
-    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));       // above U+10FFFF
-    EXPECT_FALSE(isValidUtf8("\xE5\x86"));               // cut short
-    EXPECT_FALSE(isValidUtf8(sjisTest));
-}
-
 TEST(DisplayName, ShowsUtf8ThenCp932ThenEscapes)
 {
     EXPECT_EQ(displayName("写真 01.jpg"), "写真 01.jpg");

@@ -28,7 +28,7 @@
 #include <unistd.h>
 
 #include "CtrlsEx.h"
-#include "Trash.h"
+#include "ByteText.h"
 #include "FilesList.h"
 #include "FileDrop.h"
 #include "OpenFileDialog.h"
@@ -459,7 +459,7 @@ TEST_F(FileSelection, TheTreesFileManagerCommandOpensTheFolderByItsBytes)
     ASSERT_EQ(form->opened.size(), 1U);
     const QUrl& url = form->opened.front();
     EXPECT_TRUE(url.isLocalFile());
-    EXPECT_EQ(Trash::percentDecode(url.toEncoded().toStdString().substr(7)), folder / (sjisFolder + "/"));
+    EXPECT_EQ(percentDecoded(url.toEncoded().toStdString().substr(7)), folder / (sjisFolder + "/"));
 }
 
 // ---------------------------------------------------------------------------

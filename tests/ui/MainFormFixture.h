@@ -4,12 +4,14 @@
 // test decides, and lookups by object name.
 #include <QCoreApplication>
 #include <QObject>
+#include <QMessageBox>
 #include <QRect>
 #include <QString>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -81,6 +83,9 @@ public:
     std::optional<int> files;
     QStringList messages;      // error-type message boxes
     QStringList plainMessages; // plain message boxes
+    QStringList questions;     // the texts of the boxes that ask
+    // Answers a box that asks, by clicking one of its buttons; unset: No.
+    std::function<void(QMessageBox&)> answerBox;
 
 protected:
     int screenHeight() const override { return screen; }
@@ -88,6 +93,13 @@ protected:
     int fileListCount() const override { return files ? *files : TForm1::fileListCount(); }
     void showErrorMessage(const QString& text) override { messages << text; }
     void showPlainMessage(const QString& text) override { plainMessages << text; }
+    int messageBox(QMessageBox& box) override
+    {
+        questions << box.text();
+        if (answerBox)
+            answerBox(box);
+        return box.clickedButton() != nullptr ? box.standardButton(box.clickedButton()) : QMessageBox::No;
+    }
 
 private:
     void start(const std::string& path)

@@ -23,9 +23,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "DurableFile.h"
 #include "MainFormFixture.h"
 #include "PagesFixture.h"
 #include "PreviewGrid.h"
+#include "RunJournal.h"
 #include "StatusLine.h"
 #include "UFolderTree.h"
 #include "WindowFeedback.h"
@@ -36,25 +38,30 @@ namespace torvel::testing {
 namespace {
 
 using Names = std::vector<std::string>;
+const std::string sjisPhoto = "\x8e\xca\x90\x5e.jpg"; // 写真.jpg
 using TrashAnswer = RunFeedback::TrashAnswer;
 
-// Points the trash at a folder of the test's own for the test's life.
+// Points the trash and the run journals at folders of the test's own for
+// the test's life.
 class TemporaryTrash
 {
 public:
     TemporaryTrash()
     {
-        if (const char* old = std::getenv("XDG_DATA_HOME")) {
-            m_saved = old;
+        for (const char* name : {"XDG_DATA_HOME", "XDG_STATE_HOME"}) {
+            if (const char* old = std::getenv(name)) {
+                m_saved.emplace_back(name, old);
+            }
         }
         ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+        ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
     }
     ~TemporaryTrash()
     {
-        if (m_saved) {
-            ::setenv("XDG_DATA_HOME", m_saved->c_str(), 1);
-        } else {
-            ::unsetenv("XDG_DATA_HOME");
+        ::unsetenv("XDG_DATA_HOME");
+        ::unsetenv("XDG_STATE_HOME");
+        for (const auto& [name, value] : m_saved) {
+            ::setenv(name.c_str(), value.c_str(), 1);
         }
     }
     TemporaryTrash(const TemporaryTrash&) = delete;
@@ -63,9 +70,10 @@ public:
     Names files() const { return data.names("Trash/files"); }
 
     ScratchDir data;
+    ScratchDir state;
 
 private:
-    std::optional<std::string> m_saved;
+    std::vector<std::pair<std::string, std::string>> m_saved;
 };
 
 // Identifier TOR, start 1, two digits, the extension kept, names shown at
@@ -198,15 +206,69 @@ TEST_F(RunWindow, RenamingInPlaceRenumbersASeriesAndListsTheFilesUnderTheirNewNa
     EXPECT_EQ(form.SearchDir, src.path());
     EXPECT_EQ(form.SaveMethod, SaveMode::Rename);
     EXPECT_TRUE(painted.contains(QStringLiteral("3個のファイルを変換しました。"))) << painted.join('|').toStdString();
-    EXPECT_EQ(status()->panelText(1), QStringLiteral("3個のファイルが選択されています。"));
+    // The count stays readable after the grid is drawn again.
+    EXPECT_EQ(status()->panelText(1), QStringLiteral("3個のファイルを変換しました。（Ctrl+Z で元に戻せます）"));
     EXPECT_TRUE(asked.isEmpty());
     EXPECT_TRUE(failures.isEmpty());
     EXPECT_FALSE(status()->progressBar()->isVisible());
     EXPECT_FALSE(form.runUnderWay());
 
-    // The status line's mark is green: the listed files are ready to run.
+    // The count waits for the person: its mark has the button face.
     const QImage shot = testing::grabShot(form, QStringLiteral("window-after-run.png"));
-    EXPECT_EQ(shot.pixel(status()->mapTo(&form, QPoint(25, 11))), qRgb(0, 255, 0));
+    EXPECT_EQ(shot.pixel(status()->mapTo(&form, QPoint(25, 11))), status()->palette().color(QPalette::Button).rgb());
+}
+
+// Ctrl+Z asks first, then takes the run back and lists the files under
+// their old names; at start a run a crash cut short is finished on request.
+TEST_F(RunWindow, TakingBackAndFinishingRuns)
+{
+    const auto click = [](const QString& caption) {
+        return [caption](QMessageBox& box) {
+            for (QAbstractButton* button : box.buttons()) {
+                if (button->text() == caption)
+                    button->click();
+            }
+        };
+    };
+    choose({"TOR00.txt", "TOR01.txt", sjisPhoto});
+    runButton()->click();
+    ASSERT_EQ(src.names(), (Names{"TOR01.txt", "TOR02.txt", "TOR03.jpg"}));
+
+    form.answerBox = click(QStringLiteral("いいえ"));
+    child<QAction>(form, "Undo1")->trigger();
+    ASSERT_EQ(form.questions.size(), 1);
+    EXPECT_TRUE(form.questions[0].contains(QStringLiteral("3 個のファイルの名前の変更を元に戻しますか？")))
+        << form.questions[0].toStdString();
+    EXPECT_EQ(src.names().size(), 3u);
+    EXPECT_FALSE(src.has("TOR00.txt"));
+
+    form.answerBox = click(QStringLiteral("はい"));
+    child<QAction>(form, "Undo1")->trigger();
+    EXPECT_EQ(src.read("TOR00.txt"), "TOR00.txt");
+    EXPECT_EQ(src.read(sjisPhoto), sjisPhoto);
+    EXPECT_EQ(src.names().size(), 3u);
+    EXPECT_EQ(column(0).size(), 3u);
+    EXPECT_TRUE(std::count(form.SelectedFiles.begin(), form.SelectedFiles.end(), sjisPhoto));
+    child<QAction>(form, "Undo1")->trigger();
+    EXPECT_EQ(status()->panelText(1), QStringLiteral("元に戻せる実行はありません。")) << status()->panelText(1).toStdString();
+
+    // A rename cut short between its two phases.
+    src.write("a.txt", "A");
+    struct stat st {};
+    ASSERT_EQ(::stat((src / "a.txt").c_str(), &st), 0);
+    RunJournal journal(stateFolder());
+    ASSERT_EQ(journal.begin(JournalKind::Rename, src.path(), src.path(),
+                           {{"a.txt", "_jd[000a.txt", "z.txt", st.st_ino, 0, 0, 0}}),
+              0);
+    ASSERT_EQ(::rename((src / "a.txt").c_str(), (src / "_jd[000a.txt").c_str()), 0);
+    form.answerBox = click(QStringLiteral("続行(&C)"));
+    form.offerRecovery();
+    EXPECT_EQ(src.read("z.txt"), "A");
+    EXPECT_TRUE(noTemporaryNames(src));
+    EXPECT_EQ(column(0), Names{"z.txt"});
+    form.questions.clear();
+    form.offerRecovery();
+    EXPECT_TRUE(form.questions.isEmpty());
 }
 
 TEST_F(RunWindow, TwoFilesSwapTheirNamesWithoutAQuestion)
@@ -293,7 +355,8 @@ TEST_F(RunWindow, OneFileOfFiveFailingIsReportedAndDropsOutOfTheSelection)
     EXPECT_TRUE(noTemporaryNames(src));
     EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.txt", "TOR02.txt", "TOR04.txt", "TOR05.txt"}));
     EXPECT_EQ(column(0), form.SelectedFiles);
-    EXPECT_EQ(status()->panelText(1), QStringLiteral("4個のファイルが選択されています。"));
+    EXPECT_EQ(status()->panelText(1),
+              QStringLiteral("4個のファイルを変換しました。1 個のファイルは変換できませんでした。（Ctrl+Z で元に戻せます）"));
 }
 
 TEST_F(RunWindow, ADestinationThatCannotBeOpenedTouchesNothing)
