@@ -41,7 +41,7 @@ FilePropInput rebuildInput()
     FilePropInput input;
     input.selectedFiles = folder().names;
     input.searchDir = folder().path;
-    input.sortIndex = 0;
+    input.sort = SortOrder::NameUp;
     for (const char* e : {".jpg", ".txt", ".png", ".dat", ""})
         input.filter.push_back({e, true});
     return input;
@@ -101,7 +101,7 @@ void BM_SortOrder(benchmark::State& state)
         state.PauseTiming();
         fillList(list, infos);
         state.ResumeTiming();
-        list.SetSortType(static_cast<int>(state.range(0)));
+        list.SetSortType(static_cast<SortOrder>(state.range(0)));
     }
 }
 BENCHMARK(BM_SortOrder)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
@@ -123,7 +123,7 @@ void runChangeName(benchmark::State& state, bool avoidDuplicates)
 {
     TMyFileList list;
     fillList(list, readAll());
-    list.SetSortType(0);
+    list.SetSortType(SortOrder::NameUp);
     const ChangeNameInputs in = nameInputs("ZZNEW", avoidDuplicates);
     Change_Name(list, in);  // warm the caches like the others
     for (auto _ : state) {

@@ -90,7 +90,7 @@ public:
         SelectedFiles = names;
         FileSeleSet();
         FileProp();
-        RadioButtonIndex(0);
+        RadioButtonIndex(SaveMode::Rename);
         StringGrid1Write(true);
     }
 

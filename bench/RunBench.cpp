@@ -52,7 +52,7 @@ using Clock = std::chrono::steady_clock;
 class QuietFeedback : public RunFeedback
 {
 public:
-    void status(int, const std::string& text) override { m_last = text.size(); }
+    void status(const RunStatus& status) override { m_last = status.name.size(); }
     TrashAnswer confirmTrash(const std::string&) override { return TrashAnswer::No; }
     void fileFailed(const std::string&) override {}
     void progress(int done, int) override { m_last = static_cast<std::size_t>(done); }
@@ -225,7 +225,7 @@ void BM_FileRename100k(benchmark::State& state)
     QuietFeedback feedback;
     TFileOperation operation(fs, &feedback);
     RunServices services{fs, feedback, operation};
-    RunSettings settings{ours.path(), ours.path(), 0, true, false};
+    RunSettings settings{ours.path(), ours.path(), SaveMode::Rename, true, false};
     double run = 0;
     double bareTime = 0;
     bool forward = true;
@@ -278,7 +278,7 @@ void BM_JournalCost100k(benchmark::State& state)
             ::sync();
             RunServices bare{fs, feedback, operation};
             const auto start = Clock::now();
-            RunResult result = File_Rename(rows, {plain.path(), plain.path(), 0, true, false}, bare);
+            RunResult result = File_Rename(rows, {plain.path(), plain.path(), SaveMode::Rename, true, false}, bare);
             without += secondsSince(start);
             return result.converted;
         };
@@ -287,7 +287,7 @@ void BM_JournalCost100k(benchmark::State& state)
             RunJournal journal(journals.path());
             RunServices recorded{fs, feedback, operation, &journal};
             const auto start = Clock::now();
-            RunResult result = File_Rename(rows, {journaled.path(), journaled.path(), 0, true, false}, recorded);
+            RunResult result = File_Rename(rows, {journaled.path(), journaled.path(), SaveMode::Rename, true, false}, recorded);
             const double t = secondsSince(start);
             withJournal += t;
             state.SetIterationTime(t);
@@ -347,7 +347,7 @@ void moveBench(benchmark::State& state, bool sameName)
         bareTime += secondsSince(start);
 
         RunSettings settings{forward ? ourA.path() : ourB.path(), forward ? ourB.path() : ourA.path(),
-                             1, true, sameName};
+                             SaveMode::Move, true, sameName};
         start = Clock::now();
         RunResult result = File_Move(forward ? forth : back, settings, services);
         double t = secondsSince(start);
@@ -423,7 +423,7 @@ void BM_FileCopy10k4KiB(benchmark::State& state)
         targets.push_back(std::make_unique<BenchFolder>(parent.path()));
         const std::string& target = targets.back()->path();
         int targetFd = ::open(target.c_str(), O_RDONLY | O_DIRECTORY);
-        RunSettings settings{source.path(), target, 2, true, false};
+        RunSettings settings{source.path(), target, SaveMode::Copy, true, false};
         int converted = 0;
         double t = 0;
         for (std::size_t k = 0; k < rows.size(); ++k) {

@@ -25,7 +25,7 @@ constexpr int fileCount = 100'000;
 class Quiet : public torvel::RunFeedback
 {
 public:
-    void status(int, const std::string& text) override { benchmark::DoNotOptimize(text.data()); }
+    void status(const torvel::RunStatus& status) override { benchmark::DoNotOptimize(status.name.data()); }
     TrashAnswer confirmTrash(const std::string&) override { return TrashAnswer::No; }
     void fileFailed(const std::string&) override {}
     void progress(int, int) override {}

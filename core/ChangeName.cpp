@@ -127,8 +127,8 @@ private:
 StatusMessage warningFor(NameProblem problem)
 {
     if (problem == NameProblem::TooLong)
-        return {2, StatusText::NameTooLong};
-    return {2, StatusText::UnusableCharacter};
+        return {StatusKind::Warning, NameStatus::NameTooLong};
+    return {StatusKind::Warning, NameStatus::UnusableCharacter};
 }
 
 // The working state of one call: the inputs, the destination folder and the
@@ -168,7 +168,7 @@ public:
             if (m_trackProduced)
                 m_produced.insert(finalName);
         }
-        return {true, {1, StatusText::ConvertingNames}};
+        return {true, {StatusKind::Working, NameStatus::Converting}};
     }
 
     bool taken(const std::string& candidate)
@@ -228,7 +228,7 @@ private:
             }
         }
         if (tooManyDigits()) {
-            m_stop = {2, StatusText::NumberTooLong};
+            m_stop = {StatusKind::Warning, NameStatus::NumberTooLong};
             return std::nullopt;
         }
         return name;

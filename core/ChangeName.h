@@ -32,8 +32,8 @@ struct ChangeNameResult {
     // hold): the items before the stop carry new names, but none may be shown.
     bool ok = true;
     // What the status line shows afterwards: the working text on success, a
-    // warning (kind 2) on a stop. The working text (StatusText::ConvertingNames,
-    // kind 1) is shown by the caller before the call.
+    // warning on a stop. The working message (NameStatus::Converting,
+    // working) is shown by the caller before the call.
     StatusMessage status;
 };
 

@@ -91,7 +91,8 @@ FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input)
             }
         }
     }
-    list.SetSortType(input.sortIndex);
+    if (input.sort)
+        list.SetSortType(*input.sort);
 
     if (!input.selectedFiles.empty()) {
         const std::string_view extension = extensionOf(input.selectedFiles.front());

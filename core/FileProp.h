@@ -1,7 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "FilesList.h"
 
 namespace torvel {
 
@@ -20,7 +23,7 @@ struct FilePropInput {
     std::vector<std::string> selectedFiles;  // bare names, in the order chosen
     std::vector<ExtensionChoice> filter;
     std::string searchDir;  // the source folder; "/" is added if missing
-    int sortIndex = 0;      // item index of the order box; -1: do not sort
+    std::optional<SortOrder> sort = SortOrder::NameUp;  // none: do not sort
     // What a scan of searchDir just saw of the selected files, when the
     // selection is that scan's names: the files are then not looked at again.
     // Ignored unless it has one file per selected name and was made of the
@@ -42,10 +45,10 @@ struct FilePropResult {
 // Rebuilds `list` from the selection: every chosen name whose extension is
 // ticked in the filter (looked up ignoring case) and that exists in the folder
 // becomes an item, in selection order; names that are gone are left out
-// silently. Then the list is sorted by `sortIndex`. Items taken from
+// silently. Then the list is sorted by `sort`. Items taken from
 // `scanned` carry their stored attributes; the others have them read when
 // first asked for. The status text to show
-// first is StatusText::ReadingFiles.
+// first is the window's "reading files" text.
 FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input);
 
 }  // namespace torvel

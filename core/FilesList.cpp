@@ -22,18 +22,19 @@ struct SortEntry {
     TMyFileItem* item;
 };
 
-SortEntry sortEntry(TMyFileItem* item, std::uint8_t sortType)
+SortEntry sortEntry(TMyFileItem* item, SortOrder order)
 {
     const std::uint32_t up = item->NameRank;
     const std::uint32_t down = ~item->NameRank;
-    switch (sortType) {
-    case 1: return {0, down, item};
-    case 2: return {-item->TimeKey, up, item};
-    case 3: return {item->TimeKey, down, item};
-    case 4: return {item->Size, up, item};
-    case 5: return {-item->Size, down, item};
-    default: return {0, up, item};
+    switch (order) {
+    case SortOrder::NameDown: return {0, down, item};
+    case SortOrder::NewestFirst: return {-item->TimeKey, up, item};
+    case SortOrder::OldestFirst: return {item->TimeKey, down, item};
+    case SortOrder::SmallestFirst: return {item->Size, up, item};
+    case SortOrder::LargestFirst: return {-item->Size, down, item};
+    case SortOrder::NameUp: break;
     }
+    return {0, up, item};
 }
 
 // The first sixteen bytes of a sort key as two big-endian numbers, so that
@@ -97,11 +98,16 @@ void TMyFileList::ClearList()
     m_ranksDense = true;
 }
 
-void TMyFileList::SetSortType(int k)
+std::optional<SortOrder> sortOrderOfItem(int index)
 {
-    if (k < 0 || k > 5)
-        return;
-    m_sortType = static_cast<std::uint8_t>(k);
+    if (index < itemOfSortOrder(SortOrder::NameUp) || index > itemOfSortOrder(SortOrder::LargestFirst))
+        return std::nullopt;
+    return static_cast<SortOrder>(index);
+}
+
+void TMyFileList::SetSortType(SortOrder order)
+{
+    m_sortType = order;
     SortList();
 }
 
@@ -110,8 +116,8 @@ void TMyFileList::SortList()
     if (m_items.empty())
         return;
     rankNames();
-    if (m_sortType <= 1 && m_ranksDense) {
-        placeByRank(m_sortType == 1);
+    if ((m_sortType == SortOrder::NameUp || m_sortType == SortOrder::NameDown) && m_ranksDense) {
+        placeByRank(m_sortType == SortOrder::NameDown);
         return;
     }
     std::vector<SortEntry> entries;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,11 +34,26 @@ struct TMyFileItem {
     bool AttrPending = false;
 };
 
-// The chosen files of the source folder, in one of six orders:
-// 0 name ascending, 1 name descending, 2 newest first (ties: name ascending),
-// 3 oldest first (ties: name descending), 4 smallest first (ties: name
-// ascending), 5 largest first (ties: name descending). Every order is total:
-// names that collate equal are ordered by their bytes.
+// The six orders of the file list, in the order of the sort box's items.
+// Ties of the time and size orders: name ascending for newest and smallest
+// first, name descending for oldest and largest first.
+enum class SortOrder : std::uint8_t {
+    NameUp,
+    NameDown,
+    NewestFirst,
+    OldestFirst,
+    SmallestFirst,
+    LargestFirst,
+};
+
+// The order of the sort box's item `index`; none outside the six items (the
+// box has no item chosen, or the settings file holds another number).
+std::optional<SortOrder> sortOrderOfItem(int index);
+// The sort box's item of an order.
+constexpr int itemOfSortOrder(SortOrder order) { return static_cast<int>(order); }
+
+// The chosen files of the source folder, in one of the six orders. Every
+// order is total: names that collate equal are ordered by their bytes.
 class TMyFileList {
 public:
     // Names collated by the person's locale.
@@ -49,8 +65,8 @@ public:
     TMyFileList& operator=(const TMyFileList&) = delete;
 
     void ClearList();
-    // 0..5: stores the order and sorts; anything else changes nothing.
-    void SetSortType(int k);
+    // Stores the order and sorts.
+    void SetSortType(SortOrder order);
     void SortList();
     // Out-of-range indexes give "" or 0.
     std::string GetFileName(int index) const;
@@ -62,7 +78,7 @@ public:
     // Ignored for an index outside the list.
     void DeleteItem(int index);
     int Count() const;
-    std::uint8_t SortType() const { return m_sortType; }
+    SortOrder SortType() const { return m_sortType; }
 
     // The folder the items are in, where attributes not read at adding
     // (FileInfo::attributesPending) are read on demand. Cleared by ClearList.
@@ -96,7 +112,7 @@ private:
     std::size_t m_chunkUsed = 0;
     std::string m_keys;  // every item's collation key, one after another
     std::shared_ptr<const FolderHandle> m_folder;
-    std::uint8_t m_sortType = 0;
+    SortOrder m_sortType = SortOrder::NameUp;
     bool m_ranked = true;       // NameRank is valid for every item
     bool m_ranksDense = true;   // ranks are exactly 0..Count-1
 };

@@ -1,24 +1,25 @@
 #pragma once
 
-#include <string>
-
 namespace torvel {
 
-// A message for the status line: kind 0 ready, 1 working, 2 warning,
-// 3 waiting for the person.
+// The kind of a status line message; the window draws a mark of its own for
+// each (ready green, warning red, waiting the button face, working none).
+enum class StatusKind { Ready, Working, Warning, Waiting };
+
+// What the name generator has to say; the window words it.
+enum class NameStatus {
+    Converting,        // the names are being made
+    NumberTooLong,     // a sequence number outgrew the digit count
+    UnusableCharacter, // a name holds a character this system refuses
+    NameTooLong,       // a new name is longer than this system allows
+};
+
+// A message for the status line, as a code the window turns into text.
 struct StatusMessage {
-    int kind = 1;
-    std::string text;
+    StatusKind kind = StatusKind::Working;
+    NameStatus what = NameStatus::Converting;
 
     bool operator==(const StatusMessage&) const = default;
 };
-
-namespace StatusText {
-inline constexpr const char* ReadingFiles = "ファイルを読込んでいます。しばらくお待ちください。";
-inline constexpr const char* ConvertingNames = "ファイル名を変換中。しばらくお待ちください。";
-inline constexpr const char* NumberTooLong = "【注意】連番が指定桁数を超えています。";
-inline constexpr const char* UnusableCharacter = "【注意】 識別名にファイル名に使えない文字が含まれています。";
-inline constexpr const char* NameTooLong = "【注意】変換後のファイル名が長すぎます。";
-}  // namespace StatusText
 
 }  // namespace torvel

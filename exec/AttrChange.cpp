@@ -6,16 +6,15 @@
 #include "FileSystem.h"
 #include "FilesList.h"
 #include "FolderHandle.h"
-#include "NameText.h"
 #include "RunFeedback.h"
 
 namespace torvel {
 
-AttrChoice attrChoice(int itemIndex, int tag)
+AttrChoice attrChoice(AttrItem item, int tag)
 {
     if (!attrTagIsChanged(tag))
         return AttrChoice::Keep;
-    return itemIndex == attrItemSet ? AttrChoice::Set : AttrChoice::Clear;
+    return item == AttrItem::Set ? AttrChoice::Set : AttrChoice::Clear;
 }
 
 AttrMasks attrMasks(const std::array<AttrChoice, attrGroupCount>& choices)
@@ -45,11 +44,11 @@ std::uint32_t attrStartWord(const TMyFileList& list)
     return static_cast<std::uint32_t>(list.GetFileAttr(0));
 }
 
-std::array<int, attrGroupCount> attrItemIndexes(std::uint32_t word)
+std::array<AttrItem, attrGroupCount> attrItemsOf(std::uint32_t word)
 {
-    std::array<int, attrGroupCount> items {};
+    std::array<AttrItem, attrGroupCount> items {};
     for (std::size_t group = 0; group < items.size(); ++group)
-        items[group] = (word & attrGroupBits[group]) != 0 ? attrItemSet : attrItemClear;
+        items[group] = (word & attrGroupBits[group]) != 0 ? AttrItem::Set : AttrItem::Clear;
     return items;
 }
 
@@ -92,7 +91,7 @@ ChangeResult Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedba
     const int total = static_cast<int>(input.names.size());
     for (int row = 0; row < total; ++row) {
         const std::string& name = input.names[static_cast<std::size_t>(row)];
-        feedback.status(1, displayName(name) + AttrChangeText::Working);
+        feedback.status({RunActivity::ChangingAttrs, name, {}});
         bool changed = false;
         int rc = folderError;
         if (rc == 0)

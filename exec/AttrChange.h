@@ -15,19 +15,14 @@ class RunFeedback;
 class RunJournal;
 class TMyFileList;
 
-namespace AttrChangeText {
-inline constexpr const char* Working = " の 属性を変更しています。";
-}  // namespace AttrChangeText
-
 // The page's three radio groups, in the order a run applies them:
 // read-only (RadioGroup4), hidden (RadioGroup5), archive (RadioGroup6).
 inline constexpr int attrGroupCount = 3;
 inline constexpr std::array<std::uint32_t, attrGroupCount> attrGroupBits{FileAttr::ReadOnly, FileAttr::Hidden,
                                                                     FileAttr::Archive};
 
-// Item indexes of every group: "設定" and "解除".
-inline constexpr int attrItemSet = 0;
-inline constexpr int attrItemClear = 1;
+// The two items of every group, in their order: "設定" and "解除".
+enum class AttrItem { Set, Clear };
 
 // A group's Tag: 1, 2 or 3 (its place) while untouched, 11, 12 or 13 once the
 // person has chosen an item since the page was last filled, also the one it
@@ -49,9 +44,9 @@ enum class AttrChoice
     Clear,
 };
 
-// A group's choice from its item index and Tag: untouched keeps the bit,
-// whatever item it shows.
-AttrChoice attrChoice(int itemIndex, int tag);
+// A group's choice from its item and Tag: untouched keeps the bit, whatever
+// item it shows.
+AttrChoice attrChoice(AttrItem item, int tag);
 
 // The keep-mask and set-mask a run applies: word = (word & keep) | set.
 struct AttrMasks {
@@ -68,9 +63,9 @@ AttrMasks attrMasks(const std::array<AttrChoice, attrGroupCount>& choices);
 // or archive only when the list is empty.
 std::uint32_t attrStartWord(const TMyFileList& list);
 
-// The item index of each group for an attribute word: "設定" where its bit
-// is set, "解除" where it is not.
-std::array<int, attrGroupCount> attrItemIndexes(std::uint32_t word);
+// The item of each group for an attribute word: "設定" where its bit is set,
+// "解除" where it is not.
+std::array<AttrItem, attrGroupCount> attrItemsOf(std::uint32_t word);
 
 // What the attribute run takes from the window.
 struct AttrChangeInput {

@@ -12,7 +12,6 @@
 #include "ChangeJournal.h"
 #include "FileSystem.h"
 #include "FolderHandle.h"
-#include "NameText.h"
 #include "RunFeedback.h"
 
 namespace torvel {
@@ -195,7 +194,7 @@ ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedba
     ChangeResult result;
     for (int row = 0; row < total; ++row) {
         const std::string& name = input.names[static_cast<std::size_t>(row)];
-        feedback.status(1, displayName(name) + DateChangeText::Working);
+        feedback.status({RunActivity::ChangingStamp, name, {}});
         int rc = stampError != 0 ? stampError : folderError;
         if (rc == 0)
             rc = checks.refusal(static_cast<std::size_t>(row));

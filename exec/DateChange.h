@@ -25,12 +25,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The texts of the page and of the run, as the person sees them.
+// The texts of the page's refusals, as the person sees them.
 namespace DateChangeText {
 inline constexpr const char* NotWholeNumber = "'%s' は整数ではありません";
 inline constexpr const char* NoDate = "日付に変換できない値が渡されました";
 inline constexpr const char* NoTime = "時刻に変換できない値が渡されました";
-inline constexpr const char* Working = " の 更新日時を変更しています。";
 }  // namespace DateChangeText
 
 // The whole number in a box of the page: blanks before it, an optional sign

@@ -12,7 +12,6 @@
 #include "FileInfo.h"
 #include "FileSystem.h"
 #include "NameRules.h"
-#include "NameText.h"
 #include "NewCtrls.h"
 #include "RenamePlan.h"
 #include "RunFeedback.h"
@@ -24,11 +23,6 @@ namespace torvel {
 
 namespace {
 
-std::string transferText(const RunRow& row)
-{
-    return displayName(row.current) + " を " + displayName(row.newName) + " に転送しています。";
-}
-
 class MoveRun
 {
 public:
@@ -36,7 +30,7 @@ public:
         : m_rows(rows)
         , m_settings(settings)
         , m_services(services)
-        , m_carry(settings.SaveMethod == 1 ? Carry::Move : Carry::Copy)
+        , m_carry(settings.SaveMethod == SaveMode::Move ? Carry::Move : Carry::Copy)
         , m_record(rows)
     {
     }
@@ -135,7 +129,7 @@ void MoveRun::run()
 {
     const int total = static_cast<int>(m_rows.size());
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        m_services.feedback.status(1, transferText(m_rows[i]));
+        m_services.feedback.status({RunActivity::Transferring, m_rows[i].current, m_rows[i].newName});
         row(i);
         m_services.feedback.progress(static_cast<int>(i) + 1, total);
     }

@@ -7,7 +7,7 @@
 namespace torvel {
 
 // Carries every row's file from SearchDir into ChangeDir under its new name:
-// moved when SaveMethod is 1, copied otherwise. A file already holding the
+// moved when SaveMethod is SaveMode::Move, copied otherwise. A file already holding the
 // new name in ChangeDir is offered to the trash whatever JuuhukuCheck says,
 // and the row's own file follows only once that name is free; nothing is ever
 // replaced. A move to another device is complete or does not happen: the

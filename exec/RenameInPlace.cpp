@@ -12,22 +12,15 @@
 
 namespace torvel {
 
-namespace {
-
-constexpr const char* waitText = "しばらくお待ちください。";
-constexpr const char* renamingText = "ファイル名を変更しています。";
-
-} // namespace
-
 RunResult File_Rename(const std::vector<RunRow>& rows, const RunSettings& settings,
                       RunServices& services)
 {
     RenameRun run(rows, settings, services);
-    services.feedback.status(1, waitText);
+    services.feedback.status({RunActivity::Preparing, {}, {}});
     if (!run.prepare())
         return run.take();
     run.outOfTheWay();
-    services.feedback.status(1, renamingText);
+    services.feedback.status({RunActivity::Renaming, {}, {}});
     run.intoPlace();
     // A journal without its last line only makes a later start offer to
     // finish a run whose files are all in place already.

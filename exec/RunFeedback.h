@@ -4,6 +4,25 @@
 
 namespace torvel {
 
+// The steps of a run that the status line follows.
+enum class RunActivity {
+    Preparing,       // a rename run is making its plan
+    Renaming,        // a rename run is giving the files their names
+    Transferring,    // one file is being moved or copied: name to target
+    ChangingStamp,   // one file's time stamp is being set: name
+    ChangingAttrs,   // one file's attributes are being set: name
+};
+
+// A status of a run as a code and the names it is about (bytes).
+struct RunStatus
+{
+    RunActivity activity = RunActivity::Preparing;
+    std::string name;   // the file's bare name, where the activity has one
+    std::string target; // the name it is to get, for a transfer
+
+    bool operator==(const RunStatus&) const = default;
+};
+
 // What a run needs from the person in front of the window. The main window
 // implements it; exec never opens a dialog itself, and tests answer in code.
 class RunFeedback
@@ -13,9 +32,9 @@ public:
 
     virtual ~RunFeedback() = default;
 
-    // A progress text on the status line (kind 1 while working). The window
+    // What a run is doing, for the status line; the window words it and
     // decides how often it actually repaints.
-    virtual void status(int kind, const std::string& text) = 0;
+    virtual void status(const RunStatus& status) = 0;
 
     // Asked before an existing file goes to the trash; path is bytes.
     virtual TrashAnswer confirmTrash(const std::string& path) = 0;

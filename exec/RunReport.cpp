@@ -73,16 +73,6 @@ std::string section(const std::string& heading, const std::vector<Item>& items, 
 
 } // namespace
 
-std::string convertedText(int count)
-{
-    return std::to_string(count) + "個のファイルを変換しました。";
-}
-
-std::string convertedText(const RunResult& result)
-{
-    return convertedText(result.converted);
-}
-
 std::string failureReason(int error)
 {
     switch (error) {

@@ -19,12 +19,6 @@ namespace torvel {
 
 inline constexpr int maxReportLines = 20;
 
-// "N個のファイルを変換しました。" with the number of files that reached their
-// new names.
-std::string convertedText(const RunResult& result);
-// The same text for a count of files made some other way.
-std::string convertedText(int count);
-
 // The text of the failure box, UTF-8; empty when nothing failed. Files that
 // reached their names without attributes or permission bits the destination
 // cannot store follow in a second list, as a warning.

@@ -21,12 +21,17 @@ struct RunRow
     std::string newName;
 };
 
+// What a run on the rename page does with the files: renames them in their
+// folder, or moves or copies them into the destination folder. The order is
+// that of the window's three radio buttons.
+enum class SaveMode { Rename, Move, Copy };
+
 // The window's state that a run on the rename page reads.
 struct RunSettings
 {
     std::string SearchDir; // source folder, ending in "/"
     std::string ChangeDir; // destination folder, ending in "/"
-    int SaveMethod = 0;    // 0 rename in the same folder, 1 move, 2 copy
+    SaveMode SaveMethod = SaveMode::Rename;
     bool JuuhukuCheck = false; // avoid duplicate names: never replace through the trash
     bool CheckBox1 = false;    // carry along same-name files with other extensions
 };

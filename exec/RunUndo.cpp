@@ -127,7 +127,7 @@ void carry(const std::vector<RunRow>& rows, const RunSettings& settings, RunServ
 {
     if (rows.empty())
         return;
-    RunResult done = settings.SaveMethod == 0 ? File_Rename(rows, settings, services)
+    RunResult done = settings.SaveMethod == SaveMode::Rename ? File_Rename(rows, settings, services)
                                               : File_Move(rows, settings, services);
     if (!done.started()) {
         result.error = done.error;
@@ -189,9 +189,9 @@ RunResult takeBackRun(const JournalRecord& record, RunServices& services)
         }
     }
     if (record.kind == JournalKind::Rename)
-        carry(rows, {record.from, record.from, 0, true, false}, services, result);
+        carry(rows, {record.from, record.from, SaveMode::Rename, true, false}, services, result);
     else
-        carry(rows, {record.to, record.from, 1, true, false}, services, result);
+        carry(rows, {record.to, record.from, SaveMode::Move, true, false}, services, result);
     if (!result.started())
         return result;
     restoreTrashed(record, services.fs, result);
@@ -233,9 +233,9 @@ RunResult finishRun(const JournalRecord& record, RunServices& services)
             break;
         }
     }
-    const int method = record.kind == JournalKind::Rename ? 0
-                       : record.kind == JournalKind::Move ? 1
-                                                          : 2;
+    const SaveMode method = record.kind == JournalKind::Rename ? SaveMode::Rename
+                            : record.kind == JournalKind::Move ? SaveMode::Move
+                                                               : SaveMode::Copy;
     carry(rows, {record.from, record.to, method, true, false}, services, result);
     if (!result.started())
         return result;

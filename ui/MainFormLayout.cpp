@@ -15,8 +15,11 @@
 #include <vector>
 
 #include "CtrlsEx.h"
+#include "FolderPanel.h"
+#include "RenamePage.h"
 #include "StartupGeometry.h"
 #include "StatusLine.h"
+#include "TimeStampPage.h"
 
 namespace torvel {
 
@@ -70,7 +73,7 @@ void TForm1::layOutLowerHalf()
 
     QWidget* grid = ui->StringGrid1;
     grid->resize(grid->width(), ui->Label7->y() - grid->y() - 2);
-    setGridColumnWidths();
+    m_rename->setGridColumnWidths();
 }
 
 void TForm1::checkHeightItem(int state)
@@ -195,52 +198,50 @@ void TForm1::placeWindow(int left, int top)
 
 void TForm1::R1Click()
 {
-    ui->PageControl1->setCurrentIndex(0);
+    ui->PageControl1->setCurrentIndex(tabOf(Page::Rename));
     PageControl1Change();
 }
 
 void TForm1::D1Click()
 {
-    ui->PageControl1->setCurrentIndex(1);
+    ui->PageControl1->setCurrentIndex(tabOf(Page::TimeStamp));
     PageControl1Change();
 }
 
 void TForm1::P1Click()
 {
-    ui->PageControl1->setCurrentIndex(2);
+    ui->PageControl1->setCurrentIndex(tabOf(Page::Attributes));
     PageControl1Change();
 }
 
 void TForm1::PageControl1Change()
 {
-    const int page = ui->PageControl1->currentIndex();
-    if (page == 1) {
-        TSheetDate(firstFileDateTime().value_or(QDateTime::currentDateTime()));
-    } else if (page == 2) {
+    const Page page = currentPage();
+    if (page == Page::TimeStamp) {
+        m_stampPage->fillFromFirstFile();
+    } else if (page == Page::Attributes) {
         TSheetPro();
     }
-    const bool renamePage = page == 0;
+    const bool renamePage = page == Page::Rename;
     updatePreviewCommands();
     ui->NonPreCheck->setEnabled(renamePage);
-    ui->DirTree->setEnabled(renamePage);
-    ui->Edit5->setEnabled(renamePage);
+    m_folders->setRenamePage(renamePage);
     // The destination belongs to the rename page only: elsewhere the filter
     // stays in front and the destination page is hidden.
     TPageControlEx* lower = ui->PageControl2;
     if (renamePage) {
-        lower->setTabVisible(0, true);
-        lower->setCurrentIndex(0);
+        lower->setTabVisible(tabOf(LowerPage::Destination), true);
+        lower->setCurrentIndex(tabOf(LowerPage::Destination));
     } else {
-        lower->setCurrentIndex(1);
-        lower->setTabVisible(0, false);
+        lower->setCurrentIndex(tabOf(LowerPage::Filter));
+        lower->setTabVisible(tabOf(LowerPage::Destination), false);
     }
-    StringGrid1Write(ui->NonPreCheck->isChecked());
+    StringGrid1Write(immediatePreview());
 }
 
 void TForm1::updatePreviewCommands()
 {
-    const bool enable = ui->PageControl1->currentIndex() == 0 && fileListCount() > 0
-        && !ui->NonPreCheck->isChecked();
+    const bool enable = currentPage() == Page::Rename && fileListCount() > 0 && !immediatePreview();
     ui->PreViewButton->setEnabled(enable);
     ui->S1->setEnabled(enable);
 }
@@ -248,24 +249,13 @@ void TForm1::updatePreviewCommands()
 void TForm1::PageControl2Changing(bool* AllowChange)
 {
     if (AllowChange != nullptr) {
-        *AllowChange = ui->PageControl1->currentIndex() == 0;
+        *AllowChange = currentPage() == Page::Rename;
     }
 }
 
-void TForm1::PageControl1DrawTab(TPageControlEx* Control, int Index, const QRect& Rect,
-                                 TOwnerDrawState State)
+void TForm1::drawPageTab(TPageControlEx* control, int index, const QRect& rect, TOwnerDrawState state)
 {
-    drawPageTab(Control, Index, Rect, State.testFlag(TOwnerDrawFlag::odSelected));
-}
-
-void TForm1::PageControl2DrawTab(TPageControlEx* Control, int Index, const QRect& Rect,
-                                 TOwnerDrawState State)
-{
-    drawPageTab(Control, Index, Rect, State.testFlag(TOwnerDrawFlag::odSelected));
-}
-
-void TForm1::drawPageTab(TPageControlEx* control, int index, const QRect& rect, bool selected)
-{
+    const bool selected = state.testFlag(TOwnerDrawFlag::odSelected);
     QPainter* canvas = control != nullptr ? control->Canvas() : nullptr;
     if (canvas == nullptr) {
         return;
@@ -280,21 +270,6 @@ void TForm1::drawPageTab(TPageControlEx* control, int index, const QRect& rect, 
     canvas->drawText(rect.adjusted(3, 3, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                      control->tabText(index));
     canvas->restore();
-}
-
-// ---------------------------------------------------------------------------
-// Preview grid frame
-
-void TForm1::setGridColumnWidths()
-{
-    QAbstractItemView* grid = ui->StringGrid1;
-    int client = grid->width() - 2 * ui->StringGrid1->frameWidth();
-    if (grid->verticalScrollBar()->isVisibleTo(grid)) {
-        client -= grid->verticalScrollBar()->width();
-    }
-    const int column = client / 2 - 1;
-    ui->StringGrid1->setColumnWidth(0, column);
-    ui->StringGrid1->setColumnWidth(1, column);
 }
 
 } // namespace torvel

@@ -1,15 +1,16 @@
-// The main window's settings: reading the settings file into the controls at
-// start-up, and writing the controls back into it when the window closes.
+// The main window's settings: reading the settings file into the window and
+// its parts at start-up, and writing them back when the window closes.
 #include "MainForm.h"
+#include "Utf8Text.h"
 
 #include "ui_MainForm.h"
 
-#include <QMessageBox>
-
-#include "FolderNamespace.h"
+#include "FileSelection.h"
+#include "FolderPanel.h"
 #include "ProfileFile.h"
+#include "RenamePage.h"
+#include "RunTypes.h"
 #include "StartupGeometry.h"
-#include "UpDown.h"
 
 namespace torvel {
 
@@ -20,28 +21,16 @@ void TForm1::IniRead()
 
 void TForm1::applySettings(const SettingsRecord& settings)
 {
-    // In the file's order; each value takes effect at once, and a check box
-    // whose state changes runs its handler as a click would. So UPPER and
-    // LOWWER both on end with lower case only: LOWWER comes second.
+    // Each value takes effect at once, and a check box whose state changes
+    // runs its handler as a click would.
     SearchDirChange(settings.searchDir);
     SearchExt = settings.searchExt;
-    ui->MaeSort->setCurrentIndex(settings.sort);
     ChangeDirChange(settings.changeDir);
-    ui->Edit1->setText(QString::fromStdString(settings.changeName));
-    ui->UpDown2->setPosition(settings.changeNom);
-    ui->UpDown1->setPosition(settings.changeDigit);
-    ui->Edit3->setText(QString::fromStdString(settings.changeExt));
+    m_rename->applySettings(settings);
     m_saveMethodText = settings.saveMethodText;
-    ui->UpCheck->setChecked(settings.upper);
-    ui->LowCheck->setChecked(settings.lowwer);
     ui->NonPreCheck->setChecked(settings.preview);
     ui->CheckBox2->setChecked(settings.helpHint);
     applyHints(settings.helpHint);
-    ui->JuuhukuCheck->setChecked(settings.duplicate);
-    ui->CheckBox1->setChecked(settings.sameName);
-    ui->KetaCheck->setChecked(settings.column);
-    ui->KetaName->setChecked(settings.columnName);
-    ui->ExtCheck->setChecked(settings.extCheck);
     ButtonSide = settings.buttonSide != 0 ? 1 : 0;
     m_formLeft = settings.formLeft;
     m_formTop = settings.formTop;
@@ -55,22 +44,11 @@ SettingsRecord TForm1::currentSettings() const
     SettingsRecord settings;
     settings.searchDir = SearchDir;
     settings.searchExt = SearchExt;
-    settings.sort = ui->MaeSort->currentIndex();
     settings.changeDir = ChangeDir;
-    settings.changeName = ui->Edit1->text().toStdString();
-    settings.changeNom = ui->UpDown2->position();
-    settings.changeDigit = ui->UpDown1->position();
-    settings.changeExt = ui->Edit3->text().toStdString();
+    m_rename->fillSettings(settings);
     settings.saveMethodText = m_saveMethodText;
-    settings.upper = ui->UpCheck->isChecked();
-    settings.lowwer = ui->LowCheck->isChecked();
     settings.preview = ui->NonPreCheck->isChecked();
     settings.helpHint = ui->CheckBox2->isChecked();
-    settings.duplicate = ui->JuuhukuCheck->isChecked();
-    settings.sameName = ui->CheckBox1->isChecked();
-    settings.column = ui->KetaCheck->isChecked();
-    settings.columnName = ui->KetaName->isChecked();
-    settings.extCheck = ui->ExtCheck->isChecked();
     settings.buttonSide = ButtonSide;
     settings.heightSize = HeightSize;
     settings.formLeft = m_formLeft;
@@ -95,13 +73,8 @@ void TForm1::IniWrite()
     if (profile.save()) {
         // The window closes all the same: the person is not held in a program
         // that cannot save its settings.
-        showErrorMessage(QStringLiteral("%1 に書き込めません").arg(displayName(m_settingsPath)));
+        showErrorMessage(QStringLiteral("%1 に書き込めません").arg(pathText(m_settingsPath)));
     }
-}
-
-void TForm1::showErrorMessage(const QString& text)
-{
-    QMessageBox::critical(this, QStringLiteral("TORVEL"), text);
 }
 
 } // namespace torvel

@@ -11,8 +11,16 @@
 
 #include "AtomicSave.h"
 #include "DurableFile.h"
+#include "FileInfo.h"
+#include "FileSelection.h"
+#include "FolderHandle.h"
+#include "RunCommand.h"
+#include "RunReport.h"
 #include "RunUndo.h"
+#include "StatusMessages.h"
+#include "StatusTexts.h"
 #include "UndoTexts.h"
+#include "WindowFeedback.h"
 
 namespace torvel {
 
@@ -27,12 +35,12 @@ void TForm1::addUndoCommand()
 
 void TForm1::UndoButtonClick()
 {
-    if (m_runUnderWay) {
+    if (m_run->underWay()) {
         return;
     }
     JournalRecord record;
     if (!lastRunToTakeBack(stateFolder(), record)) {
-        StatusWrite(2, utf8Text(nothingToTakeBack));
+        StatusWrite(StatusKind::Warning, utf8Text(nothingToTakeBack));
         return;
     }
     QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), utf8Text(takeBackQuestion(record)),
@@ -41,7 +49,7 @@ void TForm1::UndoButtonClick()
     box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
     box.setDefaultButton(QMessageBox::No);
     if (messageBox(box) == QMessageBox::Yes) {
-        settleRun(record, RunSettlement::TakeBack);
+        settleRun(record, true);
     }
 }
 
@@ -49,8 +57,8 @@ void TForm1::offerRecovery()
 {
     removeStaleSaveTemporaries(settingsPath());
     for (const JournalRecord& record : unfinishedRuns(stateFolder())) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("TORVEL"),
-                        utf8Text(unfinishedRunQuestion(record)), QMessageBox::NoButton, this);
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("TORVEL"), utf8Text(unfinishedRunQuestion(record)),
+                        QMessageBox::NoButton, this);
         QPushButton* finish = box.addButton(QStringLiteral("続行(&C)"), QMessageBox::AcceptRole);
         QPushButton* back = box.addButton(QStringLiteral("元に戻す(&U)"), QMessageBox::DestructiveRole);
         QPushButton* later = box.addButton(QStringLiteral("後で(&L)"), QMessageBox::RejectRole);
@@ -58,10 +66,42 @@ void TForm1::offerRecovery()
         box.setEscapeButton(later);
         messageBox(box);
         if (box.clickedButton() == finish) {
-            settleRun(record, RunSettlement::Finish);
+            settleRun(record, false);
         } else if (box.clickedButton() == back) {
-            settleRun(record, RunSettlement::TakeBack);
+            settleRun(record, true);
         }
+    }
+}
+
+// Takes back or finishes a run through the engine, then lists its files
+// where they are now.
+void TForm1::settleRun(const JournalRecord& record, bool takeBack)
+{
+    RunCommand::Guard guard(*m_run);
+    const std::optional<RunResult> result
+        = m_run->settle(record, takeBack ? RunCommand::Settlement::TakeBack : RunCommand::Settlement::Finish);
+    if (!result) {
+        return;
+    }
+    // The files as they stand now: under their old names after taking back,
+    // under their new names after finishing.
+    const std::string& folder = takeBack || record.kind == JournalKind::Rename ? record.from : record.to;
+    FolderHandle handle(folder);
+    SelectedFiles.clear();
+    for (const JournalFile& file : record.files) {
+        const std::string& name = takeBack ? file.oldName : file.newName;
+        if (fileExists(handle, name)) {
+            SelectedFiles.push_back(name);
+        }
+    }
+    SearchDirChange(folder);
+    FileSeleSet();
+    FileProp();
+    StringGrid1Write(immediatePreview());
+    guard.redrawn();
+    StatusWrite(StatusKind::Waiting, StatusText::converted(static_cast<int>(SelectedFiles.size())));
+    if (const std::string report = failureReport(*result); !report.empty()) {
+        runFeedback().fileFailed(report);
     }
 }
 

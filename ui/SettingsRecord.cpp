@@ -1,4 +1,5 @@
 #include "SettingsRecord.h"
+#include "RunTypes.h"
 
 #include "FolderHandle.h"
 
@@ -171,26 +172,27 @@ std::vector<std::string> writeSettings(const SettingsRecord& record, ProfileFile
     return kept;
 }
 
-int saveMethodFromText(std::string_view text)
+SaveMode saveMethodFromText(std::string_view text)
 {
     if (text.empty())
-        return 0;
+        return SaveMode::Rename;
     switch (text[0]) {
     case 'C':
-    case 'c': return 2;
+    case 'c': return SaveMode::Copy;
     case 'M':
-    case 'm': return 1;
-    default: return 0; // "R", "r", and any other letter: rename
+    case 'm': return SaveMode::Move;
+    default: return SaveMode::Rename; // "R", "r", and any other letter
     }
 }
 
-std::string saveMethodToText(int saveMethod)
+std::string saveMethodToText(SaveMode saveMethod)
 {
     switch (saveMethod) {
-    case 1: return "MOVE";
-    case 2: return "COPY";
-    default: return "RENAME";
+    case SaveMode::Move: return "MOVE";
+    case SaveMode::Copy: return "COPY";
+    case SaveMode::Rename: break;
     }
+    return "RENAME";
 }
 
 } // namespace torvel

@@ -7,6 +7,7 @@
 namespace torvel {
 
 class ProfileFile;
+enum class SaveMode;
 
 // Everything the settings file remembers from one run to the next, one field
 // per key. The window fills its controls from a record read at start-up and
@@ -75,12 +76,11 @@ SettingsRecord readSettings(const ProfileFile& profile, std::string_view exeFold
 // therefore keep what the file held (or stay absent).
 std::vector<std::string> writeSettings(const SettingsRecord& record, ProfileFile& profile);
 
-// SaveMethod from the save-method text: its first letter, upper-cased, "C" 2
-// (copy), "M" 1 (move), "R" 0 (rename); any other letter and an empty text 0.
-int saveMethodFromText(std::string_view text);
+// SaveMethod from the save-method text: its first letter, upper-cased, "C"
+// copy, "M" move, "R" rename; any other letter and an empty text rename.
+SaveMode saveMethodFromText(std::string_view text);
 
-// The save-method text written for SaveMethod: 0 "RENAME", 1 "MOVE", 2 "COPY".
-// Any other number is taken as 0, as the reading rule takes unknown texts.
-std::string saveMethodToText(int saveMethod);
+// The save-method text written for SaveMethod: "RENAME", "MOVE" or "COPY".
+std::string saveMethodToText(SaveMode saveMethod);
 
 } // namespace torvel

@@ -53,10 +53,10 @@ StatusLine::StatusLine(QWidget* parent)
     placeProgressBar();
 }
 
-void StatusLine::write(int kind, const QString& text)
+void StatusLine::write(StatusKind kind, const QString& text)
 {
     m_kind = kind;
-    m_panel0 = QString::number(kind);
+    m_panel0 = QString::number(static_cast<int>(kind));
     m_panel1 = text;
     repaint();
 }
@@ -84,18 +84,19 @@ QRect StatusLine::panelRect(int panel) const
     return {kKindPanelWidth, 0, qMax(0, right - kKindPanelWidth), height()};
 }
 
-std::optional<QColor> StatusLine::kindColor(int kind, const QPalette& palette)
+std::optional<QColor> StatusLine::kindColor(StatusKind kind, const QPalette& palette)
 {
     switch (kind) {
-    case 0:
+    case StatusKind::Ready:
         return QColor(0, 255, 0);
-    case 2:
+    case StatusKind::Warning:
         return QColor(255, 0, 0);
-    case 3:
+    case StatusKind::Waiting:
         return palette.color(QPalette::Button);
-    default:
-        return std::nullopt;
+    case StatusKind::Working:
+        break;
     }
+    return std::nullopt;
 }
 
 void StatusLine::paintKindMark(QPainter& painter, const QRect& rect) const

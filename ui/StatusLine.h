@@ -6,14 +6,16 @@
 
 #include <optional>
 
+#include "StatusMessages.h"
+
 class QProgressBar;
 
 namespace torvel {
 
 // The message line at the foot of the main window: a 50-pixel panel whose
-// owner draws a coloured mark for the kind of the message, then the message.
-// Kinds: 0 ready (green), 1 working (no mark), 2 warning (red), 3 waiting for
-// the person (button face).
+// owner draws a coloured mark for the kind of the message, then the message:
+// ready green, working no mark, warning red, waiting for the person the
+// button face.
 //
 // Long steps run on the one user-interface thread without returning to the
 // event loop, so write() repaints at once: that repaint is the only way a
@@ -28,10 +30,11 @@ public:
     explicit StatusLine(QWidget* parent = nullptr);
 
     // Shows text with its kind and repaints the bar before returning.
-    void write(int kind, const QString& text);
+    void write(StatusKind kind, const QString& text);
 
-    int kind() const { return m_kind; }
-    // Panel 0 holds the kind as decimal text (never shown), panel 1 the text.
+    StatusKind kind() const { return m_kind; }
+    // Panel 0 holds the kind's number (0 ready to 3 waiting) as decimal text,
+    // never shown; panel 1 the text.
     QString panelText(int panel) const;
 
     // Where each panel lies in the bar's coordinates. Panel 1 stops short of
@@ -42,11 +45,11 @@ public:
     QProgressBar* progressBar() const { return m_progress; }
 
     // Fills the kind mark into a panel rectangle: the rectangle shrunk by 3
-    // pixels left and right and 2 pixels top and bottom; nothing for kind 1.
+    // pixels left and right and 2 pixels top and bottom; nothing while working.
     void paintKindMark(QPainter& painter, const QRect& panelRect) const;
 
-    // The fill of a kind's mark; none for kind 1 and for unknown kinds.
-    static std::optional<QColor> kindColor(int kind, const QPalette& palette);
+    // The fill of a kind's mark; none while working.
+    static std::optional<QColor> kindColor(StatusKind kind, const QPalette& palette);
 
 Q_SIGNALS:
     // The owner-drawn panel asks to be drawn; painter is only valid during the
@@ -60,7 +63,7 @@ protected:
 private:
     void placeProgressBar();
 
-    int m_kind = 1;
+    StatusKind m_kind = StatusKind::Working;
     QString m_panel0;
     QString m_panel1;
     QProgressBar* m_progress;

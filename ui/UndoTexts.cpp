@@ -2,6 +2,7 @@
 
 #include "NameText.h"
 #include "RunReport.h"
+#include "StatusTexts.h"
 
 namespace torvel {
 
@@ -78,7 +79,7 @@ std::string unfinishedRunQuestion(const JournalRecord& record)
 
 std::string runSummary(const RunResult& result, bool canTakeBack)
 {
-    std::string text = convertedText(result);
+    std::string text = StatusText::converted(result.converted).toStdString();
     if (!result.failures.empty())
         text += std::to_string(result.failures.size()) + " 個のファイルは変換できませんでした。";
     if (canTakeBack)

@@ -1,4 +1,6 @@
 #include "WindowFeedback.h"
+
+#include "StatusTexts.h"
 #include "Utf8Text.h"
 
 #include <QCloseEvent>
@@ -92,10 +94,15 @@ void WindowFeedback::endRun()
     }
 }
 
-void WindowFeedback::status(int kind, const std::string& text)
+void WindowFeedback::status(const RunStatus& status)
+{
+    showStatus(StatusKind::Working, StatusText::of(status));
+}
+
+void WindowFeedback::showStatus(StatusKind kind, const QString& text)
 {
     m_pendingKind = kind;
-    m_pendingText = utf8Text(text);
+    m_pendingText = text;
     m_pending = true;
     if (!m_running || kind != m_line->kind() || repaintDue()) {
         showPending();

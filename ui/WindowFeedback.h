@@ -7,6 +7,7 @@
 #include <string>
 
 #include "RunFeedback.h"
+#include "StatusMessages.h"
 
 class QWidget;
 
@@ -72,7 +73,10 @@ public:
         WindowFeedback& m_feedback;
     };
 
-    void status(int kind, const std::string& text) override;
+    // A run's status, worded by the window, as a working text.
+    void status(const RunStatus& status) override;
+    // Shows a text on the status line, spaced as a run's texts are.
+    void showStatus(StatusKind kind, const QString& text);
     TrashAnswer confirmTrash(const std::string& path) override;
     void fileFailed(const std::string& message) override;
     void progress(int done, int total) override;
@@ -108,7 +112,7 @@ private:
     bool m_repainted = false;  // in this run
     bool m_running = false;
     bool m_pending = false;
-    int m_pendingKind = 1;
+    StatusKind m_pendingKind = StatusKind::Working;
     QString m_pendingText;
     int m_done = 0;
     int m_total = 0;

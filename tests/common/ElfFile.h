@@ -35,20 +35,6 @@ struct ElfFile
     void put(std::uint64_t at, std::uint64_t value, int width);
 };
 
-// A fresh temporary folder, ending in "/", removed by the destructor.
-class TempFolder
-{
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
 inline void ElfFile::put(std::uint64_t at, std::uint64_t value, int width)
 {
     for (int i = 0; i < width; ++i) {
@@ -115,18 +101,5 @@ inline bool writeFile(const std::string& path, const std::string& bytes)
     return static_cast<bool>(out);
 }
 
-inline TempFolder::TempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "torvel-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        std::abort();
-    m_path = pattern + "/";
-}
-
-inline TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
 
 } // namespace torvel::test

@@ -2,6 +2,7 @@
 #include "VersionRecordImage.h"
 
 #include "common/ElfFile.h"
+#include "common/ScratchDir.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -77,7 +78,7 @@ TEST(TForm2, ActivationShowsTheProgramVersion)
 
 TEST(TForm2, AProgramWithoutVersionInformationIsReportedOnceAndKeepsTheDesignText)
 {
-    test::TempFolder folder;
+    ScratchDir folder;
     const std::string program = folder.path() + "program";
     ASSERT_TRUE(test::writeFile(program, test::makeElf({{".text", "code"}}).bytes));
     TForm2 box;
@@ -92,7 +93,7 @@ TEST(TForm2, AProgramWithoutVersionInformationIsReportedOnceAndKeepsTheDesignTex
 
 TEST(TForm2, AMissingFileVersionEmptiesTheLabel)
 {
-    test::TempFolder folder;
+    ScratchDir folder;
     static constexpr VersionRecordField fields[] = {{"ProductName", "x"}};
     constexpr auto record = makeVersionRecord<versionRecordLength(fields)>(0x0411, 0x03A4, fields);
     const std::string program = folder.path() + "program";

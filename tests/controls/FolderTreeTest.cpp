@@ -2,6 +2,7 @@
 #include "ItemIdList.h"
 #include "UFolderTree.h"
 #include "platform/FolderTestTree.h"
+#include "common/SampleNames.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -21,7 +22,6 @@ namespace {
 
 using test::FolderTestTree;
 using test::ScopedEnv;
-using test::sjisName;
 
 // A tree whose home and desktop are in a temporary folder tree.
 struct FolderTreeTest : ::testing::Test {
@@ -78,7 +78,7 @@ TEST_F(FolderTreeTest, ExpandingListsSubfoldersHiddenAndShiftJisIncluded)
 {
     files.folder("home/user/docs/2024");
     files.folder("home/user/.config-like");
-    files.folder("home/user/" + sjisName);
+    files.folder("home/user/" + sjisShown);
     files.file("home/user/readme.txt");
     build();
     homeNode()->setExpanded(true);
@@ -92,7 +92,7 @@ TEST_F(FolderTreeTest, ExpandingListsSubfoldersHiddenAndShiftJisIncluded)
               QTreeWidgetItem::DontShowIndicatorWhenChildless);
 
     tree->setCurrentItem(childNamed(homeNode(), QStringLiteral("表示")));
-    EXPECT_EQ(tree->SelectedPath(), home + sjisName + "/");
+    EXPECT_EQ(tree->SelectedPath(), home + sjisShown + "/");
 }
 
 TEST_F(FolderTreeTest, AFolderWhoseSubfoldersWentAwayLosesItsExpandButton)
@@ -129,10 +129,10 @@ TEST_F(FolderTreeTest, AFolderThatCannotBeListedIsTriedAgainOnTheNextExpansion)
 
 TEST_F(FolderTreeTest, SelectPathExpandsEveryAncestorAndReportsTheNode)
 {
-    files.folder("home/user/one/two/" + sjisName + "/four");
+    files.folder("home/user/one/two/" + sjisShown + "/four");
     build();
     changes.clear();
-    const std::string deep = home + "one/two/" + sjisName + "/four/";
+    const std::string deep = home + "one/two/" + sjisShown + "/four/";
     tree->SelectPath(deep);
     QTreeWidgetItem* node = tree->currentItem();
     ASSERT_TRUE(node);
@@ -151,7 +151,7 @@ TEST_F(FolderTreeTest, SelectPathExpandsEveryAncestorAndReportsTheNode)
     EXPECT_EQ(tree->AbsoluteID(node), names.parsePath(deep));
 
     // The same path in another spelling selects the same node, without news.
-    tree->SelectPath(home + "one//two/./" + sjisName + "/four");
+    tree->SelectPath(home + "one//two/./" + sjisShown + "/four");
     EXPECT_EQ(tree->currentItem(), node);
     EXPECT_EQ(changes.size(), 1u);
 }

@@ -3,6 +3,7 @@
 #include "VersionRecordImage.h"
 
 #include "common/ElfFile.h"
+#include "common/ScratchDir.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -13,7 +14,6 @@ namespace torvel {
 namespace {
 
 using test::makeElf;
-using test::TempFolder;
 using test::writeFile;
 
 const char* const kNoVersion = "バージョン情報が取得できません.";
@@ -33,7 +33,7 @@ protected:
         EXPECT_TRUE(writeFile(path, makeElf({{".text", "code"}, {".torvel_version", record}}).bytes));
         return path;
     }
-    TempFolder m_folder;
+    ScratchDir m_folder;
 };
 
 TEST(TVerInfo, ReadsTheTranslationAndTrimmedValuesOfThisProgram)

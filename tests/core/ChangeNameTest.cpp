@@ -3,7 +3,9 @@
 #include "FileAttributes.h"
 #include "FilesList.h"
 
-#include "common/TestFolder.h"
+#include "common/SampleNames.h"
+#include "common/ScratchDir.h"
+#include "common/TimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +14,11 @@
 namespace torvel {
 namespace {
 
-using test::sjisTest;
-using test::TestFolder;
 using Names = std::vector<std::string>;
 
 // The defaults of the worked examples: identifier CHGN, start value 1, digit
 // count 2, ExtCheck on with "txt", nothing else.
-ChangeNameInputs defaults(const TestFolder& dest)
+ChangeNameInputs defaults(const ScratchDir& dest)
 {
     ChangeNameInputs in;
     in.Identifier = "CHGN";
@@ -58,13 +58,13 @@ protected:
         return newNames();
     }
 
-    TestFolder m_dest;
+    ScratchDir m_dest;
     TMyFileList m_list{""};
     ChangeNameResult m_result;
 };
 
-const StatusMessage working{1, StatusText::ConvertingNames};
-const StatusMessage overflow{2, StatusText::NumberTooLong};
+const StatusMessage working{StatusKind::Working, NameStatus::Converting};
+const StatusMessage overflow{StatusKind::Warning, NameStatus::NumberTooLong};
 
 TEST_F(ChangeName, WorkedExamplesInOrdinaryMode)
 {
@@ -94,7 +94,7 @@ TEST_F(ChangeName, WorkedExamplesWithDuplicateAvoidance)
     const auto avoid = [](auto& in) { in.JuuhukuCheck = true; };
     EXPECT_EQ(run({"a.txt", "b.txt", "c.txt"}, avoid), (Names{"CHGN01.txt", "CHGN03.txt", "CHGN04.txt"}));
 
-    TestFolder inPlace;
+    ScratchDir inPlace;
     inPlace.makeFile("CHGN01.txt");
     inPlace.makeFile("CHGN02.txt");
     EXPECT_EQ(run({"CHGN01.txt", "CHGN02.txt"}, [&](auto& in) { in.JuuhukuCheck = true, in.ChangeDir = inPlace.path(); }),
@@ -114,7 +114,7 @@ TEST_F(ChangeName, WorkedExamplesInKeepNumberMode)
     EXPECT_EQ(run(scans, [](auto& in) { in.KetaCheck = true, in.Digits = 3, in.KetaName = true, in.Identifier = "IMG"; }),
               (Names{"IMG012.png", "IMG020.png", "IMG007.png"}));
 
-    TestFolder inPlace;
+    ScratchDir inPlace;
     inPlace.makeFile("a01.txt");
     inPlace.makeFile("a1.txt");
     EXPECT_EQ(run({"a01.txt", "a1.txt"}, [&](auto& in) { in.KetaCheck = true, in.ChangeDir = in.SearchDir = inPlace.path(); }),
@@ -160,7 +160,7 @@ TEST_F(ChangeName, DuplicateTestUsesTheNameAsItWillBeWritten)
     };
     EXPECT_EQ(run({"Photo.jpg"}, upper), (Names{"TRIP02.JPG"}));
 
-    TestFolder other;
+    ScratchDir other;
     other.makeFile("Trip01.jpg");
     EXPECT_EQ(run({"Photo.jpg"}, [&](auto& in) { upper(in), in.ChangeDir = other.path(); }), (Names{"TRIP01.JPG"}));
 }
@@ -250,8 +250,8 @@ TEST(KeepNumberName, DashSuffixGoesOnPast99AndGivesUp)
 
 TEST_F(ChangeName, NamesThisSystemCannotHoldStopTheComputation)
 {
-    const StatusMessage unusable{2, StatusText::UnusableCharacter};
-    const StatusMessage tooLong{2, StatusText::NameTooLong};
+    const StatusMessage unusable{StatusKind::Warning, NameStatus::UnusableCharacter};
+    const StatusMessage tooLong{StatusKind::Warning, NameStatus::NameTooLong};
 
     run({"a", "b"}, [](auto& in) { in.Identifier = "a/b"; });
     EXPECT_FALSE(m_result.ok);

@@ -5,7 +5,9 @@
 #include "FilesList.h"
 #include "FolderScan.h"
 
-#include "common/TestFolder.h"
+#include "common/SampleNames.h"
+#include "common/ScratchDir.h"
+#include "common/TimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +18,6 @@ namespace torvel {
 namespace {
 
 using test::ScopedTimeZone;
-using test::sjisTest;
-using test::TestFolder;
 using test::tokyoInstant;
 using Names = std::vector<std::string>;
 
@@ -48,12 +48,12 @@ protected:
         input.selectedFiles = std::move(selection);
         input.filter = std::move(filter);
         input.searchDir = m_dir.path();
-        input.sortIndex = order;
+        input.sort = sortOrderOfItem(order);
         return rebuildFileList(m_list, input);
     }
 
     ScopedTimeZone m_zone{"Asia/Tokyo"};
-    TestFolder m_dir;
+    ScratchDir m_dir;
     TMyFileList m_list{""};
 };
 
@@ -110,7 +110,7 @@ TEST_F(FileProp, SortsByTheGivenOrderOrNotAtAll)
     EXPECT_EQ(names(m_list), chosen);
     rebuild(chosen, all, 5);
     EXPECT_EQ(names(m_list), (Names{"data.doc", "memo.txt", "readme"}));  // largest first
-    EXPECT_EQ(m_list.SortType(), 5);
+    EXPECT_EQ(m_list.SortType(), SortOrder::LargestFirst);
 }
 
 struct Item {
@@ -139,7 +139,7 @@ TEST_F(FileProp, TakesAScansFactsOnlyForItsSelectionAndFolder)
     ASSERT_EQ(scanFolderFiles(m_dir.path(), scanned, &facts), 0);
     const std::vector<ExtensionChoice> filter = {{".txt", true}, {".doc", false}, {"", true},
                                                  {".jpg", true}, {".hidden", true}, {".ｊｐｇ", true}};
-    FilePropInput input{scanned, filter, m_dir.path(), 2, nullptr};
+    FilePropInput input{scanned, filter, m_dir.path(), SortOrder::NewestFirst, nullptr};
     rebuildFileList(m_list, input);
     const std::vector<Item> fresh = items(m_list);
     ASSERT_EQ(fresh.size(), 6U);
@@ -153,13 +153,13 @@ TEST_F(FileProp, TakesAScansFactsOnlyForItsSelectionAndFolder)
     };
     facts.files[placeOf("memo.txt")].info.size = 4711;
     facts.files[placeOf("readme")].error = ENOENT;
-    input.sortIndex = 5;  // largest first
+    input.sort = SortOrder::LargestFirst;
     rebuildFileList(m_list, input);
     ASSERT_EQ(m_list.Count(), 5);
     EXPECT_EQ(m_list.item(0)->FileName, "memo.txt");
     EXPECT_EQ(m_list.item(0)->Size, 4711);
     // Not taken: another folder, or a selection of another length.
-    TestFolder other;
+    ScratchDir other;
     other.makeFile("memo.txt", 100);
     input.searchDir = other.path();
     input.selectedFiles = {"memo.txt"};
@@ -177,7 +177,7 @@ TEST_F(FileProp, AddsTheSlashAndReportsAFolderThatIsGone)
 {
     std::string path = m_dir.path();
     path.pop_back();
-    FilePropInput input{{"memo.txt"}, {{".txt", true}}, path, 0};
+    FilePropInput input{{"memo.txt"}, {{".txt", true}}, path, SortOrder::NameUp};
     EXPECT_EQ(rebuildFileList(m_list, input).searchDir, m_dir.path());
     EXPECT_EQ(m_list.Count(), 1);
 

@@ -3,7 +3,9 @@
 #include "DosDateTime.h"
 #include "FileAttributes.h"
 
-#include "common/TestFolder.h"
+#include "common/SampleNames.h"
+#include "common/ScratchDir.h"
+#include "common/TimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +43,7 @@ protected:
 
     Names sorted(int order)
     {
-        m_list.SetSortType(order);
+        m_list.SetSortType(sortOrderOfItem(order).value());
         return names(m_list);
     }
 };
@@ -55,7 +57,7 @@ TEST_F(FileListOrders, NameOrdersIgnoreAsciiCaseAndAreExactReverses)
     Names down = sorted(1);
     std::reverse(down.begin(), down.end());
     EXPECT_EQ(down, up);
-    EXPECT_EQ(m_list.SortType(), 1);
+    EXPECT_EQ(m_list.SortType(), SortOrder::NameDown);
 }
 
 TEST_F(FileListOrders, TimeOrdersBreakTiesByName)
@@ -89,7 +91,7 @@ TEST_F(FileListOrders, TimesTheDosFormCannotHoldSortByTheirInstant)
     add("y2120", 0, tokyoInstant(2120, 1, 1, 0, 0, 0));
     EXPECT_EQ(sorted(2), (Names{"y2120", "y2044", "y1990", "y1975"}));
     EXPECT_EQ(sorted(3), (Names{"y1975", "y1990", "y2044", "y2120"}));
-    m_list.SetSortType(3);
+    m_list.SetSortType(SortOrder::OldestFirst);
     EXPECT_EQ(m_list.GetFileTime(0), 0);  // 1975: no packed value
     EXPECT_EQ(m_list.GetFileTime(3), 0);  // 2120: no packed value
     LocalDateTime t;
@@ -116,16 +118,13 @@ TEST_F(FileListOrders, EveryOrderIsTotalAndItsPartnerIsTheExactReverse)
     }
 }
 
-TEST_F(FileListOrders, SortTypeOutsideTheRangeChangesNothing)
+TEST(SortBox, ItemsOutsideTheSixOrdersHaveNoOrder)
 {
-    add("b", 2, 0);
-    add("a", 1, 0);
-    m_list.SetSortType(5);
-    const Names before = names(m_list);
-    m_list.SetSortType(-1);
-    m_list.SetSortType(6);
-    EXPECT_EQ(m_list.SortType(), 5);
-    EXPECT_EQ(names(m_list), before);
+    EXPECT_EQ(sortOrderOfItem(-1), std::nullopt);
+    EXPECT_EQ(sortOrderOfItem(6), std::nullopt);
+    EXPECT_EQ(sortOrderOfItem(0), SortOrder::NameUp);
+    EXPECT_EQ(sortOrderOfItem(5), SortOrder::LargestFirst);
+    EXPECT_EQ(itemOfSortOrder(SortOrder::OldestFirst), 3);
 }
 
 TEST(FileList, AccessorsGuardTheirIndexes)
@@ -153,18 +152,18 @@ TEST(FileList, DeleteKeepsOrderAndSortType)
     TMyFileList list("");
     for (const char* n : {"d", "b", "e", "a", "c"})
         list.addItem(n, 0, 0, 0);
-    list.SetSortType(1);
+    list.SetSortType(SortOrder::NameDown);
     list.DeleteItem(1);  // "d"
     EXPECT_EQ(names(list), (Names{"e", "c", "b", "a"}));
-    EXPECT_EQ(list.SortType(), 1);
-    list.SetSortType(0);  // re-sorting after a deletion still works
+    EXPECT_EQ(list.SortType(), SortOrder::NameDown);
+    list.SetSortType(SortOrder::NameUp);  // re-sorting after a deletion still works
     EXPECT_EQ(names(list), (Names{"a", "b", "c", "e"}));
     list.ClearList();
     EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(list.SortType(), 0);
-    list.SetSortType(4);
+    EXPECT_EQ(list.SortType(), SortOrder::NameUp);
+    list.SetSortType(SortOrder::SmallestFirst);
     list.ClearList();
-    EXPECT_EQ(list.SortType(), 4);
+    EXPECT_EQ(list.SortType(), SortOrder::SmallestFirst);
     list.SortList();  // empty: nothing to do
     list.addItem("z", 0, 0, 0);
     list.addItem("y", 0, 0, 0);

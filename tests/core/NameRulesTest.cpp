@@ -1,6 +1,8 @@
 #include "NameRules.h"
 
-#include "common/TestFolder.h"
+#include "common/SampleNames.h"
+#include "common/ScratchDir.h"
+#include "common/TimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +25,7 @@ TEST(NameRules, ExtensionIsFromTheLastDot)
     EXPECT_EQ(baseNameOf("写真.ｊｐｇ"), "写真");
     // Shift-JIS "ソ" ends in the byte of a backslash: an ordinary byte here.
     EXPECT_EQ(extensionOf("\x83\x5C.t\x83\x5Cxt"), ".t\x83\x5Cxt");
-    EXPECT_EQ(extensionOf(test::sjisTest + ".txt"), ".txt");
+    EXPECT_EQ(extensionOf(sjisTest + ".txt"), ".txt");
 }
 
 TEST(NameRules, PadNumberFillsAndCuts)

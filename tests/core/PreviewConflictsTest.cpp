@@ -4,15 +4,15 @@
 #include "FilesList.h"
 #include "NameLimits.h"
 
-#include "common/TestFolder.h"
+#include "common/SampleNames.h"
+#include "common/ScratchDir.h"
+#include "common/TimeZone.h"
 
 #include <gtest/gtest.h>
 
 namespace torvel {
 namespace {
 
-using test::sjisTest;
-using test::TestFolder;
 
 struct Row
 {
@@ -47,8 +47,8 @@ TEST(PreviewConflicts, MarksEveryRowThatWouldNotGoThroughAsShown)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TestFolder source;
-        TestFolder destination;
+        ScratchDir source;
+        ScratchDir destination;
         for (const auto& name : c.sourceFiles)
             source.makeFile(name);
         for (const auto& name : c.destinationFiles)

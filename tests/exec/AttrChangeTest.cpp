@@ -21,9 +21,6 @@ using namespace torvel;
 
 namespace {
 
-using torvel::testing::photoSjis;
-using torvel::testing::Recorder;
-using torvel::testing::tableSjis;
 
 
 // The stored value as any other program reads it, or nothing.
@@ -109,7 +106,7 @@ protected:
     PosixFileSystem real;
     FaultyFileSystem fs{real};
     FolderHandle folder;
-    Recorder feedback;
+    FeedbackStandIn feedback{FeedbackStandIn::Asks::Never};
 };
 
 }  // namespace
@@ -117,17 +114,17 @@ protected:
 TEST(AttrPage, GroupsStartFromTheFirstFileOrArchiveOnlyAndCountOnlyWhenChanged)
 {
     TMyFileList list("");
-    EXPECT_EQ(attrItemIndexes(attrStartWord(list)),
-              (std::array<int, 3>{attrItemClear, attrItemClear, attrItemSet}));
+    EXPECT_EQ(attrItemsOf(attrStartWord(list)),
+              (std::array<AttrItem, 3>{AttrItem::Clear, AttrItem::Clear, AttrItem::Set}));
     list.addItem("b.txt", 1, 0, FileAttr::ReadOnly | FileAttr::System);
     list.addItem("a.txt", 1, 0, FileAttr::Hidden | FileAttr::Archive);
     list.SortList();
-    EXPECT_EQ(attrItemIndexes(attrStartWord(list)),
-              (std::array<int, 3>{attrItemClear, attrItemSet, attrItemSet}));
+    EXPECT_EQ(attrItemsOf(attrStartWord(list)),
+              (std::array<AttrItem, 3>{AttrItem::Clear, AttrItem::Set, AttrItem::Set}));
 
     // Filled from the first file: every group untouched, nothing to do.
     std::array<int, 3> tags{attrTagUntouched(0), attrTagUntouched(1), attrTagUntouched(2)};
-    std::array<int, 3> items = attrItemIndexes(FileAttr::ReadOnly);
+    std::array<AttrItem, 3> items = attrItemsOf(FileAttr::ReadOnly);
     auto masks = [&] {
         return attrMasks({attrChoice(items[0], tags[0]), attrChoice(items[1], tags[1]),
                           attrChoice(items[2], tags[2])});
@@ -136,15 +133,15 @@ TEST(AttrPage, GroupsStartFromTheFirstFileOrArchiveOnlyAndCountOnlyWhenChanged)
     EXPECT_FALSE(masks().anyChange);
 
     // "解除" then "設定" again under hidden: changed, and hidden is set.
-    items[1] = attrItemClear;
+    items[1] = AttrItem::Clear;
     tags[attrGroupOfTag(tags[1])] = attrChangedTag(tags[1]);
-    items[1] = attrItemSet;
+    items[1] = AttrItem::Set;
     tags[attrGroupOfTag(tags[1])] = attrChangedTag(tags[1]);
     EXPECT_EQ(tags, (std::array<int, 3>{1, 12, 3}));
     EXPECT_EQ(masks(), (AttrMasks{0xFFFFFFFFu, FileAttr::Hidden, true}));
 
     // Read-only cleared as well.
-    items[0] = attrItemClear;
+    items[0] = AttrItem::Clear;
     tags[0] = attrChangedTag(tags[0]);
     EXPECT_EQ(masks(), (AttrMasks{~FileAttr::ReadOnly, FileAttr::Hidden, true}));
 }
@@ -152,30 +149,28 @@ TEST(AttrPage, GroupsStartFromTheFirstFileOrArchiveOnlyAndCountOnlyWhenChanged)
 TEST_F(AttrChangeTest, OnlyTheChangedGroupIsAppliedAndEveryOtherBitStays)
 {
     dir.write("plain.txt", "a");                          // nothing stored: archive
-    dir.write(photoSjis, "b");
-    store(dir / photoSjis, "0x25");                       // read-only, system, archive
-    dir.write(tableSjis, "c");
-    ASSERT_EQ(::chmod((dir / tableSjis).c_str(), 0444), 0);  // read-only by its mode
+    dir.write(sjisPhoto, "b");
+    store(dir / sjisPhoto, "0x25");                       // read-only, system, archive
+    dir.write(sjisTable, "c");
+    ASSERT_EQ(::chmod((dir / sjisTable).c_str(), 0444), 0);  // read-only by its mode
     dir.write("samba.bin", "d");
     const std::string record = sambaRecord(FileAttr::System | FileAttr::Archive);
     store(dir / "samba.bin", record);
     dir.write(".dotted", "e");                            // hidden by its name
 
-    EXPECT_EQ(run(masksOf(Keep, Set, Keep), {"plain.txt", photoSjis, tableSjis, "samba.bin", ".dotted"}),
+    EXPECT_EQ(run(masksOf(Keep, Set, Keep), {"plain.txt", sjisPhoto, sjisTable, "samba.bin", ".dotted"}),
               (ChangeResult{4, {}}))
         << ".dotted, hidden already, is not counted";
-    EXPECT_EQ(feedback.statuses,
-              (std::vector<std::string>{"plain.txt の 属性を変更しています。",
-                                        "写真.jpg の 属性を変更しています。",
-                                        "表.txt の 属性を変更しています。",
-                                        "samba.bin の 属性を変更しています。",
-                                        ".dotted の 属性を変更しています。"}));
+    EXPECT_EQ(feedback.statusNames(),
+              (std::vector<std::string>{"plain.txt", sjisPhoto, sjisTable, "samba.bin", ".dotted"}));
+    for (const RunStatus& status : feedback.statuses)
+        EXPECT_EQ(status.activity, RunActivity::ChangingAttrs);
     EXPECT_EQ(wordOf("plain.txt"), 0x22u);
     EXPECT_EQ(storedValue(dir / "plain.txt"), "0x22");
-    EXPECT_EQ(wordOf(photoSjis), 0x27u);
-    EXPECT_EQ(storedValue(dir / photoSjis), "0x27");
-    EXPECT_EQ(wordOf(tableSjis), 0x23u);
-    EXPECT_EQ(modeOf(dir / tableSjis), 0444u);
+    EXPECT_EQ(wordOf(sjisPhoto), 0x27u);
+    EXPECT_EQ(storedValue(dir / sjisPhoto), "0x27");
+    EXPECT_EQ(wordOf(sjisTable), 0x23u);
+    EXPECT_EQ(modeOf(dir / sjisTable), 0444u);
     EXPECT_EQ(wordOf("samba.bin"), 0x26u);
     EXPECT_EQ(storedValue(dir / "samba.bin"),
               sambaRecord(FileAttr::Hidden | FileAttr::System | FileAttr::Archive));
@@ -221,18 +216,18 @@ TEST_F(AttrChangeTest, SetAndClearReachTheModeAndTheStoredValueAsEachFileHoldsTh
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        dir.write(tableSjis, "x");
-        ::removexattr((dir / tableSjis).c_str(), "user.DOSATTRIB");
-        ASSERT_EQ(::chmod((dir / tableSjis).c_str(), c.mode), 0);
+        dir.write(sjisTable, "x");
+        ::removexattr((dir / sjisTable).c_str(), "user.DOSATTRIB");
+        ASSERT_EQ(::chmod((dir / sjisTable).c_str(), c.mode), 0);
         if (c.stored)
-            store(dir / tableSjis, *c.stored);
+            store(dir / sjisTable, *c.stored);
 
-        Recorder one;
-        AttrChangeInput in{c.masks, dir.path(), {tableSjis}};
+        FeedbackStandIn one{FeedbackStandIn::Asks::Never};
+        AttrChangeInput in{c.masks, dir.path(), {sjisTable}};
         EXPECT_EQ(Attr_Change(in, fs, one), (ChangeResult{c.changed, {}}));
-        EXPECT_EQ(wordOf(tableSjis), c.word);
-        EXPECT_EQ(modeOf(dir / tableSjis), c.modeAfter);
-        EXPECT_EQ(storedValue(dir / tableSjis), c.storedAfter);
+        EXPECT_EQ(wordOf(sjisTable), c.word);
+        EXPECT_EQ(modeOf(dir / sjisTable), c.modeAfter);
+        EXPECT_EQ(storedValue(dir / sjisTable), c.storedAfter);
     }
 }
 
@@ -257,31 +252,31 @@ TEST_F(AttrChangeTest, LinksAndSpecialFilesAreReportedAndWhatTheyPointAtStays)
     dir.write("target.txt", "t");
     ASSERT_EQ(::symlink("target.txt", (dir / "link.txt").c_str()), 0);
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
-    dir.write(photoSjis, "p");
+    dir.write(sjisPhoto, "p");
 
-    EXPECT_EQ(run(masksOf(Set, Set, Keep), {"link.txt", "pipe", photoSjis}),
+    EXPECT_EQ(run(masksOf(Set, Set, Keep), {"link.txt", "pipe", sjisPhoto}),
               (ChangeResult{1, {{"link.txt", EPERM}, {"pipe", EPERM}}}));
     EXPECT_EQ(storedValue(dir / "target.txt"), std::nullopt);
     EXPECT_EQ(modeOf(dir / "target.txt"), 0644u);
     EXPECT_EQ(modeOf(dir / "pipe"), 0644u);
-    EXPECT_EQ(wordOf(photoSjis), 0x23u);
+    EXPECT_EQ(wordOf(sjisPhoto), 0x23u);
 }
 
 TEST_F(AttrChangeTest, FilesThatVanishedOrWhoseChangeCannotBeStoredAreReportedAndTheRunGoesOn)
 {
-    dir.write(photoSjis, "p");
-    dir.write(tableSjis, "t");
+    dir.write(sjisPhoto, "p");
+    dir.write(sjisTable, "t");
     dir.write("plain.txt", "q");
     // As on a file system without user attributes, for one name.
-    fs.fail({FsCall::ChangeAttributes, ENOTSUP, tableSjis, 0, -1});
+    fs.fail({FsCall::ChangeAttributes, ENOTSUP, sjisTable, 0, -1});
 
-    EXPECT_EQ(run(masksOf(Keep, Set, Keep), {photoSjis, "gone.txt", tableSjis, "plain.txt"}),
-              (ChangeResult{2, {{"gone.txt", ENOENT}, {tableSjis, ENOTSUP}}}));
+    EXPECT_EQ(run(masksOf(Keep, Set, Keep), {sjisPhoto, "gone.txt", sjisTable, "plain.txt"}),
+              (ChangeResult{2, {{"gone.txt", ENOENT}, {sjisTable, ENOTSUP}}}));
 
     EXPECT_EQ(feedback.statuses.size(), 4u);
-    EXPECT_EQ(wordOf(photoSjis), 0x22u);
+    EXPECT_EQ(wordOf(sjisPhoto), 0x22u);
     EXPECT_EQ(wordOf("plain.txt"), 0x22u);
-    EXPECT_EQ(storedValue(dir / tableSjis), std::nullopt);
+    EXPECT_EQ(storedValue(dir / sjisTable), std::nullopt);
 }
 
 TEST_F(AttrChangeTest, AValueInAFormNotUnderstoodIsLeftAloneAndReported)
@@ -295,8 +290,8 @@ TEST_F(AttrChangeTest, AValueInAFormNotUnderstoodIsLeftAloneAndReported)
 
 TEST_F(AttrChangeTest, AFolderThatCannotBeOpenedFailsEveryFile)
 {
-    AttrChangeInput in{masksOf(Keep, Set, Keep), dir.path() + "missing/", {photoSjis, tableSjis}};
+    AttrChangeInput in{masksOf(Keep, Set, Keep), dir.path() + "missing/", {sjisPhoto, sjisTable}};
     EXPECT_EQ(Attr_Change(in, fs, feedback),
-              (ChangeResult{0, {{photoSjis, ENOENT}, {tableSjis, ENOENT}}}));
+              (ChangeResult{0, {{sjisPhoto, ENOENT}, {sjisTable, ENOENT}}}));
 }
 

@@ -5,6 +5,7 @@
 
 #include "ChangeReport.h"
 #include "PerFileRunSupport.h"
+#include "common/SampleNames.h"
 
 using namespace torvel;
 
@@ -12,7 +13,7 @@ TEST(ChangeReport, OneBoxListsTheFirstFilesWithTheirReasonsAndCountsTheRest)
 {
     EXPECT_EQ(changeFailureReport(ChangeResult{5, {}}), "") << "nothing failed, no box";
 
-    EXPECT_EQ(changeFailureReport(ChangeResult{1, {{"a.txt", ENOTSUP}, {torvel::testing::photoSjis, EACCES},
+    EXPECT_EQ(changeFailureReport(ChangeResult{1, {{"a.txt", ENOTSUP}, {sjisPhoto, EACCES},
                                                    {"b.txt", ERANGE}}}),
               "次の 3 個のファイルは変更できませんでした。\n"
               "\na.txt：このドライブには属性を保存できません"

@@ -23,9 +23,6 @@ using namespace torvel;
 
 namespace {
 
-using torvel::testing::photoSjis;
-using torvel::testing::Recorder;
-using torvel::testing::tableSjis;
 
 
 // Runs the zone's rules for the length of a test, then puts the old ones back.
@@ -80,7 +77,7 @@ protected:
     {
         // Without the zone's rules the C library would quietly run on UTC.
         ASSERT_EQ(::access("/usr/share/zoneinfo/Europe/Berlin", R_OK), 0) << "tzdata is needed";
-        for (const auto& name : {photoSjis, tableSjis, std::string("plain.txt")}) {
+        for (const auto& name : {sjisPhoto, sjisTable, std::string("plain.txt")}) {
             dir.write(name, "contents");
             setTimes(dir / name, oldAccess, oldModified);
         }
@@ -97,7 +94,7 @@ protected:
         in.minute = minute;
         in.second = second;
         in.folder = dir.path();
-        in.names = names.empty() ? std::vector<std::string>{photoSjis, tableSjis, "plain.txt"}
+        in.names = names.empty() ? std::vector<std::string>{sjisPhoto, sjisTable, "plain.txt"}
                                  : std::move(names);
         return in;
     }
@@ -113,7 +110,7 @@ protected:
     ScratchDir dir;
     PosixFileSystem real;
     FaultyFileSystem fs{real};
-    Recorder feedback;
+    FeedbackStandIn feedback{FeedbackStandIn::Asks::Never};
     const std::int64_t oldAccess = utcInstant(2001, 2, 3, 4, 5, 6);
     const std::int64_t oldModified = utcInstant(2002, 3, 4, 5, 6, 7);
 };
@@ -192,19 +189,16 @@ TEST_F(DateChangeTest, EveryFileGetsTheStampOnAnEvenSecondAndKeepsItsAccessTime)
     EXPECT_EQ(Date_Change(input(2024, 1, 15, 13, 45, 7), fs, feedback), (ChangeResult{3, {}}));
 
     const std::int64_t expected = utcInstant(2024, 1, 15, 12, 45, 6);  // winter: UTC+1
-    for (const auto& name : {photoSjis, tableSjis, std::string("plain.txt")}) {
+    for (const auto& name : {sjisPhoto, sjisTable, std::string("plain.txt")}) {
         const struct stat st = statOf(dir / name);
         EXPECT_EQ(st.st_mtim.tv_sec, expected) << displayName(name);
         EXPECT_EQ(st.st_mtim.tv_nsec, 0) << displayName(name);
         EXPECT_EQ(st.st_atim.tv_sec, oldAccess) << displayName(name);
         EXPECT_EQ(st.st_atim.tv_nsec, 123456789) << displayName(name);
     }
-    const std::vector<std::string> statuses{
-        "写真.jpg の 更新日時を変更しています。",
-        "表.txt の 更新日時を変更しています。",
-        "plain.txt の 更新日時を変更しています。",
-    };
-    EXPECT_EQ(feedback.statuses, statuses);
+    EXPECT_EQ(feedback.statusNames(), (std::vector<std::string>{sjisPhoto, sjisTable, "plain.txt"}));
+    for (const RunStatus& status : feedback.statuses)
+        EXPECT_EQ(status.activity, RunActivity::ChangingStamp);
     EXPECT_EQ(feedback.lastDone, 3);
     EXPECT_EQ(feedback.lastTotal, 3);
 }
@@ -226,7 +220,7 @@ TEST_F(DateChangeTest, LocalTimeIsConvertedWithTheOffsetOfThatDate)
         {1985, 8, 1, 0, 0, utcInstant(1985, 7, 31, 22, 0, 0)},
     };
     for (const Case& c : cases) {
-        Recorder one;
+        FeedbackStandIn one{FeedbackStandIn::Asks::Never};
         EXPECT_EQ(Date_Change(input(c.y, c.m, c.d, c.h, c.mi, 0, {"plain.txt"}), fs, one),
                   (ChangeResult{1, {}}));
         EXPECT_EQ(statOf(dir / "plain.txt").st_mtim.tv_sec, c.utc)
@@ -237,14 +231,14 @@ TEST_F(DateChangeTest, LocalTimeIsConvertedWithTheOffsetOfThatDate)
 TEST_F(DateChangeTest, AYearOutsideThePackedRangeIsReportedForEveryFileAndChangesNone)
 {
     for (const int year : {1979, 2100}) {
-        Recorder one;
+        FeedbackStandIn one{FeedbackStandIn::Asks::Never};
         EXPECT_EQ(Date_Change(input(year, 6, 1, 12, 0, 0), fs, one),
-                  (ChangeResult{0, {{photoSjis, ERANGE}, {tableSjis, ERANGE}, {"plain.txt", ERANGE}}}))
+                  (ChangeResult{0, {{sjisPhoto, ERANGE}, {sjisTable, ERANGE}, {"plain.txt", ERANGE}}}))
             << year;
         EXPECT_EQ(one.statuses.size(), 3u);
     }
     EXPECT_EQ(fs.calls(FsCall::SetLastWriteTime), 0);
-    for (const auto& name : {photoSjis, tableSjis, std::string("plain.txt")})
+    for (const auto& name : {sjisPhoto, sjisTable, std::string("plain.txt")})
         expectUntouched(name);
 }
 
@@ -262,38 +256,38 @@ TEST_F(DateChangeTest, ADateOrTimeThatCannotBeComposedStopsTheRunBeforeAnyFile)
 // whether the flag is the missing write permission or the stored attribute.
 TEST_F(DateChangeTest, AReadOnlyFileIsReportedAndKeepsItsTimeStamp)
 {
-    ASSERT_EQ(::chmod((dir / photoSjis).c_str(), 0444), 0);
-    const bool flagStored = ::setxattr((dir / tableSjis).c_str(), "user.DOSATTRIB", "0x21", 4, 0) == 0;
+    ASSERT_EQ(::chmod((dir / sjisPhoto).c_str(), 0444), 0);
+    const bool flagStored = ::setxattr((dir / sjisTable).c_str(), "user.DOSATTRIB", "0x21", 4, 0) == 0;
 
     const ChangeResult result = Date_Change(input(2024, 5, 6, 7, 8, 10), fs, feedback);
 
-    ChangeResult expected{2, {{photoSjis, EACCES}}};
+    ChangeResult expected{2, {{sjisPhoto, EACCES}}};
     if (flagStored)
-        expected = ChangeResult{1, {{photoSjis, EACCES}, {tableSjis, EACCES}}};
+        expected = ChangeResult{1, {{sjisPhoto, EACCES}, {sjisTable, EACCES}}};
     EXPECT_EQ(result, expected);
-    expectUntouched(photoSjis);
+    expectUntouched(sjisPhoto);
     if (flagStored)
-        expectUntouched(tableSjis);
+        expectUntouched(sjisTable);
     EXPECT_EQ(statOf(dir / "plain.txt").st_mtim.tv_sec, utcInstant(2024, 5, 6, 5, 8, 10));
-    EXPECT_EQ(statOf(dir / photoSjis).st_mode & 07777, 0444u);
+    EXPECT_EQ(statOf(dir / sjisPhoto).st_mode & 07777, 0444u);
 }
 
 TEST_F(DateChangeTest, MissingFilesAndFoldersAreReportedAndTheRunGoesOn)
 {
     dir.makeFolder("sub");
-    EXPECT_EQ(Date_Change(input(2024, 5, 6, 7, 8, 10, {"gone.txt", "sub", photoSjis}), fs, feedback),
+    EXPECT_EQ(Date_Change(input(2024, 5, 6, 7, 8, 10, {"gone.txt", "sub", sjisPhoto}), fs, feedback),
               (ChangeResult{1, {{"gone.txt", ENOENT}, {"sub", EISDIR}}}));
     EXPECT_EQ(feedback.statuses.size(), 3u);
-    EXPECT_EQ(statOf(dir / photoSjis).st_mtim.tv_sec, utcInstant(2024, 5, 6, 5, 8, 10));
+    EXPECT_EQ(statOf(dir / sjisPhoto).st_mtim.tv_sec, utcInstant(2024, 5, 6, 5, 8, 10));
     EXPECT_FALSE(dir.has("gone.txt"));
 }
 
 TEST_F(DateChangeTest, ATimeTheFileSystemRefusesIsReportedForThatFileOnly)
 {
-    fs.fail({FsCall::SetLastWriteTime, EPERM, tableSjis, 0, -1});
+    fs.fail({FsCall::SetLastWriteTime, EPERM, sjisTable, 0, -1});
     EXPECT_EQ(Date_Change(input(2024, 5, 6, 7, 8, 10), fs, feedback),
-              (ChangeResult{2, {{tableSjis, EPERM}}}));
-    EXPECT_EQ(statOf(dir / photoSjis).st_mtim.tv_sec, utcInstant(2024, 5, 6, 5, 8, 10));
+              (ChangeResult{2, {{sjisTable, EPERM}}}));
+    EXPECT_EQ(statOf(dir / sjisPhoto).st_mtim.tv_sec, utcInstant(2024, 5, 6, 5, 8, 10));
     EXPECT_EQ(statOf(dir / "plain.txt").st_mtim.tv_sec, utcInstant(2024, 5, 6, 5, 8, 10));
 }
 
@@ -302,6 +296,6 @@ TEST_F(DateChangeTest, AFolderThatCannotBeOpenedFailsEveryFile)
     DateChangeInput in = input(2024, 5, 6, 7, 8, 10);
     in.folder = dir.path() + "no such folder/";
     EXPECT_EQ(Date_Change(in, fs, feedback),
-              (ChangeResult{0, {{photoSjis, ENOENT}, {tableSjis, ENOENT}, {"plain.txt", ENOENT}}}));
+              (ChangeResult{0, {{sjisPhoto, ENOENT}, {sjisTable, ENOENT}, {"plain.txt", ENOENT}}}));
     EXPECT_EQ(feedback.statuses.size(), 3u);
 }

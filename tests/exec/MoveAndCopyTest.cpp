@@ -50,7 +50,7 @@ TEST_F(MoveAndCopyTest, SameNameFilesFollowAndATakenTargetIsLeftAloneAndReported
 {
     writeAll(src, {"photo.jpg", "photo.txt", "photo.xmp", "photograph.jpg"});
     dst.write("TOR01.txt", "already here");
-    RunResult result = transfer({{"photo.jpg", "TOR01.jpg"}}, across(1, true));
+    RunResult result = transfer({{"photo.jpg", "TOR01.jpg"}}, across(SaveMode::Move, true));
 
     EXPECT_EQ(dst.names(), (Names{"TOR01.jpg", "TOR01.txt", "TOR01.xmp"}));
     EXPECT_EQ(dst.read("TOR01.txt"), "already here");
@@ -63,8 +63,7 @@ TEST_F(MoveAndCopyTest, SameNameFilesFollowAndATakenTargetIsLeftAloneAndReported
               "photo.txt → TOR01.txt：同名ファイルを移動できませんでした（同じ名前のファイルがあります）");
 
     ASSERT_EQ(feedback.statuses.size(), 1u);
-    EXPECT_EQ(feedback.statuses[0].kind, 1);
-    EXPECT_EQ(feedback.statuses[0].text, "photo.jpg を TOR01.jpg に転送しています。");
+    EXPECT_EQ(feedback.statuses[0], (RunStatus{RunActivity::Transferring, "photo.jpg", "TOR01.jpg"}));
 }
 
 TEST_F(MoveAndCopyTest, CopyLeavesEverySourceInPlace)
@@ -73,7 +72,7 @@ TEST_F(MoveAndCopyTest, CopyLeavesEverySourceInPlace)
     setMtime(src / "b.txt", 1'000'000'000);
     src.makeFolder("\x8e\xca\x90\x5e.d"); // a folder is not a file to copy
     RunResult result =
-        transfer({{sjisPhoto, sjisSeries}, {"b.txt", "c.txt"}}, across(2, true));
+        transfer({{sjisPhoto, sjisSeries}, {"b.txt", "c.txt"}}, across(SaveMode::Copy, true));
 
     EXPECT_EQ(src.names().size(), 4u);
     EXPECT_EQ(dst.names(), (Names{"c.txt", sjisSeries, "\x89\xe6\x91\x9c" "01.xmp"}));
@@ -89,7 +88,7 @@ TEST_F(MoveAndCopyTest, AnExistingTargetIsOfferedToTheTrashEvenWhenAvoidingDupli
 {
     src.write("a.txt", "A");
     dst.write("x.txt", "old x");
-    RunSettings settings = across(1);
+    RunSettings settings = across(SaveMode::Move);
     ASSERT_TRUE(settings.JuuhukuCheck);
     {
         SCOPED_TRACE("declined: nothing moves");
@@ -120,7 +119,7 @@ TEST_F(MoveAndCopyTest, ATrashThatRefusesKeepsTheRowFromMoving)
     FaultyFileSystem fs(real);
     fs.fail(FsCall::Trash, EXDEV);
     feedback.answers = {Answer::Yes};
-    RunResult result = transfer({{"a.txt", "x.txt"}}, across(1), &fs);
+    RunResult result = transfer({{"a.txt", "x.txt"}}, across(SaveMode::Move), &fs);
 
     EXPECT_EQ(src.names(), Names{"a.txt"});
     EXPECT_EQ(dst.names(), Names{"x.txt"});
@@ -135,7 +134,7 @@ TEST_F(MoveAndCopyTest, NothingGoesToTheTrashForASourceThatIsNotThere)
 {
     dst.write("x.txt", "old x");
     feedback.answers = {Answer::Yes};
-    RunResult result = transfer({{"gone.txt", "x.txt"}}, across(2));
+    RunResult result = transfer({{"gone.txt", "x.txt"}}, across(SaveMode::Copy));
     EXPECT_TRUE(feedback.asked.empty());
     EXPECT_EQ(dst.read("x.txt"), "old x");
     ASSERT_EQ(result.failures.size(), 1u);
@@ -147,7 +146,7 @@ TEST_F(MoveAndCopyTest, AFileThisRunHasMovedIsNeverOfferedToTheTrash)
 {
     writeAll(src, {"a.txt", "b.txt"});
     feedback.answers = {Answer::Yes};
-    RunResult result = transfer({{"a.txt", "x.txt"}, {"b.txt", "x.txt"}}, across(1));
+    RunResult result = transfer({{"a.txt", "x.txt"}, {"b.txt", "x.txt"}}, across(SaveMode::Move));
     EXPECT_TRUE(feedback.asked.empty());
     EXPECT_EQ(dst.read("x.txt"), "contents of a.txt");
     EXPECT_EQ(src.names(), Names{"b.txt"});
@@ -172,7 +171,7 @@ TEST_F(MoveAndCopyTest, TheTrashTakesOnlyWhatThePersonWasAskedAbout)
         to.write("x.txt", "old x");
         feedback.answers = {Answer::Yes};
         feedback.whileAsked = [&, &replace = replace](const std::string&) { replace(to); };
-        RunResult result = transfer({{"a.txt", "x.txt"}}, RunSettings{from.path(), to.path(), 1, false, false});
+        RunResult result = transfer({{"a.txt", "x.txt"}}, RunSettings{from.path(), to.path(), SaveMode::Move, false, false});
         EXPECT_TRUE(from.has("a.txt"));
         EXPECT_TRUE(to.has("x.txt"));
         EXPECT_TRUE(data.names("Trash/files").empty());
@@ -190,7 +189,7 @@ TEST_F(MoveAndCopyTest, MovesAcrossDevices)
         GTEST_SKIP() << "/dev/shm and /tmp are one device here";
     writeAll(shm, {sjisPhoto, "\x8e\xca\x90\x5e.xmp"});
     setMtime(shm / sjisPhoto, 1'200'000'000);
-    RunSettings settings{shm.path(), dst.path(), 1, true, true};
+    RunSettings settings{shm.path(), dst.path(), SaveMode::Move, true, true};
     RunResult result = transfer({{sjisPhoto, sjisSeries}}, settings);
 
     EXPECT_TRUE(shm.names().empty());
@@ -224,7 +223,7 @@ TEST_F(MoveAndCopyTest, AFullDiskOrARefusedWriteDuringAMoveAcrossDevices)
         FaultyFileSystem fs(real);
         fs.fail({FsCall::Rename, EXDEV, "a.txt", 0, 1}); // as if on another device
         fs.fail(c.fault);
-        RunSettings settings{from.path(), to.path(), 1, true, false};
+        RunSettings settings{from.path(), to.path(), SaveMode::Move, true, false};
         RunResult result = transfer({{"a.txt", "x.txt"}, {"b.txt", "y.txt"}}, settings, &fs);
 
         EXPECT_EQ(from.names(), Names{"a.txt"});
@@ -243,7 +242,7 @@ TEST_F(MoveAndCopyTest, ReportsASameNameFileThatCouldNotFollow)
     writeAll(src, {"photo.jpg", "photo.txt"});
     FaultyFileSystem fs(real);
     fs.fail(FsCall::Move, EACCES, "photo.txt");
-    RunResult result = transfer({{"photo.jpg", "TOR01.jpg"}}, across(1, true), &fs);
+    RunResult result = transfer({{"photo.jpg", "TOR01.jpg"}}, across(SaveMode::Move, true), &fs);
     EXPECT_EQ(src.names(), Names{"photo.txt"});
     EXPECT_EQ(dst.names(), Names{"TOR01.jpg"});
     EXPECT_EQ(result.converted, 1);
@@ -258,7 +257,7 @@ TEST_F(MoveAndCopyTest, SameNameFilesStayWhenTheirRowFailed)
     writeAll(src, {"photo.jpg", "photo.txt"});
     FaultyFileSystem fs(real);
     fs.fail(FsCall::Move, EACCES, "photo.jpg");
-    RunResult result = transfer({{"photo.jpg", "TOR01.jpg"}}, across(1, true), &fs);
+    RunResult result = transfer({{"photo.jpg", "TOR01.jpg"}}, across(SaveMode::Move, true), &fs);
     EXPECT_EQ(src.names(), (Names{"photo.jpg", "photo.txt"}));
     EXPECT_TRUE(dst.names().empty());
     EXPECT_EQ(result.failures.size(), 1u);
@@ -267,7 +266,7 @@ TEST_F(MoveAndCopyTest, SameNameFilesStayWhenTheirRowFailed)
 TEST_F(MoveAndCopyTest, AFolderThatCannotBeOpenedStopsBeforeAnyFileIsTouched)
 {
     src.write("a.txt", "A");
-    RunSettings settings{src.path(), dst / "missing/", 1, true, false};
+    RunSettings settings{src.path(), dst / "missing/", SaveMode::Move, true, false};
     FaultyFileSystem fs(real);
     RunResult result = transfer({{"a.txt", "b.txt"}}, settings, &fs);
     EXPECT_FALSE(result.started());
@@ -290,7 +289,7 @@ TEST_F(MoveAndCopyTest, OntoAFatVolume)
         src.write("a.txt", "A");
         ASSERT_EQ(::chmod((src / "a.txt").c_str(), 0444), 0);
         ASSERT_EQ(::setxattr((src / "a.txt").c_str(), "user.DOSATTRIB", "0x23", 4, 0), 0);
-        RunResult result = transfer({{"a.txt", "x.txt"}}, {src.path(), fat.path() + "Photos/", 2, true, false});
+        RunResult result = transfer({{"a.txt", "x.txt"}}, {src.path(), fat.path() + "Photos/", SaveMode::Copy, true, false});
         EXPECT_EQ(result.converted, 1);
         EXPECT_TRUE(result.failures.empty());
         ASSERT_EQ(result.warnings.size(), 1u);
@@ -303,7 +302,7 @@ TEST_F(MoveAndCopyTest, OntoAFatVolume)
         std::ofstream(fat.path() + "Photos/y.txt") << "B";
         feedback.answers = {Answer::Yes, Answer::Yes};
         RunResult result = transfer({{"x.txt", "y.txt"}, {"y.txt", "z.txt"}},
-                                    {fat.path() + "Photos/", fat.path() + "PHOTOS/", 1, false, false});
+                                    {fat.path() + "Photos/", fat.path() + "PHOTOS/", SaveMode::Move, false, false});
         EXPECT_TRUE(feedback.asked.empty());
         EXPECT_EQ(result.converted, 2);
         const auto read = [&](const std::string& name) {

@@ -49,9 +49,8 @@ TEST_F(RenameInPlaceTest, SwapsTwoNamesWithoutAskingAnything)
     EXPECT_EQ(failureReport(result), "");
 
     ASSERT_EQ(feedback.statuses.size(), 2u);
-    EXPECT_EQ(feedback.statuses[0].kind, 1);
-    EXPECT_EQ(feedback.statuses[0].text, "しばらくお待ちください。");
-    EXPECT_EQ(feedback.statuses[1].text, "ファイル名を変更しています。");
+    EXPECT_EQ(feedback.statuses[0].activity, RunActivity::Preparing);
+    EXPECT_EQ(feedback.statuses[1].activity, RunActivity::Renaming);
     EXPECT_EQ(feedback.lastDone, 4);
     EXPECT_EQ(feedback.lastTotal, 4);
 }
@@ -71,7 +70,7 @@ TEST_F(RenameInPlaceTest, RenumbersASeriesOneStepUpInAnyRowOrder)
         ScratchDir folder;
         for (const auto& row : rows)
             folder.write(row.current, "from " + row.current);
-        RunSettings settings{folder.path(), folder.path(), 0, false, false};
+        RunSettings settings{folder.path(), folder.path(), SaveMode::Rename, false, false};
         RunResult result = runRename(order, settings);
 
         EXPECT_EQ(result.converted, 6);
@@ -203,7 +202,7 @@ TEST_F(RenameInPlaceTest, TwoRowsWithOneNewNameReplacingDuplicates)
         folder.write("a.xmp", "A's sidecar");
         folder.write("b.xmp", "B");
         feedback.answers = {Answer::Yes};
-        RunSettings settings{folder.path(), folder.path(), 0, false, true};
+        RunSettings settings{folder.path(), folder.path(), SaveMode::Rename, false, true};
         RunResult result = runRename({{"a.jpg", "x.jpg"}, {"b.xmp", "x.xmp"}}, settings);
 
         EXPECT_TRUE(feedback.asked.empty());
@@ -334,7 +333,7 @@ TEST_F(RenameInPlaceTest, AFolderThatCannotBeOpenedStopsBeforeAnyFileIsTouched)
 {
     src.write("a.txt", "A");
     {
-        RunSettings settings{src / "missing/", src / "missing/", 0, true, false};
+        RunSettings settings{src / "missing/", src / "missing/", SaveMode::Rename, true, false};
         RunResult result = runRename({{"a.txt", "b.txt"}}, settings);
         EXPECT_FALSE(result.started());
         EXPECT_EQ(result.errorText, "ﾌｧｲﾙが見つかりません");
@@ -397,7 +396,7 @@ TEST_F(RenameInPlaceTest, SameNameFilesStayBesideTheirOwnFileWhenASeriesIsRenumb
             folder.write("0" + std::to_string(n) + ".jpg", "img" + std::to_string(n));
             folder.write("0" + std::to_string(n) + ".xmp", "xmp" + std::to_string(n));
         }
-        RunSettings settings{folder.path(), folder.path(), 0, false, true};
+        RunSettings settings{folder.path(), folder.path(), SaveMode::Rename, false, true};
         RunResult result = runRename(order, settings);
 
         EXPECT_EQ(folder.names(),
@@ -463,7 +462,7 @@ TEST_F(RenameInPlaceTest, SameNameFilesGoBackWithTheirRow)
         FaultyFileSystem fs(real);
         // a.xmp's rename from its temporary name to its new name.
         fs.fail({FsCall::Rename, EACCES, "a.xmp", 1, 1});
-        RunSettings settings{folder.path(), folder.path(), 0, true, true};
+        RunSettings settings{folder.path(), folder.path(), SaveMode::Rename, true, true};
         RunResult result = runRename({{"a.jpg", "b.jpg"}}, settings, &fs);
         EXPECT_EQ(folder.names(), (Names{"a.xmp", "b.jpg", "b.txt"}));
         EXPECT_EQ(folder.read("a.xmp"), "contents of a.xmp");
@@ -513,7 +512,7 @@ TEST_F(RenameInPlaceTest, TheTrashTakesTheFileFromTheFolderTheRunOpened)
         src.makeFolder("work");
         src.write("work/x.txt", "impostor");
     };
-    RunSettings settings{src / "work/", src / "work/", 0, false, false};
+    RunSettings settings{src / "work/", src / "work/", SaveMode::Rename, false, false};
     RunResult result = runRename({{"a.txt", "x.txt"}}, settings);
 
     EXPECT_EQ(feedback.asked, Names{src / "work/x.txt"});

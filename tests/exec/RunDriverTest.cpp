@@ -47,7 +47,7 @@ TEST_F(RunDriverTest, FoldersDifferingInCaseMoveInsteadOfRenamingInTheWrongFolde
     src.makeFolder("Data");
     src.makeFolder("data");
     src.write("Data/a.txt", "A");
-    RunSettings settings{src / "Data/", src / "data/", 1, true, false};
+    RunSettings settings{src / "Data/", src / "data/", SaveMode::Move, true, false};
     EXPECT_FALSE(renamesInPlace(settings));
     RunResult result = run({{"a.txt", "b.txt"}}, settings);
     EXPECT_TRUE(src.names("Data").empty());
@@ -59,7 +59,7 @@ TEST_F(RunDriverTest, OneFolderUnderTwoSpellingsRenamesInPlace)
 {
     src.write("a.txt", "A");
     src.write("b.txt", "B");
-    RunSettings settings{src.path(), src.path() + "./", 1, false, false};
+    RunSettings settings{src.path(), src.path() + "./", SaveMode::Move, false, false};
     RunResult result = run({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}}, settings);
     EXPECT_EQ(src.read("a.txt"), "B");
     EXPECT_EQ(result.converted, 2);
@@ -76,7 +76,6 @@ TEST_F(RunDriverTest, TheSelectionAfterARunHoldsTheFilesThatReachedTheirNames)
 
     EXPECT_EQ(result.rows.size(), 5u);
     EXPECT_EQ(result.converted, 4);
-    EXPECT_EQ(convertedText(result), "4個のファイルを変換しました。");
     // "C2" exists, but it is not c's file: it stays out.
     EXPECT_EQ(SelectionAfterRun(rows, result), (Names{"A2", "B2", "D2", "E2"}));
     EXPECT_TRUE(src.has("c"));

@@ -47,7 +47,7 @@ protected:
         TFileOperation operation(real, &feedback);
         RunJournal journal(journalFolder);
         RunServices services{real, feedback, operation, &journal};
-        return settings.SaveMethod == 0 ? File_Rename(rows, settings, services)
+        return settings.SaveMethod == SaveMode::Rename ? File_Rename(rows, settings, services)
                                         : File_Move(rows, settings, services);
     }
 
@@ -74,7 +74,7 @@ TEST_F(RunRecoveryTest, JournalIsReadBackAsWritten)
 {
     const std::string odd = sjisPhoto + " 100%\nx";
     RunJournal journal(state / "deeper/");
-    ASSERT_EQ(journal.begin(JournalKind::Move, "/from " + sjisTable + "/", "/to/",
+    ASSERT_EQ(journal.begin(JournalKind::Move, "/from " + sjisTable01 + "/", "/to/",
                            {{odd, "", sjisSeries, 42, 7, -3, 999'999'999}}),
               0);
     ASSERT_EQ(journal.trashed({"/to/", sjisSeries, "/home/u/.local/share/Trash/", sjisSeries + ".2"}), 0);
@@ -83,7 +83,7 @@ TEST_F(RunRecoveryTest, JournalIsReadBackAsWritten)
     EXPECT_TRUE(record.planned);
     EXPECT_FALSE(record.finished);
     EXPECT_EQ(record.kind, JournalKind::Move);
-    EXPECT_EQ(record.from, "/from " + sjisTable + "/");
+    EXPECT_EQ(record.from, "/from " + sjisTable01 + "/");
     ASSERT_EQ(record.files.size(), 1u);
     EXPECT_EQ(record.files[0].oldName, odd);
     EXPECT_EQ(record.files[0].newName, sjisSeries);
@@ -133,14 +133,14 @@ TEST_F(RunRecoveryTest, TakesBackRenamesAndBringsBackWhatWentToTheTrash)
 TEST_F(RunRecoveryTest, TakesBackCopiesAndMovesNeverReplacingAFile)
 {
     writeAll(src, {"a.txt", "b.txt"});
-    ASSERT_EQ(journaled({{"a.txt", "x.txt"}, {"b.txt", "y.txt"}}, across(2)).converted, 2);
+    ASSERT_EQ(journaled({{"a.txt", "x.txt"}, {"b.txt", "y.txt"}}, across(SaveMode::Copy)).converted, 2);
     dst.write("y.txt", "changed since"); // no longer the copy the run made
     RunResult back = takeBackLast();
     EXPECT_EQ(dst.names(), Names{"y.txt"});
     EXPECT_EQ(trashed(), Names{"x.txt"});
     EXPECT_EQ(back.failures.size(), 1u);
 
-    ASSERT_EQ(journaled({{"a.txt", "p.txt"}, {"b.txt", "q.txt"}}, across(1)).converted, 2);
+    ASSERT_EQ(journaled({{"a.txt", "p.txt"}, {"b.txt", "q.txt"}}, across(SaveMode::Move)).converted, 2);
     src.write("b.txt", "new b"); // the old name is taken meanwhile
     back = takeBackLast();
     EXPECT_EQ(src.read("a.txt"), "contents of a.txt");
@@ -255,8 +255,8 @@ TEST_P(KilledRun, EveryFileOnceWhateverTheMoment)
             from.write(numbered("f", i), numbered("f", i));
     };
     const auto settings = [&](const ScratchDir& from, const ScratchDir& to) {
-        return across ? RunSettings{from.path(), to.path(), 1, true, false}
-                      : RunSettings{from.path(), from.path(), 0, true, false};
+        return across ? RunSettings{from.path(), to.path(), SaveMode::Move, true, false}
+                      : RunSettings{from.path(), from.path(), SaveMode::Rename, true, false};
     };
     const std::vector<RunRow> all = rows(n);
 

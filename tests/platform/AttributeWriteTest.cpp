@@ -1,7 +1,9 @@
 #include "FileAttributes.h"
 #include "FolderHandle.h"
 
-#include "common/TestFolder.h"
+#include "common/SampleNames.h"
+#include "common/ScratchDir.h"
+#include "common/TimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +12,6 @@
 namespace torvel {
 namespace {
 
-using test::sjisTest;
-using test::TestFolder;
 
 constexpr std::uint32_t RO = FileAttr::ReadOnly;
 constexpr std::uint32_t H = FileAttr::Hidden;
@@ -32,7 +32,7 @@ protected:
         return writeAttributes(m_handle, name, attributes);
     }
 
-    TestFolder m_dir;
+    ScratchDir m_dir;
     FolderHandle m_handle{m_dir.path()};
 };
 
@@ -168,7 +168,7 @@ TEST(AttributeWriteAsOwner, HidesAReadOnlyFileOfAnOrdinaryUser)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "needs to become another user";
-    TestFolder dir;
+    ScratchDir dir;
     ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
     dir.makeFile("mine", 0, -1, 0444);
     const uid_t nobody = 65534;

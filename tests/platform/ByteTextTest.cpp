@@ -1,13 +1,12 @@
 #include "ByteText.h"
 
-#include "common/TestFolder.h"
+#include "common/SampleNames.h"
 
 #include <gtest/gtest.h>
 
 namespace torvel {
 namespace {
 
-using test::sjisTest;
 
 // Every helper as bytes in and text out, so that one table holds the edges
 // of them all.

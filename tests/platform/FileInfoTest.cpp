@@ -2,7 +2,9 @@
 #include "FileInfo.h"
 #include "FolderHandle.h"
 
-#include "common/TestFolder.h"
+#include "common/SampleNames.h"
+#include "common/ScratchDir.h"
+#include "common/TimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +13,10 @@
 namespace torvel {
 namespace {
 
-using test::sjisTest;
-using test::TestFolder;
 
 TEST(FolderHandle, OpensFoldersOnlyAndKeepsTheSlash)
 {
-    TestFolder dir;
+    ScratchDir dir;
     dir.makeFile("file");
     std::string path = dir.path();
     path.pop_back();
@@ -36,7 +36,7 @@ TEST(FolderHandle, OpensFoldersOnlyAndKeepsTheSlash)
 
 TEST(FileInfo, ReadsWholeSizeAndTimeOfRealFiles)
 {
-    TestFolder dir;
+    ScratchDir dir;
     const std::int64_t big = (std::int64_t{5} << 30) + 3;  // 5 GiB and 3 bytes
     dir.makeFile("big.bin", big, 1'600'000'000, 0644, 123'456'789);
     dir.makeFile(sjisTest + ".txt", 17, 2'400'000'000);  // Shift-JIS name, year 2046
@@ -58,7 +58,7 @@ TEST(FileInfo, ReadsWholeSizeAndTimeOfRealFiles)
 
 TEST(FileInfo, ReportsWhatIsNotThere)
 {
-    TestFolder dir;
+    ScratchDir dir;
     dir.makeFolder("sub");
     dir.makeFile("sub/inner");
     const FolderHandle handle(dir.path());
@@ -76,7 +76,7 @@ TEST(FileInfo, ReportsWhatIsNotThere)
 
 TEST(FileInfo, ListsALinkWhoseTargetIsGone)
 {
-    TestFolder dir;
+    ScratchDir dir;
     dir.makeLink("nowhere", "dangling");
     FileInfo info;
     ASSERT_EQ(readFileInfo(FolderHandle(dir.path()), "dangling", info), 0);
@@ -86,7 +86,7 @@ TEST(FileInfo, ListsALinkWhoseTargetIsGone)
 
 TEST(Attributes, DefaultsWithoutAStoredValue)
 {
-    TestFolder dir;
+    ScratchDir dir;
     dir.makeFile("plain.txt");
     dir.makeFile("locked.txt", 0, -1, 0444);
     dir.makeFile("group-writable.txt", 0, -1, 0464);
@@ -127,7 +127,7 @@ std::string sambaRecord(std::uint16_t version, std::uint32_t flags, std::uint32_
 
 TEST(Attributes, ReadsTheStoredValueInEveryForm)
 {
-    TestFolder dir;
+    ScratchDir dir;
     const FolderHandle handle(dir.path());
     const auto stored = [&](const std::string& value, mode_t mode = 0644) {
         static int n = 0;
@@ -158,7 +158,7 @@ TEST(Attributes, ReadsTheStoredValueInEveryForm)
 
 TEST(Attributes, DeferredStoredValueGivesTheSameWord)
 {
-    TestFolder dir;
+    ScratchDir dir;
     dir.makeFile(".dot");
     dir.makeFile("locked", 0, -1, 0444);
     dir.setXattr("locked", "user.DOSATTRIB", "0x2");
@@ -179,7 +179,7 @@ TEST(Attributes, DeferredStoredValueGivesTheSameWord)
 
 TEST(FileExists, MeansAnEntryThatIsNoFolder)
 {
-    TestFolder dir;
+    ScratchDir dir;
     dir.makeFile("file.txt");
     dir.makeFile(sjisTest);
     dir.makeFolder("folder");
@@ -202,7 +202,7 @@ TEST(FileExists, MeansAnEntryThatIsNoFolder)
 
 TEST(ListFolder, GivesEveryNameAsBytes)
 {
-    TestFolder dir;
+    ScratchDir dir;
     dir.makeFile("a.txt");
     dir.makeFile(sjisTest + ".txt");
     dir.makeFile(".hidden");

@@ -14,14 +14,12 @@
 #include "PosixFileSystem.h"
 #include "common/FaultyFileSystem.h"
 #include "common/ScratchDir.h"
+#include "common/SampleNames.h"
 
 using namespace torvel;
 
 namespace {
 
-// 写真.jpg and 表.txt in Shift-JIS; the second byte of 表 is "\".
-const std::string photoSjis = "\x8e\xca\x90\x5e.jpg";
-const std::string tableSjis = "\x95\x5c.txt";
 
 struct stat statOf(const std::string& path)
 {
@@ -81,20 +79,20 @@ protected:
 
 TEST_F(FileSystemTest, NoReplaceRenameRefusesAnExistingTargetAndKeepsBoth)
 {
-    src.write(photoSjis, "photo");
-    src.write(tableSjis, "table");
-    EXPECT_EQ(fs.renameNoReplace(srcDir, photoSjis, srcDir, tableSjis), EEXIST);
-    EXPECT_EQ(src.read(photoSjis), "photo");
-    EXPECT_EQ(src.read(tableSjis), "table");
+    src.write(sjisPhoto, "photo");
+    src.write(sjisTable, "table");
+    EXPECT_EQ(fs.renameNoReplace(srcDir, sjisPhoto, srcDir, sjisTable), EEXIST);
+    EXPECT_EQ(src.read(sjisPhoto), "photo");
+    EXPECT_EQ(src.read(sjisTable), "table");
 
     // A folder in the way is refused as well.
     src.makeFolder("taken");
-    EXPECT_EQ(fs.renameNoReplace(srcDir, photoSjis, srcDir, "taken"), EEXIST);
-    EXPECT_TRUE(src.has(photoSjis));
+    EXPECT_EQ(fs.renameNoReplace(srcDir, sjisPhoto, srcDir, "taken"), EEXIST);
+    EXPECT_TRUE(src.has(sjisPhoto));
 
-    EXPECT_EQ(fs.renameNoReplace(srcDir, photoSjis, srcDir, "_jd[000" + photoSjis), 0);
-    EXPECT_FALSE(src.has(photoSjis));
-    EXPECT_EQ(src.read("_jd[000" + photoSjis), "photo");
+    EXPECT_EQ(fs.renameNoReplace(srcDir, sjisPhoto, srcDir, "_jd[000" + sjisPhoto), 0);
+    EXPECT_FALSE(src.has(sjisPhoto));
+    EXPECT_EQ(src.read("_jd[000" + sjisPhoto), "photo");
 }
 
 TEST_F(FileSystemTest, RenameFallbacksRefuseAnExistingTargetToo)
@@ -106,18 +104,18 @@ TEST_F(FileSystemTest, RenameFallbacksRefuseAnExistingTargetToo)
         EXPECT_EQ(rename(srcDir.fd(), "a", srcDir.fd(), "b"), EEXIST);
         EXPECT_EQ(src.read("a"), "A");
         EXPECT_EQ(src.read("b"), "B");
-        EXPECT_EQ(rename(srcDir.fd(), "a", srcDir.fd(), photoSjis.c_str()), 0);
+        EXPECT_EQ(rename(srcDir.fd(), "a", srcDir.fd(), sjisPhoto.c_str()), 0);
         EXPECT_FALSE(src.has("a"));
-        EXPECT_EQ(src.read(photoSjis), "A");
+        EXPECT_EQ(src.read(sjisPhoto), "A");
         EXPECT_EQ(rename(srcDir.fd(), "gone", srcDir.fd(), "c"), ENOENT);
-        ::unlink((src / photoSjis).c_str());
+        ::unlink((src / sjisPhoto).c_str());
         ::unlink((src / "b").c_str());
     }
 }
 
 TEST_F(FileSystemTest, ProbeTellsFilesFromFoldersAndMissingNames)
 {
-    src.write(photoSjis, "x");
+    src.write(sjisPhoto, "x");
     src.makeFolder("sub");
     ASSERT_EQ(::symlink("nowhere", (src / "dangling").c_str()), 0);
     ASSERT_EQ(::symlink("sub", (src / "to-sub").c_str()), 0);
@@ -129,13 +127,13 @@ TEST_F(FileSystemTest, ProbeTellsFilesFromFoldersAndMissingNames)
         bool exists;
     };
     const Case cases[] = {
-        {photoSjis, EntryKind::File, true},
+        {sjisPhoto, EntryKind::File, true},
         {"sub", EntryKind::Folder, false},
         {"missing", EntryKind::None, false},
         {"dangling", EntryKind::File, true}, // the name is taken all the same
         {"to-sub", EntryKind::Folder, false},
-        {photoSjis + "/below", EntryKind::None, false},
-        {src / photoSjis, EntryKind::File, true}, // a full path ignores the folder
+        {sjisPhoto + "/below", EntryKind::None, false},
+        {src / sjisPhoto, EntryKind::File, true}, // a full path ignores the folder
     };
     for (const auto& c : cases) {
         EntryKind kind = EntryKind::Folder;
@@ -147,10 +145,10 @@ TEST_F(FileSystemTest, ProbeTellsFilesFromFoldersAndMissingNames)
 
 TEST_F(FileSystemTest, MoveWithinADevice)
 {
-    src.write(photoSjis, "photo");
-    EXPECT_EQ(fs.move(srcDir, photoSjis, dstDir, tableSjis), 0);
-    EXPECT_FALSE(src.has(photoSjis));
-    EXPECT_EQ(dst.read(tableSjis), "photo");
+    src.write(sjisPhoto, "photo");
+    EXPECT_EQ(fs.move(srcDir, sjisPhoto, dstDir, sjisTable), 0);
+    EXPECT_FALSE(src.has(sjisPhoto));
+    EXPECT_EQ(dst.read(sjisTable), "photo");
 
     // An existing target stays as it is, and so does the source.
     src.write("a.txt", "new");
@@ -162,17 +160,17 @@ TEST_F(FileSystemTest, MoveWithinADevice)
 
 TEST_F(FileSystemTest, CopyRefusesAnExistingTargetAndKeepsItsContents)
 {
-    src.write(photoSjis, "new contents");
-    dst.write(tableSjis, "old");
-    EXPECT_EQ(fs.copy(srcDir, photoSjis, dstDir, tableSjis), EEXIST);
-    EXPECT_EQ(dst.read(tableSjis), "old");
-    EXPECT_EQ(src.read(photoSjis), "new contents");
-    EXPECT_EQ(dst.names(), std::vector<std::string>{tableSjis});
+    src.write(sjisPhoto, "new contents");
+    dst.write(sjisTable, "old");
+    EXPECT_EQ(fs.copy(srcDir, sjisPhoto, dstDir, sjisTable), EEXIST);
+    EXPECT_EQ(dst.read(sjisTable), "old");
+    EXPECT_EQ(src.read(sjisPhoto), "new contents");
+    EXPECT_EQ(dst.names(), std::vector<std::string>{sjisTable});
 
     src.makeFolder("folder");
     EXPECT_EQ(fs.copy(srcDir, "folder", dstDir, "folder"), EISDIR);
     EXPECT_EQ(fs.copy(srcDir, "missing", dstDir, "missing"), ENOENT);
-    EXPECT_EQ(dst.names(), std::vector<std::string>{tableSjis});
+    EXPECT_EQ(dst.names(), std::vector<std::string>{sjisTable});
 }
 
 TEST_F(FileSystemTest, ALargeCopyOntoATakenNameIsRefusedBeforeItStarts)
@@ -193,19 +191,19 @@ TEST_F(FileSystemTest, ALargeCopyOntoATakenNameIsRefusedBeforeItStarts)
 TEST_F(FileSystemTest, CopyKeepsContentsTimeModeAndUserAttributes)
 {
     const std::string contents = randomBytes(5 * 1024 * 1024 + 123);
-    src.write(photoSjis, contents);
-    ASSERT_EQ(::chmod((src / photoSjis).c_str(), 0640), 0);
+    src.write(sjisPhoto, contents);
+    ASSERT_EQ(::chmod((src / sjisPhoto).c_str(), 0640), 0);
     const timespec modified{1'000'000'000, 123'456'789};
-    setTimes(src / photoSjis, timespec{1'100'000'000, 0}, modified);
+    setTimes(src / sjisPhoto, timespec{1'100'000'000, 0}, modified);
     bool attributes = storesUserAttributes(src);
     if (attributes) {
-        ASSERT_EQ(::setxattr((src / photoSjis).c_str(), "user.DOSATTRIB", "0x22", 4, 0), 0);
+        ASSERT_EQ(::setxattr((src / sjisPhoto).c_str(), "user.DOSATTRIB", "0x22", 4, 0), 0);
     }
 
-    ASSERT_EQ(fs.copy(srcDir, photoSjis, dstDir, "TOR01.jpg"), 0);
+    ASSERT_EQ(fs.copy(srcDir, sjisPhoto, dstDir, "TOR01.jpg"), 0);
 
     EXPECT_TRUE(dst.read("TOR01.jpg") == contents);
-    EXPECT_TRUE(src.read(photoSjis) == contents);
+    EXPECT_TRUE(src.read(sjisPhoto) == contents);
     struct stat copied = statOf(dst / "TOR01.jpg");
     EXPECT_EQ(copied.st_mtim.tv_sec, modified.tv_sec);
     EXPECT_EQ(copied.st_mtim.tv_nsec, modified.tv_nsec);
@@ -265,18 +263,18 @@ TEST_F(FileSystemTest, CommitRefusesATargetTakenMeanwhileAndLeavesNothing)
             ASSERT_EQ(own.closeFile(temp), 0);
         }
 
-        dst.write(tableSjis, "theirs");
-        EXPECT_EQ(own.commitTemp(dstDir, temp, tempName, tableSjis), EEXIST);
-        EXPECT_EQ(dst.read(tableSjis), "theirs");
+        dst.write(sjisTable, "theirs");
+        EXPECT_EQ(own.commitTemp(dstDir, temp, tempName, sjisTable), EEXIST);
+        EXPECT_EQ(dst.read(sjisTable), "theirs");
 
-        ASSERT_EQ(own.commitTemp(dstDir, temp, tempName, photoSjis), 0);
+        ASSERT_EQ(own.commitTemp(dstDir, temp, tempName, sjisPhoto), 0);
         if (unnamed) {
             ASSERT_EQ(own.closeFile(temp), 0);
         }
-        EXPECT_EQ(dst.read(photoSjis), "copy");
-        EXPECT_EQ(dst.names(), (std::vector<std::string>{photoSjis, tableSjis}));
-        ::unlink((dst / photoSjis).c_str());
-        ::unlink((dst / tableSjis).c_str());
+        EXPECT_EQ(dst.read(sjisPhoto), "copy");
+        EXPECT_EQ(dst.names(), (std::vector<std::string>{sjisPhoto, sjisTable}));
+        ::unlink((dst / sjisPhoto).c_str());
+        ::unlink((dst / sjisTable).c_str());
     }
 }
 
@@ -287,19 +285,19 @@ TEST_F(FileSystemTest, CreateFoldersMakesTheMissingParents)
     EXPECT_EQ(fs.createFolders(src / "a/b"), 0); // already there
     src.write("file", "");
     EXPECT_EQ(fs.createFolders(src / "file/sub"), ENOTDIR);
-    EXPECT_EQ(fs.createFolders(src / photoSjis + "/" + tableSjis), 0);
-    EXPECT_TRUE(S_ISDIR(statOf(src / photoSjis + "/" + tableSjis).st_mode));
+    EXPECT_EQ(fs.createFolders(src / sjisPhoto + "/" + sjisTable), 0);
+    EXPECT_TRUE(S_ISDIR(statOf(src / sjisPhoto + "/" + sjisTable).st_mode));
 }
 
 TEST_F(FileSystemTest, SetLastWriteTimeKeepsTheAccessTime)
 {
-    src.write(photoSjis, "x");
+    src.write(sjisPhoto, "x");
     const timespec accessed{1'200'000'000, 111'000'000};
-    setTimes(src / photoSjis, accessed, timespec{1'000'000'000, 0});
+    setTimes(src / sjisPhoto, accessed, timespec{1'000'000'000, 0});
 
     const timespec when{1'700'000'000, 0};
-    ASSERT_EQ(fs.setLastWriteTime(srcDir, photoSjis, when), 0);
-    struct stat st = statOf(src / photoSjis);
+    ASSERT_EQ(fs.setLastWriteTime(srcDir, sjisPhoto, when), 0);
+    struct stat st = statOf(src / sjisPhoto);
     EXPECT_EQ(st.st_mtim.tv_sec, when.tv_sec);
     EXPECT_EQ(st.st_mtim.tv_nsec, 0);
     EXPECT_EQ(st.st_atim.tv_sec, accessed.tv_sec);

@@ -2,6 +2,7 @@
 #include "TypedFolder.h"
 
 #include "common/ScratchDir.h"
+#include "common/SampleNames.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@ namespace torvel {
 namespace {
 
 // "テスト" in Shift-JIS, which is not UTF-8.
-const std::string kSjisTest = "\x83\x65\x83\x58\x83\x67";
 
 TEST(FolderIdentity, OneFolderWhateverTheSpelling)
 {
@@ -40,10 +40,10 @@ TEST(FolderIdentity, LetterCaseMakesTwoFolders)
 TEST(FolderIdentity, OnlyFoldersExist)
 {
     ScratchDir dir;
-    dir.makeFolder(kSjisTest);
+    dir.makeFolder(sjisTest);
     dir.write("file", "x");
-    ASSERT_EQ(::symlink((dir / kSjisTest).c_str(), (dir / "link").c_str()), 0);
-    EXPECT_TRUE(folderExists(dir / kSjisTest));
+    ASSERT_EQ(::symlink((dir / sjisTest).c_str(), (dir / "link").c_str()), 0);
+    EXPECT_TRUE(folderExists(dir / sjisTest));
     EXPECT_TRUE(folderExists(dir / "link/"));
     EXPECT_FALSE(folderExists(dir / "file"));
     EXPECT_FALSE(folderExists(dir / "gone/"));
@@ -73,11 +73,11 @@ TEST(TypedFolder, DotsAndDoubleSlashesAreReadAsTheTextSays)
 TEST(TypedFolder, ShownNameOfAFolderFindsItsBytes)
 {
     ScratchDir dir;
-    dir.makeFolder(kSjisTest);
-    dir.makeFolder(kSjisTest + "/sub");
+    dir.makeFolder(sjisTest);
+    dir.makeFolder(sjisTest + "/sub");
     // Typed as shown: the existing Shift-JIS folder, not a UTF-8 twin.
-    EXPECT_EQ(typedFolderPath(dir.path() + "テスト/sub", ""), dir / (kSjisTest + "/sub/"));
-    EXPECT_EQ(typedFolderPath(dir.path() + "テスト/new", ""), dir / (kSjisTest + "/new/"));
+    EXPECT_EQ(typedFolderPath(dir.path() + "テスト/sub", ""), dir / (sjisTest + "/sub/"));
+    EXPECT_EQ(typedFolderPath(dir.path() + "テスト/new", ""), dir / (sjisTest + "/new/"));
     // A name there as typed is taken as typed.
     dir.makeFolder("テスト");
     EXPECT_EQ(typedFolderPath(dir.path() + "テスト", ""), dir / "テスト/");
@@ -95,8 +95,8 @@ TEST(TypedFolder, CreatesTheFolderAndEveryMissingOneAbove)
     EXPECT_EQ(createFolderChain(dir / "new/sub/"), 0);
     EXPECT_TRUE(folderExists(dir / "new/sub/"));
     EXPECT_EQ(createFolderChain(dir / "new/sub/"), 0) << "an existing folder is no failure";
-    EXPECT_EQ(createFolderChain(dir / kSjisTest), 0);
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"new", kSjisTest}));
+    EXPECT_EQ(createFolderChain(dir / sjisTest), 0);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"new", sjisTest}));
 }
 
 TEST(TypedFolder, FailedCreationLeavesNothingBehind)

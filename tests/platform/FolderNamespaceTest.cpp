@@ -1,5 +1,6 @@
 #include "FolderNamespace.h"
 #include "FolderTestTree.h"
+#include "common/SampleNames.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@ namespace torvel {
 namespace {
 
 using test::FolderTestTree;
-using test::sjisName;
 
 // A namespace whose home, desktop and one volume all live in a temporary tree.
 struct FolderNamespaceTest : ::testing::Test {
@@ -67,7 +67,7 @@ TEST_F(FolderNamespaceTest, ListsFoldersOnlyHiddenAndLinkedOnesIncluded)
 {
     tree.folder("home/user/docs/inner");
     tree.folder("home/user/.hidden");
-    tree.folder("home/user/" + sjisName);
+    tree.folder("home/user/" + sjisShown);
     tree.file("home/user/notes.txt");
     tree.file("home/user/.profile");
     tree.link(tree.path("home/user/docs"), "home/user/to-docs");
@@ -75,7 +75,7 @@ TEST_F(FolderNamespaceTest, ListsFoldersOnlyHiddenAndLinkedOnesIncluded)
     tree.link(tree.path("home/user/nowhere"), "home/user/dangling");
 
     const ItemIdList homeList = parse(home);
-    EXPECT_EQ(namesIn(homeList), (std::vector<std::string>{".hidden", "Desktop", "docs", "to-docs", sjisName}));
+    EXPECT_EQ(namesIn(homeList), (std::vector<std::string>{".hidden", "Desktop", "docs", "to-docs", sjisShown}));
 
     const auto entries = names.listSubfolders(homeList);
     ASSERT_TRUE(entries);
@@ -131,13 +131,13 @@ TEST_F(FolderNamespaceTest, SiblingsOrderByNameIgnoringCaseThenByBytes)
 
 TEST_F(FolderNamespaceTest, AShiftJisNameSortsByItsText)
 {
-    tree.folder("home/user/" + sjisName);           // 表示 in CP932
+    tree.folder("home/user/" + sjisShown);           // 表示 in CP932
     tree.folder("home/user/表面");                    // UTF-8, same first character
     tree.folder("home/user/zzz");
     const std::vector<std::string> listed = namesIn(parse(home));
     auto pos = [&](const std::string& n) { return std::find(listed.begin(), listed.end(), n) - listed.begin(); };
-    EXPECT_EQ(std::abs(pos(sjisName) - pos("表面")), 1);
-    EXPECT_LT(pos("zzz"), pos(sjisName));
+    EXPECT_EQ(std::abs(pos(sjisShown) - pos("表面")), 1);
+    EXPECT_LT(pos("zzz"), pos(sjisShown));
 }
 
 TEST_F(FolderNamespaceTest, ParsingFindsHomeThenVolumesThenTheRoot)
@@ -187,11 +187,11 @@ TEST_F(FolderNamespaceTest, ParsingTidiesThePathAndRefusesWhatIsNoFolder)
 
 TEST_F(FolderNamespaceTest, AShiftJisPathRoundTripsAsItsBytes)
 {
-    tree.folder("home/user/" + sjisName + "/sub");
-    const ItemIdList list = parse(home + sjisName + "/sub");
+    tree.folder("home/user/" + sjisShown + "/sub");
+    const ItemIdList list = parse(home + sjisShown + "/sub");
     ASSERT_EQ(list.itemCount(), 3u);
-    EXPECT_EQ(names.pathOf(list), home + sjisName + "/sub/");
-    EXPECT_EQ(names.displayName(list.withoutLast()), sjisName);
+    EXPECT_EQ(names.pathOf(list), home + sjisShown + "/sub/");
+    EXPECT_EQ(names.displayName(list.withoutLast()), sjisShown);
 }
 
 TEST_F(FolderNamespaceTest, AVolumeInsideHomeIsFoundUnderTheVolume)
@@ -233,12 +233,12 @@ TEST_F(FolderNamespaceTest, RenameMovesTheFolderAndGivesItsNewItem)
     tree.folder("home/user/old/inner");
     const ItemIdList homeList = parse(home);
     const ItemIdList oldList = parse(home + "old");
-    const auto result = names.rename(homeList, oldList.itemAt(*oldList.lastOffset()), sjisName);
+    const auto result = names.rename(homeList, oldList.itemAt(*oldList.lastOffset()), sjisShown);
     ASSERT_TRUE(result.ok()) << result.error;
     EXPECT_FALSE(tree.exists("home/user/old"));
-    EXPECT_TRUE(tree.isFolder("home/user/" + sjisName + "/inner"));
-    EXPECT_EQ(names.displayName(result.item), sjisName);
-    EXPECT_EQ(names.pathOf(concat(homeList, result.item)), home + sjisName + "/");
+    EXPECT_TRUE(tree.isFolder("home/user/" + sjisShown + "/inner"));
+    EXPECT_EQ(names.displayName(result.item), sjisShown);
+    EXPECT_EQ(names.pathOf(concat(homeList, result.item)), home + sjisShown + "/");
 }
 
 TEST_F(FolderNamespaceTest, RenameNeverReplacesAnythingThatExists)

@@ -1,6 +1,7 @@
 #include "FolderNamespace.h"
 #include "FolderTestTree.h"
 #include "NameText.h"
+#include "common/SampleNames.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@ namespace {
 
 using test::FolderTestTree;
 using test::ScopedEnv;
-using test::sjisName;
 
 TEST(FolderPlaces, UserDirsNameTheDesktopRelativeToHomeOrAbsolute)
 {
@@ -58,7 +58,7 @@ struct DetectedPlaces : ::testing::Test {
 
 TEST_F(DetectedPlaces, TheUserDirsDesktopWinsWhenItExists)
 {
-    const std::string desk = tree.folder("home/" + sjisName);
+    const std::string desk = tree.folder("home/" + sjisShown);
     tree.folder("home/Desktop");
     // The file escapes a backslash, here the second byte of a CP932 letter.
     tree.file("config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/\x95\\\\\x8e\xa6\"\n");
@@ -90,7 +90,7 @@ TEST(FolderNameText, UnreadableBytesBecomeShowableText)
 {
     EXPECT_EQ(displayName("plain"), "plain");
     EXPECT_EQ(displayName("写真 2024"), "写真 2024");
-    EXPECT_EQ(displayName(sjisName), "表示");
+    EXPECT_EQ(displayName(sjisShown), "表示");
     EXPECT_EQ(displayName("\x83\x5c\x83\x74\x83\x67"), "ソフト");  // second bytes look like "\" and "t"
     EXPECT_EQ(displayName(std::string("caf\xE9", 4)), "caf\\xE9");      // Latin-1, not CP932 either
     EXPECT_EQ(displayName(std::string("\xFF" "a\xE2\x82", 4)), "\\xFFa\\xE2\\x82");

@@ -3,7 +3,8 @@
 #include "FolderScan.h"
 
 #include "common/ScratchDir.h"
-#include "common/TestFolder.h"
+#include "common/SampleNames.h"
+#include "common/TimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,6 @@
 namespace torvel {
 namespace {
 
-using test::TestFolder;
 using Names = std::vector<std::string>;
 
 // The folder's entries in the order the file system lists them, less the
@@ -83,11 +83,11 @@ TEST(FolderScan, ALargeFolderKeepsTheListingsOrderAndLeavesOutMarkedFiles)
 // would take afresh, stored attributes included.
 TEST(FolderScan, SeesEachFileAsAFreshLookDoes)
 {
-    TestFolder dir;
+    ScratchDir dir;
     dir.makeFile("plain", 12, 1'600'000'000);
     dir.makeFile(".hidden", 3);
     dir.makeFile("locked", 5, -1, 0444);
-    dir.makeFile(test::sjisTest, 7);
+    dir.makeFile(sjisTest, 7);
     dir.makeFile("stored", 1);
     dir.setXattr("stored", "user.DOSATTRIB", "0x2");
     dir.makeLink(dir / "plain", "to-plain");
@@ -122,11 +122,11 @@ TEST(FolderScan, SeesEachFileAsAFreshLookDoes)
 
 TEST(FolderScan, TakesFilesAndLinksToFilesOnly)
 {
-    TestFolder dir;
+    ScratchDir dir;
     dir.makeFile("plain");
     dir.makeFile(".hidden");
     dir.makeFile("locked", 0, -1, 0444);
-    dir.makeFile(test::sjisTest);
+    dir.makeFile(sjisTest);
     dir.makeFolder("sub");
     dir.makeLink(dir / "sub", "to-sub");
     dir.makeLink(dir / "plain", "to-plain");

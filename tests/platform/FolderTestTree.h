@@ -14,6 +14,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/SampleNames.h"
+
 namespace torvel::test {
 
 class FolderTestTree {
@@ -110,8 +112,5 @@ private:
     std::string m_old;
     bool m_had = false;
 };
-
-// "表示" in Shift-JIS (CP932): not valid UTF-8.
-inline const std::string sjisName = "\x95\x5c\x8e\xa6";
 
 } // namespace torvel::test

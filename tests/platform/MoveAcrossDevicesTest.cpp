@@ -10,13 +10,11 @@
 #include "PosixFileSystem.h"
 #include "common/FaultyFileSystem.h"
 #include "common/ScratchDir.h"
+#include "common/SampleNames.h"
 
 using namespace torvel;
 
 namespace {
-
-const std::string photoSjis = "\x8e\xca\x90\x5e.jpg"; // 写真.jpg
-const std::string seriesSjis = "\x89\xe6\x91\x9c" "01.jpg"; // 画像01.jpg
 
 constexpr timespec accessed{1'300'000'000, 5};
 constexpr timespec modified{1'234'567'890, 987'654'321};
@@ -75,22 +73,22 @@ TEST(MoveAcrossDevices, CopiesCommitsAndOnlyThenRemovesTheSource)
     ASSERT_EQ(fs.openFolder(memory.path(), to), 0);
 
     const std::string contents(300 * 1024 + 7, 'z');
-    prepareSource(disk, photoSjis, contents);
-    bool attributes = ::setxattr((disk / photoSjis).c_str(), "user.DOSATTRIB", "0x2", 3, 0) == 0;
+    prepareSource(disk, sjisPhoto, contents);
+    bool attributes = ::setxattr((disk / sjisPhoto).c_str(), "user.DOSATTRIB", "0x2", 3, 0) == 0;
 
-    ASSERT_EQ(fs.move(from, photoSjis, to, seriesSjis), 0);
-    expectMoved(disk, photoSjis, memory, seriesSjis, contents);
+    ASSERT_EQ(fs.move(from, sjisPhoto, to, sjisSeries), 0);
+    expectMoved(disk, sjisPhoto, memory, sjisSeries, contents);
     if (attributes) {
         char value[16] = {};
-        ssize_t n = ::getxattr((memory / seriesSjis).c_str(), "user.DOSATTRIB", value, sizeof value);
+        ssize_t n = ::getxattr((memory / sjisSeries).c_str(), "user.DOSATTRIB", value, sizeof value);
         EXPECT_EQ(std::string(value, n > 0 ? static_cast<std::size_t>(n) : 0), "0x2");
     }
 
     // Back again, onto a name that is taken: refused, the file there kept.
-    disk.write(photoSjis, "in the way");
-    EXPECT_EQ(fs.move(to, seriesSjis, from, photoSjis), EEXIST);
-    EXPECT_EQ(disk.read(photoSjis), "in the way");
-    EXPECT_EQ(memory.read(seriesSjis), contents);
+    disk.write(sjisPhoto, "in the way");
+    EXPECT_EQ(fs.move(to, sjisSeries, from, sjisPhoto), EEXIST);
+    EXPECT_EQ(disk.read(sjisPhoto), "in the way");
+    EXPECT_EQ(memory.read(sjisSeries), contents);
 
     // A folder is not carried across.
     memory.makeFolder("album");
@@ -114,11 +112,11 @@ TEST(MoveAcrossDevices, CopyBetweenDevicesKeepsEveryByte)
     std::string contents;
     for (int i = 0; contents.size() < 3 * 1024 * 1024; ++i)
         contents += std::to_string(i) + ",";
-    memory.write(photoSjis, contents);
+    memory.write(sjisPhoto, contents);
 
-    ASSERT_EQ(fs.copy(from, photoSjis, to, photoSjis), 0);
-    EXPECT_TRUE(disk.read(photoSjis) == contents);
-    EXPECT_TRUE(memory.read(photoSjis) == contents);
+    ASSERT_EQ(fs.copy(from, sjisPhoto, to, sjisPhoto), 0);
+    EXPECT_TRUE(disk.read(sjisPhoto) == contents);
+    EXPECT_TRUE(memory.read(sjisPhoto) == contents);
 }
 
 // The same steps on one device, with the rename told to answer EXDEV, so that
@@ -131,8 +129,8 @@ protected:
     {
         ASSERT_EQ(real.openFolder(src.path(), from), 0);
         ASSERT_EQ(real.openFolder(dst.path(), to), 0);
-        prepareSource(src, photoSjis, contents);
-        fs.fail(FsCall::Rename, EXDEV, photoSjis);
+        prepareSource(src, sjisPhoto, contents);
+        fs.fail(FsCall::Rename, EXDEV, sjisPhoto);
     }
 
     const std::string contents = std::string(200 * 1024, 'q') + "end";
@@ -146,8 +144,8 @@ protected:
 
 TEST_P(MoveThroughCopy, ArrivesAsTheSourceWas)
 {
-    ASSERT_EQ(fs.move(from, photoSjis, to, seriesSjis), 0);
-    expectMoved(src, photoSjis, dst, seriesSjis, contents);
+    ASSERT_EQ(fs.move(from, sjisPhoto, to, sjisSeries), 0);
+    expectMoved(src, sjisPhoto, dst, sjisSeries, contents);
     EXPECT_EQ(fs.calls(FsCall::CopyData), 1);
 }
 
@@ -167,15 +165,15 @@ TEST_P(MoveThroughCopy, AnyFailedStepLeavesTheSourceAndNothingElse)
         {"not written through", {FsCall::SyncFile, EIO, "", 0, 1, true}, EIO},
         {"late write error", {FsCall::CloseFile, EIO, "", 0, 1, true}, EIO},
         {"target taken at commit", {FsCall::CommitTemp, EEXIST}, EEXIST},
-        {"source cannot be removed", {FsCall::Remove, EACCES, photoSjis}, EACCES},
+        {"source cannot be removed", {FsCall::Remove, EACCES, sjisPhoto}, EACCES},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         fs.clearFaults();
-        fs.fail(FsCall::Rename, EXDEV, photoSjis);
+        fs.fail(FsCall::Rename, EXDEV, sjisPhoto);
         fs.fail(c.fault);
-        EXPECT_EQ(fs.move(from, photoSjis, to, seriesSjis), c.expected);
-        expectUntouched(src, photoSjis, dst, contents);
+        EXPECT_EQ(fs.move(from, sjisPhoto, to, sjisSeries), c.expected);
+        expectUntouched(src, sjisPhoto, dst, contents);
     }
 }
 
@@ -191,22 +189,22 @@ TEST_P(MoveThroughCopy, ASourceReplacedDuringTheCopyKeepsTheCopy)
         FolderHandle into;
         ASSERT_EQ(real.openFolder(target.path(), into), 0);
         if (replaced)
-            prepareSource(src, photoSjis, contents);
+            prepareSource(src, sjisPhoto, contents);
         fs.clearFaults();
-        fs.fail(FsCall::Rename, EXDEV, photoSjis);
+        fs.fail(FsCall::Rename, EXDEV, sjisPhoto);
         fs.beforeCall = [&, replaced = replaced](FsCall call) {
             if (call != FsCall::SyncFile)
                 return;
-            ASSERT_EQ(::rename((src / photoSjis).c_str(), (src / "elsewhere").c_str()), 0);
+            ASSERT_EQ(::rename((src / sjisPhoto).c_str(), (src / "elsewhere").c_str()), 0);
             if (replaced)
-                src.write(photoSjis, "someone else's");
+                src.write(sjisPhoto, "someone else's");
         };
-        EXPECT_EQ(fs.move(from, photoSjis, into, seriesSjis), sourceReplacedCopyKept);
+        EXPECT_EQ(fs.move(from, sjisPhoto, into, sjisSeries), sourceReplacedCopyKept);
         fs.beforeCall = nullptr;
-        EXPECT_EQ(target.read(seriesSjis), contents);
+        EXPECT_EQ(target.read(sjisSeries), contents);
         EXPECT_EQ(src.read("elsewhere"), contents);
-        EXPECT_EQ(src.has(photoSjis), replaced);
-        EXPECT_EQ(replaced ? src.read(photoSjis) : "", replaced ? "someone else's" : "");
+        EXPECT_EQ(src.has(sjisPhoto), replaced);
+        EXPECT_EQ(replaced ? src.read(sjisPhoto) : "", replaced ? "someone else's" : "");
         ::unlink((src / "elsewhere").c_str());
     }
 }
@@ -215,8 +213,8 @@ TEST_P(MoveThroughCopy, CopyFailingHalfWayLeavesNoTarget)
 {
     fs.clearFaults();
     fs.fail({FsCall::CopyData, ENOSPC, "", 0, 1, true});
-    EXPECT_EQ(fs.copy(from, photoSjis, to, seriesSjis), ENOSPC);
-    expectUntouched(src, photoSjis, dst, contents);
+    EXPECT_EQ(fs.copy(from, sjisPhoto, to, sjisSeries), ENOSPC);
+    expectUntouched(src, sjisPhoto, dst, contents);
 }
 
 INSTANTIATE_TEST_SUITE_P(TempFiles, MoveThroughCopy, ::testing::Bool(),

@@ -6,6 +6,7 @@
 #include "PosixFileSystem.h"
 #include "common/FaultyFileSystem.h"
 #include "common/ScratchDir.h"
+#include "common/SampleNames.h"
 
 using namespace torvel;
 
@@ -13,8 +14,6 @@ namespace {
 
 const std::string a = "\x83\x41";         // ア in Shift-JIS
 const std::string di = "\x83\x61";        // ヂ: ア with its second byte lower-cased
-const std::string photo = "\x8e\xca\x90\x5e"; // 写真
-const std::string table = "\x95\x5c";     // 表, whose second byte is "\"
 
 } // namespace
 
@@ -48,9 +47,9 @@ TEST(BaseWildcard, MatchesTheBaseAloneOrFollowedByADot)
         {a + ".txt", a, true},
         {a + ".TXT", a, true},
         {di + ".txt", a, false},
-        {photo + ".JPG", photo, true},
-        {photo + "2.jpg", photo, false},
-        {table + ".txt", table, true},
+        {sjisPhotoBase + ".JPG", sjisPhotoBase, true},
+        {sjisPhotoBase + "2.jpg", sjisPhotoBase, false},
+        {sjisTableBase + ".txt", sjisTableBase, true},
         // UTF-8: ASCII letters fold, the rest must be equal.
         {"テスト.Txt", "テスト", true},
         {"テスト.txt", "テキスト", false},
@@ -67,8 +66,8 @@ TEST(BaseWildcard, ListingTakesFilesAndFoldersOfTheFolder)
                                    "other.txt", ".base"})
         dir.write(name, "");
     dir.makeFolder("Base.d");
-    dir.write(photo + ".jpg", "");
-    dir.write(photo + ".xmp", "");
+    dir.write(sjisPhotoBase + ".jpg", "");
+    dir.write(sjisPhotoBase + ".xmp", "");
     dir.write(di + ".jpg", "");
 
     PosixFileSystem fs;
@@ -81,9 +80,9 @@ TEST(BaseWildcard, ListingTakesFilesAndFoldersOfTheFolder)
     EXPECT_EQ(names, (std::vector<std::string>{"BASE.JPG", "Base.d", "base", "base.tar.gz",
                                                "base.txt"}));
 
-    ASSERT_EQ(fs.listMatching(handle, photo, names), 0);
+    ASSERT_EQ(fs.listMatching(handle, sjisPhotoBase, names), 0);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{photo + ".jpg", photo + ".xmp"}));
+    EXPECT_EQ(names, (std::vector<std::string>{sjisPhotoBase + ".jpg", sjisPhotoBase + ".xmp"}));
 
     ASSERT_EQ(fs.listMatching(handle, a, names), 0);
     EXPECT_TRUE(names.empty());

@@ -1,7 +1,9 @@
 #include "NameCollation.h"
 #include "NameText.h"
 
-#include "common/TestFolder.h"
+#include "common/SampleNames.h"
+#include "common/ScratchDir.h"
+#include "common/TimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +15,6 @@
 namespace torvel {
 namespace {
 
-using test::sjisTest;
 
 TEST(DisplayName, ShowsUtf8ThenCp932ThenEscapes)
 {

@@ -13,12 +13,11 @@
 #include "PosixFileSystem.h"
 #include "Trash.h"
 #include "common/ScratchDir.h"
+#include "common/SampleNames.h"
 
 using namespace torvel;
 
 namespace {
-
-const std::string photoSjis = "\x8e\xca\x90\x5e.jpg"; // 写真.jpg
 const std::string photoEncoded = "%8E%CA%90%5E.jpg";
 
 std::string uidText()
@@ -91,18 +90,18 @@ TEST_F(HomeTrash, FollowsXdgDataHome)
 
 TEST_F(HomeTrash, MovesTheFileAndRecordsWhereItCameFrom)
 {
-    files.write(photoSjis, "photo");
+    files.write(sjisPhoto, "photo");
     time_t before = std::time(nullptr);
     TrashPlace place;
-    ASSERT_EQ(Trash().put(dir, photoSjis, &place), 0);
+    ASSERT_EQ(Trash().put(dir, sjisPhoto, &place), 0);
     time_t after = std::time(nullptr);
 
-    EXPECT_FALSE(files.has(photoSjis));
+    EXPECT_FALSE(files.has(sjisPhoto));
     EXPECT_EQ(place.folder, data.path() + "Trash/");
-    EXPECT_EQ(place.name, photoSjis);
-    EXPECT_EQ(data.read("Trash/files/" + photoSjis), "photo");
+    EXPECT_EQ(place.name, sjisPhoto);
+    EXPECT_EQ(data.read("Trash/files/" + sjisPhoto), "photo");
 
-    std::string text = record(photoSjis);
+    std::string text = record(sjisPhoto);
     EXPECT_EQ(text.rfind("[Trash Info]\n", 0), 0u);
     EXPECT_EQ(recordValue(text, "Path"), files.path() + photoEncoded);
     auto date = recordValue(text, "DeletionDate");
@@ -139,25 +138,25 @@ TEST_F(HomeTrash, PathIsPercentEncodedFromTheBytes)
 
 TEST_F(HomeTrash, TheSameNameTwiceGetsTwoPlaces)
 {
-    files.write(photoSjis, "first");
-    ASSERT_EQ(fs.trash(dir, photoSjis), 0);
-    files.write(photoSjis, "second");
-    ASSERT_EQ(fs.trash(dir, photoSjis), 0);
+    files.write(sjisPhoto, "first");
+    ASSERT_EQ(fs.trash(dir, sjisPhoto), 0);
+    files.write(sjisPhoto, "second");
+    ASSERT_EQ(fs.trash(dir, sjisPhoto), 0);
     // A leftover in files/ without its record is not taken either.
-    data.write("Trash/files/" + photoSjis + ".3", "stale");
-    files.write(photoSjis, "third");
+    data.write("Trash/files/" + sjisPhoto + ".3", "stale");
+    files.write(sjisPhoto, "third");
     TrashPlace place;
-    ASSERT_EQ(Trash().put(dir, photoSjis, &place), 0);
+    ASSERT_EQ(Trash().put(dir, sjisPhoto, &place), 0);
 
-    EXPECT_EQ(place.name, photoSjis + ".4");
-    EXPECT_EQ(data.read("Trash/files/" + photoSjis), "first");
-    EXPECT_EQ(data.read("Trash/files/" + photoSjis + ".2"), "second");
-    EXPECT_EQ(data.read("Trash/files/" + photoSjis + ".3"), "stale");
-    EXPECT_EQ(data.read("Trash/files/" + photoSjis + ".4"), "third");
+    EXPECT_EQ(place.name, sjisPhoto + ".4");
+    EXPECT_EQ(data.read("Trash/files/" + sjisPhoto), "first");
+    EXPECT_EQ(data.read("Trash/files/" + sjisPhoto + ".2"), "second");
+    EXPECT_EQ(data.read("Trash/files/" + sjisPhoto + ".3"), "stale");
+    EXPECT_EQ(data.read("Trash/files/" + sjisPhoto + ".4"), "third");
     EXPECT_EQ(data.names("Trash/info"),
-              (std::vector<std::string>{photoSjis + ".2.trashinfo", photoSjis + ".4.trashinfo",
-                                        photoSjis + ".trashinfo"}));
-    EXPECT_EQ(recordValue(record(photoSjis + ".4"), "Path"), files.path() + photoEncoded);
+              (std::vector<std::string>{sjisPhoto + ".2.trashinfo", sjisPhoto + ".4.trashinfo",
+                                        sjisPhoto + ".trashinfo"}));
+    EXPECT_EQ(recordValue(record(sjisPhoto + ".4"), "Path"), files.path() + photoEncoded);
 }
 
 TEST_F(HomeTrash, TheRecordIsWrittenBeforeTheFileMoves)
@@ -171,8 +170,8 @@ TEST_F(HomeTrash, TheRecordIsWrittenBeforeTheFileMoves)
     ASSERT_GE(info, 0);
     ASSERT_GE(moved, 0);
 
-    files.write(photoSjis, "x");
-    ASSERT_EQ(fs.trash(dir, photoSjis), 0);
+    files.write(sjisPhoto, "x");
+    ASSERT_EQ(fs.trash(dir, sjisPhoto), 0);
 
     alignas(inotify_event) char buffer[4096];
     ssize_t size = ::read(watch, buffer, sizeof buffer);
@@ -185,8 +184,8 @@ TEST_F(HomeTrash, TheRecordIsWrittenBeforeTheFileMoves)
                          + std::string(event->name));
         at += sizeof(inotify_event) + event->len;
     }
-    EXPECT_EQ(events, (std::vector<std::string>{"record written: " + photoSjis + ".trashinfo",
-                                                "file moved in: " + photoSjis}));
+    EXPECT_EQ(events, (std::vector<std::string>{"record written: " + sjisPhoto + ".trashinfo",
+                                                "file moved in: " + sjisPhoto}));
 }
 
 TEST_F(HomeTrash, AFailedMoveTakesTheRecordBack)
@@ -203,10 +202,10 @@ TEST_F(HomeTrash, AFailedMoveTakesTheRecordBack)
 TEST_F(HomeTrash, ANameWithAFolderPartIsTrashedFromThatFolder)
 {
     files.makeFolder("sub");
-    files.write("sub/" + photoSjis, "deep");
-    ASSERT_EQ(fs.trash(dir, "sub/" + photoSjis), 0);
-    EXPECT_FALSE(files.has("sub/" + photoSjis));
-    EXPECT_EQ(recordValue(record(photoSjis), "Path"), files.path() + "sub/" + photoEncoded);
+    files.write("sub/" + sjisPhoto, "deep");
+    ASSERT_EQ(fs.trash(dir, "sub/" + sjisPhoto), 0);
+    EXPECT_FALSE(files.has("sub/" + sjisPhoto));
+    EXPECT_EQ(recordValue(record(sjisPhoto), "Path"), files.path() + "sub/" + photoEncoded);
 }
 
 TEST_F(HomeTrash, AVeryLongNameIsShortenedInTheTrashOnly)
@@ -317,9 +316,9 @@ TEST(VolumeTrash, AFileOnAnotherDeviceGoesToThatDevicesTrash)
     PosixFileSystem fs;
     FolderHandle dir;
     ASSERT_EQ(fs.openFolder(memory.path(), dir), 0);
-    memory.write(photoSjis, "on tmpfs");
+    memory.write(sjisPhoto, "on tmpfs");
     TrashPlace place;
-    int rc = Trash().put(dir, photoSjis, &place);
+    int rc = Trash().put(dir, sjisPhoto, &place);
 
     if (saved)
         ::setenv("XDG_DATA_HOME", saved->c_str(), 1);
@@ -327,7 +326,7 @@ TEST(VolumeTrash, AFileOnAnotherDeviceGoesToThatDevicesTrash)
         ::unsetenv("XDG_DATA_HOME");
     ASSERT_EQ(rc, 0);
 
-    EXPECT_FALSE(memory.has(photoSjis));
+    EXPECT_FALSE(memory.has(sjisPhoto));
     EXPECT_EQ(data.names(), std::vector<std::string>{}); // nothing in the home trash
     EXPECT_EQ(place.folder.rfind(topdir + "/.Trash", 0), 0u) << place.folder;
     std::string filesPath = place.folder + "files/" + place.name;

@@ -3,6 +3,7 @@
 
 #include "common/ElfFile.h"
 #include "TestVersionRecord.h"
+#include "common/ScratchDir.h"
 
 #include <sys/stat.h>
 
@@ -15,7 +16,6 @@ namespace {
 
 using test::ElfSection;
 using test::makeElf;
-using test::TempFolder;
 using test::writeFile;
 
 constexpr VersionRecordField kFields[] = {
@@ -53,7 +53,7 @@ protected:
         EXPECT_TRUE(writeFile(path, bytes));
         return path;
     }
-    TempFolder m_folder;
+    ScratchDir m_folder;
 };
 
 TEST(VersionRecord, ReadsTheRecordOfThisProgram)

@@ -11,6 +11,7 @@
 #include "FolderHandle.h"
 #include "PagesFixture.h"
 #include "common/NoUserXattrVolume.h"
+#include "common/SampleNames.h"
 
 namespace torvel::testing {
 namespace {
@@ -58,9 +59,9 @@ TEST_F(AttributePage, TheGroupsShowTheFirstFileAndStartUntouched)
 TEST_F(AttributePage, ChoosingWhatTheFirstFileShowsReachesEveryFileAndCountsOnlyRealChanges)
 {
     form.makeFile("a.txt");  // nothing stored: archive
-    form.makeFile(photoSjis);
-    ASSERT_TRUE(storeDosAttrib(form.folder / photoSjis, "0x0"));
-    form.listFiles({"a.txt", photoSjis});
+    form.makeFile(sjisPhoto);
+    ASSERT_TRUE(storeDosAttrib(form.folder / sjisPhoto, "0x0"));
+    form.listFiles({"a.txt", sjisPhoto});
     form.watchStatusLine();
     form.P1Click();
     ASSERT_TRUE(checked("RadioGroup6Item0"));
@@ -68,7 +69,7 @@ TEST_F(AttributePage, ChoosingWhatTheFirstFileShowsReachesEveryFileAndCountsOnly
     choose("RadioGroup6Item0");
     form.TorvelButtonClick();
 
-    EXPECT_EQ(attributesOf(photoSjis), FileAttr::Archive);
+    EXPECT_EQ(attributesOf(sjisPhoto), FileAttr::Archive);
     EXPECT_TRUE(form.statuses.contains(QStringLiteral("1個のファイルを変換しました。")))
         << form.statuses.join('\n').toStdString();
     EXPECT_TRUE(form.failures.isEmpty());
@@ -82,7 +83,7 @@ TEST_F(AttributePage, FilesAVolumeRefusesAreListedInOneBox)
     NoUserXattrVolume volume;
     if (!volume.ready())
         GTEST_SKIP() << volume.why();
-    std::vector<std::string> names = {photoSjis};
+    std::vector<std::string> names = {sjisPhoto};
     for (int i = 1; i < 20; ++i)
         names.push_back("f" + std::to_string(100 + i) + ".txt");
     for (const std::string& name : names)
@@ -104,12 +105,12 @@ TEST_F(AttributePage, FilesAVolumeRefusesAreListedInOneBox)
 
 TEST_F(AttributePage, ARunSetsHiddenAndKeepsEveryOtherBit)
 {
-    const std::vector<std::string> names = {"a.txt", "b.txt", photoSjis};
+    const std::vector<std::string> names = {"a.txt", "b.txt", sjisPhoto};
     for (const std::string& name : names)
         form.makeFile(name);
     ASSERT_TRUE(storeDosAttrib(form.folder / "a.txt", "0x24"));  // system, archive
     ASSERT_TRUE(storeDosAttrib(form.folder / "b.txt", "0x0"));
-    ASSERT_EQ(::chmod((form.folder / photoSjis).c_str(), 0444), 0);
+    ASSERT_EQ(::chmod((form.folder / sjisPhoto).c_str(), 0444), 0);
     form.listFiles(names);
     form.TSheetPro();
     ASSERT_TRUE(checked("RadioGroup5Item1"));
@@ -120,8 +121,8 @@ TEST_F(AttributePage, ARunSetsHiddenAndKeepsEveryOtherBit)
     EXPECT_EQ(attributesOf("a.txt"), FileAttr::System | FileAttr::Archive | FileAttr::Hidden);
     EXPECT_EQ(storedDosAttrib(form.folder / "a.txt"), "0x26");
     EXPECT_EQ(attributesOf("b.txt"), FileAttr::Hidden);
-    EXPECT_EQ(attributesOf(photoSjis), FileAttr::ReadOnly | FileAttr::Archive | FileAttr::Hidden);
-    EXPECT_EQ(statOf(form.folder / photoSjis).st_mode & 0777, 0444u) << "still read-only";
+    EXPECT_EQ(attributesOf(sjisPhoto), FileAttr::ReadOnly | FileAttr::Archive | FileAttr::Hidden);
+    EXPECT_EQ(statOf(form.folder / sjisPhoto).st_mode & 0777, 0444u) << "still read-only";
     EXPECT_EQ(tag("RadioGroup5"), 2) << "all groups untouched after the run";
 }
 
@@ -142,18 +143,18 @@ TEST_F(AttributePage, WithoutAChangedGroupNoFileIsTouched)
 
 TEST_F(AttributePage, ClearingReadOnlyLetsTheStampRunChangeTheFile)
 {
-    form.makeFile(tableSjis);
-    ASSERT_EQ(::chmod((form.folder / tableSjis).c_str(), 0444), 0);
-    form.listFiles({tableSjis});
+    form.makeFile(sjisTable);
+    ASSERT_EQ(::chmod((form.folder / sjisTable).c_str(), 0444), 0);
+    form.listFiles({sjisTable});
     form.TSheetPro();
     ASSERT_TRUE(checked("RadioGroup4Item0"));
     choose("RadioGroup4Item1");
     EXPECT_EQ(form.Attr_Change(), (ChangeResult{1, {}}));
-    EXPECT_NE(statOf(form.folder / tableSjis).st_mode & 0200, 0u);
+    EXPECT_NE(statOf(form.folder / sjisTable).st_mode & 0200, 0u);
 
     form.TSheetDate(QDateTime(QDate(2018, 8, 9), QTime(10, 11, 12)));
     EXPECT_EQ(form.Date_Change(), (ChangeResult{1, {}}));
-    EXPECT_EQ(statOf(form.folder / tableSjis).st_mtim.tv_sec, localInstant(2018, 8, 9, 10, 11, 12));
+    EXPECT_EQ(statOf(form.folder / sjisTable).st_mtim.tv_sec, localInstant(2018, 8, 9, 10, 11, 12));
 }
 
 } // namespace

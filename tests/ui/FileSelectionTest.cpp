@@ -36,12 +36,13 @@
 #include "PreviewGrid.h"
 #include "StatusLine.h"
 #include "UFolderTree.h"
+#include "common/SampleNames.h"
+#include "Screenshot.h"
 
 namespace torvel {
 namespace {
 
 using testing::child;
-using testing::photoSjis;
 using testing::shown;
 using Names = std::vector<std::string>;
 
@@ -211,15 +212,15 @@ public:
 
 TEST_F(FileSelection, ADroppedShiftJisFileKeepsItsBytesAndIsShownDecoded)
 {
-    folder.write(photoSjis, "");
+    folder.write(sjisPhoto, "");
     folder.write("memo 100%.txt", "");
-    const Qt::DropAction taken = drop({folder / photoSjis, folder / "memo 100%.txt"});
+    const Qt::DropAction taken = drop({folder / sjisPhoto, folder / "memo 100%.txt"});
 
     EXPECT_EQ(taken, Qt::CopyAction) << "a drop never moves the files away";
-    EXPECT_EQ(form->SelectedFiles, (Names{photoSjis, "memo 100%.txt"}));
+    EXPECT_EQ(form->SelectedFiles, (Names{sjisPhoto, "memo 100%.txt"}));
     EXPECT_EQ(form->SearchDir, folder.path());
-    EXPECT_EQ(sorted(gridNames()), sorted(Names{photoSjis, "memo 100%.txt"}));
-    const int row = grid().currentName(1) == photoSjis ? 0 : 1;
+    EXPECT_EQ(sorted(gridNames()), sorted(Names{sjisPhoto, "memo 100%.txt"}));
+    const int row = grid().currentName(1) == sjisPhoto ? 0 : 1;
     EXPECT_EQ(gridView()->model()->index(row, 0).data().toString(), QStringLiteral("写真.jpg"));
     EXPECT_EQ(statusText(), QStringLiteral("2個のファイルが選択されています。"));
 }
@@ -245,14 +246,14 @@ TEST_F(FileSelection, ADroppedFolderSelectsItsOrdinaryFilesOnly)
     folder.makeFolder("box");
     folder.write("box/a.jpg", "");
     folder.write("box/.hidden.txt", "");
-    folder.write("box/" + photoSjis, "");
+    folder.write("box/" + sjisPhoto, "");
     folder.write("box/locked.txt", "");
     ASSERT_EQ(::chmod((folder / "box/locked.txt").c_str(), 0444), 0);
     folder.makeFolder("box/sub");
     ASSERT_EQ(::mkfifo((folder / "box/pipe").c_str(), 0644), 0);
     ASSERT_EQ(::symlink((folder / "box/sub").c_str(), (folder / "box/to-sub").c_str()), 0);
     ASSERT_EQ(::symlink((folder / "box/a.jpg").c_str(), (folder / "box/to-a.jpg").c_str()), 0);
-    Names expected = {".hidden.txt", "a.jpg", "locked.txt", "to-a.jpg", photoSjis};
+    Names expected = {".hidden.txt", "a.jpg", "locked.txt", "to-a.jpg", sjisPhoto};
     folder.write("box/system.sys", "");
     if (!testing::storeDosAttrib(folder / "box/system.sys", "0x4")) {
         expected.push_back("system.sys");  // no stored attributes here: an ordinary file
@@ -290,7 +291,7 @@ TEST_F(FileSelection, TheListAfterAFolderDropIsAsReadAfreshAndOnlyOnce)
 {
     folder.makeFolder("box");
     folder.write("box/big.dat", std::string(5000, 'x'));
-    folder.write("box/" + photoSjis, "abc");
+    folder.write("box/" + sjisPhoto, "abc");
     folder.write("box/.dot", "");
     folder.write("box/locked.txt", "1");
     ASSERT_EQ(::chmod((folder / "box/locked.txt").c_str(), 0444), 0);
@@ -373,12 +374,12 @@ TEST_F(FileSelection, SelectingFromTheDestinationFolderWhileCopyingTurnsToRename
     elsewhere.write("x.txt", "");
     choose({"a.txt"});
     child<QRadioButton>(*form, "RadioButton3")->click();
-    ASSERT_EQ(form->SaveMethod, 2);
+    ASSERT_EQ(form->SaveMethod, SaveMode::Copy);
     ASSERT_EQ(form->ChangeDir, elsewhere.path());
 
     drop({elsewhere / "x.txt"});
     EXPECT_EQ(form->SearchDir, elsewhere.path());
-    EXPECT_EQ(form->SaveMethod, 0);
+    EXPECT_EQ(form->SaveMethod, SaveMode::Rename);
     EXPECT_TRUE(child<QRadioButton>(*form, "RadioButton1")->isChecked());
     EXPECT_FALSE(child<QRadioButton>(*form, "RadioButton2")->isEnabled());
     EXPECT_FALSE(child<QRadioButton>(*form, "RadioButton3")->isEnabled());
@@ -419,16 +420,16 @@ TEST_F(FileSelection, TheDialogsFilterFollowsTheRememberedExtension)
 
 TEST_F(FileSelection, ChosenFilesBecomeTheSelectionAndACancelChangesNothing)
 {
-    folder.write(photoSjis, "");
-    choose({"b.txt", photoSjis});
-    EXPECT_EQ(form->SelectedFiles, (Names{"b.txt", photoSjis}));
+    folder.write(sjisPhoto, "");
+    choose({"b.txt", sjisPhoto});
+    EXPECT_EQ(form->SelectedFiles, (Names{"b.txt", sjisPhoto}));
     EXPECT_EQ(form->SearchDir, folder.path());
     EXPECT_EQ(form->SearchExt, "txt");
     EXPECT_EQ(form->fileList().Count(), 2);
 
     form->answer.reset();
     form->OpenButtonClick();
-    EXPECT_EQ(form->SelectedFiles, (Names{"b.txt", photoSjis}));
+    EXPECT_EQ(form->SelectedFiles, (Names{"b.txt", sjisPhoto}));
     EXPECT_EQ(form->SearchDir, folder.path());
     EXPECT_EQ(statusText(), QStringLiteral("2個のファイルが選択されています。")) << "still redrawn";
 }
@@ -557,12 +558,19 @@ TEST_F(FileSelection, TakingAFilesTimeIsOfferedOnlyOnTheTimeStampPage)
 
 TEST_F(FileSelection, GrabsTheFilterWithSeveralExtensions)
 {
-    choose({"photo.JPG", photoSjis, "memo.txt", "list.csv", "README", "a.\x95\x5c"});
+    choose({"photo.JPG", sjisPhoto, "memo.txt", "list.csv", "README", "a.\x95\x5c"});
     auto* lower = child<TPageControlEx>(*form, "PageControl2");
     lower->setCurrentIndex(1);
     filter()->item(2)->setCheckState(Qt::Unchecked);
     testing::settle();
-    EXPECT_TRUE(form->grab().save(QStringLiteral("/tmp/torvel-file-selection.png")));
+    const QImage shot = testing::grabShot(*form, QStringLiteral("torvel-file-selection.png"));
+    // The unticked third item's box is drawn otherwise than the ticked second's.
+    const auto boxOf = [&](int row) {
+        const QRect item = filter()->visualItemRect(filter()->item(row));
+        const QPoint at = filter()->viewport()->mapTo(&*form, item.topLeft());
+        return shot.copy(QRect(at, QSize(item.height(), item.height())));
+    };
+    EXPECT_NE(boxOf(1), boxOf(2));
 }
 
 } // namespace

@@ -17,6 +17,8 @@
 
 #include "MainForm.h"
 #include "ProfileFile.h"
+#include "RunTypes.h"
+#include "StatusMessages.h"
 #include "common/ScratchDir.h"
 #include "SettingsRecord.h"
 

@@ -25,6 +25,8 @@
 #include "UFolderTree.h"
 #include "common/ScratchDir.h"
 #include "platform/FolderTestTree.h"
+#include "common/SampleNames.h"
+#include "Screenshot.h"
 
 namespace torvel {
 namespace {
@@ -32,7 +34,6 @@ namespace {
 using testing::child;
 
 // "テスト" in Shift-JIS, which is not UTF-8.
-const std::string kSjisTest = "\x83\x65\x83\x58\x83\x67";
 
 // What a message box asked, and how the test answered it.
 struct AskedBox {
@@ -149,11 +150,12 @@ protected:
     void expectInvariants(const char* row)
     {
         const bool same = sameFolder(form->SearchDir, form->ChangeDir);
-        EXPECT_EQ(form->SaveMethod == 0, same) << row;
-        EXPECT_EQ(radio(1)->isEnabled(), form->SaveMethod > 0) << row;
-        EXPECT_EQ(radio(2)->isEnabled(), form->SaveMethod > 0) << row;
+        const bool renaming = form->SaveMethod == SaveMode::Rename;
+        EXPECT_EQ(renaming, same) << row;
+        EXPECT_EQ(radio(1)->isEnabled(), !renaming) << row;
+        EXPECT_EQ(radio(2)->isEnabled(), !renaming) << row;
         for (int method = 0; method < 3; ++method) {
-            EXPECT_EQ(radio(method)->isChecked(), form->SaveMethod == method) << row;
+            EXPECT_EQ(radio(method)->isChecked(), form->SaveMethod == static_cast<SaveMode>(method)) << row;
         }
     }
 
@@ -164,7 +166,7 @@ protected:
 TEST_F(FolderPanel, ChoosingAFolderInTheTreeMakesItTheDestination)
 {
     open();
-    const int method = form->SaveMethod;
+    const SaveMode method = form->SaveMethod;
     clickInTree(dir.path(), "dst");
     EXPECT_EQ(form->ChangeDir, dir / "dst/");
     EXPECT_EQ(edit5()->text(), text(dir / "dst/"));
@@ -175,17 +177,17 @@ TEST_F(FolderPanel, ChoosingAFolderInTheTreeMakesItTheDestination)
 
 TEST_F(FolderPanel, AShiftJisFolderKeepsItsBytes)
 {
-    dir.makeFolder(kSjisTest);
+    dir.makeFolder(sjisTest);
     open();
     clickInTree(dir.path(), "テスト");
-    EXPECT_EQ(form->ChangeDir, dir / (kSjisTest + "/"));
+    EXPECT_EQ(form->ChangeDir, dir / (sjisTest + "/"));
     EXPECT_EQ(edit5()->text(), text(dir.path() + "テスト/"));
-    form->SearchDirChange(dir / kSjisTest);
-    EXPECT_EQ(form->SearchDir, dir / (kSjisTest + "/"));
+    form->SearchDirChange(dir / sjisTest);
+    EXPECT_EQ(form->SearchDir, dir / (sjisTest + "/"));
     EXPECT_EQ(child<QLabel>(*form, "Label11")->text(), text(dir.path() + "テスト/"));
 
     // Each name is read on its own: a UTF-8 folder above a Shift-JIS one.
-    form->SearchDirChange(dir.path() + "写真/" + kSjisTest + "/");
+    form->SearchDirChange(dir.path() + "写真/" + sjisTest + "/");
     EXPECT_EQ(child<QLabel>(*form, "Label11")->text(), text(dir.path() + "写真/テスト/"));
 }
 
@@ -213,10 +215,10 @@ TEST_F(FolderPanel, FoldersDifferingOnlyInLetterCaseAreTwo)
     open(3);
     form->SearchDirChange(dir / "Data/");
     clickInTree(dir.path(), "Data");
-    EXPECT_EQ(form->SaveMethod, 0);
+    EXPECT_EQ(form->SaveMethod, SaveMode::Rename);
     clickInTree(dir.path(), "data");
     EXPECT_EQ(form->ChangeDir, dir / "data/");
-    EXPECT_EQ(form->SaveMethod, 2) << "another folder: copy";
+    EXPECT_EQ(form->SaveMethod, SaveMode::Copy) << "another folder: copy";
     expectInvariants("Data / data");
 }
 
@@ -228,20 +230,20 @@ TEST_F(FolderPanel, SaveMethodFollowsTheFoldersRowByRow)
     expectInvariants("start: one folder");
 
     clickInTree(dir.path(), "dst");
-    EXPECT_EQ(form->SaveMethod, 2) << "destination elsewhere while renaming: copy, not move";
+    EXPECT_EQ(form->SaveMethod, SaveMode::Copy) << "destination elsewhere while renaming: copy, not move";
     expectInvariants("destination to another folder");
 
     radio(1)->click();
-    EXPECT_EQ(form->SaveMethod, 1) << "move accepted while the folders differ";
+    EXPECT_EQ(form->SaveMethod, SaveMode::Move) << "move accepted while the folders differ";
     expectInvariants("move picked");
     radio(2)->click();
-    EXPECT_EQ(form->SaveMethod, 2);
+    EXPECT_EQ(form->SaveMethod, SaveMode::Copy);
     expectInvariants("copy picked");
 
     clickInTree(dir.path(), "other");
-    EXPECT_EQ(form->SaveMethod, 2) << "another folder again: copy stays";
+    EXPECT_EQ(form->SaveMethod, SaveMode::Copy) << "another folder again: copy stays";
     clickInTree(dir.path(), "src");
-    EXPECT_EQ(form->SaveMethod, 0) << "destination is the source: rename";
+    EXPECT_EQ(form->SaveMethod, SaveMode::Rename) << "destination is the source: rename";
     expectInvariants("destination to the source");
 
     clickInTree(dir.path(), "dst");
@@ -256,7 +258,7 @@ TEST_F(FolderPanel, SaveMethodFollowsTheFoldersRowByRow)
     radio(1)->click();
     form->SearchDirChange(dir / "dst/");
     form->RadioButtonIndex(form->SaveMethod);
-    EXPECT_EQ(form->SaveMethod, 0) << "move within one folder is refused";
+    EXPECT_EQ(form->SaveMethod, SaveMode::Rename) << "move within one folder is refused";
     expectInvariants("files selected from the destination");
 
     // Files selected from a third folder keep the chosen method.
@@ -264,12 +266,12 @@ TEST_F(FolderPanel, SaveMethodFollowsTheFoldersRowByRow)
     radio(1)->click();
     form->SearchDirChange(dir / "src/");
     form->RadioButtonIndex(form->SaveMethod);
-    EXPECT_EQ(form->SaveMethod, 1);
+    EXPECT_EQ(form->SaveMethod, SaveMode::Move);
     expectInvariants("files selected elsewhere");
 
     // A run that moved the files makes the destination the source.
     form->SearchDirChange(form->ChangeDir);
-    form->RadioButtonIndex(0);
+    form->RadioButtonIndex(SaveMode::Rename);
     EXPECT_EQ(form->ChangeDir, dir / "other/");
     expectInvariants("after a run");
 }
@@ -278,12 +280,12 @@ TEST_F(FolderPanel, WithoutFilesEveryChoiceIsTakenAndNothingIsDisabled)
 {
     open(0);
     radio(2)->click();
-    EXPECT_EQ(form->SaveMethod, 2) << "copy in one folder: no files, so not refused";
+    EXPECT_EQ(form->SaveMethod, SaveMode::Copy) << "copy in one folder: no files, so not refused";
     EXPECT_EQ(form->ChangeDir, dir / "src/");
     clickInTree(dir.path(), "dst");
-    EXPECT_EQ(form->SaveMethod, 2);
+    EXPECT_EQ(form->SaveMethod, SaveMode::Copy);
     radio(0)->click();
-    EXPECT_EQ(form->SaveMethod, 0);
+    EXPECT_EQ(form->SaveMethod, SaveMode::Rename);
     EXPECT_EQ(form->ChangeDir, dir / "dst/") << "the destination stays where it is";
     EXPECT_TRUE(radio(1)->isEnabled());
     EXPECT_TRUE(radio(2)->isEnabled());
@@ -322,7 +324,7 @@ TEST_F(FolderPanel, EditingShowsTheWholePathAndTheButtonSet)
 
 TEST_F(FolderPanel, TypedExistingFolderIsSelectedWithoutAsking)
 {
-    dir.makeFolder(kSjisTest);
+    dir.makeFolder(sjisTest);
     open();
     typeDestination(text(dir.path() + "other"));
     EXPECT_EQ(form->ChangeDir, dir / "other/");
@@ -333,7 +335,7 @@ TEST_F(FolderPanel, TypedExistingFolderIsSelectedWithoutAsking)
 
     // The shown name of a Shift-JIS folder, typed back, is that folder.
     typeDestination(text(dir.path() + "テスト"));
-    EXPECT_EQ(form->ChangeDir, dir / (kSjisTest + "/"));
+    EXPECT_EQ(form->ChangeDir, dir / (sjisTest + "/"));
     EXPECT_TRUE(form->asked.empty());
 
     // Enter confirms the field as the button does.
@@ -484,7 +486,7 @@ TEST_F(FolderPanel, GrabsADeepDestination)
     EXPECT_EQ(form->ChangeDir, made);
     EXPECT_EQ(tree()->SelectedPath(), made);
     EXPECT_GT(tree()->horizontalScrollBar()->value(), 0) << "scrolled towards the deep folder";
-    EXPECT_TRUE(form->grab().save(QStringLiteral("/tmp/torvel-window-folders.png")));
+    testing::grabShot(*form, QStringLiteral("torvel-window-folders.png"));
 }
 
 } // namespace

@@ -291,9 +291,9 @@ TEST_F(MainFormPages, TheTabsAreDrawnByTheWindow)
 TEST_F(MainFormPages, StatusMarksAreDrawnThroughTheWindow)
 {
     auto* status = child<StatusLine>(form, "StatusBar1");
-    form.StatusWrite(0, QStringLiteral("3個のファイルが選択されています。"));
+    form.StatusWrite(StatusKind::Ready, QStringLiteral("3個のファイルが選択されています。"));
     EXPECT_EQ(status->grab().toImage().pixel(25, 11), qRgb(0, 255, 0));
-    form.StatusWrite(2, QStringLiteral("【注意】連番が指定桁数を超えています。"));
+    form.StatusWrite(StatusKind::Warning, QStringLiteral("【注意】連番が指定桁数を超えています。"));
     EXPECT_EQ(status->grab().toImage().pixel(25, 11), qRgb(255, 0, 0));
 }
 
@@ -371,7 +371,7 @@ TEST_F(MainFormOptions, EmptiedNumberBoxesGetTheirDefaultBack)
 TEST_F(MainFormOptions, IdentifierRedrawsOnlyForThePersonsOwnEdits)
 {
     auto* identifier = child<QLineEdit>(form, "Edit1");
-    form.StatusWrite(0, QStringLiteral("marker"));
+    form.StatusWrite(StatusKind::Ready, QStringLiteral("marker"));
     identifier->setText(QStringLiteral("ABC"));
     EXPECT_EQ(status()->panelText(1), QStringLiteral("marker")) << "set by the program";
 

@@ -147,7 +147,7 @@ public:
     void expectReady(int files) const
     {
         EXPECT_EQ(statusText(), QString::number(files) + kChosen);
-        EXPECT_EQ(status()->kind(), 0);
+        EXPECT_EQ(status()->kind(), StatusKind::Ready);
         EXPECT_TRUE(runEnabled());
     }
 };
@@ -240,7 +240,7 @@ TEST_F(PreviewWindow, NoFilesAskForFilesAndForbidTheRun)
     form->FileProp();
     form->StringGrid1Write(true);
     EXPECT_EQ(statusText(), QStringLiteral("ファイルを選択してください。"));
-    EXPECT_EQ(status()->kind(), 3);
+    EXPECT_EQ(status()->kind(), StatusKind::Waiting);
     EXPECT_FALSE(runEnabled());
     EXPECT_EQ(grid().RowCount(), 2) << "the header and one empty row";
     EXPECT_FALSE(child<QToolButton>(*form, "PreViewButton")->isEnabled());
@@ -271,7 +271,7 @@ TEST_F(PreviewWindow, WithoutImmediatePreviewTheRunWaitsForThePreviewCommand)
     EXPECT_EQ(newNames(), (Names{"", ""})) << "the names shown before are cleared";
     EXPECT_FALSE(runEnabled());
     EXPECT_EQ(statusText(), QStringLiteral("2") + kChosen);
-    EXPECT_EQ(status()->kind(), 3);
+    EXPECT_EQ(status()->kind(), StatusKind::Waiting);
 
     QTest::mouseClick(preview, Qt::LeftButton);
     EXPECT_EQ(newNames(), (Names{"CHGN01.txt", "CHGN02.txt"}));
@@ -295,12 +295,12 @@ TEST_F(PreviewWindow, AnEmptyIdentifierWarnsAndComputesNothing)
     ASSERT_EQ(newNames(), (Names{"CHGN01.txt", "CHGN02.txt"}));
     type("Edit1", QString());
     EXPECT_EQ(statusText(), QStringLiteral("【注意】 識別名を入力してください。"));
-    EXPECT_EQ(status()->kind(), 2);
+    EXPECT_EQ(status()->kind(), StatusKind::Warning);
     EXPECT_EQ(newNames(), (Names{"", ""}));
     EXPECT_FALSE(runEnabled());
 
     type("Edit1", QStringLiteral("   "));
-    EXPECT_EQ(status()->kind(), 2) << "blanks alone are no identifier";
+    EXPECT_EQ(status()->kind(), StatusKind::Warning) << "blanks alone are no identifier";
 
     // Keeping the files' own numbers needs no identifier.
     choose({"a1.txt"});
@@ -317,7 +317,7 @@ TEST_F(PreviewWindow, AnOverflowShowsNoNameAtAll)
     type("Edit4", QStringLiteral("98"));
     EXPECT_EQ(newNames(), (Names{"", "", "", ""})) << "not even the two that fit";
     EXPECT_EQ(statusText(), QStringLiteral("【注意】連番が指定桁数を超えています。"));
-    EXPECT_EQ(status()->kind(), 2);
+    EXPECT_EQ(status()->kind(), StatusKind::Warning);
     EXPECT_FALSE(runEnabled());
 
     // Ten files with one digit: the tenth number has two.
@@ -325,7 +325,7 @@ TEST_F(PreviewWindow, AnOverflowShowsNoNameAtAll)
     type("Edit2", QStringLiteral("1"));
     choose({"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "f.txt", "g.txt", "h.txt", "i.txt", "j.txt"});
     EXPECT_EQ(newNames(), Names(10, ""));
-    EXPECT_EQ(status()->kind(), 2);
+    EXPECT_EQ(status()->kind(), StatusKind::Warning);
 }
 
 TEST_F(PreviewWindow, ASortOrderIsShownEvenWithoutNames)

@@ -31,6 +31,8 @@
 #include "StatusLine.h"
 #include "UFolderTree.h"
 #include "WindowFeedback.h"
+#include "common/SampleNames.h"
+#include "Screenshot.h"
 
 namespace torvel::testing {
 namespace {
@@ -202,7 +204,7 @@ TEST_F(RunWindow, RenamingInPlaceRenumbersASeriesAndListsTheFilesUnderTheirNewNa
     EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.txt", "TOR02.txt", "TOR03.txt"}));
     EXPECT_EQ(column(0), (Names{"TOR01.txt", "TOR02.txt", "TOR03.txt"}));
     EXPECT_EQ(form.SearchDir, src.path());
-    EXPECT_EQ(form.SaveMethod, 0);
+    EXPECT_EQ(form.SaveMethod, SaveMode::Rename);
     EXPECT_TRUE(painted.contains(QStringLiteral("3個のファイルを変換しました。"))) << painted.join('|').toStdString();
     // The count stays readable after the grid is drawn again.
     EXPECT_EQ(status()->panelText(1), QStringLiteral("3個のファイルを変換しました。（Ctrl+Z で元に戻せます）"));
@@ -211,9 +213,9 @@ TEST_F(RunWindow, RenamingInPlaceRenumbersASeriesAndListsTheFilesUnderTheirNewNa
     EXPECT_FALSE(status()->progressBar()->isVisible());
     EXPECT_FALSE(form.runUnderWay());
 
-    if (const QByteArray dir = qgetenv("TORVEL_GRAB_DIR"); !dir.isEmpty()) {
-        form.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/window-after-run.png"));
-    }
+    // The count waits for the person: its mark has the button face.
+    const QImage shot = testing::grabShot(form, QStringLiteral("window-after-run.png"));
+    EXPECT_EQ(shot.pixel(status()->mapTo(&form, QPoint(25, 11))), status()->palette().color(QPalette::Button).rgb());
 }
 
 // Ctrl+Z asks first, then takes the run back and lists the files under
@@ -291,7 +293,7 @@ TEST_F(RunWindow, ACopyListsTheCopiesInTheFormerDestination)
 {
     choose({"b.jpg", "a.jpg"});
     ASSERT_NO_FATAL_FAILURE(chooseDestination(dst.path()));
-    ASSERT_EQ(form.SaveMethod, 2) << "leaving the folder while renaming copies";
+    ASSERT_EQ(form.SaveMethod, SaveMode::Copy) << "leaving the folder while renaming copies";
     form.StringGrid1Write(true);
     ASSERT_EQ(column(1), (Names{"TOR01.jpg", "TOR02.jpg"}));
 
@@ -305,7 +307,7 @@ TEST_F(RunWindow, ACopyListsTheCopiesInTheFormerDestination)
     EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.jpg", "TOR02.jpg"}));
     EXPECT_EQ(form.SearchDir, dst.path());
     EXPECT_EQ(form.ChangeDir, dst.path());
-    EXPECT_EQ(form.SaveMethod, 0);
+    EXPECT_EQ(form.SaveMethod, SaveMode::Rename);
     EXPECT_TRUE(radio("RadioButton1")->isChecked());
     EXPECT_FALSE(radio("RadioButton2")->isEnabled());
     EXPECT_FALSE(radio("RadioButton3")->isEnabled());
@@ -315,17 +317,17 @@ TEST_F(RunWindow, ACopyListsTheCopiesInTheFormerDestination)
 
 TEST_F(RunWindow, AShiftJisFileIsMovedUnderItsNewName)
 {
-    choose({photoSjis});
+    choose({sjisPhoto});
     ASSERT_NO_FATAL_FAILURE(chooseDestination(dst.path()));
     radio("RadioButton2")->click();
-    ASSERT_EQ(form.SaveMethod, 1);
+    ASSERT_EQ(form.SaveMethod, SaveMode::Move);
     form.StringGrid1Write(true);
     ASSERT_EQ(column(1), (Names{"TOR01.jpg"}));
 
     runButton()->click();
 
-    EXPECT_FALSE(src.has(photoSjis));
-    EXPECT_EQ(dst.read("TOR01.jpg"), photoSjis);
+    EXPECT_FALSE(src.has(sjisPhoto));
+    EXPECT_EQ(dst.read("TOR01.jpg"), sjisPhoto);
     EXPECT_TRUE(painted.contains(QStringLiteral("写真.jpg を TOR01.jpg に転送しています。")))
         << painted.join('|').toStdString();
     EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.jpg"}));
@@ -375,7 +377,7 @@ TEST_F(RunWindow, ADestinationThatCannotBeOpenedTouchesNothing)
     EXPECT_EQ(src.read("b.txt"), "b.txt");
     EXPECT_EQ(form.SelectedFiles, (Names{"a.txt", "b.txt"}));
     EXPECT_EQ(form.SearchDir, src.path());
-    EXPECT_EQ(form.SaveMethod, 2);
+    EXPECT_EQ(form.SaveMethod, SaveMode::Copy);
     EXPECT_EQ(column(1), (Names{"TOR01.txt", "TOR02.txt"}));
     for (qsizetype i = paintedBefore.size(); i < painted.size(); ++i) {
         EXPECT_FALSE(painted[i].contains(QStringLiteral("変換しました"))) << painted[i].toStdString();
@@ -416,9 +418,7 @@ TEST_F(RunWindow, AnOutsideFileHoldingANewNameGoesToTheTrashWhenThePersonSaysYes
     bool barShown = false;
     whileAsked = [&] {
         barShown = status()->progressBar()->isVisible();
-        if (const QByteArray dir = qgetenv("TORVEL_GRAB_DIR"); !dir.isEmpty()) {
-            form.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/window-during-run.png"));
-        }
+        testing::grabShot(form, QStringLiteral("window-during-run.png"));
     };
 
     runButton()->click();

@@ -43,7 +43,7 @@ TEST(MainFormSettings, MissingFileStartsWithTheDefaultsAndIsWrittenInKeyOrder)
     EXPECT_EQ(child<QLineEdit>(form, "Edit4")->text(), QStringLiteral("1"));
     EXPECT_EQ(child<QLineEdit>(form, "Edit2")->text(), QStringLiteral("5"));
     EXPECT_EQ(child<QLineEdit>(form, "Edit3")->text(), QStringLiteral("txt"));
-    EXPECT_EQ(form.SaveMethod, 1) << "move";
+    EXPECT_EQ(form.SaveMethod, SaveMode::Move) << "move";
     for (const char* off : {"UpCheck", "LowCheck", "JuuhukuCheck", "CheckBox1", "KetaCheck", "KetaName", "ExtCheck"})
         EXPECT_FALSE(checked(form, off)) << off;
     EXPECT_TRUE(checked(form, "NonPreCheck"));
@@ -139,13 +139,13 @@ TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsUsed)
 TEST(MainFormSettings, SaveMethodIsWrittenFromTheChoiceNeverFromTheTextRead)
 {
     TestForm copying(std::string("[CHANGE]\nCHANGE_MOVE=copy\n"));
-    EXPECT_EQ(copying.SaveMethod, 2);
+    EXPECT_EQ(copying.SaveMethod, SaveMode::Copy);
     EXPECT_TRUE(child<QRadioButton>(copying, "RadioButton3")->isChecked());
     ASSERT_TRUE(copying.close());
     EXPECT_EQ(valueIn(copying, "CHANGE", "CHANGE_MOVE"), "COPY");
 
     TestForm unknown(std::string("[CHANGE]\nCHANGE_MOVE=Xerox\n"));
-    EXPECT_EQ(unknown.SaveMethod, 0);
+    EXPECT_EQ(unknown.SaveMethod, SaveMode::Rename);
     ASSERT_TRUE(unknown.close());
     EXPECT_EQ(valueIn(unknown, "CHANGE", "CHANGE_MOVE"), "RENAME");
 

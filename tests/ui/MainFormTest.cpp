@@ -25,6 +25,7 @@
 #include "MainFormFixture.h"
 #include "StatusLine.h"
 #include "UpDown.h"
+#include "Screenshot.h"
 
 namespace torvel {
 namespace {
@@ -188,14 +189,14 @@ TEST(MainForm, FirstStartShowsTheDefaultsAndAsksForFiles)
     EXPECT_FALSE(child<QCheckBox>(form, "KetaName")->isEnabled());
     EXPECT_TRUE(child<QAction>(form, "NonPreCheck")->isChecked());
     EXPECT_TRUE(child<QAction>(form, "CheckBox2")->isChecked());
-    EXPECT_EQ(form.SaveMethod, 1) << "MOVE";
+    EXPECT_EQ(form.SaveMethod, SaveMode::Move) << "MOVE";
     EXPECT_TRUE(child<QRadioButton>(form, "RadioButton2")->isChecked());
     EXPECT_EQ(form.ButtonSide, 1);
     EXPECT_EQ(form.pos(), QPoint(233, 104));
     EXPECT_EQ(form.SelectedFiles.capacity(), 5000u);
 
     auto* status = child<StatusLine>(form, "StatusBar1");
-    EXPECT_EQ(status->kind(), 3);
+    EXPECT_EQ(status->kind(), StatusKind::Waiting);
     EXPECT_EQ(status->panelText(1), QStringLiteral("ファイルを選択してください。"));
     EXPECT_FALSE(child<QToolButton>(form, "TorvelButton")->isEnabled());
     EXPECT_FALSE(child<QAction>(form, "R2")->isEnabled());
@@ -249,27 +250,27 @@ TEST(MainForm, SettingsValuesReachTheControlsAndComeBackAtClosing)
 
 TEST(MainForm, SaveMethodIsReadByItsFirstLetterAndWrittenFromTheChoice)
 {
-    EXPECT_EQ(saveMethodFromText("COPY"), 2);
-    EXPECT_EQ(saveMethodFromText("copy"), 2);
-    EXPECT_EQ(saveMethodFromText("Move"), 1);
-    EXPECT_EQ(saveMethodFromText("rename"), 0);
-    EXPECT_EQ(saveMethodFromText("XYZ"), 0);
-    EXPECT_EQ(saveMethodFromText(""), 0);
+    EXPECT_EQ(saveMethodFromText("COPY"), SaveMode::Copy);
+    EXPECT_EQ(saveMethodFromText("copy"), SaveMode::Copy);
+    EXPECT_EQ(saveMethodFromText("Move"), SaveMode::Move);
+    EXPECT_EQ(saveMethodFromText("rename"), SaveMode::Rename);
+    EXPECT_EQ(saveMethodFromText("XYZ"), SaveMode::Rename);
+    EXPECT_EQ(saveMethodFromText(""), SaveMode::Rename);
 
     SettingsRecord given = tmpSettings();
     given.saveMethodText = "copy";
     TestForm form(given);
-    EXPECT_EQ(form.SaveMethod, 2);
+    EXPECT_EQ(form.SaveMethod, SaveMode::Copy);
     EXPECT_TRUE(child<QRadioButton>(form, "RadioButton3")->isChecked());
     form.close();
     EXPECT_EQ(form.currentSettings().saveMethodText, "COPY");
 
     given.saveMethodText = "";
     TestForm renaming(given);
-    EXPECT_EQ(renaming.SaveMethod, 0);
+    EXPECT_EQ(renaming.SaveMethod, SaveMode::Rename);
     EXPECT_TRUE(child<QRadioButton>(renaming, "RadioButton1")->isChecked());
     child<QRadioButton>(renaming, "RadioButton2")->click();
-    EXPECT_EQ(renaming.SaveMethod, 1) << "with no files every choice is accepted";
+    EXPECT_EQ(renaming.SaveMethod, SaveMode::Move) << "with no files every choice is accepted";
     renaming.close();
     EXPECT_EQ(renaming.currentSettings().saveMethodText, "MOVE");
 }
@@ -373,11 +374,20 @@ TEST(MainFormLook, GrabsEachPage)
     TestForm form(tmpSettings());
     form.show();
     testing::settle();
-    EXPECT_TRUE(form.grab().save(QStringLiteral("/tmp/torvel-window.png")));
-    form.D1Click();
-    EXPECT_TRUE(form.grab().save(QStringLiteral("/tmp/torvel-window-date.png")));
-    form.P1Click();
-    EXPECT_TRUE(form.grab().save(QStringLiteral("/tmp/torvel-window-attr.png")));
+    auto* pages = child<TPageControlEx>(form, "PageControl1");
+    const QString shots[] = {QStringLiteral("torvel-window.png"), QStringLiteral("torvel-window-date.png"),
+                             QStringLiteral("torvel-window-attr.png")};
+    for (int page = 0; page < 3; ++page) {
+        if (page == 1) {
+            form.D1Click();
+        } else if (page == 2) {
+            form.P1Click();
+        }
+        const QImage shot = testing::grabShot(form, shots[page]);
+        // The owner-drawn tab of the page in front is in the highlight colour.
+        const QPoint tab = pages->tabBar()->mapTo(&form, pages->tabBar()->tabRect(page).adjusted(4, 3, -2, -2).bottomRight());
+        EXPECT_EQ(shot.pixel(tab), pages->palette().color(QPalette::Highlight).rgb()) << page;
+    }
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 #include "OpenFileDialog.h"
 #include "common/ScratchDir.h"
 #include "platform/FolderTestTree.h"
+#include "common/SampleNames.h"
+#include "Screenshot.h"
 
 namespace torvel {
 namespace {
@@ -23,7 +25,6 @@ using Paths = std::vector<std::string>;
 
 // 写真.jpg and 表紙.jpg in Shift-JIS: both turn into replacement characters
 // when read as UTF-8, so only their bytes tell them apart.
-const std::string kPhoto = "\x8e\xca\x90\x5e.jpg";
 const std::string kCover = "\x95\x5c\x8e\x86.jpg";
 
 class TestDialog : public OpenFileDialog
@@ -41,7 +42,7 @@ class OpenDialog : public ::testing::Test
 public:
     void SetUp() override
     {
-        for (const std::string& name : {kPhoto, kCover, std::string("b.JPG"), std::string("a.txt"),
+        for (const std::string& name : {sjisPhoto, kCover, std::string("b.JPG"), std::string("a.txt"),
                                         std::string("notes"), std::string(".hidden.jpg")}) {
             folder.write(name, "");
         }
@@ -110,7 +111,7 @@ TEST_F(OpenDialog, ChosenNamesThatAreNotUtf8KeepTheirBytes)
     select(dialog, QStringLiteral("sub"));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.chosenPaths(), (Paths{folder / kPhoto, folder / kCover})) << "in the list's order";
+    EXPECT_EQ(dialog.chosenPaths(), (Paths{folder / sjisPhoto, folder / kCover})) << "in the list's order";
 }
 
 TEST_F(OpenDialog, TypedNamesGetTheDefaultExtensionAndMustExist)
@@ -130,7 +131,7 @@ TEST_F(OpenDialog, TypedNamesGetTheDefaultExtensionAndMustExist)
     TestDialog shownAs(setup(3));
     type(shownAs, QStringLiteral("\"写真.jpg\" \"notes\""));
     shownAs.accept();
-    EXPECT_EQ(shownAs.chosenPaths(), (Paths{folder / kPhoto, folder / "notes"}));
+    EXPECT_EQ(shownAs.chosenPaths(), (Paths{folder / sjisPhoto, folder / "notes"}));
 }
 
 TEST_F(OpenDialog, BlanksTypedWithNothingSelectedChooseNothing)
@@ -168,7 +169,7 @@ TEST_F(OpenDialog, GrabsTheDialogWithTwoFilesChosen)
     select(dialog, QStringLiteral("写真.jpg"));
     select(dialog, QStringLiteral("b.JPG"));
     dialog.show();
-    EXPECT_TRUE(dialog.grab().save(QStringLiteral("/tmp/torvel-open-dialog.png")));
+    testing::grabShot(dialog, QStringLiteral("torvel-open-dialog.png"));
     EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("FileName"))->text(),
               QStringLiteral("\"b.JPG\" \"写真.jpg\""));
 }

@@ -29,9 +29,6 @@
 
 namespace torvel::testing {
 
-// 写真.jpg and 表.txt in Shift-JIS; the second byte of 表 is "\".
-inline const std::string photoSjis = "\x8e\xca\x90\x5e.jpg";
-inline const std::string tableSjis = "\x95\x5c.txt";
 
 class PagesForm : public TestForm
 {

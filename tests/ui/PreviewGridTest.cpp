@@ -66,7 +66,7 @@ TEST(PreviewGrid, StaysAConsistentModelThroughEveryKindOfRewrite)
     list.addItem("b.txt", 10, localInstant(2001, 5, 6, 7, 8, 10), 0x20);
     list.addItem("a.txt", 20, localInstant(2002, 5, 6, 7, 8, 10), 0x21);
     list.addItem("c.txt", 30, localInstant(2003, 5, 6, 7, 8, 10), 0x22);
-    list.SetSortType(0);
+    list.SetSortType(SortOrder::NameUp);
     list.SetNewName(0, "X01.txt");
     list.SetNewName(1, "X02.txt");
     list.SetNewName(2, "X03.txt");
@@ -119,7 +119,7 @@ TEST(PreviewGrid, OtherPagesTextsAreNeitherNewNamesNorAnEmptyColumn)
     TMyFileList list("");
     list.addItem("a.txt", 1, localInstant(1999, 12, 31, 23, 59, 58), 0x20);
     list.addItem("b.txt", 1, 0, 0x20); // 1970: no packed time stamp
-    list.SetSortType(0);
+    list.SetSortType(SortOrder::NameUp);
     grid.setRowCount(3);
     grid.writeTimeStamps(list);
 
@@ -146,7 +146,7 @@ TEST(PreviewGrid, WritingTheSameCellsAgainTellsTheViewNothing)
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
         list.addItem(name, 1, localInstant(2010, 1, 1, 12, 0, 0), 0x20);
     }
-    list.SetSortType(0);
+    list.SetSortType(SortOrder::NameUp);
     grid.setRowCount(4);
     grid.writeNames(list, false);
 
@@ -155,7 +155,7 @@ TEST(PreviewGrid, WritingTheSameCellsAgainTellsTheViewNothing)
     grid.writeNames(list, false);
     EXPECT_EQ(changes.count(), 0);
 
-    list.SetSortType(1);
+    list.SetSortType(SortOrder::NameDown);
     grid.writeNames(list, false);
     EXPECT_EQ(changes.count(), 1) << "a new order is a change";
     EXPECT_EQ(shown(grid, 0, 0), QStringLiteral("c.txt"));

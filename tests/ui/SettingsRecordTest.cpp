@@ -1,6 +1,8 @@
+#include "RunTypes.h"
 #include "SettingsRecord.h"
 
 #include "ProfileFile.h"
+#include "common/SampleNames.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +18,6 @@ namespace torvel {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string SjisPhoto = "\x8e\xca\x90\x5e"; // "写真" in Shift-JIS
 
 class SettingsRecordTest : public ::testing::Test {
 protected:
@@ -77,7 +77,7 @@ TEST_F(SettingsRecordTest, MissingFileGivesEveryDefaultAndIsWrittenInKeyOrder)
     EXPECT_EQ(record.changeNom, 1);
     EXPECT_EQ(record.changeDigit, 5);
     EXPECT_EQ(record.changeExt, "txt");
-    EXPECT_EQ(saveMethodFromText(record.saveMethodText), 1) << "move";
+    EXPECT_EQ(saveMethodFromText(record.saveMethodText), SaveMode::Move) << "move";
     EXPECT_FALSE(record.upper);
     EXPECT_FALSE(record.lowwer);
     EXPECT_TRUE(record.preview);
@@ -161,24 +161,23 @@ TEST_F(SettingsRecordTest, SaveMethodComesFromTheFirstLetterAndIsWrittenInCapita
 {
     SettingsRecord record = readFrom("[CHANGE]\nCHANGE_MOVE=copy\n");
     EXPECT_EQ(record.saveMethodText, "copy");
-    const int saveMethod = saveMethodFromText(record.saveMethodText);
-    EXPECT_EQ(saveMethod, 2);
+    const SaveMode saveMethod = saveMethodFromText(record.saveMethodText);
+    EXPECT_EQ(saveMethod, SaveMode::Copy);
 
     // At closing the text is made from the save method, never kept as read.
     record.saveMethodText = saveMethodToText(saveMethod);
     writeAndSave(record);
     EXPECT_NE(contents().find("CHANGE_MOVE=COPY\n"), std::string::npos) << contents();
 
-    EXPECT_EQ(saveMethodFromText("Move"), 1);
-    EXPECT_EQ(saveMethodFromText("MOVE"), 1);
-    EXPECT_EQ(saveMethodFromText("rename"), 0);
-    EXPECT_EQ(saveMethodFromText("Cx"), 2);
-    EXPECT_EQ(saveMethodFromText(""), 0);
-    EXPECT_EQ(saveMethodFromText("delete"), 0);
-    EXPECT_EQ(saveMethodFromText("コピー"), 0);
-    EXPECT_EQ(saveMethodToText(0), "RENAME");
-    EXPECT_EQ(saveMethodToText(1), "MOVE");
-    EXPECT_EQ(saveMethodToText(-1), "RENAME");
+    EXPECT_EQ(saveMethodFromText("Move"), SaveMode::Move);
+    EXPECT_EQ(saveMethodFromText("MOVE"), SaveMode::Move);
+    EXPECT_EQ(saveMethodFromText("rename"), SaveMode::Rename);
+    EXPECT_EQ(saveMethodFromText("Cx"), SaveMode::Copy);
+    EXPECT_EQ(saveMethodFromText(""), SaveMode::Rename);
+    EXPECT_EQ(saveMethodFromText("delete"), SaveMode::Rename);
+    EXPECT_EQ(saveMethodFromText("コピー"), SaveMode::Rename);
+    EXPECT_EQ(saveMethodToText(SaveMode::Rename), "RENAME");
+    EXPECT_EQ(saveMethodToText(SaveMode::Move), "MOVE");
 }
 
 TEST_F(SettingsRecordTest, NumbersThatAreNotDecimalIntegersInRangeGetTheirDefault)
@@ -283,7 +282,7 @@ TEST_F(SettingsRecordTest, HandEditedFileKeepsEveryOtherByte)
 
 TEST_F(SettingsRecordTest, FileFromTheWindowsBuildIsReadAsCp932AndWrittenBackAsUtf8)
 {
-    const SettingsRecord record = readFrom("[CHANGE]\r\nCHANGE_NAME=" + SjisPhoto + "\r\nCHANGE_NOM=12\r\n"
+    const SettingsRecord record = readFrom("[CHANGE]\r\nCHANGE_NAME=" + sjisPhotoBase + "\r\nCHANGE_NOM=12\r\n"
                                            "[OPTIONS]\r\nHEIGHTSIZE=S\r\n");
     EXPECT_EQ(record.changeName, "写真");
     EXPECT_EQ(record.changeNom, 12);
@@ -291,7 +290,7 @@ TEST_F(SettingsRecordTest, FileFromTheWindowsBuildIsReadAsCp932AndWrittenBackAsU
 
     writeAndSave(record);
     const std::string text = contents();
-    EXPECT_EQ(text.find(SjisPhoto), std::string::npos);
+    EXPECT_EQ(text.find(sjisPhotoBase), std::string::npos);
     EXPECT_NE(text.find("[CHANGE]\r\nCHANGE_NAME=写真\r\nCHANGE_NOM=12\r\n"), std::string::npos) << text;
     EXPECT_EQ(read(), record);
 }
@@ -314,14 +313,14 @@ TEST_F(SettingsRecordTest, FolderThatIsNotUtf8KeepsTheValueOfTheFile)
 {
     put("[SEARCH]\nSEARCH_DIR=/srv/old/\n");
     SettingsRecord record = read();
-    record.searchDir = "/srv/" + SjisPhoto + "/";
-    record.changeDir = "/srv/" + SjisPhoto + "/out/";
+    record.searchDir = "/srv/" + sjisPhotoBase + "/";
+    record.changeDir = "/srv/" + sjisPhotoBase + "/out/";
     record.changeName = "TOR";
     record.sort = 4;
 
     writeAndSave(record, {"SEARCH_DIR", "CHANGE_DIR"});
     const std::string text = contents();
-    EXPECT_EQ(text.find(SjisPhoto), std::string::npos) << "the file stays UTF-8";
+    EXPECT_EQ(text.find(sjisPhotoBase), std::string::npos) << "the file stays UTF-8";
     const SettingsRecord again = read();
     EXPECT_EQ(again.searchDir, "/srv/old/");
     EXPECT_EQ(again.changeDir, m_dir) << "absent before, still absent";

@@ -52,8 +52,8 @@ protected:
 
 TEST_F(StatusLineTest, WriteKeepsKindAndTextsOfBothPanels)
 {
-    bar.write(2, QStringLiteral("【注意】連番が指定桁数を超えています。"));
-    EXPECT_EQ(bar.kind(), 2);
+    bar.write(StatusKind::Warning, QStringLiteral("【注意】連番が指定桁数を超えています。"));
+    EXPECT_EQ(bar.kind(), StatusKind::Warning);
     EXPECT_EQ(bar.panelText(0), QStringLiteral("2"));
     EXPECT_EQ(bar.panelText(1), QStringLiteral("【注意】連番が指定桁数を超えています。"));
     EXPECT_EQ(bar.panelRect(0), QRect(0, 0, 50, StatusLine::kHeight));
@@ -66,45 +66,46 @@ TEST_F(StatusLineTest, EachKindFillsItsMarkInsideTheMargins)
     const QRgb face = bar.palette().color(QPalette::Button).rgb();
     const struct
     {
-        int kind;
+        StatusKind kind;
         QRgb fill;
-    } kinds[] = {{0, qRgb(0, 255, 0)}, {2, qRgb(255, 0, 0)}, {3, face}};
+    } kinds[] = {{StatusKind::Ready, qRgb(0, 255, 0)}, {StatusKind::Warning, qRgb(255, 0, 0)},
+                 {StatusKind::Waiting, face}};
     for (const auto& expected : kinds) {
         bar.write(expected.kind, QStringLiteral("x"));
         const QImage shot = bar.grab().toImage();
         // Filled from (3, 2) to (46, 20): shrunk 3 left and right, 2 top and bottom.
-        EXPECT_EQ(shot.pixel(3, 2), expected.fill) << expected.kind;
-        EXPECT_EQ(shot.pixel(46, 20), expected.fill) << expected.kind;
-        EXPECT_EQ(shot.pixel(25, 11), expected.fill) << expected.kind;
+        EXPECT_EQ(shot.pixel(3, 2), expected.fill) << static_cast<int>(expected.kind);
+        EXPECT_EQ(shot.pixel(46, 20), expected.fill) << static_cast<int>(expected.kind);
+        EXPECT_EQ(shot.pixel(25, 11), expected.fill) << static_cast<int>(expected.kind);
         if (expected.fill != background()) {
-            EXPECT_NE(shot.pixel(2, 11), expected.fill) << expected.kind;
-            EXPECT_NE(shot.pixel(47, 11), expected.fill) << expected.kind;
-            EXPECT_NE(shot.pixel(25, 1), expected.fill) << expected.kind;
-            EXPECT_NE(shot.pixel(25, 21), expected.fill) << expected.kind;
+            EXPECT_NE(shot.pixel(2, 11), expected.fill) << static_cast<int>(expected.kind);
+            EXPECT_NE(shot.pixel(47, 11), expected.fill) << static_cast<int>(expected.kind);
+            EXPECT_NE(shot.pixel(25, 1), expected.fill) << static_cast<int>(expected.kind);
+            EXPECT_NE(shot.pixel(25, 21), expected.fill) << static_cast<int>(expected.kind);
         }
     }
 }
 
 TEST_F(StatusLineTest, WorkingHidesTheReadyMark)
 {
-    bar.write(0, QStringLiteral("12個のファイルが選択されています。"));
+    bar.write(StatusKind::Ready, QStringLiteral("12個のファイルが選択されています。"));
     EXPECT_EQ(at(25, 11), qRgb(0, 255, 0));
-    bar.write(1, QStringLiteral("ファイル名を変換中。しばらくお待ちください。"));
+    bar.write(StatusKind::Working, QStringLiteral("ファイル名を変換中。しばらくお待ちください。"));
     EXPECT_EQ(at(25, 11), background());
 }
 
 TEST_F(StatusLineTest, WaitingReplacesTheWarningMark)
 {
-    bar.write(2, QStringLiteral("【注意】 識別名を入力してください。"));
+    bar.write(StatusKind::Warning, QStringLiteral("【注意】 識別名を入力してください。"));
     EXPECT_EQ(at(25, 11), qRgb(255, 0, 0));
-    bar.write(3, QStringLiteral("ファイルを選択してください。"));
+    bar.write(StatusKind::Waiting, QStringLiteral("ファイルを選択してください。"));
     EXPECT_EQ(at(25, 11), bar.palette().color(QPalette::Button).rgb());
 }
 
 TEST_F(StatusLineTest, WriteRepaintsBeforeReturning)
 {
     const int before = bar.paints;
-    bar.write(1, QStringLiteral("しばらくお待ちください。"));
+    bar.write(StatusKind::Working, QStringLiteral("しばらくお待ちください。"));
     EXPECT_GT(bar.paints, before) << "no return to the event loop is needed";
 }
 
@@ -122,7 +123,7 @@ TEST_F(StatusLineTest, ProgressBarTakesTheRightEndOnlyWhileShown)
 TEST_F(StatusLineTest, LongTextIsCutAtThePanelEdge)
 {
     bar.progressBar()->show();
-    bar.write(1, QString(300, QChar(0x25A0)));
+    bar.write(StatusKind::Working, QString(300, QChar(0x25A0)));
     const QImage shot = bar.grab().toImage();
     const int gap = bar.panelRect(1).right() + 1;
     // Between the panel and the progress bar only the bar's own background.

@@ -10,6 +10,7 @@
 #include "DateEdit.h"
 #include "PagesFixture.h"
 #include "UpDown.h"
+#include "common/SampleNames.h"
 
 namespace torvel::testing {
 namespace {
@@ -69,11 +70,11 @@ TEST_F(TimeStampPage, TheFormHoldsItsStoredDateUntilThePageSetsOne)
 TEST_F(TimeStampPage, EnteringThePageShowsTheFirstFilesStampAndARowShowsItsOwn)
 {
     form.makeFile("a.jpg");
-    form.makeFile(photoSjis);
+    form.makeFile(sjisPhoto);
     // The odd second is shown as the even second below, as the stamp holds it.
     setTimes(form.folder / "a.jpg", localInstant(2021, 3, 14, 13, 45, 7), localInstant(2022, 1, 1, 0, 0, 0));
-    setTimes(form.folder / photoSjis, localInstant(1999, 12, 31, 23, 59, 58), 0);
-    form.listFiles({photoSjis, "a.jpg"});
+    setTimes(form.folder / sjisPhoto, localInstant(1999, 12, 31, 23, 59, 58), 0);
+    form.listFiles({sjisPhoto, "a.jpg"});
     ASSERT_EQ(form.fileList().GetFileName(0), "a.jpg");
 
     child<QAction>(form, "D1")->trigger();
@@ -200,7 +201,7 @@ TEST_F(TimeStampPage, TheButtonSetsTheCurrentDateAndTime)
 
 TEST_F(TimeStampPage, ARunGivesEveryListedFileTheComposedStamp)
 {
-    const std::vector<std::string> names = {"a.jpg", photoSjis, tableSjis};
+    const std::vector<std::string> names = {"a.jpg", sjisPhoto, sjisTable};
     const std::int64_t accessed = localInstant(2015, 6, 1, 8, 0, 0);
     for (const std::string& name : names) {
         form.makeFile(name);
@@ -222,7 +223,7 @@ TEST_F(TimeStampPage, ARunGivesEveryListedFileTheComposedStamp)
 TEST_F(TimeStampPage, ReadOnlyFilesAreListedInOneBoxAtTheEndAndLeftOutOfTheCount)
 {
     const std::int64_t old = localInstant(2000, 1, 1, 0, 0, 0);
-    const std::vector<std::string> names = {"a.jpg", "b.jpg", photoSjis, tableSjis};
+    const std::vector<std::string> names = {"a.jpg", "b.jpg", sjisPhoto, sjisTable};
     for (const std::string& name : names) {
         form.makeFile(name);
         setTimes(form.folder / name, old, old);
@@ -241,7 +242,7 @@ TEST_F(TimeStampPage, ReadOnlyFilesAreListedInOneBoxAtTheEndAndLeftOutOfTheCount
                                                         "\n写真.jpg：ﾌｧｲﾙへのｱｸｾｽが拒否されました"
                                                         "\n表.txt：ﾌｧｲﾙへのｱｸｾｽが拒否されました")});
     EXPECT_EQ(form.statusAtFailure, QStringList{QStringLiteral("1個のファイルを変換しました。")});
-    for (const std::string& name : {std::string("b.jpg"), photoSjis, tableSjis})
+    for (const std::string& name : {std::string("b.jpg"), sjisPhoto, sjisTable})
         EXPECT_EQ(statOf(form.folder / name).st_mtim.tv_sec, old) << displayName(name);
     EXPECT_EQ(statOf(form.folder / "a.jpg").st_mtim.tv_sec, localInstant(2020, 2, 29, 12, 0, 0));
 }

@@ -17,13 +17,12 @@
 
 #include "StatusLine.h"
 #include "WindowFeedback.h"
+#include "common/SampleNames.h"
 
 namespace torvel {
 namespace {
 
 using Answer = RunFeedback::TrashAnswer;
-
-const std::string tableSjis = "\x95\x5c.txt";  // 表.txt in Shift-JIS
 
 // Counts the paint events of the status line.
 class PaintCounter : public QObject
@@ -72,7 +71,7 @@ TEST_F(WindowFeedbackTest, ARunRepaintsTheStatusLineAtMostEveryFiftyMilliseconds
     feedback.beginRun(1000);
     PaintCounter counter(line);
     for (int i = 0; i < 1000; ++i) {
-        feedback.status(1, "file" + std::to_string(i));
+        feedback.showStatus(StatusKind::Working, QStringLiteral("file") + QString::number(i));
         feedback.progress(i + 1, 1000);
         if (i % 10 == 9)
             ++clock;  // ten files a millisecond: 100 ms in all
@@ -88,24 +87,24 @@ TEST_F(WindowFeedbackTest, ARunRepaintsTheStatusLineAtMostEveryFiftyMilliseconds
 
 TEST_F(WindowFeedbackTest, TheFirstTextOfARunAndAChangeOfKindAreShownAtOnce)
 {
-    feedback.status(1, "before");
+    feedback.showStatus(StatusKind::Working, QStringLiteral("before"));
     feedback.beginRun(3);
-    feedback.status(1, "first");
+    feedback.showStatus(StatusKind::Working, QStringLiteral("first"));
     EXPECT_EQ(line->panelText(1), "first");
-    feedback.status(1, "second");
+    feedback.showStatus(StatusKind::Working, QStringLiteral("second"));
     EXPECT_EQ(line->panelText(1), "first");
-    feedback.status(2, "warning");
+    feedback.showStatus(StatusKind::Warning, QStringLiteral("warning"));
     EXPECT_EQ(line->panelText(1), "warning");
-    EXPECT_EQ(line->kind(), 2);
+    EXPECT_EQ(line->kind(), StatusKind::Warning);
     clock += WindowFeedback::kRepaintIntervalMs;
-    feedback.status(2, "later");
+    feedback.showStatus(StatusKind::Warning, QStringLiteral("later"));
     EXPECT_EQ(line->panelText(1), "later");
     feedback.endRun();
 
     // Outside a run every text is shown at once.
     PaintCounter counter(line);
-    feedback.status(3, "one");
-    feedback.status(3, "two");
+    feedback.showStatus(StatusKind::Waiting, QStringLiteral("one"));
+    feedback.showStatus(StatusKind::Waiting, QStringLiteral("two"));
     EXPECT_EQ(line->panelText(1), "two");
     EXPECT_EQ(counter.paints, 2);
 }
@@ -135,8 +134,8 @@ TEST_F(WindowFeedbackTest, TheProgressBarIsShownOnlyWhileARunIsUnderWay)
 TEST_F(WindowFeedbackTest, AFailureBoxShowsTheFileTheRunHadGotTo)
 {
     feedback.beginRun(3);
-    feedback.status(1, "a の 更新日時を変更しています。");
-    feedback.status(1, "b の 更新日時を変更しています。");  // not due yet
+    feedback.status({RunActivity::ChangingStamp, "a", {}});
+    feedback.status({RunActivity::ChangingStamp, "b", {}});  // not due yet
     feedback.fileFailed("bは、変更できませんでした。");
     feedback.endRun();
     ASSERT_EQ(boxes.size(), 1u);
@@ -155,7 +154,7 @@ TEST_F(WindowFeedbackTest, TheTrashQuestionsAnswersReachTheRun)
         return answer;
     });
     feedback.beginRun(6);
-    EXPECT_EQ(feedback.confirmTrash("/tmp/写真/" + tableSjis), Answer::Yes);
+    EXPECT_EQ(feedback.confirmTrash("/tmp/写真/" + sjisTable), Answer::Yes);
     EXPECT_EQ(feedback.confirmTrash("/tmp/x/b"), Answer::No);
     EXPECT_EQ(feedback.confirmTrash("/tmp/x/c"), Answer::Cancel);
     EXPECT_EQ(feedback.confirmTrash("/tmp/x/d"), Answer::YesToAll);

@@ -1,17 +1,12 @@
-// Choosing the files to convert: the open-file dialog, files and folders
-// dropped on the grid, the extension filter, the grid's menu (show a name,
-// leave a file out, take its time stamp) and the folder tree's menu.
-#include "MainForm.h"
+#include "FileSelection.h"
 #include "Utf8Text.h"
 
-#include "ui_MainForm.h"
-
-#include <QDesktopServices>
+#include <QAction>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalBlocker>
-#include <QUrl>
+#include <QTableView>
 
 #include <algorithm>
 #include <functional>
@@ -19,18 +14,18 @@
 #include <unordered_set>
 #include <utility>
 
-#include "FileProp.h"
+#include "FileDrop.h"
 #include "FilesList.h"
 #include "FolderIdentity.h"
 #include "FolderScan.h"
+#include "FormHost.h"
 #include "IoError.h"
 #include "NameCollation.h"
 #include "NameRules.h"
-#include "NameText.h"
-#include "FileDrop.h"
 #include "OpenFileDialog.h"
+#include "Pages.h"
 #include "PreviewGrid.h"
-#include "UFolderTree.h"
+#include "StatusMessages.h"
 
 namespace torvel {
 
@@ -134,14 +129,25 @@ QString menuCaption(QString text)
 
 } // namespace
 
-void TForm1::setUpFileSelection()
+FileSelection::FileSelection(QTableView* grid, QListWidget* filter, const PreviewGrid& rows, FormHost& host,
+                             QWidget* window)
+    : QObject()
+    , m_host(host)
+    , m_grid(grid)
+    , m_filter(filter)
+    , m_rows(rows)
 {
-    m_fileDrop = new TFileDrop(this);
+    m_fileDrop = new TFileDrop(window);
     m_fileDrop->setObjectName(QStringLiteral("FileDrop1"));
-    m_fileDrop->setControl(ui->StringGrid1);
-    connect(m_fileDrop, &TFileDrop::OnFileDrop, this, &TForm1::FileDrop1FileDrop);
+    m_fileDrop->setControl(grid);
+    connect(m_fileDrop, &TFileDrop::OnFileDrop, this, &FileSelection::FileDrop1FileDrop);
+    connect(filter, &QListWidget::itemChanged, this, &FileSelection::filterChanged);
+    setUpGridMenu(window);
+}
 
-    m_gridMenu = new QMenu(this);
+void FileSelection::setUpGridMenu(QWidget* window)
+{
+    m_gridMenu = new QMenu(window);
     m_gridMenu->setObjectName(QStringLiteral("PopupMenu1"));
     m_gridMenu->addAction(QString())->setObjectName(QStringLiteral("pName"));
     m_gridMenu->addSeparator();
@@ -149,39 +155,21 @@ void TForm1::setUpFileSelection()
     exclude->setObjectName(QStringLiteral("mjogai"));
     QAction* takeTime = m_gridMenu->addAction(QStringLiteral("このファイルの時刻に設定"));
     takeTime->setObjectName(QStringLiteral("pTime"));
-    connect(m_gridMenu, &QMenu::aboutToShow, this, &TForm1::PopupMenu1Popup);
-    connect(exclude, &QAction::triggered, this, &TForm1::mjogaiClick);
-    connect(takeTime, &QAction::triggered, this, [this] { pTimeClick(PopupRow); });
+    connect(m_gridMenu, &QMenu::aboutToShow, this, &FileSelection::PopupMenu1Popup);
+    connect(exclude, &QAction::triggered, this, [this] { Q_EMIT excludeRequested(PopupRow); });
+    connect(takeTime, &QAction::triggered, this, [this] { Q_EMIT stampRequested(PopupRow); });
 
-    QWidget* viewport = ui->StringGrid1->viewport();
+    QWidget* viewport = m_grid->viewport();
     viewport->installEventFilter(new MouseUpWatch(this, [this, viewport](QMouseEvent* event) {
         const QPoint at = event->position().toPoint();
         StringGrid1MouseUp(viewport, event->button(), event->modifiers(), at.x(), at.y());
     }));
-
-    if (auto* openHere = findChild<QAction*>(QStringLiteral("FileOpenMenu"))) {
-        connect(openHere, &QAction::triggered, this, &TForm1::FileOpenMenuClick);
-    }
-    if (auto* showFolder = findChild<QAction*>(QStringLiteral("ExplorerMenu"))) {
-        connect(showFolder, &QAction::triggered, this, &TForm1::ExplorerMenuClick);
-    }
 }
 
 // ---------------------------------------------------------------------------
 // The open-file dialog
 
-void TForm1::OpenButtonClick()
-{
-    openFilesFrom(SearchDir);
-}
-
-void TForm1::FileOpenMenuClick()
-{
-    const std::string folder = ui->DirTree->SelectedPath();
-    openFilesFrom(folder.empty() ? SearchDir : folder);
-}
-
-void TForm1::openFilesFrom(const std::string& folder)
+void FileSelection::openFilesFrom(const std::string& folder)
 {
     SearchExt = asciiLowerName(SearchExt);
     OpenDialogSetup setup;
@@ -196,34 +184,24 @@ void TForm1::openFilesFrom(const std::string& folder)
     }
     setup.folder = folder;
 
-    if (const std::optional<std::vector<std::string>> chosen = runOpenDialog(setup);
+    if (const std::optional<std::vector<std::string>> chosen = m_host.runOpenDialog(setup);
         chosen && !chosen->empty()) {
         SelectedFiles.clear();
-        SearchDirChange(folderPartOf(chosen->front()));
+        Q_EMIT sourceFolderChosen(folderPartOf(chosen->front()));
         for (const std::string& path : *chosen) {
             SelectedFiles.push_back(bareNameOf(path));
         }
         FileSeleSet();
-        FileProp();
+        Q_EMIT filesChosen();
     }
-    RadioButtonIndex(SaveMethod);
-    StringGrid1Write(ui->NonPreCheck->isChecked());
-}
-
-std::optional<std::vector<std::string>> TForm1::runOpenDialog(const OpenDialogSetup& setup)
-{
-    OpenFileDialog dialog(setup, this);
-    if (dialog.exec() != QDialog::Accepted) {
-        return std::nullopt;
-    }
-    return dialog.chosenPaths();
+    Q_EMIT choiceEnded();
 }
 
 // ---------------------------------------------------------------------------
 // Drops
 
-void TForm1::FileDrop1FileDrop(QObject* /*Sender*/, int /*Num*/, const std::vector<std::string>& Files,
-                               int /*X*/, int /*Y*/)
+void FileSelection::FileDrop1FileDrop(QObject* /*Sender*/, int /*Num*/, const std::vector<std::string>& Files,
+                                      int /*X*/, int /*Y*/)
 {
     if (Files.empty()) {
         return;
@@ -237,21 +215,20 @@ void TForm1::FileDrop1FileDrop(QObject* /*Sender*/, int /*Num*/, const std::vect
         otherFolders = takeDroppedItems(Files);
     }
     FileSeleSet();
-    FileProp();
-    RadioButtonIndex(SaveMethod);
-    StringGrid1Write(ui->NonPreCheck->isChecked());
+    Q_EMIT filesChosen();
+    Q_EMIT choiceEnded();
     if (otherFolders) {
-        showPlainMessage(kOtherFolders);
+        m_host.showPlainMessage(kOtherFolders);
     }
 }
 
-bool TForm1::takeDroppedItems(const std::vector<std::string>& paths)
+bool FileSelection::takeDroppedItems(const std::vector<std::string>& paths)
 {
     // Every name of the selection is looked up in one folder, so an item from
     // another folder (a search result, say) could only pick out a file of the
     // same name that was never dropped: such items are left out.
     const std::string folder = folderPartOf(withoutTrailingSlashes(paths.front()));
-    SearchDirChange(folder);
+    Q_EMIT sourceFolderChosen(folder);
     bool otherFolders = false;
     // The last folders met that are spelled otherwise, decided once each.
     std::string sameSpelledOtherwise;
@@ -275,7 +252,7 @@ bool TForm1::takeDroppedItems(const std::vector<std::string>& paths)
     return otherFolders;
 }
 
-void TForm1::scanDroppedFolder(const std::string& folder)
+void FileSelection::scanDroppedFolder(const std::string& folder)
 {
     std::vector<std::string> names;
     auto facts = std::make_shared<FolderScanFacts>();
@@ -289,44 +266,42 @@ void TForm1::scanDroppedFolder(const std::string& folder)
                              std::make_move_iterator(names.end()));
     }
     if (!SelectedFiles.empty()) {
-        SearchDirChange(folder);
+        Q_EMIT sourceFolderChosen(folder);
     }
     if (error != 0) {
-        showErrorMessage(QStringLiteral("フォルダの中を読めませんでした。\n") + displayName(folder)
-                         + QLatin1Char('\n') + utf8Text(ioErrorText(error)));
+        m_host.showErrorMessage(QStringLiteral("フォルダの中を読めませんでした。\n") + pathText(folder)
+                                + QLatin1Char('\n') + utf8Text(ioErrorText(error)));
     }
 }
 
 // ---------------------------------------------------------------------------
-// The extension filter
+// The extension filter and the reading of the list
 
-void TForm1::FileSeleSet()
+void FileSelection::FileSeleSet()
 {
-    QListWidget* filter = ui->CheckListBox1;
     // Filled in one go: no item's change reaches the handler, nothing is
     // drawn until the list is complete.
-    const QSignalBlocker quiet(filter);
-    filter->setUpdatesEnabled(false);
-    filter->clear();
-    StatusWrite(1, kSearchingExtensions);
+    const QSignalBlocker quiet(m_filter);
+    m_filter->setUpdatesEnabled(false);
+    m_filter->clear();
+    m_host.StatusWrite(StatusKind::Working, kSearchingExtensions);
     std::vector<std::string> extensions = distinctExtensions(SelectedFiles);
     sortByName(extensions);
     for (const std::string& extension : extensions) {
-        auto* item = new QListWidgetItem(utf8Text(torvel::displayName(extension)));
+        auto* item = new QListWidgetItem(utf8Text(displayName(extension)));
         // The text is for the eye; the bytes are what names are matched by.
         item->setData(Qt::UserRole, QByteArray(extension.data(), static_cast<qsizetype>(extension.size())));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
-        filter->addItem(item);
+        m_filter->addItem(item);
     }
-    filter->setUpdatesEnabled(true);
+    m_filter->setUpdatesEnabled(true);
 }
 
-std::vector<ExtensionChoice> TForm1::extensionFilterChoices() const
+std::vector<ExtensionChoice> FileSelection::extensionFilterChoices() const
 {
-    const QListWidget* filter = ui->CheckListBox1;
     std::vector<ExtensionChoice> choices;
-    if (filter->count() == 0) {
+    if (m_filter->count() == 0) {
         // Until a selection has filled the filter, every extension passes.
         std::unordered_set<std::string_view> seen;
         for (const std::string& name : SelectedFiles) {
@@ -336,9 +311,9 @@ std::vector<ExtensionChoice> TForm1::extensionFilterChoices() const
         }
         return choices;
     }
-    choices.reserve(static_cast<std::size_t>(filter->count()));
-    for (int i = 0; i < filter->count(); ++i) {
-        const QListWidgetItem* item = filter->item(i);
+    choices.reserve(static_cast<std::size_t>(m_filter->count()));
+    for (int i = 0; i < m_filter->count(); ++i) {
+        const QListWidgetItem* item = m_filter->item(i);
         const QVariant bytes = item->data(Qt::UserRole);
         const QByteArray extension = bytes.isValid() ? bytes.toByteArray() : item->text().toUtf8();
         choices.push_back({extension.toStdString(), item->checkState() == Qt::Checked});
@@ -346,68 +321,54 @@ std::vector<ExtensionChoice> TForm1::extensionFilterChoices() const
     return choices;
 }
 
-void TForm1::CheckListBox1ClickCheck()
+FilePropResult FileSelection::readInto(TMyFileList& list, const std::string& folder, std::optional<SortOrder> sort)
 {
-    FileProp();
-    StringGrid1Write(ui->NonPreCheck->isChecked());
+    FilePropInput input;
+    input.filter = extensionFilterChoices();
+    input.searchDir = folder;
+    input.sort = sort;
+    // A dropped folder's files as its scan saw them, for this reading only.
+    const std::shared_ptr<const FolderScanFacts> scanned = std::move(m_droppedFolderFacts);
+    m_droppedFolderFacts.reset();
+    input.scanned = scanned.get();
+    input.selectedFiles = std::move(SelectedFiles);
+    FilePropResult result;
+    try {
+        result = rebuildFileList(list, input);
+    } catch (...) {
+        SelectedFiles = std::move(input.selectedFiles);
+        throw;
+    }
+    SelectedFiles = std::move(input.selectedFiles);
+    if (result.searchExtChanged) {
+        SearchExt = result.SearchExt;
+    }
+    return result;
 }
 
 // ---------------------------------------------------------------------------
 // The grid's menu
 
-void TForm1::StringGrid1MouseUp(QObject* /*Sender*/, Qt::MouseButton Button, Qt::KeyboardModifiers /*Shift*/,
-                                int X, int Y)
+void FileSelection::StringGrid1MouseUp(QObject* /*Sender*/, Qt::MouseButton Button,
+                                       Qt::KeyboardModifiers /*Shift*/, int X, int Y)
 {
     if (Button != Qt::RightButton) {
         return;
     }
-    QTableView* grid = ui->StringGrid1;
-    const QModelIndex cell = grid->indexAt(QPoint(X, Y));
-    const int row = cell.row() + 1;  // the header is grid row 0
-    if (!cell.isValid() || row >= m_grid->RowCount() || m_grid->currentName(row).empty()) {
+    const QModelIndex cell = m_grid->indexAt(QPoint(X, Y));
+    const int row = cell.row() + 1; // the header is grid row 0
+    if (!cell.isValid() || row >= m_rows.RowCount() || m_rows.currentName(row).empty()) {
         return;
     }
     PopupRow = row;
     QAction* name = m_gridMenu->findChild<QAction*>(QStringLiteral("pName"));
     name->setText(menuCaption(cell.data(Qt::DisplayRole).toString()));
-    m_gridMenu->popup(grid->viewport()->mapToGlobal(QPoint(X, Y)));
+    m_gridMenu->popup(m_grid->viewport()->mapToGlobal(QPoint(X, Y)));
 }
 
-void TForm1::PopupMenu1Popup()
+void FileSelection::PopupMenu1Popup()
 {
-    m_gridMenu->findChild<QAction*>(QStringLiteral("pTime"))->setVisible(ui->PageControl1->currentIndex() == 1);
-}
-
-void TForm1::mjogaiClick()
-{
-    const int index = PopupRow - 1;
-    // Only the file the menu was opened over; should the list have changed
-    // since, nothing is taken out.
-    if (index < 0 || index >= m_fileList->Count()
-        || m_fileList->fileNameAt(index) != m_grid->currentName(PopupRow)) {
-        return;
-    }
-    m_fileList->DeleteItem(index);
-    // The rows below move up: the next redraw must write every row, also
-    // when it computes no names.
-    m_grid->setCell(0, 1, std::string());
-    StringGrid1Write(ui->NonPreCheck->isChecked());
-}
-
-// ---------------------------------------------------------------------------
-// The folder tree's menu
-
-void TForm1::ExplorerMenuClick()
-{
-    const std::string folder = ui->DirTree->SelectedPath();
-    if (!folder.empty()) {
-        openInFileManager(QUrl::fromEncoded(fileUriOf(folder)));
-    }
-}
-
-void TForm1::openInFileManager(const QUrl& folder)
-{
-    QDesktopServices::openUrl(folder);
+    m_gridMenu->findChild<QAction*>(QStringLiteral("pTime"))->setVisible(m_host.currentPage() == Page::TimeStamp);
 }
 
 } // namespace torvel

@@ -1,0 +1,103 @@
+#include "AttributePage.h"
+
+#include "ui_MainForm.h"
+
+#include <QButtonGroup>
+
+#include <array>
+
+#include "AttrChange.h"
+#include "DurableFile.h"
+#include "PosixFileSystem.h"
+#include "RunJournal.h"
+#include "WindowFeedback.h"
+
+namespace torvel {
+
+AttributePage::AttributePage(Ui::TForm1& ui, const TMyFileList& list)
+    : m_list(list)
+    , m_groups{ui.RadioGroup4, ui.RadioGroup5, ui.RadioGroup6}
+{
+    QAbstractButton* items[3][2] = {{ui.RadioGroup4Item0, ui.RadioGroup4Item1},
+                                    {ui.RadioGroup5Item0, ui.RadioGroup5Item1},
+                                    {ui.RadioGroup6Item0, ui.RadioGroup6Item1}};
+    for (int g = 0; g < attrGroupCount; ++g) {
+        m_buttons[g] = new QButtonGroup(m_groups[g]);
+        m_buttons[g]->addButton(items[g][0], static_cast<int>(AttrItem::Set));
+        m_buttons[g]->addButton(items[g][1], static_cast<int>(AttrItem::Clear));
+        // A choice of the person marks its group, also a click on the item
+        // the group already shows: "設定" where the first file has the bit
+        // still asks for the bit on every file. The program's own setting of
+        // an item comes through the toggle, and SetRadio5 clears the marks
+        // after it.
+        QGroupBox* group = m_groups[g];
+        connect(m_buttons[g], &QButtonGroup::idToggled, this, [this, group](int, bool checked) {
+            if (checked) {
+                ClickRadio5(group);
+            }
+        });
+        connect(m_buttons[g], &QButtonGroup::idClicked, this, [this, group](int) { ClickRadio5(group); });
+    }
+}
+
+void AttributePage::TSheetPro()
+{
+    SetRadio5();
+}
+
+void AttributePage::SetRadio5()
+{
+    const auto items = attrItemsOf(attrStartWord(m_list));
+    for (int group = 0; group < attrGroupCount; ++group) {
+        m_buttons[group]->button(static_cast<int>(items[static_cast<std::size_t>(group)]))->setChecked(true);
+    }
+    // Last: choosing an item above has marked its group as changed.
+    for (int group = 0; group < attrGroupCount; ++group) {
+        m_groups[group]->setProperty("Tag", attrTagUntouched(group));
+    }
+}
+
+void AttributePage::ClickRadio5(QGroupBox* Sender)
+{
+    if (Sender == nullptr) {
+        return;
+    }
+    const int tag = Sender->property("Tag").toInt();
+    const int group = attrGroupOfTag(tag);
+    if (group >= 0 && group < attrGroupCount) {
+        m_groups[group]->setProperty("Tag", attrChangedTag(tag));
+    }
+}
+
+AttrItem AttributePage::checkedItem(int group) const
+{
+    // A group with no item chosen counts as "解除".
+    return m_buttons[group]->checkedId() == static_cast<int>(AttrItem::Set) ? AttrItem::Set : AttrItem::Clear;
+}
+
+ChangeResult AttributePage::Attr_Change(const std::string& folder, const std::vector<std::string>& names,
+                                        WindowFeedback& feedback)
+{
+    std::array<AttrChoice, attrGroupCount> choices {};
+    for (int group = 0; group < attrGroupCount; ++group) {
+        const int tag = m_groups[group]->property("Tag").toInt();
+        choices[static_cast<std::size_t>(group)] = attrChoice(checkedItem(group), tag);
+    }
+    AttrChangeInput input;
+    input.masks = attrMasks(choices);
+    input.folder = folder;
+    if (input.masks.anyChange) {
+        input.names = names;
+    }
+    ChangeResult result;
+    if (!input.names.empty()) {
+        PosixFileSystem fs;
+        WindowFeedback::RunScope run(feedback, static_cast<int>(input.names.size()));
+        RunJournal journal(stateFolder()); // so that 元に戻す gives the old attributes back
+        result = torvel::Attr_Change(input, fs, feedback, &journal);
+    }
+    SetRadio5();
+    return result;
+}
+
+} // namespace torvel

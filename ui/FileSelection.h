@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FileProp.h"
+
+class QListWidget;
+class QMenu;
+class QTableView;
+
+namespace torvel {
+
+class FormHost;
+class PreviewGrid;
+class TFileDrop;
+class TMyFileList;
+
+// Choosing the files to convert: the open-file dialog, files and folders
+// dropped on the grid, the extension filter, and the grid's menu (show a
+// name, leave a file out, take its time stamp).
+//
+// What a choice sets off is signalled, in this order: the folder the files
+// are in, that files were chosen (the list is read), and that the choice is
+// over (the grid is drawn again).
+class FileSelection : public QObject
+{
+    Q_OBJECT
+public:
+    // grid: StringGrid1, whose drops and right button are taken here;
+    // filter: CheckListBox1; rows: the grid's cells, read for its menu.
+    FileSelection(QTableView* grid, QListWidget* filter, const PreviewGrid& rows, FormHost& host,
+                  QWidget* window);
+
+    std::vector<std::string> SelectedFiles; // bare names in the source folder
+    std::string SearchExt;                  // remembered source extension
+    int PopupRow = -1;                      // grid row the grid's menu was last opened on
+
+    // Shows the open-file dialog in `folder`.
+    void openFilesFrom(const std::string& folder);
+    // Fills the extension filter from the selection, every item ticked.
+    void FileSeleSet();
+    // Reads the chosen files whose extension is ticked into the list, sorted
+    // by `sort`; the selection is lent to the reader, not copied.
+    FilePropResult readInto(TMyFileList& list, const std::string& folder, std::optional<SortOrder> sort);
+
+public Q_SLOTS:
+    void FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files, int X, int Y);
+    void StringGrid1MouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void PopupMenu1Popup();
+
+Q_SIGNALS:
+    void sourceFolderChosen(const std::string& folder);
+    void filesChosen();
+    void choiceEnded();
+    // A tick of the filter changed.
+    void filterChanged();
+    // The grid's menu: leave the file of `row` out, or take its time stamp.
+    void excludeRequested(int row);
+    void stampRequested(int row);
+
+private:
+    void setUpGridMenu(QWidget* window);
+    // True when items from other folders were left out.
+    bool takeDroppedItems(const std::vector<std::string>& paths);
+    void scanDroppedFolder(const std::string& folder);
+    std::vector<ExtensionChoice> extensionFilterChoices() const;
+
+    FormHost& m_host;
+    QTableView* m_grid;
+    QListWidget* m_filter;
+    const PreviewGrid& m_rows;
+    TFileDrop* m_fileDrop = nullptr; // FileDrop1
+    QMenu* m_gridMenu = nullptr;     // PopupMenu1
+    // What the scan of a dropped folder saw of the files it selected, for
+    // the reading right after the drop only.
+    std::shared_ptr<const FolderScanFacts> m_droppedFolderFacts;
+};
+
+} // namespace torvel

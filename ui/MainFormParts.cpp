@@ -1,0 +1,271 @@
+// The doorways of the main window into its parts, and the run command,
+// which spans them: it carries out what the preview grid shows, then lists
+// the produced files in their folder.
+#include "MainForm.h"
+
+#include "ui_MainForm.h"
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QUrl>
+
+#include <utility>
+
+#include "AttributePage.h"
+#include "ChangeReport.h"
+#include "FileSelection.h"
+#include "FilesList.h"
+#include "FolderPanel.h"
+#include "OpenFileDialog.h"
+#include "PreviewGrid.h"
+#include "RenamePage.h"
+#include "RunCommand.h"
+#include "RunDriver.h"
+#include "RunTypes.h"
+#include "StatusLine.h"
+#include "StatusTexts.h"
+#include "TimeStampPage.h"
+#include "WindowFeedback.h"
+
+namespace torvel {
+
+// ---------------------------------------------------------------------------
+// What the parts ask of the window
+
+std::optional<std::vector<std::string>> TForm1::runOpenDialog(const OpenDialogSetup& setup)
+{
+    OpenFileDialog dialog(setup, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.chosenPaths();
+}
+
+void TForm1::openInFileManager(const QUrl& folder)
+{
+    QDesktopServices::openUrl(folder);
+}
+
+int TForm1::fileListCount() const
+{
+    return m_rename->fileList().Count();
+}
+
+Page TForm1::currentPage() const
+{
+    return pageOfTab(ui->PageControl1->currentIndex());
+}
+
+bool TForm1::immediatePreview() const
+{
+    return ui->NonPreCheck->isChecked();
+}
+
+// ---------------------------------------------------------------------------
+// Folders and the file selection
+
+void TForm1::SearchDirChange(const std::string& path)
+{
+    m_folders->SearchDirChange(path);
+}
+
+void TForm1::ChangeDirChange(const std::string& path)
+{
+    m_folders->ChangeDirChange(path);
+}
+
+QString TForm1::MiniDir(const std::string& path) const
+{
+    return m_folders->MiniDir(path);
+}
+
+void TForm1::RadioButtonIndex(SaveMode method)
+{
+    m_folders->RadioButtonIndex(method);
+}
+
+void TForm1::OpenButtonClick()
+{
+    m_selection->openFilesFrom(SearchDir);
+}
+
+void TForm1::FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files, int X, int Y)
+{
+    m_selection->FileDrop1FileDrop(Sender, Num, Files, X, Y);
+}
+
+void TForm1::FileSeleSet()
+{
+    m_selection->FileSeleSet();
+}
+
+void TForm1::CheckListBox1ClickCheck()
+{
+    FileProp();
+    StringGrid1Write(immediatePreview());
+}
+
+void TForm1::mjogaiClick(int row)
+{
+    if (m_rename->excludeRow(row)) {
+        StringGrid1Write(immediatePreview());
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The file list and the preview grid
+
+const TMyFileList& TForm1::fileList() const
+{
+    return m_rename->fileList();
+}
+
+const PreviewGrid& TForm1::previewGrid() const
+{
+    return m_rename->previewGrid();
+}
+
+void TForm1::FileProp()
+{
+    StatusWrite(StatusKind::Working, StatusText::readingFiles());
+    const FilePropResult result = m_selection->readInto(m_rename->fileList(), SearchDir, m_rename->sortOrder());
+    SearchDirChange(result.searchDir);
+    if (result.searchExtChanged) {
+        m_rename->showSourceExtension(SearchExt);
+    }
+    m_rename->listRead();
+    updatePreviewCommands();
+}
+
+bool TForm1::Change_Name()
+{
+    return m_rename->Change_Name();
+}
+
+void TForm1::StringGrid1Write(bool compute)
+{
+    const bool ready = m_rename->write(currentPage(), compute);
+    m_run->setReady(ready);
+    ui->StatusBar1->repaint();
+}
+
+void TForm1::MaeSortClick()
+{
+    m_rename->MaeSortClick();
+}
+
+void TForm1::Button2Click()
+{
+    m_rename->Button2Click();
+}
+
+// ---------------------------------------------------------------------------
+// Time stamp and attribute pages
+
+void TForm1::TSheetDate(const QDateTime& dateTime)
+{
+    m_stampPage->TSheetDate(dateTime);
+}
+
+void TForm1::pTimeClick(int row)
+{
+    m_stampPage->pTimeClick(row);
+}
+
+void TForm1::TSheetPro()
+{
+    m_attrPage->TSheetPro();
+}
+
+void TForm1::SetRadio5()
+{
+    m_attrPage->SetRadio5();
+}
+
+std::optional<ChangeResult> TForm1::Date_Change()
+{
+    return m_stampPage->Date_Change(SearchDir, m_rename->listedNames(), m_run->feedback());
+}
+
+ChangeResult TForm1::Attr_Change()
+{
+    return m_attrPage->Attr_Change(SearchDir, m_rename->listedNames(), m_run->feedback());
+}
+
+// ---------------------------------------------------------------------------
+// The run
+
+WindowFeedback& TForm1::runFeedback()
+{
+    return m_run->feedback();
+}
+
+bool TForm1::runUnderWay() const
+{
+    return m_run->underWay();
+}
+
+void TForm1::TorvelButtonClick()
+{
+    if (m_run->underWay() || fileListCount() == 0) {
+        return;
+    }
+    RunCommand::Guard guard(*m_run);
+    m_rename->cleanIdentifierBox();
+    const Page page = currentPage();
+    const bool carriedOut = page == Page::Rename ? renamePageRun() : otherPageRun(page);
+    if (!carriedOut) {
+        return;
+    }
+    FileProp();
+    StringGrid1Write(immediatePreview());
+    guard.redrawn();
+    if (const QString summary = m_run->takeSummary(); !summary.isEmpty()) {
+        StatusWrite(StatusKind::Waiting, summary);
+    }
+}
+
+// Renames in place, or moves or copies into ChangeDir; the files that reached
+// their new names become the selection, in the folder they are in now. False
+// when the run could not start: nothing was touched and the window stays as
+// it was.
+bool TForm1::renamePageRun()
+{
+    const std::vector<RunRow> rows = previewGrid().rows();
+    RunSettings settings;
+    settings.SearchDir = SearchDir;
+    settings.ChangeDir = ChangeDir;
+    settings.SaveMethod = SaveMethod;
+    settings.JuuhukuCheck = m_rename->avoidsDuplicates();
+    settings.CheckBox1 = m_rename->carriesSameNames();
+    const std::optional<RunResult> result = m_run->renameRows(rows, settings);
+    if (!result) {
+        return false;
+    }
+    SelectedFiles = SelectionAfterRun(rows, *result);
+    SearchDirChange(ChangeDir);
+    RadioButtonIndex(SaveMode::Rename);
+    FileSeleSet();
+    m_run->reportRun(*result);
+    return true;
+}
+
+// The time stamp or attribute page. False when the date or time could not be
+// composed: no file was touched.
+bool TForm1::otherPageRun(Page page)
+{
+    ChangeResult result;
+    if (page == Page::TimeStamp) {
+        std::optional<ChangeResult> stamped = Date_Change();
+        if (!stamped) {
+            return false;
+        }
+        result = std::move(*stamped);
+    } else if (page == Page::Attributes) {
+        result = Attr_Change();
+    }
+    m_run->reportChanges(result);
+    return true;
+}
+
+} // namespace torvel

@@ -1,0 +1,140 @@
+#include "RunCommand.h"
+#include "Utf8Text.h"
+
+#include "ui_MainForm.h"
+
+#include <utility>
+
+#include "ChangeReport.h"
+#include "DurableFile.h"
+#include "FormHost.h"
+#include "NewCtrls.h"
+#include "PosixFileSystem.h"
+#include "RunDriver.h"
+#include "RunJournal.h"
+#include "RunReport.h"
+#include "RunTypes.h"
+#include "RunUndo.h"
+#include "StatusMessages.h"
+#include "StatusTexts.h"
+#include "UndoTexts.h"
+#include "WindowFeedback.h"
+
+namespace torvel {
+
+// What a run of the rename page works through, for the window's whole life:
+// the file system and the file operation component.
+struct RunCommand::Components {
+    explicit Components(RunFeedback& feedback)
+        : operation(fs, &feedback)
+    {
+    }
+
+    PosixFileSystem fs;
+    TFileOperation operation;
+};
+
+RunCommand::RunCommand(Ui::TForm1& ui, FormHost& host, QWidget* window)
+    : m_host(host)
+    , m_button(ui.TorvelButton)
+    , m_item(ui.R2)
+    , m_feedback(std::make_unique<WindowFeedback>(window, ui.StatusBar1))
+{
+}
+
+RunCommand::~RunCommand() = default;
+
+TFileOperation& RunCommand::FileOperation1()
+{
+    if (!m_components) {
+        m_components = std::make_unique<Components>(*m_feedback);
+    }
+    return m_components->operation;
+}
+
+void RunCommand::setReady(bool ready)
+{
+    m_button->setEnabled(ready);
+    m_item->setEnabled(ready);
+}
+
+RunCommand::Guard::Guard(RunCommand& command)
+    : m_command(command)
+    , m_buttonWasEnabled(command.m_button->isEnabled())
+    , m_itemWasEnabled(command.m_item->isEnabled())
+{
+    m_command.m_underWay = true;
+    m_command.setReady(false);
+}
+
+RunCommand::Guard::~Guard()
+{
+    m_command.m_underWay = false;
+    if (!m_redrawn) {
+        // A run that ended early leaves the grid as it was, and the command
+        // as the grid had it.
+        m_command.m_button->setEnabled(m_buttonWasEnabled);
+        m_command.m_item->setEnabled(m_itemWasEnabled);
+    }
+}
+
+std::optional<RunResult> RunCommand::renameRows(const std::vector<RunRow>& rows, const RunSettings& settings)
+{
+    TFileOperation& fileOperation = FileOperation1(); // made at its first use
+    // The plan goes to a journal before the first file is touched, so that
+    // the run can be taken back, even after a crash in the middle of it.
+    RunJournal journal(stateFolder());
+    RunServices services{m_components->fs, *m_feedback, fileOperation, &journal};
+    RunResult result;
+    {
+        WindowFeedback::RunScope scope(*m_feedback, static_cast<int>(rows.size()));
+        result = runRenamePage(rows, settings, services);
+    }
+    pruneJournals(stateFolder(), keptJournals);
+    if (!result.started()) {
+        m_host.showErrorMessage(utf8Text(result.errorText));
+        return std::nullopt;
+    }
+    m_summary = utf8Text(runSummary(result, !journal.path().empty()));
+    return result;
+}
+
+QString RunCommand::takeSummary()
+{
+    return std::exchange(m_summary, QString());
+}
+
+std::optional<RunResult> RunCommand::settle(const JournalRecord& record, Settlement how)
+{
+    RunJournal journal(stateFolder());
+    TFileOperation& fileOperation = FileOperation1(); // made at its first use
+    RunServices services{m_components->fs, *m_feedback, fileOperation, &journal};
+    RunResult result;
+    {
+        WindowFeedback::RunScope scope(*m_feedback, static_cast<int>(record.files.size()));
+        result = how == Settlement::TakeBack ? takeBackRun(record, services) : finishRun(record, services);
+    }
+    if (!result.started()) {
+        m_host.showErrorMessage(utf8Text(result.errorText));
+        return std::nullopt;
+    }
+    return result;
+}
+
+void RunCommand::reportRun(const RunResult& result)
+{
+    m_host.StatusWrite(StatusKind::Waiting, StatusText::converted(result.converted));
+    if (const std::string report = failureReport(result); !report.empty()) {
+        m_feedback->fileFailed(report);
+    }
+}
+
+void RunCommand::reportChanges(const ChangeResult& result)
+{
+    m_host.StatusWrite(StatusKind::Waiting, StatusText::converted(result.changed));
+    if (const std::string report = changeFailureReport(result); !report.empty()) {
+        m_feedback->fileFailed(report);
+    }
+}
+
+} // namespace torvel

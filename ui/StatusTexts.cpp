@@ -1,0 +1,60 @@
+#include "StatusTexts.h"
+
+#include "NameText.h"
+#include "Utf8Text.h"
+
+namespace torvel::StatusText {
+
+namespace {
+
+QString shown(const std::string& name)
+{
+    return utf8Text(displayName(name));
+}
+
+} // namespace
+
+QString readingFiles()
+{
+    return QStringLiteral("ファイルを読込んでいます。しばらくお待ちください。");
+}
+
+QString of(NameStatus status)
+{
+    switch (status) {
+    case NameStatus::Converting:
+        return QStringLiteral("ファイル名を変換中。しばらくお待ちください。");
+    case NameStatus::NumberTooLong:
+        return QStringLiteral("【注意】連番が指定桁数を超えています。");
+    case NameStatus::UnusableCharacter:
+        return QStringLiteral("【注意】 識別名にファイル名に使えない文字が含まれています。");
+    case NameStatus::NameTooLong:
+        return QStringLiteral("【注意】変換後のファイル名が長すぎます。");
+    }
+    return {};
+}
+
+QString of(const RunStatus& status)
+{
+    switch (status.activity) {
+    case RunActivity::Preparing:
+        return QStringLiteral("しばらくお待ちください。");
+    case RunActivity::Renaming:
+        return QStringLiteral("ファイル名を変更しています。");
+    case RunActivity::Transferring:
+        return shown(status.name) + QStringLiteral(" を ") + shown(status.target)
+            + QStringLiteral(" に転送しています。");
+    case RunActivity::ChangingStamp:
+        return shown(status.name) + QStringLiteral(" の 更新日時を変更しています。");
+    case RunActivity::ChangingAttrs:
+        return shown(status.name) + QStringLiteral(" の 属性を変更しています。");
+    }
+    return {};
+}
+
+QString converted(int count)
+{
+    return QString::number(count) + QStringLiteral("個のファイルを変換しました。");
+}
+
+} // namespace torvel::StatusText

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QDateTime;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+
+namespace torvel {
+
+namespace Ui {
+class TForm1;
+}
+
+class FormHost;
+class WindowFeedback;
+class TDateEdit;
+class TMyFileList;
+class UpDown;
+struct ChangeResult;
+
+// The time stamp page: one date and time for every listed file, taken from
+// the first file, from a file of the grid's menu or from the clock, and the
+// run that gives it to the files.
+class TimeStampPage : public QObject
+{
+    Q_OBJECT
+public:
+    // list: the file list the page is filled from.
+    TimeStampPage(Ui::TForm1& ui, FormHost& host, const TMyFileList& list);
+
+    // Fills the page from the first file, or from the clock when there is none.
+    void fillFromFirstFile();
+    void TSheetDate(const QDateTime& dateTime);
+    // Fills the page from the file of grid row `row` (1: the first).
+    void pTimeClick(int row);
+    // Gives the composed stamp to the named files of `folder`; nothing when
+    // the date or time could not be composed (no file was touched).
+    std::optional<ChangeResult> Date_Change(const std::string& folder, std::vector<std::string> names,
+                                            WindowFeedback& feedback);
+
+public Q_SLOTS:
+    void DateEdit1Change();
+    void DateButtonClick();
+
+private:
+    void connectBoxes();
+    void dateBoxChanged(int part);
+    void stepDateBox(int part, int delta);
+    std::optional<int> boxNumber(const QString& text);
+
+    FormHost& m_host;
+    const TMyFileList& m_list;
+    TDateEdit* m_date;        // DateEdit1
+    QLineEdit* m_dateBoxes[3]; // SpinEdit3 to 5: year, month, day
+    UpDown* m_steps[3];        // SpinButton1 to 3
+    QSpinBox* m_hour;          // SpinEdit6
+    QSpinBox* m_minute;        // SpinEdit7
+    QSpinBox* m_second;        // SpinEdit8
+    QPushButton* m_now;        // DateButton
+};
+
+} // namespace torvel
