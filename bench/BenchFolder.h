@@ -36,11 +36,13 @@ inline std::string madeFolder()
 
 inline void removeFolder(const std::string& path)
 {
-    nftw(path.c_str(), [](const char* p, const struct stat*, int, FTW*) { return remove(p); }, 64,
-         FTW_DEPTH | FTW_PHYS);
+    nftw(
+        path.c_str(), [](const char* p, const struct stat*, int, FTW*) { return remove(p); }, 64,
+        FTW_DEPTH | FTW_PHYS);
 }
 
-struct BenchFolder {
+struct BenchFolder
+{
     std::string path;
     std::vector<std::string> names;
     bool keep = std::getenv("TORVEL_BENCH_KEEP") != nullptr;
@@ -97,8 +99,8 @@ private:
             }
             if (sized && ftruncate(fd, static_cast<off_t>(random() % 5'000'000)) != 0)
                 std::perror("ftruncate");
-            const timespec times[2] = {{0, UTIME_OMIT},
-                                       {static_cast<time_t>(315'532'800 + random() % 1'500'000'000), 0}};
+            const timespec times[2] = {
+                {0, UTIME_OMIT}, {static_cast<time_t>(315'532'800 + random() % 1'500'000'000), 0}};
             if (futimens(fd, times) != 0)
                 std::perror("futimens");
             close(fd);

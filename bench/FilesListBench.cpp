@@ -69,8 +69,9 @@ void fillList(TMyFileList& list, const std::vector<FileInfo>& infos)
 void BM_BareFstatatLoop(benchmark::State& state)
 {
     const int dir = open(folder().path.c_str(), O_PATH | O_DIRECTORY);
-    struct stat st {};
-    for (const auto& name : folder().names)  // warm the caches like the others
+    struct stat st
+    {};
+    for (const auto& name : folder().names) // warm the caches like the others
         benchmark::DoNotOptimize(fstatat(dir, name.c_str(), &st, 0));
     for (auto _ : state)
         for (const auto& name : folder().names)
@@ -83,7 +84,7 @@ void BM_RebuildFileList(benchmark::State& state)
 {
     const FilePropInput input = rebuildInput();
     TMyFileList list;
-    rebuildFileList(list, input);  // warm the caches like the others
+    rebuildFileList(list, input); // warm the caches like the others
     for (auto _ : state) {
         rebuildFileList(list, input);
         benchmark::DoNotOptimize(list.Count());
@@ -125,7 +126,7 @@ void runChangeName(benchmark::State& state, bool avoidDuplicates)
     fillList(list, readAll());
     list.SetSortType(SortOrder::NameUp);
     const ChangeNameInputs in = nameInputs("ZZNEW", avoidDuplicates);
-    Change_Name(list, in);  // warm the caches like the others
+    Change_Name(list, in); // warm the caches like the others
     for (auto _ : state) {
         const ChangeNameResult r = Change_Name(list, in);
         if (!r.ok)
@@ -155,8 +156,9 @@ void BM_BareFstatatAbsentNames(benchmark::State& state)
         names.emplace_back(name);
     }
     const int dir = open(folder().path.c_str(), O_PATH | O_DIRECTORY);
-    struct stat st {};
-    for (const auto& name : names)  // warm the caches like the others
+    struct stat st
+    {};
+    for (const auto& name : names) // warm the caches like the others
         benchmark::DoNotOptimize(fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW));
     for (auto _ : state)
         for (const auto& name : names)
@@ -178,16 +180,18 @@ double memoryPerItem()
         std::size_t nameBytes = 0;
         for (int i = 0; i < list.Count(); ++i)
             nameBytes += list.GetFileName(i).size();
-        perItem = (static_cast<double>(after - before) - static_cast<double>(nameBytes)) / list.Count();
+        perItem =
+            (static_cast<double>(after - before) - static_cast<double>(nameBytes)) / list.Count();
     }
     return perItem;
 }
 
 // Keeps every benchmark's time per iteration for the summary.
-class FigureReporter : public benchmark::ConsoleReporter {
+class FigureReporter : public benchmark::ConsoleReporter
+{
 public:
-    std::map<std::string, double> ms;     // wall-clock time per iteration
-    std::map<std::string, double> cpuMs;  // processor time per iteration
+    std::map<std::string, double> ms;    // wall-clock time per iteration
+    std::map<std::string, double> cpuMs; // processor time per iteration
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
@@ -207,7 +211,7 @@ void printFigure(const char* what, double value, const char* unit, double bound)
                 value <= bound ? "ok" : "OVER");
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -234,8 +238,8 @@ int main(int argc, char** argv)
         }
         if (ms.count("BM_ChangeName"))
             printFigure("Change_Name without duplicate avoidance", ms["BM_ChangeName"], "ms", 80.0);
-        ratio("Change_Name avoiding duplicates / bare fstatat loop", "BM_ChangeNameAvoidingDuplicates",
-              "BM_BareFstatatAbsentNames", 1.5);
+        ratio("Change_Name avoiding duplicates / bare fstatat loop",
+              "BM_ChangeNameAvoidingDuplicates", "BM_BareFstatatAbsentNames", 1.5);
     }
     std::printf("\n");
     printFigure("memory per item above the names", memoryPerItem(), "bytes", 400.0);

@@ -41,7 +41,9 @@ void listTenThousandSubfolders(benchmark::State& state)
     for (auto _ : state) {
         auto entries = names.listSubfolders(*list);
         std::sort(entries->begin(), entries->end(),
-                  [](const torvel::FolderEntry& a, const torvel::FolderEntry& b) { return a.sortKey < b.sortKey; });
+                  [](const torvel::FolderEntry& a, const torvel::FolderEntry& b) {
+                      return a.sortKey < b.sortKey;
+                  });
         benchmark::DoNotOptimize(entries->data());
     }
     ::nftw(root.c_str(), removeOne, 16, FTW_DEPTH | FTW_PHYS);

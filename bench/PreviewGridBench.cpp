@@ -52,7 +52,8 @@ BenchFolder& folder()
 
 // The window as the program shows it, with a settings file of its own:
 // new names of five digits from 0, so that 100,000 files fit.
-class BenchForm : public TForm1 {
+class BenchForm : public TForm1
+{
 public:
     BenchForm()
         : TForm1(Unstarted{})
@@ -122,7 +123,7 @@ void BM_FirstRedraw(benchmark::State& state)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        form().listAll();  // the list read again: every row is written anew
+        form().listAll(); // the list read again: every row is written anew
         state.ResumeTiming();
         form().StringGrid1Write(true);
         grabWindow();
@@ -222,7 +223,8 @@ BENCHMARK(BM_DropFolder)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Empty files of the bench folder's names in a folder of their own, removed
 // at the end: the run renames them, and the bare loop an identical set.
-struct NamedFolder {
+struct NamedFolder
+{
     std::string path = madeFolder();
     int fd = -1;
 
@@ -264,7 +266,8 @@ bool bareTwoPhaseRename(int dir, const std::vector<RunRow>& rows)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         std::snprintf(prefix, sizeof prefix, "_jd[%03zu", i % 1000);
         temporary.push_back(prefix + rows[i].current);
-        struct stat st {};
+        struct stat st
+        {};
         ok = ok && fstatat(dir, temporary.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0;
         ok = ok && renameNoReplace(dir, rows[i].current, temporary.back()) == 0;
     }
@@ -284,7 +287,8 @@ bool renameBack(int dir, const std::vector<RunRow>& rows)
 
 double msSince(std::chrono::steady_clock::time_point start)
 {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
 }
 
 // The run command pressed with 100,000 files previewed, to the grid redrawn
@@ -317,7 +321,8 @@ void BM_RunThroughWindow(benchmark::State& state)
 
         const PreviewGrid& grid = form().previewGrid();
         const bool shown = form().fileList().Count() == static_cast<int>(rows.size())
-            && grid.currentName(1) == rows.front().newName && grid.cell(1, 1) == rows.front().newName;
+                           && grid.currentName(1) == rows.front().newName
+                           && grid.cell(1, 1) == rows.front().newName;
         if (!renameBack(ours.fd, rows) || !shown) {
             state.SkipWithError("the run did not rename every file");
             break;
@@ -368,7 +373,8 @@ void BM_StartupToFirstShow(benchmark::State& state)
 }
 BENCHMARK(BM_StartupToFirstShow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 
-class FigureReporter : public benchmark::ConsoleReporter {
+class FigureReporter : public benchmark::ConsoleReporter
+{
 public:
     std::map<std::string, double> ms;
     std::map<std::string, double> counters;
@@ -388,7 +394,8 @@ public:
 
 void printFigure(const char* what, double value, double bound)
 {
-    std::printf("%-62s %9.1f ms  bound %6.1f ms  %s\n", what, value, bound, value <= bound ? "ok" : "OVER");
+    std::printf("%-62s %9.1f ms  bound %6.1f ms  %s\n", what, value, bound,
+                value <= bound ? "ok" : "OVER");
 }
 
 double figure(FigureReporter& reporter, const std::string& prefix)
@@ -400,7 +407,7 @@ double figure(FigureReporter& reporter, const std::string& prefix)
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -415,7 +422,8 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     std::printf("\nFigures (%d files, wall-clock time):\n", form().fileList().Count());
-    printFigure("StringGrid1Write(true) to the first grab", figure(reporter, "BM_FirstRedraw"), 250);
+    printFigure("StringGrid1Write(true) to the first grab", figure(reporter, "BM_FirstRedraw"),
+                250);
     printFigure("second identical StringGrid1Write(true) beyond the names",
                 figure(reporter, "BM_SecondRedraw") - figure(reporter, "BM_NameGeneration"), 50);
     printFigure("to the time stamp page", figure(reporter, "BM_ToTimeStampPage"), 200);
@@ -428,8 +436,10 @@ int main(int argc, char** argv)
     printFigure("the run command, to the grid under the new names",
                 figure(reporter, "BM_RunThroughWindow"),
                 1.5 * (reporter.counters["bare_ms"] + figure(reporter, "BM_ListRebuild")));
-    std::printf("%-62s %9.1f ms\n", "  the bare two-phase rename loop beside it", reporter.counters["bare_ms"]);
-    printFigure("start-up to the first drawn window", figure(reporter, "BM_StartupToFirstShow"), 300);
+    std::printf("%-62s %9.1f ms\n", "  the bare two-phase rename loop beside it",
+                reporter.counters["bare_ms"]);
+    printFigure("start-up to the first drawn window", figure(reporter, "BM_StartupToFirstShow"),
+                300);
     delete shownForm;
     benchmark::Shutdown();
     return 0;

@@ -75,7 +75,8 @@ public:
     explicit BenchFolder(const std::string& parent = {})
     {
         const char* root = std::getenv("TORVEL_BENCH_ROOT");
-        std::string pattern = !parent.empty() ? parent : std::string(root != nullptr ? root : "/tmp") + "/";
+        std::string pattern =
+            !parent.empty() ? parent : std::string(root != nullptr ? root : "/tmp") + "/";
         pattern += "torvel-bench-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr)
             throw std::runtime_error("cannot create " + pattern);
@@ -164,7 +165,8 @@ void bareRename(int dir, const std::vector<RunRow>& rows)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         std::snprintf(prefix, sizeof prefix, "_jd[%03zu", i % 1000);
         temps.push_back(prefix + rows[i].current);
-        struct stat st {};
+        struct stat st
+        {};
         if (::fstatat(dir, temps.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
             throw std::runtime_error("unexpected leftover");
         renameNoReplace(dir, rows[i].current.c_str(), dir, temps.back().c_str());
@@ -184,11 +186,13 @@ void bareCopy(int fromDir, int toDir, const std::vector<RunRow>& rows)
     for (const auto& row : rows) {
         int in = ::openat(fromDir, row.current.c_str(), O_RDONLY);
         int out = ::openat(toDir, row.newName.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-        struct stat st {};
+        struct stat st
+        {};
         ::fstat(in, &st);
         off_t left = st.st_size;
         while (left > 0) {
-            ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, static_cast<std::size_t>(left), 0);
+            ssize_t n =
+                ::copy_file_range(in, nullptr, out, nullptr, static_cast<std::size_t>(left), 0);
             if (n <= 0)
                 break;
             left -= n;
@@ -278,7 +282,8 @@ void BM_JournalCost100k(benchmark::State& state)
             ::sync();
             RunServices bare{fs, feedback, operation};
             const auto start = Clock::now();
-            RunResult result = File_Rename(rows, {plain.path(), plain.path(), SaveMode::Rename, true, false}, bare);
+            RunResult result = File_Rename(
+                rows, {plain.path(), plain.path(), SaveMode::Rename, true, false}, bare);
             without += secondsSince(start);
             return result.converted;
         };
@@ -287,7 +292,9 @@ void BM_JournalCost100k(benchmark::State& state)
             RunJournal journal(journals.path());
             RunServices recorded{fs, feedback, operation, &journal};
             const auto start = Clock::now();
-            RunResult result = File_Rename(rows, {journaled.path(), journaled.path(), SaveMode::Rename, true, false}, recorded);
+            RunResult result = File_Rename(
+                rows, {journaled.path(), journaled.path(), SaveMode::Rename, true, false},
+                recorded);
             const double t = secondsSince(start);
             withJournal += t;
             state.SetIterationTime(t);
@@ -318,8 +325,10 @@ void moveBench(benchmark::State& state, bool sameName)
     std::vector<RunRow> bareBack = back;
     if (sameName) {
         for (int i = 0; i < count; ++i) {
-            bareForth.push_back({oldTxt[static_cast<std::size_t>(i)], newTxt[static_cast<std::size_t>(i)]});
-            bareBack.push_back({newTxt[static_cast<std::size_t>(i)], oldTxt[static_cast<std::size_t>(i)]});
+            bareForth.push_back(
+                {oldTxt[static_cast<std::size_t>(i)], newTxt[static_cast<std::size_t>(i)]});
+            bareBack.push_back(
+                {newTxt[static_cast<std::size_t>(i)], oldTxt[static_cast<std::size_t>(i)]});
         }
     }
     BenchFolder ourA, ourB, bareA, bareB;
@@ -346,8 +355,8 @@ void moveBench(benchmark::State& state, bool sameName)
             bareMove(bareFds[1], bareFds[0], bareBack);
         bareTime += secondsSince(start);
 
-        RunSettings settings{forward ? ourA.path() : ourB.path(), forward ? ourB.path() : ourA.path(),
-                             SaveMode::Move, true, sameName};
+        RunSettings settings{forward ? ourA.path() : ourB.path(),
+                             forward ? ourB.path() : ourA.path(), SaveMode::Move, true, sameName};
         start = Clock::now();
         RunResult result = File_Move(forward ? forth : back, settings, services);
         double t = secondsSince(start);
@@ -380,7 +389,8 @@ std::vector<std::vector<RunRow>> slices(const std::vector<RunRow>& rows, std::si
     std::vector<std::vector<RunRow>> parts;
     for (std::size_t i = 0; i < rows.size(); i += size)
         parts.emplace_back(rows.begin() + static_cast<std::ptrdiff_t>(i),
-                           rows.begin() + static_cast<std::ptrdiff_t>(std::min(i + size, rows.size())));
+                           rows.begin()
+                               + static_cast<std::ptrdiff_t>(std::min(i + size, rows.size())));
     return parts;
 }
 

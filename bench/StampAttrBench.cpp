@@ -25,7 +25,10 @@ constexpr int fileCount = 100'000;
 class Quiet : public torvel::RunFeedback
 {
 public:
-    void status(const torvel::RunStatus& status) override { benchmark::DoNotOptimize(status.name.data()); }
+    void status(const torvel::RunStatus& status) override
+    {
+        benchmark::DoNotOptimize(status.name.data());
+    }
     TrashAnswer confirmTrash(const std::string&) override { return TrashAnswer::No; }
     void fileFailed(const std::string&) override {}
     void progress(int, int) override {}
@@ -38,7 +41,8 @@ int removeOne(const char* path, const struct stat*, int, struct FTW*)
 }
 
 // One folder of empty files, made once for every benchmark of the run.
-struct Folder {
+struct Folder
+{
     Folder()
     {
         path = "/tmp/torvel-bench-XXXXXX";
@@ -91,7 +95,8 @@ void bareStatUtimensat(benchmark::State& state)
         second += 2;
         const timespec times[2] = {{0, UTIME_OMIT}, {second, 0}};
         for (const auto& name : f.names) {
-            struct stat st {};
+            struct stat st
+            {};
             benchmark::DoNotOptimize(::fstatat(dir, name.c_str(), &st, 0));
             benchmark::DoNotOptimize(::utimensat(dir, name.c_str(), times, 0));
         }
@@ -110,11 +115,13 @@ void bareCheckedUtimensat(benchmark::State& state)
         second += 2;
         const timespec times[2] = {{0, UTIME_OMIT}, {second, 0}};
         for (const auto& name : f.names) {
-            struct stat st {};
+            struct stat st
+            {};
             char value[64];
             benchmark::DoNotOptimize(::fstatat(dir, name.c_str(), &st, 0));
             const std::string path = f.path + name;
-            benchmark::DoNotOptimize(::getxattr(path.c_str(), "user.DOSATTRIB", value, sizeof value));
+            benchmark::DoNotOptimize(
+                ::getxattr(path.c_str(), "user.DOSATTRIB", value, sizeof value));
             benchmark::DoNotOptimize(::utimensat(dir, name.c_str(), times, 0));
         }
     }
@@ -179,7 +186,7 @@ void attrChange(benchmark::State& state)
         state.SkipWithError("files failed");
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(bareUtimensat)->Unit(benchmark::kMillisecond)->Iterations(6);
 BENCHMARK(bareStatUtimensat)->Unit(benchmark::kMillisecond)->Iterations(6);

@@ -38,7 +38,10 @@ public:
     void setProgramFile(const std::string& fileName) { m_programFile = fileName; }
 
     // Where a failure to read the version is reported; a message box unless set.
-    void setErrorReporter(std::function<void(const QString&)> reporter) { m_reportError = std::move(reporter); }
+    void setErrorReporter(std::function<void(const QString&)> reporter)
+    {
+        m_reportError = std::move(reporter);
+    }
 
 public Q_SLOTS:
     void FormActivate();

@@ -35,7 +35,7 @@ bool isPageStepKey(const QKeyEvent* event)
     }
     const int key = event->key();
     return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_PageUp
-        || key == Qt::Key_PageDown;
+           || key == Qt::Key_PageDown;
 }
 
 } // namespace
@@ -43,8 +43,7 @@ bool isPageStepKey(const QKeyEvent* event)
 TPageControlExTabBar::TPageControlExTabBar(TPageControlEx* owner)
     : QTabBar(owner)
     , m_owner(owner)
-{
-}
+{}
 
 void TPageControlExTabBar::paintEvent(QPaintEvent* event)
 {

@@ -9,7 +9,8 @@ class QPainter;
 namespace torvel {
 
 // The state of a tab handed to its drawing step.
-enum class TOwnerDrawFlag : unsigned {
+enum class TOwnerDrawFlag : unsigned
+{
     odSelected = 0x01,
     odGrayed = 0x02,
     odDisabled = 0x04,
@@ -57,7 +58,13 @@ class TPageControlEx : public QTabWidget
 
 public:
     // Side of the tabs. Left and right give vertical tabs.
-    enum class TTabPositionEx { tpeTop, tpeBottom, tpeLeft, tpeRight };
+    enum class TTabPositionEx
+    {
+        tpeTop,
+        tpeBottom,
+        tpeLeft,
+        tpeRight
+    };
     Q_ENUM(TTabPositionEx)
 
     explicit TPageControlEx(QWidget* parent = nullptr);

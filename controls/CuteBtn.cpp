@@ -111,8 +111,8 @@ bool TCuteButton::event(QEvent* event)
 {
     if (event->type() == QEvent::Shortcut) {
         auto* shortcut = static_cast<QShortcutEvent*>(event);
-        if (shortcut->shortcutId() == m_shortcutId && isEnabled()
-            && parentWidget() != nullptr && parentWidget()->isVisible()) {
+        if (shortcut->shortcutId() == m_shortcutId && isEnabled() && parentWidget() != nullptr
+            && parentWidget()->isVisible()) {
             click();
             return true;
         }

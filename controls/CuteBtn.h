@@ -19,7 +19,12 @@ class TCuteButton : public QWidget
     Q_PROPERTY(QColor Color READ color WRITE setColor)
 
 public:
-    enum class Bevel { None, Lowered, Raised };
+    enum class Bevel
+    {
+        None,
+        Lowered,
+        Raised
+    };
     Q_ENUM(Bevel)
 
     explicit TCuteButton(QWidget* parent = nullptr);

@@ -26,12 +26,12 @@ constexpr QChar MaskBlank = u'_';
 } // namespace
 
 // Lets the era position take only a letter of the era table (or stay blank).
-class EraLetterValidator : public QValidator {
+class EraLetterValidator : public QValidator
+{
 public:
     explicit EraLetterValidator(QObject* parent)
         : QValidator(parent)
-    {
-    }
+    {}
 
     void setLetters(QStringList letters) { m_letters = std::move(letters); }
 
@@ -39,8 +39,9 @@ public:
     {
         if (input.isEmpty() || input.front() == MaskBlank || input.front() == u' ')
             return Intermediate;
-        const bool known = std::any_of(m_letters.begin(), m_letters.end(),
-                                       [&input](const QString& letter) { return input.startsWith(letter); });
+        const bool known =
+            std::any_of(m_letters.begin(), m_letters.end(),
+                        [&input](const QString& letter) { return input.startsWith(letter); });
         return known ? Acceptable : Invalid;
     }
 
@@ -320,8 +321,10 @@ void TDateEdit::placeSpinButton()
         return;
     QStyleOptionFrame option;
     initStyleOption(&option);
-    const int frame = hasFrame() ? style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this) : 0;
-    m_spin->setGeometry(width() - frame - SpinWidth, frame, SpinWidth, std::max(height() - 2 * frame, 1));
+    const int frame =
+        hasFrame() ? style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this) : 0;
+    m_spin->setGeometry(width() - frame - SpinWidth, frame, SpinWidth,
+                        std::max(height() - 2 * frame, 1));
 }
 
 // Lower than this, the text would be cut: the font's height, a quarter of the

@@ -16,7 +16,8 @@ namespace torvel {
 class SpinButton;
 class EraLetterValidator;
 
-class TDateEdit : public QLineEdit {
+class TDateEdit : public QLineEdit
+{
     Q_OBJECT
     Q_PROPERTY(double D_Date READ D_Date WRITE setD_Date)
     Q_PROPERTY(int D_Year READ D_Year WRITE setD_Year)
@@ -28,7 +29,12 @@ class TDateEdit : public QLineEdit {
 public:
     // Where the control's messages go. Message: a plain notice; Error: a
     // conversion error the command stops on; Beep: a refused click.
-    enum class Notice { Message, Error, Beep };
+    enum class Notice
+    {
+        Message,
+        Error,
+        Beep
+    };
     using NoticeHandler = std::function<void(Notice kind, const QString& text)>;
 
     static constexpr int SpinWidth = 17;

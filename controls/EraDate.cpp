@@ -25,7 +25,8 @@ constexpr long long daysFromCivil(long long y, int m, int d)
     return era * 146097 + doe - 719468;
 }
 
-struct Civil {
+struct Civil
+{
     long long year;
     int month;
     int day;
@@ -124,7 +125,8 @@ std::optional<long long> readStartDay(const std::u32string& text)
 
 } // namespace
 
-struct EraDate::EraRow {
+struct EraDate::EraRow
+{
     char32_t letter;
     int startYear;
     long long startDay;
@@ -132,8 +134,7 @@ struct EraDate::EraRow {
 
 EraDate::EraDate()
     : m_eraRows(defaultEraRows())
-{
-}
+{}
 
 std::vector<std::string> EraDate::defaultEraRows()
 {
@@ -343,7 +344,8 @@ EraDate::ParseResult EraDate::parseEra(const std::u32string& text, const std::st
 {
     const char32_t letter = text[0];
     const std::vector<EraRow> rows = usableRows();
-    const auto row = std::find_if(rows.begin(), rows.end(), [letter](const EraRow& r) { return r.letter == letter; });
+    const auto row = std::find_if(rows.begin(), rows.end(),
+                                  [letter](const EraRow& r) { return r.letter == letter; });
     if (row == rows.end()) {
         setBlank();
         ParseResult result{true, boxText, {}};
@@ -351,7 +353,8 @@ EraDate::ParseResult EraDate::parseEra(const std::u32string& text, const std::st
             result.message = unknownEraMessage(encodeUtf8(std::u32string(1, letter)));
         return result;
     }
-    const std::u32string fields[3] = {columns(text, 2, 2), columns(text, 5, 2), columns(text, 8, 2)};
+    const std::u32string fields[3] = {columns(text, 2, 2), columns(text, 5, 2),
+                                      columns(text, 8, 2)};
     int numbers[3] = {};
     for (int i = 0; i < 3; ++i) {
         const std::optional<int> number = readNumber(fields[i]);
@@ -378,7 +381,8 @@ double EraDate::todayValue()
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return static_cast<double>(dayNumberOf(local.tm_year + 1900LL, local.tm_mon + 1, local.tm_mday));
+    return static_cast<double>(
+        dayNumberOf(local.tm_year + 1900LL, local.tm_mon + 1, local.tm_mday));
 }
 
 } // namespace torvel

@@ -12,7 +12,8 @@
 
 namespace torvel {
 
-class EraDate {
+class EraDate
+{
 public:
     // 1867-12-31: the value and the parts every date before 1868 collapses to.
     static constexpr double BlankDate = -11687.0;
@@ -23,7 +24,8 @@ public:
     static constexpr int LastYear = 9999;
 
     // What reading a typed text back gave.
-    struct ParseResult {
+    struct ParseResult
+    {
         // False when a field of an era text is not a number: nothing was stored
         // and the box keeps what was typed; `message` holds the conversion error.
         bool read = true;

@@ -55,7 +55,8 @@ void SpinButton::paintEvent(QPaintEvent*)
         arrow.rect = panel.rect.adjusted(3, 1, -3, -1);
         if (m_pressed == half)
             arrow.rect.translate(1, 1);
-        const auto element = half == Half::Up ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown;
+        const auto element =
+            half == Half::Up ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown;
         style()->drawPrimitive(element, &arrow, &painter, this);
     }
 }

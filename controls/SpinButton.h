@@ -8,7 +8,8 @@
 
 namespace torvel {
 
-class SpinButton : public QWidget {
+class SpinButton : public QWidget
+{
     Q_OBJECT
 public:
     explicit SpinButton(QWidget* parent = nullptr);
@@ -28,7 +29,12 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    enum class Half { None, Up, Down };
+    enum class Half
+    {
+        None,
+        Up,
+        Down
+    };
     Half halfAt(const QPoint& point) const;
     QRect halfRect(Half half) const;
     void fire(int nextRepeatMs);

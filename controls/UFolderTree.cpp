@@ -21,10 +21,14 @@ namespace torvel {
 namespace {
 
 // A node keeps the item that names its folder relative to its parent.
-class FolderNode : public QTreeWidgetItem {
+class FolderNode : public QTreeWidgetItem
+{
 public:
     static constexpr int nodeType = QTreeWidgetItem::UserType + 41;
-    explicit FolderNode(ItemIdList id) : QTreeWidgetItem(nodeType), m_id(std::move(id)) {}
+    explicit FolderNode(ItemIdList id)
+        : QTreeWidgetItem(nodeType)
+        , m_id(std::move(id))
+    {}
     const ItemIdList& id() const { return m_id; }
     void setId(ItemIdList id) { m_id = std::move(id); }
 
@@ -39,7 +43,8 @@ FolderNode* asFolderNode(QTreeWidgetItem* node)
 
 const FolderNode* asFolderNode(const QTreeWidgetItem* node)
 {
-    return node && node->type() == FolderNode::nodeType ? static_cast<const FolderNode*>(node) : nullptr;
+    return node && node->type() == FolderNode::nodeType ? static_cast<const FolderNode*>(node)
+                                                        : nullptr;
 }
 
 // Folder names are bytes; the tree shows them as text.
@@ -48,7 +53,8 @@ QString nameText(const std::string& bytes)
     return QString::fromStdString(displayName(bytes));
 }
 
-class WaitCursor {
+class WaitCursor
+{
 public:
     WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
@@ -56,9 +62,14 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-class FlagGuard {
+class FlagGuard
+{
 public:
-    explicit FlagGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+    explicit FlagGuard(bool& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
     ~FlagGuard() { m_flag = false; }
     FlagGuard(const FlagGuard&) = delete;
     FlagGuard& operator=(const FlagGuard&) = delete;
@@ -69,7 +80,8 @@ private:
 
 } // namespace
 
-TFoldertreeEX::TFoldertreeEX(QWidget* parent) : QTreeWidget(parent)
+TFoldertreeEX::TFoldertreeEX(QWidget* parent)
+    : QTreeWidget(parent)
 {
     resize(200, 200);
     setColumnCount(1);
@@ -111,11 +123,17 @@ ItemIdList TFoldertreeEX::AbsoluteID(const QTreeWidgetItem* node) const
 QIcon TFoldertreeEX::iconFor(FolderIcon icon) const
 {
     switch (icon) {
-    case FolderIcon::Desktop: return m_icons.icon(QAbstractFileIconProvider::Desktop);
-    case FolderIcon::Home: return QIcon::fromTheme(QStringLiteral("user-home"), m_icons.icon(QAbstractFileIconProvider::Folder));
-    case FolderIcon::Root: return m_icons.icon(QAbstractFileIconProvider::Computer);
-    case FolderIcon::Volume: return m_icons.icon(QAbstractFileIconProvider::Drive);
-    case FolderIcon::Folder: break;
+    case FolderIcon::Desktop:
+        return m_icons.icon(QAbstractFileIconProvider::Desktop);
+    case FolderIcon::Home:
+        return QIcon::fromTheme(QStringLiteral("user-home"),
+                                m_icons.icon(QAbstractFileIconProvider::Folder));
+    case FolderIcon::Root:
+        return m_icons.icon(QAbstractFileIconProvider::Computer);
+    case FolderIcon::Volume:
+        return m_icons.icon(QAbstractFileIconProvider::Drive);
+    case FolderIcon::Folder:
+        break;
     }
     return m_icons.icon(QAbstractFileIconProvider::Folder);
 }
@@ -226,7 +244,7 @@ QTreeWidgetItem* TFoldertreeEX::FindChild(QTreeWidgetItem* node, const ItemIdLis
     const FolderNode* folder = asFolderNode(node);
     if (!folder || folder->id().isNull())
         return nullptr;
-    node->setExpanded(true);  // fills it through the lazy expansion
+    node->setExpanded(true); // fills it through the lazy expansion
     // Siblings compare equal only when they are the same item, so equal bytes
     // answer the question without computing collation keys for every child.
     for (int i = 0; i < node->childCount(); ++i) {
@@ -299,8 +317,9 @@ void TFoldertreeEX::notifyChange(QTreeWidgetItem* node)
 void TFoldertreeEX::setReadOnly(bool readOnly)
 {
     m_readOnly = readOnly;
-    setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
-                             : QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    setEditTriggers(readOnly
+                        ? QAbstractItemView::NoEditTriggers
+                        : QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
 }
 
 void TFoldertreeEX::setHideSelection(bool hide)
@@ -309,7 +328,8 @@ void TFoldertreeEX::setHideSelection(bool hide)
     QPalette colours = palette();
     const QPalette normal = QApplication::palette(this);
     colours.setColor(QPalette::Inactive, QPalette::Highlight,
-                     hide ? normal.color(QPalette::Inactive, QPalette::Base) : normal.color(QPalette::Active, QPalette::Highlight));
+                     hide ? normal.color(QPalette::Inactive, QPalette::Base)
+                          : normal.color(QPalette::Active, QPalette::Highlight));
     colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      hide ? normal.color(QPalette::Inactive, QPalette::Text)
                           : normal.color(QPalette::Active, QPalette::HighlightedText));

@@ -15,15 +15,14 @@
 #include <memory>
 #include <string>
 
-
-
 namespace torvel {
 
 class FolderNamespace;
 class ItemIdList;
 enum class FolderIcon;
 
-class TFoldertreeEX : public QTreeWidget {
+class TFoldertreeEX : public QTreeWidget
+{
     Q_OBJECT
     Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE setReadOnly)
     Q_PROPERTY(bool ShowRoot READ ShowRoot WRITE setShowRoot)
@@ -111,7 +110,7 @@ private:
     QPersistentModelIndex m_editing;
     bool m_committed = false;
     bool m_filling = false;
-    bool m_quiet = false;  // selection changes not reported while rebuilding
+    bool m_quiet = false; // selection changes not reported while rebuilding
     bool m_readOnly = false;
     bool m_rightClickSelect = false;
     bool m_hideSelection = true;

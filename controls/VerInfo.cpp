@@ -23,8 +23,7 @@ std::string trimmed(std::string_view text)
 
 EVerInfo::EVerInfo()
     : std::runtime_error("バージョン情報が取得できません.")
-{
-}
+{}
 
 TVerInfo::TVerInfo(const std::string& fileName)
 {

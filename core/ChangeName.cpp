@@ -43,7 +43,8 @@ std::string dashSuffix(int k)
 // The names made so far in one call, compared without regard to case. An
 // open-addressing table of 64-bit hashes of the case-folded names: a name not
 // yet made costs one probe, and only a matching hash looks at the name itself.
-class ProducedNames {
+class ProducedNames
+{
 public:
     explicit ProducedNames(std::size_t expected)
     {
@@ -74,7 +75,7 @@ public:
         std::size_t i = hash & mask();
         for (; m_slots[i].hash != 0; i = (i + 1) & mask())
             if (m_slots[i].hash == hash && m_names[m_slots[i].index] == folded)
-                return;  // a second equal name is not stored twice
+                return; // a second equal name is not stored twice
         if (m_names.size() * 2 >= m_slots.size()) {
             grow();
             insert(name);
@@ -85,8 +86,9 @@ public:
     }
 
 private:
-    struct Slot {
-        std::uint64_t hash = 0;  // 0: empty
+    struct Slot
+    {
+        std::uint64_t hash = 0; // 0: empty
         std::uint32_t index = 0;
     };
 
@@ -133,18 +135,22 @@ StatusMessage warningFor(NameProblem problem)
 
 // The working state of one call: the inputs, the destination folder and the
 // names made so far.
-class NameGenerator {
+class NameGenerator
+{
 public:
     NameGenerator(TMyFileList& list, const ChangeNameInputs& inputs)
-        : m_list(list), m_in(inputs), m_folder(withTrailingSlash(inputs.ChangeDir)),
-          m_keepNumber(inputs.KetaCheck && inputs.KetaCheckEnabled),
-          m_inPlace(m_keepNumber && sameFolder(inputs.SearchDir, inputs.ChangeDir)),
-          // Only keep-number mode needs the produced names. In ordinary mode
-          // the running number only grows, so every candidate carries a number
-          // no earlier name has, in the same fixed-width place after the same
-          // identifier: it can never equal a name made before.
-          m_trackProduced(m_keepNumber),
-          m_produced(m_trackProduced ? static_cast<std::size_t>(list.Count()) : 0)
+        : m_list(list)
+        , m_in(inputs)
+        , m_folder(withTrailingSlash(inputs.ChangeDir))
+        , m_keepNumber(inputs.KetaCheck && inputs.KetaCheckEnabled)
+        , m_inPlace(m_keepNumber && sameFolder(inputs.SearchDir, inputs.ChangeDir))
+        ,
+        // Only keep-number mode needs the produced names. In ordinary mode
+        // the running number only grows, so every candidate carries a number
+        // no earlier name has, in the same fixed-width place after the same
+        // identifier: it can never equal a name made before.
+        m_trackProduced(m_keepNumber)
+        , m_produced(m_trackProduced ? static_cast<std::size_t>(list.Count()) : 0)
     {
         if (!m_in.ExtensionText.empty() && m_in.ExtCheck)
             m_extension = "." + m_in.ExtensionText;
@@ -154,11 +160,11 @@ public:
     {
         m_number = static_cast<std::int64_t>(m_in.StartValue) - 1;
         for (int i = 0; i < m_list.Count(); ++i) {
-            m_list.prefetch(i + 8);  // items lie in memory in another order
+            m_list.prefetch(i + 8); // items lie in memory in another order
             ++m_number;
             const std::string& fileName = m_list.fileNameAt(i);
-            std::optional<std::string> name = m_keepNumber ? std::optional(keepNumber(fileName))
-                                                           : ordinaryName(fileName);
+            std::optional<std::string> name =
+                m_keepNumber ? std::optional(keepNumber(fileName)) : ordinaryName(fileName);
             if (!name)
                 return {false, m_stop};
             const std::string& finalName = withCase(*name);
@@ -211,8 +217,8 @@ private:
     // count or the name cannot be held (m_stop says which).
     std::optional<std::string> ordinaryName(const std::string& fileName)
     {
-        const std::string_view extension = m_extension.empty() ? extensionOf(fileName)
-                                                               : std::string_view(m_extension);
+        const std::string_view extension =
+            m_extension.empty() ? extensionOf(fileName) : std::string_view(m_extension);
         std::string name = candidate(extension);
         // A name with "/" must not even be looked up: it would reach another folder.
         if (const NameProblem p = nameProblem(name); p != NameProblem::None) {
@@ -236,23 +242,24 @@ private:
 
     bool tooManyDigits() const
     {
-        return decimalLength(m_number) > static_cast<std::size_t>(m_in.Digits < 0 ? 0 : m_in.Digits);
+        return decimalLength(m_number)
+               > static_cast<std::size_t>(m_in.Digits < 0 ? 0 : m_in.Digits);
     }
 
     TMyFileList& m_list;
     const ChangeNameInputs& m_in;
     FolderHandle m_folder;
     bool m_keepNumber;
-    bool m_inPlace;  // the new names are given in the files' own folder
+    bool m_inPlace; // the new names are given in the files' own folder
     bool m_trackProduced = false;
-    std::string m_extension;  // the replacement extension, if any
+    std::string m_extension; // the replacement extension, if any
     ProducedNames m_produced;
     std::string m_cased;
     std::int64_t m_number = 0;
     StatusMessage m_stop;
 };
 
-}  // namespace
+} // namespace
 
 ChangeNameResult Change_Name(TMyFileList& list, const ChangeNameInputs& inputs)
 {
@@ -265,13 +272,13 @@ std::string KeepNumberName(const std::string& fileName, const ChangeNameInputs& 
 {
     const std::string_view extension = extensionOf(fileName);
     const std::string_view base = baseNameOf(fileName);
-    const std::size_t digitsStart = base.find_last_not_of("0123456789") + 1;  // npos + 1 == 0
+    const std::size_t digitsStart = base.find_last_not_of("0123456789") + 1; // npos + 1 == 0
     if (digitsStart == base.size())
-        return fileName;  // no number of its own to keep
+        return fileName; // no number of its own to keep
 
     const std::string prefix = (inputs.KetaName && !inputs.Identifier.empty())
-        ? inputs.Identifier
-        : std::string(base.substr(0, digitsStart));
+                                   ? inputs.Identifier
+                                   : std::string(base.substr(0, digitsStart));
     const std::string newBase = prefix + repadDigits(base.substr(digitsStart), inputs.Digits);
     std::string candidate = newBase + std::string(extension);
     // A name that cannot be held is returned as it is: the caller stops on it.
@@ -285,4 +292,4 @@ std::string KeepNumberName(const std::string& fileName, const ChangeNameInputs& 
     return fileName;
 }
 
-}  // namespace torvel
+} // namespace torvel

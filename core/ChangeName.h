@@ -10,11 +10,12 @@ namespace torvel {
 class TMyFileList;
 
 // The values of the rename page's controls that the name generator reads.
-struct ChangeNameInputs {
-    std::string Identifier;     // Edit1, already cleaned by the caller
-    int StartValue = 1;         // UpDown2, 0..32000
-    int Digits = 2;             // UpDown1, 1..5
-    std::string ExtensionText;  // Edit3, no leading dot
+struct ChangeNameInputs
+{
+    std::string Identifier;    // Edit1, already cleaned by the caller
+    int StartValue = 1;        // UpDown2, 0..32000
+    int Digits = 2;            // UpDown1, 1..5
+    std::string ExtensionText; // Edit3, no leading dot
     bool ExtCheck = false;
     bool KetaCheck = false;
     bool KetaCheckEnabled = true;
@@ -22,11 +23,12 @@ struct ChangeNameInputs {
     bool JuuhukuCheck = false;
     bool UpCheck = false;
     bool LowCheck = false;
-    std::string ChangeDir;      // destination folder
-    std::string SearchDir;      // the files' own folder
+    std::string ChangeDir; // destination folder
+    std::string SearchDir; // the files' own folder
 };
 
-struct ChangeNameResult {
+struct ChangeNameResult
+{
     // True when every item received its new name. False when the computation
     // stopped (a number outgrew the digit count, or a name this system cannot
     // hold): the items before the stop carry new names, but none may be shown.
@@ -58,4 +60,4 @@ using NameTakenTest = std::function<bool(const std::string& candidate)>;
 std::string KeepNumberName(const std::string& fileName, const ChangeNameInputs& inputs,
                            const NameTakenTest& taken);
 
-}  // namespace torvel
+} // namespace torvel

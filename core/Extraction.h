@@ -14,7 +14,10 @@ namespace torvel {
 
 // The identifier as the name generator reads it: trimmed of the bytes of code
 // 32 or less at either end (trimControls), nothing else.
-inline std::string cleanIdentifier(std::string_view text) { return trimControls(text); }
+inline std::string cleanIdentifier(std::string_view text)
+{
+    return trimControls(text);
+}
 
 struct LetterFilterResult
 {

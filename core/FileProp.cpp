@@ -17,7 +17,8 @@ namespace torvel {
 namespace {
 
 // Ticked state by case-folded extension; the first of equal items counts.
-class ExtensionFilter {
+class ExtensionFilter
+{
 public:
     explicit ExtensionFilter(const std::vector<ExtensionChoice>& choices)
     {
@@ -51,13 +52,14 @@ const FolderScanFacts* usableFacts(const FilePropInput& input, const FolderHandl
     const FolderScanFacts* facts = input.scanned;
     if (facts == nullptr || facts->files.size() != input.selectedFiles.size())
         return nullptr;
-    struct stat st {};
+    struct stat st
+    {};
     if (::fstat(folder.fd(), &st) != 0 || st.st_dev != facts->device || st.st_ino != facts->inode)
         return nullptr;
     return facts;
 }
 
-}  // namespace
+} // namespace
 
 FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input)
 {
@@ -82,7 +84,7 @@ FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input)
             if (known != nullptr) {
                 const ScannedFile& seen = known->files[i];
                 if (seen.error != 0)
-                    continue;  // gone since the folder was listed
+                    continue; // gone since the folder was listed
                 info = seen.info;
                 info.storedName = name;
                 list.addFile(info);
@@ -102,4 +104,4 @@ FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input)
     return result;
 }
 
-}  // namespace torvel
+} // namespace torvel

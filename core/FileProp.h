@@ -14,16 +14,18 @@ class TMyFileList;
 
 // One item of the extension filter: the extension with its dot (".jpg"), or
 // "" for names without one, and whether it is ticked.
-struct ExtensionChoice {
+struct ExtensionChoice
+{
     std::string extension;
     bool checked = true;
 };
 
-struct FilePropInput {
-    std::vector<std::string> selectedFiles;  // bare names, in the order chosen
+struct FilePropInput
+{
+    std::vector<std::string> selectedFiles; // bare names, in the order chosen
     std::vector<ExtensionChoice> filter;
-    std::string searchDir;  // the source folder; "/" is added if missing
-    std::optional<SortOrder> sort = SortOrder::NameUp;  // none: do not sort
+    std::string searchDir;                             // the source folder; "/" is added if missing
+    std::optional<SortOrder> sort = SortOrder::NameUp; // none: do not sort
     // What a scan of searchDir just saw of the selected files, when the
     // selection is that scan's names: the files are then not looked at again.
     // Ignored unless it has one file per selected name and was made of the
@@ -31,8 +33,9 @@ struct FilePropInput {
     const FolderScanFacts* scanned = nullptr;
 };
 
-struct FilePropResult {
-    std::string searchDir;  // the source folder ending in "/"
+struct FilePropResult
+{
+    std::string searchDir; // the source folder ending in "/"
     // The extension of the first chosen name, ASCII letters lower-cased, no
     // dot; only meaningful when `searchExtChanged` (the selection is not
     // empty), else SearchExt and the extension box keep their value.
@@ -51,4 +54,4 @@ struct FilePropResult {
 // first is the window's "reading files" text.
 FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input);
 
-}  // namespace torvel
+} // namespace torvel

@@ -16,7 +16,8 @@ constexpr std::size_t chunkItems = 1024;
 
 // One item as the sort sees it: the primary key, then the name rank, both
 // already turned so that ascending order of (primary, secondary) is wanted.
-struct SortEntry {
+struct SortEntry
+{
     std::int64_t primary;
     std::uint32_t secondary;
     TMyFileItem* item;
@@ -27,19 +28,26 @@ SortEntry sortEntry(TMyFileItem* item, SortOrder order)
     const std::uint32_t up = item->NameRank;
     const std::uint32_t down = ~item->NameRank;
     switch (order) {
-    case SortOrder::NameDown: return {0, down, item};
-    case SortOrder::NewestFirst: return {-item->TimeKey, up, item};
-    case SortOrder::OldestFirst: return {item->TimeKey, down, item};
-    case SortOrder::SmallestFirst: return {item->Size, up, item};
-    case SortOrder::LargestFirst: return {-item->Size, down, item};
-    case SortOrder::NameUp: break;
+    case SortOrder::NameDown:
+        return {0, down, item};
+    case SortOrder::NewestFirst:
+        return {-item->TimeKey, up, item};
+    case SortOrder::OldestFirst:
+        return {item->TimeKey, down, item};
+    case SortOrder::SmallestFirst:
+        return {item->Size, up, item};
+    case SortOrder::LargestFirst:
+        return {-item->Size, down, item};
+    case SortOrder::NameUp:
+        break;
     }
     return {0, up, item};
 }
 
 // The first sixteen bytes of a sort key as two big-endian numbers, so that
 // most name comparisons need no look at the key itself.
-struct NameEntry {
+struct NameEntry
+{
     std::uint64_t high;
     std::uint64_t low;
     TMyFileItem* item;
@@ -72,7 +80,7 @@ bool nameLess(const NameEntry& a, const NameEntry& b)
     return compareNameKeys(a.key, a.item->FileName, b.key, b.item->FileName) < 0;
 }
 
-}  // namespace
+} // namespace
 
 TMyFileList::TMyFileList()
 {
@@ -100,7 +108,8 @@ void TMyFileList::ClearList()
 
 std::optional<SortOrder> sortOrderOfItem(int index)
 {
-    if (index < itemOfSortOrder(SortOrder::NameUp) || index > itemOfSortOrder(SortOrder::LargestFirst))
+    if (index < itemOfSortOrder(SortOrder::NameUp)
+        || index > itemOfSortOrder(SortOrder::LargestFirst))
         return std::nullopt;
     return static_cast<SortOrder>(index);
 }
@@ -264,4 +273,4 @@ const TMyFileItem* TMyFileList::item(int index) const
     return inRange(index) ? m_items[static_cast<std::size_t>(index)] : nullptr;
 }
 
-}  // namespace torvel
+} // namespace torvel

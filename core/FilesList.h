@@ -15,10 +15,11 @@ struct FileInfo;
 class FolderHandle;
 
 // One chosen file.
-struct TMyFileItem {
+struct TMyFileItem
+{
     std::string FileName;  // bare name as the folder stores it (bytes)
     std::string NewName;   // given by the name generator; empty until then
-    std::int64_t Size = 0;  // the whole size in bytes
+    std::int64_t Size = 0; // the whole size in bytes
     // The real last-write instant cut to its two-second step: the time orders
     // compare this, so that stamps from 2044 on and before 1980 sort right.
     std::int64_t TimeKey = 0;
@@ -28,8 +29,8 @@ struct TMyFileItem {
     // Attribute word (FileAttr bits). While AttrPending it holds only what
     // stat tells; GetFileAttr reads the stored attributes then.
     std::int32_t Attr = 0;
-    std::uint32_t NameRank = 0;   // place in ascending name order
-    std::uint32_t KeyOffset = 0;  // collation key in the list's key store
+    std::uint32_t NameRank = 0;  // place in ascending name order
+    std::uint32_t KeyOffset = 0; // collation key in the list's key store
     std::uint32_t KeyLength = 0;
     bool AttrPending = false;
 };
@@ -37,7 +38,8 @@ struct TMyFileItem {
 // The six orders of the file list, in the order of the sort box's items.
 // Ties of the time and size orders: name ascending for newest and smallest
 // first, name descending for oldest and largest first.
-enum class SortOrder : std::uint8_t {
+enum class SortOrder : std::uint8_t
+{
     NameUp,
     NameDown,
     NewestFirst,
@@ -50,11 +52,15 @@ enum class SortOrder : std::uint8_t {
 // box has no item chosen, or the settings file holds another number).
 std::optional<SortOrder> sortOrderOfItem(int index);
 // The sort box's item of an order.
-constexpr int itemOfSortOrder(SortOrder order) { return static_cast<int>(order); }
+constexpr int itemOfSortOrder(SortOrder order)
+{
+    return static_cast<int>(order);
+}
 
 // The chosen files of the source folder, in one of the six orders. Every
 // order is total: names that collate equal are ordered by their bytes.
-class TMyFileList {
+class TMyFileList
+{
 public:
     // Names collated by the person's locale.
     TMyFileList();
@@ -110,11 +116,11 @@ private:
     // Items live in chunks that are freed together by ClearList.
     std::vector<std::unique_ptr<TMyFileItem[]>> m_chunks;
     std::size_t m_chunkUsed = 0;
-    std::string m_keys;  // every item's collation key, one after another
+    std::string m_keys; // every item's collation key, one after another
     std::shared_ptr<const FolderHandle> m_folder;
     SortOrder m_sortType = SortOrder::NameUp;
-    bool m_ranked = true;       // NameRank is valid for every item
-    bool m_ranksDense = true;   // ranks are exactly 0..Count-1
+    bool m_ranked = true;     // NameRank is valid for every item
+    bool m_ranksDense = true; // ranks are exactly 0..Count-1
 };
 
-}  // namespace torvel
+} // namespace torvel

@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::size_t maxNameBytes = 255;
 
-}  // namespace
+} // namespace
 
 std::string_view extensionOf(std::string_view name)
 {
@@ -47,4 +47,4 @@ NameProblem nameProblem(std::string_view name)
     return NameProblem::None;
 }
 
-}  // namespace torvel
+} // namespace torvel

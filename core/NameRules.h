@@ -19,12 +19,13 @@ std::string_view baseNameOf(std::string_view name);
 std::string PadNumber(std::int64_t n, int d);
 
 // Why a name cannot be given to a file on this system, if it cannot.
-enum class NameProblem {
+enum class NameProblem
+{
     None,
-    BadCharacter,  // "/" or a NUL byte in it, or it is "." or ".."
-    TooLong,       // more than 255 bytes
+    BadCharacter, // "/" or a NUL byte in it, or it is "." or ".."
+    TooLong,      // more than 255 bytes
     Empty,
 };
 NameProblem nameProblem(std::string_view name);
 
-}  // namespace torvel
+} // namespace torvel

@@ -28,14 +28,14 @@ std::string cutFirstFolder(std::string_view folders)
 
 // Walks the forms of a path, one at a time, so that a fitting path costs one
 // measurement and a deep one no list.
-class Shortenings {
+class Shortenings
+{
 public:
     explicit Shortenings(std::string_view path)
         : m_folders(folderPart(path))
         , m_name(namePart(path))
         , m_current(path)
-    {
-    }
+    {}
     const std::string& current() const { return m_current; }
     bool next()
     {
@@ -57,7 +57,7 @@ private:
 std::vector<std::string> pathShortenings(std::string_view path)
 {
     Shortenings forms(path);
-    std::vector<std::string> all {forms.current()};
+    std::vector<std::string> all{forms.current()};
     while (forms.next())
         all.push_back(forms.current());
     return all;

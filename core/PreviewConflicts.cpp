@@ -79,7 +79,8 @@ void mix(std::uint64_t& key, std::uint64_t value)
 
 void mixFolder(std::uint64_t& key, const std::string& folder)
 {
-    struct stat st {};
+    struct stat st
+    {};
     if (::stat(folder.c_str(), &st) == 0) {
         mix(key, st.st_ino);
         mix(key, static_cast<std::uint64_t>(st.st_mtim.tv_sec));

@@ -4,10 +4,17 @@ namespace torvel {
 
 // The kind of a status line message; the window draws a mark of its own for
 // each (ready green, warning red, waiting the button face, working none).
-enum class StatusKind { Ready, Working, Warning, Waiting };
+enum class StatusKind
+{
+    Ready,
+    Working,
+    Warning,
+    Waiting
+};
 
 // What the name generator has to say; the window words it.
-enum class NameStatus {
+enum class NameStatus
+{
     Converting,        // the names are being made
     NumberTooLong,     // a sequence number outgrew the digit count
     UnusableCharacter, // a name holds a character this system refuses
@@ -15,11 +22,12 @@ enum class NameStatus {
 };
 
 // A message for the status line, as a code the window turns into text.
-struct StatusMessage {
+struct StatusMessage
+{
     StatusKind kind = StatusKind::Working;
     NameStatus what = NameStatus::Converting;
 
     bool operator==(const StatusMessage&) const = default;
 };
 
-}  // namespace torvel
+} // namespace torvel

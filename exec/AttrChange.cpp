@@ -46,7 +46,7 @@ std::uint32_t attrStartWord(const TMyFileList& list)
 
 std::array<AttrItem, attrGroupCount> attrItemsOf(std::uint32_t word)
 {
-    std::array<AttrItem, attrGroupCount> items {};
+    std::array<AttrItem, attrGroupCount> items{};
     for (std::size_t group = 0; group < items.size(); ++group)
         items[group] = (word & attrGroupBits[group]) != 0 ? AttrItem::Set : AttrItem::Clear;
     return items;
@@ -107,4 +107,4 @@ ChangeResult Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedba
     return result;
 }
 
-}  // namespace torvel
+} // namespace torvel

@@ -18,23 +18,39 @@ class TMyFileList;
 // The page's three radio groups, in the order a run applies them:
 // read-only (RadioGroup4), hidden (RadioGroup5), archive (RadioGroup6).
 inline constexpr int attrGroupCount = 3;
-inline constexpr std::array<std::uint32_t, attrGroupCount> attrGroupBits{FileAttr::ReadOnly, FileAttr::Hidden,
-                                                                    FileAttr::Archive};
+inline constexpr std::array<std::uint32_t, attrGroupCount> attrGroupBits{
+    FileAttr::ReadOnly, FileAttr::Hidden, FileAttr::Archive};
 
 // The two items of every group, in their order: "設定" and "解除".
-enum class AttrItem { Set, Clear };
+enum class AttrItem
+{
+    Set,
+    Clear
+};
 
 // A group's Tag: 1, 2 or 3 (its place) while untouched, 11, 12 or 13 once the
 // person has chosen an item since the page was last filled, also the one it
 // already showed: choosing "設定" where the first file has the bit asks for
 // the bit on every file.
 inline constexpr int attrTagChanged = 10;
-constexpr int attrTagUntouched(int group) { return group + 1; }
-constexpr bool attrTagIsChanged(int tag) { return tag > attrTagChanged; }
+constexpr int attrTagUntouched(int group)
+{
+    return group + 1;
+}
+constexpr bool attrTagIsChanged(int tag)
+{
+    return tag > attrTagChanged;
+}
 // The group (0..2) a Tag belongs to, changed or not.
-constexpr int attrGroupOfTag(int tag) { return tag % 10 - 1; }
+constexpr int attrGroupOfTag(int tag)
+{
+    return tag % 10 - 1;
+}
 // The Tag that marks the group of `tag` as changed.
-constexpr int attrChangedTag(int tag) { return tag % 10 + attrTagChanged; }
+constexpr int attrChangedTag(int tag)
+{
+    return tag % 10 + attrTagChanged;
+}
 
 // What a run does with one attribute.
 enum class AttrChoice
@@ -49,10 +65,11 @@ enum class AttrChoice
 AttrChoice attrChoice(AttrItem item, int tag);
 
 // The keep-mask and set-mask a run applies: word = (word & keep) | set.
-struct AttrMasks {
+struct AttrMasks
+{
     std::uint32_t keep = 0xFFFFFFFFu;
     std::uint32_t set = 0;
-    bool anyChange = false;  // some group was changed
+    bool anyChange = false; // some group was changed
 
     bool operator==(const AttrMasks&) const = default;
 };
@@ -68,7 +85,8 @@ std::uint32_t attrStartWord(const TMyFileList& list);
 std::array<AttrItem, attrGroupCount> attrItemsOf(std::uint32_t word);
 
 // What the attribute run takes from the window.
-struct AttrChangeInput {
+struct AttrChangeInput
+{
     AttrMasks masks;
     // The source folder, ending in "/".
     std::string folder;
@@ -93,4 +111,4 @@ constexpr std::uint32_t attrWanted(std::uint32_t word, const AttrMasks& masks)
 ChangeResult Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedback& feedback,
                          RunJournal* journal = nullptr);
 
-}  // namespace torvel
+} // namespace torvel

@@ -31,15 +31,17 @@ RunResult settle(const JournalRecord& record, FileSystem& fs, bool back)
         const bool stamp = record.kind == JournalKind::TimeStamp;
         // Only a time that is still the run's own goes back.
         const bool changed = !stillThere(fs, dir, file, now)
-                             || (stamp && back && (now.mtimeSeconds != record.stamp.tv_sec
-                                                   || now.mtimeNanoseconds != record.stamp.tv_nsec));
+                             || (stamp && back
+                                 && (now.mtimeSeconds != record.stamp.tv_sec
+                                     || now.mtimeNanoseconds != record.stamp.tv_nsec));
         if (changed) {
             result.failures.push_back({file.oldName, {}, {}, RunStep::Changed, 0});
             continue;
         }
         int rc = 0;
         if (stamp) {
-            const timespec when = back ? timespec{file.mtimeSeconds, file.mtimeNanoseconds} : record.stamp;
+            const timespec when =
+                back ? timespec{file.mtimeSeconds, file.mtimeNanoseconds} : record.stamp;
             rc = fs.setLastWriteTime(dir, file.oldName, when);
         } else if (back) {
             rc = fs.changeAttributes(dir, file.oldName, ~pageBits, file.attributes & pageBits);
@@ -51,7 +53,8 @@ RunResult settle(const JournalRecord& record, FileSystem& fs, bool back)
         else
             ++result.converted;
     }
-    (void)(back ? markUndone(record.path) : markFinished(record.path)); // at worst offered again, to no effect
+    (void)(back ? markUndone(record.path)
+                : markFinished(record.path)); // at worst offered again, to no effect
     return result;
 }
 
@@ -69,8 +72,14 @@ int journalChanges(RunJournal& journal, JournalRecord plan, FileSystem& fs,
         FileInfo info;
         if (fs.probe(dir, name, id) != 0 || readFileInfo(dir, name, info) != 0)
             continue;
-        plan.files.push_back({name, {}, {}, id.inode, info.size, info.mtimeSeconds,
-                              info.mtimeNanoseconds, info.attributes});
+        plan.files.push_back({name,
+                              {},
+                              {},
+                              id.inode,
+                              info.size,
+                              info.mtimeSeconds,
+                              info.mtimeNanoseconds,
+                              info.attributes});
     }
     return journal.begin(plan);
 }

@@ -47,7 +47,8 @@ std::string changeFailureReport(const ChangeResult& result)
     for (std::size_t i = 0; i < shown; ++i)
         text += "\n" + changeFailureLine(failures[i]);
     if (failures.size() > shown)
-        text += "\n\nほかに " + std::to_string(failures.size() - shown) + " 個のファイルがあります。";
+        text +=
+            "\n\nほかに " + std::to_string(failures.size() - shown) + " 個のファイルがあります。";
     return text;
 }
 

@@ -40,7 +40,7 @@ bool isTimeOfDay(int hour, int minute, int second)
     return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
 }
 
-}  // namespace
+} // namespace
 
 int wholeNumber(const std::string& text)
 {
@@ -85,7 +85,7 @@ std::uint32_t composeDosStamp(int year, int month, int day, int hour, int minute
     t.hour = hour;
     t.minute = minute;
     t.second = second;
-    t.millisecond = 999;  // vanishes in the packed form, as does the odd second
+    t.millisecond = 999; // vanishes in the packed form, as does the odd second
     return packDosDateTime(t);
 }
 
@@ -159,7 +159,7 @@ private:
     std::jthread m_checker; // last: stopped and joined before the rest goes
 };
 
-}  // namespace
+} // namespace
 
 int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& name,
                  const timespec& when)
@@ -172,9 +172,9 @@ int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& nam
 ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback,
                          RunJournal* journal)
 {
-    const std::uint32_t packed = composeDosStamp(input.year, input.month, input.day, input.hour,
-                                                 input.minute, input.second);
-    timespec when {};
+    const std::uint32_t packed =
+        composeDosStamp(input.year, input.month, input.day, input.hour, input.minute, input.second);
+    timespec when{};
     // A year outside the packed form's range: every file is reported and
     // none is changed.
     const int stampError = stampInstant(packed, when) ? 0 : ERANGE;
@@ -211,4 +211,4 @@ ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedba
     return result;
 }
 
-}  // namespace torvel
+} // namespace torvel

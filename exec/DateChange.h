@@ -30,7 +30,7 @@ namespace DateChangeText {
 inline constexpr const char* NotWholeNumber = "'%s' は整数ではありません";
 inline constexpr const char* NoDate = "日付に変換できない値が渡されました";
 inline constexpr const char* NoTime = "時刻に変換できない値が渡されました";
-}  // namespace DateChangeText
+} // namespace DateChangeText
 
 // The whole number in a box of the page: blanks before it, an optional sign
 // and decimal digits, within the range of a 32-bit integer. Anything else
@@ -38,7 +38,8 @@ inline constexpr const char* NoTime = "時刻に変換できない値が渡さ�
 int wholeNumber(const std::string& text);
 
 // What the time stamp run takes from the window.
-struct DateChangeInput {
+struct DateChangeInput
+{
     // The date edit's D_Year, D_Month and D_Day as they stand.
     int year = 0;
     int month = 0;
@@ -87,4 +88,4 @@ int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& nam
 ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback,
                          RunJournal* journal = nullptr);
 
-}  // namespace torvel
+} // namespace torvel

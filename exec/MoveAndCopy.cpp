@@ -32,11 +32,11 @@ public:
         , m_services(services)
         , m_carry(settings.SaveMethod == SaveMode::Move ? Carry::Move : Carry::Copy)
         , m_record(rows)
-    {
-    }
+    {}
 
     int prepare();
-    int writeJournal(const std::vector<std::string>& names, const std::vector<std::uint64_t>& inodes);
+    int writeJournal(const std::vector<std::string>& names,
+                     const std::vector<std::uint64_t>& inodes);
     void run();
     RunResult take() { return m_record.take(); }
 
@@ -88,8 +88,10 @@ int MoveRun::prepare()
 int MoveRun::writeJournal(const std::vector<std::string>& names,
                           const std::vector<std::uint64_t>& inodes)
 {
-    struct stat from {};
-    struct stat to {};
+    struct stat from
+    {};
+    struct stat to
+    {};
     const bool copies = m_carry == Carry::Copy
                         || (::fstat(m_from.fd(), &from) == 0 && ::fstat(m_to.fd(), &to) == 0
                             && from.st_dev != to.st_dev);
@@ -129,7 +131,8 @@ void MoveRun::run()
 {
     const int total = static_cast<int>(m_rows.size());
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        m_services.feedback.status({RunActivity::Transferring, m_rows[i].current, m_rows[i].newName});
+        m_services.feedback.status(
+            {RunActivity::Transferring, m_rows[i].current, m_rows[i].newName});
         row(i);
         m_services.feedback.progress(static_cast<int>(i) + 1, total);
     }

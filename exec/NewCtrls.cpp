@@ -20,8 +20,7 @@ std::uint16_t shellFlags(TFileOpFlags options)
 TFileOperation::TFileOperation(FileSystem& fs, RunFeedback* feedback)
     : m_fs(fs)
     , m_feedback(feedback)
-{
-}
+{}
 
 TFileOperation::~TFileOperation() = default;
 

@@ -50,8 +50,14 @@ public:
     }
 
     constexpr bool contains(TFileOpFlag flag) const { return (m_bits & bit(flag)) != 0; }
-    constexpr void insert(TFileOpFlag flag) { m_bits = static_cast<std::uint16_t>(m_bits | bit(flag)); }
-    constexpr void erase(TFileOpFlag flag) { m_bits = static_cast<std::uint16_t>(m_bits & ~bit(flag)); }
+    constexpr void insert(TFileOpFlag flag)
+    {
+        m_bits = static_cast<std::uint16_t>(m_bits | bit(flag));
+    }
+    constexpr void erase(TFileOpFlag flag)
+    {
+        m_bits = static_cast<std::uint16_t>(m_bits & ~bit(flag));
+    }
     constexpr std::uint16_t bits() const { return m_bits; }
     constexpr bool operator==(const TFileOpFlags&) const = default;
 

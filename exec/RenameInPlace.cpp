@@ -36,8 +36,7 @@ RenameRun::RenameRun(const std::vector<RunRow>& rows, const RunSettings& setting
     , m_services(services)
     , m_record(rows)
     , m_movedAside(rows.size(), false)
-{
-}
+{}
 
 RenameRun::~RenameRun() = default;
 
@@ -93,7 +92,8 @@ int RenameRun::writeJournal(const std::vector<std::string>& names,
         if (temporary.empty())
             return; // not to be touched
         const auto it = inodeOf.find(current);
-        files.push_back({current, temporary, target, it == inodeOf.end() ? 0 : it->second, 0, 0, 0});
+        files.push_back(
+            {current, temporary, target, it == inodeOf.end() ? 0 : it->second, 0, 0, 0});
     };
     for (const RenameStep& step : m_plan.steps) {
         add(step.current, step.temporary, step.newName);

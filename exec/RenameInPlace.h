@@ -50,7 +50,8 @@ public:
     RunResult take();
 
 private:
-    int writeJournal(const std::vector<std::string>& names, const std::vector<std::uint64_t>& inodes);
+    int writeJournal(const std::vector<std::string>& names,
+                     const std::vector<std::uint64_t>& inodes);
     bool stepOutOfTheWay(std::size_t i);
     void sameNameOutOfTheWay(std::size_t i);
     void stepIntoPlace(std::size_t i);

@@ -21,8 +21,7 @@ RunResult runRenamePage(const std::vector<RunRow>& rows, const RunSettings& sett
     return File_Move(rows, settings, services);
 }
 
-std::vector<std::string> SelectionAfterRun(const std::vector<RunRow>& rows,
-                                           const RunResult& result)
+std::vector<std::string> SelectionAfterRun(const std::vector<RunRow>& rows, const RunResult& result)
 {
     std::vector<std::string> selection;
     if (!result.started())

@@ -5,12 +5,13 @@
 namespace torvel {
 
 // The steps of a run that the status line follows.
-enum class RunActivity {
-    Preparing,       // a rename run is making its plan
-    Renaming,        // a rename run is giving the files their names
-    Transferring,    // one file is being moved or copied: name to target
-    ChangingStamp,   // one file's time stamp is being set: name
-    ChangingAttrs,   // one file's attributes are being set: name
+enum class RunActivity
+{
+    Preparing,     // a rename run is making its plan
+    Renaming,      // a rename run is giving the files their names
+    Transferring,  // one file is being moved or copied: name to target
+    ChangingStamp, // one file's time stamp is being set: name
+    ChangingAttrs, // one file's attributes are being set: name
 };
 
 // A status of a run as a code and the names it is about (bytes).
@@ -28,7 +29,13 @@ struct RunStatus
 class RunFeedback
 {
 public:
-    enum class TrashAnswer { Yes, No, YesToAll, Cancel };
+    enum class TrashAnswer
+    {
+        Yes,
+        No,
+        YesToAll,
+        Cancel
+    };
 
     virtual ~RunFeedback() = default;
 

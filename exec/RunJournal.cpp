@@ -123,8 +123,8 @@ bool readLine(std::string_view line, JournalRecord& out)
         std::size_t count = 0;
         out.planned = numberOf(f[1], count) && count == out.files.size();
     } else if (word == "trash" && f.size() == 5) {
-        out.trashed.push_back({percentDecoded(f[1]), percentDecoded(f[2]),
-                               percentDecoded(f[3]), percentDecoded(f[4])});
+        out.trashed.push_back({percentDecoded(f[1]), percentDecoded(f[2]), percentDecoded(f[3]),
+                               percentDecoded(f[4])});
     } else if (word == "finished") {
         out.finished = true;
     } else if (word == "undone") {
@@ -139,8 +139,7 @@ bool readLine(std::string_view line, JournalRecord& out)
 
 RunJournal::RunJournal(std::string folder)
     : m_folder(std::move(folder))
-{
-}
+{}
 
 int RunJournal::begin(JournalKind kind, const std::string& from, const std::string& to,
                       const std::vector<JournalFile>& files)
@@ -168,7 +167,11 @@ int RunJournal::begin(const JournalRecord& plan)
     text.reserve(128 + plan.files.size() * 96);
     text.append(magic).append("\nrun ").append(kindWord(plan.kind));
     text.append("\nstarted ").append(localNow(TimeForm::Record));
-    text.append("\nfrom ").append(encoded(plan.from)).append("\nto ").append(encoded(plan.to)).append("\n");
+    text.append("\nfrom ")
+        .append(encoded(plan.from))
+        .append("\nto ")
+        .append(encoded(plan.to))
+        .append("\n");
     if (plan.kind == JournalKind::TimeStamp) {
         text.append("stamp ").append(std::to_string(plan.stamp.tv_sec)).append(" ");
         text.append(std::to_string(plan.stamp.tv_nsec)).append("\n");
@@ -182,7 +185,10 @@ int RunJournal::begin(const JournalRecord& plan)
         text.append(std::to_string(file.mtimeSeconds)).append(" ");
         text.append(std::to_string(file.mtimeNanoseconds)).append(" ");
         text.append(encoded(file.oldName)).append(" ").append(encoded(file.temporary)).append(" ");
-        text.append(encoded(file.newName)).append(" ").append(std::to_string(file.attributes)).append("\n");
+        text.append(encoded(file.newName))
+            .append(" ")
+            .append(std::to_string(file.attributes))
+            .append("\n");
     }
     // The last line of the plan: a journal cut short by a crash while it was
     // written has none, and its run never touched a file.

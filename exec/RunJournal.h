@@ -58,8 +58,8 @@ struct JournalRecord
     std::string to;
     std::vector<JournalFile> files;
     std::vector<TrashedFile> trashed;
-    timespec stamp{};            // a time stamp run: the time it gives
-    std::uint32_t keepMask = 0;  // an attribute run: word = (word & keep) | set
+    timespec stamp{};           // a time stamp run: the time it gives
+    std::uint32_t keepMask = 0; // an attribute run: word = (word & keep) | set
     std::uint32_t setMask = 0;
     bool planned = false;  // the whole plan reached the disk before any file was touched
     bool finished = false; // the run came to its end

@@ -50,10 +50,10 @@ struct Room
 {
     enum class Kind
     {
-        Freed,    // the file went to the trash: try again
-        Declined, // the person kept it
-        Refused,  // the trash could not take it; error tells why
-        Occupied, // not a file (a folder): nothing is offered to the trash
+        Freed,     // the file went to the trash: try again
+        Declined,  // the person kept it
+        Refused,   // the trash could not take it; error tells why
+        Occupied,  // not a file (a folder): nothing is offered to the trash
         MadeByRun, // a file this run has just put there: it stays
     };
     Kind kind = Kind::Occupied;

@@ -85,7 +85,8 @@ std::string failureReason(int error)
     case EXDEV:
         return "別のドライブには移動できません";
     case sourceReplacedCopyKept:
-        return "移動の間に元の名前のファイルが置き換えられたため、移動先のコピーを残し、元の名前のファイルはそのままにしました";
+        return "移動の間に元の名前のファイルが置き換えられたため、移動先のコピーを残し、元の名前の"
+               "ファイルはそのままにしました";
     case entryChangedSinceAsked:
         return "確認の後で、その名前のファイルが別のものに置き換えられました";
     default:
@@ -116,11 +117,12 @@ std::string failureReport(const RunResult& result)
     if (!result.warnings.empty()) {
         if (!text.empty())
             text += "\n\n";
-        text += section("次の " + std::to_string(result.warnings.size())
-                            + " 個のファイルは変換しましたが、属性の一部を保てませんでした。",
-                        result.warnings, [](const MetadataWarning& warning) {
-                            return nameAndTarget(warning.name, warning.target) + lostText(warning.lost);
-                        });
+        text +=
+            section("次の " + std::to_string(result.warnings.size())
+                        + " 個のファイルは変換しましたが、属性の一部を保てませんでした。",
+                    result.warnings, [](const MetadataWarning& warning) {
+                        return nameAndTarget(warning.name, warning.target) + lostText(warning.lost);
+                    });
     }
     return text;
 }

@@ -24,7 +24,12 @@ struct RunRow
 // What a run on the rename page does with the files: renames them in their
 // folder, or moves or copies them into the destination folder. The order is
 // that of the window's three radio buttons.
-enum class SaveMode { Rename, Move, Copy };
+enum class SaveMode
+{
+    Rename,
+    Move,
+    Copy
+};
 
 // The window's state that a run on the rename page reads.
 struct RunSettings
@@ -60,18 +65,18 @@ enum class RowResult : std::uint8_t
 // The step at which a file failed.
 enum class RunStep : std::uint8_t
 {
-    BadName,        // the new name cannot be given on this system; untouched
-    OutOfTheWay,    // the rename to the temporary name
-    IntoPlace,      // the rename from the temporary name to the new name
-    Trash,          // the file holding the new name could not go to the trash
-    Declined,       // the new name is taken and the person kept the file there
-    TakenByRun,     // a file this run has just given the name holds it; it stays
+    BadName,     // the new name cannot be given on this system; untouched
+    OutOfTheWay, // the rename to the temporary name
+    IntoPlace,   // the rename from the temporary name to the new name
+    Trash,       // the file holding the new name could not go to the trash
+    Declined,    // the new name is taken and the person kept the file there
+    TakenByRun,  // a file this run has just given the name holds it; it stays
     Move,
     Copy,
     SameNameRename, // a same-name file with another extension
     SameNameMove,
     SameNameCopy,
-    Changed,        // taking back or finishing: the file is no longer where the run left it
+    Changed, // taking back or finishing: the file is no longer where the run left it
 };
 
 // One file that did not reach its new name.
@@ -81,7 +86,7 @@ struct FileFailure
     std::string target; // the bare name it was to get
     std::string leftAs; // the name it carries now when that is neither (a temporary name)
     RunStep step = RunStep::IntoPlace;
-    int error = 0;      // errno of the failed operation
+    int error = 0; // errno of the failed operation
 };
 
 // A file that reached its new name in another folder without what that
@@ -100,10 +105,10 @@ struct RunResult
     int error = 0;
     std::string errorText; // the system's I/O error text for error, UTF-8
 
-    std::vector<RowResult> rows;       // one per row, in row order
-    std::vector<FileFailure> failures; // in the order they happened
+    std::vector<RowResult> rows;           // one per row, in row order
+    std::vector<FileFailure> failures;     // in the order they happened
     std::vector<MetadataWarning> warnings; // converted, but not with everything
-    int converted = 0;                 // rows whose file carries its new name at the end
+    int converted = 0;                     // rows whose file carries its new name at the end
 
     bool started() const { return error == 0; }
 };

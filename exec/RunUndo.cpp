@@ -37,8 +37,10 @@ int openFolders(const JournalRecord& record, FileSystem& fs, RunFolders& folders
         return rc;
     if (int rc = fs.openFolder(record.to, folders.to))
         return rc;
-    struct stat from {};
-    struct stat to {};
+    struct stat from
+    {};
+    struct stat to
+    {};
     folders.copies = record.kind == JournalKind::Copy
                      || (record.kind == JournalKind::Move && ::fstat(folders.from.fd(), &from) == 0
                          && ::fstat(folders.to.fd(), &to) == 0 && from.st_dev != to.st_dev);
@@ -48,8 +50,8 @@ int openFolders(const JournalRecord& record, FileSystem& fs, RunFolders& folders
 bool holds(FileSystem& fs, const FolderHandle& dir, const std::string& name, std::uint64_t inode)
 {
     EntryId id;
-    return !name.empty() && inode != 0 && fs.probe(dir, name, id) == 0
-           && id.kind == EntryKind::File && id.inode == inode;
+    return !name.empty() && inode != 0 && fs.probe(dir, name, id) == 0 && id.kind == EntryKind::File
+           && id.inode == inode;
 }
 
 // A copy keeps its source's size and last-write time to the nanosecond.
@@ -117,7 +119,8 @@ void restoreTrashed(const JournalRecord& record, FileSystem& fs, RunResult& resu
         }
         FolderHandle info;
         if (fs.openFolder(file.trashFolder + "info/", info) == 0)
-            (void)fs.removeFile(info, file.trashName + ".trashinfo"); // a stray record names no file
+            (void)fs.removeFile(info,
+                                file.trashName + ".trashinfo"); // a stray record names no file
     }
 }
 
@@ -128,7 +131,7 @@ void carry(const std::vector<RunRow>& rows, const RunSettings& settings, RunServ
     if (rows.empty())
         return;
     RunResult done = settings.SaveMethod == SaveMode::Rename ? File_Rename(rows, settings, services)
-                                              : File_Move(rows, settings, services);
+                                                             : File_Move(rows, settings, services);
     if (!done.started()) {
         result.error = done.error;
         result.errorText = std::move(done.errorText);

@@ -91,8 +91,7 @@ SameNameFiles::SameNameFiles(FileSystem& fs, const FolderHandle& searchDir,
     , m_changeDir(changeDir)
     , m_carry(carry)
     , m_index(std::move(names), rows)
-{
-}
+{}
 
 void SameNameFiles::SameName(const RunRow& row, RunRecord& record)
 {
@@ -123,8 +122,7 @@ void SameNameFiles::SameName(const RunRow& row, RunRecord& record)
     }
 }
 
-int SameNameFiles::carryOne(const std::string& name, const std::string& target,
-                            MetadataLost& lost)
+int SameNameFiles::carryOne(const std::string& name, const std::string& target, MetadataLost& lost)
 {
     if (m_carry == Carry::Move)
         return m_fs.move(m_searchDir, name, m_changeDir, target, lost);

@@ -63,7 +63,8 @@ std::error_code lastError()
 // kept elsewhere and linked beside the executable stays where it is.
 std::string resolveTarget(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
         return path;
     char* real = ::realpath(path.c_str(), nullptr);
@@ -78,13 +79,13 @@ std::string resolveTarget(const std::string& path)
 // picks at the same time; the exclusive open settles any remaining clash.
 std::string temporaryNameFor(const std::string& target)
 {
-    static std::atomic<unsigned> counter {0};
+    static std::atomic<unsigned> counter{0};
     static std::mt19937_64 generator(
-        std::random_device {}() ^
-        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-    return std::string(folderPart(target)) + "." + std::string(namePart(target)) + "." +
-           std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-           std::to_string(generator() % 1000000) + ".tmp";
+        std::random_device{}()
+        ^ static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    return std::string(folderPart(target)) + "." + std::string(namePart(target)) + "."
+           + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-"
+           + std::to_string(generator() % 1000000) + ".tmp";
 }
 
 bool writeAll(SaveSteps& steps, int fd, std::string_view bytes)
@@ -130,11 +131,13 @@ void syncFolder(const std::string& folder)
 
 } // namespace
 
-std::error_code replaceFileContents(const std::string& path, std::string_view bytes, SaveSteps& steps)
+std::error_code replaceFileContents(const std::string& path, std::string_view bytes,
+                                    SaveSteps& steps)
 {
     const std::string target = resolveTarget(path);
     std::optional<struct stat> old;
-    struct stat st {};
+    struct stat st
+    {};
     if (::stat(target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode))
             return std::make_error_code(S_ISDIR(st.st_mode) ? std::errc::is_a_directory
@@ -189,7 +192,8 @@ void removeStaleSaveTemporaries(const std::string& path)
         if (error != std::errc() || end == name.data() || *end != '-')
             continue;
         if (::kill(pid, 0) != 0 && errno == ESRCH)
-            (void)::unlink((folder + entry.name).c_str()); // left for the next start if it cannot go
+            (void)::unlink(
+                (folder + entry.name).c_str()); // left for the next start if it cannot go
     }
 }
 

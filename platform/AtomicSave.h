@@ -13,7 +13,8 @@ namespace torvel {
 // thin layer over one call and reports like it (-1 and errno on failure), so a
 // test can make any single step fail, or stop the process at any point, on
 // real files.
-class SaveSteps {
+class SaveSteps
+{
 public:
     virtual ~SaveSteps() = default;
 

@@ -30,17 +30,21 @@ std::size_t utf8CharLength(std::string_view bytes, std::size_t at)
     if (c < 0x80)
         return 1;
     std::size_t n = 0;
-    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+    unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
     if (c >= 0xC2 && c <= 0xDF) {
         n = 2;
     } else if (c >= 0xE0 && c <= 0xEF) {
         n = 3;
-        if (c == 0xE0) lo = 0xA0;       // overlong
-        if (c == 0xED) hi = 0x9F;       // surrogates
+        if (c == 0xE0)
+            lo = 0xA0; // overlong
+        if (c == 0xED)
+            hi = 0x9F; // surrogates
     } else if (c >= 0xF0 && c <= 0xF4) {
         n = 4;
-        if (c == 0xF0) lo = 0x90;       // overlong
-        if (c == 0xF4) hi = 0x8F;       // above U+10FFFF
+        if (c == 0xF0)
+            lo = 0x90; // overlong
+        if (c == 0xF4)
+            hi = 0x8F; // above U+10FFFF
     } else {
         return 0;
     }
@@ -132,7 +136,8 @@ std::string percentDecoded(std::string_view text)
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size() && hexDigitValue(text[i + 1]) >= 0
             && hexDigitValue(text[i + 2]) >= 0) {
-            bytes += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
+            bytes +=
+                static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
             i += 2;
         } else {
             bytes += text[i];

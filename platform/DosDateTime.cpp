@@ -25,7 +25,7 @@ constexpr std::int64_t msPerDay = 86'400'000;
 // 1899-12-30 counted from 1970-01-01.
 const std::int64_t dateTimeEpochDays = daysFromCivil(1899, 12, 30);
 
-}  // namespace
+} // namespace
 
 std::int64_t daysFromCivil(int year, int month, int day)
 {
@@ -58,7 +58,7 @@ bool isValidLocalDateTime(const LocalDateTime& t)
     if (t.day < 1 || t.day > daysInMonth(t.year, t.month))
         return false;
     return t.hour >= 0 && t.hour <= 23 && t.minute >= 0 && t.minute <= 59 && t.second >= 0
-        && t.second <= 59 && t.millisecond >= 0 && t.millisecond <= 999;
+           && t.second <= 59 && t.millisecond >= 0 && t.millisecond <= 999;
 }
 
 bool localFromInstant(std::int64_t seconds, LocalDateTime& out)
@@ -92,8 +92,8 @@ bool instantFromLocal(const LocalDateTime& t, std::int64_t& seconds)
     tm.tm_hour = t.hour;
     tm.tm_min = t.minute;
     tm.tm_sec = t.second;
-    tm.tm_isdst = -1;  // let the rules of that date decide
-    tm.tm_wday = -1;   // mktime sets it on success; -1 is also a valid result
+    tm.tm_isdst = -1; // let the rules of that date decide
+    tm.tm_wday = -1;  // mktime sets it on success; -1 is also a valid result
     const std::time_t result = std::mktime(&tm);
     if (tm.tm_wday == -1)
         return false;
@@ -105,10 +105,10 @@ std::uint32_t packDosDateTime(const LocalDateTime& t)
 {
     if (!isValidLocalDateTime(t) || t.year < 1980 || t.year > 2107)
         return 0;
-    const std::uint32_t date = static_cast<std::uint32_t>(
-        t.day + t.month * 32 + (t.year - 1980) * 512);
-    const std::uint32_t time = static_cast<std::uint32_t>(
-        t.second / 2 + t.minute * 32 + t.hour * 2048);
+    const std::uint32_t date =
+        static_cast<std::uint32_t>(t.day + t.month * 32 + (t.year - 1980) * 512);
+    const std::uint32_t time =
+        static_cast<std::uint32_t>(t.second / 2 + t.minute * 32 + t.hour * 2048);
     return (date << 16) | time;
 }
 
@@ -143,7 +143,8 @@ bool instantFromDosDateTime(std::uint32_t packed, std::int64_t& seconds)
 
 double dateTimeValue(const LocalDateTime& t)
 {
-    const double days = static_cast<double>(daysFromCivil(t.year, t.month, t.day) - dateTimeEpochDays);
+    const double days =
+        static_cast<double>(daysFromCivil(t.year, t.month, t.day) - dateTimeEpochDays);
     const double ms = static_cast<double>(
         ((t.hour * 60 + t.minute) * 60 + t.second) * std::int64_t{1000} + t.millisecond);
     const double fraction = ms / static_cast<double>(msPerDay);
@@ -157,7 +158,7 @@ bool localFromDateTimeValue(double value, LocalDateTime& out)
     auto days = static_cast<std::int64_t>(std::trunc(value));
     const double fraction = std::fabs(value - static_cast<double>(days));
     auto ms = static_cast<std::int64_t>(std::llround(fraction * static_cast<double>(msPerDay)));
-    if (ms >= msPerDay) {  // rounding reached the next midnight
+    if (ms >= msPerDay) { // rounding reached the next midnight
         ms -= msPerDay;
         ++days;
     }
@@ -190,4 +191,4 @@ std::uint32_t dosDateTimeFromDateTimeValue(double value)
     return packDosDateTime(t);
 }
 
-}  // namespace torvel
+} // namespace torvel

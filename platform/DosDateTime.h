@@ -5,13 +5,14 @@
 namespace torvel {
 
 // A calendar date and wall-clock time in the local time zone.
-struct LocalDateTime {
+struct LocalDateTime
+{
     int year = 0;
-    int month = 0;   // 1..12
-    int day = 0;     // 1..31
-    int hour = 0;    // 0..23
-    int minute = 0;  // 0..59
-    int second = 0;  // 0..59
+    int month = 0;  // 1..12
+    int day = 0;    // 1..31
+    int hour = 0;   // 0..23
+    int minute = 0; // 0..59
+    int second = 0; // 0..59
     int millisecond = 0;
 
     bool operator==(const LocalDateTime&) const = default;
@@ -64,4 +65,4 @@ constexpr std::int64_t twoSecondStep(std::int64_t seconds)
     return seconds >= 0 ? seconds / 2 : -((-seconds + 1) / 2);
 }
 
-}  // namespace torvel
+} // namespace torvel

@@ -17,8 +17,7 @@ DurableFile::~DurableFile()
 DurableFile::DurableFile(DurableFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1))
     , m_folderFd(std::exchange(other.m_folderFd, -1))
-{
-}
+{}
 
 DurableFile& DurableFile::operator=(DurableFile&& other) noexcept
 {

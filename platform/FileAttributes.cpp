@@ -18,12 +18,12 @@ namespace {
 
 constexpr std::uint32_t xattrBits = FileAttr::Hidden | FileAttr::System | FileAttr::Archive;
 constexpr std::uint32_t changeableBits = xattrBits | FileAttr::ReadOnly;
-constexpr std::uint32_t sambaValidAttrib = 0x1;  // "attrib" field is valid
+constexpr std::uint32_t sambaValidAttrib = 0x1; // "attrib" field is valid
 
 std::uint32_t readLe16(std::string_view v, std::size_t at)
 {
     return static_cast<std::uint32_t>(static_cast<unsigned char>(v[at]))
-        | static_cast<std::uint32_t>(static_cast<unsigned char>(v[at + 1])) << 8;
+           | static_cast<std::uint32_t>(static_cast<unsigned char>(v[at + 1])) << 8;
 }
 
 std::uint32_t readLe32(std::string_view v, std::size_t at)
@@ -40,8 +40,9 @@ void writeLe32(std::string& v, std::size_t at, std::uint32_t x)
 // Samba's record: an optional NUL-terminated hex text, then (aligned to 2) a
 // version and a union level, then (aligned to 4) the version's info, whose
 // attribute word sits at a version-dependent place.
-struct SambaLayout {
-    std::size_t hexLength = 0;   // characters of the leading hex text
+struct SambaLayout
+{
+    std::size_t hexLength = 0; // characters of the leading hex text
     std::size_t attribOffset = 0;
 };
 
@@ -124,7 +125,8 @@ std::string sambaHexText(std::uint32_t value, std::size_t oldLength)
 #endif
 #endif
 
-struct XattrArgs {
+struct XattrArgs
+{
     std::uint64_t value;
     std::uint32_t size;
     std::uint32_t flags;
@@ -137,8 +139,10 @@ ssize_t getxattrAt(int folderFd, const char* name, void* value, std::size_t size
 {
 #ifdef SYS_getxattrat
     if (!getxattratMissing.load(std::memory_order_relaxed)) {
-        XattrArgs args{reinterpret_cast<std::uintptr_t>(value), static_cast<std::uint32_t>(size), 0};
-        const long n = syscall(SYS_getxattrat, folderFd, name, 0u, dosAttribXattrName, &args, sizeof args);
+        XattrArgs args{reinterpret_cast<std::uintptr_t>(value), static_cast<std::uint32_t>(size),
+                       0};
+        const long n =
+            syscall(SYS_getxattrat, folderFd, name, 0u, dosAttribXattrName, &args, sizeof args);
         if (n >= 0 || (errno != ENOSYS && errno != EINVAL))
             return static_cast<ssize_t>(n);
         getxattratMissing.store(true, std::memory_order_relaxed);
@@ -234,7 +238,7 @@ void restoreDosAttrib(const std::string& path, bool hadValue, const std::string&
         (void)removexattr(path.c_str(), dosAttribXattrName);
 }
 
-}  // namespace
+} // namespace
 
 StoredDosAttrib parseDosAttrib(std::string_view value)
 {
@@ -272,7 +276,7 @@ std::uint32_t completeAttributeWord(std::uint32_t withoutStored, const StoredDos
     // Without a stored value only the permission bits and the folder bit come
     // from stat; the defaults give way to what is stored.
     return (stored.attributes & changeableBits)
-        | (withoutStored & (FileAttr::ReadOnly | FileAttr::Folder));
+           | (withoutStored & (FileAttr::ReadOnly | FileAttr::Folder));
 }
 
 StoredDosAttrib readDosAttrib(const FolderHandle& folder, const std::string& name)
@@ -285,7 +289,8 @@ StoredDosAttrib readDosAttrib(const FolderHandle& folder, const std::string& nam
 
 int readAttributes(const FolderHandle& folder, const std::string& name, std::uint32_t& attributes)
 {
-    struct stat st {};
+    struct stat st
+    {};
     if (const int rc = statOf(folder, name, st); rc != 0)
         return rc;
     attributes = attributeWord(st, name, readDosAttrib(folder, name));
@@ -336,14 +341,14 @@ int applyAttributes(const FolderHandle& folder, const std::string& name, const s
     const bool unreadable = !hadValue && readRc != ENODATA && readRc != ENOTSUP;
     const StoredDosAttrib stored = hadValue ? parseDosAttrib(oldValue) : StoredDosAttrib{};
     if (hadValue && !stored.valid)
-        return EINVAL;  // not ours to overwrite
+        return EINVAL; // not ours to overwrite
 
     const std::uint32_t current = attributeWord(st, name, stored);
     const std::uint32_t attributes = (current & keepMask) | (setMask & changeableBits);
     const bool wantReadOnly = (attributes & FileAttr::ReadOnly) != 0;
     const bool readOnlyChanges = wantReadOnly != ((current & FileAttr::ReadOnly) != 0);
-    const bool xattrChanges = (attributes & xattrBits) != (current & xattrBits)
-        || (readOnlyChanges && hadValue);
+    const bool xattrChanges =
+        (attributes & xattrBits) != (current & xattrBits) || (readOnlyChanges && hadValue);
 
     if (xattrChanges) {
         if (unreadable)
@@ -370,11 +375,12 @@ int applyAttributes(const FolderHandle& folder, const std::string& name, const s
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int writeAttributes(const FolderHandle& folder, const std::string& name, std::uint32_t attributes)
 {
-    struct stat st {};
+    struct stat st
+    {};
     if (const int rc = statOf(folder, name, st); rc != 0)
         return rc;
     return applyAttributes(folder, name, st, ~changeableBits, attributes & changeableBits);
@@ -385,7 +391,8 @@ int changeAttributes(const FolderHandle& folder, const std::string& name, std::u
 {
     if (!folder.isOpen())
         return folder.error() != 0 ? folder.error() : EBADF;
-    struct stat st {};
+    struct stat st
+    {};
     if (fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
     // A link holds no attributes of its own here (user attributes are refused
@@ -397,4 +404,4 @@ int changeAttributes(const FolderHandle& folder, const std::string& name, std::u
     return applyAttributes(folder, name, st, keepMask, setMask);
 }
 
-}  // namespace torvel
+} // namespace torvel

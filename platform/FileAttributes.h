@@ -20,7 +20,7 @@ constexpr std::uint32_t System = 0x04;
 constexpr std::uint32_t VolumeLabel = 0x08;
 constexpr std::uint32_t Folder = 0x10;
 constexpr std::uint32_t Archive = 0x20;
-}  // namespace FileAttr
+} // namespace FileAttr
 
 // The extended attribute that carries hidden, system and archive, in the form
 // other programs on Linux read and write it.
@@ -28,7 +28,8 @@ inline constexpr const char* dosAttribXattrName = "user.DOSATTRIB";
 
 // What a stored user.DOSATTRIB value says. `valid` is false when there is no
 // value or it is in a form not understood; the file then gets the defaults.
-struct StoredDosAttrib {
+struct StoredDosAttrib
+{
     bool valid = false;
     std::uint32_t attributes = 0;
 };
@@ -81,4 +82,4 @@ StoredDosAttrib readDosAttrib(const FolderHandle& folder, const std::string& nam
 // nothing: it is not overwritten (so writeAttributes fails with EINVAL).
 std::optional<std::string> composeDosAttrib(std::string_view oldValue, std::uint32_t attributes);
 
-}  // namespace torvel
+} // namespace torvel

@@ -24,10 +24,11 @@ int lookAt(const FolderHandle& folder, const std::string& name, FileInfo& out,
     if (!folder.isOpen())
         return folder.error() != 0 ? folder.error() : EBADF;
     if (name.find('/') != std::string::npos)
-        return EINVAL;  // not a bare name
+        return EINVAL; // not a bare name
     if (name.empty() || isDotOrDotDot(name))
         return ENOENT;
-    struct stat st {};
+    struct stat st
+    {};
     bool dangling = false;
     if (fstatat(folder.fd(), name.c_str(), &st, 0) != 0) {
         const int rc = errno;
@@ -48,7 +49,7 @@ int lookAt(const FolderHandle& folder, const std::string& name, FileInfo& out,
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int readFileInfo(const FolderHandle& folder, const std::string& name, FileInfo& out,
                  StoredAttributes storedAttributes)
@@ -73,14 +74,16 @@ bool fileExists(const FolderHandle& folder, const std::string& name)
         return !(rc == ENOENT || rc == ENOTDIR);
     }
     if (name.empty() || name.find('/') != std::string::npos)
-        return false;  // not a bare name: no file in this folder can have it
-    struct stat st {};
+        return false; // not a bare name: no file in this folder can have it
+    struct stat st
+    {};
     if (fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return !(errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG);
     if (S_ISLNK(st.st_mode)) {
-        struct stat target {};
+        struct stat target
+        {};
         if (fstatat(folder.fd(), name.c_str(), &target, 0) != 0)
-            return true;  // the link's target is gone, its name is still taken
+            return true; // the link's target is gone, its name is still taken
         return !S_ISDIR(target.st_mode);
     }
     return !S_ISDIR(st.st_mode);
@@ -104,11 +107,12 @@ int listFolder(const std::string& folderPath, std::vector<ListedEntry>& out)
             continue;
         bool isFolder = e->d_type == DT_DIR;
         if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
-            struct stat st {};
+            struct stat st
+            {};
             isFolder = fstatat(dirfd(dir.get()), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
         out.push_back({name, isFolder});
     }
 }
 
-}  // namespace torvel
+} // namespace torvel

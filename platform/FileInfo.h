@@ -9,21 +9,26 @@ namespace torvel {
 class FolderHandle;
 
 // What the file list needs to know of one file.
-struct FileInfo {
+struct FileInfo
+{
     // The name as the folder stores it. Names are looked up exactly (this file
     // system tells "a" from "A"), so it is the name that was asked for.
     std::string storedName;
-    std::int64_t size = 0;  // bytes; 0 for a folder
-    std::int64_t mtimeSeconds = 0;  // last-write time, seconds since the epoch
+    std::int64_t size = 0;         // bytes; 0 for a folder
+    std::int64_t mtimeSeconds = 0; // last-write time, seconds since the epoch
     std::int32_t mtimeNanoseconds = 0;
-    std::uint32_t attributes = 0;  // see FileAttr
+    std::uint32_t attributes = 0; // see FileAttr
     bool isFolder = false;
     // True when user.DOSATTRIB was not read: `attributes` then holds what stat
     // alone tells, and completeAttributeWord() finishes it.
     bool attributesPending = false;
 };
 
-enum class StoredAttributes { Read, Defer };
+enum class StoredAttributes
+{
+    Read,
+    Defer
+};
 
 // Reads the file `name` (a bare name) in `folder`: one stat, following a
 // symbolic link, plus (unless deferred) one read of user.DOSATTRIB. A link
@@ -47,7 +52,8 @@ struct StoredDosAttrib;
 // taken for free when that is not known.
 bool fileExists(const FolderHandle& folder, const std::string& name);
 
-struct ListedEntry {
+struct ListedEntry
+{
     std::string name;
     bool isFolder = false;
 };
@@ -56,4 +62,4 @@ struct ListedEntry {
 // gives them. Returns 0 or an errno value.
 [[nodiscard]] int listFolder(const std::string& folderPath, std::vector<ListedEntry>& out);
 
-}  // namespace torvel
+} // namespace torvel

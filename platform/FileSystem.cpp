@@ -121,7 +121,8 @@ namespace {
 // Whether `name` in `dir` is still the file that `copied` describes.
 bool sameFileStillThere(const FolderHandle& dir, const std::string& name, const struct stat& copied)
 {
-    struct stat now {};
+    struct stat now
+    {};
     if (::fstatat(dir.fd(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     return now.st_dev == copied.st_dev && now.st_ino == copied.st_ino;

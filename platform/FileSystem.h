@@ -35,7 +35,8 @@ struct EntryId
     bool operator==(const EntryId& other) const
     {
         return kind == other.kind && device == other.device && inode == other.inode
-               && changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+               && changed.tv_sec == other.changed.tv_sec
+               && changed.tv_nsec == other.changed.tv_nsec;
     }
 };
 
@@ -136,8 +137,8 @@ public:
     // the access time, so that the file arrives as it left. Attributes or
     // permission bits that the target's file system cannot store at all are
     // noted in lost, not failed: the file may still go there.
-    [[nodiscard]] virtual int copyMetadata(const FileHandle& from, const FileHandle& to, bool forMove,
-                                           MetadataLost& lost) = 0;
+    [[nodiscard]] virtual int copyMetadata(const FileHandle& from, const FileHandle& to,
+                                           bool forMove, MetadataLost& lost) = 0;
 
     // Writes the file's data through to the disk.
     [[nodiscard]] virtual int syncFile(const FileHandle& file) = 0;

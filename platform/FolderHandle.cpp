@@ -12,8 +12,7 @@ namespace torvel {
 FolderHandle::FolderHandle(UniqueFd fd, std::string path)
     : m_fd(std::move(fd))
     , m_path(withTrailingSlash(std::move(path)))
-{
-}
+{}
 
 FolderHandle::FolderHandle(const std::string& folderPath)
     : m_path(withTrailingSlash(folderPath))
@@ -27,7 +26,6 @@ FileHandle::FileHandle(UniqueFd fd, const struct stat& st, std::string name)
     : m_fd(std::move(fd))
     , m_stat(st)
     , m_name(std::move(name))
-{
-}
+{}
 
 } // namespace torvel

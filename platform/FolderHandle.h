@@ -58,7 +58,8 @@ public:
 
 private:
     UniqueFd m_fd;
-    struct stat m_stat {};
+    struct stat m_stat
+    {};
     std::string m_name;
 };
 

@@ -24,7 +24,13 @@ namespace {
 
 // The first byte of an item says what it names; the rest is its name (a
 // folder), its mount point without the final "/" (a volume) or nothing.
-enum ItemKind : std::uint8_t { kindHome = 'h', kindRoot = 'r', kindVolume = 'v', kindFolder = 'f' };
+enum ItemKind : std::uint8_t
+{
+    kindHome = 'h',
+    kindRoot = 'r',
+    kindVolume = 'v',
+    kindFolder = 'f'
+};
 
 constexpr std::string_view desktopName = "デスクトップ";
 constexpr std::string_view homeName = "ホーム";
@@ -56,10 +62,14 @@ std::string nameAt(const ItemIdList& list, std::size_t offset)
 char kindRank(std::uint8_t kind)
 {
     switch (kind) {
-    case kindHome: return '\x01';
-    case kindRoot: return '\x02';
-    case kindVolume: return '\x03';
-    default: return '\x04';
+    case kindHome:
+        return '\x01';
+    case kindRoot:
+        return '\x02';
+    case kindVolume:
+        return '\x03';
+    default:
+        return '\x04';
     }
 }
 
@@ -71,7 +81,8 @@ bool entryIsFolder(int dirFd, const dirent& entry)
         return true;
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
         return false;
-    struct stat st {};
+    struct stat st
+    {};
     return ::fstatat(dirFd, entry.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -98,7 +109,7 @@ UniqueFd openFolder(int dirFd, const char* name)
 bool isValidName(std::string_view name)
 {
     return !name.empty() && !isDotOrDotDot(name) && name.find('/') == std::string_view::npos
-        && name.find('\0') == std::string_view::npos;
+           && name.find('\0') == std::string_view::npos;
 }
 
 // Splits an absolute path into its names, dropping empty and "." parts and
@@ -117,14 +128,18 @@ std::vector<std::string> pathNames(std::string_view path)
 
 } // namespace
 
-struct FolderNamespace::Collation {
+struct FolderNamespace::Collation
+{
     std::unique_ptr<icu::Collator> collator;
 };
 
-FolderNamespace::FolderNamespace() : FolderNamespace(detectFolderPlaces()) {}
+FolderNamespace::FolderNamespace()
+    : FolderNamespace(detectFolderPlaces())
+{}
 
 FolderNamespace::FolderNamespace(FolderPlaces places)
-    : m_places(std::move(places)), m_collation(std::make_unique<Collation>())
+    : m_places(std::move(places))
+    , m_collation(std::make_unique<Collation>())
 {
     // The POSIX locale's collation puts every capital before every small
     // letter, which would undo the case-blind order; the root order serves.
@@ -152,10 +167,12 @@ std::string FolderNamespace::collationKey(std::string_view bytes) const
     const icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(text);
     std::string key(64, '\0');
     for (;;) {
-        const std::int32_t needed = m_collation->collator->getSortKey(
-            unicode, reinterpret_cast<std::uint8_t*>(key.data()), static_cast<std::int32_t>(key.size()));
+        const std::int32_t needed =
+            m_collation->collator->getSortKey(unicode, reinterpret_cast<std::uint8_t*>(key.data()),
+                                              static_cast<std::int32_t>(key.size()));
         if (needed <= static_cast<std::int32_t>(key.size())) {
-            key.resize(needed > 0 ? static_cast<std::size_t>(needed) - 1 : 0);  // without its final zero
+            key.resize(needed > 0 ? static_cast<std::size_t>(needed) - 1
+                                  : 0); // without its final zero
             return key;
         }
         key.resize(static_cast<std::size_t>(needed));
@@ -170,7 +187,8 @@ std::string FolderNamespace::sortKey(const ItemIdList& item) const
     const std::uint8_t kind = kindAt(item, *last);
     const auto payload = item.payloadAt(*last);
     std::string key(1, kindRank(kind));
-    key += collationKey(kind == kindFolder || kind == kindVolume ? displayName(item) : std::string());
+    key +=
+        collationKey(kind == kindFolder || kind == kindVolume ? displayName(item) : std::string());
     key += '\0';
     key.append(payload.begin(), payload.end());
     return key;
@@ -188,10 +206,14 @@ std::string FolderNamespace::displayName(const ItemIdList& item) const
     if (!last)
         return std::string(desktopName);
     switch (kindAt(item, *last)) {
-    case kindHome: return std::string(homeName);
-    case kindRoot: return std::string(rootName);
-    case kindVolume: return std::string(namePart(nameAt(item, *last)));
-    default: return nameAt(item, *last);
+    case kindHome:
+        return std::string(homeName);
+    case kindRoot:
+        return std::string(rootName);
+    case kindVolume:
+        return std::string(namePart(nameAt(item, *last)));
+    default:
+        return nameAt(item, *last);
     }
 }
 
@@ -203,10 +225,14 @@ FolderIcon FolderNamespace::iconOf(const ItemIdList& absolute) const
     if (absolute.nextItem(*first))
         return FolderIcon::Folder;
     switch (kindAt(absolute, *first)) {
-    case kindHome: return FolderIcon::Home;
-    case kindRoot: return FolderIcon::Root;
-    case kindVolume: return FolderIcon::Volume;
-    default: return FolderIcon::Folder;
+    case kindHome:
+        return FolderIcon::Home;
+    case kindRoot:
+        return FolderIcon::Root;
+    case kindVolume:
+        return FolderIcon::Volume;
+    default:
+        return FolderIcon::Folder;
     }
 }
 
@@ -269,11 +295,13 @@ std::vector<FolderEntry> FolderNamespace::desktopEntries() const
         entries.push_back(specialEntry(makeItem(kindHome)));
     entries.push_back(specialEntry(makeItem(kindRoot)));
     for (const std::string& volume : m_places.volumes)
-        entries.push_back(specialEntry(makeItem(kindVolume, std::string_view(volume).substr(0, volume.size() - 1))));
+        entries.push_back(specialEntry(
+            makeItem(kindVolume, std::string_view(volume).substr(0, volume.size() - 1))));
     return entries;
 }
 
-std::optional<std::vector<FolderEntry>> FolderNamespace::listSubfolders(const ItemIdList& folder) const
+std::optional<std::vector<FolderEntry>>
+FolderNamespace::listSubfolders(const ItemIdList& folder) const
 {
     if (folder.isNull())
         return std::nullopt;
@@ -346,8 +374,8 @@ FolderRenameResult FolderNamespace::rename(const ItemIdList& parent, const ItemI
     const UniqueFd dir = openFolder(AT_FDCWD, parentPath->c_str());
     if (!dir.isOpen())
         return {{}, errno};
-    const int error =
-        renameNoReplaceAt(dir.get(), nameAt(item, *at).c_str(), dir.get(), std::string(newName).c_str());
+    const int error = renameNoReplaceAt(dir.get(), nameAt(item, *at).c_str(), dir.get(),
+                                        std::string(newName).c_str());
     if (error != 0)
         return {{}, error};
     return {makeItem(kindFolder, newName), 0};

@@ -21,11 +21,19 @@
 namespace torvel {
 
 // Which picture a folder gets in the tree.
-enum class FolderIcon { Desktop, Home, Root, Volume, Folder };
+enum class FolderIcon
+{
+    Desktop,
+    Home,
+    Root,
+    Volume,
+    Folder
+};
 
 // Where the top-level places of the namespace are. Every path is absolute and
 // ends in "/". An empty home means there is none to show.
-struct FolderPlaces {
+struct FolderPlaces
+{
     std::string home;
     std::string desktop;
     std::vector<std::string> volumes;
@@ -47,21 +55,24 @@ std::string desktopFromUserDirs(std::string_view text, std::string_view home);
 std::vector<std::string> removableMountPoints(std::string_view mountinfo);
 
 // One subfolder found by a listing.
-struct FolderEntry {
-    ItemIdList item;        // relative to the listed folder: one item
-    std::string name;       // display name, bytes
+struct FolderEntry
+{
+    ItemIdList item;  // relative to the listed folder: one item
+    std::string name; // display name, bytes
     FolderIcon icon = FolderIcon::Folder;
     bool hasSubfolders = false;
-    std::string sortKey;    // orders siblings: compare as plain bytes
+    std::string sortKey; // orders siblings: compare as plain bytes
 };
 
-struct FolderRenameResult {
-    ItemIdList item;        // the renamed folder's new item; null on failure
-    int error = 0;          // errno value on failure
+struct FolderRenameResult
+{
+    ItemIdList item; // the renamed folder's new item; null on failure
+    int error = 0;   // errno value on failure
     bool ok() const { return error == 0; }
 };
 
-class FolderNamespace {
+class FolderNamespace
+{
 public:
     FolderNamespace();
     explicit FolderNamespace(FolderPlaces places);

@@ -30,7 +30,8 @@ std::string homeFolder()
     const char* home = std::getenv("HOME");
     if (home && home[0] == '/')
         return withTrailingSlash(home);
-    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir && entry->pw_dir[0] == '/')
+    if (const passwd* entry = ::getpwuid(::getuid());
+        entry && entry->pw_dir && entry->pw_dir[0] == '/')
         return withTrailingSlash(entry->pw_dir);
     return {};
 }
@@ -69,8 +70,10 @@ std::string unescapeMountPath(std::string_view field)
     for (std::size_t i = 0; i < field.size(); ++i) {
         if (field[i] == '\\' && i + 3 < field.size()) {
             const std::string_view digits = field.substr(i + 1, 3);
-            if (std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '7'; })) {
-                path += static_cast<char>(((digits[0] - '0') << 6) | ((digits[1] - '0') << 3) | (digits[2] - '0'));
+            if (std::all_of(digits.begin(), digits.end(),
+                            [](char c) { return c >= '0' && c <= '7'; })) {
+                path += static_cast<char>(((digits[0] - '0') << 6) | ((digits[1] - '0') << 3)
+                                          | (digits[2] - '0'));
                 i += 3;
                 continue;
             }
@@ -114,7 +117,9 @@ std::string desktopFromUserDirs(std::string_view text, std::string_view home)
         if (!value)
             continue;
         if (value->starts_with("$HOME"))
-            found = std::string(home) + (value->size() > 5 && (*value)[5] == '/' ? value->substr(6) : value->substr(5));
+            found =
+                std::string(home)
+                + (value->size() > 5 && (*value)[5] == '/' ? value->substr(6) : value->substr(5));
         else if (value->starts_with("/"))
             found = *value;
         else
@@ -125,7 +130,8 @@ std::string desktopFromUserDirs(std::string_view text, std::string_view home)
     found = withTrailingSlash(found);
     // Without a home the desktop falls back to the root, so there the root
     // is what a desktop must not be.
-    const std::string homePath = home.empty() ? std::string("/") : withTrailingSlash(std::string(home));
+    const std::string homePath =
+        home.empty() ? std::string("/") : withTrailingSlash(std::string(home));
     return found == homePath ? std::string() : found;
 }
 

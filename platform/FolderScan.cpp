@@ -20,7 +20,12 @@ namespace torvel {
 
 namespace {
 
-enum class EntryKind { File, NotAFile, Unreadable };
+enum class EntryKind
+{
+    File,
+    NotAFile,
+    Unreadable
+};
 
 EntryKind kindOfMode(mode_t mode)
 {
@@ -44,7 +49,8 @@ EntryKind kindOf(int folderFd, const dirent& entry)
     default:
         break;
     }
-    struct stat st {};
+    struct stat st
+    {};
     if (fstatat(folderFd, entry.d_name, &st, 0) == 0)
         return kindOfMode(st.st_mode);
     if (errno == ENOENT && fstatat(folderFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
@@ -59,7 +65,8 @@ bool marksSystem(const StoredDosAttrib& stored)
 
 // Files read from the folder in a run, whether each is marked system, and
 // when asked for what a look at each told.
-struct Batch {
+struct Batch
+{
     std::vector<std::string> names;
     std::vector<char> marks;
     std::vector<ScannedFile> files;
@@ -90,14 +97,14 @@ constexpr std::size_t kBatchSize = 8192;
 // folder each full batch is marked on a helper thread while the folder is
 // read on, with no more helpers at a time than there are cores. A helper
 // touches only its own batch.
-class BatchMarker {
+class BatchMarker
+{
 public:
     BatchMarker(const FolderHandle& folder, bool look)
         : m_folder(folder)
         , m_look(look)
         , m_limit(std::max(1U, std::thread::hardware_concurrency()))
-    {
-    }
+    {}
     ~BatchMarker() { finish(); }
     BatchMarker(const BatchMarker&) = delete;
     BatchMarker& operator=(const BatchMarker&) = delete;
@@ -112,7 +119,7 @@ public:
         try {
             m_running.emplace_back([this, &batch] { batch.mark(m_folder, m_look); });
         } catch (const std::system_error&) {
-            batch.mark(m_folder, m_look);  // no thread to be had: marked here
+            batch.mark(m_folder, m_look); // no thread to be had: marked here
         }
     }
 
@@ -130,7 +137,7 @@ private:
     std::deque<std::thread> m_running;
 };
 
-}  // namespace
+} // namespace
 
 int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& names,
                     FolderScanFacts* facts)
@@ -144,7 +151,8 @@ int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& nam
     if (!lookupFd.isOpen())
         return errno;
     const FolderHandle folder(std::move(lookupFd), path);
-    struct stat folderStat {};
+    struct stat folderStat
+    {};
     if (facts != nullptr && ::fstat(fd.get(), &folderStat) != 0)
         return errno;
     const DirStream dir = openDirStream(std::move(fd));
@@ -189,4 +197,4 @@ int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& nam
     return error;
 }
 
-}  // namespace torvel
+} // namespace torvel

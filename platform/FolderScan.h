@@ -14,14 +14,16 @@ namespace torvel {
 // (storedName is left empty: the name is the one at the same place in the
 // scan's names), or `error` is the errno of a look that failed, as when the
 // file went away after the folder listed it.
-struct ScannedFile {
+struct ScannedFile
+{
     int error = 0;
     FileInfo info;
 };
 
 // What a scan saw, for a file list read right after it in place of looking
 // at every file again.
-struct FolderScanFacts {
+struct FolderScanFacts
+{
     // The folder scanned, by what it is rather than by its path.
     dev_t device = 0;
     ino_t inode = 0;
@@ -41,4 +43,4 @@ struct FolderScanFacts {
 [[nodiscard]] int scanFolderFiles(const std::string& folderPath, std::vector<std::string>& names,
                                   FolderScanFacts* facts = nullptr);
 
-}  // namespace torvel
+} // namespace torvel

@@ -56,7 +56,8 @@ ItemIdList ItemIdList::fromBytes(std::span<const std::uint8_t> bytes)
             throw std::invalid_argument("malformed item identifier");
         offset += count;
     }
-    return ItemIdList(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset + countBytes)));
+    return ItemIdList(std::vector<std::uint8_t>(
+        bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset + countBytes)));
 }
 
 std::uint16_t ItemIdList::countAt(std::size_t offset) const
@@ -130,7 +131,8 @@ ItemIdList ItemIdList::withoutLast() const
     const auto last = lastOffset();
     if (!last)
         return *this;
-    std::vector<std::uint8_t> bytes(m_bytes.begin(), m_bytes.begin() + static_cast<std::ptrdiff_t>(*last));
+    std::vector<std::uint8_t> bytes(m_bytes.begin(),
+                                    m_bytes.begin() + static_cast<std::ptrdiff_t>(*last));
     appendCount(bytes, 0);
     return ItemIdList(std::move(bytes));
 }
@@ -154,8 +156,10 @@ ItemIdList concat(const ItemIdList& a, const ItemIdList& b)
     const std::size_t itemsB = b.isNull() ? 0 : b.size() - countBytes;
     std::vector<std::uint8_t> bytes;
     bytes.reserve(total);
-    bytes.insert(bytes.end(), a.m_bytes.begin(), a.m_bytes.begin() + static_cast<std::ptrdiff_t>(itemsA));
-    bytes.insert(bytes.end(), b.m_bytes.begin(), b.m_bytes.begin() + static_cast<std::ptrdiff_t>(itemsB));
+    bytes.insert(bytes.end(), a.m_bytes.begin(),
+                 a.m_bytes.begin() + static_cast<std::ptrdiff_t>(itemsA));
+    bytes.insert(bytes.end(), b.m_bytes.begin(),
+                 b.m_bytes.begin() + static_cast<std::ptrdiff_t>(itemsB));
     appendCount(bytes, 0);
     return ItemIdList(std::move(bytes));
 }

@@ -16,7 +16,8 @@
 
 namespace torvel {
 
-class ItemIdList {
+class ItemIdList
+{
 public:
     // The null list.
     ItemIdList() = default;
@@ -65,7 +66,9 @@ public:
     friend bool operator==(const ItemIdList&, const ItemIdList&) = default;
 
 private:
-    explicit ItemIdList(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
+    explicit ItemIdList(std::vector<std::uint8_t> bytes)
+        : m_bytes(std::move(bytes))
+    {}
     std::uint16_t countAt(std::size_t offset) const;
 
     friend ItemIdList concat(const ItemIdList& a, const ItemIdList& b);

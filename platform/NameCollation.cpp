@@ -25,17 +25,15 @@ int compareBytes(std::string_view a, std::string_view b)
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-}  // namespace
+} // namespace
 
 NameCollator::NameCollator()
     : NameCollator(userLocaleId("LC_COLLATE"))
-{
-}
+{}
 
 NameCollator::NameCollator(const std::string& localeId)
     : m_collator(openCollator(localeId))
-{
-}
+{}
 
 NameCollator::~NameCollator()
 {
@@ -50,7 +48,7 @@ void NameCollator::appendSortKey(std::string_view name, std::string& out) const
     for (auto& ch : text)
         if (ch >= u'A' && ch <= u'Z')
             ch = static_cast<char16_t>(ch - u'A' + u'a');
-    if (m_collator == nullptr) {  // no collation data: the lowered bytes
+    if (m_collator == nullptr) { // no collation data: the lowered bytes
         out += asciiLowerName(name);
         return;
     }
@@ -58,16 +56,16 @@ void NameCollator::appendSortKey(std::string_view name, std::string& out) const
     std::size_t room = text.size() * 4 + 16;
     for (;;) {
         out.resize(start + room);
-        const int32_t n = ucol_getSortKey(m_collator, text.data(), static_cast<int32_t>(text.size()),
-                                          reinterpret_cast<uint8_t*>(out.data() + start),
-                                          static_cast<int32_t>(room));
+        const int32_t n = ucol_getSortKey(
+            m_collator, text.data(), static_cast<int32_t>(text.size()),
+            reinterpret_cast<uint8_t*>(out.data() + start), static_cast<int32_t>(room));
         if (n <= 0) {
             out.resize(start);
             out += asciiLowerName(name);
             return;
         }
         if (static_cast<std::size_t>(n) <= room) {
-            out.resize(start + static_cast<std::size_t>(n) - 1);  // drop the final 0
+            out.resize(start + static_cast<std::size_t>(n) - 1); // drop the final 0
             return;
         }
         room = static_cast<std::size_t>(n);
@@ -93,4 +91,4 @@ int compareNameKeys(std::string_view keyA, std::string_view nameA, std::string_v
     return c != 0 ? c : compareBytes(nameA, nameB);
 }
 
-}  // namespace torvel
+} // namespace torvel

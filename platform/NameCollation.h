@@ -13,7 +13,8 @@ namespace torvel {
 // are not UTF-8 are keyed by their CP932 decoding (unmappable bytes replaced).
 // Two names with equal keys ("a.txt" and "A.txt" can both exist here) are
 // then ordered by their bytes, so the order is total and repeatable.
-class NameCollator {
+class NameCollator
+{
 public:
     // The locale of LC_ALL / LC_COLLATE / LANG.
     NameCollator();
@@ -38,4 +39,4 @@ private:
 int compareNameKeys(std::string_view keyA, std::string_view nameA, std::string_view keyB,
                     std::string_view nameB);
 
-}  // namespace torvel
+} // namespace torvel

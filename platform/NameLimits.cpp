@@ -15,7 +15,8 @@ constexpr long ntfs3Magic = 0x7366746e;
 
 bool folderTakesOnlyDosNames(const std::string& folder)
 {
-    struct statfs info {};
+    struct statfs info
+    {};
     if (::statfs(folder.c_str(), &info) != 0)
         return false;
     const long type = static_cast<long>(info.f_type);

@@ -36,7 +36,6 @@ bool startsWithBase(std::string_view name, std::string_view base, bool shiftJis)
 
 } // namespace
 
-
 bool matchesBaseWildcard(std::string_view name, std::string_view base)
 {
     // A UTF-8 name has no ASCII byte inside a multi-byte character, so every

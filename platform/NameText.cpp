@@ -22,10 +22,12 @@ bool isAscii(std::string_view s)
     return true;
 }
 
-struct ConverterCloser {
+struct ConverterCloser
+{
     void operator()(UConverter* c) const { ucnv_close(c); }
 };
-struct CaseMapCloser {
+struct CaseMapCloser
+{
     void operator()(UCaseMap* m) const { ucasemap_close(m); }
 };
 
@@ -130,7 +132,12 @@ bool asciiCaseIsLocaleNeutral(const std::string& locale)
     return lang != "tr" && lang != "az" && lang != "lt";
 }
 
-enum class CaseOp { Upper, Lower, Fold };
+enum class CaseOp
+{
+    Upper,
+    Lower,
+    Fold
+};
 
 UCaseMap* caseMapForUser()
 {
@@ -156,9 +163,15 @@ std::string mapUtf8Case(std::string_view name, CaseOp op)
         const auto cap = static_cast<int32_t>(out.size());
         int32_t n = 0;
         switch (op) {
-        case CaseOp::Upper: n = ucasemap_utf8ToUpper(map, out.data(), cap, src, srcLen, &status); break;
-        case CaseOp::Lower: n = ucasemap_utf8ToLower(map, out.data(), cap, src, srcLen, &status); break;
-        case CaseOp::Fold: n = ucasemap_utf8FoldCase(map, out.data(), cap, src, srcLen, &status); break;
+        case CaseOp::Upper:
+            n = ucasemap_utf8ToUpper(map, out.data(), cap, src, srcLen, &status);
+            break;
+        case CaseOp::Lower:
+            n = ucasemap_utf8ToLower(map, out.data(), cap, src, srcLen, &status);
+            break;
+        case CaseOp::Fold:
+            n = ucasemap_utf8FoldCase(map, out.data(), cap, src, srcLen, &status);
+            break;
         }
         if (status == U_BUFFER_OVERFLOW_ERROR) {
             out.assign(static_cast<std::size_t>(n) + 1, '\0');
@@ -181,7 +194,7 @@ std::string mapCase(std::string_view name, CaseOp op)
     return mapUtf8Case(name, op);
 }
 
-}  // namespace
+} // namespace
 
 std::u16string nameToUtf16(std::string_view nameBytes)
 {
@@ -296,4 +309,4 @@ std::string displayPath(std::string_view pathBytes)
     }
 }
 
-}  // namespace torvel
+} // namespace torvel

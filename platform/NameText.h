@@ -52,4 +52,4 @@ std::string caseFoldKey(std::string_view name);
 // "ja_JP.UTF-8" gives "ja_JP", and "C", "POSIX" or nothing give "" (root).
 std::string userLocaleId(const char* categoryVariable);
 
-}  // namespace torvel
+} // namespace torvel

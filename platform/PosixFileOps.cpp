@@ -22,8 +22,8 @@ namespace {
 // way of doing the same thing is tried.
 bool isNotSupported(int err)
 {
-    return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == ENOTTY
-        || err == EXDEV || err == EBADF;
+    return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == ENOTTY || err == EXDEV
+           || err == EBADF;
 }
 
 bool isUserAttribute(const char* name)
@@ -213,7 +213,8 @@ int renameByLink(int fromDir, const char* from, int toDir, const char* to)
 
 int renameChecked(int fromDir, const char* from, int toDir, const char* to)
 {
-    struct stat st {};
+    struct stat st
+    {};
     if (::fstatat(toDir, to, &st, AT_SYMLINK_NOFOLLOW) == 0)
         return EEXIST;
     if (errno != ENOENT)
@@ -334,7 +335,8 @@ int makeFolders(const std::string& path, mode_t mode)
         if (::mkdir(part.c_str(), mode) == 0)
             continue;
         int err = errno;
-        struct stat st {};
+        struct stat st
+        {};
         if (err != EEXIST)
             return err;
         if (::stat(part.c_str(), &st) != 0)

@@ -22,7 +22,7 @@ namespace {
 std::string tempCandidate()
 {
     static std::atomic<unsigned> counter{0};
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     unsigned value = static_cast<unsigned>(now.tv_nsec) ^ (static_cast<unsigned>(::getpid()) << 16)
                      ^ (counter.fetch_add(1) * 2654435761u);
@@ -57,7 +57,8 @@ int PosixFileSystem::openFolder(const std::string& path, FolderHandle& out)
 int PosixFileSystem::probe(const FolderHandle& dir, const std::string& name, EntryId& id)
 {
     id = EntryId{};
-    struct stat st {};
+    struct stat st
+    {};
     if (::fstatat(dir.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return (errno == ENOENT || errno == ENOTDIR) ? 0 : errno;
     id.device = st.st_dev;
@@ -119,10 +120,11 @@ int PosixFileSystem::listNames(const FolderHandle& dir, std::vector<std::string>
     }
 }
 
-int PosixFileSystem::openSource(const FolderHandle& dir, const std::string& name,
-                                bool followLinks, FileHandle& out)
+int PosixFileSystem::openSource(const FolderHandle& dir, const std::string& name, bool followLinks,
+                                FileHandle& out)
 {
-    struct stat st {};
+    struct stat st
+    {};
     if (::fstatat(dir.fd(), name.c_str(), &st, followLinks ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
     // Checked before opening: opening a named pipe would wait for a writer.
@@ -142,8 +144,7 @@ int PosixFileSystem::openSource(const FolderHandle& dir, const std::string& name
 
 PosixFileSystem::PosixFileSystem(bool unnamedTemps)
     : m_unnamedTemps(unnamedTemps)
-{
-}
+{}
 
 int PosixFileSystem::createTemp(const FolderHandle& dir, mode_t mode, FileHandle& out,
                                 std::string& tempName)
@@ -163,7 +164,8 @@ int PosixFileSystem::createTemp(const FolderHandle& dir, mode_t mode, FileHandle
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = tempCandidate();
-        UniqueFd fd(::openat(dir.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        UniqueFd fd(
+            ::openat(dir.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (!fd.isOpen()) {
             if (errno == EEXIST)
                 continue;
@@ -182,7 +184,8 @@ int PosixFileSystem::createTemp(const FolderHandle& dir, mode_t mode, FileHandle
 int PosixFileSystem::adoptTemp(const FolderHandle& dir, UniqueFd fd, const std::string& name,
                                FileHandle& out)
 {
-    struct stat st {};
+    struct stat st
+    {};
     if (int rc = statusOf(fd.get(), st)) {
         // The error of the stat is the one to report; a temporary file that
         // cannot be removed either is a stray hidden file, not a second error.
@@ -223,7 +226,8 @@ int PosixFileSystem::copyMetadata(const FileHandle& from, const FileHandle& to, 
     // with them, so the mode still differs where it matters. A file system
     // without permission bits (FAT through FUSE answers ENOSYS) still takes
     // the file, as it takes it without user attributes.
-    if ((made.st_mode & 07777) != (st.st_mode & 07777) && ::fchmod(to.fd(), st.st_mode & 07777) != 0) {
+    if ((made.st_mode & 07777) != (st.st_mode & 07777)
+        && ::fchmod(to.fd(), st.st_mode & 07777) != 0) {
         if (errno != ENOSYS && errno != EOPNOTSUPP && errno != EPERM)
             return errno;
         lost.mode = true;

@@ -40,7 +40,6 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
     return true;
 }
 
-
 // The first maxChars characters of UTF-8 text; a character is a lead byte
 // with the continuation bytes that follow it.
 std::string_view firstChars(std::string_view text, std::size_t maxChars)
@@ -69,8 +68,10 @@ std::error_code readWholeFile(const std::string& path, std::size_t maxBytes, std
         return {errno, std::generic_category()};
     }
     exists = true;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
+    struct stat st
+    {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)
+        && static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
         tooLong = true;
         ::close(fd);
         return {};
@@ -104,14 +105,15 @@ std::error_code readWholeFile(const std::string& path, std::size_t maxBytes, std
 // mean; parsed, each line would take a hundred bytes and more of memory.
 bool isJunkText(std::string_view bytes)
 {
-    return bytes.find('\0') != std::string_view::npos ||
-           static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) > ProfileFile::MaxLines;
+    return bytes.find('\0') != std::string_view::npos
+           || static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'))
+                  > ProfileFile::MaxLines;
 }
 
 bool isWritableName(std::string_view name)
 {
-    return !name.empty() && trimmed(name) == name && isValidUtf8(name) &&
-           name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+    return !name.empty() && trimmed(name) == name && isValidUtf8(name)
+           && name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
 } // namespace
@@ -147,7 +149,7 @@ ProfileFile ProfileFile::load(const std::string& path)
 
 ProfileFile::Line ProfileFile::parseLine(std::string text, std::string end)
 {
-    Line line {std::move(text), std::move(end), LineKind::Other, {}};
+    Line line{std::move(text), std::move(end), LineKind::Other, {}};
     std::string_view content = line.text;
     if (content.starts_with(ByteOrderMark))
         content.remove_prefix(ByteOrderMark.size());
@@ -188,7 +190,8 @@ void ProfileFile::parse(std::string_view text)
             m_lineEnd = end;
             lineEndKnown = true;
         }
-        m_lines.push_back(parseLine(std::string(text.substr(start, textEnd - start)), std::move(end)));
+        m_lines.push_back(
+            parseLine(std::string(text.substr(start, textEnd - start)), std::move(end)));
         start = newline + 1;
     }
 }
@@ -220,7 +223,8 @@ std::size_t ProfileFile::findSection(std::string_view section) const
 std::size_t ProfileFile::endOfSection(std::size_t header) const
 {
     std::size_t after = header + 1;
-    for (std::size_t i = header + 1; i < m_lines.size() && m_lines[i].kind != LineKind::Section; ++i)
+    for (std::size_t i = header + 1; i < m_lines.size() && m_lines[i].kind != LineKind::Section;
+         ++i)
         if (m_lines[i].kind == LineKind::Key)
             after = i + 1;
     return after;
@@ -230,7 +234,8 @@ void ProfileFile::insertLine(std::size_t at, std::string text)
 {
     if (at > 0 && m_lines[at - 1].end.empty())
         m_lines[at - 1].end = m_lineEnd;
-    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), parseLine(std::move(text), m_lineEnd));
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at),
+                   parseLine(std::move(text), m_lineEnd));
 }
 
 std::string ProfileFile::readString(std::string_view section, std::string_view key,
@@ -252,11 +257,12 @@ bool ProfileFile::hasKey(std::string_view section, std::string_view key) const
 std::error_code ProfileFile::writeString(std::string_view section, std::string_view key,
                                          std::string_view value)
 {
-    if (!isValidUtf8(value) || value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+    if (!isValidUtf8(value)
+        || value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
         return std::make_error_code(std::errc::illegal_byte_sequence);
-    if (!isWritableName(section) || section.find(']') != std::string_view::npos ||
-        !isWritableName(key) || key.find('=') != std::string_view::npos ||
-        key.find_first_of("[;#") == 0 || key.starts_with(ByteOrderMark))
+    if (!isWritableName(section) || section.find(']') != std::string_view::npos
+        || !isWritableName(key) || key.find('=') != std::string_view::npos
+        || key.find_first_of("[;#") == 0 || key.starts_with(ByteOrderMark))
         return std::make_error_code(std::errc::invalid_argument);
 
     const std::size_t at = findKey(section, key);
@@ -308,8 +314,8 @@ std::error_code ProfileFile::save(SaveSteps& steps)
     return {};
 }
 
-std::string readProfileString(const std::string& path, std::string_view section, std::string_view key,
-                              std::string_view defaultValue)
+std::string readProfileString(const std::string& path, std::string_view section,
+                              std::string_view key, std::string_view defaultValue)
 {
     return ProfileFile::load(path).readString(section, key, defaultValue);
 }

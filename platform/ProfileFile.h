@@ -42,7 +42,8 @@ class SaveSteps;
 //
 // The file is loaded once; reads and writes then work in memory, and save()
 // puts the result on disk in one atomic step.
-class ProfileFile {
+class ProfileFile
+{
 public:
     static constexpr std::size_t MaxValueChars = 1023;
     static constexpr std::size_t MaxFileBytes = 1024 * 1024;
@@ -88,8 +89,14 @@ public:
     std::error_code save(SaveSteps& steps);
 
 private:
-    enum class LineKind { Other, Section, Key };
-    struct Line {
+    enum class LineKind
+    {
+        Other,
+        Section,
+        Key
+    };
+    struct Line
+    {
         std::string text; // without its line end
         std::string end;  // "\r\n", "\n", or "" for a last line without one
         LineKind kind = LineKind::Other;

@@ -67,7 +67,8 @@ int ensurePrivateFolder(const std::string& folder)
         return 0;
     if (errno != EEXIST)
         return errno;
-    struct stat st {};
+    struct stat st
+    {};
     if (::lstat(path.c_str(), &st) != 0)
         return errno;
     if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
@@ -88,7 +89,8 @@ int ensureTrashFolders(const std::string& trash)
 int deviceOfNearest(std::string path, dev_t& device)
 {
     for (;;) {
-        struct stat st {};
+        struct stat st
+        {};
         if (::stat(path.c_str(), &st) == 0) {
             device = st.st_dev;
             return 0;
@@ -140,7 +142,8 @@ int writeRecord(int fd, const std::string& text)
 // the candidate is taken, in files/ or in info/.
 int createRecord(int infoFd, int filesFd, const std::string& candidate, const std::string& text)
 {
-    struct stat st {};
+    struct stat st
+    {};
     if (::fstatat(filesFd, candidate.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
         return EEXIST;
     const std::string record = candidate + std::string(infoSuffix);
@@ -186,8 +189,8 @@ int putWithFolders(int infoFd, int filesFd, const std::string& recordText, int d
 std::string Trash::homeFolder()
 {
     const char* data = std::getenv("XDG_DATA_HOME");
-    std::string base = (data != nullptr && data[0] == '/') ? std::string(data)
-                                                           : homeDirectory() + "/.local/share";
+    std::string base =
+        (data != nullptr && data[0] == '/') ? std::string(data) : homeDirectory() + "/.local/share";
     return withTrailingSlash(base) + "Trash/";
 }
 
@@ -195,7 +198,8 @@ int Trash::volumeFolder(const std::string& topdir, std::string& folder)
 {
     std::string top = withTrailingSlash(topdir);
     std::string shared = top + ".Trash";
-    struct stat st {};
+    struct stat st
+    {};
     if (::lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
         std::string own = shared + "/" + userIdText() + "/";
         if (ensureTrashFolders(own) == 0) {
@@ -213,7 +217,8 @@ int Trash::volumeFolder(const std::string& topdir, std::string& folder)
 int Trash::topFolderOf(const std::string& realFolder, std::string& topdir)
 {
     std::string path(withoutTrailingSlashes(realFolder));
-    struct stat st {};
+    struct stat st
+    {};
     if (::stat(path.c_str(), &st) != 0)
         return errno;
     dev_t device = st.st_dev;
@@ -265,7 +270,8 @@ int Trash::putLeaf(const FolderHandle& dir, const std::string& name, TrashPlace*
 {
     if (name.empty() || name == "." || name == "..")
         return EINVAL;
-    struct stat st {};
+    struct stat st
+    {};
     if (::fstatat(dir.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
     std::string folder;
@@ -294,7 +300,7 @@ int Trash::putLeaf(const FolderHandle& dir, const std::string& name, TrashPlace*
 
 std::string Trash::deletionDate(time_t when)
 {
-    tm local {};
+    tm local{};
     ::localtime_r(&when, &local);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);

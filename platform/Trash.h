@@ -49,8 +49,9 @@ public:
 
     // Moves dir + name into the given trash folder, whose files/ and info/
     // exist, with pathInRecord as the Path= of its record.
-    [[nodiscard]] static int putInto(const std::string& trashFolder, const std::string& pathInRecord,
-                                     int dirFd, const std::string& name, TrashPlace* where);
+    [[nodiscard]] static int putInto(const std::string& trashFolder,
+                                     const std::string& pathInRecord, int dirFd,
+                                     const std::string& name, TrashPlace* where);
 
     // The DeletionDate= form of a time: local time as YYYY-MM-DDThh:mm:ss.
     static std::string deletionDate(time_t when);

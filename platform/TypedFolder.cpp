@@ -20,7 +20,8 @@ namespace {
 
 bool entryExists(const std::string& path)
 {
-    struct stat info {};
+    struct stat info
+    {};
     return ::lstat(path.c_str(), &info) == 0;
 }
 
@@ -85,7 +86,7 @@ int createFolderChain(const std::string& path)
     // The folders that are missing now are the ones this call makes, and the
     // only ones it may take away again.
     std::vector<std::string> missing;
-    for (std::size_t end = path.find('/', 1); ; end = path.find('/', end + 1)) {
+    for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
         const std::string part = path.substr(0, end);
         if (!part.empty() && part.back() != '/' && !entryExists(part))
             missing.push_back(part);

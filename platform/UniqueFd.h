@@ -18,10 +18,14 @@ class UniqueFd
 public:
     UniqueFd() noexcept = default;
     // Takes over fd; a negative value (a failed open) holds nothing.
-    explicit UniqueFd(int fd) noexcept : m_fd(fd) {}
+    explicit UniqueFd(int fd) noexcept
+        : m_fd(fd)
+    {}
     ~UniqueFd() { reset(); }
 
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.release()) {}
+    UniqueFd(UniqueFd&& other) noexcept
+        : m_fd(other.release())
+    {}
     UniqueFd& operator=(UniqueFd&& other) noexcept
     {
         if (this != &other)

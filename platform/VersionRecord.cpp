@@ -32,7 +32,8 @@ public:
     explicit FileReader(const std::string& fileName)
         : m_fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY))
     {
-        struct stat st{};
+        struct stat st
+        {};
         if (m_fd.isOpen() && ::fstat(m_fd.get(), &st) == 0 && S_ISREG(st.st_mode))
             m_size = static_cast<std::uint64_t>(st.st_size);
         else
@@ -93,12 +94,18 @@ struct ElfShape
     }
     std::uint64_t addr(const unsigned char* at) const { return word(at, is64 ? 8 : 4); }
     std::size_t sectionHeaderSize() const { return is64 ? 64 : 40; }
-    std::uint64_t sectionOffset(const unsigned char* sh) const { return addr(sh + (is64 ? 24 : 16)); }
+    std::uint64_t sectionOffset(const unsigned char* sh) const
+    {
+        return addr(sh + (is64 ? 24 : 16));
+    }
     std::uint64_t sectionSize(const unsigned char* sh) const { return addr(sh + (is64 ? 32 : 20)); }
-    std::uint64_t sectionLink(const unsigned char* sh) const { return word(sh + (is64 ? 40 : 24), 4); }
+    std::uint64_t sectionLink(const unsigned char* sh) const
+    {
+        return word(sh + (is64 ? 40 : 24), 4);
+    }
 };
 
-constexpr std::uint32_t kSectionNoBits = 8; // SHT_NOBITS: no bytes in the file
+constexpr std::uint32_t kSectionNoBits = 8;      // SHT_NOBITS: no bytes in the file
 constexpr std::uint64_t kExtendedIndex = 0xFFFF; // SHN_XINDEX
 
 struct SectionTable
@@ -117,7 +124,12 @@ struct SectionTable
 std::optional<SectionTable> readSectionTable(const FileReader& file)
 {
     unsigned char ident[64] = {};
-    if (!file.readAt(0, ident, 16) || std::memcmp(ident, "\x7f" "ELF", 4) != 0)
+    if (!file.readAt(0, ident, 16)
+        || std::memcmp(ident,
+                       "\x7f"
+                       "ELF",
+                       4)
+               != 0)
         return std::nullopt;
     SectionTable t;
     if ((ident[4] != 1 && ident[4] != 2) || (ident[5] != 1 && ident[5] != 2))
@@ -164,7 +176,8 @@ std::optional<Extent> findRecordSection(const FileReader& file)
     const ElfShape& s = table->shape;
     const unsigned char* namesHeader = table->header(table->nameIndex);
     const Extent namesAt{s.sectionOffset(namesHeader), s.sectionSize(namesHeader)};
-    if (namesAt.size == 0 || namesAt.size > kMaxNameTableSize || !file.contains(namesAt.offset, namesAt.size))
+    if (namesAt.size == 0 || namesAt.size > kMaxNameTableSize
+        || !file.contains(namesAt.offset, namesAt.size))
         return std::nullopt;
     std::vector<unsigned char> names(namesAt.size);
     if (!file.readAt(namesAt.offset, names.data(), names.size()))
@@ -202,7 +215,8 @@ std::optional<std::vector<unsigned char>> loadRecord(const std::string& fileName
     if (!file.readAt(section->offset, header, sizeof header))
         return std::nullopt;
     const std::uint32_t length = getU32(header + 8);
-    if (length < versionrecord::kHeaderSize || length > versionrecord::kMaxRecordSize || length > section->size)
+    if (length < versionrecord::kHeaderSize || length > versionrecord::kMaxRecordSize
+        || length > section->size)
         return std::nullopt;
     std::vector<unsigned char> record(length);
     if (!file.readAt(section->offset, record.data(), record.size()))
@@ -243,7 +257,8 @@ std::optional<std::string_view> findField(const unsigned char* block, std::strin
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint32_t nameLength = getU16(block + at);
         const std::uint32_t valueLength = getU16(block + at + 2);
-        const char* text = reinterpret_cast<const char*>(block + at + versionrecord::kFieldHeaderSize);
+        const char* text =
+            reinterpret_cast<const char*>(block + at + versionrecord::kFieldHeaderSize);
         if (equalsIgnoringAsciiCase(std::string_view(text, nameLength), name))
             return std::string_view(text + nameLength, valueLength);
         at += versionrecord::kFieldHeaderSize + nameLength + valueLength;
@@ -300,7 +315,8 @@ std::optional<std::string_view> queryVersionValue(const unsigned char* block, st
         return std::nullopt;
     if (parts.size() == 2 && equalsIgnoringAsciiCase(parts[0], "VarFileInfo")
         && equalsIgnoringAsciiCase(parts[1], "Translation"))
-        return std::string_view(reinterpret_cast<const char*>(block + versionrecord::kTranslationOffset), 4);
+        return std::string_view(
+            reinterpret_cast<const char*>(block + versionrecord::kTranslationOffset), 4);
     if (parts.size() == 3 && equalsIgnoringAsciiCase(parts[0], "StringFileInfo")
         && equalsIgnoringAsciiCase(parts[1], translationKey(block)))
         return findField(block, parts[2]);

@@ -79,7 +79,8 @@ constexpr std::size_t versionRecordLength(const VersionRecordField (&fields)[N])
 
 // The record itself; Length must be versionRecordLength(fields).
 template <std::size_t Length, std::size_t N>
-constexpr std::array<unsigned char, Length> makeVersionRecord(std::uint16_t language, std::uint16_t codePage,
+constexpr std::array<unsigned char, Length> makeVersionRecord(std::uint16_t language,
+                                                              std::uint16_t codePage,
                                                               const VersionRecordField (&fields)[N])
 {
     using namespace versionrecord;
@@ -113,6 +114,7 @@ constexpr std::array<unsigned char, Length> makeVersionRecord(std::uint16_t lang
 // object of a static library that nothing references would be dropped). A
 // second use in the same executable fails to link, as it should: a program has
 // one version record.
-#define TORVEL_EMBED_VERSION_RECORD(image)                                                                   \
-    extern "C" __attribute__((used, section(TORVEL_VERSION_RECORD_SECTION), aligned(8)))                   \
-    const std::array<unsigned char, (image).size()> torvel_version_record = (image)
+#define TORVEL_EMBED_VERSION_RECORD(image)                                                         \
+    extern "C" __attribute__((used, section(TORVEL_VERSION_RECORD_SECTION), aligned(8)))           \
+    const std::array<unsigned char, (image).size()>                                                \
+        torvel_version_record = (image)

@@ -36,7 +36,8 @@ AttributePage::AttributePage(Ui::TForm1& ui, const TMyFileList& list)
                 ClickRadio5(group);
             }
         });
-        connect(m_buttons[g], &QButtonGroup::idClicked, this, [this, group](int) { ClickRadio5(group); });
+        connect(m_buttons[g], &QButtonGroup::idClicked, this,
+                [this, group](int) { ClickRadio5(group); });
     }
 }
 
@@ -49,7 +50,9 @@ void AttributePage::SetRadio5()
 {
     const auto items = attrItemsOf(attrStartWord(m_list));
     for (int group = 0; group < attrGroupCount; ++group) {
-        m_buttons[group]->button(static_cast<int>(items[static_cast<std::size_t>(group)]))->setChecked(true);
+        m_buttons[group]
+            ->button(static_cast<int>(items[static_cast<std::size_t>(group)]))
+            ->setChecked(true);
     }
     // Last: choosing an item above has marked its group as changed.
     for (int group = 0; group < attrGroupCount; ++group) {
@@ -72,13 +75,15 @@ void AttributePage::ClickRadio5(QGroupBox* Sender)
 AttrItem AttributePage::checkedItem(int group) const
 {
     // A group with no item chosen counts as "解除".
-    return m_buttons[group]->checkedId() == static_cast<int>(AttrItem::Set) ? AttrItem::Set : AttrItem::Clear;
+    return m_buttons[group]->checkedId() == static_cast<int>(AttrItem::Set) ? AttrItem::Set
+                                                                            : AttrItem::Clear;
 }
 
-ChangeResult AttributePage::Attr_Change(const std::string& folder, const std::vector<std::string>& names,
+ChangeResult AttributePage::Attr_Change(const std::string& folder,
+                                        const std::vector<std::string>& names,
                                         WindowFeedback& feedback)
 {
-    std::array<AttrChoice, attrGroupCount> choices {};
+    std::array<AttrChoice, attrGroupCount> choices{};
     for (int group = 0; group < attrGroupCount; ++group) {
         const int tag = m_groups[group]->property("Tag").toInt();
         choices[static_cast<std::size_t>(group)] = attrChoice(checkedItem(group), tag);

@@ -41,8 +41,8 @@ private:
     AttrItem checkedItem(int group) const;
 
     const TMyFileList& m_list;
-    QGroupBox* m_groups[3];      // RadioGroup4 to 6: read-only, hidden, archive
-    QButtonGroup* m_buttons[3];  // each group's two items
+    QGroupBox* m_groups[3];     // RadioGroup4 to 6: read-only, hidden, archive
+    QButtonGroup* m_buttons[3]; // each group's two items
 };
 
 } // namespace torvel

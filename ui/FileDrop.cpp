@@ -22,10 +22,10 @@ namespace {
 
 const QString kUriList = QStringLiteral("text/uri-list");
 
-
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
 {
-    return text.size() >= prefix.size() && equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size()
+           && equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 bool isThisHost(std::string_view host)
@@ -65,7 +65,7 @@ std::string pathOfFileUri(std::string_view uri)
 bool offersFiles(const QMimeData* mime)
 {
     return mime != nullptr && mime->hasFormat(kUriList)
-        && !filePathsFromUriList(mime->data(kUriList)).empty();
+           && !filePathsFromUriList(mime->data(kUriList)).empty();
 }
 
 // Whatever the desktop proposes, the files stay where they are: a drop only
@@ -119,8 +119,7 @@ QByteArray fileUriOf(std::string_view path)
 
 TFileDrop::TFileDrop(QObject* owner)
     : QObject(owner)
-{
-}
+{}
 
 TFileDrop::~TFileDrop()
 {
@@ -176,7 +175,8 @@ void TFileDrop::Install()
     QWidget* target = nullptr;
     if (m_control != nullptr) {
         target = dropTargetOf(m_control);
-    } else if (auto* owner = qobject_cast<QWidget*>(parent()); owner != nullptr && owner->isWindow()) {
+    } else if (auto* owner = qobject_cast<QWidget*>(parent());
+               owner != nullptr && owner->isWindow()) {
         target = owner;
     }
     if (target == nullptr) {
@@ -239,11 +239,13 @@ void TFileDrop::DropFiles(const QDropEvent& drop)
     }
     QWidget* window = m_target != nullptr ? m_target->window() : nullptr;
     try {
-        const std::vector<std::string> files = filePathsFromUriList(drop.mimeData()->data(kUriList));
+        const std::vector<std::string> files =
+            filePathsFromUriList(drop.mimeData()->data(kUriList));
         const QPoint at = drop.position().toPoint();
         Q_EMIT OnFileDrop(this, static_cast<int>(files.size()), files, at.x(), at.y());
     } catch (const std::exception& error) {
-        QMessageBox::critical(window, QApplication::applicationName(), QString::fromLocal8Bit(error.what()));
+        QMessageBox::critical(window, QApplication::applicationName(),
+                              QString::fromLocal8Bit(error.what()));
     }
 }
 

@@ -61,7 +61,7 @@ private:
     bool m_accept = true;
     bool m_dragOffersFiles = false; // what the drag under way offered when it came in
     QPointer<QWidget> m_control;
-    QPointer<QWidget> m_target;  // the widget installed on, when installed
+    QPointer<QWidget> m_target; // the widget installed on, when installed
 };
 
 // The full paths of the local files a text/uri-list names, in its order:

@@ -31,7 +31,8 @@ namespace torvel {
 
 namespace {
 
-const QString kSearchingExtensions = QStringLiteral("ファイルの拡張子を検索中。しばらくお待ちください。");
+const QString kSearchingExtensions =
+    QStringLiteral("ファイルの拡張子を検索中。しばらくお待ちください。");
 const QString kOtherFolders = QStringLiteral(
     "最初のファイルと違うフォルダのファイルが含まれていましたので、それらは選択しませんでした。");
 
@@ -42,8 +43,7 @@ public:
     MouseUpWatch(QObject* parent, std::function<void(QMouseEvent*)> onRelease)
         : QObject(parent)
         , m_onRelease(std::move(onRelease))
-    {
-    }
+    {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -129,8 +129,8 @@ QString menuCaption(QString text)
 
 } // namespace
 
-FileSelection::FileSelection(QTableView* grid, QListWidget* filter, const PreviewGrid& rows, FormHost& host,
-                             QWidget* window)
+FileSelection::FileSelection(QTableView* grid, QListWidget* filter, const PreviewGrid& rows,
+                             FormHost& host, QWidget* window)
     : QObject()
     , m_host(host)
     , m_grid(grid)
@@ -200,8 +200,8 @@ void FileSelection::openFilesFrom(const std::string& folder)
 // ---------------------------------------------------------------------------
 // Drops
 
-void FileSelection::FileDrop1FileDrop(QObject* /*Sender*/, int /*Num*/, const std::vector<std::string>& Files,
-                                      int /*X*/, int /*Y*/)
+void FileSelection::FileDrop1FileDrop(QObject* /*Sender*/, int /*Num*/,
+                                      const std::vector<std::string>& Files, int /*X*/, int /*Y*/)
 {
     if (Files.empty()) {
         return;
@@ -269,8 +269,9 @@ void FileSelection::scanDroppedFolder(const std::string& folder)
         Q_EMIT sourceFolderChosen(folder);
     }
     if (error != 0) {
-        m_host.showErrorMessage(QStringLiteral("フォルダの中を読めませんでした。\n") + pathText(folder)
-                                + QLatin1Char('\n') + utf8Text(ioErrorText(error)));
+        m_host.showErrorMessage(QStringLiteral("フォルダの中を読めませんでした。\n")
+                                + pathText(folder) + QLatin1Char('\n')
+                                + utf8Text(ioErrorText(error)));
     }
 }
 
@@ -290,7 +291,8 @@ void FileSelection::FileSeleSet()
     for (const std::string& extension : extensions) {
         auto* item = new QListWidgetItem(utf8Text(displayName(extension)));
         // The text is for the eye; the bytes are what names are matched by.
-        item->setData(Qt::UserRole, QByteArray(extension.data(), static_cast<qsizetype>(extension.size())));
+        item->setData(Qt::UserRole,
+                      QByteArray(extension.data(), static_cast<qsizetype>(extension.size())));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
         m_filter->addItem(item);
@@ -305,7 +307,8 @@ std::vector<ExtensionChoice> FileSelection::extensionFilterChoices() const
         // Until a selection has filled the filter, every extension passes.
         std::unordered_set<std::string_view> seen;
         for (const std::string& name : SelectedFiles) {
-            if (const std::string_view extension = extensionOf(name); seen.insert(extension).second) {
+            if (const std::string_view extension = extensionOf(name);
+                seen.insert(extension).second) {
                 choices.push_back({std::string(extension), true});
             }
         }
@@ -321,7 +324,8 @@ std::vector<ExtensionChoice> FileSelection::extensionFilterChoices() const
     return choices;
 }
 
-FilePropResult FileSelection::readInto(TMyFileList& list, const std::string& folder, std::optional<SortOrder> sort)
+FilePropResult FileSelection::readInto(TMyFileList& list, const std::string& folder,
+                                       std::optional<SortOrder> sort)
 {
     FilePropInput input;
     input.filter = extensionFilterChoices();
@@ -368,7 +372,8 @@ void FileSelection::StringGrid1MouseUp(QObject* /*Sender*/, Qt::MouseButton Butt
 
 void FileSelection::PopupMenu1Popup()
 {
-    m_gridMenu->findChild<QAction*>(QStringLiteral("pTime"))->setVisible(m_host.currentPage() == Page::TimeStamp);
+    m_gridMenu->findChild<QAction*>(QStringLiteral("pTime"))
+        ->setVisible(m_host.currentPage() == Page::TimeStamp);
 }
 
 } // namespace torvel

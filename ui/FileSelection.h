@@ -47,11 +47,14 @@ public:
     void FileSeleSet();
     // Reads the chosen files whose extension is ticked into the list, sorted
     // by `sort`; the selection is lent to the reader, not copied.
-    FilePropResult readInto(TMyFileList& list, const std::string& folder, std::optional<SortOrder> sort);
+    FilePropResult readInto(TMyFileList& list, const std::string& folder,
+                            std::optional<SortOrder> sort);
 
 public Q_SLOTS:
-    void FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files, int X, int Y);
-    void StringGrid1MouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files, int X,
+                           int Y);
+    void StringGrid1MouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
+                            int X, int Y);
     void PopupMenu1Popup();
 
 Q_SIGNALS:

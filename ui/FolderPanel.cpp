@@ -132,9 +132,10 @@ void FolderPanel::ChangeDirChange(const std::string& path)
 QString FolderPanel::MiniDir(const std::string& path) const
 {
     const QFontMetrics metrics = m_measure->fontMetrics();
-    const std::string text = shortenPath(
-        path, folderFieldWidth(), displayPath,
-        [&metrics](std::string_view shown) { return metrics.horizontalAdvance(utf8Text(shown)); });
+    const std::string text =
+        shortenPath(path, folderFieldWidth(), displayPath, [&metrics](std::string_view shown) {
+            return metrics.horizontalAdvance(utf8Text(shown));
+        });
     return QString::fromStdString(text);
 }
 
@@ -142,8 +143,9 @@ int FolderPanel::folderFieldWidth() const
 {
     // The room for text inside the source folder's sunken frame; both folder
     // fields are as wide. A framed label keeps half an "x" clear at its side.
-    const int indent = m_source->indent() >= 0 ? m_source->indent()
-                                               : m_source->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2;
+    const int indent = m_source->indent() >= 0
+                           ? m_source->indent()
+                           : m_source->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2;
     return m_source->contentsRect().width() - indent;
 }
 
@@ -266,8 +268,9 @@ void FolderPanel::applyTypedDestination()
 {
     const std::optional<std::string> folder = typedFolderPath(TypedDir, detectFolderPlaces().home);
     if (!folder) {
-        m_host.StatusWrite(StatusKind::Warning,
-                           QStringLiteral("【注意】保存先は「/」か「~/」で始まるフォルダで指定してください。"));
+        m_host.StatusWrite(
+            StatusKind::Warning,
+            QStringLiteral("【注意】保存先は「/」か「~/」で始まるフォルダで指定してください。"));
         return;
     }
     if (!folderExists(*folder)) {
@@ -303,11 +306,11 @@ bool FolderPanel::confirmFolderCreation(const std::string& folder)
 void FolderPanel::reportFolderNotCreated(const std::string& folder, int error)
 {
     const QString reason = error == ENOTDIR || error == EEXIST
-        ? QStringLiteral("同じ名前のファイルがあります。")
-        : QString::fromStdString(ioErrorText(error));
+                               ? QStringLiteral("同じ名前のファイルがあります。")
+                               : QString::fromStdString(ioErrorText(error));
     QMessageBox box(QMessageBox::Warning, QStringLiteral("TORVEL"),
-                    QStringLiteral("フォルダを作成できませんでした。\n") + pathText(folder) + QLatin1Char('\n')
-                        + reason,
+                    QStringLiteral("フォルダを作成できませんでした。\n") + pathText(folder)
+                        + QLatin1Char('\n') + reason,
                     QMessageBox::Ok, m_window);
     m_host.messageBox(box);
 }

@@ -126,9 +126,10 @@ bool HelpWindow::showPage(const QString& fileName)
 void HelpWindow::showMissing(const QString& path)
 {
     m_browser->clearHistory();
-    m_browser->setHtml(QStringLiteral("<h2>ヘルプが見つかりません</h2><p>ヘルプのファイル %1 がありません。"
-                                      "プログラムを入れ直してください。</p>")
-                           .arg(path.toHtmlEscaped()));
+    m_browser->setHtml(
+        QStringLiteral("<h2>ヘルプが見つかりません</h2><p>ヘルプのファイル %1 がありません。"
+                       "プログラムを入れ直してください。</p>")
+            .arg(path.toHtmlEscaped()));
     updateTitle();
 }
 
@@ -142,7 +143,8 @@ void HelpWindow::updateTitle()
 {
     // The contents page carries the window's own title; it is not said twice.
     const QString page = m_browser->documentTitle().trimmed();
-    setWindowTitle(page.isEmpty() || page == kTitle ? kTitle : kTitle + QStringLiteral(" - ") + page);
+    setWindowTitle(page.isEmpty() || page == kTitle ? kTitle
+                                                    : kTitle + QStringLiteral(" - ") + page);
 }
 
 int HelpWindow::helpContextOf(const QWidget* widget)

@@ -69,8 +69,8 @@ TForm1::TForm1(Unstarted, QWidget* parent)
     , ui(formOf(this))
     , m_folders(std::make_unique<FolderPanel>(*ui, host(), this))
     , m_rename(std::make_unique<RenamePage>(*ui, host(), *m_folders))
-    , m_selection(std::make_unique<FileSelection>(ui->StringGrid1, ui->CheckListBox1, m_rename->previewGrid(),
-                                                  host(), this))
+    , m_selection(std::make_unique<FileSelection>(ui->StringGrid1, ui->CheckListBox1,
+                                                  m_rename->previewGrid(), host(), this))
     , m_stampPage(std::make_unique<TimeStampPage>(*ui, host(), m_rename->fileList()))
     , m_attrPage(std::make_unique<AttributePage>(*ui, m_rename->fileList()))
     , m_run(std::make_unique<RunCommand>(*ui, host(), this))
@@ -96,8 +96,9 @@ void TForm1::setUpControls()
 {
     setWindowIcon(applicationIcon());
     // A fixed frame with a minimise box and no maximise box.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
     // Designer stores font sizes in points; the window's font is 15 pixels
     // high. The children's fonts inherit the size.
     QFont windowFont = font();
@@ -124,11 +125,12 @@ void TForm1::setUpControls()
 // The command column, the menus and the page controls: the window's own.
 void TForm1::connectCommands()
 {
-    connect(ui->StatusBar1, &StatusLine::drawPanel, this, [this](QPainter* canvas, int panel, const QRect& rect) {
-        if (panel == 0 && canvas != nullptr) {
-            ui->StatusBar1->paintKindMark(*canvas, rect);
-        }
-    });
+    connect(ui->StatusBar1, &StatusLine::drawPanel, this,
+            [this](QPainter* canvas, int panel, const QRect& rect) {
+                if (panel == 0 && canvas != nullptr) {
+                    ui->StatusBar1->paintKindMark(*canvas, rect);
+                }
+            });
     const auto preview = [this] { StringGrid1Write(true); };
     connect(ui->O1, &QAction::triggered, this, &TForm1::OpenButtonClick);
     connect(ui->SpeedButton1, &QToolButton::clicked, this, &TForm1::OpenButtonClick);
@@ -148,7 +150,8 @@ void TForm1::connectCommands()
         updatePreviewCommands();
         StringGrid1Write(immediatePreview());
     });
-    connect(ui->CheckBox2, &QAction::triggered, this, [this] { applyHints(ui->CheckBox2->isChecked()); });
+    connect(ui->CheckBox2, &QAction::triggered, this,
+            [this] { applyHints(ui->CheckBox2->isChecked()); });
     connect(ui->ButtonSideCap, &QAction::triggered, this, &TForm1::ButtonSideCapClick);
     for (QAction* item : {ui->N475, ui->N580, ui->N680}) {
         connect(item, &QAction::triggered, this, [this, item] { HsClick(item); });
@@ -181,7 +184,8 @@ void TForm1::wireParts()
         RadioButtonIndex(SaveMethod);
         redraw();
     });
-    connect(m_selection.get(), &FileSelection::filterChanged, this, &TForm1::CheckListBox1ClickCheck);
+    connect(m_selection.get(), &FileSelection::filterChanged, this,
+            &TForm1::CheckListBox1ClickCheck);
     connect(m_selection.get(), &FileSelection::excludeRequested, this, &TForm1::mjogaiClick);
     connect(m_selection.get(), &FileSelection::stampRequested, this, &TForm1::pTimeClick);
 }
@@ -229,8 +233,8 @@ QString TForm1::windowCaption() const
         version = ProgramVersion();
     } catch (const EVerInfo&) {
     }
-    return QStringLiteral("ファイル保管機構  トルベリオ  ") + version + QString(kCreditGap, QLatin1Char(' '))
-        + QStringLiteral("TORVEL 開発チーム");
+    return QStringLiteral("ファイル保管機構  トルベリオ  ") + version
+           + QString(kCreditGap, QLatin1Char(' ')) + QStringLiteral("TORVEL 開発チーム");
 }
 
 void TForm1::FormDestroy()

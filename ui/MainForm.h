@@ -69,15 +69,15 @@ public:
     ~TForm1() override;
 
     // --- state the window holds for its whole life, kept by its parts ---
-    std::string& SearchDir;                // source folder, ends in "/"
-    std::string& ChangeDir;                // destination folder, ends in "/"
-    std::string& TypedDir;                 // typed into Edit5 while it is edited
+    std::string& SearchDir; // source folder, ends in "/"
+    std::string& ChangeDir; // destination folder, ends in "/"
+    std::string& TypedDir;  // typed into Edit5 while it is edited
     SaveMode& SaveMethod;
-    std::string& SearchExt;                // remembered source extension
+    std::string& SearchExt;                  // remembered source extension
     std::vector<std::string>& SelectedFiles; // bare names in SearchDir
-    int& PopupRow;                         // grid row the grid's menu was last opened on
-    std::uint8_t ButtonSide = 1;           // 1: command buttons at the left
-    std::uint8_t HeightSize = 1;           // 0 small, 1 medium, 2 large
+    int& PopupRow;                           // grid row the grid's menu was last opened on
+    std::uint8_t ButtonSide = 1;             // 1: command buttons at the left
+    std::uint8_t HeightSize = 1;             // 0 small, 1 medium, 2 large
 
     // The folder of the executable, ending in "/".
     const std::string& baseDir() const { return m_baseDir; }
@@ -138,7 +138,8 @@ public Q_SLOTS:
     void TSheetPro();
     void SetRadio5();
     void pTimeClick(int row);
-    void FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files, int X, int Y);
+    void FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files, int X,
+                           int Y);
     void showHelpTopic(int topic);
 
 Q_SIGNALS:
@@ -152,7 +153,8 @@ protected:
     // Builds the window without starting it, for a window derived from this
     // one: it sets what it needs (a settings file of its own, say) and then
     // runs FormCreate itself, so that its overrides already count.
-    struct Unstarted {};
+    struct Unstarted
+    {};
     explicit TForm1(Unstarted, QWidget* parent = nullptr);
     // Before FormCreate only: the settings file to use instead of the usual one.
     void setSettingsPath(std::string path) { m_settingsPath = std::move(path); }

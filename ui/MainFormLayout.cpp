@@ -69,7 +69,8 @@ void TForm1::layOutLowerHalf()
                                  edit5->height());
     QWidget* source = ui->Label11;
     source->move(source->x(), edit5->y() - source->height() - 2);
-    ui->Label7->setGeometry(ui->Label7->x(), source->y(), ui->Label7->width(), source->height() + 3);
+    ui->Label7->setGeometry(ui->Label7->x(), source->y(), ui->Label7->width(),
+                            source->height() + 3);
 
     QWidget* grid = ui->StringGrid1;
     grid->resize(grid->width(), ui->Label7->y() - grid->y() - 2);
@@ -99,8 +100,8 @@ void TForm1::fitOnScreen(int wantedHeight)
     // The status line and the run's results are at the bottom: the window is
     // kept wholly on its screen, as tall as wanted where the screen allows.
     const QRect frame = frameGeometry();
-    const WindowPlacement place
-        = placeOnScreens(frame.x(), frame.y(), frame.width(), wantedHeight, screenRects(screenAreas()));
+    const WindowPlacement place = placeOnScreens(frame.x(), frame.y(), frame.width(), wantedHeight,
+                                                 screenRects(screenAreas()));
     setOuterHeight(place.height);
     move(place.left, place.top);
 }
@@ -188,8 +189,8 @@ void TForm1::placeWindow(int left, int top)
 {
     // The window takes its final height only later in start-up; the place is
     // checked with that height.
-    const WindowPlacement place
-        = placeOnScreens(left, top, width(), windowHeightFor(HeightSize), screenRects(screenAreas()));
+    const WindowPlacement place =
+        placeOnScreens(left, top, width(), windowHeightFor(HeightSize), screenRects(screenAreas()));
     move(place.left, place.top);
 }
 
@@ -253,7 +254,8 @@ void TForm1::PageControl2Changing(bool* AllowChange)
     }
 }
 
-void TForm1::drawPageTab(TPageControlEx* control, int index, const QRect& rect, TOwnerDrawState state)
+void TForm1::drawPageTab(TPageControlEx* control, int index, const QRect& rect,
+                         TOwnerDrawState state)
 {
     const bool selected = state.testFlag(TOwnerDrawFlag::odSelected);
     QPainter* canvas = control != nullptr ? control->Canvas() : nullptr;

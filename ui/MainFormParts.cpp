@@ -89,7 +89,8 @@ void TForm1::OpenButtonClick()
     m_selection->openFilesFrom(SearchDir);
 }
 
-void TForm1::FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files, int X, int Y)
+void TForm1::FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files,
+                               int X, int Y)
 {
     m_selection->FileDrop1FileDrop(Sender, Num, Files, X, Y);
 }
@@ -128,7 +129,8 @@ const PreviewGrid& TForm1::previewGrid() const
 void TForm1::FileProp()
 {
     StatusWrite(StatusKind::Working, StatusText::readingFiles());
-    const FilePropResult result = m_selection->readInto(m_rename->fileList(), SearchDir, m_rename->sortOrder());
+    const FilePropResult result =
+        m_selection->readInto(m_rename->fileList(), SearchDir, m_rename->sortOrder());
     SearchDirChange(result.searchDir);
     if (result.searchExtChanged) {
         m_rename->showSourceExtension(SearchExt);

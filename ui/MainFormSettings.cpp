@@ -35,7 +35,8 @@ void TForm1::applySettings(const SettingsRecord& settings)
     m_formLeft = settings.formLeft;
     m_formTop = settings.formTop;
     // The height must fit the screen the window opens on.
-    HeightSize = static_cast<std::uint8_t>(heightSizeForScreen(settings.heightSize, screenHeight()));
+    HeightSize =
+        static_cast<std::uint8_t>(heightSizeForScreen(settings.heightSize, screenHeight()));
     checkHeightItem(HeightSize);
 }
 

@@ -43,8 +43,8 @@ void TForm1::UndoButtonClick()
         StatusWrite(StatusKind::Warning, utf8Text(nothingToTakeBack));
         return;
     }
-    QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), utf8Text(takeBackQuestion(record)),
-                    QMessageBox::Yes | QMessageBox::No, this);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("確認"),
+                    utf8Text(takeBackQuestion(record)), QMessageBox::Yes | QMessageBox::No, this);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
     box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
     box.setDefaultButton(QMessageBox::No);
@@ -57,10 +57,11 @@ void TForm1::offerRecovery()
 {
     removeStaleSaveTemporaries(settingsPath());
     for (const JournalRecord& record : unfinishedRuns(stateFolder())) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("TORVEL"), utf8Text(unfinishedRunQuestion(record)),
-                        QMessageBox::NoButton, this);
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("TORVEL"),
+                        utf8Text(unfinishedRunQuestion(record)), QMessageBox::NoButton, this);
         QPushButton* finish = box.addButton(QStringLiteral("続行(&C)"), QMessageBox::AcceptRole);
-        QPushButton* back = box.addButton(QStringLiteral("元に戻す(&U)"), QMessageBox::DestructiveRole);
+        QPushButton* back =
+            box.addButton(QStringLiteral("元に戻す(&U)"), QMessageBox::DestructiveRole);
         QPushButton* later = box.addButton(QStringLiteral("後で(&L)"), QMessageBox::RejectRole);
         box.setDefaultButton(later);
         box.setEscapeButton(later);
@@ -78,14 +79,15 @@ void TForm1::offerRecovery()
 void TForm1::settleRun(const JournalRecord& record, bool takeBack)
 {
     RunCommand::Guard guard(*m_run);
-    const std::optional<RunResult> result
-        = m_run->settle(record, takeBack ? RunCommand::Settlement::TakeBack : RunCommand::Settlement::Finish);
+    const std::optional<RunResult> result = m_run->settle(
+        record, takeBack ? RunCommand::Settlement::TakeBack : RunCommand::Settlement::Finish);
     if (!result) {
         return;
     }
     // The files as they stand now: under their old names after taking back,
     // under their new names after finishing.
-    const std::string& folder = takeBack || record.kind == JournalKind::Rename ? record.from : record.to;
+    const std::string& folder =
+        takeBack || record.kind == JournalKind::Rename ? record.from : record.to;
     FolderHandle handle(folder);
     SelectedFiles.clear();
     for (const JournalFile& file : record.files) {

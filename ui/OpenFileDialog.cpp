@@ -51,7 +51,8 @@ bool wildcardMatch(std::string_view name, std::string_view pattern)
     std::size_t starAt = std::string_view::npos;
     std::size_t resumeAt = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || asciiLower(pattern[p]) == asciiLower(name[n]))) {
+        if (p < pattern.size()
+            && (pattern[p] == '?' || asciiLower(pattern[p]) == asciiLower(name[n]))) {
             ++n;
             ++p;
         } else if (p < pattern.size() && pattern[p] == '*') {
@@ -75,7 +76,8 @@ bool wildcardMatch(std::string_view name, std::string_view pattern)
 const std::vector<OpenDialogFilter>& openDialogFilters()
 {
     static const std::vector<OpenDialogFilter> filters = {
-        {QStringLiteral("画像(jpg,bmp,gif)"), {"*.jpg", "*.gif", "*.bmp", "*.je", "*.jp", "*.jpeg", "*.jpe"}},
+        {QStringLiteral("画像(jpg,bmp,gif)"),
+         {"*.jpg", "*.gif", "*.bmp", "*.je", "*.jp", "*.jpeg", "*.jpe"}},
         {QStringLiteral("テキスト(txt,prn)"), {"*.txt", "*.prn"}},
         {QStringLiteral("その他(*.*)"), {"*.*"}},
     };
@@ -96,7 +98,8 @@ bool matchesFilePattern(std::string_view name, std::string_view pattern)
 class FolderEntries : public QAbstractListModel
 {
 public:
-    struct Entry {
+    struct Entry
+    {
         std::string name;
         QString shown;
         std::string sortKey;
@@ -132,9 +135,10 @@ public:
         for (std::size_t i = 0; i < m_all.size(); ++i) {
             const Entry& entry = m_all[i];
             const bool passes = entry.isFolder
-                || std::any_of(patterns.begin(), patterns.end(), [&entry](const std::string& pattern) {
-                       return matchesFilePattern(entry.name, pattern);
-                   });
+                                || std::any_of(patterns.begin(), patterns.end(),
+                                               [&entry](const std::string& pattern) {
+                                                   return matchesFilePattern(entry.name, pattern);
+                                               });
             if (passes) {
                 m_shown.push_back(i);
             }
@@ -165,7 +169,8 @@ public:
             }
             ranked.emplace_back(estimate, static_cast<int>(row));
         }
-        const auto candidates = ranked.begin() + static_cast<std::ptrdiff_t>(std::min(kMeasured, ranked.size()));
+        const auto candidates =
+            ranked.begin() + static_cast<std::ptrdiff_t>(std::min(kMeasured, ranked.size()));
         std::partial_sort(ranked.begin(), candidates, ranked.end(), std::greater<>());
         int widest = -1;
         int widestWidth = -1;
@@ -238,7 +243,8 @@ public:
     {
         const QAbstractItemModel* model = index.model();
         if (model != nullptr && m_widestRow >= 0 && m_widestRow < model->rowCount(index.parent())) {
-            return QStyledItemDelegate::sizeHint(option, model->index(m_widestRow, 0, index.parent()));
+            return QStyledItemDelegate::sizeHint(option,
+                                                 model->index(m_widestRow, 0, index.parent()));
         }
         return QStyledItemDelegate::sizeHint(option, index);
     }
@@ -336,24 +342,27 @@ QHBoxLayout* OpenFileDialog::buildPlaceRow()
     auto* row = new QHBoxLayout;
     row->addWidget(m_place, 1);
 
-    const auto addButton = [this, row](const char* name, QStyle::StandardPixmap icon, const QString& text,
-                                       const QString& tip, auto onClick) {
+    const auto addButton = [this, row](const char* name, QStyle::StandardPixmap icon,
+                                       const QString& text, const QString& tip, auto onClick) {
         auto* button = new QToolButton(this);
         button->setObjectName(QLatin1String(name));
         button->setIcon(style()->standardIcon(icon));
         button->setText(text);
         button->setToolTip(tip);
-        button->setToolButtonStyle(text.isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
+        button->setToolButtonStyle(text.isEmpty() ? Qt::ToolButtonIconOnly
+                                                  : Qt::ToolButtonTextBesideIcon);
         connect(button, &QToolButton::clicked, this, onClick);
         row->addWidget(button);
     };
-    addButton("UpButton", QStyle::SP_FileDialogToParent, QString(), QStringLiteral("1 つ上のフォルダへ"),
-              [this] { goUp(); });
+    addButton("UpButton", QStyle::SP_FileDialogToParent, QString(),
+              QStringLiteral("1 つ上のフォルダへ"), [this] { goUp(); });
     // The places a person keeps files in, one click away from any folder.
     addButton("HomeButton", QStyle::SP_DirHomeIcon, QStringLiteral("ホーム"),
-              QStringLiteral("ホームフォルダへ"), [this] { enterFolder(detectFolderPlaces().home); });
+              QStringLiteral("ホームフォルダへ"),
+              [this] { enterFolder(detectFolderPlaces().home); });
     addButton("DesktopButton", QStyle::SP_DesktopIcon, QStringLiteral("デスクトップ"),
-              QStringLiteral("デスクトップへ"), [this] { enterFolder(detectFolderPlaces().desktop); });
+              QStringLiteral("デスクトップへ"),
+              [this] { enterFolder(detectFolderPlaces().desktop); });
     return row;
 }
 
@@ -395,9 +404,9 @@ void OpenFileDialog::selectionChanged()
         }
     }
     m_name->setText(names.size() == 1 ? names.front()
-                                      : names.isEmpty() ? QString()
-                                                        : QLatin1Char('"') + names.join(QStringLiteral("\" \""))
-                                                              + QLatin1Char('"'));
+                    : names.isEmpty() ? QString()
+                                      : QLatin1Char('"') + names.join(QStringLiteral("\" \""))
+                                            + QLatin1Char('"'));
     m_nameFromList = true;
 }
 
@@ -500,11 +509,13 @@ bool OpenFileDialog::chooseTyped(const QString& text)
             return false;
         }
         if (!typed.front().contains(QLatin1Char('/'))) {
-            return chooseOne(FolderHandle(m_folder), entryShownAs(FolderHandle(m_folder), typed.front()));
+            return chooseOne(FolderHandle(m_folder),
+                             entryShownAs(FolderHandle(m_folder), typed.front()));
         }
         const std::size_t slash = path.rfind('/');
         if (!folderExists(path.substr(0, slash + 1)) || !enterFolder(path.substr(0, slash + 1))) {
-            showMessage(shownPath(path) + QStringLiteral("\nパスが存在しません。\nパス名を確認してください。"));
+            showMessage(shownPath(path)
+                        + QStringLiteral("\nパスが存在しません。\nパス名を確認してください。"));
             return false;
         }
         typed.front() = utf8Text(path.substr(slash + 1));
@@ -537,8 +548,9 @@ bool OpenFileDialog::chooseOne(const FolderHandle& folder, std::string name)
         name += '.' + m_setup.defaultExt;
     }
     if (name.find('/') != std::string::npos || !fileExists(folder, name)) {
-        showMessage(utf8Text(displayName(name))
-                    + QStringLiteral("\nファイルが見つかりません。\nファイル名を確認してください。"));
+        showMessage(
+            utf8Text(displayName(name))
+            + QStringLiteral("\nファイルが見つかりません。\nファイル名を確認してください。"));
         return false;
     }
     m_chosen.push_back(m_folder + name);

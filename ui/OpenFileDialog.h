@@ -21,16 +21,18 @@ class WidestNameDelegate;
 class FolderHandle;
 
 // How the open-file dialog starts.
-struct OpenDialogSetup {
+struct OpenDialogSetup
+{
     QString title;
-    int filterIndex = 3;      // 1-based, into openDialogFilters()
-    std::string defaultExt;   // added to a typed name without extension; no dot
-    std::string folder;       // the folder shown first, bytes
+    int filterIndex = 3;    // 1-based, into openDialogFilters()
+    std::string defaultExt; // added to a typed name without extension; no dot
+    std::string folder;     // the folder shown first, bytes
 };
 
-struct OpenDialogFilter {
+struct OpenDialogFilter
+{
     QString description;
-    std::vector<std::string> patterns;  // "*.jpg"; "*.*" takes every name
+    std::vector<std::string> patterns; // "*.jpg"; "*.*" takes every name
 };
 
 // The dialog's filters, in their order.

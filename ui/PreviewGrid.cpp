@@ -101,7 +101,7 @@ QString timeText(std::int32_t packed, const QLocale& locale, const QString& date
         return text;
     }
     return text + QLatin1Char(' ')
-        + locale.toString(QTime(stamp.hour, stamp.minute, stamp.second), timeForm);
+           + locale.toString(QTime(stamp.hour, stamp.minute, stamp.second), timeForm);
 }
 
 QString shortDateForm(const QLocale& locale)
@@ -122,8 +122,7 @@ PreviewGrid::PreviewGrid(QObject* parent)
     : QAbstractTableModel(parent)
     , m_names(1)
     , m_newNames(1)
-{
-}
+{}
 
 bool PreviewGrid::isDataRow(int row) const
 {
@@ -426,8 +425,10 @@ QString PreviewGrid::conflictReason(RowConflict conflict) const
     case RowConflict::None:
         break;
     case RowConflict::NameTaken:
-        return m_takenFails ? QStringLiteral("新しい名前のファイルがすでにあるため、変換できません。")
-                            : QStringLiteral("新しい名前のファイルがすでにあります。実行すると、ごみ箱に移動するか確認します。");
+        return m_takenFails
+                   ? QStringLiteral("新しい名前のファイルがすでにあるため、変換できません。")
+                   : QStringLiteral("新しい名前のファイルがすでにあります。実行すると、ごみ箱に移動"
+                                    "するか確認します。");
     case RowConflict::SameNewName:
         return QStringLiteral("前の行と同じ新しい名前です。この行は変換できません。");
     case RowConflict::CannotHold:
@@ -468,7 +469,7 @@ QVariant PreviewGrid::rowToolTip(std::size_t at) const
         lines << conflictReason(m_conflicts[at]).toHtmlEscaped();
     }
     return QStringLiteral("<p style=\"white-space:pre\">") + lines.join(QStringLiteral("<br>"))
-        + QStringLiteral("</p>");
+           + QStringLiteral("</p>");
 }
 
 QVariant PreviewGrid::headerData(int section, Qt::Orientation orientation, int role) const

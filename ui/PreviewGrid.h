@@ -35,7 +35,12 @@ class PreviewGrid : public QAbstractTableModel
     Q_OBJECT
 public:
     // What column 1 holds.
-    enum class SecondColumn { NewNames, TimeStamps, Attributes };
+    enum class SecondColumn
+    {
+        NewNames,
+        TimeStamps,
+        Attributes
+    };
 
     explicit PreviewGrid(QObject* parent = nullptr);
 
@@ -103,12 +108,12 @@ private:
     bool copyNames(const TMyFileList& list);
     void allCellsChanged();
 
-    std::vector<std::string> m_names;       // column 0
-    std::vector<std::string> m_newNames;    // column 1 on the rename page
-    std::vector<RowConflict> m_conflicts;   // empty, or one per data row
+    std::vector<std::string> m_names;     // column 0
+    std::vector<std::string> m_newNames;  // column 1 on the rename page
+    std::vector<RowConflict> m_conflicts; // empty, or one per data row
     ConflictFinder m_conflictFinder;
     bool m_takenFails = false;
-    std::vector<std::int32_t> m_values;     // column 1 on the other pages
+    std::vector<std::int32_t> m_values; // column 1 on the other pages
     SecondColumn m_second = SecondColumn::NewNames;
     QString m_headers[2];
     // The locale the time texts were last formatted for, and its forms.

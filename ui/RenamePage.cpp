@@ -34,7 +34,8 @@ const QString kChooseFiles = QStringLiteral("ファイルを選択してくだ�
 const QString kNoIdentifier = QStringLiteral("【注意】 識別名を入力してください。");
 const QString kFilesChosen = QStringLiteral("個のファイルが選択されています。");
 const QString kNoLetters = QStringLiteral("識別用の文字がありませんでした。");
-const QString kLettersRemoved = QStringLiteral("識別文字に使えない文字が含まれていましたので、削除しました。");
+const QString kLettersRemoved =
+    QStringLiteral("識別文字に使えない文字が含まれていましたので、削除しました。");
 
 std::string utf8Bytes(const QString& text)
 {
@@ -73,7 +74,8 @@ void setTextIfChanged(QLineEdit* box, const QString& text)
 
 // The flags one redraw carries from step to step: whether the run may start
 // afterwards, and whether the count goes to the status line (a warning stays).
-struct RenamePage::GridPass {
+struct RenamePage::GridPass
+{
     bool ready = false;
     bool report = true;
     int conflicts = 0; // rows the run would not carry out as shown
@@ -227,7 +229,8 @@ bool RenamePage::excludeRow(int row)
     const int index = row - 1;
     // Only the file the menu was opened over; should the list have changed
     // since, nothing is taken out.
-    if (index < 0 || index >= m_fileList->Count() || m_fileList->fileNameAt(index) != m_grid->currentName(row)) {
+    if (index < 0 || index >= m_fileList->Count()
+        || m_fileList->fileNameAt(index) != m_grid->currentName(row)) {
         return false;
     }
     m_fileList->DeleteItem(index);
@@ -335,8 +338,9 @@ void RenamePage::writeRenameRows(GridPass& pass)
 // changed since the last one; painting looks nothing up.
 void RenamePage::markConflicts(GridPass& pass)
 {
-    pass.conflicts = m_grid->markConflicts(*m_fileList, m_folders.sourceFolder(),
-                                           m_folders.destinationFolder(), m_noDuplicates->isChecked());
+    pass.conflicts =
+        m_grid->markConflicts(*m_fileList, m_folders.sourceFolder(), m_folders.destinationFolder(),
+                              m_noDuplicates->isChecked());
 }
 
 bool RenamePage::finishGridWrite(GridPass pass, bool renamePage)
@@ -348,9 +352,10 @@ bool RenamePage::finishGridWrite(GridPass pass, bool renamePage)
         pass.ready = m_grid->cell(1, 1) == m_fileList->GetNewName(0);
     }
     if (pass.report && pass.ready && pass.conflicts > 0) {
-        m_host.StatusWrite(StatusKind::Warning, QString::number(m_fileList->Count()) + kFilesChosen
-                                                    + QString::number(pass.conflicts)
-                                                    + QStringLiteral(" 件のファイルは、このままでは変換できません。"));
+        m_host.StatusWrite(StatusKind::Warning,
+                           QString::number(m_fileList->Count()) + kFilesChosen
+                               + QString::number(pass.conflicts)
+                               + QStringLiteral(" 件のファイルは、このままでは変換できません。"));
     } else if (pass.report) {
         m_host.StatusWrite(pass.ready ? StatusKind::Ready : StatusKind::Waiting,
                            QString::number(m_fileList->Count()) + kFilesChosen);
@@ -396,7 +401,8 @@ void RenamePage::Button1Click()
         m_host.showPlainMessage(kNoLetters);
         return;
     }
-    m_identifier->setText(QString::fromLatin1(letters.data(), static_cast<qsizetype>(letters.size())));
+    m_identifier->setText(
+        QString::fromLatin1(letters.data(), static_cast<qsizetype>(letters.size())));
     Q_EMIT redrawWanted();
 }
 

@@ -49,8 +49,8 @@ public:
     // The order chosen in the sort box; none while no item is chosen.
     std::optional<SortOrder> sortOrder() const;
     // The two options a rename run reads as they stand.
-    bool avoidsDuplicates() const;   // JuuhukuCheck
-    bool carriesSameNames() const;   // CheckBox1
+    bool avoidsDuplicates() const; // JuuhukuCheck
+    bool carriesSameNames() const; // CheckBox1
     // Column 0 of the grid's rows 1 to RowCount-1: the bare names a run
     // works on, in order.
     std::vector<std::string> listedNames() const;

@@ -24,11 +24,11 @@ namespace torvel {
 
 // What a run of the rename page works through, for the window's whole life:
 // the file system and the file operation component.
-struct RunCommand::Components {
+struct RunCommand::Components
+{
     explicit Components(RunFeedback& feedback)
         : operation(fs, &feedback)
-    {
-    }
+    {}
 
     PosixFileSystem fs;
     TFileOperation operation;
@@ -39,8 +39,7 @@ RunCommand::RunCommand(Ui::TForm1& ui, FormHost& host, QWidget* window)
     , m_button(ui.TorvelButton)
     , m_item(ui.R2)
     , m_feedback(std::make_unique<WindowFeedback>(window, ui.StatusBar1))
-{
-}
+{}
 
 RunCommand::~RunCommand() = default;
 
@@ -78,7 +77,8 @@ RunCommand::Guard::~Guard()
     }
 }
 
-std::optional<RunResult> RunCommand::renameRows(const std::vector<RunRow>& rows, const RunSettings& settings)
+std::optional<RunResult> RunCommand::renameRows(const std::vector<RunRow>& rows,
+                                                const RunSettings& settings)
 {
     TFileOperation& fileOperation = FileOperation1(); // made at its first use
     // The plan goes to a journal before the first file is touched, so that
@@ -112,7 +112,8 @@ std::optional<RunResult> RunCommand::settle(const JournalRecord& record, Settlem
     RunResult result;
     {
         WindowFeedback::RunScope scope(*m_feedback, static_cast<int>(record.files.size()));
-        result = how == Settlement::TakeBack ? takeBackRun(record, services) : finishRun(record, services);
+        result = how == Settlement::TakeBack ? takeBackRun(record, services)
+                                             : finishRun(record, services);
     }
     if (!result.started()) {
         m_host.showErrorMessage(utf8Text(result.errorText));

@@ -51,7 +51,8 @@ public:
 
     // Renames in place, or moves or copies, the grid's rows. Nothing when the
     // run could not start: nothing was touched and the reason was shown.
-    std::optional<RunResult> renameRows(const std::vector<RunRow>& rows, const RunSettings& settings);
+    std::optional<RunResult> renameRows(const std::vector<RunRow>& rows,
+                                        const RunSettings& settings);
     // The count of the files that reached their new names, then those that
     // did not in one box, so that none of them passes for converted.
     void reportRun(const RunResult& result);
@@ -65,7 +66,11 @@ public:
     // Takes a recorded run back, or finishes one a crash cut short, through
     // the same engine as a run. Nothing when it could not start: the reason
     // was shown.
-    enum class Settlement : std::uint8_t { TakeBack, Finish };
+    enum class Settlement : std::uint8_t
+    {
+        TakeBack,
+        Finish
+    };
     std::optional<RunResult> settle(const JournalRecord& record, Settlement how);
 
     // Holds the command back while a run is under way. The boxes a run opens

@@ -12,7 +12,8 @@ namespace torvel {
 
 namespace {
 
-enum class Kind {
+enum class Kind
+{
     Folder, // a folder path: empty counts as missing, always ends in "/"
     Text,   // written and read as it is
     Number, // a decimal integer within min..max
@@ -21,7 +22,8 @@ enum class Kind {
     Height, // HeightSize as "S"/"M"/"L"
 };
 
-struct SettingKey {
+struct SettingKey
+{
     std::string_view section;
     std::string_view key;
     Kind kind;
@@ -42,7 +44,8 @@ const SettingKey Keys[] = {
     {"SEARCH", "SORT", Kind::Number, nullptr, &R::sort, nullptr, SortMin, SortMax},
     {"CHANGE", "CHANGE_DIR", Kind::Folder, &R::changeDir},
     {"CHANGE", "CHANGE_NAME", Kind::Text, &R::changeName},
-    {"CHANGE", "CHANGE_NOM", Kind::Number, nullptr, &R::changeNom, nullptr, ChangeNomMin, ChangeNomMax},
+    {"CHANGE", "CHANGE_NOM", Kind::Number, nullptr, &R::changeNom, nullptr, ChangeNomMin,
+     ChangeNomMax},
     {"CHANGE", "CHANGE_DIGIT", Kind::Number, nullptr, &R::changeDigit, nullptr, ChangeDigitMin,
      ChangeDigitMax},
     {"CHANGE", "CHANGE_EXT", Kind::Text, &R::changeExt},
@@ -62,7 +65,10 @@ const SettingKey Keys[] = {
     {"OPTIONS", "FORM_TOP", Kind::Number, nullptr, &R::formTop, nullptr, FormPosMin, FormPosMax},
 };
 
-bool isOn(std::string_view value) { return value == "ON"; }
+bool isOn(std::string_view value)
+{
+    return value == "ON";
+}
 
 int heightSizeFromText(std::string_view value)
 {
@@ -76,9 +82,12 @@ int heightSizeFromText(std::string_view value)
 std::string heightSizeToText(int heightSize)
 {
     switch (heightSize) {
-    case 0: return "S";
-    case 2: return "L";
-    default: return "M"; // any other state shows the medium height
+    case 0:
+        return "S";
+    case 2:
+        return "L";
+    default:
+        return "M"; // any other state shows the medium height
     }
 }
 
@@ -92,13 +101,21 @@ void readKey(const SettingKey& entry, std::string_view value, SettingsRecord& re
         if (!value.empty())
             record.*entry.text = withTrailingSlash(std::string(value));
         break;
-    case Kind::Text: record.*entry.text = std::string(value); break;
+    case Kind::Text:
+        record.*entry.text = std::string(value);
+        break;
     case Kind::Number:
         record.*entry.number = decimalOr(value, entry.min, entry.max, record.*entry.number);
         break;
-    case Kind::OnOff: record.*entry.flag = isOn(value); break;
-    case Kind::Side: record.*entry.number = isOn(value) ? 1 : 0; break;
-    case Kind::Height: record.*entry.number = heightSizeFromText(value); break;
+    case Kind::OnOff:
+        record.*entry.flag = isOn(value);
+        break;
+    case Kind::Side:
+        record.*entry.number = isOn(value) ? 1 : 0;
+        break;
+    case Kind::Height:
+        record.*entry.number = heightSizeFromText(value);
+        break;
     }
 }
 
@@ -106,11 +123,16 @@ std::string valueOf(const SettingKey& entry, const SettingsRecord& record)
 {
     switch (entry.kind) {
     case Kind::Folder:
-    case Kind::Text: return record.*entry.text;
-    case Kind::Number: return std::to_string(record.*entry.number);
-    case Kind::OnOff: return record.*entry.flag ? "ON" : "OFF";
-    case Kind::Side: return record.*entry.number == 1 ? "ON" : "OFF";
-    case Kind::Height: return heightSizeToText(record.*entry.number);
+    case Kind::Text:
+        return record.*entry.text;
+    case Kind::Number:
+        return std::to_string(record.*entry.number);
+    case Kind::OnOff:
+        return record.*entry.flag ? "ON" : "OFF";
+    case Kind::Side:
+        return record.*entry.number == 1 ? "ON" : "OFF";
+    case Kind::Height:
+        return heightSizeToText(record.*entry.number);
     }
     return {};
 }
@@ -178,19 +200,25 @@ SaveMode saveMethodFromText(std::string_view text)
         return SaveMode::Rename;
     switch (text[0]) {
     case 'C':
-    case 'c': return SaveMode::Copy;
+    case 'c':
+        return SaveMode::Copy;
     case 'M':
-    case 'm': return SaveMode::Move;
-    default: return SaveMode::Rename; // "R", "r", and any other letter
+    case 'm':
+        return SaveMode::Move;
+    default:
+        return SaveMode::Rename; // "R", "r", and any other letter
     }
 }
 
 std::string saveMethodToText(SaveMode saveMethod)
 {
     switch (saveMethod) {
-    case SaveMode::Move: return "MOVE";
-    case SaveMode::Copy: return "COPY";
-    case SaveMode::Rename: break;
+    case SaveMode::Move:
+        return "MOVE";
+    case SaveMode::Copy:
+        return "COPY";
+    case SaveMode::Rename:
+        break;
     }
     return "RENAME";
 }

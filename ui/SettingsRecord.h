@@ -13,7 +13,8 @@ enum class SaveMode;
 // per key. The window fills its controls from a record read at start-up and
 // fills a record from its controls at closing; the file itself is read and
 // written only here.
-struct SettingsRecord {
+struct SettingsRecord
+{
     // SEARCH
     std::string searchDir; // bytes, ends in "/"
     std::string searchExt = "txt";

@@ -7,9 +7,12 @@ namespace torvel {
 int windowHeightFor(int heightSize)
 {
     switch (heightSize) {
-    case 0: return 475;
-    case 2: return 680;
-    default: return 580;
+    case 0:
+        return 475;
+    case 2:
+        return 680;
+    default:
+        return 580;
     }
 }
 
@@ -36,11 +39,20 @@ LowerHalfLayout lowerHalfLayout(const LowerHalfInput& in)
     return out;
 }
 
-int folderTreeHeight(int pageClientHeight) { return pageClientHeight - 1; }
+int folderTreeHeight(int pageClientHeight)
+{
+    return pageClientHeight - 1;
+}
 
-int filterListHeight(int treeHeight, int filterListTop) { return treeHeight - 2 * filterListTop; }
+int filterListHeight(int treeHeight, int filterListTop)
+{
+    return treeHeight - 2 * filterListTop;
+}
 
-int clientWidthFor(int buttonColumnWidth, int workPagesWidth) { return buttonColumnWidth + workPagesWidth + 2; }
+int clientWidthFor(int buttonColumnWidth, int workPagesWidth)
+{
+    return buttonColumnWidth + workPagesWidth + 2;
+}
 
 TopBandLayout topBandLayout(int buttonSide, int buttonColumnWidth, int workPagesWidth)
 {
@@ -87,13 +99,13 @@ WindowPlacement placeOnScreens(int left, int top, int width, int height,
         if (screen.width <= 0 || screen.height <= 0)
             continue;
         const long long covered = overlapOf(left, width, screen.left, screen.width)
-            * overlapOf(top, height, screen.top, screen.height);
+                                  * overlapOf(top, height, screen.top, screen.height);
         const long long gap = gapBetween(left, width, screen.left, screen.width)
-            + gapBetween(top, height, screen.top, screen.height);
+                              + gapBetween(top, height, screen.top, screen.height);
         // A screen the window covers beats any it does not; among those it
         // does not cover, the nearest wins.
         const bool better = chosen == nullptr || covered > mostCovered
-            || (covered == 0 && mostCovered == 0 && gap < nearestGap);
+                            || (covered == 0 && mostCovered == 0 && gap < nearestGap);
         if (better) {
             chosen = &screen;
             mostCovered = covered;

@@ -20,23 +20,25 @@ int heightSizeForScreen(int wanted, int screenHeight);
 
 // Where the lower half goes for a client height. Inputs are what the window
 // has at that moment; every output is a top or height of one control.
-struct LowerHalfInput {
-    int clientHeight = 0;    // client area of the window
-    int statusBarHeight = 0; // StatusBar1
-    int lowerPagesTop = 0;   // PageControl2
+struct LowerHalfInput
+{
+    int clientHeight = 0;      // client area of the window
+    int statusBarHeight = 0;   // StatusBar1
+    int lowerPagesTop = 0;     // PageControl2
     int destinationHeight = 0; // Edit5 (and CuteButton3)
     int sourcePanelHeight = 0; // Label11
-    int gridTop = 0;         // StringGrid1
+    int gridTop = 0;           // StringGrid1
 };
 
-struct LowerHalfLayout {
-    int bottom = 0;            // B: the last row above the status bar
-    int lowerPagesHeight = 0;  // PageControl2
-    int destinationTop = 0;    // Edit5 and CuteButton3
-    int sourcePanelTop = 0;    // Label11
-    int sourceCaptionTop = 0;  // Label7
+struct LowerHalfLayout
+{
+    int bottom = 0;              // B: the last row above the status bar
+    int lowerPagesHeight = 0;    // PageControl2
+    int destinationTop = 0;      // Edit5 and CuteButton3
+    int sourcePanelTop = 0;      // Label11
+    int sourceCaptionTop = 0;    // Label7
     int sourceCaptionHeight = 0; // Label7: the panel's height plus 3
-    int gridHeight = 0;        // StringGrid1, down to 2 pixels above Label7
+    int gridHeight = 0;          // StringGrid1, down to 2 pixels above Label7
 };
 
 LowerHalfLayout lowerHalfLayout(const LowerHalfInput& in);
@@ -53,7 +55,8 @@ int clientWidthFor(int buttonColumnWidth, int workPagesWidth);
 // The top band for a ButtonSide: 1 puts the button column at left 1 and the
 // work pages beside it, 0 the work pages at left 1 and the column beside
 // them. menuCaption names the move the next click of the side item makes.
-struct TopBandLayout {
+struct TopBandLayout
+{
     int buttonColumnLeft = 0;
     int workPagesLeft = 0;
     std::string menuCaption; // UTF-8
@@ -62,14 +65,16 @@ struct TopBandLayout {
 TopBandLayout topBandLayout(int buttonSide, int buttonColumnWidth, int workPagesWidth);
 
 // A rectangle on the screen.
-struct ScreenRect {
+struct ScreenRect
+{
     int left = 0;
     int top = 0;
     int width = 0;
     int height = 0;
 };
 
-struct WindowPlacement {
+struct WindowPlacement
+{
     int left = 0;
     int top = 0;
     int height = 0; // outer height

@@ -20,8 +20,7 @@ public:
     ProgressWatcher(QWidget* bar)
         : QObject(bar)
         , m_bar(bar)
-    {
-    }
+    {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override

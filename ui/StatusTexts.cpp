@@ -43,7 +43,7 @@ QString of(const RunStatus& status)
         return QStringLiteral("ファイル名を変更しています。");
     case RunActivity::Transferring:
         return shown(status.name) + QStringLiteral(" を ") + shown(status.target)
-            + QStringLiteral(" に転送しています。");
+               + QStringLiteral(" に転送しています。");
     case RunActivity::ChangingStamp:
         return shown(status.name) + QStringLiteral(" の 更新日時を変更しています。");
     case RunActivity::ChangingAttrs:

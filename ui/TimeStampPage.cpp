@@ -81,7 +81,8 @@ std::optional<QDateTime> stampOfItem(const TMyFileList& list, int index)
     if (!localFromInstant(item->TimeKey * 2, local)) {
         return std::nullopt;
     }
-    return QDateTime(QDate(local.year, local.month, local.day), QTime(local.hour, local.minute, local.second));
+    return QDateTime(QDate(local.year, local.month, local.day),
+                     QTime(local.hour, local.minute, local.second));
 }
 
 } // namespace
@@ -110,7 +111,8 @@ void TimeStampPage::connectBoxes()
     connect(m_date, &TDateEdit::OnChange, this, &TimeStampPage::DateEdit1Change);
     connect(m_date, &TDateEdit::OnClick, this, &TimeStampPage::DateEdit1Change);
     for (int part : {kYearPart, kMonthPart, kDayPart}) {
-        connect(m_dateBoxes[part], &QLineEdit::textChanged, this, [this, part] { dateBoxChanged(part); });
+        connect(m_dateBoxes[part], &QLineEdit::textChanged, this,
+                [this, part] { dateBoxChanged(part); });
         connect(m_steps[part], &UpDown::upClicked, this, [this, part] { stepDateBox(part, 1); });
         connect(m_steps[part], &UpDown::downClicked, this, [this, part] { stepDateBox(part, -1); });
     }
@@ -200,7 +202,8 @@ void TimeStampPage::stepDateBox(int part, int delta)
     dateBoxChanged(part);
 }
 
-std::optional<ChangeResult> TimeStampPage::Date_Change(const std::string& folder, std::vector<std::string> names,
+std::optional<ChangeResult> TimeStampPage::Date_Change(const std::string& folder,
+                                                       std::vector<std::string> names,
                                                        WindowFeedback& feedback)
 {
     DateChangeInput input;
@@ -216,7 +219,8 @@ std::optional<ChangeResult> TimeStampPage::Date_Change(const std::string& folder
     try {
         // A date or time that cannot be composed ends the run before the
         // progress bar appears and before any file.
-        (void)composeDosStamp(input.year, input.month, input.day, input.hour, input.minute, input.second);
+        (void)composeDosStamp(input.year, input.month, input.day, input.hour, input.minute,
+                              input.second);
         WindowFeedback::RunScope run(feedback, static_cast<int>(input.names.size()));
         RunJournal journal(stateFolder()); // so that 元に戻す gives the old times back
         return torvel::Date_Change(input, fs, feedback, &journal);

@@ -41,7 +41,8 @@ public:
     void pTimeClick(int row);
     // Gives the composed stamp to the named files of `folder`; nothing when
     // the date or time could not be composed (no file was touched).
-    std::optional<ChangeResult> Date_Change(const std::string& folder, std::vector<std::string> names,
+    std::optional<ChangeResult> Date_Change(const std::string& folder,
+                                            std::vector<std::string> names,
                                             WindowFeedback& feedback);
 
 public Q_SLOTS:
@@ -56,7 +57,7 @@ private:
 
     FormHost& m_host;
     const TMyFileList& m_list;
-    TDateEdit* m_date;        // DateEdit1
+    TDateEdit* m_date;         // DateEdit1
     QLineEdit* m_dateBoxes[3]; // SpinEdit3 to 5: year, month, day
     UpDown* m_steps[3];        // SpinButton1 to 3
     QSpinBox* m_hour;          // SpinEdit6

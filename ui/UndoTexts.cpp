@@ -47,8 +47,11 @@ std::string takeBackSteps(const JournalRecord& record)
         break;
     }
     if (!record.trashed.empty())
-        text += "\nごみ箱に移動した " + std::to_string(record.trashed.size()) + " 個のファイルを元の場所に戻します。";
-    return text + "\nその後で変更された・別のファイルに置き換えられたファイルはそのままにし、最後に一覧で知らせます。";
+        text += "\nごみ箱に移動した " + std::to_string(record.trashed.size())
+                + " 個のファイルを元の場所に戻します。";
+    return text
+           + "\nその後で変更された・別のファイルに置き換えられたファイルはそのままにし、最後に一覧"
+             "で知らせます。";
 }
 
 } // namespace

@@ -195,8 +195,9 @@ void WindowFeedback::showFailureBox(QWidget* owner, const QString& message)
 
 RunFeedback::TrashAnswer WindowFeedback::askTrash(QWidget* owner, const QString& shownPath)
 {
-    TrashQuestionBox box(QMessageBox::Question, BoxTitle, TrashQuestion + QLatin1Char('\n') + shownPath,
-                         QMessageBox::NoButton, owner);
+    TrashQuestionBox box(QMessageBox::Question, BoxTitle,
+                         TrashQuestion + QLatin1Char('\n') + shownPath, QMessageBox::NoButton,
+                         owner);
     box.setTextFormat(Qt::PlainText);
     QPushButton* yes = box.addButton(YesText, QMessageBox::YesRole);
     QPushButton* no = box.addButton(NoText, QMessageBox::NoRole);

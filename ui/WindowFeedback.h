@@ -109,7 +109,7 @@ private:
     Clock m_clock;
     QElapsedTimer m_steady;
     qint64 m_lastRepaint = 0;
-    bool m_repainted = false;  // in this run
+    bool m_repainted = false; // in this run
     bool m_running = false;
     bool m_pending = false;
     StatusKind m_pendingKind = StatusKind::Working;

@@ -28,7 +28,8 @@ struct ElfFile
 
     std::size_t sectionHeaderSize() const { return is64 ? 64 : 40; }
     // Offset of a field of the header of section `index` (0 is the null section).
-    std::uint64_t sectionHeaderField(std::size_t index, std::size_t field64, std::size_t field32) const
+    std::uint64_t sectionHeaderField(std::size_t index, std::size_t field64,
+                                     std::size_t field32) const
     {
         return sectionTableOffset + index * sectionHeaderSize() + (is64 ? field64 : field32);
     }
@@ -44,14 +45,17 @@ inline void ElfFile::put(std::uint64_t at, std::uint64_t value, int width)
 }
 
 // An ELF file with a null section, the given sections and the section name table last.
-inline ElfFile makeElf(const std::vector<ElfSection>& sections, bool is64 = true, bool bigEndian = false)
+inline ElfFile makeElf(const std::vector<ElfSection>& sections, bool is64 = true,
+                       bool bigEndian = false)
 {
     ElfFile elf;
     elf.is64 = is64;
     elf.bigEndian = bigEndian;
     const std::size_t headerSize = is64 ? 64 : 52;
     elf.bytes.assign(headerSize, '\0');
-    elf.bytes.replace(0, 4, "\x7f" "ELF");
+    elf.bytes.replace(0, 4,
+                      "\x7f"
+                      "ELF");
     elf.bytes[4] = is64 ? 2 : 1;
     elf.bytes[5] = bigEndian ? 2 : 1;
     elf.bytes[6] = 1;
@@ -80,15 +84,16 @@ inline ElfFile makeElf(const std::vector<ElfSection>& sections, bool is64 = true
     elf.put(is64 ? 0x3C : 0x30, count, 2);
     elf.put(is64 ? 0x3E : 0x32, count - 1, 2);
 
-    auto header = [&](std::size_t index, std::uint64_t nameAt, std::uint32_t type, std::uint64_t offset,
-                      std::uint64_t size) {
+    auto header = [&](std::size_t index, std::uint64_t nameAt, std::uint32_t type,
+                      std::uint64_t offset, std::uint64_t size) {
         elf.put(elf.sectionHeaderField(index, 0, 0), nameAt, 4);
         elf.put(elf.sectionHeaderField(index, 4, 4), type, 4);
         elf.put(elf.sectionHeaderField(index, 24, 16), offset, addr);
         elf.put(elf.sectionHeaderField(index, 32, 20), size, addr);
     };
     for (std::size_t i = 0; i < sections.size(); ++i)
-        header(i + 1, nameOffsets[i], sections[i].type, elf.dataOffsets[i], sections[i].data.size());
+        header(i + 1, nameOffsets[i], sections[i].type, elf.dataOffsets[i],
+               sections[i].data.size());
     header(count - 1, namesNameAt, 3 /* SHT_STRTAB */, namesAt, names.size());
     return elf;
 }
@@ -100,6 +105,5 @@ inline bool writeFile(const std::string& path, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
-
 
 } // namespace torvel::test

@@ -19,8 +19,9 @@ public:
     {
         const std::string image = m_dir / "fat.img";
         const std::string command = "mkdir -p '" + mountPoint() + "' && truncate -s 16M '" + image
-                                    + "' && mkfs.vfat '" + image + "' >/dev/null 2>&1 && fusefat -o rw+ '"
-                                    + image + "' '" + mountPoint() + "' >/dev/null 2>&1";
+                                    + "' && mkfs.vfat '" + image
+                                    + "' >/dev/null 2>&1 && fusefat -o rw+ '" + image + "' '"
+                                    + mountPoint() + "' >/dev/null 2>&1";
         m_mounted = ::geteuid() == 0 && std::system(command.c_str()) == 0;
     }
 

@@ -38,8 +38,7 @@ public:
             , skip(skip_)
             , times(times_)
             , afterInner(afterInner_)
-        {
-        }
+        {}
 
         FsCall call;
         int error;
@@ -54,8 +53,7 @@ public:
 
     explicit FaultyFileSystem(FileSystem& inner)
         : m_inner(inner)
-    {
-    }
+    {}
 
     FaultyFileSystem& fail(FsCall call, int error, std::string nameContains = {})
     {

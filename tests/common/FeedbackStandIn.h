@@ -19,12 +19,15 @@ namespace torvel {
 class FeedbackStandIn : public RunFeedback
 {
 public:
-    enum class Asks { AsScripted, Never };
+    enum class Asks
+    {
+        AsScripted,
+        Never
+    };
 
     explicit FeedbackStandIn(Asks asks = Asks::AsScripted)
         : m_questionsAreFaults(asks == Asks::Never)
-    {
-    }
+    {}
 
     void status(const RunStatus& status) override { statuses.push_back(status); }
 
@@ -45,7 +48,8 @@ public:
     void fileFailed(const std::string& message) override
     {
         if (m_questionsAreFaults)
-            ADD_FAILURE() << "a time stamp or attribute run leaves its failures to the window's one box";
+            ADD_FAILURE()
+                << "a time stamp or attribute run leaves its failures to the window's one box";
         failed.push_back(message);
     }
 
@@ -64,8 +68,8 @@ public:
         return names;
     }
 
-    std::deque<TrashAnswer> answers; // given in turn; No once they run out
-    std::vector<std::string> asked;  // the paths offered to the trash
+    std::deque<TrashAnswer> answers;                    // given in turn; No once they run out
+    std::vector<std::string> asked;                     // the paths offered to the trash
     std::function<void(const std::string&)> whileAsked; // runs while the question stands
     std::vector<RunStatus> statuses;
     std::vector<std::string> failed;

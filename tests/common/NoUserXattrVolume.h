@@ -31,7 +31,8 @@ public:
         }
         m_mounted = true;
         std::ofstream(m_root + "probe").put('x');
-        if (::setxattr((m_root + "probe").c_str(), "user.torvel", "1", 1, 0) == 0 || errno != ENOTSUP)
+        if (::setxattr((m_root + "probe").c_str(), "user.torvel", "1", 1, 0) == 0
+            || errno != ENOTSUP)
             m_why = "the ramfs here takes user attributes";
         ::unlink((m_root + "probe").c_str());
     }

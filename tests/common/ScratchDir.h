@@ -33,14 +33,12 @@ public:
     {
         std::string pattern = root + "/torvel-test-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("cannot create a folder under " + root + ": " + std::strerror(errno));
+            throw std::runtime_error("cannot create a folder under " + root + ": "
+                                     + std::strerror(errno));
         m_path = pattern + "/";
     }
 
-    ~ScratchDir()
-    {
-        ::nftw(m_path.c_str(), &removeOne, 16, FTW_DEPTH | FTW_PHYS);
-    }
+    ~ScratchDir() { ::nftw(m_path.c_str(), &removeOne, 16, FTW_DEPTH | FTW_PHYS); }
 
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
@@ -82,7 +80,8 @@ public:
 
     void makeFolder(const std::string& name) const
     {
-        ASSERT_EQ(::mkdir((m_path + name).c_str(), 0755), 0) << name << ": " << std::strerror(errno);
+        ASSERT_EQ(::mkdir((m_path + name).c_str(), 0755), 0)
+            << name << ": " << std::strerror(errno);
     }
 
     void makeLink(const std::string& target, const std::string& name) const
@@ -93,21 +92,26 @@ public:
     // Whether the name exists at all, a link pointing nowhere included.
     bool has(const std::string& name) const
     {
-        struct stat st {};
+        struct stat st
+        {};
         return ::lstat((m_path + name).c_str(), &st) == 0;
     }
     bool exists(const std::string& name) const { return has(name); }
 
     mode_t mode(const std::string& name) const
     {
-        struct stat st {};
+        struct stat st
+        {};
         EXPECT_EQ(::stat((m_path + name).c_str(), &st), 0);
         return st.st_mode & 07777;
     }
 
-    void setXattr(const std::string& name, const std::string& attribute, const std::string& value) const
+    void setXattr(const std::string& name, const std::string& attribute,
+                  const std::string& value) const
     {
-        ASSERT_EQ(::setxattr((m_path + name).c_str(), attribute.c_str(), value.data(), value.size(), 0), 0)
+        ASSERT_EQ(
+            ::setxattr((m_path + name).c_str(), attribute.c_str(), value.data(), value.size(), 0),
+            0)
             << std::strerror(errno);
     }
 
@@ -115,7 +119,8 @@ public:
     std::string xattr(const std::string& name, const std::string& attribute) const
     {
         char buffer[512];
-        const ssize_t n = ::getxattr((m_path + name).c_str(), attribute.c_str(), buffer, sizeof buffer);
+        const ssize_t n =
+            ::getxattr((m_path + name).c_str(), attribute.c_str(), buffer, sizeof buffer);
         return n < 0 ? std::string("<none>") : std::string(buffer, static_cast<std::size_t>(n));
     }
 
@@ -138,7 +143,8 @@ public:
 
     dev_t device() const
     {
-        struct stat st {};
+        struct stat st
+        {};
         ::stat(m_path.c_str(), &st);
         return st.st_dev;
     }

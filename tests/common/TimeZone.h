@@ -11,7 +11,8 @@
 namespace torvel::test {
 
 // Sets TZ for the life of the object and puts the old value back after.
-class ScopedTimeZone {
+class ScopedTimeZone
+{
 public:
     explicit ScopedTimeZone(const char* zone)
     {
@@ -52,4 +53,4 @@ inline std::int64_t tokyoInstant(int year, int month, int day, int hour, int min
     return days * 86400 + hour * 3600 + minute * 60 + second - 9 * 3600;
 }
 
-}  // namespace torvel::test
+} // namespace torvel::test

@@ -36,12 +36,12 @@ protected:
 
     void recordDraws()
     {
-        QObject::connect(&pages, &TPageControlEx::OnDrawTab,
-                         [this](TPageControlEx* control, int index, const QRect& rect,
-                                TOwnerDrawState state) {
-                             EXPECT_EQ(control, &pages);
-                             draws.push_back({index, rect, state, control->Canvas() != nullptr});
-                         });
+        QObject::connect(
+            &pages, &TPageControlEx::OnDrawTab,
+            [this](TPageControlEx* control, int index, const QRect& rect, TOwnerDrawState state) {
+                EXPECT_EQ(control, &pages);
+                draws.push_back({index, rect, state, control->Canvas() != nullptr});
+            });
     }
 
     void clickTab(int index)
@@ -139,9 +139,8 @@ TEST_F(PageControlTest, OnChangingCanRefuseEveryWayTheUserChangesPage)
 {
     bool allow = false;
     int changes = 0;
-    QObject::connect(&pages, &TPageControlEx::OnChanging, [&](bool* allowChange) {
-        *allowChange = allow;
-    });
+    QObject::connect(&pages, &TPageControlEx::OnChanging,
+                     [&](bool* allowChange) { *allowChange = allow; });
     QObject::connect(&pages, &TPageControlEx::OnChange, [&] { ++changes; });
 
     clickTab(2);

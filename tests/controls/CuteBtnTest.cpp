@@ -54,8 +54,8 @@ protected:
     }
     void mouse(QEvent::Type type, QPoint at, Qt::MouseButton which = Qt::LeftButton)
     {
-        const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::MouseButtons(which)
-                                                                       : Qt::NoButton;
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonPress ? Qt::MouseButtons(which) : Qt::NoButton;
         QMouseEvent event(type, QPointF(at), button->mapToGlobal(QPointF(at)), which, held,
                           Qt::NoModifier);
         QApplication::sendEvent(button, &event);

@@ -18,14 +18,20 @@ namespace {
 
 // A date edit whose messages and beeps are recorded instead of shown, and
 // whose signals are logged with the text the box shows at that moment.
-class DateEditTest : public ::testing::Test {
+class DateEditTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
-        edit.setNoticeHandler([this](TDateEdit::Notice kind, const QString& text) { notices.emplace_back(kind, text); });
-        QObject::connect(&edit, &TDateEdit::OnChangeDate, [this] { log.push_back("date " + edit.boxText()); });
-        QObject::connect(&edit, &TDateEdit::OnChange, [this] { log.push_back("text " + edit.boxText()); });
-        QObject::connect(&edit, &TDateEdit::OnExit, [this] { log.push_back("exit " + edit.boxText()); });
+        edit.setNoticeHandler([this](TDateEdit::Notice kind, const QString& text) {
+            notices.emplace_back(kind, text);
+        });
+        QObject::connect(&edit, &TDateEdit::OnChangeDate,
+                         [this] { log.push_back("date " + edit.boxText()); });
+        QObject::connect(&edit, &TDateEdit::OnChange,
+                         [this] { log.push_back("text " + edit.boxText()); });
+        QObject::connect(&edit, &TDateEdit::OnExit,
+                         [this] { log.push_back("exit " + edit.boxText()); });
         edit.resize(120, 24);
     }
 
@@ -68,11 +74,11 @@ protected:
     {
         torvel::SpinButton* spin = edit.spinButton();
         const QPointF at(spin->width() / 2.0, up ? 2.0 : spin->height() - 3.0);
-        QMouseEvent press(QEvent::MouseButtonPress, at, spin->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, at, spin->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(spin, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, spin->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, spin->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(spin, &release);
     }
 
@@ -110,7 +116,8 @@ TEST_F(DateEditTest, ANewControlShowsTodayInEitherForm)
                             .arg(today.month(), 2, 10, QLatin1Char('0'))
                             .arg(today.day(), 2, 10, QLatin1Char('0'));
     EXPECT_EQ(edit.boxText(), era);
-    EXPECT_EQ(log, std::vector<QString>{"text " + era}) << "a mode switch is one change, no date change";
+    EXPECT_EQ(log, std::vector<QString>{"text " + era})
+        << "a mode switch is one change, no date change";
 
     setDate(1998, 12, 5);
     EXPECT_EQ(edit.boxText(), QStringLiteral("H.10/12/05"));
@@ -170,7 +177,8 @@ TEST_F(DateEditTest, TypedDatesCountOnEnterAndAreClamped)
     setDate(2010, 10, 10);
     edit.selectAll();
     key(Qt::Key_Delete);
-    EXPECT_EQ(edit.Text(), QStringLiteral("    /  /  ")) << "reading the text reads the cleared box";
+    EXPECT_EQ(edit.Text(), QStringLiteral("    /  /  "))
+        << "reading the text reads the cleared box";
     EXPECT_EQ(edit.D_Year(), 1867);
 }
 

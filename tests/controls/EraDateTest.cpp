@@ -10,7 +10,8 @@ using torvel::EraDate;
 
 namespace {
 
-struct Ymd {
+struct Ymd
+{
     int year;
     int month;
     int day;
@@ -49,7 +50,8 @@ TEST(EraDate, BlankDateIsOneSentinelShownAsBlanks)
     EXPECT_EQ(date.ShowDate(), " .  /  /  ");
     EXPECT_EQ(date.EraText(-11687.0), " .  /  /  ");
 
-    for (const Ymd& early : {Ymd{1867, 12, 31}, Ymd{1867, 1, 1}, Ymd{1000, 6, 15}, Ymd{0, 0, 0}, Ymd{-5, 3, 3}}) {
+    for (const Ymd& early :
+         {Ymd{1867, 12, 31}, Ymd{1867, 1, 1}, Ymd{1000, 6, 15}, Ymd{0, 0, 0}, Ymd{-5, 3, 3}}) {
         date.ApplyYMD(2000, 1, 1);
         date.ApplyYMD(early.year, early.month, early.day);
         expectBlank(date, std::to_string(early.year));
@@ -58,7 +60,8 @@ TEST(EraDate, BlankDateIsOneSentinelShownAsBlanks)
 
 TEST(EraDate, ApplyYmdClampsMonthAndDayToTheCalendar)
 {
-    struct Case {
+    struct Case
+    {
         Ymd in;
         Ymd out;
         double value;
@@ -79,8 +82,8 @@ TEST(EraDate, ApplyYmdClampsMonthAndDayToTheCalendar)
         {{10000, 1, 1}, {9999, 12, 31}, 2958465.0},
     };
     for (const Case& c : cases) {
-        const std::string context = std::to_string(c.in.year) + "/" + std::to_string(c.in.month) + "/" +
-                                    std::to_string(c.in.day);
+        const std::string context = std::to_string(c.in.year) + "/" + std::to_string(c.in.month)
+                                    + "/" + std::to_string(c.in.day);
         const EraDate date = dateOf(c.in.year, c.in.month, c.in.day);
         expectYmd(date, c.out, context);
         EXPECT_EQ(date.value(), c.value) << context;
@@ -147,15 +150,24 @@ TEST(EraDate, PropertyWritesOutsideTheirRangeAreRefused)
 
 TEST(EraDate, EraTextFollowsTheDefaultTableAcrossEveryBoundary)
 {
-    struct Case {
+    struct Case
+    {
         Ymd date;
         const char* text;
     };
     const Case cases[] = {
-        {{1868, 1, 1}, "M.01/01/01"},  {{1912, 7, 29}, "M.45/07/29"}, {{1912, 7, 30}, "T.01/07/30"},
-        {{1926, 12, 24}, "T.15/12/24"}, {{1926, 12, 25}, "S.01/12/25"}, {{1989, 1, 7}, "S.64/01/07"},
-        {{1989, 1, 8}, "H.01/01/08"},  {{1998, 12, 5}, "H.10/12/05"}, {{2019, 4, 30}, "H.31/04/30"},
-        {{2019, 5, 1}, "R.01/05/01"},  {{2026, 3, 1}, "R.08/03/01"},  {{2117, 12, 31}, "R.99/12/31"},
+        {{1868, 1, 1}, "M.01/01/01"},
+        {{1912, 7, 29}, "M.45/07/29"},
+        {{1912, 7, 30}, "T.01/07/30"},
+        {{1926, 12, 24}, "T.15/12/24"},
+        {{1926, 12, 25}, "S.01/12/25"},
+        {{1989, 1, 7}, "S.64/01/07"},
+        {{1989, 1, 8}, "H.01/01/08"},
+        {{1998, 12, 5}, "H.10/12/05"},
+        {{2019, 4, 30}, "H.31/04/30"},
+        {{2019, 5, 1}, "R.01/05/01"},
+        {{2026, 3, 1}, "R.08/03/01"},
+        {{2117, 12, 31}, "R.99/12/31"},
         // The era year has two places: the hundredth year shows as 00.
         {{2118, 1, 1}, "R.00/01/01"},
     };
@@ -188,7 +200,8 @@ TEST(EraDate, EraTextWithOtherTables)
     EXPECT_EQ(date.ShowDate(), "A.49/12/05") << "the latest era in force wins";
 
     date.setEraRows({"明=1868/01/01", "令=2019/05/01"});
-    EXPECT_EQ(date.ShowDate(), "明.31/12/05") << "letters beyond ASCII, the 131st year in two places";
+    EXPECT_EQ(date.ShowDate(), "明.31/12/05")
+        << "letters beyond ASCII, the 131st year in two places";
 }
 
 TEST(EraDate, EraLettersAreTheUsableRowsEachOnce)
@@ -201,7 +214,8 @@ TEST(EraDate, EraLettersAreTheUsableRowsEachOnce)
 
 TEST(EraDate, ReadingWesternTextNormalisesOrBlanks)
 {
-    struct Case {
+    struct Case
+    {
         const char* typed;
         const char* shown;
     };
@@ -224,16 +238,21 @@ TEST(EraDate, ReadingWesternTextNormalisesOrBlanks)
 
 TEST(EraDate, ReadingEraTextTakesTheEraInForceOnTheResultingDay)
 {
-    struct Case {
+    struct Case
+    {
         const char* typed;
         Ymd date;
         const char* shown;
     };
     const Case cases[] = {
-        {"H.10/12/05", {1998, 12, 5}, "H.10/12/05"}, {"H.01/01/01", {1989, 1, 1}, "S.64/01/01"},
-        {"T.20/01/01", {1931, 1, 1}, "S.06/01/01"},  {"S.64/01/08", {1989, 1, 8}, "H.01/01/08"},
-        {"H.31/05/01", {2019, 5, 1}, "R.01/05/01"},  {"R.01/04/30", {2019, 4, 30}, "H.31/04/30"},
-        {"R.08/02/30", {2026, 2, 28}, "R.08/02/28"}, {"M.01/01/01", {1868, 1, 1}, "M.01/01/01"},
+        {"H.10/12/05", {1998, 12, 5}, "H.10/12/05"},
+        {"H.01/01/01", {1989, 1, 1}, "S.64/01/01"},
+        {"T.20/01/01", {1931, 1, 1}, "S.06/01/01"},
+        {"S.64/01/08", {1989, 1, 8}, "H.01/01/08"},
+        {"H.31/05/01", {2019, 5, 1}, "R.01/05/01"},
+        {"R.01/04/30", {2019, 4, 30}, "H.31/04/30"},
+        {"R.08/02/30", {2026, 2, 28}, "R.08/02/28"},
+        {"M.01/01/01", {1868, 1, 1}, "M.01/01/01"},
         {"H. 2/ 3/ 4", {1990, 3, 4}, "H.02/03/04"},
         // Two-digit era years: the hundredth year of an era reads back a century early.
         {"R.00/06/01", {2018, 6, 1}, "H.30/06/01"},
@@ -302,16 +321,19 @@ TEST(EraDate, AnEraFieldThatIsNoNumberLeavesTheDateAsItWas)
 
 TEST(EraDate, DayStepsRollOverMonthsYearsAndLeapDays)
 {
-    struct Case {
+    struct Case
+    {
         Ymd from;
         int delta;
         Ymd to;
     };
     const Case cases[] = {
-        {{1989, 1, 7}, 1, {1989, 1, 8}},   {{1989, 1, 8}, -1, {1989, 1, 7}},  {{2019, 4, 30}, 1, {2019, 5, 1}},
-        {{1999, 12, 31}, 1, {2000, 1, 1}}, {{2000, 1, 1}, -1, {1999, 12, 31}}, {{2000, 2, 28}, 1, {2000, 2, 29}},
-        {{2000, 2, 29}, 1, {2000, 3, 1}},  {{2100, 2, 28}, 1, {2100, 3, 1}},  {{2099, 12, 31}, 1, {2100, 1, 1}},
-        {{2024, 3, 1}, -1, {2024, 2, 29}}, {{9999, 12, 31}, 1, {9999, 12, 31}},
+        {{1989, 1, 7}, 1, {1989, 1, 8}},     {{1989, 1, 8}, -1, {1989, 1, 7}},
+        {{2019, 4, 30}, 1, {2019, 5, 1}},    {{1999, 12, 31}, 1, {2000, 1, 1}},
+        {{2000, 1, 1}, -1, {1999, 12, 31}},  {{2000, 2, 28}, 1, {2000, 2, 29}},
+        {{2000, 2, 29}, 1, {2000, 3, 1}},    {{2100, 2, 28}, 1, {2100, 3, 1}},
+        {{2099, 12, 31}, 1, {2100, 1, 1}},   {{2024, 3, 1}, -1, {2024, 2, 29}},
+        {{9999, 12, 31}, 1, {9999, 12, 31}},
     };
     for (const Case& c : cases) {
         EraDate date = dateOf(c.from.year, c.from.month, c.from.day);
@@ -338,14 +360,16 @@ TEST(EraDate, DayStepsRollOverMonthsYearsAndLeapDays)
 
 TEST(EraDate, MonthStepsClampTheDayAndCrossYears)
 {
-    struct Case {
+    struct Case
+    {
         Ymd from;
         int delta;
         Ymd to;
     };
     const Case cases[] = {
-        {{1999, 1, 31}, 1, {1999, 2, 28}},   {{2000, 1, 31}, 1, {2000, 2, 29}},  {{1999, 12, 15}, 1, {2000, 1, 15}},
-        {{2000, 1, 15}, -1, {1999, 12, 15}}, {{2000, 3, 31}, -1, {2000, 2, 29}}, {{1999, 5, 31}, 1, {1999, 6, 30}},
+        {{1999, 1, 31}, 1, {1999, 2, 28}},  {{2000, 1, 31}, 1, {2000, 2, 29}},
+        {{1999, 12, 15}, 1, {2000, 1, 15}}, {{2000, 1, 15}, -1, {1999, 12, 15}},
+        {{2000, 3, 31}, -1, {2000, 2, 29}}, {{1999, 5, 31}, 1, {1999, 6, 30}},
         {{9999, 12, 5}, 1, {9999, 12, 31}},
     };
     for (const Case& c : cases) {

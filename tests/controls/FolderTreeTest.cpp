@@ -24,7 +24,8 @@ using test::FolderTestTree;
 using test::ScopedEnv;
 
 // A tree whose home and desktop are in a temporary folder tree.
-struct FolderTreeTest : ::testing::Test {
+struct FolderTreeTest : ::testing::Test
+{
     FolderTestTree files;
     std::string home = files.folder("home/user");
     std::string desktop = files.folder("home/user/Desktop");
@@ -36,7 +37,8 @@ struct FolderTreeTest : ::testing::Test {
     void build()
     {
         tree = std::make_unique<TFoldertreeEX>();
-        QObject::connect(tree.get(), &TFoldertreeEX::OnChange, [this](QTreeWidgetItem* node) { changes.push_back(node); });
+        QObject::connect(tree.get(), &TFoldertreeEX::OnChange,
+                         [this](QTreeWidgetItem* node) { changes.push_back(node); });
     }
     QTreeWidgetItem* root() const { return tree->topLevelItem(0); }
     QTreeWidgetItem* homeNode() const { return root()->child(0); }
@@ -66,7 +68,8 @@ TEST_F(FolderTreeTest, StartsWithTheDesktopSelectedAndItsPlacesUnfilled)
     EXPECT_EQ(tree->currentItem(), root());
     EXPECT_EQ(tree->SelectedPath(), desktop);
     ASSERT_GE(root()->childCount(), 2);
-    EXPECT_EQ(texts(root()).mid(0, 2), (QStringList{QStringLiteral("ホーム"), QStringLiteral("/")}));
+    EXPECT_EQ(texts(root()).mid(0, 2),
+              (QStringList{QStringLiteral("ホーム"), QStringLiteral("/")}));
     EXPECT_EQ(homeNode()->childCount(), 0);
     EXPECT_EQ(homeNode()->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
     EXPECT_FALSE(tree->Filling());
@@ -82,12 +85,13 @@ TEST_F(FolderTreeTest, ExpandingListsSubfoldersHiddenAndShiftJisIncluded)
     files.file("home/user/readme.txt");
     build();
     homeNode()->setExpanded(true);
-    EXPECT_EQ(texts(homeNode()), (QStringList{".config-like", "Desktop", "docs", QStringLiteral("表示")}));
+    EXPECT_EQ(texts(homeNode()),
+              (QStringList{".config-like", "Desktop", "docs", QStringLiteral("表示")}));
 
     QTreeWidgetItem* docs = childNamed(homeNode(), "docs");
     ASSERT_TRUE(docs);
     EXPECT_EQ(docs->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
-    EXPECT_EQ(docs->childCount(), 0);  // not listed until it is expanded
+    EXPECT_EQ(docs->childCount(), 0); // not listed until it is expanded
     EXPECT_EQ(childNamed(homeNode(), "Desktop")->childIndicatorPolicy(),
               QTreeWidgetItem::DontShowIndicatorWhenChildless);
 
@@ -141,7 +145,7 @@ TEST_F(FolderTreeTest, SelectPathExpandsEveryAncestorAndReportsTheNode)
     for (QTreeWidgetItem* up = node->parent(); up; up = up->parent())
         EXPECT_TRUE(up->isExpanded()) << up->text(0).toStdString();
     EXPECT_EQ(node->parent()->text(0), QStringLiteral("表示"));
-    EXPECT_EQ(node->parent()->parent()->parent()->parent(), homeNode());  // found under home
+    EXPECT_EQ(node->parent()->parent()->parent()->parent(), homeNode()); // found under home
     EXPECT_EQ(tree->SelectedPath(), deep);
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0], node);
@@ -192,11 +196,12 @@ TEST_F(FolderTreeTest, ScrollsSidewaysOnlyAsFarAsTheSelectedFolderNeeds)
 
     const int left = scrollTo(deep + "end");
     const int nameEnd = left + tree->style()->pixelMetric(QStyle::PM_SmallIconSize)
-        + tree->fontMetrics().horizontalAdvance(QStringLiteral("end"));
+                        + tree->fontMetrics().horizontalAdvance(QStringLiteral("end"));
     const int room = tree->viewport()->width();
     EXPECT_GT(tree->horizontalScrollBar()->value(), 0);
     EXPECT_LE(nameEnd, room) << "the name ends in view";
-    EXPECT_GT(nameEnd, room - 3 * tree->fontMetrics().horizontalAdvance(QLatin1Char('x'))) << "and no further";
+    EXPECT_GT(nameEnd, room - 3 * tree->fontMetrics().horizontalAdvance(QLatin1Char('x')))
+        << "and no further";
 
     EXPECT_EQ(scrollTo(deep + longName), 0) << "the long name starts at the left edge";
 }
@@ -209,7 +214,8 @@ TEST_F(FolderTreeTest, SelectPathOfSomethingThatIsNoFolderChangesNothing)
     tree->SelectPath(home + "a");
     QTreeWidgetItem* a = tree->currentItem();
     changes.clear();
-    for (const std::string& path : {home + "missing", home + "a/file", std::string("relative/a"), std::string()}) {
+    for (const std::string& path :
+         {home + "missing", home + "a/file", std::string("relative/a"), std::string()}) {
         tree->SelectPath(path);
         EXPECT_EQ(tree->currentItem(), a) << path;
     }
@@ -276,7 +282,8 @@ TEST_F(FolderTreeTest, TheDesktopFolderIsHomeWhenThereIsNone)
     EXPECT_EQ(tree->SelectedPath(), home);
 }
 
-struct FolderTreeEditTest : FolderTreeTest {
+struct FolderTreeEditTest : FolderTreeTest
+{
     QLineEdit* startEditing(QTreeWidgetItem* node)
     {
         tree->setCurrentItem(node);
@@ -349,7 +356,7 @@ TEST_F(FolderTreeEditTest, RenamingOntoAnExistingNameIsRefusedAndTheNameShownAga
     EXPECT_TRUE(files.isFolder("home/user/b/keep"));
     EXPECT_EQ(node->text(0), "a");
     EXPECT_EQ(tree->SelectedPath(), home + "a/");
-    EXPECT_EQ(changes.size(), 1u);  // the host re-reads the path even so
+    EXPECT_EQ(changes.size(), 1u); // the host re-reads the path even so
 }
 
 TEST_F(FolderTreeEditTest, CancellingAnEditRenamesNothingAndSaysSo)
@@ -382,14 +389,17 @@ TEST_F(FolderTreeEditTest, TheDesktopAndAReadOnlyTreeCannotBeEdited)
     EXPECT_TRUE(startEditing(homeChild("a")));
 }
 
-struct FolderTreePopupTest : FolderTreeTest {
+struct FolderTreePopupTest : FolderTreeTest
+{
     void rightClick(QTreeWidgetItem* node)
     {
         const QPoint at = tree->visualItemRect(node).center();
         const QPointF global = tree->viewport()->mapToGlobal(QPointF(at));
-        QMouseEvent down(QEvent::MouseButtonPress, QPointF(at), global, Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+        QMouseEvent down(QEvent::MouseButtonPress, QPointF(at), global, Qt::RightButton,
+                         Qt::RightButton, Qt::NoModifier);
         QApplication::sendEvent(tree->viewport(), &down);
-        QMouseEvent up(QEvent::MouseButtonRelease, QPointF(at), global, Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent up(QEvent::MouseButtonRelease, QPointF(at), global, Qt::RightButton,
+                       Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(tree->viewport(), &up);
     }
 };
@@ -427,7 +437,7 @@ TEST_F(FolderTreePopupTest, WithoutRightClickSelectTheSelectionStays)
     tree->setCurrentItem(homeNode());
     rightClick(root()->child(1));
     EXPECT_EQ(tree->currentItem(), homeNode());
-    EXPECT_TRUE(menu.isVisible());  // for the selected node
+    EXPECT_TRUE(menu.isVisible()); // for the selected node
     menu.hide();
 }
 

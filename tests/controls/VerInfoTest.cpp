@@ -30,7 +30,8 @@ protected:
     std::string programWith(const std::string& record)
     {
         const std::string path = m_folder.path() + "program";
-        EXPECT_TRUE(writeFile(path, makeElf({{".text", "code"}, {".torvel_version", record}}).bytes));
+        EXPECT_TRUE(
+            writeFile(path, makeElf({{".text", "code"}, {".torvel_version", record}}).bytes));
         return path;
     }
     ScratchDir m_folder;
@@ -42,7 +43,8 @@ TEST(TVerInfo, ReadsTheTranslationAndTrimmedValuesOfThisProgram)
     EXPECT_EQ(info.language(), "0411");
     EXPECT_EQ(info.codePage(), "03A4");
     EXPECT_EQ(info.FileVersion(), "2.8.2.8");
-    EXPECT_EQ(info.GetValue("\\StringFileInfo\\041103A4\\FileDescription"), "ファイル管理ユーティリティ");
+    EXPECT_EQ(info.GetValue("\\StringFileInfo\\041103A4\\FileDescription"),
+              "ファイル管理ユーティリティ");
     EXPECT_EQ(info.GetValue("\\StringFileInfo\\041103A4\\Comments"), "");
     EXPECT_EQ(info.GetValue("\\StringFileInfo\\041103A4\\ProductName"), "トルベリオ");
 }
@@ -79,8 +81,8 @@ TEST_F(VerInfoFiles, AFileWithoutVersionInformationCannotBeRead)
 TEST_F(VerInfoFiles, TheFileVersionFollowsTheRecordsOwnTranslation)
 {
     static constexpr VersionRecordField fields[] = {{"FileVersion", " 7.0.1 "}};
-    const std::string program =
-        programWith(bytesOf(makeVersionRecord<versionRecordLength(fields)>(0x0409, 0x04E4, fields)));
+    const std::string program = programWith(
+        bytesOf(makeVersionRecord<versionRecordLength(fields)>(0x0409, 0x04E4, fields)));
     const TVerInfo info(program);
     EXPECT_EQ(info.language(), "0409");
     EXPECT_EQ(info.codePage(), "04E4");
@@ -91,8 +93,8 @@ TEST_F(VerInfoFiles, TheFileVersionFollowsTheRecordsOwnTranslation)
 TEST_F(VerInfoFiles, WithoutAFileVersionTheProgramVersionIsEmpty)
 {
     static constexpr VersionRecordField fields[] = {{"ProductName", "x"}};
-    const std::string program =
-        programWith(bytesOf(makeVersionRecord<versionRecordLength(fields)>(0x0411, 0x03A4, fields)));
+    const std::string program = programWith(
+        bytesOf(makeVersionRecord<versionRecordLength(fields)>(0x0411, 0x03A4, fields)));
     EXPECT_THROW(TVerInfo(program).FileVersion(), EVerInfo);
     EXPECT_EQ(ProgramVersion(program), QString());
 }
@@ -100,7 +102,8 @@ TEST_F(VerInfoFiles, WithoutAFileVersionTheProgramVersionIsEmpty)
 TEST_F(VerInfoFiles, ADamagedRecordCountsAsNone)
 {
     static constexpr VersionRecordField fields[] = {{"FileVersion", "1.0"}};
-    std::string record = bytesOf(makeVersionRecord<versionRecordLength(fields)>(0x0411, 0x03A4, fields));
+    std::string record =
+        bytesOf(makeVersionRecord<versionRecordLength(fields)>(0x0411, 0x03A4, fields));
     record[22] = '\x40'; // the value's length now runs past the record
     EXPECT_THROW(TVerInfo{programWith(record)}, EVerInfo);
 }
@@ -119,7 +122,8 @@ TEST(ProgramVersion, TheBuiltProgramCarriesItsFileVersion)
     const TVerInfo info(program.toStdString());
     EXPECT_EQ(info.language() + info.codePage(), "041103A4");
     EXPECT_EQ(info.FileVersion(), "2.8.2.8");
-    EXPECT_EQ(info.GetValue("\\StringFileInfo\\041103A4\\FileDescription"), "ファイル管理ユーティリティ");
+    EXPECT_EQ(info.GetValue("\\StringFileInfo\\041103A4\\FileDescription"),
+              "ファイル管理ユーティリティ");
 }
 
 } // namespace

@@ -30,7 +30,8 @@ ChangeNameInputs defaults(const ScratchDir& dest)
     return in;
 }
 
-class ChangeName : public ::testing::Test {
+class ChangeName : public ::testing::Test
+{
 protected:
     // Items in exactly this order (the list's sorted order).
     void list(const Names& files)
@@ -82,9 +83,10 @@ TEST_F(ChangeName, WorkedExamplesInOrdinaryMode)
     run({"a", "b", "c", "d"}, [](auto& in) { in.StartValue = 98; });
     EXPECT_FALSE(m_result.ok);
     EXPECT_EQ(m_result.status, overflow);
-    EXPECT_EQ(newNames(), (Names{"CHGN98.txt", "CHGN99.txt", "", ""}));  // the rest got none
+    EXPECT_EQ(newNames(), (Names{"CHGN98.txt", "CHGN99.txt", "", ""})); // the rest got none
 
-    EXPECT_EQ(run({"Photo.jpg"}, [](auto& in) { in.UpCheck = true, in.Identifier = "Trip", in.ExtCheck = false; }),
+    EXPECT_EQ(run({"Photo.jpg"},
+                  [](auto& in) { in.UpCheck = true, in.Identifier = "Trip", in.ExtCheck = false; }),
               (Names{"TRIP01.JPG"}));
 }
 
@@ -92,12 +94,14 @@ TEST_F(ChangeName, WorkedExamplesWithDuplicateAvoidance)
 {
     m_dest.makeFile("CHGN02.txt");
     const auto avoid = [](auto& in) { in.JuuhukuCheck = true; };
-    EXPECT_EQ(run({"a.txt", "b.txt", "c.txt"}, avoid), (Names{"CHGN01.txt", "CHGN03.txt", "CHGN04.txt"}));
+    EXPECT_EQ(run({"a.txt", "b.txt", "c.txt"}, avoid),
+              (Names{"CHGN01.txt", "CHGN03.txt", "CHGN04.txt"}));
 
     ScratchDir inPlace;
     inPlace.makeFile("CHGN01.txt");
     inPlace.makeFile("CHGN02.txt");
-    EXPECT_EQ(run({"CHGN01.txt", "CHGN02.txt"}, [&](auto& in) { in.JuuhukuCheck = true, in.ChangeDir = inPlace.path(); }),
+    EXPECT_EQ(run({"CHGN01.txt", "CHGN02.txt"},
+                  [&](auto& in) { in.JuuhukuCheck = true, in.ChangeDir = inPlace.path(); }),
               (Names{"CHGN03.txt", "CHGN04.txt"}));
 
     m_dest.makeFile("CHGN99.txt");
@@ -111,14 +115,19 @@ TEST_F(ChangeName, WorkedExamplesInKeepNumberMode)
     const Names scans = {"scan012.png", "scan20.png", "scan7.png"};
     EXPECT_EQ(run(scans, [](auto& in) { in.KetaCheck = true, in.Digits = 3; }),
               (Names{"scan012.png", "scan020.png", "scan007.png"}));
-    EXPECT_EQ(run(scans, [](auto& in) { in.KetaCheck = true, in.Digits = 3, in.KetaName = true, in.Identifier = "IMG"; }),
+    EXPECT_EQ(run(scans,
+                  [](auto& in) {
+                      in.KetaCheck = true, in.Digits = 3, in.KetaName = true, in.Identifier = "IMG";
+                  }),
               (Names{"IMG012.png", "IMG020.png", "IMG007.png"}));
 
     ScratchDir inPlace;
     inPlace.makeFile("a01.txt");
     inPlace.makeFile("a1.txt");
-    EXPECT_EQ(run({"a01.txt", "a1.txt"}, [&](auto& in) { in.KetaCheck = true, in.ChangeDir = in.SearchDir = inPlace.path(); }),
-              (Names{"a01.txt", "a01-01.txt"}));
+    EXPECT_EQ(
+        run({"a01.txt", "a1.txt"},
+            [&](auto& in) { in.KetaCheck = true, in.ChangeDir = in.SearchDir = inPlace.path(); }),
+        (Names{"a01.txt", "a01-01.txt"}));
     EXPECT_TRUE(m_result.ok);
 }
 
@@ -134,19 +143,23 @@ TEST_F(ChangeName, OverflowAndEdgesOfTheNumber)
 
     EXPECT_EQ(run({"a"}, [](auto& in) { in.StartValue = 0; }), (Names{"CHGN00.txt"}));
     // An empty extension text behaves like ExtCheck off.
-    EXPECT_EQ(run({"a.jpg", "b"}, [](auto& in) { in.ExtensionText = ""; }), (Names{"CHGN01.jpg", "CHGN02"}));
+    EXPECT_EQ(run({"a.jpg", "b"}, [](auto& in) { in.ExtensionText = ""; }),
+              (Names{"CHGN01.jpg", "CHGN02"}));
 }
 
 TEST_F(ChangeName, CaseOptions)
 {
-    EXPECT_EQ(run({"x"}, [](auto& in) { in.LowCheck = true, in.ExtensionText = "TXT"; }), (Names{"chgn01.txt"}));
+    EXPECT_EQ(run({"x"}, [](auto& in) { in.LowCheck = true, in.ExtensionText = "TXT"; }),
+              (Names{"chgn01.txt"}));
     // Both on (as a settings file may say): upper case is tested first.
-    EXPECT_EQ(run({"x"}, [](auto& in) { in.UpCheck = true, in.LowCheck = true, in.Identifier = "ab"; }),
-              (Names{"AB01.TXT"}));
+    EXPECT_EQ(
+        run({"x"}, [](auto& in) { in.UpCheck = true, in.LowCheck = true, in.Identifier = "ab"; }),
+        (Names{"AB01.TXT"}));
     // An extension in Shift-JIS ("ダ" ends in the byte of "a") keeps its bytes.
     EXPECT_EQ(run({"p.\x83\x61"}, [](auto& in) { in.UpCheck = true, in.ExtCheck = false; }),
               (Names{"CHGN01.\x83\x61"}));
-    EXPECT_EQ(run({"p.ｊｐｇ"}, [](auto& in) { in.UpCheck = true, in.ExtCheck = false, in.Identifier = "写真"; }),
+    EXPECT_EQ(run({"p.ｊｐｇ"},
+                  [](auto& in) { in.UpCheck = true, in.ExtCheck = false, in.Identifier = "写真"; }),
               (Names{"写真01.ＪＰＧ"}));
 }
 
@@ -162,18 +175,21 @@ TEST_F(ChangeName, DuplicateTestUsesTheNameAsItWillBeWritten)
 
     ScratchDir other;
     other.makeFile("Trip01.jpg");
-    EXPECT_EQ(run({"Photo.jpg"}, [&](auto& in) { upper(in), in.ChangeDir = other.path(); }), (Names{"TRIP01.JPG"}));
+    EXPECT_EQ(run({"Photo.jpg"}, [&](auto& in) { upper(in), in.ChangeDir = other.path(); }),
+              (Names{"TRIP01.JPG"}));
 }
 
 TEST_F(ChangeName, OnlyFilesAndLinksCountAsTaken)
 {
     m_dest.makeFolder("CHGN01.txt");
     m_dest.makeLink("gone", "CHGN02.txt");
-    EXPECT_EQ(run({"a", "b"}, [](auto& in) { in.JuuhukuCheck = true; }), (Names{"CHGN01.txt", "CHGN03.txt"}));
+    EXPECT_EQ(run({"a", "b"}, [](auto& in) { in.JuuhukuCheck = true; }),
+              (Names{"CHGN01.txt", "CHGN03.txt"}));
 
     // A destination that does not exist holds nothing.
-    EXPECT_EQ(run({"a"}, [&](auto& in) { in.JuuhukuCheck = true, in.ChangeDir = m_dest / "missing"; }),
-              (Names{"CHGN01.txt"}));
+    EXPECT_EQ(
+        run({"a"}, [&](auto& in) { in.JuuhukuCheck = true, in.ChangeDir = m_dest / "missing"; }),
+        (Names{"CHGN01.txt"}));
 }
 
 TEST_F(ChangeName, KeepNumberModeRules)
@@ -183,7 +199,8 @@ TEST_F(ChangeName, KeepNumberModeRules)
     };
     // No number of its own: the file keeps its name, identifier or not.
     EXPECT_EQ(run({"notes.txt"}, keep(2)), (Names{"notes.txt"}));
-    EXPECT_EQ(run({"notes.txt"}, [&](auto& in) { keep(2)(in), in.KetaName = true, in.Identifier = "IMG"; }),
+    EXPECT_EQ(run({"notes.txt"},
+                  [&](auto& in) { keep(2)(in), in.KetaName = true, in.Identifier = "IMG"; }),
               (Names{"notes.txt"}));
     // A longer number keeps all its digits; leading zeros go, then padding.
     EXPECT_EQ(run({"scan1234.png", "scan0001234.png", "img000.png"}, keep(2)),
@@ -193,7 +210,8 @@ TEST_F(ChangeName, KeepNumberModeRules)
     EXPECT_EQ(run({"x99999999999999999999.png", "y000099999999999.png"}, keep(3)),
               (Names{"x99999999999999999999.png", "y99999999999.png"}));
     // Extension change and duplicate avoidance play no part in this mode.
-    EXPECT_EQ(run({"scan7.png"}, [&](auto& in) { keep(2)(in), in.JuuhukuCheck = true; }), (Names{"scan07.png"}));
+    EXPECT_EQ(run({"scan7.png"}, [&](auto& in) { keep(2)(in), in.JuuhukuCheck = true; }),
+              (Names{"scan07.png"}));
     // Checked but disabled: ordinary mode.
     EXPECT_EQ(run({"scan7.png"}, [&](auto& in) { keep(2)(in), in.KetaCheckEnabled = false; }),
               (Names{"CHGN01.txt"}));
@@ -203,7 +221,8 @@ TEST_F(ChangeName, KeepNumberModeRules)
 
 TEST_F(ChangeName, KeepNumberModeAvoidsTakenNamesIgnoringCase)
 {
-    EXPECT_EQ(run({"A01.txt", "a1.txt"}, [](auto& in) { in.KetaCheck = true; }), (Names{"A01.txt", "a01-01.txt"}));
+    EXPECT_EQ(run({"A01.txt", "a1.txt"}, [](auto& in) { in.KetaCheck = true; }),
+              (Names{"A01.txt", "a01-01.txt"}));
 
     m_dest.makeFile("a01.txt");
     m_dest.makeFile("a01-01.txt");
@@ -215,11 +234,14 @@ TEST_F(ChangeName, KeepNumberModeAvoidsTakenNamesIgnoringCase)
 TEST_F(ChangeName, KeepNumberModeTestsNamesThatStayAsTheyAre)
 {
     const auto keep = [](int digits, const std::string& searchDir) {
-        return [=](ChangeNameInputs& in) { in.KetaCheck = true, in.Digits = digits, in.SearchDir = searchDir; };
+        return [=](ChangeNameInputs& in) {
+            in.KetaCheck = true, in.Digits = digits, in.SearchDir = searchDir;
+        };
     };
     const std::string elsewhere = "/nonexistent-source/";
     EXPECT_EQ(run({"a1.txt", "a01.txt"}, keep(2, elsewhere)), (Names{"a01.txt", "a01-01.txt"}));
-    EXPECT_EQ(run({"scan7.png", "scan007.png"}, keep(3, elsewhere)), (Names{"scan007.png", "scan007-01.png"}));
+    EXPECT_EQ(run({"scan7.png", "scan007.png"}, keep(3, elsewhere)),
+              (Names{"scan007.png", "scan007-01.png"}));
     m_dest.makeFile("b05.txt");
     EXPECT_EQ(run({"b05.txt"}, keep(2, elsewhere)), (Names{"b05-01.txt"}));
     // In its own folder the name is held by the file itself.
@@ -244,8 +266,9 @@ TEST(KeepNumberName, DashSuffixGoesOnPast99AndGivesUp)
     EXPECT_EQ(KeepNumberName("a1.txt", in, takenBelow(100)), "a01-100.txt");
     EXPECT_EQ(KeepNumberName("a1.txt", in, takenBelow(9999)), "a01-9999.txt");
     int asked = 0;
-    EXPECT_EQ(KeepNumberName("a1.txt", in, [&](const std::string&) { return ++asked > 0; }), "a1.txt");
-    EXPECT_EQ(asked, 10000);  // the plain name and -01 to -9999
+    EXPECT_EQ(KeepNumberName("a1.txt", in, [&](const std::string&) { return ++asked > 0; }),
+              "a1.txt");
+    EXPECT_EQ(asked, 10000); // the plain name and -01 to -9999
 }
 
 TEST_F(ChangeName, NamesThisSystemCannotHoldStopTheComputation)
@@ -258,17 +281,20 @@ TEST_F(ChangeName, NamesThisSystemCannotHoldStopTheComputation)
     EXPECT_EQ(m_result.status, unusable);
     EXPECT_EQ(newNames(), (Names{"", ""}));
 
-    run({"a"}, [](auto& in) { in.Identifier = std::string(250, 'x'); });  // 250 + 2 + 4 bytes
+    run({"a"}, [](auto& in) { in.Identifier = std::string(250, 'x'); }); // 250 + 2 + 4 bytes
     EXPECT_FALSE(m_result.ok);
     EXPECT_EQ(m_result.status, tooLong);
     EXPECT_EQ(run({"a"}, [](auto& in) { in.Identifier = std::string(249, 'x'); })[0].size(), 255u);
     EXPECT_TRUE(m_result.ok);
 
-    run({"a1.txt"}, [](auto& in) { in.KetaCheck = true, in.KetaName = true, in.Identifier = "x/"; });
+    run({"a1.txt"},
+        [](auto& in) { in.KetaCheck = true, in.KetaName = true, in.Identifier = "x/"; });
     EXPECT_FALSE(m_result.ok);
     EXPECT_EQ(m_result.status, unusable);
 
-    run({"a1.txt"}, [](auto& in) { in.KetaCheck = true, in.KetaName = true, in.Identifier = std::string(250, 'x'); });
+    run({"a1.txt"}, [](auto& in) {
+        in.KetaCheck = true, in.KetaName = true, in.Identifier = std::string(250, 'x');
+    });
     EXPECT_FALSE(m_result.ok);
     EXPECT_EQ(m_result.status, tooLong);
 
@@ -281,5 +307,5 @@ TEST_F(ChangeName, NamesThisSystemCannotHoldStopTheComputation)
     EXPECT_EQ(m_result.status, tooLong);
 }
 
-}  // namespace
-}  // namespace torvel
+} // namespace
+} // namespace torvel

@@ -14,7 +14,8 @@ TEST(Extraction, IdentifierIsTrimmedButOtherwiseKept)
 
 TEST(Extraction, ExtensionKeepsLettersAndDigitsAndLosesTheRest)
 {
-    struct Case {
+    struct Case
+    {
         const char* what;
         const char* typed;
         const char* kept;

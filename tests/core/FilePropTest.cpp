@@ -29,7 +29,8 @@ Names names(const TMyFileList& list)
     return out;
 }
 
-class FileProp : public ::testing::Test {
+class FileProp : public ::testing::Test
+{
 protected:
     FileProp()
     {
@@ -97,7 +98,8 @@ TEST_F(FileProp, ReadsSizeTimeAndAttributesFromDisk)
     LocalDateTime t;
     ASSERT_TRUE(unpackDosDateTime(static_cast<std::uint32_t>(m_list.GetFileTime(3)), t));
     EXPECT_EQ(t, (LocalDateTime{2021, 3, 4, 5, 6, 6, 0}));
-    EXPECT_EQ(m_list.GetFileAttr(0), static_cast<std::int32_t>(FileAttr::Hidden | FileAttr::Archive));
+    EXPECT_EQ(m_list.GetFileAttr(0),
+              static_cast<std::int32_t>(FileAttr::Hidden | FileAttr::Archive));
     EXPECT_EQ(m_list.GetFileAttr(1), static_cast<std::int32_t>(FileAttr::Hidden));
     EXPECT_EQ(m_list.GetFileAttr(2), static_cast<std::int32_t>(FileAttr::Archive));
 }
@@ -109,11 +111,12 @@ TEST_F(FileProp, SortsByTheGivenOrderOrNotAtAll)
     rebuild(chosen, all, -1);
     EXPECT_EQ(names(m_list), chosen);
     rebuild(chosen, all, 5);
-    EXPECT_EQ(names(m_list), (Names{"data.doc", "memo.txt", "readme"}));  // largest first
+    EXPECT_EQ(names(m_list), (Names{"data.doc", "memo.txt", "readme"})); // largest first
     EXPECT_EQ(m_list.SortType(), SortOrder::LargestFirst);
 }
 
-struct Item {
+struct Item
+{
     std::string name;
     std::int64_t size;
     std::int64_t timeKey;
@@ -125,7 +128,8 @@ std::vector<Item> items(TMyFileList& list)
 {
     std::vector<Item> out;
     for (int i = 0; i < list.Count(); ++i)
-        out.push_back({list.GetFileName(i), list.item(i)->Size, list.item(i)->TimeKey, list.GetFileAttr(i)});
+        out.push_back(
+            {list.GetFileName(i), list.item(i)->Size, list.item(i)->TimeKey, list.GetFileAttr(i)});
     return out;
 }
 
@@ -137,8 +141,9 @@ TEST_F(FileProp, TakesAScansFactsOnlyForItsSelectionAndFolder)
     FolderScanFacts facts;
     Names scanned;
     ASSERT_EQ(scanFolderFiles(m_dir.path(), scanned, &facts), 0);
-    const std::vector<ExtensionChoice> filter = {{".txt", true}, {".doc", false}, {"", true},
-                                                 {".jpg", true}, {".hidden", true}, {".ｊｐｇ", true}};
+    const std::vector<ExtensionChoice> filter = {{".txt", true},    {".doc", false},
+                                                 {"", true},        {".jpg", true},
+                                                 {".hidden", true}, {".ｊｐｇ", true}};
     FilePropInput input{scanned, filter, m_dir.path(), SortOrder::NewestFirst, nullptr};
     rebuildFileList(m_list, input);
     const std::vector<Item> fresh = items(m_list);
@@ -149,7 +154,8 @@ TEST_F(FileProp, TakesAScansFactsOnlyForItsSelectionAndFolder)
 
     // Taken: what the scan saw, not what is on disk now.
     const auto placeOf = [&scanned](const std::string& name) {
-        return static_cast<std::size_t>(std::find(scanned.begin(), scanned.end(), name) - scanned.begin());
+        return static_cast<std::size_t>(std::find(scanned.begin(), scanned.end(), name)
+                                        - scanned.begin());
     };
     facts.files[placeOf("memo.txt")].info.size = 4711;
     facts.files[placeOf("readme")].error = ENOENT;
@@ -188,5 +194,5 @@ TEST_F(FileProp, AddsTheSlashAndReportsAFolderThatIsGone)
     EXPECT_EQ(result.SearchExt, "txt");
 }
 
-}  // namespace
-}  // namespace torvel
+} // namespace
+} // namespace torvel

@@ -31,7 +31,8 @@ std::vector<std::string> names(const TMyFileList& list)
 
 using Names = std::vector<std::string>;
 
-class FileListOrders : public ::testing::Test {
+class FileListOrders : public ::testing::Test
+{
 protected:
     ScopedTimeZone m_zone{"Asia/Tokyo"};
     TMyFileList m_list{""};
@@ -64,7 +65,7 @@ TEST_F(FileListOrders, TimeOrdersBreakTiesByName)
 {
     const std::int64_t t = tokyoInstant(2020, 5, 5, 10, 0, 0);
     add("b", 0, t);
-    add("a", 0, t + 1);  // the same two-second step
+    add("a", 0, t + 1); // the same two-second step
     add("c", 0, t);
     add("new", 0, t + 2);
     add("old", 0, t - 2);
@@ -75,8 +76,8 @@ TEST_F(FileListOrders, TimeOrdersBreakTiesByName)
 TEST_F(FileListOrders, SizeOrdersUseTheWholeSize)
 {
     add("small", 10, 0);
-    add("two-gib", 2 * GiB, 0);        // negative as a signed 32-bit number
-    add("four-gib-and-1", 4 * GiB + 1, 0);  // 1 in its low 32 bits
+    add("two-gib", 2 * GiB, 0);            // negative as a signed 32-bit number
+    add("four-gib-and-1", 4 * GiB + 1, 0); // 1 in its low 32 bits
     add("tie-b", 100, 0);
     add("tie-a", 100, 0);
     EXPECT_EQ(sorted(4), (Names{"small", "tie-a", "tie-b", "two-gib", "four-gib-and-1"}));
@@ -92,12 +93,12 @@ TEST_F(FileListOrders, TimesTheDosFormCannotHoldSortByTheirInstant)
     EXPECT_EQ(sorted(2), (Names{"y2120", "y2044", "y1990", "y1975"}));
     EXPECT_EQ(sorted(3), (Names{"y1975", "y1990", "y2044", "y2120"}));
     m_list.SetSortType(SortOrder::OldestFirst);
-    EXPECT_EQ(m_list.GetFileTime(0), 0);  // 1975: no packed value
-    EXPECT_EQ(m_list.GetFileTime(3), 0);  // 2120: no packed value
+    EXPECT_EQ(m_list.GetFileTime(0), 0); // 1975: no packed value
+    EXPECT_EQ(m_list.GetFileTime(3), 0); // 2120: no packed value
     LocalDateTime t;
     ASSERT_TRUE(unpackDosDateTime(static_cast<std::uint32_t>(m_list.GetFileTime(2)), t));
     EXPECT_EQ(t.year, 2044);
-    EXPECT_LT(m_list.GetFileTime(2), 0);  // stays the packed value, top bit set
+    EXPECT_LT(m_list.GetFileTime(2), 0); // stays the packed value, top bit set
 }
 
 TEST_F(FileListOrders, EveryOrderIsTotalAndItsPartnerIsTheExactReverse)
@@ -140,7 +141,7 @@ TEST(FileList, AccessorsGuardTheirIndexes)
     EXPECT_EQ(list.GetFileAttr(0), 0x22);
     EXPECT_EQ(list.item(1), nullptr);
     list.SetNewName(0, "new.txt");
-    list.SetNewName(0, "");  // an empty name keeps the one before
+    list.SetNewName(0, ""); // an empty name keeps the one before
     list.SetNewName(5, "x");
     EXPECT_EQ(list.GetNewName(0), "new.txt");
     list.DeleteItem(3);
@@ -153,10 +154,10 @@ TEST(FileList, DeleteKeepsOrderAndSortType)
     for (const char* n : {"d", "b", "e", "a", "c"})
         list.addItem(n, 0, 0, 0);
     list.SetSortType(SortOrder::NameDown);
-    list.DeleteItem(1);  // "d"
+    list.DeleteItem(1); // "d"
     EXPECT_EQ(names(list), (Names{"e", "c", "b", "a"}));
     EXPECT_EQ(list.SortType(), SortOrder::NameDown);
-    list.SetSortType(SortOrder::NameUp);  // re-sorting after a deletion still works
+    list.SetSortType(SortOrder::NameUp); // re-sorting after a deletion still works
     EXPECT_EQ(names(list), (Names{"a", "b", "c", "e"}));
     list.ClearList();
     EXPECT_EQ(list.Count(), 0);
@@ -164,11 +165,11 @@ TEST(FileList, DeleteKeepsOrderAndSortType)
     list.SetSortType(SortOrder::SmallestFirst);
     list.ClearList();
     EXPECT_EQ(list.SortType(), SortOrder::SmallestFirst);
-    list.SortList();  // empty: nothing to do
+    list.SortList(); // empty: nothing to do
     list.addItem("z", 0, 0, 0);
     list.addItem("y", 0, 0, 0);
-    EXPECT_EQ(names(list), (Names{"z", "y"}));  // appended, not sorted
+    EXPECT_EQ(names(list), (Names{"z", "y"})); // appended, not sorted
 }
 
-}  // namespace
-}  // namespace torvel
+} // namespace
+} // namespace torvel

@@ -20,7 +20,7 @@ TEST(NameRules, ExtensionIsFromTheLastDot)
     EXPECT_EQ(extensionOf(".bashrc"), ".bashrc");
     EXPECT_EQ(baseNameOf(".bashrc"), "");
     EXPECT_EQ(extensionOf("name."), ".");
-    EXPECT_EQ(extensionOf("dir.d/name"), "");  // a separator follows the dot
+    EXPECT_EQ(extensionOf("dir.d/name"), ""); // a separator follows the dot
     EXPECT_EQ(extensionOf("写真.ｊｐｇ"), ".ｊｐｇ");
     EXPECT_EQ(baseNameOf("写真.ｊｐｇ"), "写真");
     // Shift-JIS "ソ" ends in the byte of a backslash: an ordinary byte here.
@@ -36,7 +36,7 @@ TEST(NameRules, PadNumberFillsAndCuts)
     EXPECT_EQ(PadNumber(1234, 2), "34");
     EXPECT_EQ(PadNumber(10, 1), "0");
     EXPECT_EQ(PadNumber(5, 0), "");
-    EXPECT_EQ(PadNumber(5, 25), std::string(19, '0') + "5");  // at most 20 places
+    EXPECT_EQ(PadNumber(5, 25), std::string(19, '0') + "5"); // at most 20 places
     EXPECT_EQ(PadNumber(-5, 3), "0-5");
 }
 
@@ -50,8 +50,8 @@ TEST(NameRules, NamesThisSystemCannotHold)
     EXPECT_EQ(nameProblem(""), NameProblem::Empty);
     EXPECT_EQ(nameProblem(std::string(255, 'x')), NameProblem::None);
     EXPECT_EQ(nameProblem(std::string(256, 'x')), NameProblem::TooLong);
-    EXPECT_EQ(nameProblem(std::string(85, 'x') + "写"), NameProblem::None);  // 85 + 3 bytes
+    EXPECT_EQ(nameProblem(std::string(85, 'x') + "写"), NameProblem::None); // 85 + 3 bytes
 }
 
-}  // namespace
-}  // namespace torvel
+} // namespace
+} // namespace torvel

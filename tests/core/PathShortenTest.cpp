@@ -12,7 +12,8 @@ using Forms = std::vector<std::string>;
 std::string display(std::string_view bytes)
 {
     std::string text(bytes);
-    for (auto at = text.find("\x95\x5c\x8e\xa6"); at != std::string::npos; at = text.find("\x95\x5c\x8e\xa6"))
+    for (auto at = text.find("\x95\x5c\x8e\xa6"); at != std::string::npos;
+         at = text.find("\x95\x5c\x8e\xa6"))
         text.replace(at, 4, "表示");
     return text;
 }
@@ -26,14 +27,16 @@ int width(std::string_view text)
 
 TEST(PathShortenTest, LeadingFoldersGiveWayFirst)
 {
-    EXPECT_EQ(pathShortenings("/home/user/Photos/2024/Trip/"),
-              (Forms {"/home/user/Photos/2024/Trip/", "/.../user/Photos/2024/Trip/", "/.../Photos/2024/Trip/",
-                      "/.../2024/Trip/", "/.../Trip/", "/.../", ".../", ""}));
-    EXPECT_EQ(pathShortenings("/"), (Forms {"/", ""}));
-    EXPECT_EQ(pathShortenings("/a/"), (Forms {"/a/", "/.../", ".../", ""}));
+    EXPECT_EQ(
+        pathShortenings("/home/user/Photos/2024/Trip/"),
+        (Forms{"/home/user/Photos/2024/Trip/", "/.../user/Photos/2024/Trip/",
+               "/.../Photos/2024/Trip/", "/.../2024/Trip/", "/.../Trip/", "/.../", ".../", ""}));
+    EXPECT_EQ(pathShortenings("/"), (Forms{"/", ""}));
+    EXPECT_EQ(pathShortenings("/a/"), (Forms{"/a/", "/.../", ".../", ""}));
     // A file's name stays whole, even when it does not fit.
     EXPECT_EQ(pathShortenings("/a/b/photo.jpg"),
-              (Forms {"/a/b/photo.jpg", "/.../b/photo.jpg", "/.../photo.jpg", ".../photo.jpg", "photo.jpg"}));
+              (Forms{"/a/b/photo.jpg", "/.../b/photo.jpg", "/.../photo.jpg", ".../photo.jpg",
+                     "photo.jpg"}));
     // A doubled "/" is cut like an empty folder name and ends all the same.
     EXPECT_EQ(pathShortenings("/a//b/").back(), "");
 }
@@ -56,7 +59,7 @@ TEST(PathShortenTest, NamesThatAreNotUtf8AreMeasuredAsShown)
     // "/data/表示/" in Shift-JIS bytes: 0x5C inside "表" is no separator,
     // and the field measures the two characters shown, not four bytes.
     const std::string path = "/data/\x95\x5c\x8e\xa6/";
-    EXPECT_EQ(pathShortenings(path), (Forms {path, "/.../\x95\x5c\x8e\xa6/", "/.../", ".../", ""}));
+    EXPECT_EQ(pathShortenings(path), (Forms{path, "/.../\x95\x5c\x8e\xa6/", "/.../", ".../", ""}));
     EXPECT_EQ(shortenPath(path, 91, display, width), "/data/表示/");
     EXPECT_EQ(shortenPath(path, 90, display, width), "/.../表示/");
 }

@@ -13,7 +13,6 @@
 namespace torvel {
 namespace {
 
-
 struct Row
 {
     std::string current;
@@ -34,14 +33,35 @@ TEST(PreviewConflicts, MarksEveryRowThatWouldNotGoThroughAsShown)
 {
     const std::string tooLong(256, 'n');
     const Case cases[] = {
-        {"a series shifted onto itself in place", true, {"a1", "a2"}, {},
+        {"a series shifted onto itself in place",
+         true,
+         {"a1", "a2"},
+         {},
          {{"a1", "a2", RowConflict::None}, {"a2", "a3", RowConflict::None}}},
-        {"a name held outside the batch", true, {"a", "x"}, {}, {{"a", "x", RowConflict::NameTaken}}},
-        {"a name held in the destination", false, {"a"}, {"x"}, {{"a", "x", RowConflict::NameTaken}}},
-        {"the same name in the destination", false, {sjisTest}, {sjisTest}, {{sjisTest, sjisTest, RowConflict::NameTaken}}},
-        {"two rows with one new name", false, {"a", sjisTest}, {},
+        {"a name held outside the batch",
+         true,
+         {"a", "x"},
+         {},
+         {{"a", "x", RowConflict::NameTaken}}},
+        {"a name held in the destination",
+         false,
+         {"a"},
+         {"x"},
+         {{"a", "x", RowConflict::NameTaken}}},
+        {"the same name in the destination",
+         false,
+         {sjisTest},
+         {sjisTest},
+         {{sjisTest, sjisTest, RowConflict::NameTaken}}},
+        {"two rows with one new name",
+         false,
+         {"a", sjisTest},
+         {},
          {{"a", "x", RowConflict::None}, {sjisTest, "x", RowConflict::SameNewName}}},
-        {"names no file system here holds", true, {"a", "b"}, {},
+        {"names no file system here holds",
+         true,
+         {"a", "b"},
+         {},
          {{"a", tooLong, RowConflict::CannotHold}, {"b", "c/d", RowConflict::CannotHold}}},
         {"a source that is gone", true, {"b"}, {}, {{"a", "x", RowConflict::SourceGone}}},
     };
@@ -65,7 +85,8 @@ TEST(PreviewConflicts, MarksEveryRowThatWouldNotGoThroughAsShown)
             EXPECT_EQ(conflicts[i], c.rows[i].expected) << "row " << i;
     }
     EXPECT_FALSE(isDosName("a:b.txt"));
-    EXPECT_FALSE(isDosName("\x95\x5c" "01.txt")); // Shift-JIS with a "\" for its second byte
+    EXPECT_FALSE(isDosName("\x95\x5c"
+                           "01.txt")); // Shift-JIS with a "\" for its second byte
     EXPECT_FALSE(isDosName("trailing."));
     EXPECT_TRUE(isDosName("写真 01.jpg"));
 }

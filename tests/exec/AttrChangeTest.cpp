@@ -21,8 +21,6 @@ using namespace torvel;
 
 namespace {
 
-
-
 // The stored value as any other program reads it, or nothing.
 std::optional<std::string> storedValue(const std::string& path)
 {
@@ -40,7 +38,8 @@ void store(const std::string& path, const std::string& value)
 
 mode_t modeOf(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
     return st.st_mode & 07777;
 }
@@ -109,7 +108,7 @@ protected:
     FeedbackStandIn feedback{FeedbackStandIn::Asks::Never};
 };
 
-}  // namespace
+} // namespace
 
 TEST(AttrPage, GroupsStartFromTheFirstFileOrArchiveOnlyAndCountOnlyWhenChanged)
 {
@@ -148,21 +147,22 @@ TEST(AttrPage, GroupsStartFromTheFirstFileOrArchiveOnlyAndCountOnlyWhenChanged)
 
 TEST_F(AttrChangeTest, OnlyTheChangedGroupIsAppliedAndEveryOtherBitStays)
 {
-    dir.write("plain.txt", "a");                          // nothing stored: archive
+    dir.write("plain.txt", "a"); // nothing stored: archive
     dir.write(sjisPhoto, "b");
-    store(dir / sjisPhoto, "0x25");                       // read-only, system, archive
+    store(dir / sjisPhoto, "0x25"); // read-only, system, archive
     dir.write(sjisTable, "c");
-    ASSERT_EQ(::chmod((dir / sjisTable).c_str(), 0444), 0);  // read-only by its mode
+    ASSERT_EQ(::chmod((dir / sjisTable).c_str(), 0444), 0); // read-only by its mode
     dir.write("samba.bin", "d");
     const std::string record = sambaRecord(FileAttr::System | FileAttr::Archive);
     store(dir / "samba.bin", record);
-    dir.write(".dotted", "e");                            // hidden by its name
+    dir.write(".dotted", "e"); // hidden by its name
 
-    EXPECT_EQ(run(masksOf(Keep, Set, Keep), {"plain.txt", sjisPhoto, sjisTable, "samba.bin", ".dotted"}),
-              (ChangeResult{4, {}}))
+    EXPECT_EQ(
+        run(masksOf(Keep, Set, Keep), {"plain.txt", sjisPhoto, sjisTable, "samba.bin", ".dotted"}),
+        (ChangeResult{4, {}}))
         << ".dotted, hidden already, is not counted";
-    EXPECT_EQ(feedback.statusNames(),
-              (std::vector<std::string>{"plain.txt", sjisPhoto, sjisTable, "samba.bin", ".dotted"}));
+    EXPECT_EQ(feedback.statusNames(), (std::vector<std::string>{"plain.txt", sjisPhoto, sjisTable,
+                                                                "samba.bin", ".dotted"}));
     for (const RunStatus& status : feedback.statuses)
         EXPECT_EQ(status.activity, RunActivity::ChangingAttrs);
     EXPECT_EQ(wordOf("plain.txt"), 0x22u);
@@ -180,7 +180,8 @@ TEST_F(AttrChangeTest, OnlyTheChangedGroupIsAppliedAndEveryOtherBitStays)
 
 TEST_F(AttrChangeTest, SetAndClearReachTheModeAndTheStoredValueAsEachFileHoldsThem)
 {
-    struct Case {
+    struct Case
+    {
         const char* what;
         mode_t mode;
         std::optional<std::string> stored;
@@ -193,12 +194,12 @@ TEST_F(AttrChangeTest, SetAndClearReachTheModeAndTheStoredValueAsEachFileHoldsTh
     const Case cases[] = {
         {"read-only cleared from the mode", 0444, std::nullopt, masksOf(Clear, Keep, Keep), 0x20,
          0644, std::nullopt, 1},
-        {"read-only cleared from the stored value", 0644, "0x5", masksOf(Clear, Keep, Keep),
-         0x04, 0644, "0x4", 1},
+        {"read-only cleared from the stored value", 0644, "0x5", masksOf(Clear, Keep, Keep), 0x04,
+         0644, "0x4", 1},
         {"read-only cleared from both", 0444, "0x21", masksOf(Clear, Keep, Keep), 0x20, 0644,
          "0x20", 1},
-        {"read-only set in the mode only", 0664, std::nullopt, masksOf(Set, Keep, Keep), 0x21,
-         0444, std::nullopt, 1},
+        {"read-only set in the mode only", 0664, std::nullopt, masksOf(Set, Keep, Keep), 0x21, 0444,
+         std::nullopt, 1},
         {"archive cleared needs a stored value", 0644, std::nullopt, masksOf(Keep, Keep, Clear),
          0x00, 0644, "0x0", 1},
         {"archive set where it is shown already", 0644, std::nullopt, masksOf(Keep, Keep, Set),
@@ -239,7 +240,7 @@ TEST_F(AttrChangeTest, WithNoGroupChangedNoFileIsTouched)
     EXPECT_EQ(run(masksOf(Keep, Keep, Keep), {"plain.txt", "gone.txt"}), ChangeResult{});
 
     EXPECT_TRUE(feedback.statuses.empty());
-    EXPECT_EQ(fs.calls(FsCall::OpenFolder), 1);  // the fixture's own
+    EXPECT_EQ(fs.calls(FsCall::OpenFolder), 1); // the fixture's own
     EXPECT_EQ(fs.calls(FsCall::ChangeAttributes), 0);
     EXPECT_EQ(modeOf(dir / "plain.txt"), 0444u);
     EXPECT_EQ(storedValue(dir / "plain.txt"), std::nullopt);
@@ -284,7 +285,8 @@ TEST_F(AttrChangeTest, AValueInAFormNotUnderstoodIsLeftAloneAndReported)
     dir.write("other.txt", "o");
     store(dir / "other.txt", "not ours");
 
-    EXPECT_EQ(run(masksOf(Keep, Set, Keep), {"other.txt"}), (ChangeResult{0, {{"other.txt", EINVAL}}}));
+    EXPECT_EQ(run(masksOf(Keep, Set, Keep), {"other.txt"}),
+              (ChangeResult{0, {{"other.txt", EINVAL}}}));
     EXPECT_EQ(storedValue(dir / "other.txt"), "not ours");
 }
 
@@ -294,4 +296,3 @@ TEST_F(AttrChangeTest, AFolderThatCannotBeOpenedFailsEveryFile)
     EXPECT_EQ(Attr_Change(in, fs, feedback),
               (ChangeResult{0, {{sjisPhoto, ENOENT}, {sjisTable, ENOENT}}}));
 }
-

@@ -13,8 +13,8 @@ TEST(ChangeReport, OneBoxListsTheFirstFilesWithTheirReasonsAndCountsTheRest)
 {
     EXPECT_EQ(changeFailureReport(ChangeResult{5, {}}), "") << "nothing failed, no box";
 
-    EXPECT_EQ(changeFailureReport(ChangeResult{1, {{"a.txt", ENOTSUP}, {sjisPhoto, EACCES},
-                                                   {"b.txt", ERANGE}}}),
+    EXPECT_EQ(changeFailureReport(
+                  ChangeResult{1, {{"a.txt", ENOTSUP}, {sjisPhoto, EACCES}, {"b.txt", ERANGE}}}),
               "次の 3 個のファイルは変更できませんでした。\n"
               "\na.txt：このドライブには属性を保存できません"
               "\n写真.jpg：ﾌｧｲﾙへのｱｸｾｽが拒否されました"

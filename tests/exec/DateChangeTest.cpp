@@ -23,8 +23,6 @@ using namespace torvel;
 
 namespace {
 
-
-
 // Runs the zone's rules for the length of a test, then puts the old ones back.
 class ZoneGuard
 {
@@ -58,7 +56,8 @@ std::int64_t utcInstant(int year, int month, int day, int hour, int minute, int 
 
 struct stat statOf(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
     return st;
 }
@@ -115,7 +114,7 @@ protected:
     const std::int64_t oldModified = utcInstant(2002, 3, 4, 5, 6, 7);
 };
 
-}  // namespace
+} // namespace
 
 TEST(WholeNumber, ReadsWhatTheBoxesMayHoldAndRefusesTheRest)
 {
@@ -125,7 +124,8 @@ TEST(WholeNumber, ReadsWhatTheBoxesMayHoldAndRefusesTheRest)
     EXPECT_EQ(wholeNumber("-2147483648"), -2147483647 - 1);
     EXPECT_EQ(wholeNumber("2147483647"), 2147483647);
 
-    for (const std::string text : {"", "-", "1a", "12 ", "1.5", "１２", "2147483648", "99999999999"}) {
+    for (const std::string text :
+         {"", "-", "1a", "12 ", "1.5", "１２", "2147483648", "99999999999"}) {
         try {
             wholeNumber(text);
             ADD_FAILURE() << "accepted '" << text << "'";
@@ -137,30 +137,28 @@ TEST(WholeNumber, ReadsWhatTheBoxesMayHoldAndRefusesTheRest)
 
 TEST(ComposeDosStamp, RefusesWhatIsNoDateOrNoTimeDateFirst)
 {
-    struct Case {
+    struct Case
+    {
         int y, m, d, h, mi, s;
         const char* message;
     };
     const char* noDate = "日付に変換できない値が渡されました";
     const char* noTime = "時刻に変換できない値が渡されました";
     const Case cases[] = {
-        {2023, 2, 29, 12, 0, 0, noDate},   // no leap year
-        {2100, 2, 29, 12, 0, 0, noDate},   // century without leap day
-        {2024, 4, 31, 12, 0, 0, noDate},
-        {2024, 13, 1, 12, 0, 0, noDate},
-        {2024, 1, 0, 12, 0, 0, noDate},
-        {0, 1, 1, 12, 0, 0, noDate},
-        {2024, 2, 30, 99, 0, 0, noDate},   // both wrong: the date is told
-        {2024, 1, 1, 24, 0, 0, noTime},
-        {2024, 1, 1, 99, 0, 0, noTime},    // typed, box not yet left
-        {2024, 1, 1, 12, 60, 0, noTime},
-        {2024, 1, 1, 12, 0, 60, noTime},
+        {2023, 2, 29, 12, 0, 0, noDate}, // no leap year
+        {2100, 2, 29, 12, 0, 0, noDate}, // century without leap day
+        {2024, 4, 31, 12, 0, 0, noDate}, {2024, 13, 1, 12, 0, 0, noDate},
+        {2024, 1, 0, 12, 0, 0, noDate},  {0, 1, 1, 12, 0, 0, noDate},
+        {2024, 2, 30, 99, 0, 0, noDate}, // both wrong: the date is told
+        {2024, 1, 1, 24, 0, 0, noTime},  {2024, 1, 1, 99, 0, 0, noTime}, // typed, box not yet left
+        {2024, 1, 1, 12, 60, 0, noTime}, {2024, 1, 1, 12, 0, 60, noTime},
         {2024, 1, 1, -1, 0, 0, noTime},
     };
     for (const Case& c : cases) {
         try {
             composeDosStamp(c.y, c.m, c.d, c.h, c.mi, c.s);
-            ADD_FAILURE() << c.y << "-" << c.m << "-" << c.d << " " << c.h << ":" << c.mi << ":" << c.s;
+            ADD_FAILURE() << c.y << "-" << c.m << "-" << c.d << " " << c.h << ":" << c.mi << ":"
+                          << c.s;
         } catch (const ConversionError& e) {
             EXPECT_EQ(std::string(e.what()), c.message)
                 << c.y << "-" << c.m << "-" << c.d << " " << c.h << ":" << c.mi << ":" << c.s;
@@ -180,7 +178,7 @@ TEST(ComposeDosStamp, PacksInTwoSecondStepsWithinTheYearsItWrites)
     EXPECT_EQ(composeDosStamp(1979, 12, 31, 23, 59, 59), 0u);
     EXPECT_EQ(composeDosStamp(2100, 1, 1, 0, 0, 0), 0u);
     EXPECT_EQ(composeDosStamp(1868, 9, 8, 0, 0, 0), 0u);
-    timespec when {};
+    timespec when{};
     EXPECT_FALSE(stampInstant(0, when));
 }
 
@@ -188,7 +186,7 @@ TEST_F(DateChangeTest, EveryFileGetsTheStampOnAnEvenSecondAndKeepsItsAccessTime)
 {
     EXPECT_EQ(Date_Change(input(2024, 1, 15, 13, 45, 7), fs, feedback), (ChangeResult{3, {}}));
 
-    const std::int64_t expected = utcInstant(2024, 1, 15, 12, 45, 6);  // winter: UTC+1
+    const std::int64_t expected = utcInstant(2024, 1, 15, 12, 45, 6); // winter: UTC+1
     for (const auto& name : {sjisPhoto, sjisTable, std::string("plain.txt")}) {
         const struct stat st = statOf(dir / name);
         EXPECT_EQ(st.st_mtim.tv_sec, expected) << displayName(name);
@@ -196,7 +194,8 @@ TEST_F(DateChangeTest, EveryFileGetsTheStampOnAnEvenSecondAndKeepsItsAccessTime)
         EXPECT_EQ(st.st_atim.tv_sec, oldAccess) << displayName(name);
         EXPECT_EQ(st.st_atim.tv_nsec, 123456789) << displayName(name);
     }
-    EXPECT_EQ(feedback.statusNames(), (std::vector<std::string>{sjisPhoto, sjisTable, "plain.txt"}));
+    EXPECT_EQ(feedback.statusNames(),
+              (std::vector<std::string>{sjisPhoto, sjisTable, "plain.txt"}));
     for (const RunStatus& status : feedback.statuses)
         EXPECT_EQ(status.activity, RunActivity::ChangingStamp);
     EXPECT_EQ(feedback.lastDone, 3);
@@ -207,16 +206,17 @@ TEST_F(DateChangeTest, EveryFileGetsTheStampOnAnEvenSecondAndKeepsItsAccessTime)
 // the run: a summer stamp made in winter (or the other way) is not an hour off.
 TEST_F(DateChangeTest, LocalTimeIsConvertedWithTheOffsetOfThatDate)
 {
-    struct Case {
+    struct Case
+    {
         int y, m, d, h, mi;
         std::int64_t utc;
     };
     const Case cases[] = {
-        {2024, 7, 15, 12, 0, utcInstant(2024, 7, 15, 10, 0, 0)},   // CEST
-        {2024, 1, 15, 12, 0, utcInstant(2024, 1, 15, 11, 0, 0)},   // CET
-        {2024, 3, 31, 1, 30, utcInstant(2024, 3, 31, 0, 30, 0)},   // before the change
-        {2024, 3, 31, 3, 30, utcInstant(2024, 3, 31, 1, 30, 0)},   // after it
-        {2024, 10, 27, 4, 0, utcInstant(2024, 10, 27, 3, 0, 0)},   // after the change back
+        {2024, 7, 15, 12, 0, utcInstant(2024, 7, 15, 10, 0, 0)}, // CEST
+        {2024, 1, 15, 12, 0, utcInstant(2024, 1, 15, 11, 0, 0)}, // CET
+        {2024, 3, 31, 1, 30, utcInstant(2024, 3, 31, 0, 30, 0)}, // before the change
+        {2024, 3, 31, 3, 30, utcInstant(2024, 3, 31, 1, 30, 0)}, // after it
+        {2024, 10, 27, 4, 0, utcInstant(2024, 10, 27, 3, 0, 0)}, // after the change back
         {1985, 8, 1, 0, 0, utcInstant(1985, 7, 31, 22, 0, 0)},
     };
     for (const Case& c : cases) {
@@ -232,8 +232,9 @@ TEST_F(DateChangeTest, AYearOutsideThePackedRangeIsReportedForEveryFileAndChange
 {
     for (const int year : {1979, 2100}) {
         FeedbackStandIn one{FeedbackStandIn::Asks::Never};
-        EXPECT_EQ(Date_Change(input(year, 6, 1, 12, 0, 0), fs, one),
-                  (ChangeResult{0, {{sjisPhoto, ERANGE}, {sjisTable, ERANGE}, {"plain.txt", ERANGE}}}))
+        EXPECT_EQ(
+            Date_Change(input(year, 6, 1, 12, 0, 0), fs, one),
+            (ChangeResult{0, {{sjisPhoto, ERANGE}, {sjisTable, ERANGE}, {"plain.txt", ERANGE}}}))
             << year;
         EXPECT_EQ(one.statuses.size(), 3u);
     }
@@ -257,7 +258,8 @@ TEST_F(DateChangeTest, ADateOrTimeThatCannotBeComposedStopsTheRunBeforeAnyFile)
 TEST_F(DateChangeTest, AReadOnlyFileIsReportedAndKeepsItsTimeStamp)
 {
     ASSERT_EQ(::chmod((dir / sjisPhoto).c_str(), 0444), 0);
-    const bool flagStored = ::setxattr((dir / sjisTable).c_str(), "user.DOSATTRIB", "0x21", 4, 0) == 0;
+    const bool flagStored =
+        ::setxattr((dir / sjisTable).c_str(), "user.DOSATTRIB", "0x21", 4, 0) == 0;
 
     const ChangeResult result = Date_Change(input(2024, 5, 6, 7, 8, 10), fs, feedback);
 
@@ -275,8 +277,9 @@ TEST_F(DateChangeTest, AReadOnlyFileIsReportedAndKeepsItsTimeStamp)
 TEST_F(DateChangeTest, MissingFilesAndFoldersAreReportedAndTheRunGoesOn)
 {
     dir.makeFolder("sub");
-    EXPECT_EQ(Date_Change(input(2024, 5, 6, 7, 8, 10, {"gone.txt", "sub", sjisPhoto}), fs, feedback),
-              (ChangeResult{1, {{"gone.txt", ENOENT}, {"sub", EISDIR}}}));
+    EXPECT_EQ(
+        Date_Change(input(2024, 5, 6, 7, 8, 10, {"gone.txt", "sub", sjisPhoto}), fs, feedback),
+        (ChangeResult{1, {{"gone.txt", ENOENT}, {"sub", EISDIR}}}));
     EXPECT_EQ(feedback.statuses.size(), 3u);
     EXPECT_EQ(statOf(dir / sjisPhoto).st_mtim.tv_sec, utcInstant(2024, 5, 6, 5, 8, 10));
     EXPECT_FALSE(dir.has("gone.txt"));

@@ -37,8 +37,7 @@ TEST(FileOpFlagsTest, DefaultsAndTheFlagTable)
 }
 
 class FileOperationTest : public RunTest
-{
-};
+{};
 
 TEST_F(FileOperationTest, DeleteAsksThenSendsToTheTrash)
 {
@@ -121,7 +120,8 @@ TEST_F(FileOperationTest, DeleteInAnOpenFolderTrashesFromThatFolder)
     ASSERT_EQ(real.probe(dir, sjisPhoto, asked), 0);
 
     EXPECT_FALSE(operation.Delete(dir, sjisPhoto, asked));
-    EXPECT_EQ(feedback.asked, Names{src / ("work/" + sjisPhoto)}); // the path as the person knows it
+    EXPECT_EQ(feedback.asked,
+              Names{src / ("work/" + sjisPhoto)}); // the path as the person knows it
     EXPECT_TRUE(src.names("moved").empty());
     EXPECT_EQ(src.read("work/" + sjisPhoto), "someone else's");
     EXPECT_EQ(data.read("Trash/files/" + sjisPhoto), "ours");

@@ -34,7 +34,8 @@ protected:
 
     static long mtimeOf(const std::string& path)
     {
-        struct stat st {};
+        struct stat st
+        {};
         ::stat(path.c_str(), &st);
         return static_cast<long>(st.st_mtime);
     }
@@ -60,10 +61,12 @@ TEST_F(MoveAndCopyTest, SameNameFilesFollowAndATakenTargetIsLeftAloneAndReported
     EXPECT_EQ(result.converted, 1);
     ASSERT_EQ(result.failures.size(), 1u);
     EXPECT_EQ(failureLine(result.failures[0]),
-              "photo.txt → TOR01.txt：同名ファイルを移動できませんでした（同じ名前のファイルがあります）");
+              "photo.txt → "
+              "TOR01.txt：同名ファイルを移動できませんでした（同じ名前のファイルがあります）");
 
     ASSERT_EQ(feedback.statuses.size(), 1u);
-    EXPECT_EQ(feedback.statuses[0], (RunStatus{RunActivity::Transferring, "photo.jpg", "TOR01.jpg"}));
+    EXPECT_EQ(feedback.statuses[0],
+              (RunStatus{RunActivity::Transferring, "photo.jpg", "TOR01.jpg"}));
 }
 
 TEST_F(MoveAndCopyTest, CopyLeavesEverySourceInPlace)
@@ -75,7 +78,9 @@ TEST_F(MoveAndCopyTest, CopyLeavesEverySourceInPlace)
         transfer({{sjisPhoto, sjisSeries}, {"b.txt", "c.txt"}}, across(SaveMode::Copy, true));
 
     EXPECT_EQ(src.names().size(), 4u);
-    EXPECT_EQ(dst.names(), (Names{"c.txt", sjisSeries, "\x89\xe6\x91\x9c" "01.xmp"}));
+    EXPECT_EQ(dst.names(), (Names{"c.txt", sjisSeries,
+                                  "\x89\xe6\x91\x9c"
+                                  "01.xmp"}));
     EXPECT_EQ(dst.read(sjisSeries), "contents of " + sjisPhoto);
     EXPECT_EQ(mtimeOf(dst / "c.txt"), 1'000'000'000);
     EXPECT_TRUE(result.failures.empty());
@@ -160,7 +165,8 @@ TEST_F(MoveAndCopyTest, AFileThisRunHasMovedIsNeverOfferedToTheTrash)
 TEST_F(MoveAndCopyTest, TheTrashTakesOnlyWhatThePersonWasAskedAbout)
 {
     const std::pair<const char*, std::function<void(ScratchDir&)>> cases[] = {
-        {"another file", [](ScratchDir& d) { ::unlink((d / "x.txt").c_str()), d.write("x.txt", "new x"); }},
+        {"another file",
+         [](ScratchDir& d) { ::unlink((d / "x.txt").c_str()), d.write("x.txt", "new x"); }},
         {"a folder", [](ScratchDir& d) { ::unlink((d / "x.txt").c_str()), d.makeFolder("x.txt"); }},
     };
     for (const auto& [what, replace] : cases) {
@@ -171,7 +177,9 @@ TEST_F(MoveAndCopyTest, TheTrashTakesOnlyWhatThePersonWasAskedAbout)
         to.write("x.txt", "old x");
         feedback.answers = {Answer::Yes};
         feedback.whileAsked = [&, &replace = replace](const std::string&) { replace(to); };
-        RunResult result = transfer({{"a.txt", "x.txt"}}, RunSettings{from.path(), to.path(), SaveMode::Move, false, false});
+        RunResult result =
+            transfer({{"a.txt", "x.txt"}},
+                     RunSettings{from.path(), to.path(), SaveMode::Move, false, false});
         EXPECT_TRUE(from.has("a.txt"));
         EXPECT_TRUE(to.has("x.txt"));
         EXPECT_TRUE(data.names("Trash/files").empty());
@@ -193,7 +201,8 @@ TEST_F(MoveAndCopyTest, MovesAcrossDevices)
     RunResult result = transfer({{sjisPhoto, sjisSeries}}, settings);
 
     EXPECT_TRUE(shm.names().empty());
-    EXPECT_EQ(dst.names(), (Names{sjisSeries, "\x89\xe6\x91\x9c" "01.xmp"}));
+    EXPECT_EQ(dst.names(), (Names{sjisSeries, "\x89\xe6\x91\x9c"
+                                              "01.xmp"}));
     EXPECT_EQ(dst.read(sjisSeries), "contents of " + sjisPhoto);
     EXPECT_EQ(mtimeOf(dst / sjisSeries), 1'200'000'000);
     EXPECT_TRUE(result.failures.empty());
@@ -289,7 +298,8 @@ TEST_F(MoveAndCopyTest, OntoAFatVolume)
         src.write("a.txt", "A");
         ASSERT_EQ(::chmod((src / "a.txt").c_str(), 0444), 0);
         ASSERT_EQ(::setxattr((src / "a.txt").c_str(), "user.DOSATTRIB", "0x23", 4, 0), 0);
-        RunResult result = transfer({{"a.txt", "x.txt"}}, {src.path(), fat.path() + "Photos/", SaveMode::Copy, true, false});
+        RunResult result = transfer({{"a.txt", "x.txt"}}, {src.path(), fat.path() + "Photos/",
+                                                           SaveMode::Copy, true, false});
         EXPECT_EQ(result.converted, 1);
         EXPECT_TRUE(result.failures.empty());
         ASSERT_EQ(result.warnings.size(), 1u);
@@ -301,8 +311,9 @@ TEST_F(MoveAndCopyTest, OntoAFatVolume)
         SCOPED_TRACE("one folder under two spellings is renamed in place");
         std::ofstream(fat.path() + "Photos/y.txt") << "B";
         feedback.answers = {Answer::Yes, Answer::Yes};
-        RunResult result = transfer({{"x.txt", "y.txt"}, {"y.txt", "z.txt"}},
-                                    {fat.path() + "Photos/", fat.path() + "PHOTOS/", SaveMode::Move, false, false});
+        RunResult result = transfer(
+            {{"x.txt", "y.txt"}, {"y.txt", "z.txt"}},
+            {fat.path() + "Photos/", fat.path() + "PHOTOS/", SaveMode::Move, false, false});
         EXPECT_TRUE(feedback.asked.empty());
         EXPECT_EQ(result.converted, 2);
         const auto read = [&](const std::string& name) {

@@ -26,4 +26,3 @@ inline void PrintTo(const ChangeResult& result, std::ostream* out)
 }
 
 } // namespace torvel
-

@@ -19,7 +19,7 @@ class RenameInPlaceTest : public RunTest
 {
 protected:
     RunResult runRename(const std::vector<RunRow>& rows, const RunSettings& settings,
-                     FileSystem* fs = nullptr)
+                        FileSystem* fs = nullptr)
     {
         FileSystem& used = fs != nullptr ? *fs : real;
         TFileOperation operation(used, &feedback);
@@ -140,7 +140,8 @@ TEST_F(RenameInPlaceTest, ATousandAndOneFilesKeepDistinctTemporaryNames)
 TEST_F(RenameInPlaceTest, SwapsNamesOfTheLongestLength)
 {
     const std::string a = std::string(251, 'a') + ".txt";
-    const std::string b = std::string(246, 'a') + "\x8e\xca\x90\x5e.txt" + "b"; // 255 bytes, Shift-JIS inside
+    const std::string b =
+        std::string(246, 'a') + "\x8e\xca\x90\x5e.txt" + "b"; // 255 bytes, Shift-JIS inside
     src.write(a, "A");
     src.write(b, "B");
     RunResult result = runRename({{a, b}, {b, a}}, inPlace(false));
@@ -300,8 +301,7 @@ TEST_F(RenameInPlaceTest, AFileThatCouldNotMoveAsideIsLeftAloneAndProtected)
     fs.fail({FsCall::Rename, EBUSY, "a.txt", 0, 1}); // a's first rename
     feedback.answers = {Answer::Yes, Answer::Yes};
     // a would take c's name; b would take a's, which a still holds.
-    RunResult result =
-        runRename({{"a.txt", "c.txt"}, {"b.txt", "a.txt"}}, inPlace(false), &fs);
+    RunResult result = runRename({{"a.txt", "c.txt"}, {"b.txt", "a.txt"}}, inPlace(false), &fs);
 
     EXPECT_TRUE(feedback.asked.empty()); // nothing offered to the trash
     EXPECT_EQ(src.names(), (Names{"a.txt", "b.txt", "c.txt"}));
@@ -364,12 +364,13 @@ TEST_F(RenameInPlaceTest, SameNameFilesFollowWithShiftJisNames)
 {
     // 写真.jpg -> 表01.jpg, with 写真.xmp and 写真.TXT beside it; 表 ends in 0x5C.
     const std::string oldBase = "\x8e\xca\x90\x5e";
-    const std::string newBase = "\x95\x5c" "01";
+    const std::string newBase = "\x95\x5c"
+                                "01";
     writeAll(src, {oldBase + ".jpg", oldBase + ".xmp", oldBase + ".TXT", "other.xmp"});
     RunResult result = runRename({{oldBase + ".jpg", newBase + ".jpg"}}, inPlace(true, true));
 
-    EXPECT_EQ(src.names(), sorted({newBase + ".jpg", newBase + ".xmp", newBase + ".TXT",
-                                   "other.xmp"}));
+    EXPECT_EQ(src.names(),
+              sorted({newBase + ".jpg", newBase + ".xmp", newBase + ".TXT", "other.xmp"}));
     EXPECT_EQ(src.read(newBase + ".xmp"), "contents of " + oldBase + ".xmp");
     EXPECT_EQ(result.converted, 1);
     EXPECT_TRUE(result.failures.empty());

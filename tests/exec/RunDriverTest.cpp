@@ -117,8 +117,8 @@ TEST(RenamePlanTest, TemporaryNamesAndRowsThatCannotStart)
     Names folder{"_jd[000a", "b", "other"};
     for (int i = 0; i < 1000; ++i) // every counter value taken for "z"
         folder.push_back("_jd[" + PadNumber(i, 3) + "z");
-    RenamePlan plan = planRename({{"a", "A"}, {"z", "Z"}, {longName, "short"}, {"b", "x/y"}},
-                                 folder);
+    RenamePlan plan =
+        planRename({{"a", "A"}, {"z", "Z"}, {longName, "short"}, {"b", "x/y"}}, folder);
 
     ASSERT_EQ(plan.steps.size(), 4u);
     EXPECT_EQ(plan.steps[0].temporary, "_jd[001a");

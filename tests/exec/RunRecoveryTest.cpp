@@ -48,7 +48,7 @@ protected:
         RunJournal journal(journalFolder);
         RunServices services{real, feedback, operation, &journal};
         return settings.SaveMethod == SaveMode::Rename ? File_Rename(rows, settings, services)
-                                        : File_Move(rows, settings, services);
+                                                       : File_Move(rows, settings, services);
     }
 
     RunResult takeBackLast()
@@ -75,9 +75,10 @@ TEST_F(RunRecoveryTest, JournalIsReadBackAsWritten)
     const std::string odd = sjisPhoto + " 100%\nx";
     RunJournal journal(state / "deeper/");
     ASSERT_EQ(journal.begin(JournalKind::Move, "/from " + sjisTable01 + "/", "/to/",
-                           {{odd, "", sjisSeries, 42, 7, -3, 999'999'999}}),
+                            {{odd, "", sjisSeries, 42, 7, -3, 999'999'999}}),
               0);
-    ASSERT_EQ(journal.trashed({"/to/", sjisSeries, "/home/u/.local/share/Trash/", sjisSeries + ".2"}), 0);
+    ASSERT_EQ(
+        journal.trashed({"/to/", sjisSeries, "/home/u/.local/share/Trash/", sjisSeries + ".2"}), 0);
     JournalRecord record;
     ASSERT_EQ(readJournal(journal.path(), record), 0);
     EXPECT_TRUE(record.planned);
@@ -108,8 +109,9 @@ TEST_F(RunRecoveryTest, TakesBackRenamesAndBringsBackWhatWentToTheTrash)
     src.write("c.txt", "in the way");
     src.write("d.txt", "D");
     feedback.answers = {Answer::Yes};
-    RunResult run = journaled({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}, {sjisPhoto, "c.txt"}, {"d.txt", "e.txt"}},
-                              inPlace(false));
+    RunResult run = journaled(
+        {{"a.txt", "b.txt"}, {"b.txt", "a.txt"}, {sjisPhoto, "c.txt"}, {"d.txt", "e.txt"}},
+        inPlace(false));
     ASSERT_EQ(run.converted, 4);
     // Someone else has since moved one file away and put another under its name.
     ASSERT_EQ(::rename((src / "e.txt").c_str(), (src / "moved.txt").c_str()), 0);
@@ -133,14 +135,16 @@ TEST_F(RunRecoveryTest, TakesBackRenamesAndBringsBackWhatWentToTheTrash)
 TEST_F(RunRecoveryTest, TakesBackCopiesAndMovesNeverReplacingAFile)
 {
     writeAll(src, {"a.txt", "b.txt"});
-    ASSERT_EQ(journaled({{"a.txt", "x.txt"}, {"b.txt", "y.txt"}}, across(SaveMode::Copy)).converted, 2);
+    ASSERT_EQ(journaled({{"a.txt", "x.txt"}, {"b.txt", "y.txt"}}, across(SaveMode::Copy)).converted,
+              2);
     dst.write("y.txt", "changed since"); // no longer the copy the run made
     RunResult back = takeBackLast();
     EXPECT_EQ(dst.names(), Names{"y.txt"});
     EXPECT_EQ(trashed(), Names{"x.txt"});
     EXPECT_EQ(back.failures.size(), 1u);
 
-    ASSERT_EQ(journaled({{"a.txt", "p.txt"}, {"b.txt", "q.txt"}}, across(SaveMode::Move)).converted, 2);
+    ASSERT_EQ(journaled({{"a.txt", "p.txt"}, {"b.txt", "q.txt"}}, across(SaveMode::Move)).converted,
+              2);
     src.write("b.txt", "new b"); // the old name is taken meanwhile
     back = takeBackLast();
     EXPECT_EQ(src.read("a.txt"), "contents of a.txt");
@@ -162,7 +166,8 @@ TEST_F(RunRecoveryTest, TakesBackTimeStampsAndAttributes)
     ASSERT_EQ(::utimensat(AT_FDCWD, (src / sjisPhoto).c_str(), later, 0), 0); // touched since
 
     RunResult back = takeBackLast();
-    struct stat st {};
+    struct stat st
+    {};
     ASSERT_EQ(::stat((src / "a.txt").c_str(), &st), 0);
     EXPECT_EQ(st.st_mtim.tv_sec, old[1].tv_sec);
     EXPECT_EQ(st.st_mtim.tv_nsec, old[1].tv_nsec);
@@ -171,7 +176,8 @@ TEST_F(RunRecoveryTest, TakesBackTimeStampsAndAttributes)
     ASSERT_EQ(back.failures.size(), 1u);
     EXPECT_EQ(back.failures[0].step, RunStep::Changed);
 
-    AttrChangeInput attributes{attrMasks({AttrChoice::Set, AttrChoice::Keep, AttrChoice::Keep}), src.path(), {"a.txt"}};
+    AttrChangeInput attributes{
+        attrMasks({AttrChoice::Set, AttrChoice::Keep, AttrChoice::Keep}), src.path(), {"a.txt"}};
     RunJournal second(journalFolder);
     ASSERT_EQ(Attr_Change(attributes, real, feedback, &second).changed, 1);
     ASSERT_EQ(::stat((src / "a.txt").c_str(), &st), 0);
@@ -204,7 +210,8 @@ protected:
     {
         std::vector<RunRow> out;
         for (int i = 0; i < n; ++i)
-            out.push_back({numbered("f", i), GetParam().acrossDevices ? numbered("g", i) : numbered("f", i + 1)});
+            out.push_back({numbered("f", i),
+                           GetParam().acrossDevices ? numbered("g", i) : numbered("f", i + 1)});
         return out;
     }
 
@@ -268,7 +275,8 @@ TEST_P(KilledRun, EveryFileOnceWhateverTheMoment)
         prepare(from);
         const auto start = std::chrono::steady_clock::now();
         runChild(all, settings(from, to), std::chrono::microseconds(-1));
-        whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        whole = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now() - start);
         expectFiles(from, to, n, true);
     }
     std::mt19937 random(20261207u + static_cast<unsigned>(across) * 2 + GetParam().back);
@@ -301,11 +309,12 @@ TEST_P(KilledRun, EveryFileOnceWhateverTheMoment)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Runs, KilledRun,
-    ::testing::Values(KillCase{"RenameFinished", false, false}, KillCase{"RenameTakenBack", false, true},
-                      KillCase{"MoveFinished", true, false}, KillCase{"MoveTakenBack", true, true}),
-    [](const auto& kind) { return std::string(kind.param.what); });
+INSTANTIATE_TEST_SUITE_P(Runs, KilledRun,
+                         ::testing::Values(KillCase{"RenameFinished", false, false},
+                                           KillCase{"RenameTakenBack", false, true},
+                                           KillCase{"MoveFinished", true, false},
+                                           KillCase{"MoveTakenBack", true, true}),
+                         [](const auto& kind) { return std::string(kind.param.what); });
 
 } // namespace
 } // namespace torvel

@@ -18,10 +18,22 @@ namespace {
 namespace fs = std::filesystem;
 
 // Fails one chosen step the way a full disk or a failing device does.
-class FailingSteps : public SaveSteps {
+class FailingSteps : public SaveSteps
+{
 public:
-    enum class Step { None, Open, Write, Sync, Close, Rename };
-    explicit FailingSteps(Step failing, int error = ENOSPC) : m_failing(failing), m_error(error) {}
+    enum class Step
+    {
+        None,
+        Open,
+        Write,
+        Sync,
+        Close,
+        Rename
+    };
+    explicit FailingSteps(Step failing, int error = ENOSPC)
+        : m_failing(failing)
+        , m_error(error)
+    {}
 
     int openExclusive(const std::string& path, mode_t mode) override
     {
@@ -63,12 +75,14 @@ private:
 
 // The process dies after the new contents are on disk and before they take
 // the old file's place.
-class CrashBeforeRename : public SaveSteps {
+class CrashBeforeRename : public SaveSteps
+{
 public:
     int rename(const std::string&, const std::string&) override { std::_Exit(3); }
 };
 
-class AtomicSaveTest : public ::testing::Test {
+class AtomicSaveTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -89,7 +103,8 @@ protected:
     }
     int entries() const
     {
-        return static_cast<int>(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()));
+        return static_cast<int>(
+            std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()));
     }
 
     static constexpr const char* Old = "[SEARCH]\nSEARCH_DIR=/old/\n; mine\n";
@@ -144,7 +159,8 @@ TEST_F(AtomicSaveTest, FolderThatRefusesTheFileGivesTheErrorAndCreatesNothing)
 {
     EXPECT_EQ(writeProfileString(m_dir + "gone/torvel.ini", "S", "K", "v"),
               std::errc::no_such_file_or_directory);
-    EXPECT_EQ(writeProfileString(m_path + "/torvel.ini", "S", "K", "v"), std::errc::not_a_directory);
+    EXPECT_EQ(writeProfileString(m_path + "/torvel.ini", "S", "K", "v"),
+              std::errc::not_a_directory);
     fs::create_directory(m_dir + "folder.ini");
     EXPECT_EQ(replaceFileContents(m_dir + "folder.ini", "x"), std::errc::is_a_directory);
     // A write refused by the file system itself, as for a user without rights.
@@ -158,7 +174,8 @@ TEST_F(AtomicSaveTest, ReplacedFileKeepsItsModeAndALinkKeepsPointingAtIt)
 {
     ASSERT_EQ(::chmod(m_path.c_str(), 0640), 0);
     EXPECT_FALSE(replaceFileContents(m_path, "new"));
-    struct stat st {};
+    struct stat st
+    {};
     ASSERT_EQ(::stat(m_path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 

@@ -12,13 +12,13 @@
 namespace torvel {
 namespace {
 
-
 constexpr std::uint32_t RO = FileAttr::ReadOnly;
 constexpr std::uint32_t H = FileAttr::Hidden;
 constexpr std::uint32_t S = FileAttr::System;
 constexpr std::uint32_t A = FileAttr::Archive;
 
-class AttributeWrite : public ::testing::Test {
+class AttributeWrite : public ::testing::Test
+{
 protected:
     std::uint32_t read(const std::string& name)
     {
@@ -42,10 +42,10 @@ TEST_F(AttributeWrite, ReadOnlyGoesToThePermissionBits)
     ASSERT_EQ(write("doc.txt", A | RO), 0);
     EXPECT_EQ(m_dir.mode("doc.txt"), 0444u);
     EXPECT_EQ(read("doc.txt"), A | RO);
-    EXPECT_EQ(m_dir.xattr("doc.txt", "user.DOSATTRIB"), "<none>");  // nothing else changed
+    EXPECT_EQ(m_dir.xattr("doc.txt", "user.DOSATTRIB"), "<none>"); // nothing else changed
 
     ASSERT_EQ(write("doc.txt", A), 0);
-    EXPECT_EQ(m_dir.mode("doc.txt"), 0644u);  // write given back to the owner
+    EXPECT_EQ(m_dir.mode("doc.txt"), 0644u); // write given back to the owner
     EXPECT_EQ(read("doc.txt"), A);
 }
 
@@ -63,7 +63,7 @@ TEST_F(AttributeWrite, ClearingReadOnlyAlsoClearsAStoredFlag)
 TEST_F(AttributeWrite, StoresHiddenSystemArchiveOnlyWhenTheyChange)
 {
     m_dir.makeFile("plain");
-    ASSERT_EQ(write("plain", A), 0);  // already what the file shows
+    ASSERT_EQ(write("plain", A), 0); // already what the file shows
     EXPECT_EQ(m_dir.xattr("plain", "user.DOSATTRIB"), "<none>");
 
     ASSERT_EQ(write("plain", A | H), 0);
@@ -88,7 +88,7 @@ TEST_F(AttributeWrite, StoresHiddenSystemArchiveOnlyWhenTheyChange)
 TEST_F(AttributeWrite, KeepsBitsItDoesNotOwn)
 {
     m_dir.makeFile("wine");
-    m_dir.setXattr("wine", "user.DOSATTRIB", "0x2004");  // system plus a bit we do not set
+    m_dir.setXattr("wine", "user.DOSATTRIB", "0x2004"); // system plus a bit we do not set
     ASSERT_EQ(write("wine", S | H), 0);
     EXPECT_EQ(m_dir.xattr("wine", "user.DOSATTRIB"), "0x2006");
 }
@@ -187,8 +187,8 @@ TEST(AttributeWriteAsOwner, HidesAReadOnlyFileOfAnOrdinaryUser)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(dir.xattr("mine", "user.DOSATTRIB"), "0x22");
-    EXPECT_EQ(dir.mode("mine"), 0444u);  // opened only for the write
+    EXPECT_EQ(dir.mode("mine"), 0444u); // opened only for the write
 }
 
-}  // namespace
-}  // namespace torvel
+} // namespace
+} // namespace torvel

@@ -7,7 +7,6 @@
 namespace torvel {
 namespace {
 
-
 // Every helper as bytes in and text out, so that one table holds the edges
 // of them all.
 using Helper = std::string (*)(std::string_view);
@@ -70,7 +69,9 @@ const Helper decode = [](std::string_view s) {
 };
 const Helper roundTrip = [](std::string_view s) { return encodeUtf8(decodeUtf8(s)); };
 // The hex number in the input as one character.
-const Helper encodeOne = [](std::string_view s) { return encodeUtf8(std::u32string(1, hexNumber(s))); };
+const Helper encodeOne = [](std::string_view s) {
+    return encodeUtf8(std::u32string(1, hexNumber(s)));
+};
 const Helper hex4 = [](std::string_view s) { return hexDigits(hexNumber(s), 4); };
 const Helper digitValues = [](std::string_view s) {
     std::string out;
@@ -81,13 +82,16 @@ const Helper digitValues = [](std::string_view s) {
 const Helper percent = [](std::string_view s) { return percentEncodedPath(s); };
 const Helper dots = [](std::string_view s) { return yesNo(isDotOrDotDot(s)); };
 const Helper withSlash = [](std::string_view s) { return withTrailingSlash(std::string(s)); };
-const Helper withoutSlashes = [](std::string_view s) { return std::string(withoutTrailingSlashes(s)); };
+const Helper withoutSlashes = [](std::string_view s) {
+    return std::string(withoutTrailingSlashes(s));
+};
 const Helper folder = [](std::string_view s) { return std::string(folderPart(s)); };
 const Helper name = [](std::string_view s) { return std::string(namePart(s)); };
 const Helper parent = [](std::string_view s) { return parentFolder(s); };
 const Helper names = [](std::string_view s) { return joined(namesInPath(s)); };
 
-struct Case {
+struct Case
+{
     const char* name;
     Helper helper;
     std::string input;
@@ -115,7 +119,10 @@ const Case cases[] = {
     {"Utf8CutShortRefused", validUtf8, "\xE5\x86", "no"},
     {"Utf8ShiftJisNameRefused", validUtf8, sjisTest, "no"},
     {"DecodeGivesCharacters", decode, "a写\xF0\x9F\x93\xB7", "U+0061 U+5199 U+1F4F7"},
-    {"DecodeReplacesEachBadByte", decode, "\xE5\x86" "a", "U+FFFD U+FFFD U+0061"},
+    {"DecodeReplacesEachBadByte", decode,
+     "\xE5\x86"
+     "a",
+     "U+FFFD U+FFFD U+0061"},
     {"DecodeOverlongIsNoCharacter", decode, "\xC0\x80", "U+FFFD U+FFFD"},
     {"DecodeShiftJisKeepsAsciiSecondBytes", decode, "\x83\x65", "U+FFFD U+0065"},
     {"EncodeRoundTrips", roundTrip, "写真 01.ｊｐｇ", "写真 01.ｊｐｇ"},
@@ -155,7 +162,8 @@ const Case cases[] = {
     {"NamesOfRootAreNone", names, "/", ""},
 };
 
-class ByteText : public ::testing::TestWithParam<Case> {};
+class ByteText : public ::testing::TestWithParam<Case>
+{};
 
 TEST_P(ByteText, GivesTheDocumentedResult)
 {
@@ -164,7 +172,9 @@ TEST_P(ByteText, GivesTheDocumentedResult)
 }
 
 INSTANTIATE_TEST_SUITE_P(Edges, ByteText, ::testing::ValuesIn(cases),
-                         [](const ::testing::TestParamInfo<Case>& row) { return std::string(row.param.name); });
+                         [](const ::testing::TestParamInfo<Case>& row) {
+                             return std::string(row.param.name);
+                         });
 
 } // namespace
 } // namespace torvel

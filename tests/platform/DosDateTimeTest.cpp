@@ -42,18 +42,18 @@ TEST(PackedDateTime, HoldsOnly1980To2107)
     EXPECT_EQ(back, at(2107, 12, 31, 23, 59, 58));
     // From 2044 on the top bit is set: read as a signed number it is negative.
     EXPECT_LT(static_cast<std::int32_t>(packDosDateTime(at(2044, 1, 1))), 0);
-    EXPECT_EQ(packDosDateTime(at(2021, 2, 29)), 0u);  // no such day
+    EXPECT_EQ(packDosDateTime(at(2021, 2, 29)), 0u); // no such day
 }
 
 TEST(PackedDateTime, RefusesFieldsThatAreNoDate)
 {
     LocalDateTime out = at(2000, 1, 1);
-    EXPECT_FALSE(unpackDosDateTime(0, out));                          // month and day 0
-    EXPECT_FALSE(unpackDosDateTime((2u << 21 | 30u << 16), out));     // 30 February 1980
-    EXPECT_FALSE(unpackDosDateTime((1u << 21 | 1u << 16 | 24u << 11), out));  // hour 24
-    EXPECT_FALSE(unpackDosDateTime((1u << 21 | 1u << 16 | 60u << 5), out));   // minute 60
-    EXPECT_FALSE(unpackDosDateTime((1u << 21 | 1u << 16 | 30u), out));        // second 60
-    EXPECT_EQ(out, at(2000, 1, 1));  // untouched
+    EXPECT_FALSE(unpackDosDateTime(0, out));                                 // month and day 0
+    EXPECT_FALSE(unpackDosDateTime((2u << 21 | 30u << 16), out));            // 30 February 1980
+    EXPECT_FALSE(unpackDosDateTime((1u << 21 | 1u << 16 | 24u << 11), out)); // hour 24
+    EXPECT_FALSE(unpackDosDateTime((1u << 21 | 1u << 16 | 60u << 5), out));  // minute 60
+    EXPECT_FALSE(unpackDosDateTime((1u << 21 | 1u << 16 | 30u), out));       // second 60
+    EXPECT_EQ(out, at(2000, 1, 1));                                          // untouched
 }
 
 TEST(LocalTime, ConvertsThroughTheZoneInForceOnThatDate)
@@ -85,7 +85,7 @@ TEST(LocalTime, RoundTripsThroughThePackedForm)
     const std::uint32_t packed = dosDateTimeFromInstant(instant);
     std::int64_t back = 0;
     ASSERT_TRUE(instantFromDosDateTime(packed, back));
-    EXPECT_EQ(back, instant - 1);  // the odd second is gone
+    EXPECT_EQ(back, instant - 1); // the odd second is gone
     EXPECT_EQ(dosDateTimeFromInstant(tokyoInstant(1975, 1, 1, 0, 0, 0)), 0u);
     EXPECT_EQ(dosDateTimeFromInstant(tokyoInstant(2110, 1, 1, 0, 0, 0)), 0u);
     EXPECT_FALSE(instantFromDosDateTime(0, back));
@@ -97,7 +97,7 @@ TEST(DateTimeValue, CountsDaysFrom30December1899)
     EXPECT_EQ(dateTimeValue(at(1899, 12, 30)), 0.0);
     EXPECT_EQ(dateTimeValue(at(1900, 1, 1)), 2.0);
     EXPECT_EQ(dateTimeValue(at(2000, 1, 1, 12)), 36526.5);
-    EXPECT_EQ(dateTimeValue(at(1899, 12, 29, 6)), -1.25);  // whole part back, fraction forward
+    EXPECT_EQ(dateTimeValue(at(1899, 12, 29, 6)), -1.25); // whole part back, fraction forward
 
     LocalDateTime t;
     ASSERT_TRUE(localFromDateTimeValue(36526.75, t));
@@ -120,7 +120,7 @@ TEST(DateTimeValue, RefusesValuesOutsideTheCalendar)
     EXPECT_FALSE(localFromDateTimeValue(std::nan(""), t));
     EXPECT_FALSE(localFromDateTimeValue(1e9, t));
     EXPECT_FALSE(localFromDateTimeValue(-1e9, t));
-    EXPECT_TRUE(localFromDateTimeValue(2958465.0, t));  // 9999-12-31
+    EXPECT_TRUE(localFromDateTimeValue(2958465.0, t)); // 9999-12-31
     EXPECT_EQ(t, at(9999, 12, 31));
 }
 
@@ -144,8 +144,8 @@ TEST(Calendar, DayNumbersRoundTrip)
         EXPECT_EQ(daysFromCivil(y, m, d), days);
     }
     EXPECT_EQ(daysFromCivil(1970, 1, 1), 0);
-    EXPECT_EQ(daysFromCivil(2000, 3, 1) - daysFromCivil(2000, 2, 28), 2);  // leap year
-    EXPECT_EQ(daysFromCivil(1900, 3, 1) - daysFromCivil(1900, 2, 28), 1);  // not a leap year
+    EXPECT_EQ(daysFromCivil(2000, 3, 1) - daysFromCivil(2000, 2, 28), 2); // leap year
+    EXPECT_EQ(daysFromCivil(1900, 3, 1) - daysFromCivil(1900, 2, 28), 1); // not a leap year
 }
 
 TEST(TwoSecondStep, GroupsInstantsLikeThePackedForm)
@@ -157,5 +157,5 @@ TEST(TwoSecondStep, GroupsInstantsLikeThePackedForm)
     EXPECT_LT(twoSecondStep(-3), twoSecondStep(-2));
 }
 
-}  // namespace
-}  // namespace torvel
+} // namespace
+} // namespace torvel

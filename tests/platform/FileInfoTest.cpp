@@ -13,7 +13,6 @@
 namespace torvel {
 namespace {
 
-
 TEST(FolderHandle, OpensFoldersOnlyAndKeepsTheSlash)
 {
     ScratchDir dir;
@@ -37,9 +36,9 @@ TEST(FolderHandle, OpensFoldersOnlyAndKeepsTheSlash)
 TEST(FileInfo, ReadsWholeSizeAndTimeOfRealFiles)
 {
     ScratchDir dir;
-    const std::int64_t big = (std::int64_t{5} << 30) + 3;  // 5 GiB and 3 bytes
+    const std::int64_t big = (std::int64_t{5} << 30) + 3; // 5 GiB and 3 bytes
     dir.makeFile("big.bin", big, 1'600'000'000, 0644, 123'456'789);
-    dir.makeFile(sjisTest + ".txt", 17, 2'400'000'000);  // Shift-JIS name, year 2046
+    dir.makeFile(sjisTest + ".txt", 17, 2'400'000'000); // Shift-JIS name, year 2046
     const FolderHandle handle(dir.path());
 
     FileInfo info;
@@ -64,7 +63,7 @@ TEST(FileInfo, ReportsWhatIsNotThere)
     const FolderHandle handle(dir.path());
     FileInfo info;
     EXPECT_EQ(readFileInfo(handle, "missing", info), ENOENT);
-    EXPECT_EQ(readFileInfo(handle, "sub/inner", info), EINVAL);  // not a bare name
+    EXPECT_EQ(readFileInfo(handle, "sub/inner", info), EINVAL); // not a bare name
     EXPECT_EQ(readFileInfo(handle, "..", info), ENOENT);
     EXPECT_EQ(readFileInfo(FolderHandle(dir / "missing"), "x", info), ENOENT);
 
@@ -121,7 +120,7 @@ std::string sambaRecord(std::uint16_t version, std::uint32_t flags, std::uint32_
         v[12 + static_cast<std::size_t>(i)] = static_cast<char>(attributes >> (8 * i));
     }
     for (std::size_t i = 16; i < 32; ++i)
-        v[i] = static_cast<char>(0xA0 + i);  // a creation time that must survive
+        v[i] = static_cast<char>(0xA0 + i); // a creation time that must survive
     return v;
 }
 
@@ -138,13 +137,13 @@ TEST(Attributes, ReadsTheStoredValueInEveryForm)
         EXPECT_EQ(readAttributes(handle, name, a), 0);
         return a;
     };
-    EXPECT_EQ(stored("0x2"), FileAttr::Hidden);  // hidden, archive not stored
+    EXPECT_EQ(stored("0x2"), FileAttr::Hidden); // hidden, archive not stored
     EXPECT_EQ(stored("0x22"), FileAttr::Hidden | FileAttr::Archive);
-    EXPECT_EQ(stored("0X21"), FileAttr::ReadOnly | FileAttr::Archive);  // read-only stored
-    EXPECT_EQ(stored("0x0", 0444), FileAttr::ReadOnly);                  // read-only from mode
+    EXPECT_EQ(stored("0X21"), FileAttr::ReadOnly | FileAttr::Archive); // read-only stored
+    EXPECT_EQ(stored("0x0", 0444), FileAttr::ReadOnly);                // read-only from mode
     EXPECT_EQ(stored(std::string("0x24") + '\0'), FileAttr::System | FileAttr::Archive);
     EXPECT_EQ(stored(sambaRecord(4, 0x11, 0x22)), FileAttr::Hidden | FileAttr::Archive);
-    EXPECT_EQ(stored(sambaRecord(5, 0x01, 0x80)), 0u);  // "normal" carries none of ours
+    EXPECT_EQ(stored(sambaRecord(5, 0x01, 0x80)), 0u); // "normal" carries none of ours
     // A record without the valid-attribute flag, or one not understood: defaults.
     EXPECT_EQ(stored(sambaRecord(4, 0x10, 0x02)), FileAttr::Archive);
     EXPECT_EQ(stored("hidden"), FileAttr::Archive);
@@ -189,14 +188,14 @@ TEST(FileExists, MeansAnEntryThatIsNoFolder)
     const FolderHandle handle(dir.path());
     EXPECT_TRUE(fileExists(handle, "file.txt"));
     EXPECT_TRUE(fileExists(handle, sjisTest));
-    EXPECT_FALSE(fileExists(handle, "FILE.TXT"));  // this file system tells case apart
+    EXPECT_FALSE(fileExists(handle, "FILE.TXT")); // this file system tells case apart
     EXPECT_FALSE(fileExists(handle, "folder"));
     EXPECT_TRUE(fileExists(handle, "link-to-file"));
     EXPECT_FALSE(fileExists(handle, "link-to-folder"));
-    EXPECT_TRUE(fileExists(handle, "dangling"));  // its name is taken
+    EXPECT_TRUE(fileExists(handle, "dangling")); // its name is taken
     EXPECT_FALSE(fileExists(handle, "missing"));
     EXPECT_FALSE(fileExists(handle, "folder/x"));
-    EXPECT_FALSE(fileExists(handle, std::string(300, 'x')));  // no file can have it
+    EXPECT_FALSE(fileExists(handle, std::string(300, 'x'))); // no file can have it
     EXPECT_FALSE(fileExists(FolderHandle(dir / "missing"), "file.txt"));
 }
 
@@ -224,5 +223,5 @@ TEST(ListFolder, GivesEveryNameAsBytes)
     EXPECT_EQ(listFolder(dir / "missing", entries), ENOENT);
 }
 
-}  // namespace
-}  // namespace torvel
+} // namespace
+} // namespace torvel

@@ -20,10 +20,10 @@ using namespace torvel;
 
 namespace {
 
-
 struct stat statOf(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
     return st;
 }

@@ -85,7 +85,7 @@ TEST(TypedFolder, ShownNameOfAFolderFindsItsBytes)
     dir.makeFolder("a\xff");
     EXPECT_EQ(typedFolderPath(dir.path() + "a\\xFF", ""), dir / "a\xff/");
     // A file of that shown name is no folder to go into.
-    dir.write("\x95\x5c", "x");  // "表" in Shift-JIS
+    dir.write("\x95\x5c", "x"); // "表" in Shift-JIS
     EXPECT_EQ(typedFolderPath(dir.path() + "表", ""), dir / "表/");
 }
 

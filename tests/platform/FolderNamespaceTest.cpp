@@ -13,7 +13,8 @@ namespace {
 using test::FolderTestTree;
 
 // A namespace whose home, desktop and one volume all live in a temporary tree.
-struct FolderNamespaceTest : ::testing::Test {
+struct FolderNamespaceTest : ::testing::Test
+{
     FolderTestTree tree;
     std::string home = tree.folder("home/user");
     std::string desktop = tree.folder("home/user/Desktop");
@@ -75,7 +76,8 @@ TEST_F(FolderNamespaceTest, ListsFoldersOnlyHiddenAndLinkedOnesIncluded)
     tree.link(tree.path("home/user/nowhere"), "home/user/dangling");
 
     const ItemIdList homeList = parse(home);
-    EXPECT_EQ(namesIn(homeList), (std::vector<std::string>{".hidden", "Desktop", "docs", "to-docs", sjisShown}));
+    EXPECT_EQ(namesIn(homeList),
+              (std::vector<std::string>{".hidden", "Desktop", "docs", "to-docs", sjisShown}));
 
     const auto entries = names.listSubfolders(homeList);
     ASSERT_TRUE(entries);
@@ -115,8 +117,8 @@ TEST_F(FolderNamespaceTest, SiblingsOrderByNameIgnoringCaseThenByBytes)
 {
     for (const char* name : {"beta", "alpha", "Alpha", "Gamma", "delta", "10", "9"})
         tree.folder(std::string("home/user/") + name);
-    EXPECT_EQ(namesIn(parse(home)),
-              (std::vector<std::string>{"10", "9", "Alpha", "alpha", "beta", "delta", "Desktop", "Gamma"}));
+    EXPECT_EQ(namesIn(parse(home)), (std::vector<std::string>{"10", "9", "Alpha", "alpha", "beta",
+                                                              "delta", "Desktop", "Gamma"}));
 
     const auto lastItem = [&](const std::string& path) {
         const ItemIdList list = parse(path);
@@ -131,11 +133,13 @@ TEST_F(FolderNamespaceTest, SiblingsOrderByNameIgnoringCaseThenByBytes)
 
 TEST_F(FolderNamespaceTest, AShiftJisNameSortsByItsText)
 {
-    tree.folder("home/user/" + sjisShown);           // 表示 in CP932
-    tree.folder("home/user/表面");                    // UTF-8, same first character
+    tree.folder("home/user/" + sjisShown); // 表示 in CP932
+    tree.folder("home/user/表面");         // UTF-8, same first character
     tree.folder("home/user/zzz");
     const std::vector<std::string> listed = namesIn(parse(home));
-    auto pos = [&](const std::string& n) { return std::find(listed.begin(), listed.end(), n) - listed.begin(); };
+    auto pos = [&](const std::string& n) {
+        return std::find(listed.begin(), listed.end(), n) - listed.begin();
+    };
     EXPECT_EQ(std::abs(pos(sjisShown) - pos("表面")), 1);
     EXPECT_LT(pos("zzz"), pos(sjisShown));
 }
@@ -222,8 +226,8 @@ TEST_F(FolderNamespaceTest, PathOfRefusesAChainThatNamesNoFolder)
 {
     const ItemIdList homeList = parse(home);
     const ItemIdList folderItem = parse(desktop).itemAt(*parse(desktop).lastOffset());
-    EXPECT_FALSE(names.pathOf(folderItem));                        // a bare folder has no place
-    EXPECT_FALSE(names.pathOf(concat(homeList, homeList)));        // home inside home
+    EXPECT_FALSE(names.pathOf(folderItem));                 // a bare folder has no place
+    EXPECT_FALSE(names.pathOf(concat(homeList, homeList))); // home inside home
     const std::vector<std::uint8_t> badName{'f', '.', '.'};
     EXPECT_FALSE(names.pathOf(concat(homeList, ItemIdList::single(badName))));
 }
@@ -266,14 +270,15 @@ TEST_F(FolderNamespaceTest, RenameRefusesBadNamesAndThePlaces)
     const ItemIdList homeList = parse(home);
     const ItemIdList aList = parse(home + "a");
     const ItemIdList a = aList.itemAt(*aList.lastOffset());
-    for (const std::string& bad : {std::string(), std::string("."), std::string(".."), std::string("x/y"),
-                                  std::string("x\0y", 3)})
+    for (const std::string& bad : {std::string(), std::string("."), std::string(".."),
+                                   std::string("x/y"), std::string("x\0y", 3)})
         EXPECT_EQ(names.rename(homeList, a, bad).error, EINVAL) << bad;
     EXPECT_TRUE(tree.isFolder("home/user/a"));
 
     const auto desktopEntries = *names.listSubfolders(ItemIdList::empty());
     for (const FolderEntry& place : desktopEntries)
-        EXPECT_EQ(names.rename(ItemIdList::empty(), place.item, "renamed").error, EPERM) << place.name;
+        EXPECT_EQ(names.rename(ItemIdList::empty(), place.item, "renamed").error, EPERM)
+            << place.name;
     EXPECT_TRUE(tree.isFolder("home/user"));
     EXPECT_TRUE(tree.isFolder("media/user/USB STICK"));
 }

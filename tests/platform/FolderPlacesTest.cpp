@@ -13,14 +13,16 @@ using test::ScopedEnv;
 
 TEST(FolderPlaces, UserDirsNameTheDesktopRelativeToHomeOrAbsolute)
 {
-    EXPECT_EQ(desktopFromUserDirs("XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n", "/home/u/"), "/home/u/Desktop/");
+    EXPECT_EQ(desktopFromUserDirs("XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n", "/home/u/"),
+              "/home/u/Desktop/");
     EXPECT_EQ(desktopFromUserDirs("# written by a tool\n"
                                   "XDG_DOWNLOAD_DIR=\"$HOME/dl\"\n"
                                   "  XDG_DESKTOP_DIR = \"$HOME/デスクトップ\"\n",
                                   "/home/u/"),
               "/home/u/デスクトップ/");
     EXPECT_EQ(desktopFromUserDirs("XDG_DESKTOP_DIR=\"/data/desk/\"", "/home/u/"), "/data/desk/");
-    EXPECT_EQ(desktopFromUserDirs("XDG_DESKTOP_DIR=\"$HOME/my \\\"desk\\\"\"", "/home/u/"), "/home/u/my \"desk\"/");
+    EXPECT_EQ(desktopFromUserDirs("XDG_DESKTOP_DIR=\"$HOME/my \\\"desk\\\"\"", "/home/u/"),
+              "/home/u/my \"desk\"/");
     // Pointing at home itself means there is no desktop folder.
     EXPECT_EQ(desktopFromUserDirs("XDG_DESKTOP_DIR=\"$HOME/\"", "/home/u/"), "");
     EXPECT_EQ(desktopFromUserDirs("XDG_DESKTOP_DIR=\"$HOME\"", "/home/u/"), "");
@@ -33,22 +35,23 @@ TEST(FolderPlaces, UserDirsNameTheDesktopRelativeToHomeOrAbsolute)
 
 TEST(FolderPlaces, RemovableVolumesComeFromMediaMountPoints)
 {
-    const std::string mountinfo =
-        "22 27 0:21 / /proc rw,relatime - proc proc rw\n"
-        "27 1 8:1 / / rw,relatime - ext4 /dev/sda1 rw\n"
-        "40 27 8:17 / /media/u/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
-        "41 27 8:33 / /run/media/u/CAMERA rw - exfat /dev/sdc1 rw\n"
-        "42 27 0:40 / /media rw - tmpfs tmpfs rw\n"
-        "43 27 8:49 / /mediaextra/x rw - ext4 /dev/sdd1 rw\n"
-        "44 27 8:17 / /media/u/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
-        "45 27 8:65 / /media/cdrom rw - iso9660 /dev/sr0 ro\n"
-        "broken line\n";
-    EXPECT_EQ(removableMountPoints(mountinfo),
-              (std::vector<std::string>{"/media/cdrom/", "/media/u/USB STICK/", "/run/media/u/CAMERA/"}));
+    const std::string mountinfo = "22 27 0:21 / /proc rw,relatime - proc proc rw\n"
+                                  "27 1 8:1 / / rw,relatime - ext4 /dev/sda1 rw\n"
+                                  "40 27 8:17 / /media/u/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
+                                  "41 27 8:33 / /run/media/u/CAMERA rw - exfat /dev/sdc1 rw\n"
+                                  "42 27 0:40 / /media rw - tmpfs tmpfs rw\n"
+                                  "43 27 8:49 / /mediaextra/x rw - ext4 /dev/sdd1 rw\n"
+                                  "44 27 8:17 / /media/u/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
+                                  "45 27 8:65 / /media/cdrom rw - iso9660 /dev/sr0 ro\n"
+                                  "broken line\n";
+    EXPECT_EQ(
+        removableMountPoints(mountinfo),
+        (std::vector<std::string>{"/media/cdrom/", "/media/u/USB STICK/", "/run/media/u/CAMERA/"}));
     EXPECT_TRUE(removableMountPoints("").empty());
 }
 
-struct DetectedPlaces : ::testing::Test {
+struct DetectedPlaces : ::testing::Test
+{
     FolderTestTree tree;
     std::string home = tree.folder("home");
     std::string config = tree.folder("config");
@@ -91,9 +94,13 @@ TEST(FolderNameText, UnreadableBytesBecomeShowableText)
     EXPECT_EQ(displayName("plain"), "plain");
     EXPECT_EQ(displayName("写真 2024"), "写真 2024");
     EXPECT_EQ(displayName(sjisShown), "表示");
-    EXPECT_EQ(displayName("\x83\x5c\x83\x74\x83\x67"), "ソフト");  // second bytes look like "\" and "t"
-    EXPECT_EQ(displayName(std::string("caf\xE9", 4)), "caf\\xE9");      // Latin-1, not CP932 either
-    EXPECT_EQ(displayName(std::string("\xFF" "a\xE2\x82", 4)), "\\xFFa\\xE2\\x82");
+    EXPECT_EQ(displayName("\x83\x5c\x83\x74\x83\x67"),
+              "ソフト"); // second bytes look like "\" and "t"
+    EXPECT_EQ(displayName(std::string("caf\xE9", 4)), "caf\\xE9"); // Latin-1, not CP932 either
+    EXPECT_EQ(displayName(std::string("\xFF"
+                                      "a\xE2\x82",
+                                      4)),
+              "\\xFFa\\xE2\\x82");
     EXPECT_EQ(displayName(""), "");
 }
 

@@ -45,13 +45,14 @@ TEST(FolderScan, ALargeFolderKeepsTheListingsOrderAndLeavesOutMarkedFiles)
         std::snprintf(name, sizeof name, "f%05d.txt", i);
         const int fd = ::open((dir / name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
         ASSERT_GE(fd, 0) << name;
-        ASSERT_EQ(::ftruncate(fd, i % 97), 0);  // the size tells the file
+        ASSERT_EQ(::ftruncate(fd, i % 97), 0); // the size tells the file
         ::close(fd);
     }
     std::vector<ListedEntry> entries;
     ASSERT_EQ(listFolder(dir.path(), entries), 0);
     Names marked;
-    for (const std::size_t at : {std::size_t{3}, std::size_t{8191}, std::size_t{8192}, entries.size() - 1}) {
+    for (const std::size_t at :
+         {std::size_t{3}, std::size_t{8191}, std::size_t{8192}, entries.size() - 1}) {
         if (::setxattr((dir / entries[at].name).c_str(), "user.DOSATTRIB", "0x24", 4, 0) != 0)
             GTEST_SKIP() << "no user attributes on this file system";
         marked.push_back(entries[at].name);
@@ -95,11 +96,12 @@ TEST(FolderScan, SeesEachFileAsAFreshLookDoes)
 
     Names names;
     FolderScanFacts facts;
-    facts.files.resize(3);  // replaced, not added to
+    facts.files.resize(3); // replaced, not added to
     ASSERT_EQ(scanFolderFiles(dir.path(), names, &facts), 0);
     ASSERT_EQ(names.size(), 7U);
     ASSERT_EQ(facts.files.size(), names.size());
-    struct stat folder {};
+    struct stat folder
+    {};
     ASSERT_EQ(::stat(dir.path().c_str(), &folder), 0);
     EXPECT_EQ(facts.device, folder.st_dev);
     EXPECT_EQ(facts.inode, folder.st_ino);

@@ -18,7 +18,8 @@
 
 namespace torvel::test {
 
-class FolderTestTree {
+class FolderTestTree
+{
 public:
     FolderTestTree()
     {
@@ -27,10 +28,7 @@ public:
             throw std::runtime_error("mkdtemp failed");
         m_root = pattern + '/';
     }
-    ~FolderTestTree()
-    {
-        ::nftw(m_root.c_str(), removeOne, 16, FTW_DEPTH | FTW_PHYS);
-    }
+    ~FolderTestTree() { ::nftw(m_root.c_str(), removeOne, 16, FTW_DEPTH | FTW_PHYS); }
     FolderTestTree(const FolderTestTree&) = delete;
     FolderTestTree& operator=(const FolderTestTree&) = delete;
 
@@ -69,12 +67,14 @@ public:
     }
     bool isFolder(const std::string& relative) const
     {
-        struct stat st {};
+        struct stat st
+        {};
         return ::stat(path(relative).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
     bool exists(const std::string& relative) const
     {
-        struct stat st {};
+        struct stat st
+        {};
         return ::lstat(path(relative).c_str(), &st) == 0;
     }
 
@@ -89,9 +89,11 @@ private:
 };
 
 // Sets an environment variable for one scope and puts the old value back.
-class ScopedEnv {
+class ScopedEnv
+{
 public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name)
+    ScopedEnv(const char* name, const std::string& value)
+        : m_name(name)
     {
         if (const char* old = std::getenv(name))
             m_old = old, m_had = true;

@@ -64,7 +64,7 @@ TEST(ItemIdList, OneItemHasItsCountLittleEndianIncludingTheCountItself)
     EXPECT_EQ(list.itemCount(), 1u);
 
     const ItemIdList long_ = ItemIdList::single(Bytes(300, 'x'));
-    EXPECT_EQ(long_.bytes()[0], 0x2E);  // 302 = 0x012E
+    EXPECT_EQ(long_.bytes()[0], 0x2E); // 302 = 0x012E
     EXPECT_EQ(long_.bytes()[1], 0x01);
     EXPECT_EQ(long_.size(), 304u);
     EXPECT_EQ(payloadText(long_, 0), std::string(300, 'x'));
@@ -84,9 +84,9 @@ TEST(ItemIdList, NextItemWalksTheItemsAndStopsAtTheTerminator)
     ASSERT_EQ(list.firstOffset(), 0u);
     EXPECT_EQ(list.nextItem(0), 3u);
     EXPECT_EQ(list.nextItem(3), 7u);
-    EXPECT_FALSE(list.nextItem(7));            // last item: the count after it is 0
-    EXPECT_FALSE(list.nextItem(12));           // at the terminator itself
-    EXPECT_FALSE(list.nextItem(list.size()));  // past the end
+    EXPECT_FALSE(list.nextItem(7));           // last item: the count after it is 0
+    EXPECT_FALSE(list.nextItem(12));          // at the terminator itself
+    EXPECT_FALSE(list.nextItem(list.size())); // past the end
     EXPECT_EQ(items(list), (std::vector<std::string>{"a", "bb", "ccc"}));
     EXPECT_EQ(list.lastOffset(), 7u);
     EXPECT_EQ(payloadText(list, 3), "bb");
@@ -107,7 +107,8 @@ TEST(ItemIdList, ConcatenationKeepsOrderAndEndsInOneTerminator)
 {
     const ItemIdList ab = concat(item("a"), item("b"));
     EXPECT_EQ(bytesOf(ab), (Bytes{3, 0, 'a', 3, 0, 'b', 0, 0}));
-    EXPECT_EQ(items(concat(ab, concat(item("c"), item("d")))), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(items(concat(ab, concat(item("c"), item("d")))),
+              (std::vector<std::string>{"a", "b", "c", "d"}));
 
     // The empty list adds no items on either side.
     EXPECT_EQ(concat(ItemIdList::empty(), ab), ab);
@@ -143,10 +144,12 @@ TEST(ItemIdList, FromBytesChecksTheLayout)
     EXPECT_EQ(ItemIdList::fromBytes(Bytes{3, 0, 'a', 0, 0, 9, 9}), item("a"));
 
     EXPECT_THROW(ItemIdList::fromBytes(Bytes{0}), std::invalid_argument);
-    EXPECT_THROW(ItemIdList::fromBytes(Bytes{1, 0, 0, 0}), std::invalid_argument);        // count below 2
-    EXPECT_THROW(ItemIdList::fromBytes(Bytes{9, 0, 'a', 0, 0}), std::invalid_argument);   // runs past the end
-    EXPECT_THROW(ItemIdList::fromBytes(Bytes{3, 0, 'a'}), std::invalid_argument);         // no terminator
-    EXPECT_THROW(ItemIdList::fromBytes(Bytes{3, 0, 'a', 0}), std::invalid_argument);      // half a terminator
+    EXPECT_THROW(ItemIdList::fromBytes(Bytes{1, 0, 0, 0}), std::invalid_argument); // count below 2
+    EXPECT_THROW(ItemIdList::fromBytes(Bytes{9, 0, 'a', 0, 0}),
+                 std::invalid_argument); // runs past the end
+    EXPECT_THROW(ItemIdList::fromBytes(Bytes{3, 0, 'a'}), std::invalid_argument); // no terminator
+    EXPECT_THROW(ItemIdList::fromBytes(Bytes{3, 0, 'a', 0}),
+                 std::invalid_argument); // half a terminator
 }
 
 TEST(ItemIdList, WithoutLastDropsOneItem)

@@ -21,7 +21,8 @@ constexpr timespec modified{1'234'567'890, 987'654'321};
 
 struct stat statOf(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
     return st;
 }
@@ -80,7 +81,8 @@ TEST(MoveAcrossDevices, CopiesCommitsAndOnlyThenRemovesTheSource)
     expectMoved(disk, sjisPhoto, memory, sjisSeries, contents);
     if (attributes) {
         char value[16] = {};
-        ssize_t n = ::getxattr((memory / sjisSeries).c_str(), "user.DOSATTRIB", value, sizeof value);
+        ssize_t n =
+            ::getxattr((memory / sjisSeries).c_str(), "user.DOSATTRIB", value, sizeof value);
         EXPECT_EQ(std::string(value, n > 0 ? static_cast<std::size_t>(n) : 0), "0x2");
     }
 

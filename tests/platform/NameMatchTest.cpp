@@ -12,8 +12,8 @@ using namespace torvel;
 
 namespace {
 
-const std::string a = "\x83\x41";         // ア in Shift-JIS
-const std::string di = "\x83\x61";        // ヂ: ア with its second byte lower-cased
+const std::string a = "\x83\x41";  // ア in Shift-JIS
+const std::string di = "\x83\x61"; // ヂ: ア with its second byte lower-cased
 
 } // namespace
 
@@ -62,8 +62,8 @@ TEST(BaseWildcard, MatchesTheBaseAloneOrFollowedByADot)
 TEST(BaseWildcard, ListingTakesFilesAndFoldersOfTheFolder)
 {
     ScratchDir dir;
-    for (const std::string name : {"base", "base.txt", "BASE.JPG", "based.txt", "base.tar.gz",
-                                   "other.txt", ".base"})
+    for (const std::string name :
+         {"base", "base.txt", "BASE.JPG", "based.txt", "base.tar.gz", "other.txt", ".base"})
         dir.write(name, "");
     dir.makeFolder("Base.d");
     dir.write(sjisPhotoBase + ".jpg", "");
@@ -77,8 +77,8 @@ TEST(BaseWildcard, ListingTakesFilesAndFoldersOfTheFolder)
     std::vector<std::string> names;
     ASSERT_EQ(fs.listMatching(handle, "base", names), 0);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"BASE.JPG", "Base.d", "base", "base.tar.gz",
-                                               "base.txt"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"BASE.JPG", "Base.d", "base", "base.tar.gz", "base.txt"}));
 
     ASSERT_EQ(fs.listMatching(handle, sjisPhotoBase, names), 0);
     std::sort(names.begin(), names.end());

@@ -15,14 +15,15 @@
 namespace torvel {
 namespace {
 
-
 TEST(DisplayName, ShowsUtf8ThenCp932ThenEscapes)
 {
     EXPECT_EQ(displayName("写真 01.jpg"), "写真 01.jpg");
     EXPECT_EQ(displayName(sjisTest + ".txt"), "テスト.txt");
     // The second byte of "ソ" is the code of a backslash; it stays part of it.
-    EXPECT_EQ(displayName("\x83\x5C" "a.txt"), "ソa.txt");
-    EXPECT_EQ(displayName("\xB1\xB2"), "ｱｲ");  // half-width katakana
+    EXPECT_EQ(displayName("\x83\x5C"
+                          "a.txt"),
+              "ソa.txt");
+    EXPECT_EQ(displayName("\xB1\xB2"), "ｱｲ"); // half-width katakana
     // Neither UTF-8 nor CP932: the valid parts stay, the bad bytes are shown.
     EXPECT_EQ(displayName("ab\x81 c"), "ab\\x81 c");
     EXPECT_EQ(displayName("写\xFF"), "写\\xFF");
@@ -34,7 +35,10 @@ TEST(CaseMapping, AsciiLettersOnlyLeaveShiftJisHalvesAlone)
     // 0x83 0x41 is "ア": its second byte is the code of "A".
     const std::string name = "AbC\x83\x41x.TXT";
     EXPECT_EQ(asciiLowerName(name), "abc\x83\x41x.txt");
-    EXPECT_EQ(asciiUpperName("\x83\x61" "a"), "\x83\x61" "A");  // "ダ" keeps its second byte
+    EXPECT_EQ(asciiUpperName("\x83\x61"
+                             "a"),
+              "\x83\x61"
+              "A"); // "ダ" keeps its second byte
     EXPECT_EQ(asciiLowerName("ÄB"), "Äb");
 }
 
@@ -47,7 +51,10 @@ TEST(CaseMapping, MapsUtf8NamesWithUnicodeRules)
     EXPECT_EQ(lowerCaseName("ÉTÉ"), "été");
     EXPECT_EQ(upperCaseName("写真a"), "写真A");
     // Not UTF-8: ASCII letters only, the second bytes untouched.
-    EXPECT_EQ(upperCaseName("\x83\x61" "ab.txt"), "\x83\x61" "AB.TXT");
+    EXPECT_EQ(upperCaseName("\x83\x61"
+                            "ab.txt"),
+              "\x83\x61"
+              "AB.TXT");
     EXPECT_EQ(lowerCaseName(sjisTest + "AB"), sjisTest + "ab");
 }
 
@@ -56,12 +63,16 @@ TEST(CaseMapping, FoldedKeysIgnoreCaseOnly)
     EXPECT_EQ(caseFoldKey("CHGN01.TXT"), caseFoldKey("chgn01.txt"));
     EXPECT_EQ(caseFoldKey("Ｔｒｉｐ"), caseFoldKey("ＴＲＩＰ"));
     EXPECT_EQ(caseFoldKey("STRASSE"), caseFoldKey("straße"));
-    EXPECT_EQ(caseFoldKey("\x83\x41" "A"), caseFoldKey("\x83\x41" "a"));
-    EXPECT_NE(caseFoldKey("\x83\x41"), caseFoldKey("\x83\x61"));  // "ア" is not "ダ"
+    EXPECT_EQ(caseFoldKey("\x83\x41"
+                          "A"),
+              caseFoldKey("\x83\x41"
+                          "a"));
+    EXPECT_NE(caseFoldKey("\x83\x41"), caseFoldKey("\x83\x61")); // "ア" is not "ダ"
     EXPECT_NE(caseFoldKey("a01.txt"), caseFoldKey("a01.txt "));
 }
 
-class LocaleEnvironment : public ::testing::Test {
+class LocaleEnvironment : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -110,7 +121,7 @@ TEST(NameCollation, LowersAsciiThenCollatesThenComparesBytes)
     EXPECT_EQ(collator.compare("a.txt", "a.txt"), 0);
     // Collation, not bytes: "é" sorts with "e", not after "z".
     EXPECT_LT(collator.compare("été", "zoo"), 0);
-    EXPECT_LT(collator.compare("file10", "file9"), 0);  // no numeric ordering
+    EXPECT_LT(collator.compare("file10", "file9"), 0); // no numeric ordering
 }
 
 TEST(NameCollation, ShiftJisNamesSortWhereTheirTextSorts)
@@ -130,19 +141,22 @@ TEST(NameCollation, ShiftJisNamesSortWhereTheirTextSorts)
 TEST(NameCollation, KeysGiveTheSameTotalOrderAsCompare)
 {
     const NameCollator collator("ja");
-    std::vector<std::string> names = {"b.txt", "B.txt", "a.TXT", "A.txt", "写真.jpg", sjisTest,
-                                      "テスト", ".hidden", "a", "a b", "ab", "\xFF\xFE", "Ａ.txt"};
+    std::vector<std::string> names = {"b.txt",  "B.txt",    "a.TXT",   "A.txt", "写真.jpg",
+                                      sjisTest, "テスト",   ".hidden", "a",     "a b",
+                                      "ab",     "\xFF\xFE", "Ａ.txt"};
     std::vector<std::string> byCompare = names;
-    std::sort(byCompare.begin(), byCompare.end(),
-              [&](const std::string& x, const std::string& y) { return collator.compare(x, y) < 0; });
+    std::sort(byCompare.begin(), byCompare.end(), [&](const std::string& x, const std::string& y) {
+        return collator.compare(x, y) < 0;
+    });
     std::vector<std::string> byKeys = names;
     std::sort(byKeys.begin(), byKeys.end(), [&](const std::string& x, const std::string& y) {
         return compareNameKeys(collator.sortKey(x), x, collator.sortKey(y), y) < 0;
     });
     EXPECT_EQ(byCompare, byKeys);
     for (std::size_t i = 1; i < byKeys.size(); ++i)
-        EXPECT_LT(collator.compare(byKeys[i - 1], byKeys[i]), 0) << byKeys[i - 1] << " / " << byKeys[i];
+        EXPECT_LT(collator.compare(byKeys[i - 1], byKeys[i]), 0)
+            << byKeys[i - 1] << " / " << byKeys[i];
 }
 
-}  // namespace
-}  // namespace torvel
+} // namespace
+} // namespace torvel

@@ -16,7 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-class ProfileFileTest : public ::testing::Test {
+class ProfileFileTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -110,8 +111,8 @@ TEST_F(ProfileFileTest, LongValuesAreCutAt1023CharactersNeverInsideOne)
     for (int i = 0; i < 5000; ++i)
         japanese += "あ";
     const std::string exact(1023, 'y');
-    const std::string path =
-        put("a.ini", "[S]\nA=" + ascii + "\nJ=" + japanese + "\nE=" + exact + "\nT=" + exact + "  \n");
+    const std::string path = put("a.ini", "[S]\nA=" + ascii + "\nJ=" + japanese + "\nE=" + exact
+                                              + "\nT=" + exact + "  \n");
     const ProfileFile profile = ProfileFile::load(path);
     EXPECT_EQ(profile.readString("S", "A", ""), std::string(1023, 'x'));
     std::string cut;
@@ -193,8 +194,9 @@ TEST_F(ProfileFileTest, WindowsLineEndsAreKeptAndUsedForNewLines)
     EXPECT_FALSE(profile.writeString("CHANGE", "CHANGE_EXT", "png"));
     EXPECT_FALSE(profile.writeString("CHANGE", "UPPER", "ON"));
     EXPECT_FALSE(profile.writeString("OPTIONS", "COLUMN", "ON"));
-    EXPECT_EQ(profile.text(),
-              "[CHANGE]\r\nCHANGE_EXT = png\r\nUPPER=ON\r\n; note\r\n\r\n[OPTIONS]\r\nCOLUMN=ON\r\n");
+    EXPECT_EQ(
+        profile.text(),
+        "[CHANGE]\r\nCHANGE_EXT = png\r\nUPPER=ON\r\n; note\r\n\r\n[OPTIONS]\r\nCOLUMN=ON\r\n");
 }
 
 TEST_F(ProfileFileTest, Cp932FileIsReadAndSavedBackAsUtf8)
@@ -236,7 +238,8 @@ TEST_F(ProfileFileTest, JunkIsReplacedByAFreshFileAndAnyGoodFileKeepsItsLines)
             text += "; note\n";
         return text;
     }();
-    struct Case {
+    struct Case
+    {
         const char* what;
         std::string bytes;
         const char* other; // OTHER after the save; nullptr for junk
@@ -253,12 +256,14 @@ TEST_F(ProfileFileTest, JunkIsReplacedByAFreshFileAndAnyGoodFileKeepsItsLines)
         ProfileFile profile = ProfileFile::load(path);
         EXPECT_FALSE(profile.loadError()) << c.what;
         EXPECT_EQ(profile.isJunk(), c.other == nullptr) << c.what;
-        EXPECT_EQ(profile.readString("CHANGE", "CHANGE_NAME", "TOR"), c.other ? "ok" : "TOR") << c.what;
+        EXPECT_EQ(profile.readString("CHANGE", "CHANGE_NAME", "TOR"), c.other ? "ok" : "TOR")
+            << c.what;
         EXPECT_FALSE(profile.writeString("CHANGE", "CHANGE_NAME", "new")) << c.what;
         EXPECT_FALSE(profile.save()) << c.what;
         const ProfileFile saved = ProfileFile::load(path);
         EXPECT_EQ(saved.readString("CHANGE", "CHANGE_NAME", ""), "new") << c.what;
-        EXPECT_EQ(saved.readString("CHANGE", "OTHER", "(none)"), c.other ? c.other : "(none)") << c.what;
+        EXPECT_EQ(saved.readString("CHANGE", "OTHER", "(none)"), c.other ? c.other : "(none)")
+            << c.what;
         if (!c.other) {
             EXPECT_EQ(contents(path), "[CHANGE]\nCHANGE_NAME=new\n") << c.what;
         }
@@ -316,7 +321,8 @@ TEST_F(ProfileFileTest, ValuesThatWouldNotReadBackAreRefused)
     ProfileFile profile = ProfileFile::load(path);
     // A Shift-JIS folder name ("表示/") in a UTF-8 file would make the
     // whole file read as CP932 next time.
-    EXPECT_EQ(profile.writeString("S", "K", "/data/\x95\x5c\x8e\xa6/"), std::errc::illegal_byte_sequence);
+    EXPECT_EQ(profile.writeString("S", "K", "/data/\x95\x5c\x8e\xa6/"),
+              std::errc::illegal_byte_sequence);
     EXPECT_EQ(profile.writeString("S", "K", "one\ntwo"), std::errc::illegal_byte_sequence);
     EXPECT_EQ(profile.writeString("S", "K", "one\rtwo"), std::errc::illegal_byte_sequence);
     EXPECT_EQ(profile.writeString("S", "A=B", "v"), std::errc::invalid_argument);

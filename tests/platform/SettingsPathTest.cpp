@@ -16,7 +16,8 @@ TEST(SettingsPathTest, ExtensionOfTheExecutableNameBecomesIni)
     EXPECT_EQ(settingsPathFor("/home/me/app-1.2/torvel"), "/home/me/app-1.2/torvel.ini");
     EXPECT_EQ(settingsPathFor("/home/me/.torvel"), "/home/me/.torvel.ini");
     // The name is bytes: a Shift-JIS folder ("表示") stays as it is.
-    EXPECT_EQ(settingsPathFor("/data/\x95\x5c\x8e\xa6/torvel"), "/data/\x95\x5c\x8e\xa6/torvel.ini");
+    EXPECT_EQ(settingsPathFor("/data/\x95\x5c\x8e\xa6/torvel"),
+              "/data/\x95\x5c\x8e\xa6/torvel.ini");
 }
 
 TEST(SettingsPathTest, RunningExecutableHasItsSettingsBesideIt)

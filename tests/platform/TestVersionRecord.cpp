@@ -14,7 +14,8 @@ constexpr torvel::VersionRecordField kFields[] = {
     {"ProductName", "トルベリオ試験"},
 };
 
-constexpr auto kRecord = torvel::makeVersionRecord<torvel::versionRecordLength(kFields)>(0x0411, 0x03A4, kFields);
+constexpr auto kRecord =
+    torvel::makeVersionRecord<torvel::versionRecordLength(kFields)>(0x0411, 0x03A4, kFields);
 
 } // namespace
 

@@ -37,7 +37,7 @@ std::optional<std::string> recordValue(const std::string& record, const std::str
 
 time_t parseLocal(const std::string& text)
 {
-    tm parts {};
+    tm parts{};
     if (::strptime(text.c_str(), "%Y-%m-%dT%H:%M:%S", &parts) == nullptr)
         return -1;
     parts.tm_isdst = -1;
@@ -227,7 +227,8 @@ TEST(VolumeTrash, ChoosesTheSharedFolderOnlyWhenItIsSafe)
         std::string folder;
         ASSERT_EQ(Trash::volumeFolder(top.path(), folder), 0);
         EXPECT_EQ(folder, top / ".Trash-" + uidText() + "/");
-        struct stat st {};
+        struct stat st
+        {};
         ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0700u);
         EXPECT_TRUE(top.has(".Trash-" + uidText() + "/files"));
@@ -298,7 +299,8 @@ TEST(VolumeTrash, AFileOnAnotherDeviceGoesToThatDevicesTrash)
         GTEST_SKIP() << "/tmp and /dev/shm are one device here";
     std::string topdir;
     ASSERT_EQ(Trash::topFolderOf(memory.path(), topdir), 0);
-    struct stat top {};
+    struct stat top
+    {};
     ASSERT_EQ(::stat(topdir.c_str(), &top), 0);
     ASSERT_EQ(top.st_dev, memory.device());
     EXPECT_EQ(memory.path().rfind(topdir + "/", 0), 0u);
@@ -309,7 +311,8 @@ TEST(VolumeTrash, AFileOnAnotherDeviceGoesToThatDevicesTrash)
 
     // The device's trash is shared with the rest of the machine: what this
     // test adds is taken away again, the trash folder too when it made it.
-    struct stat existing {};
+    struct stat existing
+    {};
     const std::string ownTrash = topdir + "/.Trash-" + uidText();
     bool hadOwnTrash = ::lstat(ownTrash.c_str(), &existing) == 0;
 
@@ -331,7 +334,8 @@ TEST(VolumeTrash, AFileOnAnotherDeviceGoesToThatDevicesTrash)
     EXPECT_EQ(place.folder.rfind(topdir + "/.Trash", 0), 0u) << place.folder;
     std::string filesPath = place.folder + "files/" + place.name;
     std::string infoPath = place.folder + "info/" + place.name + ".trashinfo";
-    struct stat st {};
+    struct stat st
+    {};
     EXPECT_EQ(::stat(filesPath.c_str(), &st), 0);
     EXPECT_EQ(st.st_dev, memory.device());
 

@@ -19,7 +19,10 @@ namespace {
 class AttributePage : public ::testing::Test
 {
 protected:
-    int tag(const char* group) const { return child<QGroupBox>(form, group)->property("Tag").toInt(); }
+    int tag(const char* group) const
+    {
+        return child<QGroupBox>(form, group)->property("Tag").toInt();
+    }
     bool checked(const char* item) const { return child<QRadioButton>(form, item)->isChecked(); }
     void choose(const char* item) { child<QRadioButton>(form, item)->click(); }
 
@@ -38,7 +41,7 @@ TEST_F(AttributePage, TheGroupsShowTheFirstFileAndStartUntouched)
 {
     form.makeFile("a.txt");
     form.makeFile("b.txt");
-    ASSERT_TRUE(storeDosAttrib(form.folder / "a.txt", "0x3"));  // hidden, read-only
+    ASSERT_TRUE(storeDosAttrib(form.folder / "a.txt", "0x3")); // hidden, read-only
     ASSERT_EQ(::chmod((form.folder / "a.txt").c_str(), 0444), 0);
     form.listFiles({"b.txt", "a.txt"});
 
@@ -58,7 +61,7 @@ TEST_F(AttributePage, TheGroupsShowTheFirstFileAndStartUntouched)
 // counts as converted.
 TEST_F(AttributePage, ChoosingWhatTheFirstFileShowsReachesEveryFileAndCountsOnlyRealChanges)
 {
-    form.makeFile("a.txt");  // nothing stored: archive
+    form.makeFile("a.txt"); // nothing stored: archive
     form.makeFile(sjisPhoto);
     ASSERT_TRUE(storeDosAttrib(form.folder / sjisPhoto, "0x0"));
     form.listFiles({"a.txt", sjisPhoto});
@@ -108,7 +111,7 @@ TEST_F(AttributePage, ARunSetsHiddenAndKeepsEveryOtherBit)
     const std::vector<std::string> names = {"a.txt", "b.txt", sjisPhoto};
     for (const std::string& name : names)
         form.makeFile(name);
-    ASSERT_TRUE(storeDosAttrib(form.folder / "a.txt", "0x24"));  // system, archive
+    ASSERT_TRUE(storeDosAttrib(form.folder / "a.txt", "0x24")); // system, archive
     ASSERT_TRUE(storeDosAttrib(form.folder / "b.txt", "0x0"));
     ASSERT_EQ(::chmod((form.folder / sjisPhoto).c_str(), 0444), 0);
     form.listFiles(names);
@@ -132,7 +135,7 @@ TEST_F(AttributePage, WithoutAChangedGroupNoFileIsTouched)
     form.listFiles({"a.txt"});
     form.TSheetPro();
     choose("RadioGroup5Item0");
-    form.SetRadio5();  // a redraw forgets the choice
+    form.SetRadio5(); // a redraw forgets the choice
     const struct stat before = statOf(form.folder / "a.txt");
     EXPECT_EQ(form.Attr_Change(), ChangeResult{});
     const struct stat after = statOf(form.folder / "a.txt");

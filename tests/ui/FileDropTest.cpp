@@ -22,7 +22,8 @@ using Paths = std::vector<std::string>;
 
 TEST(UriList, EachLocalFileUriGivesItsPathAsBytes)
 {
-    const QByteArray hostUri = "file://" + QSysInfo::machineHostName().toUtf8() + "/on/this/host\r\n";
+    const QByteArray hostUri =
+        "file://" + QSysInfo::machineHostName().toUtf8() + "/on/this/host\r\n";
     const QByteArray list = "# a comment line\r\n"
                             "file:///tmp/%8E%CA%90%5E.jpg\r\n"
                             "file://localhost/tmp/a%20b.txt\r\n"
@@ -33,12 +34,13 @@ TEST(UriList, EachLocalFileUriGivesItsPathAsBytes)
                             "file:///tmp/query?x=1#part\r\n"
                             "file:///tmp/100%25%2x\r\n"
                             "\r\n"
-        + hostUri;
+                            + hostUri;
     EXPECT_EQ(filePathsFromUriList(list),
               (Paths{"/tmp/\x8e\xca\x90\x5e.jpg", "/tmp/a b.txt", "/tmp/no-authority", "/tmp/query",
                      "/tmp/100%%2x", "/on/this/host"}));
     EXPECT_TRUE(filePathsFromUriList("").empty());
-    EXPECT_EQ(filePathsFromUriList("file:///last/line/without/end"), (Paths{"/last/line/without/end"}));
+    EXPECT_EQ(filePathsFromUriList("file:///last/line/without/end"),
+              (Paths{"/last/line/without/end"}));
 }
 
 TEST(UriList, EveryByteSurvivesTheFileUriOfAPath)

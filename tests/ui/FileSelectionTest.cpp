@@ -75,9 +75,9 @@ class SelectionForm : public testing::TestForm
 public:
     using TestForm::TestForm;
 
-    std::vector<OpenDialogSetup> dialogs;  // every dialog opened, as set up
-    std::optional<Names> answer;           // the paths the chooser gives; none: cancel
-    std::vector<QUrl> opened;              // folders shown in the file manager
+    std::vector<OpenDialogSetup> dialogs; // every dialog opened, as set up
+    std::optional<Names> answer;          // the paths the chooser gives; none: cancel
+    std::vector<QUrl> opened;             // folders shown in the file manager
 
 protected:
     std::optional<std::vector<std::string>> runOpenDialog(const OpenDialogSetup& setup) override
@@ -256,7 +256,7 @@ TEST_F(FileSelection, ADroppedFolderSelectsItsOrdinaryFilesOnly)
     Names expected = {".hidden.txt", "a.jpg", "locked.txt", "to-a.jpg", sjisPhoto};
     folder.write("box/system.sys", "");
     if (!testing::storeDosAttrib(folder / "box/system.sys", "0x4")) {
-        expected.push_back("system.sys");  // no stored attributes here: an ordinary file
+        expected.push_back("system.sys"); // no stored attributes here: an ordinary file
     }
 
     drop({folder / "box"});
@@ -266,7 +266,8 @@ TEST_F(FileSelection, ADroppedFolderSelectsItsOrdinaryFilesOnly)
 }
 
 // What the file list holds of each file, in list order.
-struct ListedFile {
+struct ListedFile
+{
     std::string name;
     std::int64_t size;
     std::int64_t timeKey;
@@ -280,7 +281,8 @@ std::vector<ListedFile> listedFiles(const TMyFileList& list)
     std::vector<ListedFile> files;
     for (int i = 0; i < list.Count(); ++i) {
         const TMyFileItem* item = list.item(i);
-        files.push_back({item->FileName, item->Size, item->TimeKey, item->Time, list.GetFileAttr(i)});
+        files.push_back(
+            {item->FileName, item->Size, item->TimeKey, item->Time, list.GetFileAttr(i)});
     }
     return files;
 }
@@ -297,9 +299,9 @@ TEST_F(FileSelection, TheListAfterAFolderDropIsAsReadAfreshAndOnlyOnce)
     ASSERT_EQ(::chmod((folder / "box/locked.txt").c_str(), 0444), 0);
     ASSERT_EQ(::symlink((folder / "box/big.dat").c_str(), (folder / "box/to-big").c_str()), 0);
     folder.write("box/shown.txt", "22");
-    testing::storeDosAttrib(folder / "box/shown.txt", "0x0");  // stored: not even archive
+    testing::storeDosAttrib(folder / "box/shown.txt", "0x0"); // stored: not even archive
     folder.write("box/marked.txt", "333");
-    testing::storeDosAttrib(folder / "box/marked.txt", "0x23");  // read-only, hidden, archive
+    testing::storeDosAttrib(folder / "box/marked.txt", "0x23"); // read-only, hidden, archive
 
     drop({folder / "box"});
     const std::vector<ListedFile> dropped = listedFiles(form->fileList());
@@ -390,14 +392,15 @@ TEST_F(FileSelection, SelectingFromTheDestinationFolderWhileCopyingTurnsToRename
 
 TEST_F(FileSelection, TheDialogsFilterFollowsTheRememberedExtension)
 {
-    struct Case {
+    struct Case
+    {
         std::string searchExt;
         int filterIndex;
         std::string defaultExt;
         std::string storedAfter;
     };
     const Case cases[] = {
-        {"JPG", 1, "", "jpg"}, {"gif", 1, "", "gif"}, {"prn", 2, "", "prn"},
+        {"JPG", 1, "", "jpg"},    {"gif", 1, "", "gif"}, {"prn", 2, "", "prn"},
         {"doc", 3, "doc", "doc"}, {"", 3, "", ""},
     };
     for (const Case& c : cases) {
@@ -530,10 +533,12 @@ TEST_F(FileSelection, TheMenuOpensOnlyOverAListedName)
     choose({"a&b.txt"});
     form->StringGrid1Write(true);
     rightClick(1, 1);
-    EXPECT_EQ(menuItem("pName")->text(), QStringLiteral("CHGN01.txt")) << "the new-name cell's text";
+    EXPECT_EQ(menuItem("pName")->text(), QStringLiteral("CHGN01.txt"))
+        << "the new-name cell's text";
     gridMenu()->close();
     rightClick(1, 0);
-    EXPECT_EQ(menuItem("pName")->text(), QStringLiteral("a&&b.txt")) << "an ampersand is shown, not a mnemonic";
+    EXPECT_EQ(menuItem("pName")->text(), QStringLiteral("a&&b.txt"))
+        << "an ampersand is shown, not a mnemonic";
     gridMenu()->close();
 }
 
@@ -547,7 +552,7 @@ TEST_F(FileSelection, TakingAFilesTimeIsOfferedOnlyOnTheTimeStampPage)
     testing::setTimes(folder / "b.txt", testing::localInstant(2001, 2, 3, 4, 5, 6),
                       testing::localInstant(2001, 2, 3, 4, 5, 6));
     child<TPageControlEx>(*form, "PageControl1")->setCurrentIndex(1);
-    form->CheckListBox1ClickCheck();  // read the new time stamp
+    form->CheckListBox1ClickCheck(); // read the new time stamp
     rightClick(2, 0);
     EXPECT_TRUE(menuItem("pTime")->isVisible());
     gridMenu()->close();

@@ -32,16 +32,29 @@ class WindowStandIn final : public FormHost
 {
 public:
     virtual ~WindowStandIn() = default;
-    void StatusWrite(StatusKind kind, const QString& text) override { statuses.push_back({kind, text}); }
-    void showErrorMessage(const QString& text) override { events.push_back("error:" + text.toStdString()); }
-    void showPlainMessage(const QString& text) override { events.push_back("message:" + text.toStdString()); }
+    void StatusWrite(StatusKind kind, const QString& text) override
+    {
+        statuses.push_back({kind, text});
+    }
+    void showErrorMessage(const QString& text) override
+    {
+        events.push_back("error:" + text.toStdString());
+    }
+    void showPlainMessage(const QString& text) override
+    {
+        events.push_back("message:" + text.toStdString());
+    }
     int messageBox(QMessageBox&) override { return 0; }
-    std::optional<std::vector<std::string>> runOpenDialog(const OpenDialogSetup&) override { return chosen; }
+    std::optional<std::vector<std::string>> runOpenDialog(const OpenDialogSetup&) override
+    {
+        return chosen;
+    }
     void openInFileManager(const QUrl&) override {}
     int fileListCount() const override { return files; }
     Page currentPage() const override { return Page::Rename; }
 
-    struct Status {
+    struct Status
+    {
         StatusKind kind;
         QString text;
     };
@@ -80,11 +93,13 @@ TEST_F(FormParts, AChoiceOfFilesSignalsTheFolderThenTheFilesThenTheEndThenTheWor
     FolderPanel panel(ui, host, &window);
     RenamePage rename(ui, host, panel);
     FileSelection selection(ui.StringGrid1, ui.CheckListBox1, rename.previewGrid(), host, &window);
-    QObject::connect(&selection, &FileSelection::sourceFolderChosen, [this](const std::string& folder) {
-        host.events.push_back("folder:" + folder);
-    });
-    QObject::connect(&selection, &FileSelection::filesChosen, [this] { host.events.push_back("files"); });
-    QObject::connect(&selection, &FileSelection::choiceEnded, [this] { host.events.push_back("end"); });
+    QObject::connect(
+        &selection, &FileSelection::sourceFolderChosen,
+        [this](const std::string& folder) { host.events.push_back("folder:" + folder); });
+    QObject::connect(&selection, &FileSelection::filesChosen,
+                     [this] { host.events.push_back("files"); });
+    QObject::connect(&selection, &FileSelection::choiceEnded,
+                     [this] { host.events.push_back("end"); });
     ScratchDir other;
 
     selection.FileDrop1FileDrop(nullptr, 3, {dir / "b.txt", dir / "a.JPG", other / "c.txt"}, 0, 0);
@@ -104,7 +119,8 @@ TEST_F(FormParts, ACancelledDialogOnlyEndsTheChoice)
     RenamePage rename(ui, host, panel);
     FileSelection selection(ui.StringGrid1, ui.CheckListBox1, rename.previewGrid(), host, &window);
     int ended = 0;
-    QObject::connect(&selection, &FileSelection::filesChosen, [this] { host.events.push_back("files"); });
+    QObject::connect(&selection, &FileSelection::filesChosen,
+                     [this] { host.events.push_back("files"); });
     QObject::connect(&selection, &FileSelection::choiceEnded, [&ended] { ++ended; });
     selection.SelectedFiles = {"kept.txt"};
 
@@ -136,7 +152,8 @@ TEST_F(FormParts, TheRunCommandIsHeldBackWhileARunIsUnderWayAndRestoredAfter)
         EXPECT_FALSE(ui.R2->isEnabled());
     }
     EXPECT_FALSE(run.underWay());
-    EXPECT_TRUE(ui.TorvelButton->isEnabled()) << "a run that ended early leaves the command as it was";
+    EXPECT_TRUE(ui.TorvelButton->isEnabled())
+        << "a run that ended early leaves the command as it was";
     EXPECT_TRUE(ui.R2->isEnabled());
 }
 

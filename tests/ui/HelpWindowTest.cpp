@@ -85,7 +85,8 @@ TEST(HelpWindow, AMissingHelpFolderIsSaidInTheWindow)
     w.setHelpFolder(QStringLiteral("/nonexistent/help"));
     EXPECT_FALSE(w.showContents());
     EXPECT_TRUE(w.isVisible());
-    EXPECT_TRUE(w.browser()->toPlainText().contains(QStringLiteral("/nonexistent/help/index.html")));
+    EXPECT_TRUE(
+        w.browser()->toPlainText().contains(QStringLiteral("/nonexistent/help/index.html")));
 }
 
 TEST(HelpWindow, LinksAndHistoryMoveBetweenPages)
@@ -94,7 +95,8 @@ TEST(HelpWindow, LinksAndHistoryMoveBetweenPages)
     HelpWindow w;
     w.setHelpFolder(folder.path());
     w.showContents();
-    w.browser()->setSource(w.browser()->source().resolved(QUrl(HelpWindow::topicFile(5010)))); // a link's way
+    w.browser()->setSource(
+        w.browser()->source().resolved(QUrl(HelpWindow::topicFile(5010)))); // a link's way
     EXPECT_EQ(shownFile(w), QStringLiteral("topic5010.html"));
     ASSERT_TRUE(w.browser()->isBackwardAvailable());
     w.browser()->backward();
@@ -122,7 +124,8 @@ TEST(HelpWindow, WorksFromTheKeyboard)
     w.setHelpFolder(folder.path());
     w.showTopic(3020);
     QApplication::setActiveWindow(&w);
-    const struct {
+    const struct
+    {
         const char* name;
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
@@ -142,7 +145,9 @@ TEST(HelpWindow, WorksFromTheKeyboard)
         QKeyEvent press(QEvent::KeyPress, step.key, step.modifiers);
         QApplication::sendEvent(w.browser(), &press);
         // A marked letter presses its button as a click does, a moment later.
-        const auto done = [&] { return step.shown.isEmpty() ? !w.isVisible() : shownFile(w) == step.shown; };
+        const auto done = [&] {
+            return step.shown.isEmpty() ? !w.isVisible() : shownFile(w) == step.shown;
+        };
         QElapsedTimer waited;
         waited.start();
         while (!done() && !waited.hasExpired(1000)) {
@@ -175,7 +180,8 @@ TEST(HelpPages, EveryTopicHasAPageAndEveryLinkLeadsSomewhere)
     const QDir dir(w.helpFolder());
     ASSERT_TRUE(dir.exists(HelpWindow::contentsFile())) << dir.path().toStdString();
     EXPECT_TRUE(w.showContents());
-    EXPECT_EQ(w.windowTitle().toStdString(), "トルベリオ ヘルプ") << "the contents page's title is the window's";
+    EXPECT_EQ(w.windowTitle().toStdString(), "トルベリオ ヘルプ")
+        << "the contents page's title is the window's";
     for (int topic : kTopics) {
         EXPECT_TRUE(w.showTopic(topic)) << topic;
         EXPECT_FALSE(w.browser()->documentTitle().isEmpty()) << topic;
@@ -191,11 +197,13 @@ TEST(HelpPages, EveryTopicHasAPageAndEveryLinkLeadsSomewhere)
             for (auto it = b.begin(); !it.atEnd(); ++it) {
                 const QString target = it.fragment().charFormat().anchorHref();
                 if (!target.isEmpty()) {
-                    EXPECT_TRUE(dir.exists(target)) << page.toStdString() << " -> " << target.toStdString();
+                    EXPECT_TRUE(dir.exists(target))
+                        << page.toStdString() << " -> " << target.toStdString();
                 }
             }
         }
-        EXPECT_TRUE(html.contains(QStringLiteral("href=\"index.html\"")) || page == HelpWindow::contentsFile())
+        EXPECT_TRUE(html.contains(QStringLiteral("href=\"index.html\""))
+                    || page == HelpWindow::contentsFile())
             << page.toStdString() << " has no way back to the contents";
     }
 }

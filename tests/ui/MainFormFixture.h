@@ -62,7 +62,8 @@ public:
     }
 
     // Starts from the settings file at path, wherever it is.
-    struct AtPath {
+    struct AtPath
+    {
         std::string path;
     };
     explicit TestForm(const AtPath& at, int screenHeight = kScreen)
@@ -98,7 +99,8 @@ protected:
         questions << box.text();
         if (answerBox)
             answerBox(box);
-        return box.clickedButton() != nullptr ? box.standardButton(box.clickedButton()) : QMessageBox::No;
+        return box.clickedButton() != nullptr ? box.standardButton(box.clickedButton())
+                                              : QMessageBox::No;
     }
 
 private:

@@ -36,7 +36,8 @@ using testing::child;
 // "テスト" in Shift-JIS, which is not UTF-8.
 
 // What a message box asked, and how the test answered it.
-struct AskedBox {
+struct AskedBox
+{
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -126,7 +127,11 @@ protected:
         QApplication::sendEvent(tree()->viewport(), &release);
     }
 
-    enum class Confirm { SetButton, EnterKey };
+    enum class Confirm
+    {
+        SetButton,
+        EnterKey
+    };
 
     // Focuses the destination field, types `typed` over its text and
     // presses "設定" (or Enter).
@@ -155,7 +160,8 @@ protected:
         EXPECT_EQ(radio(1)->isEnabled(), !renaming) << row;
         EXPECT_EQ(radio(2)->isEnabled(), !renaming) << row;
         for (int method = 0; method < 3; ++method) {
-            EXPECT_EQ(radio(method)->isChecked(), form->SaveMethod == static_cast<SaveMode>(method)) << row;
+            EXPECT_EQ(radio(method)->isChecked(), form->SaveMethod == static_cast<SaveMode>(method))
+                << row;
         }
     }
 
@@ -204,7 +210,8 @@ TEST_F(FolderPanel, RightClickChoosesTheFolderBeforeItsMenuOpens)
     for (const QAction* item : menu->actions()) {
         items << item->text();
     }
-    EXPECT_EQ(items, (QStringList{QStringLiteral("ファイルを開く"), QStringLiteral("エクスプローラー")}));
+    EXPECT_EQ(items,
+              (QStringList{QStringLiteral("ファイルを開く"), QStringLiteral("エクスプローラー")}));
     menu->close();
 }
 
@@ -230,7 +237,8 @@ TEST_F(FolderPanel, SaveMethodFollowsTheFoldersRowByRow)
     expectInvariants("start: one folder");
 
     clickInTree(dir.path(), "dst");
-    EXPECT_EQ(form->SaveMethod, SaveMode::Copy) << "destination elsewhere while renaming: copy, not move";
+    EXPECT_EQ(form->SaveMethod, SaveMode::Copy)
+        << "destination elsewhere while renaming: copy, not move";
     expectInvariants("destination to another folder");
 
     radio(1)->click();
@@ -249,7 +257,8 @@ TEST_F(FolderPanel, SaveMethodFollowsTheFoldersRowByRow)
     clickInTree(dir.path(), "dst");
     radio(1)->click();
     radio(0)->click();
-    EXPECT_EQ(form->ChangeDir, dir / "src/") << "rename picked: the destination jumps to the source";
+    EXPECT_EQ(form->ChangeDir, dir / "src/")
+        << "rename picked: the destination jumps to the source";
     EXPECT_EQ(tree()->SelectedPath(), dir / "src/");
     expectInvariants("rename picked while the folders differ");
 
@@ -353,7 +362,8 @@ TEST_F(FolderPanel, TypedRelativePathIsRefusedWithAWord)
     EXPECT_TRUE(form->asked.empty());
     EXPECT_FALSE(dir.has("new"));
     const auto* status = child<StatusLine>(*form, "StatusBar1");
-    EXPECT_TRUE(status->panelText(1).startsWith(QStringLiteral("【注意】"))) << status->panelText(1).toStdString();
+    EXPECT_TRUE(status->panelText(1).startsWith(QStringLiteral("【注意】")))
+        << status->panelText(1).toStdString();
 }
 
 TEST_F(FolderPanel, MissingFolderIsCreatedAfterYes)
@@ -432,7 +442,8 @@ TEST_F(FolderPanel, LongFolderLosesItsLeadingFoldersFirst)
     auto* label = child<QLabel>(*form, "Label11");
     const QString shown = label->text();
     EXPECT_TRUE(shown.startsWith(QStringLiteral("/.../"))) << shown.toStdString();
-    EXPECT_TRUE(shown.endsWith(QStringLiteral("/folder-11/最後のフォルダ/"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("/folder-11/最後のフォルダ/")))
+        << shown.toStdString();
     EXPECT_LT(label->fontMetrics().horizontalAdvance(shown), label->contentsRect().width());
     EXPECT_EQ(label->toolTip(), text(deep));
     EXPECT_EQ(form->SearchDir, deep);

@@ -118,7 +118,8 @@ TEST(MainFormHeight, TheWindowAlwaysFitsTheScreen)
     EXPECT_EQ(low.frameGeometry().height(), 370);
     EXPECT_TRUE(low.area().contains(low.frameGeometry()));
     const auto* status = child<QWidget>(low, "StatusBar1");
-    EXPECT_EQ(bottomOf(status), child<QWidget>(low, "centralWidget")->height()) << "the status line is shown";
+    EXPECT_EQ(bottomOf(status), child<QWidget>(low, "centralWidget")->height())
+        << "the status line is shown";
     EXPECT_GT(child<QWidget>(low, "StringGrid1")->height(), 0);
 
     SettingsRecord placed = tmpSettings();
@@ -200,7 +201,8 @@ TEST_F(MainFormPages, TimeStampPageLocksTheDestinationAndFillsTheFields)
     EXPECT_FALSE(child<QWidget>(form, "Edit5")->isEnabled());
     EXPECT_FALSE(child<QAction>(form, "NonPreCheck")->isEnabled());
     EXPECT_FALSE(child<QToolButton>(form, "PreViewButton")->isEnabled());
-    EXPECT_EQ(child<QLineEdit>(form, "SpinEdit3")->text(), QString::number(QDate::currentDate().year()))
+    EXPECT_EQ(child<QLineEdit>(form, "SpinEdit3")->text(),
+              QString::number(QDate::currentDate().year()))
         << "an empty list gives today";
 
     bool allow = true;
@@ -237,7 +239,9 @@ TEST_F(MainFormPages, AttributePageStartsFromArchiveOnlyAndMarksChangedGroups)
     EXPECT_TRUE(child<QRadioButton>(form, "RadioGroup4Item1")->isChecked());
     EXPECT_TRUE(child<QRadioButton>(form, "RadioGroup5Item1")->isChecked());
     EXPECT_TRUE(child<QRadioButton>(form, "RadioGroup6Item0")->isChecked());
-    auto tag = [&](const char* name) { return child<QGroupBox>(form, name)->property("Tag").toInt(); };
+    auto tag = [&](const char* name) {
+        return child<QGroupBox>(form, name)->property("Tag").toInt();
+    };
     EXPECT_EQ(tag("RadioGroup4"), 1);
     EXPECT_EQ(tag("RadioGroup5"), 2);
     EXPECT_EQ(tag("RadioGroup6"), 3);
@@ -284,7 +288,8 @@ TEST_F(MainFormPages, TheTabsAreDrawnByTheWindow)
     const QImage shot = pages->tabBar()->grab().toImage();
     const QRect selected = pages->tabBar()->tabRect(0).adjusted(4, 3, -2, -2);
     const QRect other = pages->tabBar()->tabRect(2).adjusted(2, 3, -2, -2);
-    EXPECT_EQ(shot.pixel(selected.bottomRight()), pages->palette().color(QPalette::Highlight).rgb());
+    EXPECT_EQ(shot.pixel(selected.bottomRight()),
+              pages->palette().color(QPalette::Highlight).rgb());
     EXPECT_EQ(shot.pixel(other.bottomRight()), pages->palette().color(QPalette::Button).rgb());
 }
 
@@ -432,7 +437,8 @@ TEST_F(MainFormOptions, HintsFollowTheOptionButTheGridKeepsItsOwn)
 TEST_F(MainFormOptions, ALongNameIsCutInTheMiddleAndItsRowsHintHasItWhole)
 {
     ScratchDir folder;
-    const std::string name = "IMG_0001 taken on the long walk along the coast, late in the afternoon.jpg";
+    const std::string name =
+        "IMG_0001 taken on the long walk along the coast, late in the afternoon.jpg";
     folder.write(name, "");
     form.SearchDirChange(folder.path());
     form.SelectedFiles = {name};
@@ -452,7 +458,8 @@ TEST_F(MainFormOptions, ALongNameIsCutInTheMiddleAndItsRowsHintHasItWhole)
 TEST_F(MainFormOptions, F1AsksForTheTopicOfTheFocusedControl)
 {
     std::vector<int> topics;
-    QObject::connect(&form, &TForm1::helpTopicRequested, [&](int topic) { topics.push_back(topic); });
+    QObject::connect(&form, &TForm1::helpTopicRequested,
+                     [&](int topic) { topics.push_back(topic); });
     int contents = 0;
     QObject::connect(&form, &TForm1::helpContentsRequested, [&] { ++contents; });
     QApplication::setActiveWindow(&form);

@@ -155,7 +155,8 @@ public:
 // ---------------------------------------------------------------------------
 // The worked examples of the name rule, set up in the window
 
-struct Example {
+struct Example
+{
     const char* title;
     Names files;
     std::function<void(PreviewWindow&)> setUp;
@@ -179,17 +180,23 @@ TEST_P(WorkedExample, GivesTheNamesOfTheExample)
 }
 
 const Example kExamples[] = {
-    {"Defaults", {"memo.doc", "photo.jpg", "readme"}, [](PreviewWindow&) {},
+    {"Defaults",
+     {"memo.doc", "photo.jpg", "readme"},
+     [](PreviewWindow&) {},
      {"CHGN01.txt", "CHGN02.txt", "CHGN03.txt"}},
-    {"OwnExtensions", {"memo.doc", "photo.jpg", "readme"},
-     [](PreviewWindow& w) { w.check("ExtCheck")->click(); }, {"CHGN01.doc", "CHGN02.jpg", "CHGN03"}},
-    {"StartZeroThreeDigits", {"a.txt", "b.txt"},
+    {"OwnExtensions",
+     {"memo.doc", "photo.jpg", "readme"},
+     [](PreviewWindow& w) { w.check("ExtCheck")->click(); },
+     {"CHGN01.doc", "CHGN02.jpg", "CHGN03"}},
+    {"StartZeroThreeDigits",
+     {"a.txt", "b.txt"},
      [](PreviewWindow& w) {
          w.type("Edit4", QStringLiteral("0"));
          w.type("Edit2", QStringLiteral("3"));
      },
      {"CHGN000.txt", "CHGN001.txt"}},
-    {"TakenInTheDestination", {"a.txt", "b.txt", "c.txt"},
+    {"TakenInTheDestination",
+     {"a.txt", "b.txt", "c.txt"},
      [](PreviewWindow& w) {
          static ScratchDir destination;
          destination.write("CHGN02.txt", "");
@@ -197,22 +204,27 @@ const Example kExamples[] = {
          w.check("JuuhukuCheck")->click();
      },
      {"CHGN01.txt", "CHGN03.txt", "CHGN04.txt"}},
-    {"AlreadyNamedInPlace", {"CHGN01.txt", "CHGN02.txt"},
-     [](PreviewWindow& w) { w.check("JuuhukuCheck")->click(); }, {"CHGN03.txt", "CHGN04.txt"}},
-    {"UpperCase", {"Photo.jpg"},
+    {"AlreadyNamedInPlace",
+     {"CHGN01.txt", "CHGN02.txt"},
+     [](PreviewWindow& w) { w.check("JuuhukuCheck")->click(); },
+     {"CHGN03.txt", "CHGN04.txt"}},
+    {"UpperCase",
+     {"Photo.jpg"},
      [](PreviewWindow& w) {
          w.type("Edit1", QStringLiteral("Trip"));
          w.check("ExtCheck")->click();
          w.check("UpCheck")->click();
      },
      {"TRIP01.JPG"}},
-    {"KeepNumbers", {"scan012.png", "scan20.png", "scan7.png"},
+    {"KeepNumbers",
+     {"scan012.png", "scan20.png", "scan7.png"},
      [](PreviewWindow& w) {
          w.type("Edit2", QStringLiteral("3"));
          w.check("KetaCheck")->click();
      },
      {"scan012.png", "scan020.png", "scan007.png"}},
-    {"KeepNumbersWithIdentifier", {"scan012.png", "scan20.png", "scan7.png"},
+    {"KeepNumbersWithIdentifier",
+     {"scan012.png", "scan20.png", "scan7.png"},
      [](PreviewWindow& w) {
          w.type("Edit2", QStringLiteral("3"));
          w.type("Edit1", QStringLiteral("IMG"));
@@ -220,7 +232,9 @@ const Example kExamples[] = {
          w.check("KetaName")->click();
      },
      {"IMG012.png", "IMG020.png", "IMG007.png"}},
-    {"KeepNumbersInPlace", {"a01.txt", "a1.txt"}, [](PreviewWindow& w) { w.check("KetaCheck")->click(); },
+    {"KeepNumbersInPlace",
+     {"a01.txt", "a1.txt"},
+     [](PreviewWindow& w) { w.check("KetaCheck")->click(); },
      {"a01.txt", "a01-01.txt"}},
 };
 
@@ -323,7 +337,8 @@ TEST_F(PreviewWindow, AnOverflowShowsNoNameAtAll)
     // Ten files with one digit: the tenth number has two.
     type("Edit4", QStringLiteral("1"));
     type("Edit2", QStringLiteral("1"));
-    choose({"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "f.txt", "g.txt", "h.txt", "i.txt", "j.txt"});
+    choose(
+        {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "f.txt", "g.txt", "h.txt", "i.txt", "j.txt"});
     EXPECT_EQ(newNames(), Names(10, ""));
     EXPECT_EQ(status()->kind(), StatusKind::Warning);
 }
@@ -440,7 +455,8 @@ TEST_F(PreviewPages, TheAttributePageShowsReadOnlyHiddenAndArchiveInWords)
     form->P1Click();
     EXPECT_EQ(header(1), QStringLiteral("         属性"));
     EXPECT_EQ(currentNames(), (Names{".hidden.txt", "locked.txt", "plain.txt"}));
-    EXPECT_EQ(newNames(), (Names{"書可 隠し アーカイブ", "読専      アーカイブ", "書可      アーカイブ"}));
+    EXPECT_EQ(newNames(),
+              (Names{"書可 隠し アーカイブ", "読専      アーカイブ", "書可      アーカイブ"}));
     expectReady(3);
     EXPECT_TRUE(child<QAbstractButton>(*form, "RadioGroup5Item0")->isChecked())
         << "the choices follow the first file, which is hidden";
@@ -463,8 +479,8 @@ TEST_F(PreviewWindow, TheExtensionIsCleanedAtEveryRedraw)
 
     enter("Edit3", QStringLiteral(" t x t "));
     EXPECT_EQ(box("Edit3")->text(), QStringLiteral("txt"));
-    EXPECT_EQ(form->messages,
-              QStringList{QStringLiteral("識別文字に使えない文字が含まれていましたので、削除しました。")});
+    EXPECT_EQ(form->messages, QStringList{QStringLiteral(
+                                  "識別文字に使えない文字が含まれていましたので、削除しました。")});
 
     form->messages.clear();
     type("Edit3", QStringLiteral("jの"));
@@ -568,7 +584,8 @@ TEST_F(PreviewWindow, ChoosingFilesReadsTheFilesThereAndTheFirstChosenExtension)
     EXPECT_EQ(box("Edit3")->text(), QStringLiteral("txt"));
     EXPECT_EQ(form->SearchExt, "txt");
     EXPECT_EQ(form->SelectedFiles.size(), 3U) << "the selection stays as chosen";
-    EXPECT_EQ(currentNames(), (Names{"memo.txt", "Photo.JPG"})) << "a file that is gone is left out";
+    EXPECT_EQ(currentNames(), (Names{"memo.txt", "Photo.JPG"}))
+        << "a file that is gone is left out";
     EXPECT_TRUE(child<QToolButton>(*form, "PreViewButton")->isEnabled());
 
     form->SelectedFiles.clear();
@@ -587,7 +604,8 @@ TEST_F(PreviewWindow, TheExtensionFilterLeavesOutUntickedExtensions)
     }
     choose({"b.doc", "a.TXT", "c.txt"});
     EXPECT_EQ(currentNames(), (Names{"a.TXT", "c.txt"}));
-    EXPECT_EQ(box("Edit3")->text(), QStringLiteral("doc")) << "the first chosen file's, whatever it is";
+    EXPECT_EQ(box("Edit3")->text(), QStringLiteral("doc"))
+        << "the first chosen file's, whatever it is";
 }
 
 } // namespace

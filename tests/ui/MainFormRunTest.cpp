@@ -101,12 +101,13 @@ protected:
         form.show();
         settle();
         // What the person saw on the status line, text by text.
-        QObject::connect(status(), &StatusLine::drawPanel, &form, [this](QPainter*, int, const QRect&) {
-            const QString text = status()->panelText(1);
-            if (painted.isEmpty() || painted.back() != text) {
-                painted << text;
-            }
-        });
+        QObject::connect(status(), &StatusLine::drawPanel, &form,
+                         [this](QPainter*, int, const QRect&) {
+                             const QString text = status()->panelText(1);
+                             if (painted.isEmpty() || painted.back() != text) {
+                                 painted << text;
+                             }
+                         });
         form.runFeedback().setFailureBox([this](const QString& text) {
             failures << text;
             statusAtFailureBox = status()->panelText(1);
@@ -205,9 +206,11 @@ TEST_F(RunWindow, RenamingInPlaceRenumbersASeriesAndListsTheFilesUnderTheirNewNa
     EXPECT_EQ(column(0), (Names{"TOR01.txt", "TOR02.txt", "TOR03.txt"}));
     EXPECT_EQ(form.SearchDir, src.path());
     EXPECT_EQ(form.SaveMethod, SaveMode::Rename);
-    EXPECT_TRUE(painted.contains(QStringLiteral("3個のファイルを変換しました。"))) << painted.join('|').toStdString();
+    EXPECT_TRUE(painted.contains(QStringLiteral("3個のファイルを変換しました。")))
+        << painted.join('|').toStdString();
     // The count stays readable after the grid is drawn again.
-    EXPECT_EQ(status()->panelText(1), QStringLiteral("3個のファイルを変換しました。（Ctrl+Z で元に戻せます）"));
+    EXPECT_EQ(status()->panelText(1),
+              QStringLiteral("3個のファイルを変換しました。（Ctrl+Z で元に戻せます）"));
     EXPECT_TRUE(asked.isEmpty());
     EXPECT_TRUE(failures.isEmpty());
     EXPECT_FALSE(status()->progressBar()->isVisible());
@@ -215,7 +218,8 @@ TEST_F(RunWindow, RenamingInPlaceRenumbersASeriesAndListsTheFilesUnderTheirNewNa
 
     // The count waits for the person: its mark has the button face.
     const QImage shot = testing::grabShot(form, QStringLiteral("window-after-run.png"));
-    EXPECT_EQ(shot.pixel(status()->mapTo(&form, QPoint(25, 11))), status()->palette().color(QPalette::Button).rgb());
+    EXPECT_EQ(shot.pixel(status()->mapTo(&form, QPoint(25, 11))),
+              status()->palette().color(QPalette::Button).rgb());
 }
 
 // Ctrl+Z asks first, then takes the run back and lists the files under
@@ -237,7 +241,8 @@ TEST_F(RunWindow, TakingBackAndFinishingRuns)
     form.answerBox = click(QStringLiteral("いいえ"));
     child<QAction>(form, "Undo1")->trigger();
     ASSERT_EQ(form.questions.size(), 1);
-    EXPECT_TRUE(form.questions[0].contains(QStringLiteral("3 個のファイルの名前の変更を元に戻しますか？")))
+    EXPECT_TRUE(
+        form.questions[0].contains(QStringLiteral("3 個のファイルの名前の変更を元に戻しますか？")))
         << form.questions[0].toStdString();
     EXPECT_EQ(src.names().size(), 3u);
     EXPECT_FALSE(src.has("TOR00.txt"));
@@ -250,15 +255,17 @@ TEST_F(RunWindow, TakingBackAndFinishingRuns)
     EXPECT_EQ(column(0).size(), 3u);
     EXPECT_TRUE(std::count(form.SelectedFiles.begin(), form.SelectedFiles.end(), sjisPhoto));
     child<QAction>(form, "Undo1")->trigger();
-    EXPECT_EQ(status()->panelText(1), QStringLiteral("元に戻せる実行はありません。")) << status()->panelText(1).toStdString();
+    EXPECT_EQ(status()->panelText(1), QStringLiteral("元に戻せる実行はありません。"))
+        << status()->panelText(1).toStdString();
 
     // A rename cut short between its two phases.
     src.write("a.txt", "A");
-    struct stat st {};
+    struct stat st
+    {};
     ASSERT_EQ(::stat((src / "a.txt").c_str(), &st), 0);
     RunJournal journal(stateFolder());
     ASSERT_EQ(journal.begin(JournalKind::Rename, src.path(), src.path(),
-                           {{"a.txt", "_jd[000a.txt", "z.txt", st.st_ino, 0, 0, 0}}),
+                            {{"a.txt", "_jd[000a.txt", "z.txt", st.st_ino, 0, 0, 0}}),
               0);
     ASSERT_EQ(::rename((src / "a.txt").c_str(), (src / "_jd[000a.txt").c_str()), 0);
     form.answerBox = click(QStringLiteral("続行(&C)"));
@@ -345,9 +352,11 @@ TEST_F(RunWindow, OneFileOfFiveFailingIsReportedAndDropsOutOfTheSelection)
     runButton()->click();
 
     ASSERT_EQ(failures.size(), 1);
-    EXPECT_TRUE(failures[0].startsWith(QStringLiteral("次の 1 個のファイルは変換できませんでした。")))
+    EXPECT_TRUE(
+        failures[0].startsWith(QStringLiteral("次の 1 個のファイルは変換できませんでした。")))
         << failures[0].toStdString();
-    EXPECT_TRUE(failures[0].contains(QStringLiteral("c.txt → TOR03.txt"))) << failures[0].toStdString();
+    EXPECT_TRUE(failures[0].contains(QStringLiteral("c.txt → TOR03.txt")))
+        << failures[0].toStdString();
     EXPECT_EQ(statusAtFailureBox, QStringLiteral("4個のファイルを変換しました。"));
     EXPECT_FALSE(painted.contains(QStringLiteral("5個のファイルを変換しました。")));
 
@@ -356,7 +365,8 @@ TEST_F(RunWindow, OneFileOfFiveFailingIsReportedAndDropsOutOfTheSelection)
     EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.txt", "TOR02.txt", "TOR04.txt", "TOR05.txt"}));
     EXPECT_EQ(column(0), form.SelectedFiles);
     EXPECT_EQ(status()->panelText(1),
-              QStringLiteral("4個のファイルを変換しました。1 個のファイルは変換できませんでした。（Ctrl+Z で元に戻せます）"));
+              QStringLiteral("4個のファイルを変換しました。1 "
+                             "個のファイルは変換できませんでした。（Ctrl+Z で元に戻せます）"));
 }
 
 TEST_F(RunWindow, ADestinationThatCannotBeOpenedTouchesNothing)
@@ -380,7 +390,8 @@ TEST_F(RunWindow, ADestinationThatCannotBeOpenedTouchesNothing)
     EXPECT_EQ(form.SaveMethod, SaveMode::Copy);
     EXPECT_EQ(column(1), (Names{"TOR01.txt", "TOR02.txt"}));
     for (qsizetype i = paintedBefore.size(); i < painted.size(); ++i) {
-        EXPECT_FALSE(painted[i].contains(QStringLiteral("変換しました"))) << painted[i].toStdString();
+        EXPECT_FALSE(painted[i].contains(QStringLiteral("変換しました")))
+            << painted[i].toStdString();
     }
     EXPECT_TRUE(failures.isEmpty());
     EXPECT_FALSE(status()->progressBar()->isVisible());
@@ -461,7 +472,8 @@ TEST_F(RunWindow, TheRunCommandDoesNothingWhileARunIsUnderWay)
     choose({"a.txt", "b.txt"});
     bool commandOffDuringRun = false;
     whileAsked = [&] {
-        commandOffDuringRun = !runButton()->isEnabled() && !runItem()->isEnabled() && form.runUnderWay();
+        commandOffDuringRun =
+            !runButton()->isEnabled() && !runItem()->isEnabled() && form.runUnderWay();
         // The person's second press, and the menu item, from inside the box.
         form.TorvelButtonClick();
         runItem()->trigger();

@@ -44,7 +44,8 @@ TEST(MainFormSettings, MissingFileStartsWithTheDefaultsAndIsWrittenInKeyOrder)
     EXPECT_EQ(child<QLineEdit>(form, "Edit2")->text(), QStringLiteral("5"));
     EXPECT_EQ(child<QLineEdit>(form, "Edit3")->text(), QStringLiteral("txt"));
     EXPECT_EQ(form.SaveMethod, SaveMode::Move) << "move";
-    for (const char* off : {"UpCheck", "LowCheck", "JuuhukuCheck", "CheckBox1", "KetaCheck", "KetaName", "ExtCheck"})
+    for (const char* off :
+         {"UpCheck", "LowCheck", "JuuhukuCheck", "CheckBox1", "KetaCheck", "KetaName", "ExtCheck"})
         EXPECT_FALSE(checked(form, off)) << off;
     EXPECT_TRUE(checked(form, "NonPreCheck"));
     EXPECT_TRUE(checked(form, "CheckBox2"));
@@ -57,15 +58,20 @@ TEST(MainFormSettings, MissingFileStartsWithTheDefaultsAndIsWrittenInKeyOrder)
     ASSERT_TRUE(form.close());
     EXPECT_TRUE(form.messages.isEmpty());
     const std::string folder = form.baseDir();
-    EXPECT_EQ(form.fileText(),
-              "[SEARCH]\nSEARCH_DIR=" + folder + "\nSEARCH_EXT=txt\nSORT=0\n\n"
-              "[CHANGE]\nCHANGE_DIR=" + folder + "\nCHANGE_NAME=TOR\nCHANGE_NOM=1\nCHANGE_DIGIT=5\n"
+    EXPECT_EQ(
+        form.fileText(),
+        "[SEARCH]\nSEARCH_DIR=" + folder
+            + "\nSEARCH_EXT=txt\nSORT=0\n\n"
+              "[CHANGE]\nCHANGE_DIR="
+            + folder
+            + "\nCHANGE_NAME=TOR\nCHANGE_NOM=1\nCHANGE_DIGIT=5\n"
               "CHANGE_EXT=txt\nCHANGE_MOVE=MOVE\nUPPER=OFF\nLOWWER=OFF\nPREVIEW=ON\n\n"
               "[OPTIONS]\nHELP_HINT=ON\nDUPLICATE=OFF\nSAMENAME=OFF\nCOLUMN=OFF\nCOLUMNNAME=OFF\n"
               "EXT_CHECK=OFF\nBUTTONSIDE=ON\nHEIGHTSIZE=M\nFORM_LEFT=233\nFORM_TOP=104\n");
 
     TestForm again(form.fileText());
-    EXPECT_EQ(again.currentSettings(), form.currentSettings()) << "the written file reads back the same";
+    EXPECT_EQ(again.currentSettings(), form.currentSettings())
+        << "the written file reads back the same";
 }
 
 TEST(MainFormSettings, OnlyCapitalOnIsOnWhateverTheDefault)
@@ -74,7 +80,8 @@ TEST(MainFormSettings, OnlyCapitalOnIsOnWhateverTheDefault)
                               "[OPTIONS]\nHELP_HINT=On\nDUPLICATE= ON \nEXT_CHECK=1\nCOLUMN=yes\n"
                               "BUTTONSIDE=on\n"));
     EXPECT_FALSE(checked(form, "UpCheck"));
-    EXPECT_FALSE(checked(form, "NonPreCheck")) << "an empty PREVIEW is off although its default is on";
+    EXPECT_FALSE(checked(form, "NonPreCheck"))
+        << "an empty PREVIEW is off although its default is on";
     EXPECT_FALSE(checked(form, "CheckBox2"));
     EXPECT_FALSE(child<QMenu>(form, "Option1")->toolTipsVisible()) << "hints follow the hint item";
     EXPECT_TRUE(checked(form, "JuuhukuCheck")) << "blanks around a value do not count";
@@ -94,12 +101,15 @@ TEST(MainFormSettings, OnlyCapitalOnIsOnWhateverTheDefault)
 
 TEST(MainFormSettings, CheckBoxesRunTheirHandlersWhenTheFileChangesThem)
 {
-    TestForm both(std::string("[CHANGE]\nUPPER=ON\nLOWWER=ON\n[OPTIONS]\nCOLUMN=ON\nEXT_CHECK=ON\n"));
+    TestForm both(
+        std::string("[CHANGE]\nUPPER=ON\nLOWWER=ON\n[OPTIONS]\nCOLUMN=ON\nEXT_CHECK=ON\n"));
     EXPECT_FALSE(checked(both, "UpCheck")) << "LOWWER comes after UPPER and unchecks it";
     EXPECT_TRUE(checked(both, "LowCheck"));
-    EXPECT_TRUE(child<QCheckBox>(both, "KetaName")->isEnabled()) << "keeping numbers enables its name option";
+    EXPECT_TRUE(child<QCheckBox>(both, "KetaName")->isEnabled())
+        << "keeping numbers enables its name option";
     EXPECT_FALSE(child<QCheckBox>(both, "JuuhukuCheck")->isEnabled());
-    EXPECT_TRUE(child<QLineEdit>(both, "Edit3")->isEnabled()) << "the extension check enables its box";
+    EXPECT_TRUE(child<QLineEdit>(both, "Edit3")->isEnabled())
+        << "the extension check enables its box";
     ASSERT_TRUE(both.close());
     EXPECT_EQ(valueIn(both, "CHANGE", "UPPER"), "OFF");
     EXPECT_EQ(valueIn(both, "CHANGE", "LOWWER"), "ON");
@@ -111,7 +121,8 @@ TEST(MainFormSettings, CheckBoxesRunTheirHandlersWhenTheFileChangesThem)
 
 TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsUsed)
 {
-    const struct {
+    const struct
+    {
         const char* value;
         int screen;
         int heightSize;
@@ -126,11 +137,13 @@ TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsUsed)
     };
     const int heights[3] = {475, 580, 680};
     for (const auto& c : cases) {
-        const std::string where = std::string("HEIGHTSIZE=") + c.value + " on " + std::to_string(c.screen);
+        const std::string where =
+            std::string("HEIGHTSIZE=") + c.value + " on " + std::to_string(c.screen);
         TestForm form("[OPTIONS]\nHEIGHTSIZE=" + std::string(c.value) + "\n", c.screen);
         EXPECT_EQ(form.HeightSize, c.heightSize) << where;
         EXPECT_TRUE(checked(form, c.item)) << where;
-        EXPECT_EQ(form.height(), std::min(heights[c.heightSize], c.screen)) << where << ": no taller than the screen";
+        EXPECT_EQ(form.height(), std::min(heights[c.heightSize], c.screen))
+            << where << ": no taller than the screen";
         ASSERT_TRUE(form.close());
         EXPECT_EQ(valueIn(form, "OPTIONS", "HEIGHTSIZE"), c.written) << where;
     }
@@ -226,7 +239,8 @@ TEST(MainFormSettings, EditsMadeWhileTheProgramRunsSurviveClosing)
     child<QLineEdit>(form, "Edit1")->setText(QStringLiteral("DSC"));
     ASSERT_TRUE(form.close());
     const std::string text = form.fileText();
-    EXPECT_EQ(text.rfind("; added while running\n[Other Tool]\nCOLOR=red\n[SEARCH]\n", 0), 0u) << text;
+    EXPECT_EQ(text.rfind("; added while running\n[Other Tool]\nCOLOR=red\n[SEARCH]\n", 0), 0u)
+        << text;
     EXPECT_EQ(valueIn(form, "CHANGE", "CHANGE_NAME"), "DSC");
 }
 
@@ -256,24 +270,27 @@ TEST(MainFormSettings, FileThatCannotBeWrittenIsReportedAndTheWindowStillCloses)
 {
     ScratchDir place;
     place.makeFolder("folder.ini");
-    const struct {
+    const struct
+    {
         std::string path;
         QString shown;
     } cases[] = {
         {place / "gone/torvel.ini", QString::fromStdString(place / "gone/torvel.ini")},
         {place / "folder.ini", QString::fromStdString(place / "folder.ini")},
         // A folder name in Shift-JIS ("写真") is shown decoded.
-        {place / "\x8e\xca\x90\x5e/torvel.ini", QString::fromStdString(place.path()) + QStringLiteral("写真/torvel.ini")},
+        {place / "\x8e\xca\x90\x5e/torvel.ini",
+         QString::fromStdString(place.path()) + QStringLiteral("写真/torvel.ini")},
     };
     for (const auto& c : cases) {
-        TestForm form(TestForm::AtPath {c.path});
+        TestForm form(TestForm::AtPath{c.path});
         EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("TOR")) << c.path;
         form.show();
         EXPECT_TRUE(form.close()) << c.path;
         EXPECT_FALSE(form.isVisible()) << c.path;
-        EXPECT_EQ(form.messages, QStringList {c.shown + QStringLiteral(" に書き込めません")}) << c.path;
+        EXPECT_EQ(form.messages, QStringList{c.shown + QStringLiteral(" に書き込めません")})
+            << c.path;
     }
-    EXPECT_EQ(place.names(), std::vector<std::string> {"folder.ini"}) << "nothing was left behind";
+    EXPECT_EQ(place.names(), std::vector<std::string>{"folder.ini"}) << "nothing was left behind";
     EXPECT_TRUE(place.names("folder.ini").empty());
 }
 

@@ -93,18 +93,25 @@ TEST(MainForm, CaptionsAndHintsAreWrittenExactly)
     EXPECT_FALSE(lower->ownerDraw());
 
     auto* grid = child<QTableView>(form, "StringGrid1");
-    EXPECT_EQ(grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("   変換前ファイル"));
-    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("   変換後ファイル"));
+    EXPECT_EQ(grid->model()->headerData(0, Qt::Horizontal).toString(),
+              QStringLiteral("   変換前ファイル"));
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(),
+              QStringLiteral("   変換後ファイル"));
     EXPECT_EQ(grid->toolTip(), QStringLiteral("このようにファイル名を変換します。"));
     EXPECT_EQ(grid->verticalHeader()->defaultSectionSize(), 20);
     EXPECT_FALSE(grid->wordWrap());
 
-    EXPECT_EQ(child<QToolButton>(form, "SpeedButton1")->toolTip(), QStringLiteral("変換するファイルを選択します。"));
-    EXPECT_EQ(child<QToolButton>(form, "PreViewButton")->toolTip(), QStringLiteral("変換後の名称を表示します。"));
-    EXPECT_EQ(child<QToolButton>(form, "TorvelButton")->toolTip(), QStringLiteral("トルベルを実行します。"));
+    EXPECT_EQ(child<QToolButton>(form, "SpeedButton1")->toolTip(),
+              QStringLiteral("変換するファイルを選択します。"));
+    EXPECT_EQ(child<QToolButton>(form, "PreViewButton")->toolTip(),
+              QStringLiteral("変換後の名称を表示します。"));
+    EXPECT_EQ(child<QToolButton>(form, "TorvelButton")->toolTip(),
+              QStringLiteral("トルベルを実行します。"));
     EXPECT_EQ(child<QToolButton>(form, "EndButton")->toolTip(), QStringLiteral("終了します。"));
-    EXPECT_EQ(child<QLabel>(form, "Label4")->toolTip(), QStringLiteral("変換前ファイルの整列方法 "));
-    EXPECT_EQ(child<QGroupBox>(form, "GroupBox2")->title(), QStringLiteral(" ファイルの保存方法  "));
+    EXPECT_EQ(child<QLabel>(form, "Label4")->toolTip(),
+              QStringLiteral("変換前ファイルの整列方法 "));
+    EXPECT_EQ(child<QGroupBox>(form, "GroupBox2")->title(),
+              QStringLiteral(" ファイルの保存方法  "));
     EXPECT_EQ(child<QCheckBox>(form, "JuuhukuCheck")->toolTip(),
               QStringLiteral("チェックなしでは連続で加算し、重複名は上書きします。"));
     EXPECT_EQ(child<QRadioButton>(form, "RadioButton3")->toolTip(),
@@ -112,11 +119,13 @@ TEST(MainForm, CaptionsAndHintsAreWrittenExactly)
     EXPECT_EQ(child<TCuteButton>(form, "CuteButton2")->caption(), QStringLiteral("拡張子"));
     EXPECT_EQ(child<TCuteButton>(form, "Label7")->caption(), QStringLiteral("変換元"));
     EXPECT_EQ(child<QGroupBox>(form, "RadioGroup4")->title(), QStringLiteral(" 読み取り専用 "));
-    EXPECT_EQ(child<QWidget>(form, "TabSheet3")->toolTip(), QStringLiteral("変更する更新日時を入力してください。"));
+    EXPECT_EQ(child<QWidget>(form, "TabSheet3")->toolTip(),
+              QStringLiteral("変更する更新日時を入力してください。"));
 
-    const QStringList orders = {QStringLiteral("ファイル名・正順"), QStringLiteral("ファイル名・逆順"),
-                                QStringLiteral("新しい順"), QStringLiteral("古い順"),
-                                QStringLiteral("サイズ順・小→大"), QStringLiteral("サイズ順・大→小")};
+    const QStringList orders = {
+        QStringLiteral("ファイル名・正順"), QStringLiteral("ファイル名・逆順"),
+        QStringLiteral("新しい順"),         QStringLiteral("古い順"),
+        QStringLiteral("サイズ順・小→大"),  QStringLiteral("サイズ順・大→小")};
     auto* sort = child<QComboBox>(form, "MaeSort");
     ASSERT_EQ(sort->count(), 6);
     for (int i = 0; i < 6; ++i) {
@@ -137,7 +146,8 @@ TEST(MainForm, MenusKeepTheirCaptionsAndOrder)
     EXPECT_EQ(child<QAction>(form, "Exit1")->text(), QStringLiteral("終了   (&X)"));
     EXPECT_EQ(child<QAction>(form, "O1")->text(), QStringLiteral("変換ファイルの選択(&O)"));
     EXPECT_EQ(child<QAction>(form, "S1")->text(), QStringLiteral("プレビュー(&S)"));
-    EXPECT_EQ(child<QAction>(form, "NonPreCheck")->toolTip(), QStringLiteral("設定の変更をすぐに反映します。"));
+    EXPECT_EQ(child<QAction>(form, "NonPreCheck")->toolTip(),
+              QStringLiteral("設定の変更をすぐに反映します。"));
     EXPECT_EQ(child<QAction>(form, "CheckBox2")->toolTip(), QStringLiteral("ヒント表示のON/OFF"));
     EXPECT_EQ(child<QAction>(form, "ButtonSideCap")->text(), QStringLiteral("ボタンを右に(&B)"));
     EXPECT_EQ(child<QMenu>(form, "N5")->title(), QStringLiteral("長さ調整"));
@@ -148,9 +158,10 @@ TEST(MainForm, MenusKeepTheirCaptionsAndOrder)
     for (const QAction* item : child<QMenu>(form, "Option1")->actions()) {
         options << (item->isSeparator() ? QStringLiteral("-") : item->text());
     }
-    EXPECT_EQ(options, (QStringList{QStringLiteral("即プレビュー(&P)"), QStringLiteral("ヒント表示(&H)"),
-                                    QStringLiteral("-"), QStringLiteral("ボタンを右に(&B)"),
-                                    QStringLiteral("長さ調整")}));
+    EXPECT_EQ(options,
+              (QStringList{QStringLiteral("即プレビュー(&P)"), QStringLiteral("ヒント表示(&H)"),
+                           QStringLiteral("-"), QStringLiteral("ボタンを右に(&B)"),
+                           QStringLiteral("長さ調整")}));
 }
 
 TEST(MainForm, RenamePageTabOrderIsTheDesignOrder)
@@ -166,10 +177,11 @@ TEST(MainForm, RenamePageTabOrderIsTheDesignOrder)
         }
         w = w->nextInFocusChain();
     } while (w != start);
-    EXPECT_EQ(order.join(QLatin1Char(' ')),
-              QStringLiteral("MaeSort Edit1 CuteButton1 Edit4 UpDown2 Edit2 UpDown1 Edit3 CuteButton2 "
-                             "JuuhukuCheck ExtCheck CheckBox1 KetaCheck KetaName RadioButton1 "
-                             "RadioButton2 RadioButton3 UpCheck LowCheck"));
+    EXPECT_EQ(
+        order.join(QLatin1Char(' ')),
+        QStringLiteral("MaeSort Edit1 CuteButton1 Edit4 UpDown2 Edit2 UpDown1 Edit3 CuteButton2 "
+                       "JuuhukuCheck ExtCheck CheckBox1 KetaCheck KetaName RadioButton1 "
+                       "RadioButton2 RadioButton3 UpCheck LowCheck"));
     EXPECT_EQ(child<TCuteButton>(form, "Label7")->focusPolicy(), Qt::NoFocus);
 }
 
@@ -206,7 +218,8 @@ TEST(MainForm, FirstStartShowsTheDefaultsAndAsksForFiles)
 
     const QString title = form.windowTitle();
     EXPECT_TRUE(title.startsWith(QStringLiteral("ファイル保管機構  トルベリオ  ")));
-    EXPECT_TRUE(title.endsWith(QString(20, QLatin1Char(' ')) + QStringLiteral("TORVEL 開発チーム")));
+    EXPECT_TRUE(
+        title.endsWith(QString(20, QLatin1Char(' ')) + QStringLiteral("TORVEL 開発チーム")));
 }
 
 TEST(MainForm, SettingsValuesReachTheControlsAndComeBackAtClosing)
@@ -375,7 +388,8 @@ TEST(MainFormLook, GrabsEachPage)
     form.show();
     testing::settle();
     auto* pages = child<TPageControlEx>(form, "PageControl1");
-    const QString shots[] = {QStringLiteral("torvel-window.png"), QStringLiteral("torvel-window-date.png"),
+    const QString shots[] = {QStringLiteral("torvel-window.png"),
+                             QStringLiteral("torvel-window-date.png"),
                              QStringLiteral("torvel-window-attr.png")};
     for (int page = 0; page < 3; ++page) {
         if (page == 1) {
@@ -385,7 +399,8 @@ TEST(MainFormLook, GrabsEachPage)
         }
         const QImage shot = testing::grabShot(form, shots[page]);
         // The owner-drawn tab of the page in front is in the highlight colour.
-        const QPoint tab = pages->tabBar()->mapTo(&form, pages->tabBar()->tabRect(page).adjusted(4, 3, -2, -2).bottomRight());
+        const QPoint tab = pages->tabBar()->mapTo(
+            &form, pages->tabBar()->tabRect(page).adjusted(4, 3, -2, -2).bottomRight());
         EXPECT_EQ(shot.pixel(tab), pages->palette().color(QPalette::Highlight).rgb()) << page;
     }
 }

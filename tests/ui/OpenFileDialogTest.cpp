@@ -42,8 +42,9 @@ class OpenDialog : public ::testing::Test
 public:
     void SetUp() override
     {
-        for (const std::string& name : {sjisPhoto, kCover, std::string("b.JPG"), std::string("a.txt"),
-                                        std::string("notes"), std::string(".hidden.jpg")}) {
+        for (const std::string& name :
+             {sjisPhoto, kCover, std::string("b.JPG"), std::string("a.txt"), std::string("notes"),
+              std::string(".hidden.jpg")}) {
             folder.write(name, "");
         }
         folder.makeFolder("sub");
@@ -52,10 +53,14 @@ public:
 
     OpenDialogSetup setup(int filterIndex, std::string defaultExt = {}) const
     {
-        return {QStringLiteral("変換するファイルの選択"), filterIndex, std::move(defaultExt), folder.path()};
+        return {QStringLiteral("変換するファイルの選択"), filterIndex, std::move(defaultExt),
+                folder.path()};
     }
 
-    static QListView* list(TestDialog& dialog) { return dialog.findChild<QListView*>(QStringLiteral("FileList")); }
+    static QListView* list(TestDialog& dialog)
+    {
+        return dialog.findChild<QListView*>(QStringLiteral("FileList"));
+    }
 
     static QStringList shownNames(TestDialog& dialog)
     {
@@ -72,7 +77,8 @@ public:
         const QAbstractItemModel* model = list(dialog)->model();
         for (int row = 0; row < model->rowCount(); ++row) {
             if (model->index(row, 0).data().toString() == shown) {
-                list(dialog)->selectionModel()->select(model->index(row, 0), QItemSelectionModel::Select);
+                list(dialog)->selectionModel()->select(model->index(row, 0),
+                                                       QItemSelectionModel::Select);
                 return;
             }
         }
@@ -98,7 +104,8 @@ TEST_F(OpenDialog, ListsFoldersAndTheFilesTheFilterTakesDecoded)
     EXPECT_EQ(shownNames(images), (QStringList{"sub", "b.JPG", "写真.jpg", "表紙.jpg"}));
 
     TestDialog other(setup(3));
-    EXPECT_EQ(shownNames(other), (QStringList{"sub", "a.txt", "b.JPG", "notes", "写真.jpg", "表紙.jpg"}));
+    EXPECT_EQ(shownNames(other),
+              (QStringList{"sub", "a.txt", "b.JPG", "notes", "写真.jpg", "表紙.jpg"}));
     other.findChild<QComboBox*>(QStringLiteral("FileType"))->setCurrentIndex(1);
     EXPECT_EQ(shownNames(other), (QStringList{"sub", "a.txt"}));
 }
@@ -111,7 +118,8 @@ TEST_F(OpenDialog, ChosenNamesThatAreNotUtf8KeepTheirBytes)
     select(dialog, QStringLiteral("sub"));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.chosenPaths(), (Paths{folder / sjisPhoto, folder / kCover})) << "in the list's order";
+    EXPECT_EQ(dialog.chosenPaths(), (Paths{folder / sjisPhoto, folder / kCover}))
+        << "in the list's order";
 }
 
 TEST_F(OpenDialog, TypedNamesGetTheDefaultExtensionAndMustExist)
@@ -186,7 +194,8 @@ TEST_F(OpenDialog, OpensReadyToTypeWithEveryNameWholeAndThePlacesAtHand)
     TestDialog dialog(setup(3));
     dialog.show();
     QApplication::setActiveWindow(&dialog);
-    EXPECT_EQ(QApplication::focusWidget(), dialog.findChild<QLineEdit*>(QStringLiteral("FileName")));
+    EXPECT_EQ(QApplication::focusWidget(),
+              dialog.findChild<QLineEdit*>(QStringLiteral("FileName")));
 
     const QListView* view = list(dialog);
     const QAbstractItemModel* model = view->model();

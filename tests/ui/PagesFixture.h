@@ -29,7 +29,6 @@
 
 namespace torvel::testing {
 
-
 class PagesForm : public TestForm
 {
 public:
@@ -62,11 +61,12 @@ public:
         show();
         settle();
         auto* line = child<StatusLine>(*this, "StatusBar1");
-        QObject::connect(line, &StatusLine::drawPanel, this, [this, line](QPainter*, int, const QRect&) {
-            if (statuses.isEmpty() || statuses.back() != line->panelText(1)) {
-                statuses << line->panelText(1);
-            }
-        });
+        QObject::connect(line, &StatusLine::drawPanel, this,
+                         [this, line](QPainter*, int, const QRect&) {
+                             if (statuses.isEmpty() || statuses.back() != line->panelText(1)) {
+                                 statuses << line->panelText(1);
+                             }
+                         });
     }
 
     ScratchDir folder;
@@ -92,13 +92,15 @@ inline std::int64_t localInstant(int year, int month, int day, int hour, int min
 
 inline void setTimes(const std::string& path, std::int64_t modified, std::int64_t accessed)
 {
-    const timespec times[2] = {{static_cast<time_t>(accessed), 0}, {static_cast<time_t>(modified), 0}};
+    const timespec times[2] = {{static_cast<time_t>(accessed), 0},
+                               {static_cast<time_t>(modified), 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
 }
 
 inline struct stat statOf(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
     return st;
 }

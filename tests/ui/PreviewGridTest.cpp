@@ -20,7 +20,8 @@ namespace {
 std::int64_t localInstant(int year, int month, int day, int hour, int minute, int second)
 {
     std::int64_t seconds = 0;
-    EXPECT_TRUE(instantFromLocal(LocalDateTime{year, month, day, hour, minute, second, 0}, seconds));
+    EXPECT_TRUE(
+        instantFromLocal(LocalDateTime{year, month, day, hour, minute, second, 0}, seconds));
     return seconds;
 }
 
@@ -34,7 +35,11 @@ std::int32_t packed(int year, int month, int day, int hour, int minute, int seco
 class ModelWarnings
 {
 public:
-    ModelWarnings() { s_seen.clear(); s_previous = qInstallMessageHandler(&collect); }
+    ModelWarnings()
+    {
+        s_seen.clear();
+        s_previous = qInstallMessageHandler(&collect);
+    }
     ~ModelWarnings() { qInstallMessageHandler(s_previous); }
     const QStringList& seen() const { return s_seen; }
 
@@ -166,7 +171,8 @@ TEST(PreviewGrid, WritingTheSameCellsAgainTellsTheViewNothing)
 // name holds; an empty row has none, so the grid's own hint shows there.
 TEST(PreviewGrid, ARowsHintShowsBothCellsWhole)
 {
-    const std::string longName = "IMG_0001 <b>a &amp; b</b> taken on the long walk along the coast.jpg";
+    const std::string longName =
+        "IMG_0001 <b>a &amp; b</b> taken on the long walk along the coast.jpg";
     TMyFileList list("");
     list.addItem(longName, 1, localInstant(1999, 12, 31, 23, 59, 58), 0x20);
     list.SetNewName(0, "CHGN01.jpg");
@@ -182,7 +188,8 @@ TEST(PreviewGrid, ARowsHintShowsBothCellsWhole)
     };
 
     grid.writeNames(list, true);
-    const QString both = QStringLiteral("変換前ファイル: ") + name + QStringLiteral("\n変換後ファイル: CHGN01.jpg");
+    const QString both =
+        QStringLiteral("変換前ファイル: ") + name + QStringLiteral("\n変換後ファイル: CHGN01.jpg");
     EXPECT_EQ(hint(0, 0).toStdString(), both.toStdString());
     EXPECT_EQ(hint(0, 1).toStdString(), both.toStdString()) << "the whole row has one hint";
     EXPECT_FALSE(grid.data(grid.index(1, 0), Qt::ToolTipRole).isValid()) << "an empty row";
@@ -203,18 +210,23 @@ TEST(PreviewGrid, TimeTextFollowsTheLocaleAndTheMidnightRule)
 
     EXPECT_EQ(previewTimeText(packed(1999, 12, 31, 23, 59, 58), japanese),
               QStringLiteral("1999/12/31 23:59:58"));
-    EXPECT_EQ(previewTimeText(packed(2000, 1, 2, 3, 4, 6), japanese), QStringLiteral("2000/01/02 3:04:06"));
+    EXPECT_EQ(previewTimeText(packed(2000, 1, 2, 3, 4, 6), japanese),
+              QStringLiteral("2000/01/02 3:04:06"));
     // A ten-character date is long enough to stand alone at midnight.
-    EXPECT_EQ(previewTimeText(packed(1999, 12, 31, 0, 0, 0), japanese), QStringLiteral("1999/12/31"));
+    EXPECT_EQ(previewTimeText(packed(1999, 12, 31, 0, 0, 0), japanese),
+              QStringLiteral("1999/12/31"));
     // A short date gets the time added back.
-    EXPECT_EQ(previewTimeText(packed(1999, 12, 31, 0, 0, 0), american), QStringLiteral("12/31/99 0:00:00"));
+    EXPECT_EQ(previewTimeText(packed(1999, 12, 31, 0, 0, 0), american),
+              QStringLiteral("12/31/99 0:00:00"));
     EXPECT_EQ(previewTimeText(packed(1999, 12, 31, 23, 59, 58), american),
               QStringLiteral("12/31/99 11:59:58 PM"));
     // One second past midnight is not midnight (stamps count in two seconds).
-    EXPECT_EQ(previewTimeText(packed(1999, 12, 31, 0, 0, 2), japanese), QStringLiteral("1999/12/31 0:00:02"));
+    EXPECT_EQ(previewTimeText(packed(1999, 12, 31, 0, 0, 2), japanese),
+              QStringLiteral("1999/12/31 0:00:02"));
 
     EXPECT_EQ(previewTimeText(0, japanese), QString()) << "no time stamp";
-    EXPECT_EQ(previewTimeText(static_cast<std::int32_t>((20U << 25) | (13U << 21) | (1U << 16)), japanese),
+    EXPECT_EQ(previewTimeText(static_cast<std::int32_t>((20U << 25) | (13U << 21) | (1U << 16)),
+                              japanese),
               QString())
         << "month 13";
     EXPECT_EQ(previewTimeText(static_cast<std::int32_t>(0xFFFFFFFFU), japanese), QString());
@@ -224,11 +236,15 @@ TEST(PreviewGrid, TimeTextFollowsTheLocaleAndTheMidnightRule)
 
 TEST(PreviewGrid, TimeFormHasSecondsAndNoTimeZone)
 {
-    EXPECT_EQ(timeFormWithSeconds(QLocale(QLocale::Japanese, QLocale::Japan)), QStringLiteral("H:mm:ss"));
-    EXPECT_EQ(timeFormWithSeconds(QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("HH:mm:ss"));
-    EXPECT_EQ(timeFormWithSeconds(QLocale(QLocale::Finnish, QLocale::Finland)), QStringLiteral("H.mm.ss"));
-    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates),
-                                  QLocale(QLocale::Chinese, QLocale::China), QLocale(QLocale::French, QLocale::Canada)}) {
+    EXPECT_EQ(timeFormWithSeconds(QLocale(QLocale::Japanese, QLocale::Japan)),
+              QStringLiteral("H:mm:ss"));
+    EXPECT_EQ(timeFormWithSeconds(QLocale(QLocale::German, QLocale::Germany)),
+              QStringLiteral("HH:mm:ss"));
+    EXPECT_EQ(timeFormWithSeconds(QLocale(QLocale::Finnish, QLocale::Finland)),
+              QStringLiteral("H.mm.ss"));
+    for (const QLocale& locale :
+         {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates),
+          QLocale(QLocale::Chinese, QLocale::China), QLocale(QLocale::French, QLocale::Canada)}) {
         const QString form = timeFormWithSeconds(locale);
         EXPECT_TRUE(form.contains(QStringLiteral("ss"))) << form.toStdString();
         EXPECT_FALSE(form.contains(QLatin1Char('t'))) << form.toStdString();

@@ -18,7 +18,8 @@ inline QImage grabShot(QWidget& widget, const QString& fileName)
     const QImage image = widget.grab().toImage();
     EXPECT_EQ(image.size(), widget.size() * widget.devicePixelRatio()) << fileName.toStdString();
     if (const QByteArray dir = qgetenv("TORVEL_GRAB_DIR"); !dir.isEmpty()) {
-        EXPECT_TRUE(image.save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + fileName)) << fileName.toStdString();
+        EXPECT_TRUE(image.save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + fileName))
+            << fileName.toStdString();
     }
     return image;
 }

@@ -19,7 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SettingsRecordTest : public ::testing::Test {
+class SettingsRecordTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -59,11 +60,14 @@ protected:
 
 std::string defaultFileText(const std::string& folder)
 {
-    return "[SEARCH]\nSEARCH_DIR=" + folder + "\nSEARCH_EXT=txt\nSORT=0\n\n"
-           "[CHANGE]\nCHANGE_DIR=" + folder + "\nCHANGE_NAME=TOR\nCHANGE_NOM=1\nCHANGE_DIGIT=5\n"
-           "CHANGE_EXT=txt\nCHANGE_MOVE=MOVE\nUPPER=OFF\nLOWWER=OFF\nPREVIEW=ON\n\n"
-           "[OPTIONS]\nHELP_HINT=ON\nDUPLICATE=OFF\nSAMENAME=OFF\nCOLUMN=OFF\nCOLUMNNAME=OFF\n"
-           "EXT_CHECK=OFF\nBUTTONSIDE=ON\nHEIGHTSIZE=M\nFORM_LEFT=233\nFORM_TOP=104\n";
+    return "[SEARCH]\nSEARCH_DIR=" + folder
+           + "\nSEARCH_EXT=txt\nSORT=0\n\n"
+             "[CHANGE]\nCHANGE_DIR="
+           + folder
+           + "\nCHANGE_NAME=TOR\nCHANGE_NOM=1\nCHANGE_DIGIT=5\n"
+             "CHANGE_EXT=txt\nCHANGE_MOVE=MOVE\nUPPER=OFF\nLOWWER=OFF\nPREVIEW=ON\n\n"
+             "[OPTIONS]\nHELP_HINT=ON\nDUPLICATE=OFF\nSAMENAME=OFF\nCOLUMN=OFF\nCOLUMNNAME=OFF\n"
+             "EXT_CHECK=OFF\nBUTTONSIDE=ON\nHEIGHTSIZE=M\nFORM_LEFT=233\nFORM_TOP=104\n";
 }
 
 TEST_F(SettingsRecordTest, MissingFileGivesEveryDefaultAndIsWrittenInKeyOrder)
@@ -112,9 +116,10 @@ TEST_F(SettingsRecordTest, ExecutableFolderGetsItsSlashAndEmptyFoldersCountAsMis
 
 TEST_F(SettingsRecordTest, OnlyCapitalOnIsOnWhateverTheDefault)
 {
-    const SettingsRecord record = readFrom("[CHANGE]\nUPPER=on\nLOWWER=On\nPREVIEW=\n"
-                                           "[OPTIONS]\nHELP_HINT=1\nDUPLICATE=yes\nSAMENAME=ON\n"
-                                           "COLUMN=ON \nCOLUMNNAME=ＯＮ\nEXT_CHECK=ON\nBUTTONSIDE=on\n");
+    const SettingsRecord record =
+        readFrom("[CHANGE]\nUPPER=on\nLOWWER=On\nPREVIEW=\n"
+                 "[OPTIONS]\nHELP_HINT=1\nDUPLICATE=yes\nSAMENAME=ON\n"
+                 "COLUMN=ON \nCOLUMNNAME=ＯＮ\nEXT_CHECK=ON\nBUTTONSIDE=on\n");
     EXPECT_FALSE(record.upper);
     EXPECT_FALSE(record.lowwer);
     EXPECT_FALSE(record.preview) << "present but empty is off, although the default is on";
@@ -142,10 +147,11 @@ TEST_F(SettingsRecordTest, UpperAndLowerBothOnAreBothKeptForTheWindowToResolve)
 
 TEST_F(SettingsRecordTest, HeightSizeIsLargeForAnythingButCapitalSOrM)
 {
-    const std::pair<const char*, int> cases[] = {{"S", 0}, {"M", 1}, {"L", 2}, {"m", 2},
+    const std::pair<const char*, int> cases[] = {{"S", 0}, {"M", 1}, {"L", 2},  {"m", 2},
                                                  {"", 2},  {"s", 2}, {"MM", 2}, {"1", 2}};
     for (const auto& [text, heightSize] : cases)
-        EXPECT_EQ(readFrom(std::string("[OPTIONS]\nHEIGHTSIZE=") + text + "\n").heightSize, heightSize)
+        EXPECT_EQ(readFrom(std::string("[OPTIONS]\nHEIGHTSIZE=") + text + "\n").heightSize,
+                  heightSize)
             << "HEIGHTSIZE=" << text;
 
     SettingsRecord record;
@@ -182,22 +188,37 @@ TEST_F(SettingsRecordTest, SaveMethodComesFromTheFirstLetterAndIsWrittenInCapita
 
 TEST_F(SettingsRecordTest, NumbersThatAreNotDecimalIntegersInRangeGetTheirDefault)
 {
-    struct Case {
+    struct Case
+    {
         const char* text;
         int sort, nom, digit;
     };
     // Defaults: SORT 0, CHANGE_NOM 1, CHANGE_DIGIT 5.
     const Case cases[] = {
-        {"3", 3, 3, 3},       {"0", 0, 0, 5},      {"5", 5, 5, 5},       {"6", 0, 6, 5},
-        {"-1", 0, 1, 5},      {"+2", 2, 2, 2},     {"007", 0, 7, 5},     {"abc", 0, 1, 5},
-        {"3.0", 0, 1, 5},     {"0x3", 0, 1, 5},    {"3 4", 0, 1, 5},     {"", 0, 1, 5},
-        {"--3", 0, 1, 5},     {"+-3", 0, 1, 5},    {"-", 0, 1, 5},       {"３", 0, 1, 5},
-        {"32000", 0, 32000, 5}, {"32001", 0, 1, 5}, {"99999999999999999999", 0, 1, 5},
+        {"3", 3, 3, 3},
+        {"0", 0, 0, 5},
+        {"5", 5, 5, 5},
+        {"6", 0, 6, 5},
+        {"-1", 0, 1, 5},
+        {"+2", 2, 2, 2},
+        {"007", 0, 7, 5},
+        {"abc", 0, 1, 5},
+        {"3.0", 0, 1, 5},
+        {"0x3", 0, 1, 5},
+        {"3 4", 0, 1, 5},
+        {"", 0, 1, 5},
+        {"--3", 0, 1, 5},
+        {"+-3", 0, 1, 5},
+        {"-", 0, 1, 5},
+        {"３", 0, 1, 5},
+        {"32000", 0, 32000, 5},
+        {"32001", 0, 1, 5},
+        {"99999999999999999999", 0, 1, 5},
     };
     for (const Case& c : cases) {
         const std::string v = c.text;
-        const SettingsRecord record = readFrom("[SEARCH]\nSORT=" + v + "\n[CHANGE]\nCHANGE_NOM=" + v +
-                                               "\nCHANGE_DIGIT=" + v + "\n");
+        const SettingsRecord record = readFrom("[SEARCH]\nSORT=" + v + "\n[CHANGE]\nCHANGE_NOM=" + v
+                                               + "\nCHANGE_DIGIT=" + v + "\n");
         EXPECT_EQ(record.sort, c.sort) << "SORT=" << v;
         EXPECT_EQ(record.changeNom, c.nom) << "CHANGE_NOM=" << v;
         EXPECT_EQ(record.changeDigit, c.digit) << "CHANGE_DIGIT=" << v;
@@ -256,34 +277,37 @@ TEST_F(SettingsRecordTest, HandEditedFileKeepsEveryOtherByte)
                                  "\r\n"
                                  "[CHANGE]\r\n"
                                  "UPPER  =\tON\r\n"
-                                 "CHANGE_DIR=" + m_dir + "\r\n"
-                                 "CHANGE_NAME=TOR\r\n"
-                                 "CHANGE_NOM=1\r\n"
-                                 "CHANGE_DIGIT=5\r\n"
-                                 "CHANGE_EXT=txt\r\n"
-                                 "CHANGE_MOVE=MOVE\r\n"
-                                 "LOWWER=OFF\r\n"
-                                 "PREVIEW=ON\r\n"
-                                 "[OPTIONS]\r\n"
-                                 "FORM_LEFT=10\r\n"
-                                 "HELP_HINT=ON\r\n"
-                                 "DUPLICATE=OFF\r\n"
-                                 "SAMENAME=OFF\r\n"
-                                 "COLUMN=OFF\r\n"
-                                 "COLUMNNAME=OFF\r\n"
-                                 "EXT_CHECK=OFF\r\n"
-                                 "BUTTONSIDE=ON\r\n"
-                                 "HEIGHTSIZE=M\r\n"
-                                 "FORM_TOP=104\r\n"
-                                 "; end";
+                                 "CHANGE_DIR="
+                                 + m_dir
+                                 + "\r\n"
+                                   "CHANGE_NAME=TOR\r\n"
+                                   "CHANGE_NOM=1\r\n"
+                                   "CHANGE_DIGIT=5\r\n"
+                                   "CHANGE_EXT=txt\r\n"
+                                   "CHANGE_MOVE=MOVE\r\n"
+                                   "LOWWER=OFF\r\n"
+                                   "PREVIEW=ON\r\n"
+                                   "[OPTIONS]\r\n"
+                                   "FORM_LEFT=10\r\n"
+                                   "HELP_HINT=ON\r\n"
+                                   "DUPLICATE=OFF\r\n"
+                                   "SAMENAME=OFF\r\n"
+                                   "COLUMN=OFF\r\n"
+                                   "COLUMNNAME=OFF\r\n"
+                                   "EXT_CHECK=OFF\r\n"
+                                   "BUTTONSIDE=ON\r\n"
+                                   "HEIGHTSIZE=M\r\n"
+                                   "FORM_TOP=104\r\n"
+                                   "; end";
     EXPECT_EQ(contents(), expected);
     EXPECT_EQ(read(), record);
 }
 
 TEST_F(SettingsRecordTest, FileFromTheWindowsBuildIsReadAsCp932AndWrittenBackAsUtf8)
 {
-    const SettingsRecord record = readFrom("[CHANGE]\r\nCHANGE_NAME=" + sjisPhotoBase + "\r\nCHANGE_NOM=12\r\n"
-                                           "[OPTIONS]\r\nHEIGHTSIZE=S\r\n");
+    const SettingsRecord record = readFrom("[CHANGE]\r\nCHANGE_NAME=" + sjisPhotoBase
+                                           + "\r\nCHANGE_NOM=12\r\n"
+                                             "[OPTIONS]\r\nHEIGHTSIZE=S\r\n");
     EXPECT_EQ(record.changeName, "写真");
     EXPECT_EQ(record.changeNom, 12);
     EXPECT_EQ(record.heightSize, 0);
@@ -291,7 +315,8 @@ TEST_F(SettingsRecordTest, FileFromTheWindowsBuildIsReadAsCp932AndWrittenBackAsU
     writeAndSave(record);
     const std::string text = contents();
     EXPECT_EQ(text.find(sjisPhotoBase), std::string::npos);
-    EXPECT_NE(text.find("[CHANGE]\r\nCHANGE_NAME=写真\r\nCHANGE_NOM=12\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[CHANGE]\r\nCHANGE_NAME=写真\r\nCHANGE_NOM=12\r\n"), std::string::npos)
+        << text;
     EXPECT_EQ(read(), record);
 }
 

@@ -25,7 +25,8 @@ TEST(StartupGeometryTest, HeightOfEachSizeAndMediumForAnythingElse)
 TEST(StartupGeometryTest, ScreenHeightLowersTheWantedSize)
 {
     for (int wanted : {0, 1, 2}) {
-        EXPECT_EQ(heightSizeForScreen(wanted, 480), 0) << "a 480-pixel screen allows only the small one";
+        EXPECT_EQ(heightSizeForScreen(wanted, 480), 0)
+            << "a 480-pixel screen allows only the small one";
         EXPECT_EQ(heightSizeForScreen(wanted, 489), 0);
         EXPECT_EQ(heightSizeForScreen(wanted, 1080), wanted);
         EXPECT_EQ(heightSizeForScreen(wanted, 610), wanted);
@@ -41,11 +42,13 @@ TEST(StartupGeometryTest, ScreenHeightLowersTheWantedSize)
 // written back as the size actually used.
 TEST(StartupGeometryTest, SizeFittedToTheScreenIsWhatTheFileGetsAtClosing)
 {
-    const struct {
+    const struct
+    {
         const char* text;
         int screen;
         const char* written;
-    } cases[] = {{"L", 480, "S"}, {"M", 480, "S"}, {"m", 600, "M"}, {"", 600, "M"}, {"m", 768, "L"}};
+    } cases[] = {
+        {"L", 480, "S"}, {"M", 480, "S"}, {"m", 600, "M"}, {"", 600, "M"}, {"m", 768, "L"}};
     for (const auto& c : cases) {
         ProfileFile profile = ProfileFile::load("/nonexistent-folder/torvel.ini");
         ASSERT_FALSE(profile.writeString("OPTIONS", "HEIGHTSIZE", c.text));
@@ -102,12 +105,13 @@ TEST(StartupGeometryTest, TopBandAndItsMenuCaptionForEachSide)
 // and made no taller than that screen lets it be.
 TEST(StartupGeometryTest, TheWindowIsPlacedWhollyOnAScreenAndFitsIt)
 {
-    const std::vector<ScreenRect> one {{0, 0, 1024, 768}};
+    const std::vector<ScreenRect> one{{0, 0, 1024, 768}};
     // A second screen left of the first one, taller and not aligned at the top.
-    const std::vector<ScreenRect> two {{0, 0, 1024, 768}, {-1280, -200, 1280, 1024}};
+    const std::vector<ScreenRect> two{{0, 0, 1024, 768}, {-1280, -200, 1280, 1024}};
     // 1366 x 768 at a scale factor of 2, less a task bar.
-    const std::vector<ScreenRect> scaled {{0, 0, 683, 370}};
-    const struct {
+    const std::vector<ScreenRect> scaled{{0, 0, 683, 370}};
+    const struct
+    {
         const char* name;
         const std::vector<ScreenRect>& screens;
         int left, top, width, height;
@@ -135,11 +139,13 @@ TEST(StartupGeometryTest, TheWindowIsPlacedWhollyOnAScreenAndFitsIt)
     };
     for (const auto& c : cases) {
         const WindowPlacement p = placeOnScreens(c.left, c.top, c.width, c.height, c.screens);
-        EXPECT_EQ(std::tuple(p.left, p.top, p.height), std::tuple(c.placed.left, c.placed.top, c.placed.height))
+        EXPECT_EQ(std::tuple(p.left, p.top, p.height),
+                  std::tuple(c.placed.left, c.placed.top, c.placed.height))
             << c.name;
     }
     const WindowPlacement empty = placeOnScreens(5000, 5000, 608, 580, {{0, 0, 0, 0}});
-    EXPECT_EQ(std::pair(empty.left, empty.top), std::pair(5000, 5000)) << "an empty screen counts as none";
+    EXPECT_EQ(std::pair(empty.left, empty.top), std::pair(5000, 5000))
+        << "an empty screen counts as none";
 }
 
 } // namespace

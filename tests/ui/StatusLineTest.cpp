@@ -68,7 +68,8 @@ TEST_F(StatusLineTest, EachKindFillsItsMarkInsideTheMargins)
     {
         StatusKind kind;
         QRgb fill;
-    } kinds[] = {{StatusKind::Ready, qRgb(0, 255, 0)}, {StatusKind::Warning, qRgb(255, 0, 0)},
+    } kinds[] = {{StatusKind::Ready, qRgb(0, 255, 0)},
+                 {StatusKind::Warning, qRgb(255, 0, 0)},
                  {StatusKind::Waiting, face}};
     for (const auto& expected : kinds) {
         bar.write(expected.kind, QStringLiteral("x"));

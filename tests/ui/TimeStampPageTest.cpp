@@ -37,7 +37,8 @@ protected:
     // What the page shows, boxes and date edit side by side.
     std::string shownDate() const
     {
-        return (year->text() + "/" + month->text() + "/" + day->text() + " " + date->text()).toStdString();
+        return (year->text() + "/" + month->text() + "/" + day->text() + " " + date->text())
+            .toStdString();
     }
 
     void step(const char* button, bool up)
@@ -72,7 +73,8 @@ TEST_F(TimeStampPage, EnteringThePageShowsTheFirstFilesStampAndARowShowsItsOwn)
     form.makeFile("a.jpg");
     form.makeFile(sjisPhoto);
     // The odd second is shown as the even second below, as the stamp holds it.
-    setTimes(form.folder / "a.jpg", localInstant(2021, 3, 14, 13, 45, 7), localInstant(2022, 1, 1, 0, 0, 0));
+    setTimes(form.folder / "a.jpg", localInstant(2021, 3, 14, 13, 45, 7),
+             localInstant(2022, 1, 1, 0, 0, 0));
     setTimes(form.folder / sjisPhoto, localInstant(1999, 12, 31, 23, 59, 58), 0);
     form.listFiles({sjisPhoto, "a.jpg"});
     ASSERT_EQ(form.fileList().GetFileName(0), "a.jpg");
@@ -91,8 +93,8 @@ TEST_F(TimeStampPage, EnteringThePageShowsTheFirstFilesStampAndARowShowsItsOwn)
     EXPECT_EQ(hour->value(), 23);
     EXPECT_EQ(second->value(), 58);
 
-    form.pTimeClick(0);  // the header row
-    form.pTimeClick(3);  // past the last file
+    form.pTimeClick(0); // the header row
+    form.pTimeClick(3); // past the last file
     EXPECT_EQ(shownDate(), "1999/12/31 1999/12/31");
 }
 
@@ -166,7 +168,7 @@ TEST_F(TimeStampPage, SpinButtonsStopAtTheBoundsInsteadOfWrapping)
 TEST_F(TimeStampPage, TextThatIsNoWholeNumberIsReportedAndChangesNothing)
 {
     setPage(2010, 7, 8);
-    retype(month, QStringLiteral("１"));  // a full-width digit
+    retype(month, QStringLiteral("１")); // a full-width digit
     ASSERT_EQ(form.messages.size(), 1);
     EXPECT_EQ(form.messages.front(), QStringLiteral("'１' は整数ではありません"));
     EXPECT_EQ(date->text(), "2010/07/08");
@@ -237,10 +239,11 @@ TEST_F(TimeStampPage, ReadOnlyFilesAreListedInOneBoxAtTheEndAndLeftOutOfTheCount
 
     form.TorvelButtonClick();
 
-    EXPECT_EQ(form.failures, QStringList{QStringLiteral("次の 3 個のファイルは変更できませんでした。\n"
-                                                        "\nb.jpg：ﾌｧｲﾙへのｱｸｾｽが拒否されました"
-                                                        "\n写真.jpg：ﾌｧｲﾙへのｱｸｾｽが拒否されました"
-                                                        "\n表.txt：ﾌｧｲﾙへのｱｸｾｽが拒否されました")});
+    EXPECT_EQ(form.failures,
+              QStringList{QStringLiteral("次の 3 個のファイルは変更できませんでした。\n"
+                                         "\nb.jpg：ﾌｧｲﾙへのｱｸｾｽが拒否されました"
+                                         "\n写真.jpg：ﾌｧｲﾙへのｱｸｾｽが拒否されました"
+                                         "\n表.txt：ﾌｧｲﾙへのｱｸｾｽが拒否されました")});
     EXPECT_EQ(form.statusAtFailure, QStringList{QStringLiteral("1個のファイルを変換しました。")});
     for (const std::string& name : {std::string("b.jpg"), sjisPhoto, sjisTable})
         EXPECT_EQ(statOf(form.folder / name).st_mtim.tv_sec, old) << displayName(name);
@@ -253,7 +256,7 @@ TEST_F(TimeStampPage, TheRunTakesTheDateEditsDateAsReadBackNotAsTyped)
     form.listFiles({"a.jpg"});
     setPage(2012, 4, 5, 6, 7, 8);
     date->setCursorPosition(0);
-    typeInto(date, "2013");  // not read back: the run uses 2012
+    typeInto(date, "2013"); // not read back: the run uses 2012
     EXPECT_TRUE(form.Date_Change());
     EXPECT_EQ(statOf(form.folder / "a.jpg").st_mtim.tv_sec, localInstant(2012, 4, 5, 6, 7, 8));
 }

@@ -74,7 +74,7 @@ TEST_F(WindowFeedbackTest, ARunRepaintsTheStatusLineAtMostEveryFiftyMilliseconds
         feedback.showStatus(StatusKind::Working, QStringLiteral("file") + QString::number(i));
         feedback.progress(i + 1, 1000);
         if (i % 10 == 9)
-            ++clock;  // ten files a millisecond: 100 ms in all
+            ++clock; // ten files a millisecond: 100 ms in all
     }
     EXPECT_EQ(counter.paints, 2) << "the first text, then one 50 ms later";
     EXPECT_EQ(line->panelText(1), "file500");
@@ -119,7 +119,8 @@ TEST_F(WindowFeedbackTest, TheProgressBarIsShownOnlyWhileARunIsUnderWay)
         EXPECT_EQ(bar()->value(), 0);
         feedback.progress(3, 4);
         EXPECT_EQ(bar()->value(), 3);
-        EXPECT_LT(line->panelRect(1).right(), bar()->geometry().left()) << "the text stops short of the bar";
+        EXPECT_LT(line->panelRect(1).right(), bar()->geometry().left())
+            << "the text stops short of the bar";
     }
     EXPECT_FALSE(bar()->isVisible());
 
@@ -135,7 +136,7 @@ TEST_F(WindowFeedbackTest, AFailureBoxShowsTheFileTheRunHadGotTo)
 {
     feedback.beginRun(3);
     feedback.status({RunActivity::ChangingStamp, "a", {}});
-    feedback.status({RunActivity::ChangingStamp, "b", {}});  // not due yet
+    feedback.status({RunActivity::ChangingStamp, "b", {}}); // not due yet
     feedback.fileFailed("bは、変更できませんでした。");
     feedback.endRun();
     ASSERT_EQ(boxes.size(), 1u);
