@@ -278,6 +278,24 @@ TEST_F(RunWindow, TakingBackAndFinishingRuns)
     EXPECT_TRUE(form.questions.isEmpty());
 }
 
+// A row whose new name a file outside the batch holds is marked before the run.
+TEST_F(RunWindow, ARowThatWouldNotGoThroughIsMarked)
+{
+    src.write("TOR02.txt", "outside");
+    choose({"a.txt", "b.txt"});
+    const PreviewGrid& grid = form.previewGrid();
+    EXPECT_EQ(grid.conflict(1), RowConflict::None);
+    ASSERT_EQ(grid.conflict(2), RowConflict::NameTaken);
+    EXPECT_TRUE(grid.data(grid.index(1, 1), Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(grid.data(grid.index(0, 1), Qt::BackgroundRole).isValid());
+    EXPECT_TRUE(grid.data(grid.index(1, 0), Qt::ToolTipRole)
+                    .toString()
+                    .contains(grid.conflictReason(RowConflict::NameTaken).toHtmlEscaped()));
+    EXPECT_TRUE(status()->panelText(1).endsWith(
+        QStringLiteral("1 件のファイルは、このままでは変換できません。")))
+        << status()->panelText(1).toStdString();
+}
+
 TEST_F(RunWindow, TwoFilesSwapTheirNamesWithoutAQuestion)
 {
     child<QComboBox>(form, "MaeSort")->setCurrentIndex(1); // names backwards
