@@ -1,4 +1,6 @@
 #include "FileSelection.h"
+
+#include "ByteText.h"
 #include "Utf8Text.h"
 
 #include <QAction>
@@ -58,25 +60,15 @@ private:
     std::function<void(QMouseEvent*)> m_onRelease;
 };
 
-std::string withoutTrailingSlashes(std::string path)
+// The folder part of a full path, with its "/"; and its last name.
+std::string folderPartOf(std::string_view path)
 {
-    while (path.size() > 1 && path.back() == '/') {
-        path.pop_back();
-    }
-    return path;
+    return std::string(folderPart(path));
 }
 
-// The folder part of a full path, with its "/".
-std::string folderPartOf(const std::string& path)
+std::string bareNameOf(std::string_view path)
 {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string bareNameOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return std::string(namePart(path));
 }
 
 // The distinct extensions of the names, two that differ only in letter case
@@ -234,7 +226,7 @@ bool FileSelection::takeDroppedItems(const std::vector<std::string>& paths)
     std::string sameSpelledOtherwise;
     std::string lastOtherFolder;
     for (const std::string& path : paths) {
-        const std::string item = withoutTrailingSlashes(path);
+        const std::string item(withoutTrailingSlashes(path));
         const std::string itemFolder = folderPartOf(item);
         if (itemFolder != folder && itemFolder != sameSpelledOtherwise) {
             if (itemFolder == lastOtherFolder || !sameFolder(itemFolder, folder)) {

@@ -1,4 +1,6 @@
 #include "SettingsRecord.h"
+
+#include "ByteText.h"
 #include "RunTypes.h"
 
 #include "FolderHandle.h"
@@ -161,10 +163,7 @@ int decimalOr(std::string_view text, int min, int max, int fallback)
 
 std::string folderOfFile(std::string_view path)
 {
-    const auto slash = path.rfind('/');
-    if (slash == std::string_view::npos)
-        return {};
-    return std::string(path.substr(0, slash + 1));
+    return std::string(folderPart(path));
 }
 
 SettingsRecord readSettings(const ProfileFile& profile, std::string_view exeFolder)
