@@ -8,10 +8,13 @@
 #include <string_view>
 #include <utility>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "FileInfo.h"
 #include "PosixFileOps.h"
+#include "UniqueFd.h"
 #include "ByteText.h"
 
 namespace torvel {
@@ -277,6 +280,26 @@ std::vector<std::string> journalPaths(const std::string& folder)
     return paths;
 }
 
+JournalEnd journalEnd(const std::string& path)
+{
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st
+    {};
+    if (!fd.isOpen() || ::fstat(fd.get(), &st) != 0)
+        return JournalEnd::Open;
+    char tail[16] = {};
+    const off_t at = st.st_size > static_cast<off_t>(sizeof tail)
+                         ? st.st_size - static_cast<off_t>(sizeof tail)
+                         : 0;
+    const ssize_t n = ::pread(fd.get(), tail, sizeof tail, at);
+    const std::string_view end(tail, n > 0 ? static_cast<std::size_t>(n) : 0);
+    if (end.ends_with("\nundone\n"))
+        return JournalEnd::Undone;
+    if (end.ends_with("\nfinished\n"))
+        return JournalEnd::Finished;
+    return JournalEnd::Open;
+}
+
 void pruneJournals(const std::string& folder, std::size_t keep)
 {
     std::vector<std::string> paths = journalPaths(folder);
@@ -284,9 +307,8 @@ void pruneJournals(const std::string& folder, std::size_t keep)
         return;
     paths.resize(paths.size() - keep);
     for (const std::string& path : paths) {
-        JournalRecord record;
         // A run that never came to its end is kept until it is dealt with.
-        if (readJournal(path, record) == 0 && (record.finished || record.undone || !record.planned))
+        if (journalEnd(path) != JournalEnd::Open)
             (void)::unlink(path.c_str()); // an old journal left over is harmless
     }
 }

@@ -103,6 +103,16 @@ private:
 // Adds the line that says the run came to its end after all.
 [[nodiscard]] int markFinished(const std::string& path);
 
+// How a journal ends, from its last line alone: a journal of 100,000 files
+// is not read whole to learn that its run is over.
+enum class JournalEnd : std::uint8_t
+{
+    Open,     // no end line: a run under way, cut short, or a plan cut short
+    Finished, // the run came to its end
+    Undone,   // taken back, or not one to take back
+};
+JournalEnd journalEnd(const std::string& path);
+
 // The journals in folder, oldest first.
 std::vector<std::string> journalPaths(const std::string& folder);
 

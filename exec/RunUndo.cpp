@@ -5,6 +5,7 @@
 #include <utility>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "ChangeJournal.h"
 #include "FileInfo.h"
@@ -254,8 +255,12 @@ std::vector<JournalRecord> unfinishedRuns(const std::string& folder)
     std::vector<JournalRecord> runs;
     for (const std::string& path : journalPaths(folder)) {
         JournalRecord record;
-        if (readJournal(path, record) == 0 && record.planned && !record.finished && !record.undone)
+        if (journalEnd(path) != JournalEnd::Open || readJournal(path, record) != 0)
+            continue;
+        if (record.planned && !record.finished && !record.undone)
             runs.push_back(std::move(record));
+        else if (!record.planned)
+            (void)::unlink(path.c_str()); // a plan cut short: its run touched nothing
     }
     return runs;
 }
@@ -264,7 +269,8 @@ bool lastRunToTakeBack(const std::string& folder, JournalRecord& out)
 {
     const std::vector<std::string> paths = journalPaths(folder);
     for (auto it = paths.rbegin(); it != paths.rend(); ++it) {
-        if (readJournal(*it, out) == 0 && out.planned && !out.undone)
+        if (journalEnd(*it) != JournalEnd::Undone && readJournal(*it, out) == 0 && out.planned
+            && !out.undone)
             return true;
     }
     return false;
