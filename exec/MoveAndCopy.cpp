@@ -95,10 +95,7 @@ int MoveRun::writeJournal(const std::vector<std::string>& names,
     const bool copies = m_carry == Carry::Copy
                         || (::fstat(m_from.fd(), &from) == 0 && ::fstat(m_to.fd(), &to) == 0
                             && from.st_dev != to.st_dev);
-    std::unordered_map<std::string_view, std::uint64_t> inodeOf;
-    inodeOf.reserve(names.size());
-    for (std::size_t i = 0; i < names.size() && i < inodes.size(); ++i)
-        inodeOf.emplace(names[i], inodes[i]);
+    const InodesByName inodeOf = inodesByName(names, inodes);
     std::vector<JournalFile> files;
     files.reserve(m_rows.size());
     const auto add = [&](const std::string& name, const std::string& target) {

@@ -81,10 +81,7 @@ bool RenameRun::prepare()
 int RenameRun::writeJournal(const std::vector<std::string>& names,
                             const std::vector<std::uint64_t>& inodes)
 {
-    std::unordered_map<std::string_view, std::uint64_t> inodeOf;
-    inodeOf.reserve(names.size());
-    for (std::size_t i = 0; i < names.size() && i < inodes.size(); ++i)
-        inodeOf.emplace(names[i], inodes[i]);
+    const InodesByName inodeOf = inodesByName(names, inodes);
     std::vector<JournalFile> files;
     files.reserve(m_plan.steps.size());
     const auto add = [&](const std::string& current, const std::string& temporary,

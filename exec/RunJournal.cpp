@@ -313,4 +313,14 @@ void pruneJournals(const std::string& folder, std::size_t keep)
     }
 }
 
+InodesByName inodesByName(const std::vector<std::string>& names,
+                          const std::vector<std::uint64_t>& inodes)
+{
+    InodesByName byName;
+    byName.reserve(names.size());
+    for (std::size_t i = 0; i < names.size() && i < inodes.size(); ++i)
+        byName.emplace(names[i], inodes[i]);
+    return byName;
+}
+
 } // namespace torvel

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <time.h>
@@ -120,5 +122,11 @@ std::vector<std::string> journalPaths(const std::string& folder);
 void pruneJournals(const std::string& folder, std::size_t keep);
 
 inline constexpr std::size_t keptJournals = 50;
+
+// A folder's names with the inode numbers it lists for them, for finding the
+// inode of each file a plan names; the names must outlive the map.
+using InodesByName = std::unordered_map<std::string_view, std::uint64_t>;
+InodesByName inodesByName(const std::vector<std::string>& names,
+                          const std::vector<std::uint64_t>& inodes);
 
 } // namespace torvel
