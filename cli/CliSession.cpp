@@ -126,7 +126,12 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
     std::vector<std::string> paths;
     for (const std::string& path : options.paths)
         paths.push_back(absolute(path, env.workingFolder));
-    DroppedItems chosen = takeDroppedItems(paths);
+    batch.settings =
+        withOptions(readSettings(ProfileFile::load(env.settingsPath), env.programFolder), options);
+    const SortOrder order = sortOrderOfItem(batch.settings.sort).value_or(SortOrder::NameUp);
+    // Nothing is shown but names: an order by name needs no look at any file.
+    const bool byName = order == SortOrder::NameUp || order == SortOrder::NameDown;
+    DroppedItems chosen = takeDroppedItems(paths, !byName);
     if (chosen.scanError != 0) {
         err << "フォルダの中を読めませんでした。" << displayPath(paths.front()) << '\n';
         return CliExit::Partly;
@@ -134,8 +139,6 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
     if (chosen.otherFolders)
         err << "最初のファイルと違うフォルダのファイルが含まれていましたので、それらは選択しませ"
                "んでした。\n";
-    batch.settings =
-        withOptions(readSettings(ProfileFile::load(env.settingsPath), env.programFolder), options);
     batch.searchDir = withTrailingSlash(chosen.folder);
     batch.changeDir = options.save == SaveMode::Rename
                           ? batch.searchDir
@@ -144,8 +147,9 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
     input.filter = extensionFilter(chosen.names, options.only);
     input.selectedFiles = std::move(chosen.names);
     input.searchDir = batch.searchDir;
-    input.sort = sortOrderOfItem(batch.settings.sort).value_or(SortOrder::NameUp);
+    input.sort = order;
     input.scanned = chosen.scanned.get();
+    input.namesOnly = byName && chosen.listedFolder;
     const FilePropResult read = rebuildFileList(batch.list, input);
     if (read.folderError != 0) {
         err << displayPath(batch.searchDir) << ": " << ioErrorText(read.folderError) << '\n';

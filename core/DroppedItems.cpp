@@ -8,9 +8,11 @@ namespace torvel {
 
 namespace {
 
-void takeFolder(const std::string& folder, DroppedItems& out)
+void takeFolder(const std::string& folder, bool lookAtFiles, DroppedItems& out)
 {
-    out.scanned = std::make_shared<FolderScanFacts>();
+    out.listedFolder = true;
+    if (lookAtFiles)
+        out.scanned = std::make_shared<FolderScanFacts>();
     out.scanError = scanFolderFiles(folder, out.names, out.scanned.get());
     if (!out.names.empty())
         out.folder = withTrailingSlash(folder);
@@ -41,13 +43,13 @@ void takeFiles(const std::vector<std::string>& paths, DroppedItems& out)
 
 } // namespace
 
-DroppedItems takeDroppedItems(const std::vector<std::string>& paths)
+DroppedItems takeDroppedItems(const std::vector<std::string>& paths, bool lookAtFiles)
 {
     DroppedItems out;
     if (paths.empty())
         return out;
     if (paths.size() == 1 && folderExists(paths.front()))
-        takeFolder(paths.front(), out);
+        takeFolder(paths.front(), lookAtFiles, out);
     else
         takeFiles(paths, out);
     return out;

@@ -26,8 +26,11 @@ struct DroppedItems
     // errno when it could not be listed.
     std::shared_ptr<FolderScanFacts> scanned;
     int scanError = 0;
+    bool listedFolder = false; // the names are a folder's, listed just now
 };
 
-DroppedItems takeDroppedItems(const std::vector<std::string>& paths);
+// lookAtFiles: a listed folder's files are looked at (size, time, attributes)
+// as the scan takes them, for a list that shows them.
+DroppedItems takeDroppedItems(const std::vector<std::string>& paths, bool lookAtFiles = true);
 
 } // namespace torvel

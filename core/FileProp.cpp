@@ -81,7 +81,9 @@ FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input)
             const std::string& name = input.selectedFiles[i];
             if (!filter.passes(extensionOf(name)))
                 continue;
-            if (known != nullptr) {
+            if (input.namesOnly) {
+                list.addItem(name, 0, 0, 0);
+            } else if (known != nullptr) {
                 const ScannedFile& seen = known->files[i];
                 if (seen.error != 0)
                     continue; // gone since the folder was listed

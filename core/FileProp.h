@@ -31,6 +31,10 @@ struct FilePropInput
     // Ignored unless it has one file per selected name and was made of the
     // folder that searchDir opens now.
     const FolderScanFacts* scanned = nullptr;
+    // The names were listed from the folder just now and only an order by
+    // name is wanted: no file is looked at, and sizes and times read as 0.
+    // Each look costs a lookup in the folder, a good part of a rename's cost.
+    bool namesOnly = false;
 };
 
 struct FilePropResult

@@ -96,8 +96,13 @@ int MoveRun::writeJournal(const std::vector<std::string>& names,
                         || (::fstat(m_from.fd(), &from) == 0 && ::fstat(m_to.fd(), &to) == 0
                             && from.st_dev != to.st_dev);
     const InodesByName inodeOf = inodesByName(names, inodes);
-    std::vector<JournalFile> files;
-    files.reserve(m_rows.size());
+    RunJournal& journal = *m_services.journal;
+    JournalRecord head;
+    head.kind = m_carry == Carry::Move ? JournalKind::Move : JournalKind::Copy;
+    head.from = m_settings.SearchDir;
+    head.to = m_settings.ChangeDir;
+    if (int rc = journal.open(head))
+        return rc;
     const auto add = [&](const std::string& name, const std::string& target) {
         JournalFile file{name, {}, target, 0, 0, 0, 0};
         if (const auto it = inodeOf.find(name); it != inodeOf.end())
@@ -108,20 +113,22 @@ int MoveRun::writeJournal(const std::vector<std::string>& names,
             file.mtimeSeconds = info.mtimeSeconds;
             file.mtimeNanoseconds = info.mtimeNanoseconds;
         }
-        files.push_back(std::move(file));
+        return journal.add(file);
     };
     std::optional<SameNameIndex> sameNames;
     if (m_settings.CheckBox1)
         sameNames.emplace(names, m_rows);
     for (const RunRow& row : m_rows) {
-        add(row.current, row.newName);
+        if (int rc = add(row.current, row.newName))
+            return rc;
         if (!sameNames)
             continue;
-        for (std::uint32_t i : sameNames->matches(baseNameOf(row.current)))
-            add(sameNames->name(i), sameNameTarget(row, sameNames->name(i)));
+        for (std::uint32_t i : sameNames->matches(baseNameOf(row.current))) {
+            if (int rc = add(sameNames->name(i), sameNameTarget(row, sameNames->name(i))))
+                return rc;
+        }
     }
-    return m_services.journal->begin(m_carry == Carry::Move ? JournalKind::Move : JournalKind::Copy,
-                                     m_settings.SearchDir, m_settings.ChangeDir, files);
+    return journal.planned();
 }
 
 void MoveRun::run()

@@ -38,31 +38,47 @@ RenameRun::RenameRun(const std::vector<RunRow>& rows, const RunSettings& setting
 
 RenameRun::~RenameRun() = default;
 
-// The folder's names as the run began, read once before anything in it
-// changes; held only while the run is planned.
-struct RenameRun::Listing
-{
-    std::vector<std::string> names;
-    std::vector<std::uint64_t> inodes; // only when the run keeps a journal
-};
-
 bool RenameRun::prepare()
 {
     if (int rc = m_services.fs.openFolder(m_settings.ChangeDir, m_dir)) {
         m_stopped = stoppedRun(rc);
         return false;
     }
-    Listing listing;
-    const int read = m_services.journal != nullptr
-                         ? m_services.fs.readNames(m_dir, listing.names, listing.inodes)
-                         : m_services.fs.readNames(m_dir, listing.names);
+    // One reading of the folder, taken before anything in it changes, serves
+    // the temporary names, the inodes, and the same-name files. Only
+    // same-name files need it held whole.
+    std::vector<std::string> prefixed;
+    const auto note = [&](std::string_view name, std::uint64_t inode) {
+        if (name.starts_with(temporaryPrefix))
+            prefixed.emplace_back(name);
+        const std::int64_t row = m_plan.batch.rowOf(name);
+        if (row < 0)
+            return;
+        if (m_rows[static_cast<std::size_t>(row)].current == name)
+            m_rowInodes[static_cast<std::size_t>(row)] = inode;
+        else
+            m_sameNameInodes.emplace(std::string(name), inode);
+    };
+    m_rowInodes.assign(m_rows.size(), 0);
+    int read = 0;
+    if (m_settings.CheckBox1) {
+        std::vector<std::string> names;
+        std::vector<std::uint64_t> inodes;
+        read = m_services.fs.readNames(m_dir, names, inodes);
+        m_plan = startPlan(m_rows, claimSameNames(names));
+        for (std::size_t i = 0; read == 0 && i < names.size(); ++i)
+            note(names[i], inodes[i]);
+    } else {
+        m_plan = startPlan(m_rows, {});
+        read = m_services.fs.readEachName(m_dir, note);
+    }
     if (read != 0) {
         m_stopped = stoppedRun(read);
         return false;
     }
-    planFrom(listing);
+    orderPlan(m_rows, prefixed, m_plan);
     if (m_services.journal != nullptr) {
-        if (int rc = writeJournal(listing)) {
+        if (int rc = writeJournal()) {
             m_stopped = stoppedRun(rc);
             return false;
         }
@@ -71,68 +87,33 @@ bool RenameRun::prepare()
     return true;
 }
 
-void RenameRun::planFrom(Listing& listing)
+// Each file is claimed by the first row whose old base it matches. Those of
+// a row that does not move stay with it, and are never offered to the trash.
+std::unordered_map<std::uint32_t, std::vector<std::string>>
+RenameRun::claimSameNames(const std::vector<std::string>& names)
 {
-    std::vector<std::string> prefixed;
-    for (const std::string& name : listing.names) {
-        if (std::string_view(name).starts_with(temporaryPrefix))
-            prefixed.push_back(name);
-    }
     std::unordered_map<std::uint32_t, std::vector<std::string>> sameNames;
-    if (m_settings.CheckBox1) {
-        // Each file is claimed by the first row whose old base it matches.
-        SameNameIndex index(listing.names, m_rows);
-        for (std::size_t i = 0; i < m_rows.size(); ++i) {
-            std::vector<std::string> claimed = index.claim(m_rows[i]);
-            if (!claimed.empty())
-                sameNames.emplace(static_cast<std::uint32_t>(i), std::move(claimed));
-        }
-    }
-    // Same-name files of a row that does not move stay with it, and are
-    // never offered to the trash.
-    for (const auto& [row, names] : sameNames) {
-        if (m_rows[row].current == m_rows[row].newName || nameError(m_rows[row].newName) != 0
-            || nameError(m_rows[row].current) != 0) {
-            for (const auto& name : names)
+    SameNameIndex index(names, m_rows);
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        std::vector<std::string> claimed = index.claim(m_rows[i]);
+        if (claimed.empty())
+            continue;
+        const RunRow& row = m_rows[i];
+        if (row.current == row.newName || nameError(row.newName) != 0
+            || nameError(row.current) != 0) {
+            for (const auto& name : claimed)
                 hold(name);
         }
+        sameNames.emplace(static_cast<std::uint32_t>(i), std::move(claimed));
     }
-    m_plan = planRename(m_rows, prefixed, std::move(sameNames));
-
-    // A row that keeps its name is converted without a call, if its file is
-    // there at all.
-    std::unordered_set<std::string_view> kept;
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_plan.rows[i] == RowPlan::Keeps)
-            kept.insert(m_rows[i].current);
-    }
-    if (kept.empty())
-        return;
-    for (const std::string& name : listing.names)
-        kept.erase(name);
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_plan.rows[i] == RowPlan::Keeps && kept.contains(m_rows[i].current))
-            m_keptMissing.insert(static_cast<std::uint32_t>(i));
-    }
+    return sameNames;
 }
 
 // Every file the plan will move, in the order it moves, with the inode that
 // finds it again under whichever of its names it carries when the run is
 // taken back or finished.
-int RenameRun::writeJournal(const Listing& listing)
+int RenameRun::writeJournal()
 {
-    std::vector<std::uint64_t> rowInodes(m_rows.size(), 0);
-    std::unordered_map<std::string_view, std::uint64_t> sameNameInodes;
-    for (std::size_t k = 0; k < listing.names.size() && k < listing.inodes.size(); ++k) {
-        const std::string& name = listing.names[k];
-        const std::int64_t row = m_plan.batch.rowOf(name);
-        if (row < 0)
-            continue;
-        if (m_rows[static_cast<std::size_t>(row)].current == name)
-            rowInodes[static_cast<std::size_t>(row)] = listing.inodes[k];
-        else
-            sameNameInodes.emplace(name, listing.inodes[k]);
-    }
     RunJournal& journal = *m_services.journal;
     JournalRecord head;
     head.kind = JournalKind::Rename;
@@ -144,14 +125,14 @@ int RenameRun::writeJournal(const Listing& listing)
             continue; // written with its Aside
         const RunRow& row = m_rows[move.row];
         if (int rc = journal.add(row.current, m_plan.temporaryOf(move.row), row.newName,
-                                 rowInodes[move.row]))
+                                 m_rowInodes[move.row]))
             return rc;
         for (const SameNameStep& file : m_plan.sameNameOf(move.row)) {
             if (file.refused != 0)
                 continue;
-            const auto it = sameNameInodes.find(file.current);
+            const auto it = m_sameNameInodes.find(file.current);
             if (int rc = journal.add(file.current, file.temporary, file.target,
-                                     it == sameNameInodes.end() ? 0 : it->second))
+                                     it == m_sameNameInodes.end() ? 0 : it->second))
                 return rc;
         }
     }
@@ -189,7 +170,8 @@ void RenameRun::carryOut()
 
 void RenameRun::keep(std::size_t i)
 {
-    if (m_keptMissing.contains(static_cast<std::uint32_t>(i)))
+    // A file the folder did not list when the run began is not there to keep its name.
+    if (m_rowInodes[i] == 0)
         m_record.failed(i, {m_rows[i].current, m_rows[i].newName, {}, RunStep::IntoPlace, ENOENT});
     else
         m_record.converted(i);

@@ -50,9 +50,9 @@ public:
     RunResult take();
 
 private:
-    struct Listing;
-    void planFrom(Listing& listing);
-    int writeJournal(const Listing& listing);
+    std::unordered_map<std::uint32_t, std::vector<std::string>>
+    claimSameNames(const std::vector<std::string>& names);
+    int writeJournal();
     void keep(std::size_t i);
     void direct(std::size_t i);
     void aside(std::size_t i);
@@ -73,8 +73,10 @@ private:
     FolderHandle m_dir;
     RenamePlan m_plan;
     RunRecord m_record;
-    // Rows that keep their name but whose file was not in the folder.
-    std::unordered_set<std::uint32_t> m_keptMissing;
+    // The inode the folder listed for each row's file when the run began; 0:
+    // not listed. Same-name files' by name.
+    std::vector<std::uint64_t> m_rowInodes;
+    std::unordered_map<std::string, std::uint64_t> m_sameNameInodes;
     // Rows whose file waits under its temporary name.
     std::unordered_set<std::uint32_t> m_aside;
     // Per row that stepped aside, which of its same-name files did too.

@@ -284,9 +284,8 @@ private:
 
 } // namespace
 
-RenamePlan planRename(const std::vector<RunRow>& rows,
-                      const std::vector<std::string>& prefixedNames,
-                      std::unordered_map<std::uint32_t, std::vector<std::string>> sameNames)
+RenamePlan startPlan(const std::vector<RunRow>& rows,
+                     std::unordered_map<std::uint32_t, std::vector<std::string>> sameNames)
 {
     RenamePlan plan;
     plan.rows.assign(rows.size(), RowPlan::Moves);
@@ -313,7 +312,12 @@ RenamePlan planRename(const std::vector<RunRow>& rows,
         }
     }
     plan.batch.build(rows, plan.sameName);
+    return plan;
+}
 
+void orderPlan(const std::vector<RunRow>& rows, const std::vector<std::string>& prefixedNames,
+               RenamePlan& plan)
+{
     const std::vector<std::uint32_t> aside = MoveOrder(rows, plan).arrange();
     TemporaryNames temporaries(rows, prefixedNames, plan);
     for (std::uint32_t row : aside) {
@@ -333,6 +337,14 @@ RenamePlan planRename(const std::vector<RunRow>& rows,
                 file.refused = temporaries.next(file.current, file.temporary);
         }
     }
+}
+
+RenamePlan planRename(const std::vector<RunRow>& rows,
+                      const std::vector<std::string>& prefixedNames,
+                      std::unordered_map<std::uint32_t, std::vector<std::string>> sameNames)
+{
+    RenamePlan plan = startPlan(rows, std::move(sameNames));
+    orderPlan(rows, prefixedNames, plan);
     return plan;
 }
 

@@ -117,4 +117,12 @@ RenamePlan planRename(const std::vector<RunRow>& rows,
                       const std::vector<std::string>& prefixedNames,
                       std::unordered_map<std::uint32_t, std::vector<std::string>> sameNames = {});
 
+// planRename in two steps, for a run that reads its folder once the batch
+// is indexed: what each row does and the index of the batch's names; then
+// the order and the temporary names.
+RenamePlan startPlan(const std::vector<RunRow>& rows,
+                     std::unordered_map<std::uint32_t, std::vector<std::string>> sameNames);
+void orderPlan(const std::vector<RunRow>& rows, const std::vector<std::string>& prefixedNames,
+               RenamePlan& plan);
+
 } // namespace torvel

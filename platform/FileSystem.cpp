@@ -29,6 +29,17 @@ int FileSystem::probe(const FolderHandle& dir, const std::string& name, EntryKin
     return rc;
 }
 
+int FileSystem::readEachName(const FolderHandle& dir, const EachName& each)
+{
+    std::vector<std::string> names;
+    std::vector<std::uint64_t> inodes;
+    if (int rc = readNames(dir, names, inodes))
+        return rc;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        each(names[i], inodes[i]);
+    return 0;
+}
+
 int FileSystem::readNames(const FolderHandle& dir, std::vector<std::string>& names,
                           std::vector<std::uint64_t>& inodes)
 {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <sys/types.h>
@@ -113,6 +115,10 @@ public:
     // The same, with the inode number the folder lists for each name.
     [[nodiscard]] virtual int readNames(const FolderHandle& dir, std::vector<std::string>& names,
                                         std::vector<std::uint64_t>& inodes);
+    // Each name with its inode number, handed over as the folder lists it, so
+    // that a folder of many names is never held whole.
+    using EachName = std::function<void(std::string_view name, std::uint64_t inode)>;
+    [[nodiscard]] virtual int readEachName(const FolderHandle& dir, const EachName& each);
 
     // Opens a regular file for reading. Without followLinks a symbolic link
     // is not opened. A folder gives EISDIR, anything else not regular EINVAL.

@@ -100,6 +100,15 @@ int PosixFileSystem::listNames(const FolderHandle& dir, std::vector<std::string>
                                std::vector<std::uint64_t>* inodes)
 {
     names.clear();
+    return readEachName(dir, [&](std::string_view name, std::uint64_t inode) {
+        names.emplace_back(name);
+        if (inodes != nullptr)
+            inodes->push_back(inode);
+    });
+}
+
+int PosixFileSystem::readEachName(const FolderHandle& dir, const EachName& each)
+{
     // The stream owns the descriptor it is given, so it gets a copy, and
     // starts from the beginning whatever an earlier reading left behind.
     const DirStream stream =
@@ -112,11 +121,8 @@ int PosixFileSystem::listNames(const FolderHandle& dir, std::vector<std::string>
         if (entry == nullptr)
             return errno;
         const std::string_view name = entry->d_name;
-        if (isDotOrDotDot(name))
-            continue;
-        names.emplace_back(name);
-        if (inodes != nullptr)
-            inodes->push_back(entry->d_ino);
+        if (!isDotOrDotDot(name))
+            each(name, entry->d_ino);
     }
 }
 

@@ -23,6 +23,7 @@ public:
                                       const FolderHandle& toDir, const std::string& to) override;
     [[nodiscard]] int removeFile(const FolderHandle& dir, const std::string& name) override;
     [[nodiscard]] int readNames(const FolderHandle& dir, std::vector<std::string>& names) override;
+    [[nodiscard]] int readEachName(const FolderHandle& dir, const EachName& each) override;
     [[nodiscard]] int readNames(const FolderHandle& dir, std::vector<std::string>& names,
                                 std::vector<std::uint64_t>& inodes) override;
     [[nodiscard]] int openSource(const FolderHandle& dir, const std::string& name, bool followLinks,
