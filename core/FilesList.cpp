@@ -3,6 +3,8 @@
 #include "DosDateTime.h"
 #include "FileAttributes.h"
 #include "FileInfo.h"
+#include "FolderHandle.h"
+#include "NameText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,7 +25,9 @@ struct SortEntry
     TMyFileItem* item;
 };
 
-SortEntry sortEntry(TMyFileItem* item, SortOrder order)
+// `own` is the key of the orders whose key the list keeps apart from the
+// items: the natural name rank or the shooting-date key.
+SortEntry sortEntry(TMyFileItem* item, SortOrder order, std::int64_t own)
 {
     const std::uint32_t up = item->NameRank;
     const std::uint32_t down = ~item->NameRank;
@@ -38,6 +42,12 @@ SortEntry sortEntry(TMyFileItem* item, SortOrder order)
         return {item->Size, up, item};
     case SortOrder::LargestFirst:
         return {-item->Size, down, item};
+    case SortOrder::NaturalUp:
+    case SortOrder::ShotNewestFirst:
+        return {order == SortOrder::NaturalUp ? own : -own, up, item};
+    case SortOrder::NaturalDown:
+    case SortOrder::ShotOldestFirst:
+        return {order == SortOrder::NaturalDown ? -own : own, down, item};
     case SortOrder::NameUp:
         break;
     }
@@ -83,12 +93,12 @@ bool nameLess(const NameEntry& a, const NameEntry& b)
 } // namespace
 
 TMyFileList::TMyFileList()
-{
-    m_items.reserve(reservedItems);
-}
+    : TMyFileList(userLocaleId("LC_COLLATE"))
+{}
 
 TMyFileList::TMyFileList(const std::string& collationLocale)
     : m_collator(collationLocale)
+    , m_naturalCollator(collationLocale, DigitRuns::AsNumbers)
 {
     m_items.reserve(reservedItems);
 }
@@ -104,12 +114,14 @@ void TMyFileList::ClearList()
     m_folder.reset();
     m_ranked = true;
     m_ranksDense = true;
+    m_naturalRanks.clear();
+    m_shootingDates.clear();
+    m_datesRead = false;
 }
 
 std::optional<SortOrder> sortOrderOfItem(int index)
 {
-    if (index < itemOfSortOrder(SortOrder::NameUp)
-        || index > itemOfSortOrder(SortOrder::LargestFirst))
+    if (index < itemOfSortOrder(SortOrder::NameUp) || index > itemOfSortOrder(lastSortOrder))
         return std::nullopt;
     return static_cast<SortOrder>(index);
 }
@@ -125,14 +137,23 @@ void TMyFileList::SortList()
     if (m_items.empty())
         return;
     rankNames();
+    const bool natural = m_sortType == SortOrder::NaturalUp || m_sortType == SortOrder::NaturalDown;
+    if (natural)
+        rankNatural();
+    else if (sortsByShootingDate(m_sortType))
+        readShootingDates();
     if ((m_sortType == SortOrder::NameUp || m_sortType == SortOrder::NameDown) && m_ranksDense) {
         placeByRank(m_sortType == SortOrder::NameDown);
         return;
     }
     std::vector<SortEntry> entries;
     entries.reserve(m_items.size());
-    for (TMyFileItem* item : m_items)
-        entries.push_back(sortEntry(item, m_sortType));
+    for (TMyFileItem* item : m_items) {
+        const std::int64_t own = natural                           ? m_naturalRanks[item->NameRank]
+                                 : sortsByShootingDate(m_sortType) ? shootingKey(*item)
+                                                                   : 0;
+        entries.push_back(sortEntry(item, m_sortType, own));
+    }
     std::sort(entries.begin(), entries.end(), [](const SortEntry& a, const SortEntry& b) {
         return a.primary != b.primary ? a.primary < b.primary : a.secondary < b.secondary;
     });
@@ -155,6 +176,78 @@ void TMyFileList::rankNames()
         entries[i].item->NameRank = static_cast<std::uint32_t>(i);
     m_ranked = true;
     m_ranksDense = true;
+    m_naturalRanks.clear();
+    m_shootingDates.clear();
+    m_datesRead = false;
+}
+
+// The names' places with digit runs as numbers, from keys made once and
+// dropped after, so that the items keep only one key each.
+void TMyFileList::rankNatural()
+{
+    if (!m_naturalRanks.empty())
+        return;
+    std::string keys;
+    keys.reserve(m_keys.size() + m_items.size() * 8);
+    std::vector<std::size_t> ends;
+    ends.reserve(m_items.size());
+    std::uint32_t rankCount = 0;
+    for (const TMyFileItem* item : m_items) {
+        m_naturalCollator.appendSortKey(item->FileName, keys);
+        ends.push_back(keys.size());
+        rankCount = std::max(rankCount, item->NameRank + 1);
+    }
+    std::vector<NameEntry> entries;
+    entries.reserve(m_items.size());
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        entries.push_back(
+            nameEntry(m_items[i], std::string_view(keys).substr(start, ends[i] - start)));
+        start = ends[i];
+    }
+    std::sort(entries.begin(), entries.end(), nameLess);
+    m_naturalRanks.assign(rankCount, 0);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        m_naturalRanks[entries[i].item->NameRank] = static_cast<std::uint32_t>(i);
+}
+
+void TMyFileList::readShootingDates()
+{
+    rankNames();
+    if (m_datesRead)
+        return;
+    std::vector<std::string> paths;
+    paths.reserve(m_items.size());
+    std::uint32_t rankCount = 0;
+    for (const TMyFileItem* item : m_items) {
+        paths.push_back(m_folder ? m_folder->path() + item->FileName : std::string());
+        rankCount = std::max(rankCount, item->NameRank + 1);
+    }
+    std::vector<std::optional<ShootingDate>> dates;
+    if (m_folder)
+        dates = torvel::readShootingDates(paths, m_dateProgress);
+    m_shootingDates.assign(rankCount, std::nullopt);
+    for (std::size_t i = 0; i < dates.size(); ++i)
+        m_shootingDates[m_items[i]->NameRank] = dates[i];
+    m_datesRead = true;
+}
+
+std::optional<ShootingDate> TMyFileList::shootingDate(int index) const
+{
+    if (!m_datesRead || !inRange(index))
+        return std::nullopt;
+    return m_shootingDates[m_items[static_cast<std::size_t>(index)]->NameRank];
+}
+
+// Microseconds since the epoch: the shooting date, or for a file without one
+// the start of the two-second step of its time stamp, as the time orders see it.
+std::int64_t TMyFileList::shootingKey(const TMyFileItem& item) const
+{
+    constexpr std::int64_t limit = 9'000'000'000'000; // seconds; keeps the product in range
+    const std::optional<ShootingDate>& date = m_shootingDates[item.NameRank];
+    const std::int64_t seconds =
+        std::clamp<std::int64_t>(date ? date->seconds : item.TimeKey * 2, -limit, limit);
+    return seconds * 1'000'000 + (date ? date->nanoseconds / 1000 : 0);
 }
 
 void TMyFileList::placeByRank(bool descending)
@@ -261,6 +354,7 @@ void TMyFileList::addItem(const std::string& fileName, std::int64_t size, std::i
     item->KeyLength = static_cast<std::uint32_t>(m_keys.size() - item->KeyOffset);
     m_items.push_back(item);
     m_ranked = false;
+    m_datesRead = false;
 }
 
 std::string_view TMyFileList::sortKey(const TMyFileItem& item) const
