@@ -10,6 +10,7 @@
 
 #include "DateEdit.h"
 #include "PagesFixture.h"
+#include "Screenshot.h"
 #include "UpDown.h"
 #include "common/SampleImages.h"
 #include "common/SampleNames.h"
@@ -268,6 +269,7 @@ TEST_F(TimeStampPage, TheShootingDateChoiceStampsEachFileWithItsOwnAndReportsThe
     child<QCheckBox>(form, "ShotDateCheck")->setChecked(true);
     EXPECT_FALSE(date->isEnabled()) << "the page's own date stands aside";
     EXPECT_FALSE(hour->isEnabled());
+    grabShot(form, QStringLiteral("stamp-from-shooting-dates.png"));
 
     form.TorvelButtonClick();
 
