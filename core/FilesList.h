@@ -132,11 +132,12 @@ private:
     TMyFileItem* newItem();
     std::string_view sortKey(const TMyFileItem& item) const;
     void rankNames();
-    void placeByRank(bool descending);
+    void placeByRank(bool descending, const std::vector<std::uint32_t>* natural);
     void rankNatural();
     std::int64_t shootingKey(const TMyFileItem& item) const;
     bool inRange(int index) const;
 
+    std::string m_localeId;
     NameCollator m_collator;
     NameCollator m_naturalCollator; // digit runs as numbers
     std::vector<TMyFileItem*> m_items;
@@ -151,6 +152,7 @@ private:
     // Made only for the orders that need them, indexed by NameRank, and
     // dropped when the names are ranked again.
     std::vector<std::uint32_t> m_naturalRanks;
+    std::size_t m_naturalCount = 0; // items when they were made; exactly 0..that-1
     std::vector<std::optional<ShootingDate>> m_shootingDates;
     bool m_datesRead = false;
     ShootingDateProgress m_dateProgress;

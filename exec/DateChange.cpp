@@ -170,14 +170,17 @@ int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& nam
     return fs.setLastWriteTime(dir, name, when);
 }
 
+namespace {
+
+// The time stamp a shooting date gives a file: in the packed form, as the
+// page's own date (local time, seconds cut to the even second below). False
+// for a date outside the years the run writes.
 bool stampOfShootingDate(const ShootingDate& date, timespec& when)
 {
     LocalDateTime local;
     return localFromInstant(date.seconds, local) && local.year >= firstStampYear
            && local.year <= lastStampYear && stampInstant(packDosDateTime(local), when);
 }
-
-namespace {
 
 // The time stamp one file is to get, or why it gets none.
 struct FileStamp

@@ -83,16 +83,11 @@ bool stampInstant(std::uint32_t packed, timespec& when);
 int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& name,
                  const timespec& when);
 
-// The time stamp a shooting date gives a file: in the packed form, as the
-// page's own date (local time, seconds cut to the even second below). False
-// for a date outside firstStampYear..lastStampYear.
-bool stampOfShootingDate(const ShootingDate& date, timespec& when);
-
 // The run of the time stamp page: composes and packs the date and time once
 // (a ConversionError ends the run before any file), or takes each file's own
-// shooting date, then gives every listed file that last-write time, with a
-// status text per file. The run goes on
-// after a failure; the files that could not be changed are in the result
+// shooting date through the same packed form, then gives every listed file
+// its last-write time, with a status text per file. The run goes on after a
+// failure; the files that could not be changed are in the result
 // (ERANGE for all of them when the year lies outside the packed range), for
 // the window to report once at the end.
 // With a journal, what each file had is written down first, so that the run

@@ -7,10 +7,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <mutex>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace torvel {
 
@@ -19,6 +24,10 @@ namespace {
 // Seconds from 1904-01-01, where a video container counts from, to 1970-01-01.
 constexpr std::int64_t containerEpochOffset = 2082844800;
 
+// The metadata of a JPEG file, and mostly of a raw one, lies in its first
+// bytes: these are read in one call, and the whole file only when they do
+// not give a date.
+constexpr std::size_t headBytes = 128 * 1024;
 // Below this many files the threads cost more than they save.
 constexpr std::size_t filesPerThread = 64;
 constexpr auto progressInterval = std::chrono::milliseconds(50);
@@ -66,6 +75,17 @@ std::int32_t fractionNanoseconds(std::string_view digits)
 }
 
 std::once_flag libraryReady;
+std::mutex xmpToolkit;
+
+// The XMP toolkit under the library is not safe to call from two threads at
+// once; the library takes this lock around every call.
+void lockXmpToolkit(void* mutex, bool lock)
+{
+    if (lock)
+        static_cast<std::mutex*>(mutex)->lock();
+    else
+        static_cast<std::mutex*>(mutex)->unlock();
+}
 
 // The library is set up once, before any thread reads a file: it prints
 // nothing, and reads the ISO media files (CR3, HEIF) as well.
@@ -73,7 +93,7 @@ void prepareLibrary()
 {
     std::call_once(libraryReady, [] {
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        Exiv2::XmpParser::initialize();
+        Exiv2::XmpParser::initialize(lockXmpToolkit, &xmpToolkit);
         Exiv2::enableBMFF(true);
     });
 }
@@ -129,6 +149,50 @@ std::optional<ShootingDate> quickTimeShootingDate(const std::string& path)
 }
 #pragma GCC diagnostic pop
 
+// The first bytes of a regular file, all of it when it is small (`whole`);
+// false for a file that cannot be opened and for anything but a regular
+// file (a FIFO would hold the reader for ever).
+bool readHead(const std::string& path, std::string& head, bool& whole)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st
+    {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    std::size_t got = 0;
+    if (regular) {
+        head.resize(std::min(static_cast<std::size_t>(st.st_size), headBytes));
+        while (got < head.size()) {
+            const ssize_t n =
+                ::pread(fd, head.data() + got, head.size() - got, static_cast<off_t>(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        head.resize(got);
+        whole = static_cast<off_t>(got) >= st.st_size;
+    }
+    ::close(fd);
+    return regular;
+}
+
+std::optional<ShootingDate> shootingDateOf(Exiv2::Image& image, const std::string& path)
+{
+    image.readMetadata();
+    if (std::optional<ShootingDate> date = exifShootingDate(image.exifData()))
+        return date;
+    if (std::optional<ShootingDate> date = videoShootingDate(image.xmpData()))
+        return date;
+    // The ISO media reader, which reads CR3 and HEIF, does not look at a
+    // video's movie header; the QuickTime reader does.
+    if (image.imageType() != Exiv2::ImageType::bmff)
+        return std::nullopt;
+    return quickTimeShootingDate(path);
+}
+
 } // namespace
 
 std::optional<ShootingDate> shootingDateFromExif(std::string_view dateTime,
@@ -156,21 +220,23 @@ std::optional<ShootingDate> shootingDateFromExif(std::string_view dateTime,
 std::optional<ShootingDate> readShootingDate(const std::string& path)
 {
     prepareLibrary();
+    thread_local std::string head;
+    bool whole = false;
+    if (!readHead(path, head, whole))
+        return std::nullopt;
     try {
-        const auto image = Exiv2::ImageFactory::open(path);
-        if (image.get() == nullptr)
-            return std::nullopt;
-        image->readMetadata();
-        if (std::optional<ShootingDate> date = exifShootingDate(image->exifData()))
+        const auto* bytes = reinterpret_cast<const Exiv2::byte*>(head.data());
+        if (std::optional<ShootingDate> date = shootingDateOf(
+                *Exiv2::ImageFactory::open(bytes, static_cast<long>(head.size())), path))
             return date;
-        if (std::optional<ShootingDate> date = videoShootingDate(image->xmpData()))
-            return date;
-        // The ISO media reader, which reads CR3 and HEIF, does not look at a
-        // video's movie header; the QuickTime reader does.
-        if (image->imageType() != Exiv2::ImageType::bmff)
-            return std::nullopt;
-        return quickTimeShootingDate(path);
-    } catch (const std::exception&) { // unreadable, damaged or not an image
+    } catch (const std::exception&) { // damaged, not an image, or more than the head
+    }
+    if (whole)
+        return std::nullopt;
+    // Metadata beyond the head (a raw file's directories far into the file).
+    try {
+        return shootingDateOf(*Exiv2::ImageFactory::open(path), path);
+    } catch (const std::exception&) {
         return std::nullopt;
     }
 }
@@ -194,6 +260,8 @@ std::vector<std::optional<ShootingDate>> readShootingDates(const std::vector<std
     for (std::size_t n = 1; n < std::min(cores, total / filesPerThread); ++n)
         helpers.emplace_back(work);
     // This thread reads too, and tells the progress between files.
+    if (progress)
+        progress(0, total);
     auto lastShown = std::chrono::steady_clock::now();
     for (std::size_t i = next++; i < total; i = next++) {
         dates[i] = readShootingDate(paths[i]);

@@ -39,7 +39,7 @@ using ShootingDateProgress = std::function<void(std::size_t done, std::size_t to
 
 // The shooting dates of many files, in the order of `paths`, read on helper
 // threads when there are enough of them; `progress` (may be empty) is called
-// every few tens of milliseconds and once at the end.
+// at the start, every few tens of milliseconds and once at the end.
 std::vector<std::optional<ShootingDate>> readShootingDates(const std::vector<std::string>& paths,
                                                            const ShootingDateProgress& progress);
 

@@ -144,8 +144,8 @@ std::vector<std::optional<ShootingDate>>
 TimeStampPage::shootingDates(const std::vector<std::string>& names)
 {
     m_list.readShootingDates();
-    // The page lists the files in the list's order; a name found elsewhere
-    // is looked for.
+    // The grid lists the files in the list's order; should a row differ,
+    // its name is looked up.
     std::unordered_map<std::string_view, int> rows;
     std::vector<std::optional<ShootingDate>> dates(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {

@@ -155,6 +155,24 @@ TEST_F(FileListOrders, NaturalOrderComparesDigitRunsAsNumbers)
     }
 }
 
+// A list long enough that the keys are made on two threads orders as the
+// collator compares.
+TEST_F(FileListOrders, NaturalOrderOfALongListIsTheCollatorsOrder)
+{
+    std::mt19937 random(11);
+    Names expected;
+    for (int i = 0; i < 5000; ++i) {
+        expected.push_back((random() % 2 ? "写真" : "IMG_") + std::to_string(random() % 100000)
+                           + (random() % 3 ? ".jpg" : "-" + std::to_string(i) + ".JPG"));
+        add(expected.back(), 0, 0);
+    }
+    const NameCollator natural("", DigitRuns::AsNumbers);
+    std::sort(expected.begin(), expected.end(), [&](const std::string& a, const std::string& b) {
+        return natural.compare(a, b) < 0;
+    });
+    EXPECT_EQ(sorted(itemOfSortOrder(SortOrder::NaturalUp)), expected);
+}
+
 TEST(FileListShootingDates, OrderByTheDateTheFileRecordsElseItsTimeStamp)
 {
     const ScopedTimeZone zone("Asia/Tokyo");
