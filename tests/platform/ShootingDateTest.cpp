@@ -72,6 +72,12 @@ TEST(ShootingDate, FilesGiveTheirDateOrNoneWhateverTheyHold)
     test::writeMovie(dir / "clip.mov", utcMorning, "qt  ");
     test::writeMovie(dir / "undated.mp4", -2082844800); // 0: never given one
     const std::string whole = dir.read("dated.jpg");
+    // Three segments of 64 KiB of nothing before the EXIF: it lies beyond the
+    // first bytes that are read at first.
+    std::string late = whole.substr(0, 2);
+    for (int i = 0; i < 3; ++i)
+        late += std::string("\xFF\xEF\xFF\xFF", 4) + std::string(65533, '\0');
+    dir.write("late.jpg", late + whole.substr(2));
     dir.write("truncated.jpg", whole.substr(0, whole.size() / 3));
     dir.write("pretend.jpg", "\xFF\xD8\xFF\xE1 not a photo at all");
     dir.write("text.jpg", "just some text");
@@ -88,6 +94,7 @@ TEST(ShootingDate, FilesGiveTheirDateOrNoneWhateverTheyHold)
         {sjisPhoto, ShootingDate{utcMorning, 0}},
         {"raw.nef", ShootingDate{utcMorning, 0}},
         {"raw-ifd0.dng", ShootingDate{utcMorning, 0}},
+        {"late.jpg", ShootingDate{utcMorning, 0}},
         {"clip.mp4", ShootingDate{utcMorning, 0}},
         {"clip.mov", ShootingDate{utcMorning, 0}},
         {"undated.mp4", std::nullopt},
