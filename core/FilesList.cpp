@@ -116,9 +116,7 @@ void TMyFileList::ClearList()
     m_folder.reset();
     m_ranked = true;
     m_ranksDense = true;
-    m_naturalRanks.clear();
-    m_shootingDates.clear();
-    m_datesRead = false;
+    dropOwnKeys();
 }
 
 std::optional<SortOrder> sortOrderOfItem(int index)
@@ -182,9 +180,7 @@ void TMyFileList::rankNames()
         entries[i].item->NameRank = static_cast<std::uint32_t>(i);
     m_ranked = true;
     m_ranksDense = true;
-    m_naturalRanks.clear();
-    m_shootingDates.clear();
-    m_datesRead = false;
+    dropOwnKeys();
 }
 
 namespace {
@@ -244,6 +240,14 @@ void TMyFileList::rankNatural()
     for (std::size_t i = 0; i < entries.size(); ++i)
         m_naturalRanks[entries[i].item->NameRank] = static_cast<std::uint32_t>(i);
     m_naturalCount = count;
+}
+
+void TMyFileList::dropOwnKeys()
+{
+    m_naturalRanks.clear();
+    m_naturalCount = 0;
+    m_shootingDates.clear();
+    m_datesRead = false;
 }
 
 void TMyFileList::readShootingDates()

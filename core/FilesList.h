@@ -134,6 +134,7 @@ private:
     void rankNames();
     void placeByRank(bool descending, const std::vector<std::uint32_t>* natural);
     void rankNatural();
+    void dropOwnKeys();
     std::int64_t shootingKey(const TMyFileItem& item) const;
     bool inRange(int index) const;
 
