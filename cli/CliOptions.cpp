@@ -19,6 +19,10 @@ const std::map<std::string_view, SortOrder> sortWords{
     {"oldest", SortOrder::OldestFirst},
     {"smallest", SortOrder::SmallestFirst},
     {"largest", SortOrder::LargestFirst},
+    {"natural", SortOrder::NaturalUp},
+    {"natural-desc", SortOrder::NaturalDown},
+    {"shot-oldest", SortOrder::ShotOldestFirst},
+    {"shot-newest", SortOrder::ShotNewestFirst},
 };
 
 bool numberIn(std::string_view text, int min, int max, std::optional<int>& out)

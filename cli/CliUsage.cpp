@@ -24,7 +24,8 @@ TORVEL の設定ファイル (torvel.ini) の値を使います。保存方法�
   -k, --keep-number           ファイル名の末尾の数字を連番として使う
       --keep-number-identifier  そのとき数字の前を識別名にする
       --number-only           末尾の数字を使わず、並べた順に番号を付ける
-      --sort=順序             name, name-desc, newest, oldest, smallest, largest
+      --sort=順序             name, name-desc, newest, oldest, smallest, largest,
+                              natural, natural-desc, shot-oldest, shot-newest
       --only=拡張子[,拡張子]  この拡張子のファイルだけを対象にする
 
 実行:

@@ -3,9 +3,12 @@
 #include "DosDateTime.h"
 #include "FileAttributes.h"
 #include "FileInfo.h"
+#include "FolderHandle.h"
+#include "NameText.h"
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 namespace torvel {
 
@@ -23,7 +26,9 @@ struct SortEntry
     TMyFileItem* item;
 };
 
-SortEntry sortEntry(TMyFileItem* item, SortOrder order)
+// `own` is the key of the orders whose key the list keeps apart from the
+// items: the natural name rank or the shooting-date key.
+SortEntry sortEntry(TMyFileItem* item, SortOrder order, std::int64_t own)
 {
     const std::uint32_t up = item->NameRank;
     const std::uint32_t down = ~item->NameRank;
@@ -38,6 +43,12 @@ SortEntry sortEntry(TMyFileItem* item, SortOrder order)
         return {item->Size, up, item};
     case SortOrder::LargestFirst:
         return {-item->Size, down, item};
+    case SortOrder::NaturalUp:
+    case SortOrder::ShotNewestFirst:
+        return {order == SortOrder::NaturalUp ? own : -own, up, item};
+    case SortOrder::NaturalDown:
+    case SortOrder::ShotOldestFirst:
+        return {order == SortOrder::NaturalDown ? -own : own, down, item};
     case SortOrder::NameUp:
         break;
     }
@@ -83,12 +94,13 @@ bool nameLess(const NameEntry& a, const NameEntry& b)
 } // namespace
 
 TMyFileList::TMyFileList()
-{
-    m_items.reserve(reservedItems);
-}
+    : TMyFileList(userLocaleId("LC_COLLATE"))
+{}
 
 TMyFileList::TMyFileList(const std::string& collationLocale)
-    : m_collator(collationLocale)
+    : m_localeId(collationLocale)
+    , m_collator(collationLocale)
+    , m_naturalCollator(collationLocale, DigitRuns::AsNumbers)
 {
     m_items.reserve(reservedItems);
 }
@@ -104,12 +116,12 @@ void TMyFileList::ClearList()
     m_folder.reset();
     m_ranked = true;
     m_ranksDense = true;
+    dropOwnKeys();
 }
 
 std::optional<SortOrder> sortOrderOfItem(int index)
 {
-    if (index < itemOfSortOrder(SortOrder::NameUp)
-        || index > itemOfSortOrder(SortOrder::LargestFirst))
+    if (index < itemOfSortOrder(SortOrder::NameUp) || index > itemOfSortOrder(lastSortOrder))
         return std::nullopt;
     return static_cast<SortOrder>(index);
 }
@@ -125,14 +137,27 @@ void TMyFileList::SortList()
     if (m_items.empty())
         return;
     rankNames();
+    const bool natural = m_sortType == SortOrder::NaturalUp || m_sortType == SortOrder::NaturalDown;
+    if (natural)
+        rankNatural();
+    else if (sortsByShootingDate(m_sortType))
+        readShootingDates();
     if ((m_sortType == SortOrder::NameUp || m_sortType == SortOrder::NameDown) && m_ranksDense) {
-        placeByRank(m_sortType == SortOrder::NameDown);
+        placeByRank(m_sortType == SortOrder::NameDown, nullptr);
+        return;
+    }
+    if (natural && m_naturalCount == m_items.size()) {
+        placeByRank(m_sortType == SortOrder::NaturalDown, &m_naturalRanks);
         return;
     }
     std::vector<SortEntry> entries;
     entries.reserve(m_items.size());
-    for (TMyFileItem* item : m_items)
-        entries.push_back(sortEntry(item, m_sortType));
+    for (TMyFileItem* item : m_items) {
+        const std::int64_t own = natural                           ? m_naturalRanks[item->NameRank]
+                                 : sortsByShootingDate(m_sortType) ? shootingKey(*item)
+                                                                   : 0;
+        entries.push_back(sortEntry(item, m_sortType, own));
+    }
     std::sort(entries.begin(), entries.end(), [](const SortEntry& a, const SortEntry& b) {
         return a.primary != b.primary ? a.primary < b.primary : a.secondary < b.secondary;
     });
@@ -155,14 +180,125 @@ void TMyFileList::rankNames()
         entries[i].item->NameRank = static_cast<std::uint32_t>(i);
     m_ranked = true;
     m_ranksDense = true;
+    dropOwnKeys();
 }
 
-void TMyFileList::placeByRank(bool descending)
+namespace {
+
+// The sort keys of names [first, last), one after another in `keys`, each
+// ending where `ends` says.
+void appendKeys(const NameCollator& collator, const std::vector<TMyFileItem*>& items,
+                std::size_t first, std::size_t last, std::string& keys,
+                std::vector<std::size_t>& ends)
+{
+    keys.reserve((last - first) * 48);
+    ends.reserve(last - first);
+    for (std::size_t i = first; i < last; ++i) {
+        collator.appendSortKey(items[i]->FileName, keys);
+        ends.push_back(keys.size());
+    }
+}
+
+constexpr std::size_t itemsWorthASecondThread = 4096;
+
+} // namespace
+
+// The names' places with digit runs as numbers, from keys made once and
+// dropped after, so that the items keep only one key each. Making the keys is
+// most of the work: a second thread makes half of them, with a collator of
+// its own.
+void TMyFileList::rankNatural()
+{
+    if (!m_naturalRanks.empty())
+        return;
+    const std::size_t count = m_items.size();
+    const std::size_t half = count >= itemsWorthASecondThread ? count / 2 : count;
+    std::string keys[2];
+    std::vector<std::size_t> ends[2];
+    {
+        std::jthread second;
+        if (half < count)
+            second = std::jthread([&] {
+                const NameCollator collator(m_localeId, DigitRuns::AsNumbers);
+                appendKeys(collator, m_items, half, count, keys[1], ends[1]);
+            });
+        appendKeys(m_naturalCollator, m_items, 0, half, keys[0], ends[0]);
+    }
+    std::vector<NameEntry> entries;
+    entries.reserve(count);
+    std::uint32_t rankCount = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const int part = i < half ? 0 : 1;
+        const std::size_t k = i - (part == 0 ? 0 : half);
+        const std::size_t start = k == 0 ? 0 : ends[part][k - 1];
+        entries.push_back(nameEntry(
+            m_items[i], std::string_view(keys[part]).substr(start, ends[part][k] - start)));
+        rankCount = std::max(rankCount, m_items[i]->NameRank + 1);
+    }
+    std::sort(entries.begin(), entries.end(), nameLess);
+    m_naturalRanks.assign(rankCount, 0);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        m_naturalRanks[entries[i].item->NameRank] = static_cast<std::uint32_t>(i);
+    m_naturalCount = count;
+}
+
+void TMyFileList::dropOwnKeys()
+{
+    m_naturalRanks.clear();
+    m_naturalCount = 0;
+    m_shootingDates.clear();
+    m_datesRead = false;
+}
+
+void TMyFileList::readShootingDates()
+{
+    rankNames();
+    if (m_datesRead)
+        return;
+    std::vector<std::string> paths;
+    paths.reserve(m_items.size());
+    std::uint32_t rankCount = 0;
+    for (const TMyFileItem* item : m_items) {
+        paths.push_back(m_folder ? m_folder->path() + item->FileName : std::string());
+        rankCount = std::max(rankCount, item->NameRank + 1);
+    }
+    std::vector<std::optional<ShootingDate>> dates;
+    if (m_folder)
+        dates = torvel::readShootingDates(paths, m_dateProgress);
+    m_shootingDates.assign(rankCount, std::nullopt);
+    for (std::size_t i = 0; i < dates.size(); ++i)
+        m_shootingDates[m_items[i]->NameRank] = dates[i];
+    m_datesRead = true;
+}
+
+std::optional<ShootingDate> TMyFileList::shootingDate(int index) const
+{
+    if (!m_datesRead || !inRange(index))
+        return std::nullopt;
+    return m_shootingDates[m_items[static_cast<std::size_t>(index)]->NameRank];
+}
+
+// Microseconds since the epoch: the shooting date, or for a file without one
+// the start of the two-second step of its time stamp, as the time orders see it.
+std::int64_t TMyFileList::shootingKey(const TMyFileItem& item) const
+{
+    constexpr std::int64_t limit = 9'000'000'000'000; // seconds; keeps the product in range
+    const std::optional<ShootingDate>& date = m_shootingDates[item.NameRank];
+    const std::int64_t seconds =
+        std::clamp<std::int64_t>(date ? date->seconds : item.TimeKey * 2, -limit, limit);
+    return seconds * 1'000'000 + (date ? date->nanoseconds / 1000 : 0);
+}
+
+// Ranks that are exactly 0..Count-1 place every item without sorting:
+// NameRank, or the natural rank that `natural` holds by NameRank.
+void TMyFileList::placeByRank(bool descending, const std::vector<std::uint32_t>* natural)
 {
     const std::size_t last = m_items.size() - 1;
     std::vector<TMyFileItem*> placed(m_items.size());
-    for (TMyFileItem* item : m_items)
-        placed[descending ? last - item->NameRank : item->NameRank] = item;
+    for (TMyFileItem* item : m_items) {
+        const std::size_t rank = natural ? (*natural)[item->NameRank] : item->NameRank;
+        placed[descending ? last - rank : rank] = item;
+    }
     m_items.swap(placed);
 }
 
@@ -261,6 +397,7 @@ void TMyFileList::addItem(const std::string& fileName, std::int64_t size, std::i
     item->KeyLength = static_cast<std::uint32_t>(m_keys.size() - item->KeyOffset);
     m_items.push_back(item);
     m_ranked = false;
+    m_datesRead = false;
 }
 
 std::string_view TMyFileList::sortKey(const TMyFileItem& item) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NameCollation.h"
+#include "ShootingDate.h"
 
 #include <cstdint>
 #include <memory>
@@ -35,9 +36,10 @@ struct TMyFileItem
     bool AttrPending = false;
 };
 
-// The six orders of the file list, in the order of the sort box's items.
+// The orders of the file list, in the order of the sort box's items.
 // Ties of the time and size orders: name ascending for newest and smallest
-// first, name descending for oldest and largest first.
+// first, name descending for oldest and largest first. Each order is the
+// exact reverse of its partner.
 enum class SortOrder : std::uint8_t
 {
     NameUp,
@@ -46,9 +48,13 @@ enum class SortOrder : std::uint8_t
     OldestFirst,
     SmallestFirst,
     LargestFirst,
+    NaturalUp, // names with their digit runs compared as numbers
+    NaturalDown,
+    ShotOldestFirst, // the shooting date the file records, else its time stamp
+    ShotNewestFirst,
 };
 
-// The order of the sort box's item `index`; none outside the six items (the
+// The order of the sort box's item `index`; none outside its items (the
 // box has no item chosen, or the settings file holds another number).
 std::optional<SortOrder> sortOrderOfItem(int index);
 // The sort box's item of an order.
@@ -56,8 +62,14 @@ constexpr int itemOfSortOrder(SortOrder order)
 {
     return static_cast<int>(order);
 }
+inline constexpr SortOrder lastSortOrder = SortOrder::ShotNewestFirst;
+// Whether the order needs the files' shooting dates.
+constexpr bool sortsByShootingDate(SortOrder order)
+{
+    return order == SortOrder::ShotOldestFirst || order == SortOrder::ShotNewestFirst;
+}
 
-// The chosen files of the source folder, in one of the six orders. Every
+// The chosen files of the source folder, in one of the orders. Every
 // order is total: names that collate equal are ordered by their bytes.
 class TMyFileList
 {
@@ -97,6 +109,18 @@ public:
     const TMyFileItem* item(int index) const;
     // Fast read access for the grid and the generator; index must be valid.
     const std::string& fileNameAt(int index) const;
+    // Reads the shooting date of every file once per rebuild (again only
+    // after items were added), on helper threads for many files, telling
+    // the progress given to setShootingDateProgress.
+    void readShootingDates();
+    // The shooting date of item `index` once they are read; none before, for
+    // a file without one, and outside the list.
+    std::optional<ShootingDate> shootingDate(int index) const;
+    void setShootingDateProgress(ShootingDateProgress progress)
+    {
+        m_dateProgress = std::move(progress);
+    }
+
     // A hint that item `index` is needed soon (any index is allowed).
     void prefetch(int index) const
     {
@@ -108,10 +132,15 @@ private:
     TMyFileItem* newItem();
     std::string_view sortKey(const TMyFileItem& item) const;
     void rankNames();
-    void placeByRank(bool descending);
+    void placeByRank(bool descending, const std::vector<std::uint32_t>* natural);
+    void rankNatural();
+    void dropOwnKeys();
+    std::int64_t shootingKey(const TMyFileItem& item) const;
     bool inRange(int index) const;
 
+    std::string m_localeId;
     NameCollator m_collator;
+    NameCollator m_naturalCollator; // digit runs as numbers
     std::vector<TMyFileItem*> m_items;
     // Items live in chunks that are freed together by ClearList.
     std::vector<std::unique_ptr<TMyFileItem[]>> m_chunks;
@@ -121,6 +150,13 @@ private:
     SortOrder m_sortType = SortOrder::NameUp;
     bool m_ranked = true;     // NameRank is valid for every item
     bool m_ranksDense = true; // ranks are exactly 0..Count-1
+    // Made only for the orders that need them, indexed by NameRank, and
+    // dropped when the names are ranked again.
+    std::vector<std::uint32_t> m_naturalRanks;
+    std::size_t m_naturalCount = 0; // items when they were made; exactly 0..that-1
+    std::vector<std::optional<ShootingDate>> m_shootingDates;
+    bool m_datesRead = false;
+    ShootingDateProgress m_dateProgress;
 };
 
 } // namespace torvel

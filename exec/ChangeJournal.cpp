@@ -26,22 +26,23 @@ RunResult settle(const JournalRecord& record, FileSystem& fs, bool back)
     if (int rc = fs.openFolder(record.from, dir))
         return stoppedRun(rc);
     RunResult result;
-    for (const JournalFile& file : record.files) {
+    for (std::size_t i = 0; i < record.files.size(); ++i) {
+        const JournalFile& file = record.files[i];
         FileInfo now;
         const bool stamp = record.kind == JournalKind::TimeStamp;
+        const timespec given = record.stamps.empty() ? record.stamp : record.stamps[i];
         // Only a time that is still the run's own goes back.
-        const bool changed = !stillThere(fs, dir, file, now)
-                             || (stamp && back
-                                 && (now.mtimeSeconds != record.stamp.tv_sec
-                                     || now.mtimeNanoseconds != record.stamp.tv_nsec));
+        const bool changed =
+            !stillThere(fs, dir, file, now)
+            || (stamp && back
+                && (now.mtimeSeconds != given.tv_sec || now.mtimeNanoseconds != given.tv_nsec));
         if (changed) {
             result.failures.push_back({file.oldName, {}, {}, RunStep::Changed, 0});
             continue;
         }
         int rc = 0;
         if (stamp) {
-            const timespec when =
-                back ? timespec{file.mtimeSeconds, file.mtimeNanoseconds} : record.stamp;
+            const timespec when = back ? timespec{file.mtimeSeconds, file.mtimeNanoseconds} : given;
             rc = fs.setLastWriteTime(dir, file.oldName, when);
         } else if (back) {
             rc = fs.changeAttributes(dir, file.oldName, ~pageBits, file.attributes & pageBits);
@@ -61,13 +62,14 @@ RunResult settle(const JournalRecord& record, FileSystem& fs, bool back)
 } // namespace
 
 int journalChanges(RunJournal& journal, JournalRecord plan, FileSystem& fs,
-                   const std::vector<std::string>& names)
+                   const std::vector<std::string>& names, const std::vector<timespec>* ownStamps)
 {
     FolderHandle dir;
     if (int rc = fs.openFolder(plan.from, dir))
         return rc;
     plan.files.reserve(names.size());
-    for (const std::string& name : names) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
         EntryId id;
         FileInfo info;
         if (fs.probe(dir, name, id) != 0 || readFileInfo(dir, name, info) != 0)
@@ -80,6 +82,8 @@ int journalChanges(RunJournal& journal, JournalRecord plan, FileSystem& fs,
                               info.mtimeSeconds,
                               info.mtimeNanoseconds,
                               info.attributes});
+        if (ownStamps != nullptr)
+            plan.stamps.push_back((*ownStamps)[i]);
     }
     return journal.begin(plan);
 }

@@ -13,9 +13,11 @@ class FileSystem;
 // Writes plan to journal with, for each of names in plan.from, what the
 // file has before the run touches any: its inode, last-write time and
 // attribute word. A file that cannot be read is left out: the run fails it
-// anyway.
+// anyway. ownStamps: for a time stamp run that gives each file its own time,
+// those times, one per name.
 [[nodiscard]] int journalChanges(RunJournal& journal, JournalRecord plan, FileSystem& fs,
-                                 const std::vector<std::string>& names);
+                                 const std::vector<std::string>& names,
+                                 const std::vector<timespec>* ownStamps = nullptr);
 
 // Takes back a time stamp or attribute run: each file gets its own time or
 // attributes back, unless it has changed since (another time stamp, another

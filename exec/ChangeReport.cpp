@@ -18,6 +18,8 @@ std::string changeReason(int error)
         return "このドライブには属性を保存できません";
     case ERANGE:
         return "1980年から2099年までの日付しか設定できません";
+    case ENODATA:
+        return "撮影日時が記録されていません";
     case EISDIR:
         return "フォルダは変更できません";
     case EINVAL:

@@ -15,7 +15,8 @@ struct ChangeFailure
 {
     std::string name; // the bare name, bytes
     int error = 0;    // errno of the step that failed; ERANGE for a date
-                      // outside the years a time stamp can hold
+                      // outside the years a time stamp can hold, ENODATA
+                      // for a file that records no shooting date
 
     bool operator==(const ChangeFailure&) const = default;
 };

@@ -1,5 +1,6 @@
 #include "DateChange.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <atomic>
@@ -169,37 +170,106 @@ int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& nam
     return fs.setLastWriteTime(dir, name, when);
 }
 
+namespace {
+
+// The time stamp a shooting date gives a file: in the packed form, as the
+// page's own date (local time, seconds cut to the even second below). False
+// for a date outside the years the run writes.
+bool stampOfShootingDate(const ShootingDate& date, timespec& when)
+{
+    LocalDateTime local;
+    return localFromInstant(date.seconds, local) && local.year >= firstStampYear
+           && local.year <= lastStampYear && stampInstant(packDosDateTime(local), when);
+}
+
+// The time stamp one file is to get, or why it gets none.
+struct FileStamp
+{
+    timespec when{};
+    int error = 0;
+};
+
+// One stamp for every file (from the page's date), or each file its own.
+class PlannedStamps
+{
+public:
+    explicit PlannedStamps(const DateChangeInput& input)
+    {
+        if (!input.fromShootingDates) {
+            const std::uint32_t packed = composeDosStamp(input.year, input.month, input.day,
+                                                         input.hour, input.minute, input.second);
+            // A year outside the packed form's range: every file is reported
+            // and none is changed.
+            m_common.error = stampInstant(packed, m_common.when) ? 0 : ERANGE;
+            return;
+        }
+        m_own.resize(input.names.size(), FileStamp{{}, ENODATA});
+        for (std::size_t row = 0; row < m_own.size() && row < input.shootingDates.size(); ++row) {
+            if (const std::optional<ShootingDate>& date = input.shootingDates[row])
+                m_own[row].error = stampOfShootingDate(*date, m_own[row].when) ? 0 : ERANGE;
+        }
+    }
+
+    const FileStamp& of(std::size_t row) const { return m_own.empty() ? m_common : m_own[row]; }
+    bool eachOwn() const { return !m_own.empty(); }
+    bool any() const
+    {
+        return std::any_of(m_own.begin(), m_own.end(),
+                           [](const FileStamp& s) { return s.error == 0; })
+               || (m_own.empty() && m_common.error == 0);
+    }
+
+private:
+    FileStamp m_common;
+    std::vector<FileStamp> m_own;
+};
+
+// Writes down what the files that will be stamped have now.
+int journalStamps(RunJournal& journal, FileSystem& fs, const DateChangeInput& input,
+                  const PlannedStamps& stamps)
+{
+    JournalRecord plan;
+    plan.kind = JournalKind::TimeStamp;
+    plan.from = plan.to = input.folder;
+    if (!stamps.eachOwn()) {
+        plan.stamp = stamps.of(0).when;
+        return journalChanges(journal, std::move(plan), fs, input.names);
+    }
+    std::vector<std::string> names;
+    std::vector<timespec> whens;
+    for (std::size_t row = 0; row < input.names.size(); ++row) {
+        if (stamps.of(row).error == 0) {
+            names.push_back(input.names[row]);
+            whens.push_back(stamps.of(row).when);
+        }
+    }
+    return journalChanges(journal, std::move(plan), fs, names, &whens);
+}
+
+} // namespace
+
 ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback,
                          RunJournal* journal)
 {
-    const std::uint32_t packed =
-        composeDosStamp(input.year, input.month, input.day, input.hour, input.minute, input.second);
-    timespec when{};
-    // A year outside the packed form's range: every file is reported and
-    // none is changed.
-    const int stampError = stampInstant(packed, when) ? 0 : ERANGE;
-
+    const PlannedStamps stamps(input);
+    const bool any = !input.names.empty() && stamps.any();
     FolderHandle dir;
     int folderError = input.names.empty() ? 0 : fs.openFolder(input.folder, dir);
-    if (folderError == 0 && stampError == 0 && journal != nullptr && !input.names.empty()) {
-        JournalRecord plan;
-        plan.kind = JournalKind::TimeStamp;
-        plan.from = plan.to = input.folder;
-        plan.stamp = when;
-        folderError = journalChanges(*journal, std::move(plan), fs, input.names);
-    }
+    if (folderError == 0 && any && journal != nullptr)
+        folderError = journalStamps(*journal, fs, input, stamps);
     const int total = static_cast<int>(input.names.size());
     StampChecks checks(fs, dir, input.names,
-                       stampError == 0 && folderError == 0 && fs.allowsCallsFromTwoThreads());
+                       any && folderError == 0 && fs.allowsCallsFromTwoThreads());
     ChangeResult result;
     for (int row = 0; row < total; ++row) {
         const std::string& name = input.names[static_cast<std::size_t>(row)];
+        const FileStamp& stamp = stamps.of(static_cast<std::size_t>(row));
         feedback.status({RunActivity::ChangingStamp, name, {}});
-        int rc = stampError != 0 ? stampError : folderError;
+        int rc = stamp.error != 0 ? stamp.error : folderError;
         if (rc == 0)
             rc = checks.refusal(static_cast<std::size_t>(row));
         if (rc == 0)
-            rc = fs.setLastWriteTime(dir, name, when);
+            rc = fs.setLastWriteTime(dir, name, stamp.when);
         if (rc != 0)
             result.failures.push_back({name, rc});
         else

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include <time.h>
 
 #include "ChangeReport.h"
+#include "ShootingDate.h"
 
 namespace torvel {
 
@@ -52,6 +54,11 @@ struct DateChangeInput
     std::string folder;
     // Column 0 of the grid's rows 1 to RowCount-1: bare names, in order.
     std::vector<std::string> names;
+    // Instead of the date and time above, every file gets its own shooting
+    // date (that of names[i]); a file without one (ENODATA) or with one
+    // outside the years a stamp can hold (ERANGE) is left as it is.
+    bool fromShootingDates = false;
+    std::vector<std::optional<ShootingDate>> shootingDates;
 };
 
 // The first year and the last year the run will write.
@@ -77,9 +84,10 @@ int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& nam
                  const timespec& when);
 
 // The run of the time stamp page: composes and packs the date and time once
-// (a ConversionError ends the run before any file), then gives every listed
-// file that last-write time, with a status text per file. The run goes on
-// after a failure; the files that could not be changed are in the result
+// (a ConversionError ends the run before any file), or takes each file's own
+// shooting date through the same packed form, then gives every listed file
+// its last-write time, with a status text per file. The run goes on after a
+// failure; the files that could not be changed are in the result
 // (ERANGE for all of them when the year lies outside the packed range), for
 // the window to report once at the end.
 // With a journal, what each file had is written down first, so that the run

@@ -84,10 +84,17 @@ bool numberOf(std::string_view text, Number& out)
     return error == std::errc() && end == text.data() + text.size();
 }
 
-bool readFile(const std::vector<std::string_view>& f, JournalFile& file)
+bool readFile(const std::vector<std::string_view>& f, JournalFile& file,
+              std::vector<timespec>& stamps)
 {
-    if (f.size() != 9)
+    if (f.size() == 11) { // with the file's own time stamp
+        timespec stamp{};
+        if (!numberOf(f[9], stamp.tv_sec) || !numberOf(f[10], stamp.tv_nsec))
+            return false;
+        stamps.push_back(stamp);
+    } else if (f.size() != 9) {
         return false;
+    }
     file.oldName = percentDecoded(f[5]);
     file.temporary = percentDecoded(f[6]);
     file.newName = percentDecoded(f[7]);
@@ -103,7 +110,7 @@ bool readLine(std::string_view line, JournalRecord& out)
     const std::string_view word = f[0];
     if (word == "file") {
         JournalFile file;
-        if (!readFile(f, file))
+        if (!readFile(f, file, out.stamps))
             return false;
         out.files.push_back(std::move(file));
     } else if (word == "run" && f.size() == 2) {
@@ -124,7 +131,8 @@ bool readLine(std::string_view line, JournalRecord& out)
         out.to = percentDecoded(f[1]);
     } else if (word == "planned" && f.size() == 2) {
         std::size_t count = 0;
-        out.planned = numberOf(f[1], count) && count == out.files.size();
+        out.planned = numberOf(f[1], count) && count == out.files.size()
+                      && (out.stamps.empty() || out.stamps.size() == count);
     } else if (word == "trash" && f.size() == 5) {
         out.trashed.push_back({percentDecoded(f[1]), percentDecoded(f[2]), percentDecoded(f[3]),
                                percentDecoded(f[4])});
@@ -159,8 +167,9 @@ int RunJournal::begin(const JournalRecord& plan)
 {
     if (int rc = open(plan))
         return rc;
-    for (const JournalFile& file : plan.files) {
-        if (int rc = add(file))
+    const bool ownStamps = !plan.stamps.empty() && plan.stamps.size() == plan.files.size();
+    for (std::size_t i = 0; i < plan.files.size(); ++i) {
+        if (int rc = add(plan.files[i], ownStamps ? &plan.stamps[i] : nullptr))
             return rc;
     }
     return planned();
@@ -192,7 +201,7 @@ int RunJournal::open(const JournalRecord& head)
     return 0;
 }
 
-int RunJournal::add(const JournalFile& file)
+int RunJournal::add(const JournalFile& file, const timespec* stamp)
 {
     std::string& text = m_pending;
     text.append("file ").append(std::to_string(file.inode)).append(" ");
@@ -201,7 +210,12 @@ int RunJournal::add(const JournalFile& file)
     text.append(std::to_string(file.mtimeNanoseconds)).append(" ");
     text.append(encoded(file.oldName)).append(" ").append(encoded(file.temporary)).append(" ");
     text.append(encoded(file.newName)).append(" ");
-    text.append(std::to_string(file.attributes)).append("\n");
+    text.append(std::to_string(file.attributes));
+    if (stamp != nullptr) {
+        text.append(" ").append(std::to_string(stamp->tv_sec)).append(" ");
+        text.append(std::to_string(stamp->tv_nsec));
+    }
+    text.append("\n");
     ++m_files;
     return flush(std::size_t{1} << 20);
 }

@@ -19,7 +19,7 @@ enum class JournalKind : std::uint8_t
     Rename, // in place, through temporary names
     Move,
     Copy,
-    TimeStamp,  // one last-write time given to every file
+    TimeStamp,  // one last-write time given to every file, or each its own
     Attributes, // read-only, hidden, system and archive set or cleared
 };
 
@@ -60,8 +60,9 @@ struct JournalRecord
     std::string to;
     std::vector<JournalFile> files;
     std::vector<TrashedFile> trashed;
-    timespec stamp{};           // a time stamp run: the time it gives
-    std::uint32_t keepMask = 0; // an attribute run: word = (word & keep) | set
+    timespec stamp{};             // a time stamp run: the time it gives
+    std::vector<timespec> stamps; // or, one per file in its order, each its own
+    std::uint32_t keepMask = 0;   // an attribute run: word = (word & keep) | set
     std::uint32_t setMask = 0;
     bool planned = false;  // the whole plan reached the disk before any file was touched
     bool finished = false; // the run came to its end
@@ -89,7 +90,8 @@ public:
     // twice: open() with the plan's head (files empty), add() each file,
     // then planned(), which puts the whole plan on the disk.
     [[nodiscard]] int open(const JournalRecord& head);
-    [[nodiscard]] int add(const JournalFile& file);
+    // stamp: a time stamp run's own time for this file, where each has one.
+    [[nodiscard]] int add(const JournalFile& file, const timespec* stamp = nullptr);
     [[nodiscard]] int add(std::string_view oldName, std::string_view temporary,
                           std::string_view newName, std::uint64_t inode);
     [[nodiscard]] int planned();

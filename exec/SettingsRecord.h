@@ -48,7 +48,7 @@ struct SettingsRecord
 
 // The ranges a number read from the file must lie in; outside them (or when
 // the text is not a decimal integer at all) the key counts as missing.
-inline constexpr int SortMin = 0, SortMax = 5;
+inline constexpr int SortMin = 0, SortMax = 9;
 inline constexpr int ChangeNomMin = 0, ChangeNomMax = 32000;
 inline constexpr int ChangeDigitMin = 1, ChangeDigitMax = 5;
 // Window coordinates as the window system holds them: 16 bits, signed.

@@ -8,7 +8,7 @@ namespace torvel {
 
 namespace {
 
-UCollator* openCollator(const std::string& localeId)
+UCollator* openCollator(const std::string& localeId, DigitRuns digits)
 {
     UErrorCode status = U_ZERO_ERROR;
     UCollator* c = ucol_open(localeId.c_str(), &status);
@@ -16,7 +16,13 @@ UCollator* openCollator(const std::string& localeId)
         status = U_ZERO_ERROR;
         c = ucol_open("", &status);
     }
-    return U_SUCCESS(status) ? c : nullptr;
+    if (U_FAILURE(status))
+        return nullptr;
+    if (digits == DigitRuns::AsNumbers) {
+        UErrorCode numeric = U_ZERO_ERROR; // refused: digits stay text
+        ucol_setAttribute(c, UCOL_NUMERIC_COLLATION, UCOL_ON, &numeric);
+    }
+    return c;
 }
 
 int compareBytes(std::string_view a, std::string_view b)
@@ -31,8 +37,8 @@ NameCollator::NameCollator()
     : NameCollator(userLocaleId("LC_COLLATE"))
 {}
 
-NameCollator::NameCollator(const std::string& localeId)
-    : m_collator(openCollator(localeId))
+NameCollator::NameCollator(const std::string& localeId, DigitRuns digits)
+    : m_collator(openCollator(localeId, digits))
 {}
 
 NameCollator::~NameCollator()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,13 +14,21 @@ namespace torvel {
 // are not UTF-8 are keyed by their CP932 decoding (unmappable bytes replaced).
 // Two names with equal keys ("a.txt" and "A.txt" can both exist here) are
 // then ordered by their bytes, so the order is total and repeatable.
+// How runs of digits in a name compare.
+enum class DigitRuns : std::uint8_t
+{
+    AsText,    // digit by digit: "img10" before "img2"
+    AsNumbers, // by their values, full-width digits too: "img2" before "img10";
+               // equal values ("img01", "img1") are then ordered by their bytes
+};
+
 class NameCollator
 {
 public:
     // The locale of LC_ALL / LC_COLLATE / LANG.
     NameCollator();
     // An ICU locale id such as "ja_JP"; "" is the root collation.
-    explicit NameCollator(const std::string& localeId);
+    explicit NameCollator(const std::string& localeId, DigitRuns digits = DigitRuns::AsText);
     ~NameCollator();
     NameCollator(const NameCollator&) = delete;
     NameCollator& operator=(const NameCollator&) = delete;

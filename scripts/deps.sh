@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libicu-dev libexiv2-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   tzdata xauth xvfb
   fusefat dosfstools clang-format

@@ -3,6 +3,7 @@
 
 #include "ui_MainForm.h"
 
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -110,6 +111,13 @@ RenamePage::RenamePage(Ui::TForm1& ui, FormHost& host, const FolderChoice& folde
     setUpGrid();
     connectOptions();
     m_identifier->installEventFilter(this);
+    // Reading the shooting dates of many files takes seconds: the status line
+    // counts them and the window keeps repainting, though it takes no input
+    // until they are read.
+    m_fileList->setShootingDateProgress([this](std::size_t done, std::size_t total) {
+        m_host.StatusWrite(StatusKind::Working, StatusText::readingShootingDates(done, total));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
 }
 
 RenamePage::~RenamePage() = default;

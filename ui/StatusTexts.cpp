@@ -21,6 +21,13 @@ QString readingFiles()
     return QStringLiteral("ファイルを読込んでいます。しばらくお待ちください。");
 }
 
+QString readingShootingDates(std::size_t done, std::size_t total)
+{
+    return QStringLiteral("撮影日時を読込んでいます（%1/%2）。しばらくお待ちください。")
+        .arg(done)
+        .arg(total);
+}
+
 QString of(NameStatus status)
 {
     return QString::fromUtf8(nameStatusText(status));

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstddef>
+
 #include "RunFeedback.h"
 #include "StatusMessages.h"
 
@@ -13,6 +15,8 @@ namespace StatusText {
 
 // Shown while the chosen files are read into the list.
 QString readingFiles();
+// Shown while the shooting dates of the listed files are read.
+QString readingShootingDates(std::size_t done, std::size_t total);
 // What the name generator reports.
 QString of(NameStatus status);
 // What a run reports, with the names in it shown as text.

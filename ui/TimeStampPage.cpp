@@ -3,11 +3,14 @@
 
 #include "ui_MainForm.h"
 
+#include <QCheckBox>
 #include <QDateTime>
 #include <QSignalBlocker>
 
 #include <algorithm>
 #include <climits>
+#include <string_view>
+#include <unordered_map>
 
 #include "DateChange.h"
 #include "DateEdit.h"
@@ -87,7 +90,7 @@ std::optional<QDateTime> stampOfItem(const TMyFileList& list, int index)
 
 } // namespace
 
-TimeStampPage::TimeStampPage(Ui::TForm1& ui, FormHost& host, const TMyFileList& list)
+TimeStampPage::TimeStampPage(Ui::TForm1& ui, FormHost& host, TMyFileList& list)
     : m_host(host)
     , m_list(list)
     , m_date(ui.DateEdit1)
@@ -97,7 +100,12 @@ TimeStampPage::TimeStampPage(Ui::TForm1& ui, FormHost& host, const TMyFileList& 
     , m_minute(ui.SpinEdit7)
     , m_second(ui.SpinEdit8)
     , m_now(ui.DateButton)
+    , m_fromShots(new QCheckBox(QStringLiteral("撮影日時に合わせる"), ui.TabSheet3))
 {
+    m_fromShots->setObjectName(QStringLiteral("ShotDateCheck"));
+    m_fromShots->setGeometry(15, 100, 200, 22);
+    m_fromShots->setToolTip(
+        QStringLiteral("それぞれのファイルに記録された撮影日時を更新日時にします。"));
     // Designer stores font sizes in points; the date edit's text is 17
     // pixels high.
     QFont dateFont = m_date->font();
@@ -117,6 +125,43 @@ void TimeStampPage::connectBoxes()
         connect(m_steps[part], &UpDown::downClicked, this, [this, part] { stepDateBox(part, -1); });
     }
     connect(m_now, &QPushButton::clicked, this, &TimeStampPage::DateButtonClick);
+    connect(m_fromShots, &QCheckBox::toggled, this, &TimeStampPage::ShotDateCheckClick);
+}
+
+void TimeStampPage::ShotDateCheckClick()
+{
+    const bool own = !m_fromShots->isChecked();
+    QWidget* const dateControls[] = {m_date,     m_dateBoxes[0], m_dateBoxes[1], m_dateBoxes[2],
+                                     m_steps[0], m_steps[1],     m_steps[2],     m_hour,
+                                     m_minute,   m_second,       m_now};
+    for (QWidget* control : dateControls) {
+        control->setEnabled(own);
+    }
+}
+
+// The shooting date of each named file, read once per reading of the list.
+std::vector<std::optional<ShootingDate>>
+TimeStampPage::shootingDates(const std::vector<std::string>& names)
+{
+    m_list.readShootingDates();
+    // The grid lists the files in the list's order; should a row differ,
+    // its name is looked up.
+    std::unordered_map<std::string_view, int> rows;
+    std::vector<std::optional<ShootingDate>> dates(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        int index = static_cast<int>(i);
+        if (index >= m_list.Count() || m_list.fileNameAt(index) != names[i]) {
+            if (rows.empty()) {
+                for (int k = 0; k < m_list.Count(); ++k) {
+                    rows.emplace(m_list.fileNameAt(k), k);
+                }
+            }
+            const auto found = rows.find(names[i]);
+            index = found == rows.end() ? -1 : found->second;
+        }
+        dates[i] = m_list.shootingDate(index);
+    }
+    return dates;
 }
 
 void TimeStampPage::fillFromFirstFile()
@@ -215,12 +260,17 @@ std::optional<ChangeResult> TimeStampPage::Date_Change(const std::string& folder
     input.second = typedValue(m_second);
     input.folder = folder;
     input.names = std::move(names);
+    input.fromShootingDates = m_fromShots->isChecked();
     PosixFileSystem fs;
     try {
         // A date or time that cannot be composed ends the run before the
         // progress bar appears and before any file.
-        (void)composeDosStamp(input.year, input.month, input.day, input.hour, input.minute,
-                              input.second);
+        if (input.fromShootingDates) {
+            input.shootingDates = shootingDates(input.names);
+        } else {
+            (void)composeDosStamp(input.year, input.month, input.day, input.hour, input.minute,
+                                  input.second);
+        }
         WindowFeedback::RunScope run(feedback, static_cast<int>(input.names.size()));
         RunJournal journal(stateFolder()); // so that 元に戻す gives the old times back
         return torvel::Date_Change(input, fs, feedback, &journal);

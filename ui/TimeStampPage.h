@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QDateTime;
 class QLineEdit;
 class QPushButton;
@@ -23,6 +24,7 @@ class TDateEdit;
 class TMyFileList;
 class UpDown;
 struct ChangeResult;
+struct ShootingDate;
 
 // The time stamp page: one date and time for every listed file, taken from
 // the first file, from a file of the grid's menu or from the clock, and the
@@ -31,16 +33,18 @@ class TimeStampPage : public QObject
 {
     Q_OBJECT
 public:
-    // list: the file list the page is filled from.
-    TimeStampPage(Ui::TForm1& ui, FormHost& host, const TMyFileList& list);
+    // list: the file list the page is filled from, and whose shooting dates
+    // the run reads when it takes those instead of the page's date.
+    TimeStampPage(Ui::TForm1& ui, FormHost& host, TMyFileList& list);
 
     // Fills the page from the first file, or from the clock when there is none.
     void fillFromFirstFile();
     void TSheetDate(const QDateTime& dateTime);
     // Fills the page from the file of grid row `row` (1: the first).
     void pTimeClick(int row);
-    // Gives the composed stamp to the named files of `folder`; nothing when
-    // the date or time could not be composed (no file was touched).
+    // Gives the composed stamp, or each file its own shooting date, to the
+    // named files of `folder`; nothing when the date or time could not be
+    // composed (no file was touched).
     std::optional<ChangeResult> Date_Change(const std::string& folder,
                                             std::vector<std::string> names,
                                             WindowFeedback& feedback);
@@ -48,15 +52,18 @@ public:
 public Q_SLOTS:
     void DateEdit1Change();
     void DateButtonClick();
+    // "撮影日時に合わせる": the page's date and time stand aside.
+    void ShotDateCheckClick();
 
 private:
     void connectBoxes();
     void dateBoxChanged(int part);
     void stepDateBox(int part, int delta);
     std::optional<int> boxNumber(const QString& text);
+    std::vector<std::optional<ShootingDate>> shootingDates(const std::vector<std::string>& names);
 
     FormHost& m_host;
-    const TMyFileList& m_list;
+    TMyFileList& m_list;
     TDateEdit* m_date;         // DateEdit1
     QLineEdit* m_dateBoxes[3]; // SpinEdit3 to 5: year, month, day
     UpDown* m_steps[3];        // SpinButton1 to 3
@@ -64,6 +71,7 @@ private:
     QSpinBox* m_minute;        // SpinEdit7
     QSpinBox* m_second;        // SpinEdit8
     QPushButton* m_now;        // DateButton
+    QCheckBox* m_fromShots;    // ShotDateCheck
 };
 
 } // namespace torvel

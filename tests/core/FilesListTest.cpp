@@ -3,6 +3,9 @@
 #include "DosDateTime.h"
 #include "FileAttributes.h"
 
+#include "FileProp.h"
+
+#include "common/SampleImages.h"
 #include "common/SampleNames.h"
 #include "common/ScratchDir.h"
 #include "common/TimeZone.h"
@@ -10,7 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <random>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace torvel {
@@ -110,7 +117,7 @@ TEST_F(FileListOrders, EveryOrderIsTotalAndItsPartnerIsTheExactReverse)
             name[0] = 'F';
         add(name + std::to_string(i % 7 == 0 ? 0 : i), random() % 5, 1'500'000'000 + random() % 8);
     }
-    for (int order : {0, 2, 4}) {
+    for (int order : {0, 2, 4, 6, 8}) {
         const Names forward = sorted(order);
         Names backward = sorted(order + 1);
         std::reverse(backward.begin(), backward.end());
@@ -119,12 +126,112 @@ TEST_F(FileListOrders, EveryOrderIsTotalAndItsPartnerIsTheExactReverse)
     }
 }
 
-TEST(SortBox, ItemsOutsideTheSixOrdersHaveNoOrder)
+TEST_F(FileListOrders, NaturalOrderComparesDigitRunsAsNumbers)
+{
+    const std::string sjisImage = "\x89\xe6\x91\x9c"; // 画像
+    const std::string nines(39, '9');
+    struct Case
+    {
+        const char* name;
+        Names expected; // natural order; added in reverse
+    };
+    const Case cases[] = {
+        {"digits inside", {"img1.jpg", "IMG2.jpg", "img10.jpg", "img100.jpg"}},
+        {"leading zeros break ties", {"img001.jpg", "img01.jpg", "img1.jpg", "img2.jpg"}},
+        {"full-width digits", {"写真９.jpg", "写真10.jpg", "写真１１.jpg", "写真１００.jpg"}},
+        {"Japanese around digits", {"第2話9枚目.png", "第2話10枚目.png", "第10話1枚目.png"}},
+        {"very long runs", {"x" + nines, "x1" + std::string(39, '0'), "x" + std::string(300, '7')}},
+        {"several runs", {"v1.2.9", "v1.2.10", "v1.10.1", "v2"}},
+        {"Shift-JIS names", {sjisSeries, sjisImage + "9.jpg", sjisImage + "10.jpg"}},
+    };
+    for (const Case& c : cases) {
+        m_list.ClearList();
+        for (auto n = c.expected.rbegin(); n != c.expected.rend(); ++n)
+            add(*n, 0, 0);
+        EXPECT_EQ(sorted(itemOfSortOrder(SortOrder::NaturalUp)), c.expected) << c.name;
+        Names down = sorted(itemOfSortOrder(SortOrder::NaturalDown));
+        std::reverse(down.begin(), down.end());
+        EXPECT_EQ(down, c.expected) << c.name;
+    }
+}
+
+// A list long enough that the keys are made on two threads orders as the
+// collator compares.
+TEST_F(FileListOrders, NaturalOrderOfALongListIsTheCollatorsOrder)
+{
+    std::mt19937 random(11);
+    Names expected;
+    for (int i = 0; i < 5000; ++i) {
+        expected.push_back((random() % 2 ? "写真" : "IMG_") + std::to_string(random() % 100000)
+                           + (random() % 3 ? ".jpg" : "-" + std::to_string(i) + ".JPG"));
+        add(expected.back(), 0, 0);
+    }
+    const NameCollator natural("", DigitRuns::AsNumbers);
+    std::sort(expected.begin(), expected.end(), [&](const std::string& a, const std::string& b) {
+        return natural.compare(a, b) < 0;
+    });
+    EXPECT_EQ(sorted(itemOfSortOrder(SortOrder::NaturalUp)), expected);
+}
+
+TEST(FileListShootingDates, OrderByTheDateTheFileRecordsElseItsTimeStamp)
+{
+    const ScopedTimeZone zone("Asia/Tokyo");
+    ScratchDir dir;
+    const char* original = "Exif.Photo.DateTimeOriginal";
+    const char* subSeconds = "Exif.Photo.SubSecTimeOriginal";
+    test::writeJpeg(dir / "a.jpg", {{original, "2021:03:04 10:00:00"}});
+    test::writeJpeg(dir / "b.jpg", {{original, "2021:03:04 10:00:00"}});
+    test::writeJpeg(dir / "c.jpg", {{original, "2020:01:01 10:00:00"}, {subSeconds, "5"}});
+    test::writeJpeg(dir / "d.jpg", {{original, "2020:01:01 10:00:00"}, {subSeconds, "25"}});
+    test::writeJpeg(dir / "e.jpg"); // no date: its time stamp, in 2019
+    ::utimensat(AT_FDCWD, (dir / "e.jpg").c_str(),
+                std::array<timespec, 2>{timespec{0, UTIME_OMIT}, timespec{1'560'000'000, 0}}.data(),
+                0);
+    dir.write("f.txt", "no photo, written now");
+
+    TMyFileList list("");
+    int reads = 0;
+    list.setShootingDateProgress(
+        [&](std::size_t done, std::size_t total) { reads += done == total; });
+    FilePropInput input;
+    input.selectedFiles = {"f.txt", "a.jpg", "e.jpg", "b.jpg", "d.jpg", "c.jpg"};
+    input.filter = {{".jpg", true}, {".txt", true}};
+    input.searchDir = dir.path();
+    input.sort = SortOrder::NameUp;
+    rebuildFileList(list, input);
+    EXPECT_EQ(list.shootingDate(0), std::nullopt) << "not read for the other orders";
+    EXPECT_EQ(reads, 0);
+
+    list.SetSortType(SortOrder::ShotOldestFirst);
+    // Equal dates: name descending, as the oldest-first time order does.
+    EXPECT_EQ(names(list), (Names{"e.jpg", "d.jpg", "c.jpg", "b.jpg", "a.jpg", "f.txt"}));
+    EXPECT_EQ(list.shootingDate(1),
+              (ShootingDate{tokyoInstant(2020, 1, 1, 10, 0, 0), 250'000'000}));
+    EXPECT_EQ(list.shootingDate(0), std::nullopt);
+    list.SetSortType(SortOrder::ShotNewestFirst);
+    EXPECT_EQ(names(list), (Names{"f.txt", "a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}));
+    list.SetSortType(SortOrder::NameUp);
+    list.readShootingDates();
+    EXPECT_EQ(reads, 1) << "read once per rebuild";
+    list.DeleteItem(0);
+    list.SetSortType(SortOrder::ShotOldestFirst);
+    EXPECT_EQ(names(list), (Names{"e.jpg", "d.jpg", "c.jpg", "b.jpg", "f.txt"}));
+    EXPECT_EQ(reads, 1);
+
+    input.sort = SortOrder::ShotOldestFirst;
+    rebuildFileList(list, input);
+    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(list.GetFileName(0), "e.jpg");
+}
+
+TEST(SortBox, ItemsOutsideTheOrdersHaveNoOrder)
 {
     EXPECT_EQ(sortOrderOfItem(-1), std::nullopt);
-    EXPECT_EQ(sortOrderOfItem(6), std::nullopt);
+    EXPECT_EQ(sortOrderOfItem(10), std::nullopt);
     EXPECT_EQ(sortOrderOfItem(0), SortOrder::NameUp);
     EXPECT_EQ(sortOrderOfItem(5), SortOrder::LargestFirst);
+    EXPECT_EQ(sortOrderOfItem(6), SortOrder::NaturalUp);
+    EXPECT_EQ(sortOrderOfItem(9), SortOrder::ShotNewestFirst);
     EXPECT_EQ(itemOfSortOrder(SortOrder::OldestFirst), 3);
 }
 

@@ -10,13 +10,16 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "ChangeJournal.h"
 #include "DateChange.h"
 #include "DosDateTime.h"
 #include "NameText.h"
 #include "PosixFileSystem.h"
 #include "PerFileRunSupport.h"
 #include "RunFeedback.h"
+#include "RunJournal.h"
 #include "common/FaultyFileSystem.h"
+#include "common/SampleImages.h"
 #include "common/ScratchDir.h"
 
 using namespace torvel;
@@ -301,4 +304,48 @@ TEST_F(DateChangeTest, AFolderThatCannotBeOpenedFailsEveryFile)
     EXPECT_EQ(Date_Change(in, fs, feedback),
               (ChangeResult{0, {{sjisPhoto, ENOENT}, {sjisTable, ENOENT}, {"plain.txt", ENOENT}}}));
     EXPECT_EQ(feedback.statuses.size(), 3u);
+}
+
+// Each file its own shooting date, through the packed form as the page's
+// date goes; what has none, or one the form cannot hold, stays as it is; the
+// journal takes every file back to its own old time.
+TEST_F(DateChangeTest, ShootingDatesStampEachFileAndTheJournalTakesThemBack)
+{
+    const char* original = "Exif.Photo.DateTimeOriginal";
+    test::writeJpeg(dir / "summer.jpg", {{original, "2024:07:01 13:45:07"}});
+    test::writeJpeg(dir / "offset.jpg", {{original, "2024:01:15 20:00:00"},
+                                         {"Exif.Photo.OffsetTimeOriginal", "+09:00"},
+                                         {"Exif.Photo.SubSecTimeOriginal", "75"}});
+    test::writeJpeg(dir / "undated.jpg");
+    test::writeJpeg(dir / "old.jpg", {{original, "1975:05:05 10:00:00"}});
+    const std::vector<std::string> names = {"summer.jpg", "offset.jpg", "undated.jpg", "old.jpg",
+                                            sjisPhoto};
+    DateChangeInput in = input(0, 0, 0, 99, 99, 99, names); // the page's date stands aside
+    in.fromShootingDates = true;
+    for (const auto& name : names)
+        in.shootingDates.push_back(readShootingDate(dir / name));
+    for (const auto& name : names) // after reading them, which may set their access times
+        setTimes(dir / name, oldAccess, oldModified);
+    in.shootingDates[4] = ShootingDate{utcInstant(2010, 10, 10, 10, 10, 11), 5}; // any source
+    const std::string journals = dir / "journals/";
+    RunJournal journal(journals);
+    EXPECT_EQ(Date_Change(in, fs, feedback, &journal),
+              (ChangeResult{3, {{"undated.jpg", ENODATA}, {"old.jpg", ERANGE}}}));
+
+    EXPECT_EQ(statOf(dir / "summer.jpg").st_mtim.tv_sec, utcInstant(2024, 7, 1, 11, 45, 6));
+    EXPECT_EQ(statOf(dir / "offset.jpg").st_mtim.tv_sec, utcInstant(2024, 1, 15, 11, 0, 0));
+    EXPECT_EQ(statOf(dir / "offset.jpg").st_mtim.tv_nsec, 0);
+    EXPECT_EQ(statOf(dir / sjisPhoto).st_mtim.tv_sec, utcInstant(2010, 10, 10, 10, 10, 10));
+    EXPECT_EQ(statOf(dir / "summer.jpg").st_atim.tv_sec, oldAccess);
+    expectUntouched("undated.jpg");
+    expectUntouched("old.jpg");
+
+    JournalRecord record;
+    ASSERT_EQ(readJournal(journal.path(), record), 0);
+    ASSERT_EQ(record.files.size(), 3u) << "only the files the run stamps";
+    const RunResult back = takeBackChanges(record, real);
+    EXPECT_EQ(back.converted, 3);
+    EXPECT_TRUE(back.failures.empty());
+    for (const auto& name : names)
+        expectUntouched(name);
 }

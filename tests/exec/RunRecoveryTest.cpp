@@ -159,7 +159,7 @@ TEST_F(RunRecoveryTest, TakesBackTimeStampsAndAttributes)
     writeAll(src, {"a.txt", sjisPhoto});
     const timespec old[2] = {{0, UTIME_OMIT}, {1'234'567'890, 123'456'789}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (src / "a.txt").c_str(), old, 0), 0);
-    DateChangeInput input{2026, 12, 7, 10, 30, 0, src.path(), {"a.txt", sjisPhoto}};
+    DateChangeInput input{2026, 12, 7, 10, 30, 0, src.path(), {"a.txt", sjisPhoto}, false, {}};
     RunJournal journal(journalFolder);
     ASSERT_EQ(Date_Change(input, real, feedback, &journal).changed, 2);
     const timespec later[2] = {{0, UTIME_OMIT}, {1'500'000'000, 0}};

@@ -123,12 +123,14 @@ TEST(MainForm, CaptionsAndHintsAreWrittenExactly)
               QStringLiteral("変更する更新日時を入力してください。"));
 
     const QStringList orders = {
-        QStringLiteral("ファイル名・正順"), QStringLiteral("ファイル名・逆順"),
-        QStringLiteral("新しい順"),         QStringLiteral("古い順"),
-        QStringLiteral("サイズ順・小→大"),  QStringLiteral("サイズ順・大→小")};
+        QStringLiteral("ファイル名・正順"),   QStringLiteral("ファイル名・逆順"),
+        QStringLiteral("新しい順"),           QStringLiteral("古い順"),
+        QStringLiteral("サイズ順・小→大"),    QStringLiteral("サイズ順・大→小"),
+        QStringLiteral("ファイル名・自然順"), QStringLiteral("ファイル名・自然逆順"),
+        QStringLiteral("撮影日時・古い順"),   QStringLiteral("撮影日時・新しい順")};
     auto* sort = child<QComboBox>(form, "MaeSort");
-    ASSERT_EQ(sort->count(), 6);
-    for (int i = 0; i < 6; ++i) {
+    ASSERT_EQ(sort->count(), orders.size());
+    for (int i = 0; i < orders.size(); ++i) {
         EXPECT_EQ(sort->itemText(i), orders[i]);
     }
 }

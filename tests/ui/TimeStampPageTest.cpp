@@ -2,6 +2,7 @@
 // and the year, month and day boxes kept in step, the boxes' spin buttons, and
 // the run over real files.
 #include <QAction>
+#include <QCheckBox>
 #include <QDateTime>
 #include <QProgressBar>
 #include <QPushButton>
@@ -9,7 +10,9 @@
 
 #include "DateEdit.h"
 #include "PagesFixture.h"
+#include "Screenshot.h"
 #include "UpDown.h"
+#include "common/SampleImages.h"
 #include "common/SampleNames.h"
 
 namespace torvel::testing {
@@ -248,6 +251,36 @@ TEST_F(TimeStampPage, ReadOnlyFilesAreListedInOneBoxAtTheEndAndLeftOutOfTheCount
     for (const std::string& name : {std::string("b.jpg"), sjisPhoto, sjisTable})
         EXPECT_EQ(statOf(form.folder / name).st_mtim.tv_sec, old) << displayName(name);
     EXPECT_EQ(statOf(form.folder / "a.jpg").st_mtim.tv_sec, localInstant(2020, 2, 29, 12, 0, 0));
+}
+
+TEST_F(TimeStampPage, TheShootingDateChoiceStampsEachFileWithItsOwnAndReportsTheRest)
+{
+    const std::int64_t old = localInstant(2000, 1, 1, 0, 0, 0);
+    const char* original = "Exif.Photo.DateTimeOriginal";
+    test::writeJpeg(form.folder / "b.jpg", {{original, "2019:05:05 10:00:01"}});
+    test::writeJpeg(form.folder / "c.jpg", {{original, "2021:12:24 18:30:00"}});
+    test::writeJpeg(form.folder / "a.jpg");
+    test::writeJpeg(form.folder / sjisPhoto, {{original, "1975:05:05 10:00:00"}});
+    const std::vector<std::string> names = {"c.jpg", "b.jpg", "a.jpg", sjisPhoto};
+    for (const std::string& name : names)
+        setTimes(form.folder / name, old, old);
+    form.listFiles(names);
+    form.D1Click();
+    child<QCheckBox>(form, "ShotDateCheck")->setChecked(true);
+    EXPECT_FALSE(date->isEnabled()) << "the page's own date stands aside";
+    EXPECT_FALSE(hour->isEnabled());
+    grabShot(form, QStringLiteral("stamp-from-shooting-dates.png"));
+
+    form.TorvelButtonClick();
+
+    EXPECT_EQ(form.failures, QStringList{QStringLiteral(
+                                 "次の 2 個のファイルは変更できませんでした。\n"
+                                 "\na.jpg：撮影日時が記録されていません"
+                                 "\n写真.jpg：1980年から2099年までの日付しか設定できません")});
+    EXPECT_EQ(statOf(form.folder / "b.jpg").st_mtim.tv_sec, localInstant(2019, 5, 5, 10, 0, 0));
+    EXPECT_EQ(statOf(form.folder / "c.jpg").st_mtim.tv_sec, localInstant(2021, 12, 24, 18, 30, 0));
+    for (const std::string& name : {std::string("a.jpg"), sjisPhoto})
+        EXPECT_EQ(statOf(form.folder / name).st_mtim.tv_sec, old) << displayName(name);
 }
 
 TEST_F(TimeStampPage, TheRunTakesTheDateEditsDateAsReadBackNotAsTyped)

@@ -1,0 +1,133 @@
+#include "ShootingDate.h"
+
+#include "common/SampleImages.h"
+#include "common/SampleNames.h"
+#include "common/ScratchDir.h"
+#include "common/TimeZone.h"
+
+#include <gtest/gtest.h>
+
+namespace torvel {
+namespace {
+
+using test::ExifTags;
+using test::ScopedTimeZone;
+
+constexpr const char* original = "Exif.Photo.DateTimeOriginal";
+
+// 2021-03-04 05:06:07 UTC.
+constexpr std::int64_t utcMorning = 1614834367;
+
+TEST(ShootingDate, ExifTextsGiveTheInstantTheyStandFor)
+{
+    const ScopedTimeZone zone("Asia/Tokyo");
+    struct Case
+    {
+        const char* name;
+        const char* date;
+        const char* subSeconds;
+        const char* offset;
+        std::optional<ShootingDate> expected;
+    };
+    const Case cases[] = {
+        {"local time of the zone in force", "2021:03:04 14:06:07", "", "",
+         ShootingDate{utcMorning, 0}},
+        {"offset east", "2021:03:04 14:06:07", "", "+09:00", ShootingDate{utcMorning, 0}},
+        {"offset west", "2021:03:03 23:36:07", "", "-05:30", ShootingDate{utcMorning, 0}},
+        {"offset over the year's end", "2020:12:31 23:00:00", "", "-02:00",
+         ShootingDate{1609462800, 0}},
+        {"sub-seconds are a fraction", "2021:03:04 14:06:07", "25", "",
+         ShootingDate{utcMorning, 250'000'000}},
+        {"one digit is tenths", "2021:03:04 14:06:07", "5 ", "",
+         ShootingDate{utcMorning, 500'000'000}},
+        {"bad sub-seconds are ignored", "2021:03:04 14:06:07", "1a", "",
+         ShootingDate{utcMorning, 0}},
+        {"bad offset: local time", "2021:03:04 14:06:07", "", "+9", ShootingDate{utcMorning, 0}},
+        {"before 1970", "1969:12:31 09:00:00", "", "", ShootingDate{0 - 86400, 0}},
+        {"unset date of a camera", "0000:00:00 00:00:00", "", "", std::nullopt},
+        {"blank date", "                   ", "", "", std::nullopt},
+        {"no such day", "2021:02:30 10:00:00", "", "", std::nullopt},
+        {"dashes", "2021-03-04 14:06:07", "", "", std::nullopt},
+        {"cut short", "2021:03:04 14:06", "", "", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(shootingDateFromExif(c.date, c.subSeconds, c.offset), c.expected) << c.name;
+}
+
+TEST(ShootingDate, FilesGiveTheirDateOrNoneWhateverTheyHold)
+{
+    const ScopedTimeZone zone("Asia/Tokyo");
+    ScratchDir dir;
+    test::writeJpeg(dir / "dated.jpg", {{original, "2021:03:04 14:06:07"}});
+    test::writeJpeg(dir / "exact.jpg", {{original, "2021:03:04 05:06:07"},
+                                        {"Exif.Photo.SubSecTimeOriginal", "125"},
+                                        {"Exif.Photo.OffsetTimeOriginal", "+00:00"}});
+    test::writeJpeg(dir / "other-tags.jpg", {{"Exif.Image.Make", "TESTCAM"}});
+    test::writeJpeg(dir / "plain.jpg");
+    test::writeJpeg(dir / sjisPhoto, {{original, "2021:03:04 14:06:07"}});
+    test::writeRawLikeTiff(dir / "raw.nef", {{original, "2021:03:04 14:06:07"}});
+    test::writeRawLikeTiff(dir / "raw-ifd0.dng",
+                           {{"Exif.Image.DateTimeOriginal", "2021:03:04 14:06:07"}});
+    test::writeMovie(dir / "clip.mp4", utcMorning);
+    test::writeMovie(dir / "clip.mov", utcMorning, "qt  ");
+    test::writeMovie(dir / "undated.mp4", -2082844800); // 0: never given one
+    const std::string whole = dir.read("dated.jpg");
+    // Three segments of 64 KiB of nothing before the EXIF: it lies beyond the
+    // first bytes that are read at first.
+    std::string late = whole.substr(0, 2);
+    for (int i = 0; i < 3; ++i)
+        late += std::string("\xFF\xEF\xFF\xFF", 4) + std::string(65533, '\0');
+    dir.write("late.jpg", late + whole.substr(2));
+    dir.write("truncated.jpg", whole.substr(0, whole.size() / 3));
+    dir.write("pretend.jpg", "\xFF\xD8\xFF\xE1 not a photo at all");
+    dir.write("text.jpg", "just some text");
+    dir.write("empty.jpg", "");
+
+    struct Case
+    {
+        std::string name;
+        std::optional<ShootingDate> expected;
+    };
+    const Case cases[] = {
+        {"dated.jpg", ShootingDate{utcMorning, 0}},
+        {"exact.jpg", ShootingDate{utcMorning, 125'000'000}},
+        {sjisPhoto, ShootingDate{utcMorning, 0}},
+        {"raw.nef", ShootingDate{utcMorning, 0}},
+        {"raw-ifd0.dng", ShootingDate{utcMorning, 0}},
+        {"late.jpg", ShootingDate{utcMorning, 0}},
+        {"clip.mp4", ShootingDate{utcMorning, 0}},
+        {"clip.mov", ShootingDate{utcMorning, 0}},
+        {"undated.mp4", std::nullopt},
+        {"other-tags.jpg", std::nullopt},
+        {"plain.jpg", std::nullopt},
+        {"truncated.jpg", std::nullopt},
+        {"pretend.jpg", std::nullopt},
+        {"text.jpg", std::nullopt},
+        {"empty.jpg", std::nullopt},
+        {"missing.jpg", std::nullopt},
+        {"", std::nullopt}, // the folder itself
+    };
+    std::vector<std::string> paths;
+    for (const Case& c : cases) {
+        EXPECT_EQ(readShootingDate(dir / c.name), c.expected) << c.name;
+        paths.push_back(dir / c.name);
+    }
+
+    // Many at once (on helper threads): the same dates in the same order,
+    // and the progress ends at the whole.
+    for (std::size_t i = paths.size(); i < 300; ++i)
+        paths.push_back(paths[i % std::size(cases)]);
+    std::size_t lastDone = 0;
+    const auto dates = readShootingDates(paths, [&](std::size_t done, std::size_t total) {
+        EXPECT_EQ(total, paths.size());
+        EXPECT_GE(done, lastDone);
+        lastDone = done;
+    });
+    ASSERT_EQ(dates.size(), paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        EXPECT_EQ(dates[i], cases[i % std::size(cases)].expected) << paths[i];
+    EXPECT_EQ(lastDone, paths.size());
+}
+
+} // namespace
+} // namespace torvel
