@@ -256,10 +256,40 @@ void TMyFileList::addItem(const std::string& fileName, std::int64_t size, std::i
     item->Time = static_cast<std::int32_t>(dosDateTimeFromInstant(mtimeSeconds));
     item->Attr = static_cast<std::int32_t>(attributes);
     item->TimeKey = twoSecondStep(mtimeSeconds);
-    item->KeyOffset = static_cast<std::uint32_t>(m_keys.size());
-    m_collator.appendSortKey(fileName, m_keys);
-    item->KeyLength = static_cast<std::uint32_t>(m_keys.size() - item->KeyOffset);
+    appendKey(*item, m_keys);
     m_items.push_back(item);
+    m_ranked = false;
+}
+
+void TMyFileList::appendKey(TMyFileItem& item, std::string& keys) const
+{
+    item.KeyOffset = static_cast<std::uint32_t>(keys.size());
+    m_collator.appendSortKey(item.FileName, keys);
+    item.KeyLength = static_cast<std::uint32_t>(keys.size() - item.KeyOffset);
+}
+
+void TMyFileList::renameItems(std::vector<std::string> names)
+{
+    // The old keys go with the old names: the store is made anew.
+    std::string keys;
+    keys.reserve(m_keys.size());
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        TMyFileItem* item = m_items[i];
+        if (i >= names.size() || names[i].empty()) {
+            *item = TMyFileItem{}; // its place in a chunk stays until ClearList
+            continue;
+        }
+        item->FileName = std::move(names[i]);
+        std::string().swap(item->NewName);
+        item->Attr = static_cast<std::int32_t>(
+            unstoredAttributeWord(static_cast<std::uint32_t>(item->Attr), item->FileName));
+        item->AttrPending = true;
+        appendKey(*item, keys);
+        m_items[kept++] = item;
+    }
+    m_items.resize(kept);
+    m_keys.swap(keys);
     m_ranked = false;
 }
 

@@ -112,7 +112,11 @@ RenamePage::RenamePage(Ui::TForm1& ui, FormHost& host, const FolderChoice& folde
     m_identifier->installEventFilter(this);
 }
 
-RenamePage::~RenamePage() = default;
+RenamePage::~RenamePage()
+{
+    // The grid, owned by the view, outlives the list it shows.
+    m_grid->releaseList();
+}
 
 void RenamePage::setUpGrid()
 {
