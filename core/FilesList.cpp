@@ -97,6 +97,7 @@ TMyFileList::~TMyFileList() = default;
 
 void TMyFileList::ClearList()
 {
+    ++m_changes;
     m_items.clear();
     m_chunks.clear();
     m_chunkUsed = 0;
@@ -122,6 +123,7 @@ void TMyFileList::SetSortType(SortOrder order)
 
 void TMyFileList::SortList()
 {
+    ++m_changes;
     if (m_items.empty())
         return;
     rankNames();
@@ -207,8 +209,13 @@ std::int32_t TMyFileList::GetFileAttr(int index) const
 
 void TMyFileList::SetNewName(int index, const std::string& name)
 {
-    if (inRange(index) && !name.empty())
-        m_items[static_cast<std::size_t>(index)]->NewName = name;
+    if (!inRange(index) || name.empty())
+        return;
+    std::string& newName = m_items[static_cast<std::size_t>(index)]->NewName;
+    if (newName != name) {
+        newName = name;
+        ++m_changes;
+    }
 }
 
 void TMyFileList::DeleteItem(int index)
@@ -217,6 +224,7 @@ void TMyFileList::DeleteItem(int index)
         return;
     TMyFileItem* item = m_items[static_cast<std::size_t>(index)];
     m_items.erase(m_items.begin() + index);
+    ++m_changes;
     // Its place in a chunk stays until ClearList; its strings go now.
     *item = TMyFileItem{};
     m_ranksDense = false;
@@ -258,6 +266,7 @@ void TMyFileList::addItem(const std::string& fileName, std::int64_t size, std::i
     item->TimeKey = twoSecondStep(mtimeSeconds);
     appendKey(*item, m_keys);
     m_items.push_back(item);
+    ++m_changes;
     m_ranked = false;
 }
 
@@ -291,6 +300,7 @@ void TMyFileList::renameItems(std::vector<std::string> names)
     m_items.resize(kept);
     m_keys.swap(keys);
     m_ranked = false;
+    ++m_changes;
 }
 
 std::string_view TMyFileList::sortKey(const TMyFileItem& item) const

@@ -85,6 +85,9 @@ public:
     void DeleteItem(int index);
     int Count() const;
     SortOrder SortType() const { return m_sortType; }
+    // Counts the changes of the items, their names, new names and order, so
+    // that a view of them can tell whether it must be drawn again.
+    std::uint64_t changes() const { return m_changes; }
 
     // The folder the items are in, where attributes not read at adding
     // (FileInfo::attributesPending) are read on demand. Cleared by ClearList.
@@ -129,6 +132,7 @@ private:
     SortOrder m_sortType = SortOrder::NameUp;
     bool m_ranked = true;     // NameRank is valid for every item
     bool m_ranksDense = true; // ranks are exactly 0..Count-1
+    std::uint64_t m_changes = 0;
 };
 
 } // namespace torvel

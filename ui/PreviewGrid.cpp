@@ -9,8 +9,6 @@
 #include <QTime>
 
 #include <algorithm>
-#include <functional>
-#include <string_view>
 
 #include "DosDateTime.h"
 #include "Extraction.h"
@@ -303,30 +301,16 @@ void PreviewGrid::showList(const TMyFileList& list)
     resizeRows(static_cast<std::size_t>(std::max(list.Count(), 1)));
 }
 
-std::uint64_t PreviewGrid::shownNamesKey() const
-{
-    std::uint64_t key = m_rows;
-    const auto mix = [&key](std::string_view text) {
-        key = (key ^ std::hash<std::string_view>{}(text)) * 0x100000001b3ULL + text.size();
-    };
-    for (std::size_t i = 0; i < m_rows; ++i) {
-        mix(nameAt(i));
-        mix(newNameAt(i));
-    }
-    return key;
-}
-
 void PreviewGrid::writeNames(const TMyFileList& list, bool withNewNames)
 {
-    const bool hadTyped = !m_typed[0].empty() || !m_typed[1].empty();
-    bool changed = m_second != SecondColumn::NewNames || hadTyped || m_list != &list;
+    // Writing the same cells again is no change the view has to hear of.
+    const bool changed = m_second != SecondColumn::NewNames || !m_typed[0].empty()
+                         || !m_typed[1].empty() || m_list != &list
+                         || m_listChanges != list.changes() || m_newNamesShown != withNewNames;
     useSecondColumn(SecondColumn::NewNames);
     showList(list);
     m_newNamesShown = withNewNames;
-    // Writing the same cells again is no change the view has to hear of.
-    const std::uint64_t key = shownNamesKey();
-    changed = changed || key != m_namesKey;
-    m_namesKey = key;
+    m_listChanges = list.changes();
     if (changed) {
         allCellsChanged();
     }

@@ -116,13 +116,12 @@ private:
     void resizeRows(std::size_t dataRows);
     void useSecondColumn(SecondColumn kind);
     void showList(const TMyFileList& list);
-    std::uint64_t shownNamesKey() const;
     void allCellsChanged();
 
     const TMyFileList* m_list = nullptr; // what columns 0 and 1 show
     std::size_t m_rows = 1;              // data rows
     bool m_newNamesShown = false;        // column 1 shows the list's new names
-    std::uint64_t m_namesKey = 0;        // of the names shown, as last written
+    std::uint64_t m_listChanges = 0;     // the list's count of changes, as last written
     // Cells set one by one, by column, over what the list shows.
     std::unordered_map<std::size_t, std::string> m_typed[2];
     std::vector<RowConflict> m_conflicts; // empty, or one per data row
