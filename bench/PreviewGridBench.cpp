@@ -2,16 +2,23 @@
 // preview grid's redraw to the first grab, a second identical redraw beside
 // the name generation alone, the switch to the time stamp page and back, a
 // dropped folder, the run command renaming every file against a bare loop of
-// the same renames, and the program's start-up to its first drawn window.
+// the same renames, the program's start-up to its first drawn window, and
+// the memory the window holds per listed file, and at its peak during a run.
 // Each is printed beside its bound after the runs.
 
 #include "BenchFolder.h"
+#include "DurableFile.h"
 #include "FileInfo.h"
 #include "FilesList.h"
 #include "FolderHandle.h"
 #include "MainForm.h"
+#include "NewCtrls.h"
+#include "PosixFileSystem.h"
 #include "PreviewGrid.h"
 #include "ProfileFile.h"
+#include "RunDriver.h"
+#include "RunFeedback.h"
+#include "RunJournal.h"
 #include "RunTypes.h"
 #include "SettingsRecord.h"
 
@@ -25,9 +32,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <ftw.h>
 #include <linux/fs.h>
+#include <malloc.h>
 #include <map>
 #include <random>
 #include <spawn.h>
@@ -373,6 +382,118 @@ void BM_StartupToFirstShow(benchmark::State& state)
 }
 BENCHMARK(BM_StartupToFirstShow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 
+// Memory, read from the kernel's count of the process's resident pages.
+// Freed memory is given back first, so that only what is held counts.
+long statusKilobytes(const char* field)
+{
+    ::malloc_trim(0);
+    FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr)
+        return -1;
+    char line[256];
+    long kb = -1;
+    const std::size_t length = std::strlen(field);
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::strncmp(line, field, length) == 0 && line[length] == ':')
+            kb = std::strtol(line + length + 1, nullptr, 10);
+    }
+    std::fclose(status);
+    return kb;
+}
+
+// From here on the peak counts only what comes after.
+void resetPeak()
+{
+    ::malloc_trim(0);
+    if (FILE* refs = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", refs);
+        std::fclose(refs);
+    }
+}
+
+struct MemoryFigures
+{
+    double held = -1;   // bytes per file above the empty window, the files previewed
+    double peak = -1;   // bytes per file above the empty window at the run's peak
+    double after = -1;  // as held, after the run has listed the files anew
+    double engine = -1; // the peak of the same run through the engine alone, its rows included
+};
+
+class QuietFeedback : public RunFeedback
+{
+public:
+    void status(const RunStatus&) override {}
+    TrashAnswer confirmTrash(const std::string&) override { return TrashAnswer::No; }
+    void fileFailed(const std::string&) override {}
+    void progress(int, int) override {}
+};
+
+// The engine's share of a run's peak: rows as the window makes them, renamed
+// in place and back, with a journal as the window keeps one. Kilobytes above
+// `before`.
+long enginePeak(const std::string& path, long before)
+{
+    PosixFileSystem fs;
+    QuietFeedback feedback;
+    TFileOperation operation(fs, &feedback);
+    RunJournal journal(stateFolder());
+    RunServices services{fs, feedback, operation, &journal};
+    RunSettings settings;
+    settings.SearchDir = settings.ChangeDir = path;
+    resetPeak();
+    long peak = -1;
+    {
+        std::vector<RunRow> rows(folder().names.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            rows[i].current = folder().names[i];
+            char name[32];
+            std::snprintf(name, sizeof name, "ZZNEW%05zu.dat", i);
+            rows[i].newName = name;
+        }
+        const RunResult result = runRenamePage(rows, settings, services);
+        peak = statusKilobytes("VmHWM") - before;
+        if (result.converted != fileCount)
+            std::fprintf(stderr, "the engine did not rename every file\n");
+        for (RunRow& row : rows)
+            std::swap(row.current, row.newName);
+        (void)runRenamePage(rows, settings, services);
+    }
+    return peak;
+}
+
+// The window made empty and drawn, then 100,000 files of a folder of their
+// own chosen and previewed, then renamed by the run command. Made before any
+// other figure, while the heap holds nothing else of the window's.
+MemoryFigures memoryFigures()
+{
+    MemoryFigures figures;
+    shownForm = new BenchForm;
+    shownForm->show();
+    QApplication::processEvents();
+    grabWindow();
+    NamedFolder ours;
+    NamedFolder forEngine;
+    const long empty = statusKilobytes("VmRSS");
+    const auto perFile = [](long kb) { return kb * 1024.0 / static_cast<double>(fileCount); };
+    figures.engine = perFile(enginePeak(forEngine.path, empty));
+
+    form().showFolder(ours.path, folder().names);
+    grabWindow();
+    figures.held = perFile(statusKilobytes("VmRSS") - empty);
+    const std::string first = form().fileList().GetNewName(0);
+    resetPeak();
+    form().TorvelButtonClick();
+    grabWindow();
+    figures.peak = perFile(statusKilobytes("VmHWM") - empty);
+    figures.after = perFile(statusKilobytes("VmRSS") - empty);
+    if (form().previewGrid().currentName(1) != first)
+        std::fprintf(stderr, "the run did not rename the files\n");
+
+    // The other figures are of the bench folder.
+    form().showFolder(folder().path, folder().names);
+    return figures;
+}
+
 class FigureReporter : public benchmark::ConsoleReporter
 {
 public:
@@ -395,6 +516,12 @@ public:
 void printFigure(const char* what, double value, double bound)
 {
     std::printf("%-62s %9.1f ms  bound %6.1f ms  %s\n", what, value, bound,
+                value <= bound ? "ok" : "OVER");
+}
+
+void printBytes(const char* what, double value, double bound)
+{
+    std::printf("%-62s %9.0f B   bound %6.0f B   %s\n", what, value, bound,
                 value <= bound ? "ok" : "OVER");
 }
 
@@ -423,6 +550,7 @@ int main(int argc, char** argv)
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
     benchmark::Initialize(&argc, argv);
+    const MemoryFigures memory = memoryFigures();
     FigureReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
@@ -445,6 +573,13 @@ int main(int argc, char** argv)
                 reporter.counters["bare_ms"]);
     printFigure("start-up to the first drawn window", figure(reporter, "BM_StartupToFirstShow"),
                 300);
+    std::printf("\nMemory per file above the empty window (%d files, resident):\n", fileCount);
+    printBytes("the files chosen and previewed", memory.held, 300);
+    printBytes("the peak during a run of them (at most twice the above)", memory.peak,
+               2 * memory.held);
+    printBytes("after the run, the files listed under their new names", memory.after, 300);
+    std::printf("%-62s %9.0f B   (the engine's, no bound)\n",
+                "  the same run through the engine alone, its rows included", memory.engine);
     delete shownForm;
     benchmark::Shutdown();
     return 0;

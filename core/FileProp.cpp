@@ -61,11 +61,23 @@ const FolderScanFacts* usableFacts(const FilePropInput& input, const FolderHandl
 
 } // namespace
 
-FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input)
+FilePropResult selectionFacts(const std::vector<std::string>& selectedFiles,
+                              const std::string& searchDir)
 {
     FilePropResult result;
+    result.searchDir = withTrailingSlash(searchDir);
+    if (!selectedFiles.empty()) {
+        const std::string_view extension = extensionOf(selectedFiles.front());
+        result.searchExtChanged = true;
+        result.SearchExt = asciiLowerName(extension.empty() ? extension : extension.substr(1));
+    }
+    return result;
+}
+
+FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input)
+{
+    FilePropResult result = selectionFacts(input.selectedFiles, input.searchDir);
     list.ClearList();
-    result.searchDir = withTrailingSlash(input.searchDir);
 
     auto folder = std::make_shared<const FolderHandle>(result.searchDir);
     result.folderError = folder->error();
@@ -97,12 +109,6 @@ FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input)
     }
     if (input.sort)
         list.SetSortType(*input.sort);
-
-    if (!input.selectedFiles.empty()) {
-        const std::string_view extension = extensionOf(input.selectedFiles.front());
-        result.searchExtChanged = true;
-        result.SearchExt = asciiLowerName(extension.empty() ? extension : extension.substr(1));
-    }
     return result;
 }
 

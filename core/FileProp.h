@@ -58,4 +58,9 @@ struct FilePropResult
 // first is the window's "reading files" text.
 FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input);
 
+// What rebuildFileList tells of the selection alone: the source folder and
+// the extension of the first chosen name.
+FilePropResult selectionFacts(const std::vector<std::string>& selectedFiles,
+                              const std::string& searchDir);
+
 } // namespace torvel

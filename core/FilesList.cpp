@@ -109,6 +109,7 @@ TMyFileList::~TMyFileList() = default;
 
 void TMyFileList::ClearList()
 {
+    ++m_changes;
     m_items.clear();
     m_chunks.clear();
     m_chunkUsed = 0;
@@ -134,6 +135,7 @@ void TMyFileList::SetSortType(SortOrder order)
 
 void TMyFileList::SortList()
 {
+    ++m_changes;
     if (m_items.empty())
         return;
     rankNames();
@@ -343,8 +345,13 @@ std::int32_t TMyFileList::GetFileAttr(int index) const
 
 void TMyFileList::SetNewName(int index, const std::string& name)
 {
-    if (inRange(index) && !name.empty())
-        m_items[static_cast<std::size_t>(index)]->NewName = name;
+    if (!inRange(index) || name.empty())
+        return;
+    std::string& newName = m_items[static_cast<std::size_t>(index)]->NewName;
+    if (newName != name) {
+        newName = name;
+        ++m_changes;
+    }
 }
 
 void TMyFileList::DeleteItem(int index)
@@ -353,6 +360,7 @@ void TMyFileList::DeleteItem(int index)
         return;
     TMyFileItem* item = m_items[static_cast<std::size_t>(index)];
     m_items.erase(m_items.begin() + index);
+    ++m_changes;
     // Its place in a chunk stays until ClearList; its strings go now.
     *item = TMyFileItem{};
     m_ranksDense = false;
@@ -392,12 +400,61 @@ void TMyFileList::addItem(const std::string& fileName, std::int64_t size, std::i
     item->Time = static_cast<std::int32_t>(dosDateTimeFromInstant(mtimeSeconds));
     item->Attr = static_cast<std::int32_t>(attributes);
     item->TimeKey = twoSecondStep(mtimeSeconds);
-    item->KeyOffset = static_cast<std::uint32_t>(m_keys.size());
-    m_collator.appendSortKey(fileName, m_keys);
-    item->KeyLength = static_cast<std::uint32_t>(m_keys.size() - item->KeyOffset);
+    appendKey(*item, m_keys);
     m_items.push_back(item);
+    ++m_changes;
     m_ranked = false;
     m_datesRead = false;
+}
+
+void TMyFileList::appendKey(TMyFileItem& item, std::string& keys) const
+{
+    item.KeyOffset = static_cast<std::uint32_t>(keys.size());
+    m_collator.appendSortKey(item.FileName, keys);
+    item.KeyLength = static_cast<std::uint32_t>(keys.size() - item.KeyOffset);
+}
+
+void TMyFileList::renameItems(std::vector<std::string> names)
+{
+    // A rename changes no file's contents: the shooting dates read before
+    // stay the files' own, and are not read again.
+    std::vector<std::optional<ShootingDate>> dates;
+    if (m_datesRead) {
+        dates.reserve(m_items.size());
+        for (const TMyFileItem* item : m_items)
+            dates.push_back(m_shootingDates[item->NameRank]);
+    }
+    // The old keys go with the old names: the store is made anew.
+    std::string keys;
+    keys.reserve(m_keys.size());
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        TMyFileItem* item = m_items[i];
+        if (i >= names.size() || names[i].empty()) {
+            *item = TMyFileItem{}; // its place in a chunk stays until ClearList
+            continue;
+        }
+        item->FileName = std::move(names[i]);
+        std::string().swap(item->NewName);
+        item->Attr = static_cast<std::int32_t>(
+            unstoredAttributeWord(static_cast<std::uint32_t>(item->Attr), item->FileName));
+        item->AttrPending = true;
+        appendKey(*item, keys);
+        if (!dates.empty())
+            dates[kept] = std::move(dates[i]);
+        m_items[kept++] = item;
+    }
+    m_items.resize(kept);
+    m_keys.swap(keys);
+    m_ranked = false;
+    ++m_changes;
+    if (dates.empty())
+        return;
+    rankNames();
+    m_shootingDates.assign(m_items.size(), std::nullopt);
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        m_shootingDates[m_items[i]->NameRank] = std::move(dates[i]);
+    m_datesRead = true;
 }
 
 std::string_view TMyFileList::sortKey(const TMyFileItem& item) const

@@ -97,6 +97,9 @@ public:
     void DeleteItem(int index);
     int Count() const;
     SortOrder SortType() const { return m_sortType; }
+    // Counts the changes of the items, their names, new names and order, so
+    // that a view of them can tell whether it must be drawn again.
+    std::uint64_t changes() const { return m_changes; }
 
     // The folder the items are in, where attributes not read at adding
     // (FileInfo::attributesPending) are read on demand. Cleared by ClearList.
@@ -105,6 +108,13 @@ public:
     void addFile(const FileInfo& info);
     void addItem(const std::string& fileName, std::int64_t size, std::int64_t mtimeSeconds,
                  std::uint32_t attributes);
+    // A rename in place carried out on the items in their present order: item
+    // i now carries names[i], or leaves the list when names[i] is empty (its
+    // file did not take a new name). A rename changes no size or time, so no
+    // file is looked at: the collation keys are made for the new names, and
+    // the attributes a name implies are worked out again (the stored ones
+    // are read on demand). New names are cleared; the list is not sorted.
+    void renameItems(std::vector<std::string> names);
     // The item at `index`, or nullptr outside the list.
     const TMyFileItem* item(int index) const;
     // Fast read access for the grid and the generator; index must be valid.
@@ -130,6 +140,7 @@ public:
 
 private:
     TMyFileItem* newItem();
+    void appendKey(TMyFileItem& item, std::string& keys) const;
     std::string_view sortKey(const TMyFileItem& item) const;
     void rankNames();
     void placeByRank(bool descending, const std::vector<std::uint32_t>* natural);
@@ -157,6 +168,7 @@ private:
     std::vector<std::optional<ShootingDate>> m_shootingDates;
     bool m_datesRead = false;
     ShootingDateProgress m_dateProgress;
+    std::uint64_t m_changes = 0;
 };
 
 } // namespace torvel

@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <climits>
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -121,7 +123,9 @@ int stampRefusal(FileSystem& fs, const FolderHandle& dir, const std::string& nam
 // stamps where the file system allows it: each check costs two lookups
 // against the stamp's one, so a run of many files takes half as long.
 // Each file is still checked before it is stamped, and the stamps, texts and
-// failures stay on the calling thread in the rows' order.
+// failures stay on the calling thread in the rows' order. A caller that gets
+// ahead of the checker sleeps until its row is checked: spinning would take
+// the core the checker needs.
 class StampChecks
 {
 public:
@@ -134,29 +138,45 @@ public:
         if (!ahead || names.size() < 2)
             return;
         m_results.assign(names.size(), 0);
-        m_checker = std::jthread([this](std::stop_token stop) {
-            for (std::size_t row = 0; row < m_names.size() && !stop.stop_requested(); ++row) {
-                m_results[row] = stampRefusal(m_fs, m_dir, m_names[row]);
-                m_checked.store(row + 1, std::memory_order_release);
-            }
-        });
+        m_checker = std::jthread([this](std::stop_token stop) { checkAll(stop); });
     }
 
     int refusal(std::size_t row)
     {
         if (!m_checker.joinable())
             return stampRefusal(m_fs, m_dir, m_names[row]);
-        while (m_checked.load(std::memory_order_acquire) <= row)
-            std::this_thread::yield();
+        if (m_checked.load() <= row) {
+            std::unique_lock lock(m_mutex);
+            m_waiting.store(true);
+            m_done.wait(lock, [&] { return m_checked.load() > row; });
+            m_waiting.store(false);
+        }
         return m_results[row];
     }
 
 private:
+    void checkAll(const std::stop_token& stop)
+    {
+        for (std::size_t row = 0; row < m_names.size() && !stop.stop_requested(); ++row) {
+            m_results[row] = stampRefusal(m_fs, m_dir, m_names[row]);
+            // Both flags are sequentially consistent: either the caller sees
+            // this row checked before it sleeps, or it is seen asleep here.
+            m_checked.store(row + 1);
+            if (m_waiting.load()) {
+                const std::lock_guard lock(m_mutex);
+                m_done.notify_one();
+            }
+        }
+    }
+
     FileSystem& m_fs;
     const FolderHandle& m_dir;
     const std::vector<std::string>& m_names;
     std::vector<int> m_results;
     std::atomic<std::size_t> m_checked{0};
+    std::atomic<bool> m_waiting{false};
+    std::mutex m_mutex;
+    std::condition_variable m_done;
     std::jthread m_checker; // last: stopped and joined before the rest goes
 };
 

@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "FilesList.h"
 #include "FolderIdentity.h"
 #include "MoveAndCopy.h"
 #include "RenameInPlace.h"
@@ -35,6 +36,29 @@ std::vector<std::string> SelectionAfterRun(const std::vector<RunRow>& rows, cons
             selection.push_back(rows[i].newName);
     }
     return selection;
+}
+
+bool renameListed(TMyFileList& list, std::vector<RunRow>& rows, const RunResult& result)
+{
+    if (!result.started() || rows.size() != result.rows.size()
+        || rows.size() != static_cast<std::size_t>(list.Count()))
+        return false;
+    std::unordered_set<std::string_view> taken;
+    taken.reserve(static_cast<std::size_t>(result.converted));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].current != list.fileNameAt(static_cast<int>(i)))
+            return false;
+        if (result.rows[i] == RowResult::Converted
+            && (rows[i].newName.empty() || !taken.insert(rows[i].newName).second))
+            return false;
+    }
+    std::vector<std::string> names(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (result.rows[i] == RowResult::Converted)
+            names[i] = std::move(rows[i].newName);
+    }
+    list.renameItems(std::move(names));
+    return true;
 }
 
 } // namespace torvel

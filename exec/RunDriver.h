@@ -7,6 +7,8 @@
 
 namespace torvel {
 
+class TMyFileList;
+
 // The part of the rename page's run that needs no window.
 
 // Whether the run renames in place: SearchDir and ChangeDir are one folder.
@@ -27,5 +29,13 @@ RunResult runRenamePage(const std::vector<RunRow>& rows, const RunSettings& sett
 // when some other file holds its new name.
 std::vector<std::string> SelectionAfterRun(const std::vector<RunRow>& rows,
                                            const RunResult& result);
+
+// The list the rows were drawn from, after a rename in place of them: the
+// rows' files that carry their new names now keep their place under those
+// names, the others leave it, as the selection after the run has them; no
+// file is looked at (see TMyFileList::renameItems). The new names are taken
+// out of the rows. False, with nothing changed, when the rows are not the
+// list's items in the list's order, or a new name is listed twice.
+bool renameListed(TMyFileList& list, std::vector<RunRow>& rows, const RunResult& result);
 
 } // namespace torvel

@@ -252,20 +252,24 @@ StoredDosAttrib parseDosAttrib(std::string_view value)
 std::uint32_t attributeWord(const struct stat& st, std::string_view bareName,
                             const StoredDosAttrib& stored)
 {
-    const bool folder = S_ISDIR(st.st_mode);
     std::uint32_t word = 0;
-    if (stored.valid) {
-        word = stored.attributes & changeableBits;
-    } else {
-        if (!bareName.empty() && bareName.front() == '.')
-            word |= FileAttr::Hidden;
-        if (!folder)
-            word |= FileAttr::Archive;
-    }
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         word |= FileAttr::ReadOnly;
-    if (folder)
+    if (S_ISDIR(st.st_mode))
         word |= FileAttr::Folder;
+    if (stored.valid)
+        return word | (stored.attributes & changeableBits);
+    return unstoredAttributeWord(word, bareName);
+}
+
+std::uint32_t unstoredAttributeWord(std::uint32_t word, std::string_view bareName)
+{
+    const bool folder = (word & FileAttr::Folder) != 0;
+    word &= FileAttr::ReadOnly | FileAttr::Folder;
+    if (!bareName.empty() && bareName.front() == '.')
+        word |= FileAttr::Hidden;
+    if (!folder)
+        word |= FileAttr::Archive;
     return word;
 }
 

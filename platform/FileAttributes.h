@@ -43,6 +43,11 @@ StoredDosAttrib parseDosAttrib(std::string_view value);
 std::uint32_t attributeWord(const struct stat& st, std::string_view bareName,
                             const StoredDosAttrib& stored);
 
+// attributeWord() without a stored value, for a file whose read-only and
+// folder bits are those of `word` and whose name is now `bareName`: what a
+// renamed file shows until its stored value is read.
+std::uint32_t unstoredAttributeWord(std::uint32_t word, std::string_view bareName);
+
 // The attribute word of a file whose stored value was read only after
 // attributeWord() had been made without it (from an invalid StoredDosAttrib).
 std::uint32_t completeAttributeWord(std::uint32_t withoutStored, const StoredDosAttrib& stored);

@@ -29,6 +29,7 @@
 #include "OpenFileDialog.h"
 #include "Pages.h"
 #include "PreviewGrid.h"
+#include "RunDriver.h"
 #include "StatusMessages.h"
 
 namespace torvel {
@@ -288,6 +289,23 @@ FilePropResult FileSelection::readInto(TMyFileList& list, const std::string& fol
         throw;
     }
     SelectedFiles = std::move(input.selectedFiles);
+    if (result.searchExtChanged) {
+        SearchExt = result.SearchExt;
+    }
+    return result;
+}
+
+std::optional<FilePropResult>
+FileSelection::renamedInto(TMyFileList& list, std::vector<RunRow>& rows, const RunResult& run,
+                           const std::string& folder, std::optional<SortOrder> sort)
+{
+    if (!renameListed(list, rows, run)) {
+        return std::nullopt;
+    }
+    if (sort) {
+        list.SetSortType(*sort);
+    }
+    FilePropResult result = selectionFacts(SelectedFiles, folder);
     if (result.searchExtChanged) {
         SearchExt = result.SearchExt;
     }

@@ -20,6 +20,8 @@ class FormHost;
 class PreviewGrid;
 class TFileDrop;
 class TMyFileList;
+struct RunResult;
+struct RunRow;
 
 // Choosing the files to convert: the open-file dialog, files and folders
 // dropped on the grid, the extension filter, and the grid's menu (show a
@@ -49,6 +51,14 @@ public:
     // by `sort`; the selection is lent to the reader, not copied.
     FilePropResult readInto(TMyFileList& list, const std::string& folder,
                             std::optional<SortOrder> sort);
+    // After a rename in place of the list's rows, with the selection set to
+    // the files that took their new names: the list keeps those items under
+    // the new names (renameListed takes them out of the rows), sorted by
+    // `sort`, without a look at any file. Nothing when the rows are not the
+    // list's: readInto is needed then.
+    std::optional<FilePropResult> renamedInto(TMyFileList& list, std::vector<RunRow>& rows,
+                                              const RunResult& run, const std::string& folder,
+                                              std::optional<SortOrder> sort);
 
 public Q_SLOTS:
     void FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files, int X,

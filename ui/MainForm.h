@@ -35,6 +35,7 @@ class TMyFileList;
 class TPageControlEx;
 class WindowFeedback;
 struct ChangeResult;
+struct FilePropResult;
 struct JournalRecord;
 enum class SaveMode;
 enum class StatusKind;
@@ -191,6 +192,7 @@ private:
     bool immediatePreview() const;
     void updatePreviewCommands();
     bool renamePageRun();
+    void listShown(const FilePropResult& result);
     bool otherPageRun(Page page);
     void mjogaiClick(int row);
     void addUndoCommand();

@@ -129,8 +129,11 @@ const PreviewGrid& TForm1::previewGrid() const
 void TForm1::FileProp()
 {
     StatusWrite(StatusKind::Working, StatusText::readingFiles());
-    const FilePropResult result =
-        m_selection->readInto(m_rename->fileList(), SearchDir, m_rename->sortOrder());
+    listShown(m_selection->readInto(m_rename->fileList(), SearchDir, m_rename->sortOrder()));
+}
+
+void TForm1::listShown(const FilePropResult& result)
+{
     SearchDirChange(result.searchDir);
     if (result.searchExtChanged) {
         m_rename->showSourceExtension(SearchExt);
@@ -219,7 +222,6 @@ void TForm1::TorvelButtonClick()
     if (!carriedOut) {
         return;
     }
-    FileProp();
     StringGrid1Write(immediatePreview());
     guard.redrawn();
     if (const QString summary = m_run->takeSummary(); !summary.isEmpty()) {
@@ -228,12 +230,13 @@ void TForm1::TorvelButtonClick()
 }
 
 // Renames in place, or moves or copies into ChangeDir; the files that reached
-// their new names become the selection, in the folder they are in now. False
-// when the run could not start: nothing was touched and the window stays as
-// it was.
+// their new names become the selection and the list, in the folder they are in
+// now. False when the run could not start: nothing was touched and the window
+// stays as it was.
 bool TForm1::renamePageRun()
 {
-    const std::vector<RunRow> rows = previewGrid().rows();
+    // The rows are made for the run alone and go before the list is made.
+    std::vector<RunRow> rows = previewGrid().rows();
     RunSettings settings;
     settings.SearchDir = SearchDir;
     settings.ChangeDir = ChangeDir;
@@ -249,6 +252,20 @@ bool TForm1::renamePageRun()
     RadioButtonIndex(SaveMode::Rename);
     FileSeleSet();
     m_run->reportRun(*result);
+    // A rename changes no size or time: the list takes the new names without
+    // a look at each file. Moved or copied files are read where they are now.
+    std::optional<FilePropResult> renamed;
+    if (renamesInPlace(settings)) {
+        StatusWrite(StatusKind::Working, StatusText::readingFiles());
+        renamed = m_selection->renamedInto(m_rename->fileList(), rows, *result, SearchDir,
+                                           m_rename->sortOrder());
+    }
+    std::vector<RunRow>().swap(rows);
+    if (renamed) {
+        listShown(*renamed);
+    } else {
+        FileProp();
+    }
     return true;
 }
 
@@ -267,6 +284,7 @@ bool TForm1::otherPageRun(Page page)
         result = Attr_Change();
     }
     m_run->reportChanges(result);
+    FileProp(); // the time stamps and attributes as they are now
     return true;
 }
 

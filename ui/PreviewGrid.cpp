@@ -120,13 +120,45 @@ QString previewTimeText(std::int32_t packed, const QLocale& locale)
 
 PreviewGrid::PreviewGrid(QObject* parent)
     : QAbstractTableModel(parent)
-    , m_names(1)
-    , m_newNames(1)
 {}
 
 bool PreviewGrid::isDataRow(int row) const
 {
     return row >= 1 && row < RowCount();
+}
+
+const std::string* PreviewGrid::typedCell(int column, std::size_t at) const
+{
+    const auto& typed = m_typed[column];
+    if (typed.empty()) {
+        return nullptr; // the usual case, asked for every cell drawn
+    }
+    const auto found = typed.find(at);
+    return found == typed.end() ? nullptr : &found->second;
+}
+
+const std::string& PreviewGrid::nameAt(std::size_t at) const
+{
+    if (const std::string* typed = typedCell(0, at)) {
+        return *typed;
+    }
+    // The list may have been read again since the last redraw, which is then
+    // about to follow.
+    if (m_list == nullptr || at >= static_cast<std::size_t>(m_list->Count())) {
+        return kNoCell;
+    }
+    return m_list->fileNameAt(static_cast<int>(at));
+}
+
+const std::string& PreviewGrid::newNameAt(std::size_t at) const
+{
+    if (const std::string* typed = typedCell(1, at)) {
+        return *typed;
+    }
+    if (!m_newNamesShown || m_list == nullptr || at >= static_cast<std::size_t>(m_list->Count())) {
+        return kNoCell;
+    }
+    return m_list->item(static_cast<int>(at))->NewName;
 }
 
 std::string PreviewGrid::cell(int column, int row) const
@@ -138,21 +170,21 @@ std::string PreviewGrid::cell(int column, int row) const
         return header(column).toStdString();
     }
     const auto at = static_cast<std::size_t>(row - 1);
-    return column == 0 ? m_names[at] : secondCellText(at);
+    return column == 0 ? nameAt(at) : secondCellText(at);
 }
 
 const std::string& PreviewGrid::currentName(int row) const
 {
-    return isDataRow(row) ? m_names[static_cast<std::size_t>(row - 1)] : kNoCell;
+    return isDataRow(row) ? nameAt(static_cast<std::size_t>(row - 1)) : kNoCell;
 }
 
 std::vector<RunRow> PreviewGrid::rows() const
 {
-    std::vector<RunRow> result(m_names.size());
-    for (std::size_t i = 0; i < m_names.size(); ++i) {
-        result[i].current = m_names[i];
+    std::vector<RunRow> result(m_rows);
+    for (std::size_t i = 0; i < m_rows; ++i) {
+        result[i].current = nameAt(i);
         if (m_second == SecondColumn::NewNames) {
-            result[i].newName = m_newNames[i];
+            result[i].newName = newNameAt(i);
         }
     }
     return result;
@@ -162,7 +194,7 @@ std::string PreviewGrid::secondCellText(std::size_t at) const
 {
     switch (m_second) {
     case SecondColumn::NewNames:
-        return m_newNames[at];
+        return newNameAt(at);
     case SecondColumn::TimeStamps:
         return previewTimeText(m_values[at], QLocale()).toStdString();
     case SecondColumn::Attributes:
@@ -174,8 +206,10 @@ std::string PreviewGrid::secondCellText(std::size_t at) const
 QString PreviewGrid::secondCellDisplay(std::size_t at) const
 {
     switch (m_second) {
-    case SecondColumn::NewNames:
-        return m_newNames[at].empty() ? QString() : utf8Text(displayName(m_newNames[at]));
+    case SecondColumn::NewNames: {
+        const std::string& name = newNameAt(at);
+        return name.empty() ? QString() : utf8Text(displayName(name));
+    }
     case SecondColumn::TimeStamps: {
         const QLocale locale;
         if (m_dateForm.isEmpty() || !(locale == m_timeLocale)) {
@@ -201,7 +235,7 @@ void PreviewGrid::setRowCount(int gridRows)
 
 void PreviewGrid::resizeRows(std::size_t dataRows)
 {
-    const std::size_t old = m_names.size();
+    const std::size_t old = m_rows;
     if (dataRows == old) {
         return;
     }
@@ -212,10 +246,11 @@ void PreviewGrid::resizeRows(std::size_t dataRows)
     } else {
         beginRemoveRows(QModelIndex(), first, last);
     }
-    m_names.resize(dataRows);
-    if (m_second == SecondColumn::NewNames) {
-        m_newNames.resize(dataRows);
-    } else {
+    m_rows = dataRows;
+    for (auto& typed : m_typed) {
+        std::erase_if(typed, [dataRows](const auto& cell) { return cell.first >= dataRows; });
+    }
+    if (m_second != SecondColumn::NewNames) {
         m_values.resize(dataRows, 0);
     }
     if (dataRows > old) {
@@ -230,14 +265,12 @@ void PreviewGrid::useSecondColumn(SecondColumn kind)
     if (kind == m_second) {
         return;
     }
-    // Only one of the two column stores is in use at a time; the other is
-    // emptied so 100,000 names do not linger beside 100,000 stamps.
+    // The stamps or attribute words are kept only while they are shown.
     if (kind == SecondColumn::NewNames) {
-        m_newNames.assign(m_names.size(), std::string());
         m_values.clear();
+        m_values.shrink_to_fit();
     } else {
-        m_values.assign(m_names.size(), 0);
-        m_newNames.clear();
+        m_values.assign(m_rows, 0);
     }
     m_second = kind;
 }
@@ -248,59 +281,36 @@ void PreviewGrid::setCell(int column, int row, std::string value)
         return;
     }
     const auto at = static_cast<std::size_t>(row - 1);
-    if (column == 0) {
-        m_names[at] = std::move(value);
-    } else {
-        if (m_second != SecondColumn::NewNames) {
-            // The page texts become plain cells again.
-            std::vector<std::string> texts(m_names.size());
-            for (std::size_t i = 0; i < texts.size(); ++i) {
-                texts[i] = secondCellText(i);
-            }
-            m_values.clear();
-            m_newNames = std::move(texts);
-            m_second = SecondColumn::NewNames;
-            allCellsChanged();
-        }
-        m_newNames[at] = std::move(value);
+    if (column == 1 && m_second != SecondColumn::NewNames) {
+        // The page texts give way to plain cells.
+        useSecondColumn(SecondColumn::NewNames);
+        m_newNamesShown = false;
+        allCellsChanged();
     }
+    m_typed[column][at] = std::move(value);
     // The row's hint names both cells, so both change.
     Q_EMIT dataChanged(index(row - 1, 0), index(row - 1, 1), {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
-bool PreviewGrid::copyNames(const TMyFileList& list)
+// The rows become the list's items; cells set one by one go.
+void PreviewGrid::showList(const TMyFileList& list)
 {
+    m_list = &list;
+    m_typed[0].clear();
+    m_typed[1].clear();
     resizeRows(static_cast<std::size_t>(std::max(list.Count(), 1)));
-    bool changed = false;
-    const std::size_t count = std::min(m_names.size(), static_cast<std::size_t>(list.Count()));
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::string& name = list.fileNameAt(static_cast<int>(i));
-        if (m_names[i] != name) {
-            m_names[i] = name;
-            changed = true;
-        }
-    }
-    return changed;
 }
 
 void PreviewGrid::writeNames(const TMyFileList& list, bool withNewNames)
 {
-    bool changed = m_second != SecondColumn::NewNames;
-    useSecondColumn(SecondColumn::NewNames);
-    changed = copyNames(list) || changed;
-    const std::size_t count = std::min(m_names.size(), static_cast<std::size_t>(list.Count()));
-    for (std::size_t i = 0; i < count; ++i) {
-        const TMyFileItem* item = list.item(static_cast<int>(i));
-        std::string& cellText = m_newNames[i];
-        if (!withNewNames) {
-            changed = changed || !cellText.empty();
-            cellText.clear();
-        } else if (cellText != item->NewName) {
-            cellText = item->NewName;
-            changed = true;
-        }
-    }
     // Writing the same cells again is no change the view has to hear of.
+    const bool changed = m_second != SecondColumn::NewNames || !m_typed[0].empty()
+                         || !m_typed[1].empty() || m_list != &list
+                         || m_listChanges != list.changes() || m_newNamesShown != withNewNames;
+    useSecondColumn(SecondColumn::NewNames);
+    showList(list);
+    m_newNamesShown = withNewNames;
+    m_listChanges = list.changes();
     if (changed) {
         allCellsChanged();
     }
@@ -309,9 +319,9 @@ void PreviewGrid::writeNames(const TMyFileList& list, bool withNewNames)
 void PreviewGrid::writeTimeStamps(const TMyFileList& list)
 {
     useSecondColumn(SecondColumn::TimeStamps);
-    copyNames(list);
-    const std::size_t count = std::min(m_names.size(), static_cast<std::size_t>(list.Count()));
-    for (std::size_t i = 0; i < count; ++i) {
+    showList(list);
+    for (std::size_t i = 0; i < m_values.size() && i < static_cast<std::size_t>(list.Count());
+         ++i) {
         m_values[i] = list.item(static_cast<int>(i))->Time;
     }
     allCellsChanged();
@@ -320,9 +330,9 @@ void PreviewGrid::writeTimeStamps(const TMyFileList& list)
 void PreviewGrid::writeAttributes(const TMyFileList& list)
 {
     useSecondColumn(SecondColumn::Attributes);
-    copyNames(list);
-    const std::size_t count = std::min(m_names.size(), static_cast<std::size_t>(list.Count()));
-    for (std::size_t i = 0; i < count; ++i) {
+    showList(list);
+    for (std::size_t i = 0; i < m_values.size() && i < static_cast<std::size_t>(list.Count());
+         ++i) {
         m_values[i] = list.GetFileAttr(static_cast<int>(i));
     }
     allCellsChanged();
@@ -330,7 +340,16 @@ void PreviewGrid::writeAttributes(const TMyFileList& list)
 
 bool PreviewGrid::newNamesCleared() const
 {
-    return m_second == SecondColumn::NewNames && m_newNames.front().empty();
+    return m_second == SecondColumn::NewNames && newNameAt(0).empty();
+}
+
+void PreviewGrid::releaseList()
+{
+    m_list = nullptr;
+    m_typed[0].clear();
+    m_typed[1].clear();
+    resizeRows(1);
+    allCellsChanged();
 }
 
 void PreviewGrid::allCellsChanged()
@@ -363,7 +382,7 @@ QString PreviewGrid::header(int column) const
 
 int PreviewGrid::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_names.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_rows);
 }
 
 int PreviewGrid::columnCount(const QModelIndex& parent) const
@@ -442,7 +461,8 @@ QString PreviewGrid::conflictReason(RowConflict conflict) const
 QString PreviewGrid::cellDisplay(std::size_t at, int column) const
 {
     if (column == 0) {
-        return m_names[at].empty() ? QString() : utf8Text(displayName(m_names[at]));
+        const std::string& name = nameAt(at);
+        return name.empty() ? QString() : utf8Text(displayName(name));
     }
     return secondCellDisplay(at);
 }
@@ -452,7 +472,7 @@ QVariant PreviewGrid::rowToolTip(std::size_t at) const
     // Both cells of the row whole, which the columns may show cut short; made
     // only when asked for, as the pointer rests on a row. An empty row has
     // none, so that the grid's own hint shows there.
-    if (m_names[at].empty()) {
+    if (nameAt(at).empty()) {
         return {};
     }
     QStringList lines;

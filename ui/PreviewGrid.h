@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "PreviewConflicts.h"
@@ -26,10 +27,12 @@ class TMyFileList;
 // the time stamp and attribute pages a text for the person (UTF-8) that the
 // run does not read.
 //
-// Made for selections of 100,000 files: the cells are plain strings, a name
-// becomes screen text only when its row is drawn, the time stamp page keeps
-// the packed stamps and formats only the rows on screen, and a row's hint
-// (both cells whole) is made only when the pointer rests on it.
+// Made for selections of 100,000 files: the names are not copied but read
+// from the list the last redraw wrote (every change of the list is followed
+// by a redraw, which tells the view), a name becomes screen text only when
+// its row is drawn, the time stamp page keeps the packed stamps and formats
+// only the rows on screen, and a row's hint (both cells whole) is made only
+// when the pointer rests on it.
 class PreviewGrid : public QAbstractTableModel
 {
     Q_OBJECT
@@ -46,7 +49,7 @@ public:
 
     // --- the grid as the run reads it ---
     // Header plus data rows; never less than 2 (one data row, maybe empty).
-    int RowCount() const { return static_cast<int>(m_names.size()) + 1; }
+    int RowCount() const { return static_cast<int>(m_rows) + 1; }
     SecondColumn secondColumn() const { return m_second; }
     // The cell's content: names as bytes, page texts as UTF-8; the header's
     // text for row 0; "" outside the grid.
@@ -59,11 +62,13 @@ public:
 
     // --- writing, as the redraw does it ---
     // Grid rows including the header (at least 2). Rows that stay keep their
-    // cells; new rows are empty.
+    // cells; new rows show the list's items there, if any.
     void setRowCount(int gridRows);
-    // Sets one data cell (row >= 1). Column 1 then holds names again.
+    // Sets one data cell (row >= 1) until the next writing of the rows.
+    // Column 1 then holds names again, the other rows' new names hidden.
     void setCell(int column, int row, std::string value);
-    // Column 0 from the list's names, column 1 its new names or empty cells.
+    // Column 0 the list's names, column 1 its new names or empty cells. The
+    // list must outlive the grid's reading of it (see releaseList).
     void writeNames(const TMyFileList& list, bool withNewNames);
     // Column 0 the names, column 1 the time stamps (as text when shown).
     void writeTimeStamps(const TMyFileList& list);
@@ -72,6 +77,8 @@ public:
     // True when column 1 holds no new name to show: the rename page's rows
     // need no rewrite to clear stale names. Page texts count as stale.
     bool newNamesCleared() const;
+    // The list goes away: the grid keeps one empty row.
+    void releaseList();
 
     void setHeader(int column, const QString& text);
     QString header(int column) const;
@@ -99,17 +106,24 @@ public:
 
 private:
     bool isDataRow(int row) const;
+    const std::string* typedCell(int column, std::size_t at) const;
+    const std::string& nameAt(std::size_t at) const;
+    const std::string& newNameAt(std::size_t at) const;
     std::string secondCellText(std::size_t at) const;
     QString cellDisplay(std::size_t at, int column) const;
     QVariant rowToolTip(std::size_t at) const;
     QString secondCellDisplay(std::size_t at) const;
     void resizeRows(std::size_t dataRows);
     void useSecondColumn(SecondColumn kind);
-    bool copyNames(const TMyFileList& list);
+    void showList(const TMyFileList& list);
     void allCellsChanged();
 
-    std::vector<std::string> m_names;     // column 0
-    std::vector<std::string> m_newNames;  // column 1 on the rename page
+    const TMyFileList* m_list = nullptr; // what columns 0 and 1 show
+    std::size_t m_rows = 1;              // data rows
+    bool m_newNamesShown = false;        // column 1 shows the list's new names
+    std::uint64_t m_listChanges = 0;     // the list's count of changes, as last written
+    // Cells set one by one, by column, over what the list shows.
+    std::unordered_map<std::size_t, std::string> m_typed[2];
     std::vector<RowConflict> m_conflicts; // empty, or one per data row
     ConflictFinder m_conflictFinder;
     bool m_takenFails = false;

@@ -120,7 +120,11 @@ RenamePage::RenamePage(Ui::TForm1& ui, FormHost& host, const FolderChoice& folde
     });
 }
 
-RenamePage::~RenamePage() = default;
+RenamePage::~RenamePage()
+{
+    // The grid, owned by the view, outlives the list it shows.
+    m_grid->releaseList();
+}
 
 void RenamePage::setUpGrid()
 {

@@ -278,5 +278,31 @@ TEST(FileList, DeleteKeepsOrderAndSortType)
     EXPECT_EQ(names(list), (Names{"z", "y"})); // appended, not sorted
 }
 
+// After a rename in place the items keep their sizes and times under the new
+// names; the order and the hidden bit follow the new names, and a file that
+// kept its old name leaves the list.
+TEST(FileList, RenamedItemsFollowTheirNewNames)
+{
+    TMyFileList list("");
+    list.addItem("a.txt", 1, 1'600'000'000, FileAttr::Archive);
+    list.addItem(sjisPhoto, 2, 1'600'000'000, FileAttr::Archive);
+    list.addItem(".dot", 3, 1'600'000'000, FileAttr::Archive | FileAttr::Hidden);
+    list.addItem("b.txt", 4, 1'600'000'000, FileAttr::Archive | FileAttr::ReadOnly);
+    list.SetSortType(SortOrder::NameUp); // .dot a.txt b.txt 写真.jpg
+    list.SetNewName(0, "z.txt");
+
+    list.renameItems({"z.txt", "", sjisTable, ".y"});
+    list.SortList();
+
+    EXPECT_EQ(names(list), (Names{".y", "z.txt", sjisTable}));
+    EXPECT_EQ(list.item(0)->Size, 2);
+    EXPECT_EQ(list.GetFileAttr(0), FileAttr::Archive | FileAttr::Hidden);
+    EXPECT_EQ(list.GetFileAttr(1), FileAttr::Archive) << "a dot-name no longer";
+    EXPECT_EQ(list.GetFileAttr(2), FileAttr::Archive | FileAttr::ReadOnly);
+    EXPECT_EQ(list.GetNewName(1), "");
+    list.SetSortType(SortOrder::NameDown);
+    EXPECT_EQ(names(list), (Names{sjisTable, "z.txt", ".y"}));
+}
+
 } // namespace
 } // namespace torvel

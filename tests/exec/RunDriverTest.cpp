@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "FilesList.h"
 #include "FolderIdentity.h"
 #include "NameRules.h"
 #include "RenamePlan.h"
@@ -79,6 +80,33 @@ TEST_F(RunDriverTest, TheSelectionAfterARunHoldsTheFilesThatReachedTheirNames)
     // "C2" exists, but it is not c's file: it stays out.
     EXPECT_EQ(SelectionAfterRun(rows, result), (Names{"A2", "B2", "D2", "E2"}));
     EXPECT_TRUE(src.has("c"));
+}
+
+// The list the rows were drawn from takes the names the run gave, the
+// Shift-JIS one included; the file that failed leaves it. A list read again
+// since the rows were drawn is left for a reading of its own.
+TEST_F(RunDriverTest, TheListAfterARenameHoldsTheFilesThatReachedTheirNames)
+{
+    writeAll(src, {"a", sjisPhoto, "c", "C2"});
+    std::vector<RunRow> rows{{"a", "A2"}, {sjisPhoto, sjisTable}, {"c", "C2"}};
+    feedback.answers = {Answer::No};
+    const RunResult result = run(rows, inPlace(false));
+    ASSERT_EQ(result.converted, 2);
+    TMyFileList list("");
+    for (const RunRow& row : rows)
+        list.addItem(row.current, 7, 1'600'000'000, 0);
+    TMyFileList other("");
+    other.addItem("a", 7, 1'600'000'000, 0);
+
+    std::vector<RunRow> copy = rows;
+    EXPECT_FALSE(renameListed(other, copy, result));
+    EXPECT_EQ(other.GetFileName(0), "a");
+    ASSERT_TRUE(renameListed(list, rows, result));
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.GetFileName(0), "A2");
+    EXPECT_EQ(list.GetFileName(1), sjisTable);
+    EXPECT_EQ(list.item(1)->Size, 7);
+    EXPECT_TRUE(src.has(sjisTable));
 }
 
 TEST_F(RunDriverTest, TheSelectionAfterARunThatDidNotStartIsEmpty)

@@ -314,6 +314,35 @@ TEST_F(RunWindow, TwoFilesSwapTheirNamesWithoutAQuestion)
     EXPECT_TRUE(painted.contains(QStringLiteral("2個のファイルを変換しました。")));
 }
 
+// After a rename in place the list is not read from the folder again: it
+// takes the new names, in the order they sort in, and the extension box
+// shows their extension, as a list read afresh would.
+// After a rename in place the list is not read from the folder again: it
+// takes the new names, in the order they sort in, and the window shows what
+// a list read afresh would show.
+TEST_F(RunWindow, AfterARenameInPlaceTheListFollowsTheNewNamesInItsOrder)
+{
+    child<QComboBox>(form, "MaeSort")->setCurrentIndex(1); // names backwards
+    form.MaeSortClick();
+    child<QCheckBox>(form, "ExtCheck")->setChecked(true);
+    choose({"a.txt", sjisPhoto, "c.jpg"});
+    child<QLineEdit>(form, "Edit3")->setText(QStringLiteral("DAT"));
+    form.StringGrid1Write(true);
+    const Names before = column(0);
+    ASSERT_EQ(column(1), (Names{"TOR01.DAT", "TOR02.DAT", "TOR03.DAT"}));
+
+    runButton()->click();
+
+    EXPECT_EQ(src.read("TOR01.DAT"), before[0]);
+    EXPECT_EQ(src.read("TOR03.DAT"), before[2]);
+    EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.DAT", "TOR02.DAT", "TOR03.DAT"}));
+    EXPECT_EQ(column(0), (Names{"TOR03.DAT", "TOR02.DAT", "TOR01.DAT"}));
+    // The box shows the first file's extension in lower case, as after any
+    // choice of files, and the names are made with it.
+    EXPECT_EQ(child<QLineEdit>(form, "Edit3")->text(), QStringLiteral("dat"));
+    EXPECT_EQ(column(1), (Names{"TOR01.dat", "TOR02.dat", "TOR03.dat"}));
+}
+
 TEST_F(RunWindow, ACopyListsTheCopiesInTheFormerDestination)
 {
     choose({"b.jpg", "a.jpg"});
