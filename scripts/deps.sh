@@ -7,7 +7,8 @@ packages=(cmake g++ ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   tzdata xauth xvfb
-  fusefat dosfstools clang-format)
+  fusefat dosfstools clang-format
+  desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
