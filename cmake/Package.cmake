@@ -5,9 +5,9 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME torvel)
 set(CPACK_PACKAGE_VENDOR "TORVEL")
-set(CPACK_PACKAGE_CONTACT "TORVEL developers <torvel@localhost>")
+set(CPACK_PACKAGE_CONTACT "TORVEL developers <torvel@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "batch file renamer into numbered series")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "TORVEL gives a set of files numbered names (an identifier, a number with a\n"
     "fixed count of digits and an extension), renaming them in place or moving\n"
     "or copying them into another folder, and sets their modification times and\n"

@@ -14,12 +14,17 @@ if [ -n "${missing[*]:-}" ]; then
   "${sudo[@]}" apt-get install -y -q --no-install-recommends dpkg-dev lintian
 fi
 build=build/package
+# Debian's hardening flags, as a package built by Debian's own tools gets them.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVEL_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
   -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$build" -j2 --target torvel man_pages
+cmake --build "$build" -j2 --target torvel packaged_docs
 rm -f "$build"/torvel_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/torvel_*.deb)
-# Tags this package is known to carry, each explained in the README.
-lintian --fail-on error,warning --suppress-tags-from-file scripts/lintian-overrides "$deb"
+# Errors and warnings fail; the informational tags left are explained in the
+# README.
+lintian --fail-on error,warning --info "$deb"
 echo "$deb"
