@@ -63,8 +63,9 @@ public:
     }
 };
 
-constexpr const char* kBusyText = "トルベルを実行中のウィンドウがあるため、ファイルを渡せません。"
-                                  "実行が終わってから、もう一度開いてください。";
+constexpr const char* kBusyText =
+    "開いているトルベリオのウィンドウが実行中のため、ファイルを渡せません。"
+    "実行が終わってから、もう一度開いてください。";
 
 // The arguments after the program's name, as the bytes they are.
 torvel::CommandLine readCommandLine(int argc, char* argv[])
@@ -101,6 +102,37 @@ std::optional<int> answerWithoutWindow(const torvel::CommandLine& command)
     return std::nullopt;
 }
 
+// One window per session: a later start hands its files to the open window
+// and ends with the status returned; nothing when no window is open.
+std::optional<int> handOffToOpenWindow(const QString& socket, const torvel::CommandLine& command)
+{
+    switch (torvel::SingleInstance::handOff(socket, command.paths)) {
+    case torvel::SingleInstance::Handoff::Accepted:
+        return 0;
+    case torvel::SingleInstance::Handoff::Busy:
+        std::fprintf(stderr, "torvel: %s\n", kBusyText);
+        QMessageBox::warning(nullptr, QStringLiteral("TORVEL"), QString::fromUtf8(kBusyText));
+        return 1;
+    case torvel::SingleInstance::Handoff::NoInstance:
+        break;
+    }
+    return std::nullopt;
+}
+
+// The open window takes the files of later starts, and comes to the front.
+void takeLaterStarts(torvel::SingleInstance& instance, torvel::TForm1& form)
+{
+    QObject::connect(&instance, &torvel::SingleInstance::filesHandedOver, &form,
+                     [&form](const std::vector<std::string>& paths) {
+                         form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+                         form.raise();
+                         form.activateWindow();
+                         if (!paths.empty()) {
+                             form.openFiles(paths);
+                         }
+                     });
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -124,35 +156,26 @@ int main(int argc, char* argv[])
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
-    // One window per session: a later start hands its files over and ends.
+    // A start measured for its speed stands alone: it neither hands over nor
+    // listens.
+    const bool measured = qEnvironmentVariableIsSet("TORVEL_QUIT_AFTER_SHOW");
     const QString socket = torvel::SingleInstance::socketPath();
-    switch (torvel::SingleInstance::handOff(socket, command.paths)) {
-    case torvel::SingleInstance::Handoff::Accepted:
-        return 0;
-    case torvel::SingleInstance::Handoff::Busy:
-        std::fprintf(stderr, "torvel: %s\n", kBusyText);
-        QMessageBox::warning(nullptr, QStringLiteral("TORVEL"), QString::fromUtf8(kBusyText));
-        return 1;
-    case torvel::SingleInstance::Handoff::NoInstance:
-        break;
+    if (!measured) {
+        if (const std::optional<int> status = handOffToOpenWindow(socket, command)) {
+            return *status;
+        }
     }
 
     torvel::TForm1 form;
     torvel::SingleInstance instance([&form] { return form.runUnderWay(); });
-    QObject::connect(&instance, &torvel::SingleInstance::filesHandedOver, &form,
-                     [&form](const std::vector<std::string>& paths) {
-                         form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
-                         form.raise();
-                         form.activateWindow();
-                         if (!paths.empty()) {
-                             form.openFiles(paths);
-                         }
-                     });
+    takeLaterStarts(instance, form);
     // Without the socket the window still works; it only cannot take files
     // from later starts.
-    instance.listen(socket);
+    if (!measured) {
+        instance.listen(socket);
+    }
     QuitAfterFirstPaint quitAfterShow;
-    if (qEnvironmentVariableIsSet("TORVEL_QUIT_AFTER_SHOW")) {
+    if (measured) {
         form.installEventFilter(&quitAfterShow);
     }
     form.show();

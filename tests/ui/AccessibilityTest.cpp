@@ -1,13 +1,19 @@
-// What a screen reader finds in the main window: a name for every control,
-// and the status line's current text.
+// What a screen reader finds in the main window (a name for every control,
+// and the status line's current text), and the keys a Linux desktop expects.
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTabBar>
 
+#include <map>
+
+#include <unistd.h>
+
+#include "FilesList.h"
 #include "MainFormFixture.h"
 #include "StatusLine.h"
 
@@ -74,6 +80,40 @@ TEST(Accessibility, StatusLineSaysItsCurrentText)
     EXPECT_EQ(face->text(QAccessible::Name), QStringLiteral("ファイルを選択してください。"));
     form.StatusWrite(StatusKind::Ready, QString());
     EXPECT_FALSE(face->text(QAccessible::Name).isEmpty());
+}
+
+TEST(Keyboard, StandardKeysEachDoOneThing)
+{
+    TestForm form;
+    std::map<QString, QStringList> byKey;
+    for (QAction* action : form.findChildren<QAction*>()) {
+        for (const QKeySequence& key : action->shortcuts()) {
+            byKey[key.toString()] << action->objectName();
+        }
+    }
+    for (const char* key : {"Ctrl+O", "Ctrl+Q", "F5", "F1", "Ctrl+Z"}) {
+        EXPECT_EQ(byKey[QString::fromLatin1(key)].size(), 1) << key;
+    }
+    for (const auto& [key, actions] : byKey) {
+        EXPECT_EQ(actions.size(), 1) << key.toStdString() << " is taken twice";
+    }
+    EXPECT_EQ(byKey[QStringLiteral("Ctrl+O")], QStringList{QStringLiteral("O1")});
+    EXPECT_EQ(byKey[QStringLiteral("Ctrl+Q")], QStringList{QStringLiteral("Exit1")});
+}
+
+// F5 reads the chosen files again: one deleted by another program leaves the list.
+TEST(Keyboard, F5ReadsTheChosenFilesAgain)
+{
+    TestForm form;
+    ScratchDir dir;
+    dir.write("a.jpg", "x");
+    dir.write("\x8e\xca\x90\x5e.jpg", "x");
+    form.openFiles({dir / "a.jpg", dir / "\x8e\xca\x90\x5e.jpg"});
+    ASSERT_EQ(form.fileList().Count(), 2);
+    ASSERT_EQ(::unlink((dir / "a.jpg").c_str()), 0);
+    testing::child<QAction>(form, "ReloadList")->trigger();
+    EXPECT_EQ(form.fileList().Count(), 1);
+    EXPECT_EQ(form.SelectedFiles.size(), 2u) << "the choice itself stays";
 }
 
 } // namespace
