@@ -111,4 +111,23 @@ const std::vector<RowConflict>& ConflictFinder::find(const TMyFileList& list,
     return m_conflicts;
 }
 
+const char* conflictReason(RowConflict conflict, bool takenFails)
+{
+    switch (conflict) {
+    case RowConflict::None:
+        break;
+    case RowConflict::NameTaken:
+        return takenFails ? "新しい名前のファイルがすでにあるため、変換できません。"
+                          : "新しい名前のファイルがすでにあります。実行すると、ごみ箱に移動"
+                            "するか確認します。";
+    case RowConflict::SameNewName:
+        return "前の行と同じ新しい名前です。この行は変換できません。";
+    case RowConflict::CannotHold:
+        return "保存先では使えない名前です。";
+    case RowConflict::SourceGone:
+        return "元のファイルが見つかりません。";
+    }
+    return "";
+}
+
 } // namespace torvel

@@ -20,6 +20,12 @@ enum class RowConflict : std::uint8_t
     SourceGone,  // the file is no longer in its folder
 };
 
+// Why a marked row's run would not go through as shown, UTF-8, in the
+// words of the row's hint. takenFails: duplicates are avoided, so a name
+// taken outside the batch fails the row instead of a question before the
+// trash.
+const char* conflictReason(RowConflict conflict, bool takenFails);
+
 // The conflict of every item of the list, in list order, from its current
 // and new names. Each folder is read once, whatever the number of rows;
 // nothing is looked up per row. A folder that cannot be read marks nothing.

@@ -19,9 +19,8 @@ RunResult File_Rename(const std::vector<RunRow>& rows, const RunSettings& settin
     services.feedback.status({RunActivity::Preparing, {}, {}});
     if (!run.prepare())
         return run.take();
-    run.outOfTheWay();
     services.feedback.status({RunActivity::Renaming, {}, {}});
-    run.intoPlace();
+    run.carryOut();
     // A journal without its last line only makes a later start offer to
     // finish a run whose files are all in place already.
     if (services.journal != nullptr)
@@ -35,10 +34,17 @@ RenameRun::RenameRun(const std::vector<RunRow>& rows, const RunSettings& setting
     , m_settings(settings)
     , m_services(services)
     , m_record(rows)
-    , m_movedAside(rows.size(), false)
 {}
 
 RenameRun::~RenameRun() = default;
+
+// The folder's names as the run began, read once before anything in it
+// changes; held only while the run is planned.
+struct RenameRun::Listing
+{
+    std::vector<std::string> names;
+    std::vector<std::uint64_t> inodes; // only when the run keeps a journal
+};
 
 bool RenameRun::prepare()
 {
@@ -46,28 +52,17 @@ bool RenameRun::prepare()
         m_stopped = stoppedRun(rc);
         return false;
     }
-    // One reading of the folder serves the temporary names and the same-name
-    // files alike; it is taken before anything in it changes.
-    std::vector<std::string> names;
-    std::vector<std::uint64_t> inodes;
-    const int read = m_services.journal != nullptr ? m_services.fs.readNames(m_dir, names, inodes)
-                                                   : m_services.fs.readNames(m_dir, names);
+    Listing listing;
+    const int read = m_services.journal != nullptr
+                         ? m_services.fs.readNames(m_dir, listing.names, listing.inodes)
+                         : m_services.fs.readNames(m_dir, listing.names);
     if (read != 0) {
         m_stopped = stoppedRun(read);
         return false;
     }
-    std::vector<std::vector<std::string>> sameNames;
-    if (m_settings.CheckBox1) {
-        // Each file is claimed by the first row whose old base it matches.
-        SameNameIndex index(names, m_rows);
-        sameNames.reserve(m_rows.size());
-        for (const auto& row : m_rows)
-            sameNames.push_back(index.claim(row));
-        m_sameNameAside.resize(m_rows.size());
-    }
-    m_plan = planRename(m_rows, names, sameNames);
+    planFrom(listing);
     if (m_services.journal != nullptr) {
-        if (int rc = writeJournal(names, inodes)) {
+        if (int rc = writeJournal(listing)) {
             m_stopped = stoppedRun(rc);
             return false;
         }
@@ -76,145 +71,253 @@ bool RenameRun::prepare()
     return true;
 }
 
-// Every file the plan will move, with the inode that finds it again under
-// whichever of its names it carries when the run is taken back or finished.
-int RenameRun::writeJournal(const std::vector<std::string>& names,
-                            const std::vector<std::uint64_t>& inodes)
+void RenameRun::planFrom(Listing& listing)
 {
-    const InodesByName inodeOf = inodesByName(names, inodes);
-    std::vector<JournalFile> files;
-    files.reserve(m_plan.steps.size());
-    const auto add = [&](const std::string& current, const std::string& temporary,
-                         const std::string& target) {
-        if (temporary.empty())
-            return; // not to be touched
-        const auto it = inodeOf.find(current);
-        files.push_back(
-            {current, temporary, target, it == inodeOf.end() ? 0 : it->second, 0, 0, 0});
-    };
-    for (const RenameStep& step : m_plan.steps) {
-        add(step.current, step.temporary, step.newName);
-        for (const SameNameStep& file : step.sameName)
-            add(file.current, file.temporary, file.target);
+    std::vector<std::string> prefixed;
+    for (const std::string& name : listing.names) {
+        if (std::string_view(name).starts_with(temporaryPrefix))
+            prefixed.push_back(name);
     }
-    return m_services.journal->begin(JournalKind::Rename, m_settings.ChangeDir,
-                                     m_settings.ChangeDir, files);
+    std::unordered_map<std::uint32_t, std::vector<std::string>> sameNames;
+    if (m_settings.CheckBox1) {
+        // Each file is claimed by the first row whose old base it matches.
+        SameNameIndex index(listing.names, m_rows);
+        for (std::size_t i = 0; i < m_rows.size(); ++i) {
+            std::vector<std::string> claimed = index.claim(m_rows[i]);
+            if (!claimed.empty())
+                sameNames.emplace(static_cast<std::uint32_t>(i), std::move(claimed));
+        }
+    }
+    // Same-name files of a row that does not move stay with it, and are
+    // never offered to the trash.
+    for (const auto& [row, names] : sameNames) {
+        if (m_rows[row].current == m_rows[row].newName || nameError(m_rows[row].newName) != 0
+            || nameError(m_rows[row].current) != 0) {
+            for (const auto& name : names)
+                hold(name);
+        }
+    }
+    m_plan = planRename(m_rows, prefixed, std::move(sameNames));
+
+    // A row that keeps its name is converted without a call, if its file is
+    // there at all.
+    std::unordered_set<std::string_view> kept;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_plan.rows[i] == RowPlan::Keeps)
+            kept.insert(m_rows[i].current);
+    }
+    if (kept.empty())
+        return;
+    for (const std::string& name : listing.names)
+        kept.erase(name);
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_plan.rows[i] == RowPlan::Keeps && kept.contains(m_rows[i].current))
+            m_keptMissing.insert(static_cast<std::uint32_t>(i));
+    }
 }
 
-void RenameRun::outOfTheWay()
+// Every file the plan will move, in the order it moves, with the inode that
+// finds it again under whichever of its names it carries when the run is
+// taken back or finished.
+int RenameRun::writeJournal(const Listing& listing)
 {
-    const int total = static_cast<int>(m_rows.size()) * 2;
-    for (std::size_t i = 0; i < m_plan.steps.size(); ++i) {
-        m_movedAside[i] = stepOutOfTheWay(i);
-        if (m_movedAside[i]) {
-            sameNameOutOfTheWay(i);
-        } else {
-            for (const auto& file : m_plan.steps[i].sameName)
-                hold(file.current); // they stay with their row
+    std::vector<std::uint64_t> rowInodes(m_rows.size(), 0);
+    std::unordered_map<std::string_view, std::uint64_t> sameNameInodes;
+    for (std::size_t k = 0; k < listing.names.size() && k < listing.inodes.size(); ++k) {
+        const std::string& name = listing.names[k];
+        const std::int64_t row = m_plan.batch.rowOf(name);
+        if (row < 0)
+            continue;
+        if (m_rows[static_cast<std::size_t>(row)].current == name)
+            rowInodes[static_cast<std::size_t>(row)] = listing.inodes[k];
+        else
+            sameNameInodes.emplace(name, listing.inodes[k]);
+    }
+    RunJournal& journal = *m_services.journal;
+    JournalRecord head;
+    head.kind = JournalKind::Rename;
+    head.from = head.to = m_settings.ChangeDir;
+    if (int rc = journal.open(head))
+        return rc;
+    for (const PlannedMove& move : m_plan.order) {
+        if (move.kind == MoveKind::FromAside)
+            continue; // written with its Aside
+        const RunRow& row = m_rows[move.row];
+        if (int rc = journal.add(row.current, m_plan.temporaryOf(move.row), row.newName,
+                                 rowInodes[move.row]))
+            return rc;
+        for (const SameNameStep& file : m_plan.sameNameOf(move.row)) {
+            if (file.refused != 0)
+                continue;
+            const auto it = sameNameInodes.find(file.current);
+            if (int rc = journal.add(file.current, file.temporary, file.target,
+                                     it == sameNameInodes.end() ? 0 : it->second))
+                return rc;
+        }
+    }
+    return journal.planned();
+}
+
+void RenameRun::carryOut()
+{
+    const int total = static_cast<int>(m_rows.size());
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_plan.rows[i] == RowPlan::Keeps) {
+            keep(i);
+            m_services.feedback.progress(++m_done, total);
+        } else if (m_plan.rows[i] == RowPlan::Refused
+                   && !m_plan.temporaries.contains(static_cast<std::uint32_t>(i))) {
+            refuse(i, m_plan.refused[i]);
+            m_services.feedback.progress(++m_done, total);
+        }
+    }
+    for (const PlannedMove& move : m_plan.order) {
+        switch (move.kind) {
+        case MoveKind::Direct:
+            direct(move.row);
+            break;
+        case MoveKind::Aside:
+            aside(move.row);
+            continue; // the row is not done yet
+        case MoveKind::FromAside:
+            fromAside(move.row);
+            break;
         }
         m_services.feedback.progress(++m_done, total);
     }
 }
 
-bool RenameRun::stepOutOfTheWay(std::size_t i)
+void RenameRun::keep(std::size_t i)
 {
-    const RenameStep& step = m_plan.steps[i];
-    int rc = step.refused;
-    if (rc == 0)
-        rc = m_services.fs.renameNoReplace(m_dir, step.current, m_dir, step.temporary);
-    if (rc == 0)
-        return true;
-    RunStep failedAt = nameError(step.newName) != 0 ? RunStep::BadName : RunStep::OutOfTheWay;
-    m_record.failed(i, {step.current, step.newName, {}, failedAt, rc});
-    hold(step.current);
-    return false;
+    if (m_keptMissing.contains(static_cast<std::uint32_t>(i)))
+        m_record.failed(i, {m_rows[i].current, m_rows[i].newName, {}, RunStep::IntoPlace, ENOENT});
+    else
+        m_record.converted(i);
 }
 
-// A same-name file that cannot move out of the way stays under its own name;
-// one that has gone since the folder was read is no longer a match.
-void RenameRun::sameNameOutOfTheWay(std::size_t i)
+// A row whose file stays under its own name, and its same-name files with it.
+void RenameRun::stays(std::size_t i, FileFailure failure)
 {
-    const auto& files = m_plan.steps[i].sameName;
+    m_record.failed(i, std::move(failure));
+    for (const SameNameStep& file : m_plan.sameNameOf(i))
+        hold(file.current);
+}
+
+void RenameRun::refuse(std::size_t i, int error)
+{
+    const RunStep step =
+        nameError(m_rows[i].newName) != 0 ? RunStep::BadName : RunStep::OutOfTheWay;
+    stays(i, {m_rows[i].current, m_rows[i].newName, {}, step, error});
+}
+
+void RenameRun::direct(std::size_t i)
+{
+    Room room;
+    const int rc = renameMakingRoom(i, m_rows[i].current, room);
+    if (rc != 0) {
+        stays(i, takenFailure(m_rows[i], room, RunStep::IntoPlace, rc));
+        return;
+    }
+    m_record.converted(i);
+    sameNameIntoPlace(i, false);
+}
+
+// The first rename of a row in a cycle: out of the way of the file that is
+// to take its name.
+void RenameRun::aside(std::size_t i)
+{
+    const auto row = static_cast<std::uint32_t>(i);
+    if (m_plan.rows[i] == RowPlan::Refused) {
+        refuse(i, m_plan.refused[i]);
+        return;
+    }
+    const int rc =
+        m_services.fs.renameNoReplace(m_dir, m_rows[i].current, m_dir, m_plan.temporaryOf(i));
+    if (rc != 0) {
+        refuse(i, rc);
+        return;
+    }
+    m_aside.insert(row);
+    const auto& files = m_plan.sameNameOf(i);
     if (files.empty())
         return;
-    std::vector<bool>& aside = m_sameNameAside[i];
-    aside.assign(files.size(), false);
+    std::vector<bool>& moved = m_sameNameAside[row];
+    moved.assign(files.size(), false);
     for (std::size_t k = 0; k < files.size(); ++k) {
         const SameNameStep& file = files[k];
         if (file.refused != 0) {
             hold(file.current); // reported once its row is in place
             continue;
         }
-        int rc = m_services.fs.renameNoReplace(m_dir, file.current, m_dir, file.temporary);
-        aside[k] = rc == 0;
-        if (rc != 0 && rc != ENOENT) {
+        const int sameRc =
+            m_services.fs.renameNoReplace(m_dir, file.current, m_dir, file.temporary);
+        moved[k] = sameRc == 0;
+        // One that has gone since the folder was read is no longer a match.
+        if (sameRc != 0 && sameRc != ENOENT) {
             m_record.failures().push_back(
-                {file.current, file.target, {}, RunStep::SameNameRename, rc});
+                {file.current, file.target, {}, RunStep::SameNameRename, sameRc});
             hold(file.current);
         }
     }
 }
 
-void RenameRun::intoPlace()
+void RenameRun::fromAside(std::size_t i)
 {
-    const int total = static_cast<int>(m_rows.size()) * 2;
-    for (std::size_t i = 0; i < m_plan.steps.size(); ++i) {
-        if (m_movedAside[i])
-            stepIntoPlace(i);
-        m_services.feedback.progress(++m_done, total);
-    }
-}
-
-void RenameRun::stepIntoPlace(std::size_t i)
-{
+    if (!m_aside.contains(static_cast<std::uint32_t>(i)))
+        return; // it never stepped aside: reported then
     Room room;
-    int rc = renameIntoPlace(i, room);
+    const int rc = renameMakingRoom(i, m_plan.temporaryOf(i), room);
     if (rc != 0) {
         giveBack(i, takenFailure(m_rows[i], room, RunStep::IntoPlace, rc));
         sameNameBack(i);
         return;
     }
     m_record.converted(i);
-    sameNameIntoPlace(i);
+    sameNameIntoPlace(i, true);
 }
 
-// The rename from the temporary name. A new name that is taken is made free
-// through the trash only when duplicates are to be replaced, only for a file,
-// and never for a file this run is responsible for.
-int RenameRun::renameIntoPlace(std::size_t i, Room& room)
+// The rename to the new name. A new name that is taken is made free through
+// the trash only when duplicates are to be replaced, only for a file, and
+// never for a file this run is responsible for.
+int RenameRun::renameMakingRoom(std::size_t i, const std::string& from, Room& room)
 {
-    const RenameStep& step = m_plan.steps[i];
-    int rc = m_services.fs.renameNoReplace(m_dir, step.temporary, m_dir, step.newName);
-    if (rc != EEXIST || m_settings.JuuhukuCheck || !mayOfferToTrash(step.newName, i))
+    const std::string& target = m_rows[i].newName;
+    const int rc = m_services.fs.renameNoReplace(m_dir, from, m_dir, target);
+    if (rc != EEXIST || m_settings.JuuhukuCheck || !mayOfferToTrash(target))
         return rc;
-    room = makeRoom(m_services, m_dir, step.newName, m_record);
+    // Nothing is sent to the trash for a file that is not there to follow.
+    EntryKind source = EntryKind::None;
+    if (int probed = m_services.fs.probe(m_dir, from, source))
+        return probed;
+    if (source == EntryKind::None)
+        return ENOENT;
+    room = makeRoom(m_services, m_dir, target, m_record);
     if (room.kind != Room::Kind::Freed)
         return rc;
-    return m_services.fs.renameNoReplace(m_dir, step.temporary, m_dir, step.newName);
+    return m_services.fs.renameNoReplace(m_dir, from, m_dir, target);
 }
 
-// Not a file of the batch (or a same-name file) waiting under its own name,
-// nor one waiting under a temporary name for its turn. The plan keeps new
-// names off the temporary names; this holds even if it did not.
-bool RenameRun::mayOfferToTrash(const std::string& name, std::size_t row)
+// Not a file of the batch that is still under its own name (one that did
+// not move, or has not yet), nor one waiting under a temporary name.
+bool RenameRun::mayOfferToTrash(const std::string& name)
 {
     if (m_held.contains(name))
         return false;
+    const std::int64_t row = m_plan.batch.rowOf(name);
+    if (row >= 0) {
+        const auto r = static_cast<std::size_t>(row);
+        const bool moved = m_record.rowResult(r) == RowResult::Converted
+                           || m_aside.contains(static_cast<std::uint32_t>(r));
+        if (!moved)
+            return false;
+    }
     if (!std::string_view(name).starts_with(temporaryPrefix))
         return true;
-    if (m_temporaryRows.empty()) {
-        for (std::size_t k = 0; k < m_plan.steps.size(); ++k) {
-            const RenameStep& step = m_plan.steps[k];
-            if (!step.temporary.empty())
-                m_temporaryRows.emplace(step.temporary, k);
-            for (const auto& file : step.sameName) {
-                if (!file.temporary.empty())
-                    m_temporaryRows.emplace(file.temporary, k);
-            }
-        }
+    for (const auto& [r, temporary] : m_plan.temporaries) {
+        if (temporary == name)
+            return false;
     }
-    auto it = m_temporaryRows.find(name);
-    return it == m_temporaryRows.end() || it->second < row;
+    return true;
 }
 
 // A file that cannot take its new name goes back to the name it came with;
@@ -222,36 +325,51 @@ bool RenameRun::mayOfferToTrash(const std::string& name, std::size_t row)
 // report says so.
 void RenameRun::giveBack(std::size_t i, FileFailure failure)
 {
-    const RenameStep& step = m_plan.steps[i];
-    int rc = m_services.fs.renameNoReplace(m_dir, step.temporary, m_dir, step.current);
+    const std::string& temporary = m_plan.temporaryOf(i);
+    const int rc = m_services.fs.renameNoReplace(m_dir, temporary, m_dir, m_rows[i].current);
     if (rc == 0) {
-        hold(step.current);
+        m_aside.erase(static_cast<std::uint32_t>(i));
     } else if (rc != ENOENT) { // ENOENT: the file itself has gone
-        failure.leftAs = step.temporary;
-        hold(step.temporary);
+        failure.leftAs = temporary;
+        hold(temporary);
     }
     m_record.failed(i, std::move(failure));
 }
 
 // Right after the row's file reached its new name. Nothing is replaced: a
-// taken target sends the file back to its own name, and the report says so.
-void RenameRun::sameNameIntoPlace(std::size_t i)
+// taken target leaves the file under its own name, and the report says so.
+void RenameRun::sameNameIntoPlace(std::size_t i, bool fromAside)
 {
-    const auto& files = m_plan.steps[i].sameName;
+    const auto& files = m_plan.sameNameOf(i);
+    const auto moved = m_sameNameAside.find(static_cast<std::uint32_t>(i));
     for (std::size_t k = 0; k < files.size(); ++k) {
         const SameNameStep& file = files[k];
         if (file.refused != 0) {
             m_record.failures().push_back(
                 {file.current, file.target, {}, RunStep::SameNameRename, file.refused});
+            hold(file.current);
             continue;
         }
-        if (!m_sameNameAside[i][k])
+        if (file.current == file.target)
+            continue; // nothing to do: no call
+        if (fromAside) {
+            if (moved == m_sameNameAside.end() || !moved->second[k])
+                continue;
+            const int rc = m_services.fs.renameNoReplace(m_dir, file.temporary, m_dir, file.target);
+            if (rc == 0)
+                m_record.sameNameArrived(file.target);
+            else
+                putBack(file, rc);
             continue;
-        int rc = m_services.fs.renameNoReplace(m_dir, file.temporary, m_dir, file.target);
-        if (rc == 0)
+        }
+        const int rc = m_services.fs.renameNoReplace(m_dir, file.current, m_dir, file.target);
+        if (rc == 0) {
             m_record.sameNameArrived(file.target);
-        else
-            putBack(file, rc);
+        } else if (rc != ENOENT) { // one that has gone is no longer a match
+            m_record.failures().push_back(
+                {file.current, file.target, {}, RunStep::SameNameRename, rc});
+            hold(file.current);
+        }
     }
 }
 
@@ -259,9 +377,12 @@ void RenameRun::sameNameIntoPlace(std::size_t i)
 // there, which is not a failure of theirs unless they cannot.
 void RenameRun::sameNameBack(std::size_t i)
 {
-    const auto& files = m_plan.steps[i].sameName;
+    const auto moved = m_sameNameAside.find(static_cast<std::uint32_t>(i));
+    if (moved == m_sameNameAside.end())
+        return;
+    const auto& files = m_plan.sameNameOf(i);
     for (std::size_t k = 0; k < files.size(); ++k) {
-        if (m_sameNameAside[i][k])
+        if (moved->second[k])
             putBack(files[k], 0);
     }
 }

@@ -13,17 +13,18 @@
 
 namespace torvel {
 
-// Renames every row's file inside ChangeDir (which is SearchDir) in two
-// phases, so that new names may be old names of other files of the batch:
-// first every file moves out of the way to a temporary name of its own, then
-// each goes from there to its new name.
+// Renames every row's file inside ChangeDir (which is SearchDir). New names
+// may be old names of other files of the batch: the plan orders the renames
+// so that each file goes straight to its new name once the file holding it
+// has moved on, and only a file in a cycle (a swap, a series shifted onto
+// itself) waits once under a temporary name.
 //
 // No rename ever replaces a file. A new name held by a file outside the batch
 // is offered to the trash (JuuhukuCheck off), after the person's confirmation.
-// A file that cannot take its new name is renamed back to its own name, and
-// only when that is taken too does it stay under its temporary name; either
-// way the failure is in the result. A row whose file could not be moved out of
-// the way is left alone in the second phase.
+// A file that cannot take its new name keeps its own, and a row that needed
+// that name fails and keeps its own too; a file that waited under a temporary
+// name goes back to its own name, and only when that is taken too does it
+// stay under the temporary one. Every failure is in the result.
 RunResult File_Rename(const std::vector<RunRow>& rows, const RunSettings& settings,
                       RunServices& services);
 
@@ -39,26 +40,29 @@ public:
     RenameRun& operator=(const RenameRun&) = delete;
 
     // Opens ChangeDir, reads its names and plans every row. False when the
-    // folder cannot be opened or read; the result then carries the error and
-    // nothing has been touched.
+    // folder cannot be opened or read, or the journal cannot be written; the
+    // result then carries the error and nothing has been touched.
     bool prepare();
     const RenamePlan& plan() const { return m_plan; }
 
-    void outOfTheWay(); // the first phase
-    void intoPlace();   // the second phase
+    void carryOut();
 
     RunResult take();
 
 private:
-    int writeJournal(const std::vector<std::string>& names,
-                     const std::vector<std::uint64_t>& inodes);
-    bool stepOutOfTheWay(std::size_t i);
-    void sameNameOutOfTheWay(std::size_t i);
-    void stepIntoPlace(std::size_t i);
-    int renameIntoPlace(std::size_t i, Room& room);
-    bool mayOfferToTrash(const std::string& name, std::size_t row);
+    struct Listing;
+    void planFrom(Listing& listing);
+    int writeJournal(const Listing& listing);
+    void keep(std::size_t i);
+    void direct(std::size_t i);
+    void aside(std::size_t i);
+    void fromAside(std::size_t i);
+    int renameMakingRoom(std::size_t i, const std::string& from, Room& room);
+    bool mayOfferToTrash(const std::string& name);
+    void stays(std::size_t i, FileFailure failure);
+    void refuse(std::size_t i, int error);
     void giveBack(std::size_t i, FileFailure failure);
-    void sameNameIntoPlace(std::size_t i);
+    void sameNameIntoPlace(std::size_t i, bool fromAside);
     void sameNameBack(std::size_t i);
     void putBack(const SameNameStep& file, int error);
     void hold(const std::string& name) { m_held.insert(name); }
@@ -69,17 +73,16 @@ private:
     FolderHandle m_dir;
     RenamePlan m_plan;
     RunRecord m_record;
-    std::vector<bool> m_movedAside;
-    // Per row, which of its same-name files went out of the way (only rows
-    // that have any).
-    std::vector<std::vector<bool>> m_sameNameAside;
-    // Names held by files of the batch, or same-name files, that did not
-    // reach their new names; such a file is never offered to the trash to make
-    // room for another row.
+    // Rows that keep their name but whose file was not in the folder.
+    std::unordered_set<std::uint32_t> m_keptMissing;
+    // Rows whose file waits under its temporary name.
+    std::unordered_set<std::uint32_t> m_aside;
+    // Per row that stepped aside, which of its same-name files did too.
+    std::unordered_map<std::uint32_t, std::vector<bool>> m_sameNameAside;
+    // Names held by files that did not reach their new names and are not
+    // rows of the batch (same-name files, or files under temporary names);
+    // such a file is never offered to the trash to make room for another row.
     std::unordered_set<std::string> m_held;
-    // Temporary name -> the row it was planned for (its own or one of its
-    // same-name files'); made only when a taken new name looks like one.
-    std::unordered_map<std::string, std::size_t> m_temporaryRows;
     std::optional<RunResult> m_stopped;
     int m_done = 0;
 };

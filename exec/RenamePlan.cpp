@@ -1,11 +1,12 @@
 #include "RenamePlan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
-#include <string_view>
 #include <unordered_set>
 #include <utility>
 
+#include "ByteText.h"
 #include "NameRules.h"
 #include "SameName.h"
 
@@ -27,6 +28,9 @@ std::string temporaryName(long long counter, const std::string& name)
     return candidate;
 }
 
+const std::string noName;
+const std::vector<SameNameStep> noFiles;
+
 } // namespace
 
 int nameError(std::string_view name)
@@ -43,23 +47,104 @@ int nameError(std::string_view name)
     return EINVAL;
 }
 
+const std::string& RenamePlan::temporaryOf(std::size_t row) const
+{
+    const auto it = temporaries.find(static_cast<std::uint32_t>(row));
+    return it == temporaries.end() ? noName : it->second;
+}
+
+const std::vector<SameNameStep>& RenamePlan::sameNameOf(std::size_t row) const
+{
+    const auto it = sameName.find(static_cast<std::uint32_t>(row));
+    return it == sameName.end() ? noFiles : it->second;
+}
+
+void BatchIndex::build(const std::vector<RunRow>& rows,
+                       const std::unordered_map<std::uint32_t, std::vector<SameNameStep>>& sameName)
+{
+    const auto fillWith = [&](bool fold) {
+        m_fold = fold;
+        m_collided = false;
+        m_names.clear();
+        std::size_t files = rows.size();
+        for (const auto& [row, steps] : sameName)
+            files += steps.size();
+        m_slots.assign(std::bit_ceil(files * 2 + 2), 0);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            add(rows[i].current, static_cast<std::uint32_t>(i));
+        for (const auto& [row, steps] : sameName) {
+            for (const SameNameStep& file : steps)
+                add(file.current, row);
+        }
+        return !m_collided;
+    };
+    // Two files whose names differ in case alone: the folder tells case
+    // apart, and names are matched exactly.
+    if (!fillWith(true))
+        fillWith(false);
+}
+
+std::uint64_t BatchIndex::hash(std::string_view name) const
+{
+    std::uint64_t h = 1469598103934665603ull;
+    for (char c : name)
+        h = (h ^ static_cast<unsigned char>(m_fold ? asciiLower(c) : c)) * 1099511628211ull;
+    return h;
+}
+
+bool BatchIndex::same(std::string_view a, std::string_view b) const
+{
+    return m_fold ? equalsIgnoringAsciiCase(a, b) : a == b;
+}
+
+void BatchIndex::add(std::string_view name, std::uint32_t row)
+{
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t at = hash(name) & mask;; at = (at + 1) & mask) {
+        if (m_slots[at] == 0) {
+            m_names.emplace_back(name, row);
+            m_slots[at] = static_cast<std::uint32_t>(m_names.size());
+            return;
+        }
+        const std::string_view held = m_names[m_slots[at] - 1].first;
+        if (same(held, name)) {
+            // A grid that lists one file twice: the first row has it.
+            m_collided = m_collided || held != name;
+            return;
+        }
+    }
+}
+
+std::int64_t BatchIndex::rowOf(std::string_view name) const
+{
+    if (m_slots.empty())
+        return -1;
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t at = hash(name) & mask; m_slots[at] != 0; at = (at + 1) & mask) {
+        const auto& [held, row] = m_names[m_slots[at] - 1];
+        if (same(held, name))
+            return row;
+    }
+    return -1;
+}
+
 namespace {
 
 // Hands out the temporary names of one plan.
 class TemporaryNames
 {
 public:
-    TemporaryNames(const std::vector<RunRow>& rows, const std::vector<std::string>& folderNames,
-                   const std::vector<RenameStep>& steps)
+    TemporaryNames(const std::vector<RunRow>& rows, const std::vector<std::string>& prefixedNames,
+                   const RenamePlan& plan)
     {
         // Every candidate begins with the prefix, so only names that do can
         // be in its way: those in the folder now, and those the run will give.
-        for (const auto& name : folderNames)
+        for (const auto& name : prefixedNames)
             keepFree(name);
         for (const auto& row : rows)
             keepFree(row.newName);
-        for (const auto& step : steps) {
-            for (const auto& file : step.sameName)
+        for (const auto& [row, files] : plan.sameName) {
+            for (const auto& file : files)
                 keepFree(file.target);
         }
     }
@@ -93,35 +178,157 @@ private:
     long long m_counter = 0;
 };
 
-} // namespace
-
-RenamePlan planRename(const std::vector<RunRow>& rows, const std::vector<std::string>& folderNames,
-                      const std::vector<std::vector<std::string>>& sameNames)
+// Orders the moves: depth first from each row in row order, a row after every
+// row that holds one of its targets. A row met again while it is still
+// waiting for its own targets closes a cycle: it steps aside there, and takes
+// its new name from the temporary one once the rows it waits for are done.
+class MoveOrder
 {
-    RenamePlan plan;
-    plan.steps.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const RunRow& row = rows[i];
-        RenameStep step{row.current, row.newName, {}, nameError(row.newName), {}};
-        if (step.refused == 0)
-            step.refused = nameError(row.current);
-        if (i < sameNames.size()) {
-            for (const auto& name : sameNames[i]) {
-                std::string target = sameNameTarget(row, name);
-                const int refused = nameError(target);
-                step.sameName.push_back({name, std::move(target), {}, refused});
-            }
+public:
+    MoveOrder(const std::vector<RunRow>& rows, RenamePlan& plan)
+        : m_rows(rows)
+        , m_plan(plan)
+        , m_state(rows.size(), State::New)
+    {}
+
+    // Rows that step aside, in the order they do.
+    std::vector<std::uint32_t> arrange()
+    {
+        for (std::size_t i = 0; i < m_rows.size(); ++i) {
+            if (m_plan.rows[i] == RowPlan::Moves && m_state[i] == State::New)
+                from(static_cast<std::uint32_t>(i));
         }
-        plan.steps.push_back(std::move(step));
+        return std::move(m_aside);
     }
 
-    TemporaryNames temporaries(rows, folderNames, plan.steps);
-    for (auto& step : plan.steps) {
-        if (step.refused == 0)
-            step.refused = temporaries.next(step.current, step.temporary);
-        if (step.refused != 0)
-            continue; // its same-name files stay where they are with it
-        for (auto& file : step.sameName) {
+private:
+    enum class State : std::uint8_t
+    {
+        New,
+        Waiting, // on the path: its targets are being made free
+        Placed,
+    };
+
+    struct Frame
+    {
+        std::uint32_t row;
+        std::uint32_t next; // the next target to look at: 0 the row's own, k same-name k-1
+    };
+
+    void from(std::uint32_t start)
+    {
+        std::vector<Frame> path{{start, 0}};
+        m_state[start] = State::Waiting;
+        while (!path.empty()) {
+            Frame& frame = path.back();
+            const std::string* target = targetOf(frame.row, frame.next++);
+            if (target == nullptr) {
+                place(frame.row);
+                path.pop_back();
+                continue;
+            }
+            const std::int64_t holder = m_plan.batch.rowOf(*target);
+            if (holder < 0 || m_plan.rows[static_cast<std::size_t>(holder)] != RowPlan::Moves)
+                continue; // free, or held by a file that stays: the run will tell
+            const auto h = static_cast<std::uint32_t>(holder);
+            if (m_state[h] == State::New) {
+                m_state[h] = State::Waiting;
+                path.push_back({h, 0});
+            } else if (m_state[h] == State::Waiting && !isSelf(frame.row, h, *target)) {
+                stepAside(h);
+            }
+        }
+    }
+
+    // A same-name file whose target is its own name waits for nothing.
+    bool isSelf(std::uint32_t row, std::uint32_t holder, const std::string& target) const
+    {
+        if (row != holder)
+            return false;
+        for (const SameNameStep& file : m_plan.sameNameOf(row)) {
+            if (file.current == target && file.target == target)
+                return true;
+        }
+        return false;
+    }
+
+    const std::string* targetOf(std::uint32_t row, std::uint32_t k) const
+    {
+        if (k == 0)
+            return &m_rows[row].newName;
+        const std::vector<SameNameStep>& files = m_plan.sameNameOf(row);
+        return k - 1 < files.size() ? &files[k - 1].target : nullptr;
+    }
+
+    void stepAside(std::uint32_t row)
+    {
+        if (m_plan.temporaries.contains(row))
+            return;
+        m_plan.temporaries.emplace(row, std::string());
+        m_plan.order.push_back({row, MoveKind::Aside});
+        m_aside.push_back(row);
+    }
+
+    void place(std::uint32_t row)
+    {
+        m_state[row] = State::Placed;
+        const bool aside = m_plan.temporaries.contains(row);
+        m_plan.order.push_back({row, aside ? MoveKind::FromAside : MoveKind::Direct});
+    }
+
+    const std::vector<RunRow>& m_rows;
+    RenamePlan& m_plan;
+    std::vector<State> m_state;
+    std::vector<std::uint32_t> m_aside;
+};
+
+} // namespace
+
+RenamePlan planRename(const std::vector<RunRow>& rows,
+                      const std::vector<std::string>& prefixedNames,
+                      std::unordered_map<std::uint32_t, std::vector<std::string>> sameNames)
+{
+    RenamePlan plan;
+    plan.rows.assign(rows.size(), RowPlan::Moves);
+    plan.refused.assign(rows.size(), 0);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const RunRow& row = rows[i];
+        int refused = nameError(row.newName);
+        if (refused == 0)
+            refused = nameError(row.current);
+        plan.refused[i] = refused;
+        if (refused != 0)
+            plan.rows[i] = RowPlan::Refused;
+        else if (row.current == row.newName)
+            plan.rows[i] = RowPlan::Keeps; // its same-name files keep theirs too
+    }
+    for (auto& [row, names] : sameNames) {
+        if (plan.rows[row] != RowPlan::Moves)
+            continue; // they stay where they are with it
+        std::vector<SameNameStep>& files = plan.sameName[row];
+        for (auto& name : names) {
+            std::string target = sameNameTarget(rows[row], name);
+            const int refused = nameError(target);
+            files.push_back({std::move(name), std::move(target), {}, refused});
+        }
+    }
+    plan.batch.build(rows, plan.sameName);
+
+    const std::vector<std::uint32_t> aside = MoveOrder(rows, plan).arrange();
+    TemporaryNames temporaries(rows, prefixedNames, plan);
+    for (std::uint32_t row : aside) {
+        std::string& temporary = plan.temporaries[row];
+        if (int rc = temporaries.next(rows[row].current, temporary)) {
+            // Without a temporary name the row cannot be started; the other
+            // files of its cycle then find their names held and stay.
+            plan.rows[row] = RowPlan::Refused;
+            plan.refused[row] = rc;
+            continue;
+        }
+        const auto files = plan.sameName.find(row);
+        if (files == plan.sameName.end())
+            continue;
+        for (SameNameStep& file : files->second) {
             if (file.refused == 0)
                 file.refused = temporaries.next(file.current, file.temporary);
         }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "RunTypes.h"
@@ -11,50 +14,107 @@ namespace torvel {
 // The prefix of the temporary names of a rename in place.
 inline constexpr const char* temporaryPrefix = "_jd[";
 
-// What a rename in place will do to a same-name file of a row: it goes out
-// of the way with its row and into place right after it.
+// A same-name file of a row: it takes the row's new base with its own
+// extension, right after its row's file reached its new name.
 struct SameNameStep
 {
     std::string current;
     std::string target;    // the row's new base and the file's own extension
-    std::string temporary; // empty when the file is not to be moved
+    std::string temporary; // where it waits when its row steps aside; else empty
     int refused = 0;       // why the file is not moved (errno), 0 when it is
 };
 
-// What a rename in place will do to one row, fixed before the first file is
-// touched: current name -> temporary name -> new name.
-struct RenameStep
+// One rename of the plan. Every row that moves has exactly one Direct or
+// one Aside followed later by one FromAside.
+enum class MoveKind : std::uint8_t
 {
-    std::string current;
-    std::string newName;
-    std::string temporary; // empty when the row is not to be started
-    int refused = 0;       // why the row is not started (errno), 0 when it is
-    std::vector<SameNameStep> sameName;
+    Direct,    // current name -> new name
+    Aside,     // current name -> temporary name: the row's file is in a cycle
+    FromAside, // temporary name -> new name
 };
 
-// The whole rename in place, in row order. Complete before the first rename,
-// so that it can be shown or written down and then carried out step by step.
+struct PlannedMove
+{
+    std::uint32_t row = 0;
+    MoveKind kind = MoveKind::Direct;
+};
+
+// What a row does not do, fixed before the first file is touched.
+enum class RowPlan : std::uint8_t
+{
+    Moves,   // its file is renamed
+    Keeps,   // its new name is its name: no call is made
+    Refused, // its new or current name cannot be given here; untouched
+};
+
+// The current names of a batch's files (rows and their same-name files),
+// each with its row, matched with ASCII letter case ignored or exactly. The
+// names are not copied: they must outlive the index.
+class BatchIndex
+{
+public:
+    void build(const std::vector<RunRow>& rows,
+               const std::unordered_map<std::uint32_t, std::vector<SameNameStep>>& sameName);
+    // The row whose file (or same-name file) is called name when the run
+    // begins; none: -1.
+    std::int64_t rowOf(std::string_view name) const;
+    bool ignoresCase() const { return m_fold; }
+
+private:
+    bool fill(bool fold); // false: two names differ in case alone
+    void add(std::string_view name, std::uint32_t row);
+    std::uint64_t hash(std::string_view name) const;
+    bool same(std::string_view a, std::string_view b) const;
+
+    std::vector<std::pair<std::string_view, std::uint32_t>> m_names;
+    std::vector<std::uint32_t> m_slots; // index into m_names + 1; 0 is free
+    bool m_fold = true;
+    bool m_collided = false;
+};
+
+// The whole rename in place, complete before the first rename, so that it
+// can be shown or written down and then carried out step by step.
+//
+// A row whose new name is free goes straight to it; a chain (b -> c, a -> b)
+// is carried out from its free end; only a cycle (a swap, a series shifted
+// onto itself) sends one of its files to a temporary name, once. A row and
+// its same-name files move as one: a row waits for every file of the batch
+// that holds one of its targets.
 struct RenamePlan
 {
-    std::vector<RenameStep> steps;
+    std::vector<PlannedMove> order; // in the order they are carried out
+    std::vector<RowPlan> rows;      // one per row
+    std::vector<int> refused;       // per row: errno when Refused, else 0
+    std::unordered_map<std::uint32_t, std::string> temporaries; // rows that step aside
+    std::unordered_map<std::uint32_t, std::vector<SameNameStep>> sameName;
+    BatchIndex batch; // over rows and sameName
+
+    const std::string& temporaryOf(std::size_t row) const;
+    const std::vector<SameNameStep>& sameNameOf(std::size_t row) const;
 };
 
 // Why a name cannot be given to a file here (errno), or 0 when it can.
 int nameError(std::string_view name);
 
-// Plans the rename of the rows in a folder whose present names are given.
-// The temporary name of a row is "_jd[" + the counter in three digits + the
-// current name, cut short at the end where it would pass 255 bytes; the counter starts at 0, is shared by all rows and moves on
-// with every candidate, and a candidate that is taken is passed over: a
-// leftover of an earlier run, a name planned for an earlier row, or any new
-// name of the run, so that no file ever waits under a name another file is
-// to take. A row whose new name cannot be given on this system is not
-// started.
+// Plans the rename of the rows in one folder.
 //
-// sameNames, when not empty, holds for each row the same-name files that
-// travel with it; each gets a temporary name of its own right after its
-// row's, and its target is kept free of temporary names too.
-RenamePlan planRename(const std::vector<RunRow>& rows, const std::vector<std::string>& folderNames,
-                      const std::vector<std::vector<std::string>>& sameNames = {});
+// prefixedNames: the folder's names that begin with the temporary prefix
+// (leftovers of earlier runs). A temporary name is "_jd[" + the counter in
+// three digits + the current name, cut short at the end where it would pass
+// 255 bytes; the counter starts at 0, is shared by all files that step aside
+// and moves on with every candidate, and a candidate that is taken is passed
+// over: a leftover, a name planned for an earlier file, or any new name of
+// the run, so that no file ever waits under a name another file is to take.
+//
+// sameNames: for rows that have any, the same-name files that travel with
+// the row.
+//
+// Names are matched with ASCII letter case ignored when no two files of the
+// batch differ in case alone, because a folder on a FAT volume holds "A.jpg"
+// and "a.jpg" as one name: a change of case alone then steps aside too, and
+// a row waits for a file whose name differs from its new one in case alone.
+RenamePlan planRename(const std::vector<RunRow>& rows,
+                      const std::vector<std::string>& prefixedNames,
+                      std::unordered_map<std::uint32_t, std::vector<std::string>> sameNames = {});
 
 } // namespace torvel

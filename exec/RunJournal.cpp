@@ -157,6 +157,17 @@ int RunJournal::begin(JournalKind kind, const std::string& from, const std::stri
 
 int RunJournal::begin(const JournalRecord& plan)
 {
+    if (int rc = open(plan))
+        return rc;
+    for (const JournalFile& file : plan.files) {
+        if (int rc = add(file))
+            return rc;
+    }
+    return planned();
+}
+
+int RunJournal::open(const JournalRecord& head)
+{
     if (int rc = makeFolders(m_folder, 0700))
         return rc;
     static std::atomic<unsigned> counter{0};
@@ -165,39 +176,64 @@ int RunJournal::begin(const JournalRecord& plan)
     if (int rc = m_file.create(m_folder, name))
         return rc;
     m_path = m_folder + name;
+    m_files = 0;
+    m_pending.clear();
+    m_pending.append(magic).append("\nrun ").append(kindWord(head.kind));
+    m_pending.append("\nstarted ").append(localNow(TimeForm::Record));
+    m_pending.append("\nfrom ").append(encoded(head.from));
+    m_pending.append("\nto ").append(encoded(head.to)).append("\n");
+    if (head.kind == JournalKind::TimeStamp) {
+        m_pending.append("stamp ").append(std::to_string(head.stamp.tv_sec)).append(" ");
+        m_pending.append(std::to_string(head.stamp.tv_nsec)).append("\n");
+    } else if (head.kind == JournalKind::Attributes) {
+        m_pending.append("masks ").append(std::to_string(head.keepMask)).append(" ");
+        m_pending.append(std::to_string(head.setMask)).append("\n");
+    }
+    return 0;
+}
 
-    std::string text;
-    text.reserve(128 + plan.files.size() * 96);
-    text.append(magic).append("\nrun ").append(kindWord(plan.kind));
-    text.append("\nstarted ").append(localNow(TimeForm::Record));
-    text.append("\nfrom ")
-        .append(encoded(plan.from))
-        .append("\nto ")
-        .append(encoded(plan.to))
-        .append("\n");
-    if (plan.kind == JournalKind::TimeStamp) {
-        text.append("stamp ").append(std::to_string(plan.stamp.tv_sec)).append(" ");
-        text.append(std::to_string(plan.stamp.tv_nsec)).append("\n");
-    } else if (plan.kind == JournalKind::Attributes) {
-        text.append("masks ").append(std::to_string(plan.keepMask)).append(" ");
-        text.append(std::to_string(plan.setMask)).append("\n");
-    }
-    for (const JournalFile& file : plan.files) {
-        text.append("file ").append(std::to_string(file.inode)).append(" ");
-        text.append(std::to_string(file.size)).append(" ");
-        text.append(std::to_string(file.mtimeSeconds)).append(" ");
-        text.append(std::to_string(file.mtimeNanoseconds)).append(" ");
-        text.append(encoded(file.oldName)).append(" ").append(encoded(file.temporary)).append(" ");
-        text.append(encoded(file.newName))
-            .append(" ")
-            .append(std::to_string(file.attributes))
-            .append("\n");
-    }
-    // The last line of the plan: a journal cut short by a crash while it was
-    // written has none, and its run never touched a file.
-    text.append("planned ").append(std::to_string(plan.files.size())).append("\n");
-    if (int rc = m_file.append(text))
+int RunJournal::add(const JournalFile& file)
+{
+    std::string& text = m_pending;
+    text.append("file ").append(std::to_string(file.inode)).append(" ");
+    text.append(std::to_string(file.size)).append(" ");
+    text.append(std::to_string(file.mtimeSeconds)).append(" ");
+    text.append(std::to_string(file.mtimeNanoseconds)).append(" ");
+    text.append(encoded(file.oldName)).append(" ").append(encoded(file.temporary)).append(" ");
+    text.append(encoded(file.newName)).append(" ");
+    text.append(std::to_string(file.attributes)).append("\n");
+    ++m_files;
+    return flush(std::size_t{1} << 20);
+}
+
+int RunJournal::add(std::string_view oldName, std::string_view temporary, std::string_view newName,
+                    std::uint64_t inode)
+{
+    std::string& text = m_pending;
+    text.append("file ").append(std::to_string(inode)).append(" 0 0 0 ");
+    text.append(encoded(oldName)).append(" ").append(encoded(temporary)).append(" ");
+    text.append(encoded(newName)).append(" 0\n");
+    ++m_files;
+    return flush(std::size_t{1} << 20);
+}
+
+int RunJournal::flush(std::size_t above)
+{
+    if (m_pending.size() < above)
+        return 0;
+    const int rc = m_file.append(m_pending);
+    m_pending.clear();
+    return rc;
+}
+
+// The last line of the plan: a journal cut short by a crash while it was
+// written has none, and its run never touched a file.
+int RunJournal::planned()
+{
+    m_pending.append("planned ").append(std::to_string(m_files)).append("\n");
+    if (int rc = flush(0))
         return rc;
+    m_pending.shrink_to_fit();
     return m_file.sync();
 }
 

@@ -84,15 +84,29 @@ public:
                             const std::vector<JournalFile>& files);
     // The same for a time stamp or attribute run, with what it gives.
     [[nodiscard]] int begin(const JournalRecord& plan);
+
+    // The same in steps, for a plan of many files that is not to be held
+    // twice: open() with the plan's head (files empty), add() each file,
+    // then planned(), which puts the whole plan on the disk.
+    [[nodiscard]] int open(const JournalRecord& head);
+    [[nodiscard]] int add(const JournalFile& file);
+    [[nodiscard]] int add(std::string_view oldName, std::string_view temporary,
+                          std::string_view newName, std::uint64_t inode);
+    [[nodiscard]] int planned();
+
     [[nodiscard]] int trashed(const TrashedFile& file);
     [[nodiscard]] int finish();
 
     const std::string& path() const { return m_path; }
 
 private:
+    int flush(std::size_t above);
+
     std::string m_folder;
     std::string m_path;
     DurableFile m_file;
+    std::string m_pending; // written in pieces, not the whole plan at once
+    std::size_t m_files = 0;
 };
 
 // Reads a journal. A file that is not one, or one whose plan never reached

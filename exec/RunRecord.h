@@ -28,6 +28,8 @@ public:
     // A file reached its name, but not with everything it had.
     void keptWithout(const std::string& name, const std::string& target, const MetadataLost& lost);
 
+    RowResult rowResult(std::size_t row) const { return m_result.rows[row]; }
+
     // Whether a file this run renamed, moved or copied carries the name now.
     bool madeByRun(const std::string& name);
 

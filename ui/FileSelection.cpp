@@ -1,5 +1,7 @@
 #include "FileSelection.h"
 
+#include "DroppedItems.h"
+
 #include "ByteText.h"
 #include "Utf8Text.h"
 
@@ -198,72 +200,22 @@ void FileSelection::FileDrop1FileDrop(QObject* /*Sender*/, int /*Num*/,
     if (Files.empty()) {
         return;
     }
-    SelectedFiles.clear();
-    m_droppedFolderFacts.reset();
-    bool otherFolders = false;
-    if (Files.size() == 1 && folderExists(Files.front())) {
-        scanDroppedFolder(Files.front());
-    } else {
-        otherFolders = takeDroppedItems(Files);
+    DroppedItems dropped = torvel::takeDroppedItems(Files);
+    SelectedFiles = std::move(dropped.names);
+    m_droppedFolderFacts = std::move(dropped.scanned);
+    if (!dropped.folder.empty()) {
+        Q_EMIT sourceFolderChosen(dropped.folder);
+    }
+    if (dropped.scanError != 0) {
+        m_host.showErrorMessage(QStringLiteral("フォルダの中を読めませんでした。\n")
+                                + pathText(Files.front()) + QLatin1Char('\n')
+                                + utf8Text(ioErrorText(dropped.scanError)));
     }
     FileSeleSet();
     Q_EMIT filesChosen();
     Q_EMIT choiceEnded();
-    if (otherFolders) {
+    if (dropped.otherFolders) {
         m_host.showPlainMessage(kOtherFolders);
-    }
-}
-
-bool FileSelection::takeDroppedItems(const std::vector<std::string>& paths)
-{
-    // Every name of the selection is looked up in one folder, so an item from
-    // another folder (a search result, say) could only pick out a file of the
-    // same name that was never dropped: such items are left out.
-    const std::string folder = folderPartOf(withoutTrailingSlashes(paths.front()));
-    Q_EMIT sourceFolderChosen(folder);
-    bool otherFolders = false;
-    // The last folders met that are spelled otherwise, decided once each.
-    std::string sameSpelledOtherwise;
-    std::string lastOtherFolder;
-    for (const std::string& path : paths) {
-        const std::string item(withoutTrailingSlashes(path));
-        const std::string itemFolder = folderPartOf(item);
-        if (itemFolder != folder && itemFolder != sameSpelledOtherwise) {
-            if (itemFolder == lastOtherFolder || !sameFolder(itemFolder, folder)) {
-                lastOtherFolder = itemFolder;
-                otherFolders = true;
-                continue;
-            }
-            sameSpelledOtherwise = itemFolder;
-        }
-        std::string name = bareNameOf(item);
-        if (!name.empty()) {
-            SelectedFiles.push_back(std::move(name));
-        }
-    }
-    return otherFolders;
-}
-
-void FileSelection::scanDroppedFolder(const std::string& folder)
-{
-    std::vector<std::string> names;
-    auto facts = std::make_shared<FolderScanFacts>();
-    const int error = scanFolderFiles(folder, names, facts.get());
-    if (SelectedFiles.empty()) {
-        SelectedFiles = std::move(names);
-        // The list read next takes the files as the scan saw them.
-        m_droppedFolderFacts = std::move(facts);
-    } else {
-        SelectedFiles.insert(SelectedFiles.end(), std::make_move_iterator(names.begin()),
-                             std::make_move_iterator(names.end()));
-    }
-    if (!SelectedFiles.empty()) {
-        Q_EMIT sourceFolderChosen(folder);
-    }
-    if (error != 0) {
-        m_host.showErrorMessage(QStringLiteral("フォルダの中を読めませんでした。\n")
-                                + pathText(folder) + QLatin1Char('\n')
-                                + utf8Text(ioErrorText(error)));
     }
 }
 

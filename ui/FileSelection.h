@@ -70,8 +70,6 @@ Q_SIGNALS:
 private:
     void setUpGridMenu(QWidget* window);
     // True when items from other folders were left out.
-    bool takeDroppedItems(const std::vector<std::string>& paths);
-    void scanDroppedFolder(const std::string& folder);
     std::vector<ExtensionChoice> extensionFilterChoices() const;
 
     FormHost& m_host;

@@ -1,6 +1,7 @@
 // The main window: construction, the wiring of its parts, start-up and
 // closing, the status line, hints and help.
 #include "MainForm.h"
+#include "SettingsRecord.h"
 
 #include "ui_MainForm.h"
 

@@ -11,12 +11,13 @@
 
 #include "FormHost.h"
 #include "Pages.h"
-#include "SettingsRecord.h"
 
 class QAction;
 class QDateTime;
 
 namespace torvel {
+
+struct SettingsRecord;
 
 namespace Ui {
 class TForm1;

@@ -1,6 +1,7 @@
 // The main window's settings: reading the settings file into the window and
 // its parts at start-up, and writing them back when the window closes.
 #include "MainForm.h"
+#include "SettingsRecord.h"
 #include "Utf8Text.h"
 
 #include "ui_MainForm.h"

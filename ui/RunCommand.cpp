@@ -95,7 +95,7 @@ std::optional<RunResult> RunCommand::renameRows(const std::vector<RunRow>& rows,
         m_host.showErrorMessage(utf8Text(result.errorText));
         return std::nullopt;
     }
-    m_summary = utf8Text(runSummary(result, !journal.path().empty()));
+    m_summary = utf8Text(runSummary(result, journal.path().empty() ? "" : ctrlZHint));
     return result;
 }
 

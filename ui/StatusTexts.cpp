@@ -1,5 +1,7 @@
 #include "StatusTexts.h"
 
+#include "UndoTexts.h"
+
 #include "NameText.h"
 #include "Utf8Text.h"
 
@@ -21,17 +23,7 @@ QString readingFiles()
 
 QString of(NameStatus status)
 {
-    switch (status) {
-    case NameStatus::Converting:
-        return QStringLiteral("ファイル名を変換中。しばらくお待ちください。");
-    case NameStatus::NumberTooLong:
-        return QStringLiteral("【注意】連番が指定桁数を超えています。");
-    case NameStatus::UnusableCharacter:
-        return QStringLiteral("【注意】 識別名にファイル名に使えない文字が含まれています。");
-    case NameStatus::NameTooLong:
-        return QStringLiteral("【注意】変換後のファイル名が長すぎます。");
-    }
-    return {};
+    return QString::fromUtf8(nameStatusText(status));
 }
 
 QString of(const RunStatus& status)
@@ -54,7 +46,7 @@ QString of(const RunStatus& status)
 
 QString converted(int count)
 {
-    return QString::number(count) + QStringLiteral("個のファイルを変換しました。");
+    return QString::fromStdString(convertedText(count));
 }
 
 } // namespace torvel::StatusText

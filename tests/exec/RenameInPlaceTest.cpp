@@ -51,8 +51,8 @@ TEST_F(RenameInPlaceTest, SwapsTwoNamesWithoutAskingAnything)
     ASSERT_EQ(feedback.statuses.size(), 2u);
     EXPECT_EQ(feedback.statuses[0].activity, RunActivity::Preparing);
     EXPECT_EQ(feedback.statuses[1].activity, RunActivity::Renaming);
-    EXPECT_EQ(feedback.lastDone, 4);
-    EXPECT_EQ(feedback.lastTotal, 4);
+    EXPECT_EQ(feedback.lastDone, 2);
+    EXPECT_EQ(feedback.lastTotal, 2);
 }
 
 TEST_F(RenameInPlaceTest, RenumbersASeriesOneStepUpInAnyRowOrder)
@@ -82,56 +82,115 @@ TEST_F(RenameInPlaceTest, RenumbersASeriesOneStepUpInAnyRowOrder)
     }
 }
 
+// Chains go from their free end with one rename a file; only a cycle sends
+// one file to a temporary name, once.
+TEST_F(RenameInPlaceTest, ChainsAndCyclesTakeOneRenameAFileAndOneMoreACycle)
+{
+    const auto series = [](const std::string& prefix, int length, bool closed) {
+        std::vector<RunRow> rows;
+        for (int n = 1; n <= length; ++n) {
+            const int next = closed && n == length ? 1 : n + 1;
+            rows.push_back({prefix + std::to_string(n), prefix + std::to_string(next)});
+        }
+        return rows;
+    };
+    // A cycle of three among the rows of a chain of four.
+    std::vector<RunRow> middle = series("h", 4, false);
+    const std::vector<RunRow> cycle = series("c", 3, true);
+    middle.insert(middle.begin() + 2, cycle.begin(), cycle.end());
+    const std::string sjis = "\x8e\xca"; // 写, Shift-JIS
+    struct Case
+    {
+        const char* name;
+        std::vector<RunRow> rows;
+        int renames;
+    };
+    const std::vector<Case> cases{
+        {"a file that keeps its name", {{"k", "k"}}, 0},
+        {"a swap", series(sjis, 2, true), 3},
+        {"a cycle of three", series("c", 3, true), 4},
+        {"a cycle of four", series("c", 4, true), 5},
+        {"a cycle of five", series("c", 5, true), 6},
+        {"a chain of one", series("h", 1, false), 1},
+        {"a chain of two", series("h", 2, false), 2},
+        {"a chain of five", series(sjis, 5, false), 5},
+        {"a cycle of three in the middle of a chain", middle, 8},
+    };
+    for (const Case& c : cases) {
+        for (const bool reversed : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (reversed ? ", rows reversed" : ""));
+            std::vector<RunRow> rows = c.rows;
+            if (reversed)
+                std::reverse(rows.begin(), rows.end());
+            ScratchDir folder;
+            for (const RunRow& row : rows)
+                folder.write(row.current, "from " + row.current);
+            FaultyFileSystem fs(real);
+            RunSettings settings{folder.path(), folder.path(), SaveMode::Rename, true, false};
+            const RunResult result = runRename(rows, settings, &fs);
+
+            EXPECT_EQ(result.converted, static_cast<int>(rows.size()));
+            EXPECT_EQ(fs.calls(FsCall::Rename), c.renames);
+            for (const RunRow& row : rows)
+                EXPECT_EQ(folder.read(row.newName), "from " + row.current);
+            Names expected;
+            for (const RunRow& row : rows)
+                expected.push_back(row.newName);
+            EXPECT_EQ(folder.names(), sorted(expected));
+        }
+    }
+}
+
 TEST_F(RenameInPlaceTest, PassesOverALeftoverTemporaryNameAndLeavesItAlone)
 {
     src.write("_jd[000a.txt", "leftover");
     src.write("a.txt", "A");
     src.write("b.txt", "B");
-    std::vector<RunRow> rows{{"a.txt", "x.txt"}, {"b.txt", "y.txt"}};
+    std::vector<RunRow> rows{{"a.txt", "b.txt"}, {"b.txt", "a.txt"}};
     TFileOperation operation(real, &feedback);
     RunServices services{real, feedback, operation};
     RenameRun run(rows, inPlace(), services);
 
     ASSERT_TRUE(run.prepare());
-    ASSERT_EQ(run.plan().steps.size(), 2u);
-    EXPECT_EQ(run.plan().steps[0].temporary, "_jd[001a.txt");
-    EXPECT_EQ(run.plan().steps[1].temporary, "_jd[002b.txt");
+    // Only the file that closes the swap steps aside.
+    EXPECT_EQ(run.plan().temporaryOf(0), "_jd[001a.txt");
+    EXPECT_EQ(run.plan().temporaryOf(1), "");
     EXPECT_EQ(src.names(), (Names{"_jd[000a.txt", "a.txt", "b.txt"})); // planning touches nothing
 
-    run.outOfTheWay();
-    EXPECT_EQ(src.names(), (Names{"_jd[000a.txt", "_jd[001a.txt", "_jd[002b.txt"}));
-    run.intoPlace();
-    EXPECT_EQ(src.names(), (Names{"_jd[000a.txt", "x.txt", "y.txt"}));
+    run.carryOut();
+    EXPECT_EQ(src.names(), (Names{"_jd[000a.txt", "a.txt", "b.txt"}));
+    EXPECT_EQ(src.read("a.txt"), "B");
     EXPECT_EQ(src.read("_jd[000a.txt"), "leftover");
     EXPECT_EQ(run.take().converted, 2);
 }
 
-TEST_F(RenameInPlaceTest, ATousandAndOneFilesKeepDistinctTemporaryNames)
+TEST_F(RenameInPlaceTest, ATousandAndOneSwapsKeepDistinctTemporaryNames)
 {
     std::vector<RunRow> rows;
     for (int n = 0; n < 1001; ++n) {
-        std::string name = "f" + std::to_string(n) + ".dat";
-        src.write(name, name);
-        rows.push_back({name, "g" + std::to_string(n) + ".dat"});
+        const std::string f = "f" + std::to_string(n) + ".dat";
+        const std::string g = "g" + std::to_string(n) + ".dat";
+        src.write(f, f);
+        src.write(g, g);
+        rows.push_back({f, g});
+        rows.push_back({g, f});
     }
-    // The counter wraps: row 1000 gets 000 again, with its own name after it.
+    // The counter wraps: the thousand-and-first gets 000 again, with its own name after it.
     src.write("_jd[000f0.dat", "leftover");
 
     TFileOperation operation(real, &feedback);
     RunServices services{real, feedback, operation};
     RenameRun run(rows, inPlace(), services);
     ASSERT_TRUE(run.prepare());
-    EXPECT_EQ(run.plan().steps[0].temporary, "_jd[001f0.dat");
-    EXPECT_EQ(run.plan().steps[999].temporary, "_jd[000f999.dat");
-    EXPECT_EQ(run.plan().steps[1000].temporary, "_jd[001f1000.dat");
-    run.outOfTheWay();
-    run.intoPlace();
+    EXPECT_EQ(run.plan().temporaryOf(0), "_jd[001f0.dat");
+    EXPECT_EQ(run.plan().temporaryOf(2 * 999), "_jd[000f999.dat");
+    EXPECT_EQ(run.plan().temporaryOf(2 * 1000), "_jd[001f1000.dat");
+    run.carryOut();
     RunResult result = run.take();
 
-    EXPECT_EQ(result.converted, 1001);
+    EXPECT_EQ(result.converted, 2002);
     EXPECT_TRUE(result.failures.empty());
-    Names names = src.names();
-    EXPECT_EQ(names.size(), 1002u);
+    EXPECT_EQ(src.names().size(), 2003u);
     for (int n = 0; n < 1001; ++n)
         EXPECT_EQ(src.read("g" + std::to_string(n) + ".dat"), "f" + std::to_string(n) + ".dat");
 }
@@ -261,35 +320,40 @@ TEST_F(RenameInPlaceTest, AFailedSecondRenameWithItsOwnNameTakenKeepsTheTemporar
     src.write("a.txt", "A");
     src.write("b.txt", "B");
     FaultyFileSystem fs(real);
-    // b's second rename fails; giving it back to "b.txt" finds a's file there.
-    fs.fail({FsCall::Rename, EACCES, "_jd[001b.txt", 1, 1});
+    // a steps aside and b takes its name; a's rename from its temporary
+    // name fails, and giving it back to "a.txt" finds b's file there.
+    fs.fail({FsCall::Rename, EACCES, "_jd[000a.txt", 1, 1});
     RunResult result = runRename({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}}, inPlace(false), &fs);
 
-    EXPECT_EQ(src.names(), (Names{"_jd[001b.txt", "b.txt"}));
-    EXPECT_EQ(src.read("b.txt"), "A");
-    EXPECT_EQ(src.read("_jd[001b.txt"), "B");
+    EXPECT_EQ(src.names(), (Names{"_jd[000a.txt", "a.txt"}));
+    EXPECT_EQ(src.read("a.txt"), "B");
+    EXPECT_EQ(src.read("_jd[000a.txt"), "A");
     ASSERT_EQ(result.failures.size(), 1u);
     const FileFailure& failure = result.failures[0];
-    EXPECT_EQ(failure.name, "b.txt");
-    EXPECT_EQ(failure.target, "a.txt");
-    EXPECT_EQ(failure.leftAs, "_jd[001b.txt");
+    EXPECT_EQ(failure.name, "a.txt");
+    EXPECT_EQ(failure.target, "b.txt");
+    EXPECT_EQ(failure.leftAs, "_jd[000a.txt");
     EXPECT_EQ(failure.error, EACCES);
     std::string line = failureLine(failure);
-    EXPECT_NE(line.find("b.txt → a.txt"), std::string::npos) << line;
-    EXPECT_NE(line.find("_jd[001b.txt"), std::string::npos) << line;
+    EXPECT_NE(line.find("a.txt → b.txt"), std::string::npos) << line;
+    EXPECT_NE(line.find("_jd[000a.txt"), std::string::npos) << line;
     EXPECT_NE(line.find("ﾌｧｲﾙへのｱｸｾｽが拒否されました"), std::string::npos) << line;
 }
 
-TEST_F(RenameInPlaceTest, AFailedSecondRenameGoesBackToTheOwnName)
+TEST_F(RenameInPlaceTest, AFileOfACycleThatCannotGoOnGoesBackToItsOwnName)
 {
     src.write("a.txt", "A");
+    src.write("b.txt", "B");
     FaultyFileSystem fs(real);
-    fs.fail({FsCall::Rename, EIO, "_jd[000a.txt", 1, 1});
-    RunResult result = runRename({{"a.txt", "z.txt"}}, inPlace(), &fs);
-    EXPECT_EQ(src.names(), Names{"a.txt"});
-    ASSERT_EQ(result.failures.size(), 1u);
-    EXPECT_EQ(result.failures[0].leftAs, "");
-    EXPECT_EQ(result.rows[0], RowResult::Failed);
+    // a steps aside; b cannot take a's name, so a's new name stays held.
+    fs.fail({FsCall::Rename, EIO, "b.txt", 0, 1});
+    RunResult result = runRename({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}}, inPlace(false), &fs);
+    EXPECT_EQ(src.names(), (Names{"a.txt", "b.txt"}));
+    EXPECT_EQ(src.read("a.txt"), "A");
+    EXPECT_TRUE(feedback.asked.empty());
+    ASSERT_EQ(result.failures.size(), 2u);
+    EXPECT_EQ(result.failures[1].leftAs, "");
+    EXPECT_EQ(result.rows, (std::vector<RowResult>{RowResult::Failed, RowResult::Failed}));
 }
 
 TEST_F(RenameInPlaceTest, AFileThatCouldNotMoveAsideIsLeftAloneAndProtected)
@@ -298,7 +362,7 @@ TEST_F(RenameInPlaceTest, AFileThatCouldNotMoveAsideIsLeftAloneAndProtected)
     src.write("b.txt", "B");
     src.write("c.txt", "outside");
     FaultyFileSystem fs(real);
-    fs.fail({FsCall::Rename, EBUSY, "a.txt", 0, 1}); // a's first rename
+    fs.fail({FsCall::Rename, EBUSY, "a.txt", 0, 1}); // a's rename
     feedback.answers = {Answer::Yes, Answer::Yes};
     // a would take c's name; b would take a's, which a still holds.
     RunResult result = runRename({{"a.txt", "c.txt"}, {"b.txt", "a.txt"}}, inPlace(false), &fs);
@@ -309,7 +373,7 @@ TEST_F(RenameInPlaceTest, AFileThatCouldNotMoveAsideIsLeftAloneAndProtected)
     EXPECT_EQ(src.read("b.txt"), "B");
     EXPECT_EQ(src.read("c.txt"), "outside");
     ASSERT_EQ(result.failures.size(), 2u);
-    EXPECT_EQ(result.failures[0].step, RunStep::OutOfTheWay);
+    EXPECT_EQ(result.failures[0].step, RunStep::IntoPlace);
     EXPECT_EQ(result.failures[0].error, EBUSY);
     EXPECT_EQ(result.failures[1].name, "b.txt");
     EXPECT_EQ(result.converted, 0);
@@ -326,7 +390,7 @@ TEST_F(RenameInPlaceTest, AFileThatVanishedIsReportedAndNothingIsAskedForIt)
     ASSERT_EQ(result.failures.size(), 1u);
     EXPECT_EQ(result.failures[0].error, ENOENT);
     EXPECT_EQ(failureLine(result.failures[0]),
-              "gone.txt → x.txt：一時的な名前に変更できませんでした（ﾌｧｲﾙが見つかりません）");
+              "gone.txt → x.txt：新しい名前に変更できませんでした（ﾌｧｲﾙが見つかりません）");
 }
 
 TEST_F(RenameInPlaceTest, AFolderThatCannotBeOpenedStopsBeforeAnyFileIsTouched)
@@ -461,8 +525,7 @@ TEST_F(RenameInPlaceTest, SameNameFilesGoBackWithTheirRow)
         ScratchDir folder;
         writeAll(folder, {"a.jpg", "a.xmp", "a.txt"});
         FaultyFileSystem fs(real);
-        // a.xmp's rename from its temporary name to its new name.
-        fs.fail({FsCall::Rename, EACCES, "a.xmp", 1, 1});
+        fs.fail({FsCall::Rename, EACCES, "a.xmp", 0, 1});
         RunSettings settings{folder.path(), folder.path(), SaveMode::Rename, true, true};
         RunResult result = runRename({{"a.jpg", "b.jpg"}}, settings, &fs);
         EXPECT_EQ(folder.names(), (Names{"a.xmp", "b.jpg", "b.txt"}));

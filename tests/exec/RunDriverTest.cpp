@@ -113,20 +113,22 @@ TEST(RunReportTest, NamesAreShownAsTextAndReasonsInTheSystemsWords)
 
 TEST(RenamePlanTest, TemporaryNamesAndRowsThatCannotStart)
 {
-    std::string longName(250, 'n');
-    Names folder{"_jd[000a", "b", "other"};
+    const std::string longName(250, 'n');
+    Names prefixed{"_jd[000a"};
     for (int i = 0; i < 1000; ++i) // every counter value taken for "z"
-        folder.push_back("_jd[" + PadNumber(i, 3) + "z");
-    RenamePlan plan =
-        planRename({{"a", "A"}, {"z", "Z"}, {longName, "short"}, {"b", "x/y"}}, folder);
+        prefixed.push_back("_jd[" + PadNumber(i, 3) + "z");
+    // A change of letter case alone steps aside: one name on a FAT volume.
+    RenamePlan plan = planRename(
+        {{"a", "A"}, {"z", "Z"}, {longName, "short"}, {"short", longName}, {"b", "x/y"}}, prefixed);
 
-    ASSERT_EQ(plan.steps.size(), 4u);
-    EXPECT_EQ(plan.steps[0].temporary, "_jd[001a");
-    EXPECT_EQ(plan.steps[1].temporary, "");
-    EXPECT_EQ(plan.steps[1].refused, EEXIST); // the search does not go round for ever
+    EXPECT_EQ(plan.temporaryOf(0), "_jd[001a");
+    EXPECT_EQ(plan.rows[1], RowPlan::Refused);
+    EXPECT_EQ(plan.refused[1], EEXIST); // the search does not go round for ever
     // No room for the whole name after the prefix: it is cut at the end.
-    EXPECT_EQ(plan.steps[2].temporary, "_jd[002" + std::string(248, 'n'));
-    EXPECT_EQ(plan.steps[3].refused, EINVAL);
+    EXPECT_EQ(plan.temporaryOf(2), "_jd[002" + std::string(248, 'n'));
+    EXPECT_EQ(plan.temporaryOf(3), "");
+    EXPECT_EQ(plan.rows[4], RowPlan::Refused);
+    EXPECT_EQ(plan.refused[4], EINVAL);
 }
 
 } // namespace

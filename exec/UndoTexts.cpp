@@ -2,7 +2,6 @@
 
 #include "NameText.h"
 #include "RunReport.h"
-#include "StatusTexts.h"
 
 namespace torvel {
 
@@ -80,13 +79,17 @@ std::string unfinishedRunQuestion(const JournalRecord& record)
              "どちらを選んでも、途中で残った一時的な名前やファイルは片付けます。";
 }
 
-std::string runSummary(const RunResult& result, bool canTakeBack)
+std::string convertedText(int count)
 {
-    std::string text = StatusText::converted(result.converted).toStdString();
+    return std::to_string(count) + "個のファイルを変換しました。";
+}
+
+std::string runSummary(const RunResult& result, std::string_view takeBackHint)
+{
+    std::string text = convertedText(result.converted);
     if (!result.failures.empty())
         text += std::to_string(result.failures.size()) + " 個のファイルは変換できませんでした。";
-    if (canTakeBack)
-        text += "（Ctrl+Z で元に戻せます）";
+    text += takeBackHint;
     return text;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "RunJournal.h"
 #include "RunTypes.h"
@@ -19,9 +20,16 @@ std::string takeBackQuestion(const JournalRecord& record);
 // The question at start for a run that was cut short.
 std::string unfinishedRunQuestion(const JournalRecord& record);
 
+// "N個のファイルを変換しました。": the files that reached their new names,
+// or whose time stamp or attributes were changed.
+std::string convertedText(int count);
+
 // The status line after a run of the rename page: how many files reached
-// their names, how many did not, and that Ctrl+Z takes the run back.
-std::string runSummary(const RunResult& result, bool canTakeBack);
+// their names, how many did not, and how the run is taken back (hint, empty
+// when it cannot be).
+std::string runSummary(const RunResult& result, std::string_view takeBackHint);
+
+inline constexpr const char* ctrlZHint = "（Ctrl+Z で元に戻せます）";
 
 inline constexpr const char* nothingToTakeBack = "元に戻せる実行はありません。";
 

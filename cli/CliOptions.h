@@ -1,0 +1,61 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FilesList.h"
+#include "RunTypes.h"
+
+namespace torvel {
+
+struct SettingsRecord;
+
+// What the command line asks for.
+enum class CliAction : std::uint8_t
+{
+    Run,     // rename, move or copy the files
+    DryRun,  // print the preview only
+    Undo,    // take back the last run
+    Help,    // print the usage on stdout
+    Version, // print the version on stdout
+};
+
+// The rename page's options as given on the command line; what is not given
+// comes from the settings file.
+struct CliOptions
+{
+    CliAction action = CliAction::Run;
+    std::vector<std::string> paths; // files, or one folder (bytes)
+
+    std::optional<std::string> identifier;
+    std::optional<int> start;
+    std::optional<int> digits;
+    std::optional<std::string> extension; // given: the extension is changed
+    std::optional<bool> changeExtension;
+    std::optional<bool> upper;
+    std::optional<bool> lower;
+    std::optional<bool> keepNumber;
+    std::optional<bool> keepNumberIdentifier;
+    std::optional<SortOrder> sort;
+    std::optional<bool> noDuplicates;
+    std::optional<bool> sameName;
+    // Not from the settings file: a command line renames in place unless it
+    // names a folder to move or copy into.
+    SaveMode save = SaveMode::Rename;
+    std::string destination;
+    std::vector<std::string> only; // extensions to take, without dots; empty: all
+    bool yes = false;              // every file in the way goes to the trash unasked
+};
+
+// Parses the arguments after the program's name. On a mistake returns none
+// and puts the message (UTF-8, without the program's name) in error.
+std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, std::string& error);
+
+// The options over the settings file's values.
+SettingsRecord withOptions(SettingsRecord settings, const CliOptions& options);
+
+// The text of --help.
+std::string cliUsage();
+
+} // namespace torvel

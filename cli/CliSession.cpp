@@ -1,0 +1,278 @@
+#include "CliSession.h"
+
+#include <algorithm>
+#include <istream>
+#include <ostream>
+#include <unordered_set>
+
+#include "ByteText.h"
+#include "ChangeName.h"
+#include "DroppedItems.h"
+#include "Extraction.h"
+#include "FileProp.h"
+#include "FilesList.h"
+#include "IoError.h"
+#include "NameRules.h"
+#include "NameText.h"
+#include "NewCtrls.h"
+#include "PosixFileSystem.h"
+#include "PreviewConflicts.h"
+#include "ProfileFile.h"
+#include "RunDriver.h"
+#include "RunFeedback.h"
+#include "RunJournal.h"
+#include "RunReport.h"
+#include "RunUndo.h"
+#include "SettingsRecord.h"
+#include "UndoTexts.h"
+
+namespace torvel {
+
+namespace {
+
+constexpr const char* undoHint = "（torvel-cli --undo で元に戻せます）";
+
+// Asks on the terminal before a file goes to the trash, or answers for the
+// person: yes to all with --yes, no when there is nobody to ask.
+class TerminalFeedback : public RunFeedback
+{
+public:
+    TerminalFeedback(bool yes, std::istream* answers, std::ostream& err)
+        : m_yes(yes)
+        , m_answers(answers)
+        , m_err(err)
+    {}
+
+    void status(const RunStatus&) override {}
+    void progress(int, int) override {}
+    void fileFailed(const std::string& message) override { m_err << message << '\n'; }
+
+    TrashAnswer confirmTrash(const std::string& path) override
+    {
+        if (m_yes)
+            return TrashAnswer::YesToAll;
+        if (m_answers == nullptr)
+            return TrashAnswer::No;
+        m_err << displayPath(path)
+              << " はすでにあります。ごみ箱に移動しますか？ [y=はい/n=いいえ/a=すべて/q=中止] "
+              << std::flush;
+        std::string line;
+        if (!std::getline(*m_answers, line) || line.empty())
+            return TrashAnswer::No;
+        switch (asciiLower(line.front())) {
+        case 'y':
+            return TrashAnswer::Yes;
+        case 'a':
+            return TrashAnswer::YesToAll;
+        case 'q':
+            return TrashAnswer::Cancel;
+        default:
+            return TrashAnswer::No;
+        }
+    }
+
+private:
+    bool m_yes;
+    std::istream* m_answers;
+    std::ostream& m_err;
+};
+
+// A path as given, made absolute against the working folder.
+std::string absolute(const std::string& path, const std::string& workingFolder)
+{
+    if (path.starts_with('/'))
+        return path;
+    std::string_view rest = path;
+    while (rest.starts_with("./"))
+        rest.remove_prefix(2);
+    if (rest == "." || rest.empty())
+        return workingFolder;
+    return workingFolder + std::string(rest);
+}
+
+// Every extension of the names, ticked when --only names it (or names none).
+std::vector<ExtensionChoice> extensionFilter(const std::vector<std::string>& names,
+                                             const std::vector<std::string>& only)
+{
+    std::vector<ExtensionChoice> filter;
+    std::unordered_set<std::string> seen;
+    for (const std::string& name : names) {
+        const std::string_view extension = extensionOf(name);
+        std::string key(extension);
+        std::transform(key.begin(), key.end(), key.begin(), asciiLower);
+        if (!seen.insert(key).second)
+            continue;
+        const bool ticked =
+            only.empty() || std::any_of(only.begin(), only.end(), [&](const std::string& e) {
+                return e.empty() ? extension.empty() : equalsIgnoringAsciiCase("." + e, extension);
+            });
+        filter.push_back({std::string(extension), ticked});
+    }
+    return filter;
+}
+
+struct Batch
+{
+    std::string searchDir;
+    std::string changeDir;
+    SettingsRecord settings;
+    TMyFileList list;
+};
+
+// The chosen files read into the list in the chosen order, with their new names.
+CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& batch,
+                  std::ostream& err)
+{
+    std::vector<std::string> paths;
+    for (const std::string& path : options.paths)
+        paths.push_back(absolute(path, env.workingFolder));
+    DroppedItems chosen = takeDroppedItems(paths);
+    if (chosen.scanError != 0) {
+        err << "フォルダの中を読めませんでした。" << displayPath(paths.front()) << '\n';
+        return CliExit::Partly;
+    }
+    if (chosen.otherFolders)
+        err << "最初のファイルと違うフォルダのファイルが含まれていましたので、それらは選択しませ"
+               "んでした。\n";
+    batch.settings =
+        withOptions(readSettings(ProfileFile::load(env.settingsPath), env.programFolder), options);
+    batch.searchDir = withTrailingSlash(chosen.folder);
+    batch.changeDir = options.save == SaveMode::Rename
+                          ? batch.searchDir
+                          : withTrailingSlash(absolute(options.destination, env.workingFolder));
+    FilePropInput input;
+    input.filter = extensionFilter(chosen.names, options.only);
+    input.selectedFiles = std::move(chosen.names);
+    input.searchDir = batch.searchDir;
+    input.sort = sortOrderOfItem(batch.settings.sort).value_or(SortOrder::NameUp);
+    input.scanned = chosen.scanned.get();
+    const FilePropResult read = rebuildFileList(batch.list, input);
+    if (read.folderError != 0) {
+        err << displayPath(batch.searchDir) << ": " << ioErrorText(read.folderError) << '\n';
+        return CliExit::Partly;
+    }
+    if (batch.list.Count() == 0) {
+        err << "変換するファイルがありません。\n";
+        return CliExit::Partly;
+    }
+    return CliExit::Done;
+}
+
+CliExit giveNames(Batch& batch, std::ostream& err)
+{
+    const SettingsRecord& s = batch.settings;
+    ChangeNameInputs in;
+    in.Identifier = nameFromUserText(cleanIdentifier(s.changeName));
+    in.StartValue = s.changeNom;
+    in.Digits = s.changeDigit;
+    in.ExtensionText = nameFromUserText(s.changeExt);
+    in.ExtCheck = s.extCheck;
+    in.KetaCheck = s.column;
+    in.KetaName = s.columnName;
+    in.JuuhukuCheck = s.duplicate;
+    in.UpCheck = s.upper;
+    in.LowCheck = s.lowwer && !s.upper;
+    in.ChangeDir = batch.changeDir;
+    in.SearchDir = batch.searchDir;
+    if (!in.KetaCheck && in.Identifier.empty()) {
+        err << "【注意】 識別名を入力してください。\n";
+        return CliExit::Usage;
+    }
+    const ChangeNameResult result = Change_Name(batch.list, in);
+    if (!result.ok) {
+        err << nameStatusText(result.status.what) << '\n';
+        return CliExit::Partly;
+    }
+    return CliExit::Done;
+}
+
+CliExit preview(Batch& batch, std::ostream& out)
+{
+    const std::vector<RowConflict> conflicts =
+        findConflicts(batch.list, batch.searchDir, batch.changeDir);
+    bool any = false;
+    for (int i = 0; i < batch.list.Count(); ++i) {
+        out << displayName(batch.list.fileNameAt(i)) << " → "
+            << displayName(batch.list.GetNewName(i));
+        const auto at = static_cast<std::size_t>(i);
+        if (at < conflicts.size() && conflicts[at] != RowConflict::None) {
+            out << "  ※" << conflictReason(conflicts[at], batch.settings.duplicate);
+            any = true;
+        }
+        out << '\n';
+    }
+    return any ? CliExit::Partly : CliExit::Done;
+}
+
+CliExit report(const RunResult& result, bool journaled, std::size_t rows, std::ostream& out,
+               std::ostream& err)
+{
+    if (!result.started()) {
+        err << result.errorText << '\n';
+        return CliExit::Partly;
+    }
+    if (const std::string failures = failureReport(result); !failures.empty())
+        err << failures << '\n';
+    out << runSummary(result, journaled ? undoHint : "") << '\n';
+    // rows 0: taking back, where files the run never moved need nothing.
+    const bool all = result.failures.empty()
+                     && (rows == 0 || static_cast<std::size_t>(result.converted) == rows);
+    return all ? CliExit::Done : CliExit::Partly;
+}
+
+CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, std::ostream& out,
+            std::ostream& err)
+{
+    std::vector<RunRow> rows;
+    rows.reserve(static_cast<std::size_t>(batch.list.Count()));
+    for (int i = 0; i < batch.list.Count(); ++i)
+        rows.push_back({batch.list.fileNameAt(i), batch.list.GetNewName(i)});
+    batch.list.ClearList(); // every name is held once from here on
+    const RunSettings settings{batch.searchDir, batch.changeDir, options.save,
+                               batch.settings.duplicate, batch.settings.sameName};
+    PosixFileSystem fs;
+    TerminalFeedback feedback(options.yes, env.answers, err);
+    TFileOperation operation(fs, &feedback);
+    RunJournal journal(env.stateFolder);
+    RunServices services{fs, feedback, operation, &journal};
+    const RunResult result = runRenamePage(rows, settings, services);
+    pruneJournals(env.stateFolder, keptJournals);
+    return report(result, !journal.path().empty(), rows.size(), out, err);
+}
+
+CliExit undo(const CliOptions& options, const CliEnvironment& env, std::ostream& out,
+             std::ostream& err)
+{
+    JournalRecord record;
+    if (!lastRunToTakeBack(env.stateFolder, record)) {
+        err << nothingToTakeBack << '\n';
+        return CliExit::Partly;
+    }
+    out << runDescription(record) << "を元に戻します。\n";
+    PosixFileSystem fs;
+    TerminalFeedback feedback(options.yes, env.answers, err);
+    TFileOperation operation(fs, &feedback);
+    RunJournal journal(env.stateFolder);
+    RunServices services{fs, feedback, operation, &journal};
+    const RunResult result = takeBackRun(record, services);
+    return report(result, false, 0, out, err);
+}
+
+} // namespace
+
+CliExit runCommandLine(const CliOptions& options, const CliEnvironment& env, std::ostream& out,
+                       std::ostream& err)
+{
+    if (options.action == CliAction::Undo)
+        return undo(options, env, out, err);
+    Batch batch;
+    if (const CliExit read = readBatch(options, env, batch, err); read != CliExit::Done)
+        return read;
+    if (const CliExit named = giveNames(batch, err); named != CliExit::Done)
+        return named;
+    if (options.action == CliAction::DryRun)
+        return preview(batch, out);
+    return run(batch, options, env, out, err);
+}
+
+} // namespace torvel

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "CliSession.h"
+#include "common/SampleNames.h"
+#include "common/ScratchDir.h"
+
+using namespace torvel;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+TEST(CliOptionsTest, WhatTheCommandLineSaysAndWhatItRefuses)
+{
+    struct Case
+    {
+        const char* name;
+        Names args;
+        const char* error; // "" when the line is good
+    };
+    const std::vector<Case> cases{
+        {"a value after =, or as the next word", {"--start=7", "-d", "3", "a.jpg"}, ""},
+        {"-- ends the options", {"--", "--start=7"}, ""},
+        {"a start number outside 0..32000", {"--start=32001", "a"}, "開始番号は"},
+        {"a digit count that is no number", {"-d", "3x", "a"}, "桁数は"},
+        {"an unknown option", {"--frobnicate", "a"}, "不明なオプションです: --frobnicate"},
+        {"a value missing at the end", {"a", "--identifier"}, "値がありません: --identifier"},
+        {"an unknown order", {"--sort=random", "a"}, "並べ替えの順序がわかりません: random"},
+        {"no files to work on", {"--upper"}, "ファイルまたはフォルダを指定してください。"},
+        {"undo needs no files", {"--undo"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string error;
+        const std::optional<CliOptions> options = parseCliOptions(c.args, error);
+        EXPECT_EQ(options.has_value(), std::string(c.error).empty());
+        EXPECT_EQ(error.substr(0, std::string(c.error).size()), c.error);
+    }
+    std::string error;
+    const auto options = parseCliOptions({"-s", "7", "--", "--start=7", "-e", ".PNG"}, error);
+    ASSERT_TRUE(options);
+    EXPECT_EQ(options->start, 7);
+    EXPECT_EQ(options->paths, (Names{"--start=7", "-e", ".PNG"}));
+}
+
+class CommandLineTest : public ::testing::Test
+{
+protected:
+    CliExit run(const Names& args)
+    {
+        out.str({});
+        err.str({});
+        std::string error;
+        const std::optional<CliOptions> options = parseCliOptions(args, error);
+        EXPECT_TRUE(options) << error;
+        CliEnvironment env{settings.path() + "torvel.ini", settings.path(), state.path(),
+                           files.path(), nullptr};
+        return runCommandLine(*options, env, out, err);
+    }
+
+    ScratchDir files;
+    ScratchDir settings;
+    ScratchDir state;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(CommandLineTest, PreviewsRenamesAndTakesBackAFolderWithAShiftJisName)
+{
+    for (const std::string& name : {std::string("b.jpg"), std::string("a.jpg"), sjisPhoto})
+        files.write(name, "from " + name);
+    files.write("IMG03.jpg", "outside");
+
+    const Names line{"-i", "IMG", "-d", "2", "--sort=name", "b.jpg", "a.jpg", files / sjisPhoto};
+    Names preview = line;
+    preview.push_back("--dry-run");
+    EXPECT_EQ(run(preview), CliExit::Partly);
+    EXPECT_EQ(out.str(), "a.jpg → IMG01.jpg\n"
+                         "b.jpg → IMG02.jpg\n"
+                         "写真.jpg → IMG03.jpg  ※新しい名前のファイルがすでにあります。実行すると、"
+                         "ごみ箱に移動するか確認します。\n");
+    EXPECT_EQ(files.names().size(), 4u); // a preview touches nothing
+
+    // Nobody to ask: the outside file stays, and so does the row's file.
+    EXPECT_EQ(run(line), CliExit::Partly);
+    EXPECT_EQ(files.read("IMG01.jpg"), "from a.jpg");
+    EXPECT_EQ(files.read("IMG02.jpg"), "from b.jpg");
+    EXPECT_EQ(files.read("IMG03.jpg"), "outside");
+    EXPECT_TRUE(files.has(sjisPhoto));
+    EXPECT_NE(err.str().find("写真.jpg → IMG03.jpg"), std::string::npos) << err.str();
+    EXPECT_EQ(out.str(), "2個のファイルを変換しました。1 個のファイルは変換できませんでした。"
+                         "（torvel-cli --undo で元に戻せます）\n");
+
+    EXPECT_EQ(run({"--undo"}), CliExit::Done);
+    EXPECT_EQ(files.names(), (Names{"IMG03.jpg", "a.jpg", "b.jpg", sjisPhoto}));
+    EXPECT_EQ(run({"--undo"}), CliExit::Partly);
+    EXPECT_EQ(err.str(), "元に戻せる実行はありません。\n");
+}
+
+TEST_F(CommandLineTest, MovesIntoAFolderAndStopsOnABadIdentifier)
+{
+    files.write("x.txt", "X");
+    files.makeFolder("out");
+    EXPECT_EQ(run({"-i", "a/b", "x.txt"}), CliExit::Partly);
+    EXPECT_NE(err.str().find("識別名にファイル名に使えない文字"), std::string::npos) << err.str();
+    EXPECT_EQ(run({"-i", "doc", "-d", "1", "--move", "out", "x.txt"}), CliExit::Done);
+    EXPECT_EQ(files.names("out"), Names{"doc1.txt"});
+    EXPECT_FALSE(files.has("x.txt"));
+}
+
+} // namespace
