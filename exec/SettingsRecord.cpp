@@ -161,6 +161,11 @@ int decimalOr(std::string_view text, int min, int max, int fallback)
     return value < min || value > max ? fallback : static_cast<int>(value);
 }
 
+std::string folderOfFile(std::string_view path)
+{
+    return std::string(folderPart(path));
+}
+
 SettingsRecord readSettings(const ProfileFile& profile, std::string_view startFolder)
 {
     SettingsRecord record;

@@ -59,6 +59,10 @@ inline constexpr int FormPosMin = -32768, FormPosMax = 32767;
 // min..max.
 int decimalOr(std::string_view text, int min, int max, int fallback);
 
+// The folder that holds the file at path, ending in "/" ("/opt/torvel/torvel"
+// gives "/opt/torvel/", "/torvel" gives "/").
+std::string folderOfFile(std::string_view path);
+
 // Reads every key in the settings file's fixed key order. startFolder (with
 // or without its trailing "/") is the default of both folders. A key that is missing gets its default, and so does a folder that
 // is empty and a number that is not a decimal integer within its range; a

@@ -109,6 +109,9 @@ TEST_F(SettingsRecordTest, ExecutableFolderGetsItsSlashAndEmptyFoldersCountAsMis
     record = readSettings(ProfileFile::load(m_ini), "/");
     EXPECT_EQ(record.searchDir, "/srv/photos/");
     EXPECT_EQ(record.changeDir, "/srv/out/");
+
+    EXPECT_EQ(folderOfFile("/opt/torvel/torvel"), "/opt/torvel/");
+    EXPECT_EQ(folderOfFile("/torvel"), "/");
 }
 
 TEST_F(SettingsRecordTest, OnlyCapitalOnIsOnWhateverTheDefault)
