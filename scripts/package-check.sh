@@ -70,6 +70,7 @@ as_user xdg-user-dirs-update --force
 as_user touch /home/hanako/Pictures/IMG_0001.jpg /home/hanako/Pictures/IMG_0002.jpg
 as_user torvel --version
 as_user torvel --help | head -n 1
+if [ -x "$root/usr/bin/torvel-cli" ]; then as_user torvel-cli --version; fi
 
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
