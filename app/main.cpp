@@ -6,7 +6,18 @@
 #include <QStyleFactory>
 #include <QTimer>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "AboutBox.h"
+#include "CommandLine.h"
 #include "MainForm.h"
+#include "SingleInstance.h"
 
 namespace {
 
@@ -52,24 +63,126 @@ public:
     }
 };
 
+constexpr const char* kBusyText =
+    "開いているトルベリオのウィンドウが実行中のため、ファイルを渡せません。"
+    "実行が終わってから、もう一度開いてください。";
+
+// The arguments after the program's name, as the bytes they are.
+torvel::CommandLine readCommandLine(int argc, char* argv[])
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string folder = "/";
+    if (char* cwd = ::getcwd(nullptr, 0)) {
+        folder = std::string(cwd) + (cwd[1] == '\0' ? "" : "/");
+        std::free(cwd);
+    }
+    return torvel::parseCommandLine(args, folder);
+}
+
+// --help, --version and an unknown option are answered without a window;
+// the exit status, or nothing when the window is to open.
+std::optional<int> answerWithoutWindow(const torvel::CommandLine& command)
+{
+    switch (command.action) {
+    case torvel::CommandAction::Help:
+        std::fputs(torvel::commandLineHelp(), stdout);
+        return 0;
+    case torvel::CommandAction::Version:
+        std::printf("torvel %s\n", qUtf8Printable(torvel::ProgramVersion()));
+        return 0;
+    case torvel::CommandAction::Bad:
+        std::fprintf(stderr,
+                     "torvel: 不明なオプションです: %s\n"
+                     "使い方は torvel --help で表示されます。\n",
+                     command.badOption.c_str());
+        return 2;
+    case torvel::CommandAction::Open:
+        break;
+    }
+    return std::nullopt;
+}
+
+// One window per session: a later start hands its files to the open window
+// and ends with the status returned; nothing when no window is open.
+std::optional<int> handOffToOpenWindow(const QString& socket, const torvel::CommandLine& command)
+{
+    switch (torvel::SingleInstance::handOff(socket, command.paths)) {
+    case torvel::SingleInstance::Handoff::Accepted:
+        return 0;
+    case torvel::SingleInstance::Handoff::Busy:
+        std::fprintf(stderr, "torvel: %s\n", kBusyText);
+        QMessageBox::warning(nullptr, QStringLiteral("TORVEL"), QString::fromUtf8(kBusyText));
+        return 1;
+    case torvel::SingleInstance::Handoff::NoInstance:
+        break;
+    }
+    return std::nullopt;
+}
+
+// The open window takes the files of later starts, and comes to the front.
+void takeLaterStarts(torvel::SingleInstance& instance, torvel::TForm1& form)
+{
+    QObject::connect(&instance, &torvel::SingleInstance::filesHandedOver, &form,
+                     [&form](const std::vector<std::string>& paths) {
+                         form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+                         form.raise();
+                         form.activateWindow();
+                         if (!paths.empty()) {
+                             form.openFiles(paths);
+                         }
+                     });
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // Help and version need no display. The options of Qt's own are known
+    // only once the application has taken them out of the arguments.
+    if (const torvel::CommandLine raw = readCommandLine(argc, argv);
+        raw.action != torvel::CommandAction::Bad) {
+        if (const std::optional<int> status = answerWithoutWindow(raw)) {
+            return *status;
+        }
+    }
     TorvelApplication app(argc, argv);
+    const torvel::CommandLine command = readCommandLine(argc, argv);
+    if (const std::optional<int> status = answerWithoutWindow(command)) {
+        return *status;
+    }
     QApplication::setApplicationName(QStringLiteral("TORVEL"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
+    // A start measured for its speed stands alone: it neither hands over nor
+    // listens.
+    const bool measured = qEnvironmentVariableIsSet("TORVEL_QUIT_AFTER_SHOW");
+    const QString socket = torvel::SingleInstance::socketPath();
+    if (!measured) {
+        if (const std::optional<int> status = handOffToOpenWindow(socket, command)) {
+            return *status;
+        }
+    }
+
     torvel::TForm1 form;
+    torvel::SingleInstance instance([&form] { return form.runUnderWay(); });
+    takeLaterStarts(instance, form);
+    // Without the socket the window still works; it only cannot take files
+    // from later starts.
+    if (!measured) {
+        instance.listen(socket);
+    }
     QuitAfterFirstPaint quitAfterShow;
-    if (qEnvironmentVariableIsSet("TORVEL_QUIT_AFTER_SHOW")) {
+    if (measured) {
         form.installEventFilter(&quitAfterShow);
     }
     form.show();
     // A run that a crash cut short is dealt with before anything else.
     QTimer::singleShot(0, &form, &torvel::TForm1::offerRecovery);
+    if (!command.paths.empty()) {
+        QTimer::singleShot(0, &form, [&form, &command] { form.openFiles(command.paths); });
+    }
     return QApplication::exec();
 }

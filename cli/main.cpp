@@ -32,7 +32,8 @@ int main(int argc, char* argv[])
     }
     CliEnvironment env;
     env.programFolder = folderOfFile(runningExecutablePath());
-    env.settingsPath = env.programFolder + "torvel.ini";
+    // The window's settings, wherever it keeps them.
+    env.settingsPath = settingsFilePath();
     env.stateFolder = stateFolder();
     char cwd[4096];
     env.workingFolder = withTrailingSlash(::getcwd(cwd, sizeof cwd) != nullptr ? cwd : "/");

@@ -166,10 +166,10 @@ std::string folderOfFile(std::string_view path)
     return std::string(folderPart(path));
 }
 
-SettingsRecord readSettings(const ProfileFile& profile, std::string_view exeFolder)
+SettingsRecord readSettings(const ProfileFile& profile, std::string_view startFolder)
 {
     SettingsRecord record;
-    record.searchDir = withTrailingSlash(std::string(exeFolder));
+    record.searchDir = withTrailingSlash(std::string(startFolder));
     record.changeDir = record.searchDir;
     for (const SettingKey& entry : Keys)
         if (profile.hasKey(entry.section, entry.key))

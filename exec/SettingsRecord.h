@@ -63,14 +63,14 @@ int decimalOr(std::string_view text, int min, int max, int fallback);
 // gives "/opt/torvel/", "/torvel" gives "/").
 std::string folderOfFile(std::string_view path);
 
-// Reads every key in the settings file's fixed key order. exeFolder is the
-// executable's folder (with or without its trailing "/"), the default of both
-// folders. A key that is missing gets its default, and so does a folder that
-// is empty and a number that is not a decimal integer within its range; a
-// folder gets its trailing "/". An "ON"/"OFF" key is on only when its value is
+// Reads every key in the settings file's fixed key order. startFolder (with
+// or without its trailing "/") is the default of both folders. A key that is
+// missing gets its default, and so does a folder that is empty and a number
+// that is not a decimal integer within its range; a folder gets its trailing
+// "/". An "ON"/"OFF" key is on only when its value is
 // exactly "ON", whatever its default; HEIGHTSIZE "S" is 0, "M" is 1 and
 // anything else (lower case and empty included) 2.
-SettingsRecord readSettings(const ProfileFile& profile, std::string_view exeFolder);
+SettingsRecord readSettings(const ProfileFile& profile, std::string_view startFolder);
 
 // Puts every key into the profile in the settings file's fixed key order;
 // the caller then saves it. Returns the keys whose value the profile refused and which

@@ -4,6 +4,7 @@
 
 #include "ByteText.h"
 #include "FolderIdentity.h"
+#include "UserFolders.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -23,25 +24,6 @@ std::string readWholeFile(const std::string& path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-std::string homeFolder()
-{
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/')
-        return withTrailingSlash(home);
-    if (const passwd* entry = ::getpwuid(::getuid());
-        entry && entry->pw_dir && entry->pw_dir[0] == '/')
-        return withTrailingSlash(entry->pw_dir);
-    return {};
-}
-
-std::string configFolder(const std::string& home)
-{
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/')
-        return withTrailingSlash(config);
-    return home.empty() ? std::string() : home + ".config/";
 }
 
 // The value of a line such as XDG_DESKTOP_DIR="$HOME/Desktop": the text
@@ -94,7 +76,45 @@ bool isRemovableMediaPath(const std::string& mountPoint)
 
 } // namespace
 
+std::string homeFolder()
+{
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return withTrailingSlash(home);
+    if (const passwd* entry = ::getpwuid(::getuid());
+        entry && entry->pw_dir && entry->pw_dir[0] == '/')
+        return withTrailingSlash(entry->pw_dir);
+    return {};
+}
+
+std::string configHomeFolder()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/')
+        return withTrailingSlash(config);
+    const std::string home = homeFolder();
+    return home.empty() ? std::string() : home + ".config/";
+}
+
 std::string desktopFromUserDirs(std::string_view text, std::string_view home)
+{
+    return userDirFromUserDirs(text, "XDG_DESKTOP_DIR", home);
+}
+
+std::string picturesFolder()
+{
+    const std::string home = homeFolder();
+    const std::string config = configHomeFolder();
+    std::string pictures;
+    if (!config.empty())
+        pictures =
+            userDirFromUserDirs(readWholeFile(config + "user-dirs.dirs"), "XDG_PICTURES_DIR", home);
+    if (!pictures.empty() && folderExists(pictures))
+        return pictures;
+    return home.empty() ? std::string("/") : home;
+}
+
+std::string userDirFromUserDirs(std::string_view text, std::string_view key, std::string_view home)
 {
     std::string found;
     std::size_t start = 0;
@@ -108,12 +128,12 @@ std::string desktopFromUserDirs(std::string_view text, std::string_view home)
         if (first == std::string_view::npos)
             continue;
         line.remove_prefix(first);
-        if (!line.starts_with("XDG_DESKTOP_DIR"))
+        if (!line.starts_with(key))
             continue;
-        const auto rest = line.substr(15).find_first_not_of(" \t");
-        if (rest == std::string_view::npos || line[15 + rest] != '=')
+        const auto rest = line.substr(key.size()).find_first_not_of(" \t");
+        if (rest == std::string_view::npos || line[key.size() + rest] != '=')
             continue;
-        auto value = quotedValue(line.substr(15 + rest + 1));
+        auto value = quotedValue(line.substr(key.size() + rest + 1));
         if (!value)
             continue;
         if (value->starts_with("$HOME"))
@@ -162,7 +182,7 @@ FolderPlaces detectFolderPlaces()
     places.home = homeFolder();
     if (!places.home.empty() && !folderExists(places.home))
         places.home.clear();
-    const std::string config = configFolder(places.home);
+    const std::string config = configHomeFolder();
     std::string desktop;
     if (!config.empty())
         desktop = desktopFromUserDirs(readWholeFile(config + "user-dirs.dirs"), places.home);

@@ -1,8 +1,12 @@
 #include "SettingsPath.h"
 
 #include "ByteText.h"
+#include "UserFolders.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <vector>
 
@@ -38,10 +42,48 @@ std::string settingsPathFor(std::string_view executablePath)
     return std::string(executablePath.substr(0, executablePath.size() - extensionSize)) + ".ini";
 }
 
+std::string userSettingsPath(const std::string& configHome)
+{
+    return configHome.empty() ? std::string() : configHome + "torvel/torvel.ini";
+}
+
+std::string chooseSettingsPath(const std::string& portable, const std::string& configHome,
+                               const std::function<bool(const std::string&)>& replaceable)
+{
+    if (!portable.empty() && replaceable(portable))
+        return portable;
+    const std::string user = userSettingsPath(configHome);
+    return user.empty() ? portable : user;
+}
+
+bool canReplaceFile(const std::string& path)
+{
+    struct stat info
+    {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    const std::string folder(folderPart(path));
+    return ::access(path.c_str(), W_OK) == 0
+           && ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool makeFoldersFor(const std::string& filePath)
+{
+    const std::string folder(folderPart(filePath));
+    for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
+         slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
+}
+
 std::string settingsFilePath()
 {
     const std::string executable = runningExecutablePath();
-    return executable.empty() ? std::string() : settingsPathFor(executable);
+    return chooseSettingsPath(executable.empty() ? std::string() : settingsPathFor(executable),
+                              configHomeFolder(), canReplaceFile);
 }
 
 } // namespace torvel

@@ -8,6 +8,7 @@ packages=(cmake g++ ninja-build pkg-config
   fonts-ipafont-gothic fonts-ipafont-mincho
   tzdata xauth xvfb
   fusefat dosfstools clang-format
+  desktop-file-utils appstream
   time rename) # the benchmark scripts' peak memory and their peer tool
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include "ui_MainForm.h"
 
 #include <QButtonGroup>
+#include <QLabel>
 
 #include <array>
 
@@ -39,6 +40,17 @@ AttributePage::AttributePage(Ui::TForm1& ui, const TMyFileList& list)
         connect(m_buttons[g], &QButtonGroup::idClicked, this,
                 [this, group](int) { ClickRadio5(group); });
     }
+    // "Hidden" means something else here than in a file manager.
+    auto* note = new QLabel(QStringLiteral("※「隠しファイル」は Samba と Wine が読む拡張属性に"
+                                           "記録します。ファイルマネージャーが隠すのは、"
+                                           "名前が「.」で始まるファイルだけです。"),
+                            ui.RadioGroup5->parentWidget());
+    note->setObjectName(QStringLiteral("HiddenNote"));
+    note->setWordWrap(true);
+    QFont small = note->font();
+    small.setPixelSize(12);
+    note->setFont(small);
+    note->setGeometry(10, 106, 530, 30);
 }
 
 void AttributePage::TSheetPro()

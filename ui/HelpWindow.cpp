@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QFont>
 #include <QKeySequence>
@@ -66,7 +67,10 @@ HelpWindow::HelpWindow(QWidget* parent)
     connect(m_browser, &QTextBrowser::forwardAvailable, m_forward, &QAction::setEnabled);
     connect(m_browser, &QTextBrowser::sourceChanged, this, [this] { updateTitle(); });
 
-    setHelpFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/help"));
+    // Installed as the file-system hierarchy wants it, bin/ and share/ side by
+    // side; the build tree is laid out the same way.
+    setHelpFolder(QDir::cleanPath(QCoreApplication::applicationDirPath()
+                                  + QStringLiteral("/../share/torvel/help")));
 }
 
 QAction* HelpWindow::addToolAction(const QString& text, const QString& name)

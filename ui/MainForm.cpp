@@ -8,7 +8,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QMessageBox>
 #include <QPainter>
 #include <QStyle>
@@ -27,6 +26,7 @@
 #include "SettingsPath.h"
 #include "StatusLine.h"
 #include "TimeStampPage.h"
+#include "UserFolders.h"
 #include "VerInfo.h"
 
 namespace torvel {
@@ -35,19 +35,6 @@ namespace {
 
 // The credit line stands apart from the title by twenty blanks.
 constexpr int kCreditGap = 20;
-
-std::string programDir()
-{
-    // The kernel's path keeps the bytes of a folder name that is not UTF-8.
-    if (std::string dir = folderOfFile(runningExecutablePath()); !dir.empty()) {
-        return dir;
-    }
-    std::string dir = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
-    if (dir.empty() || dir.back() != '/') {
-        dir += '/';
-    }
-    return dir;
-}
 
 std::unique_ptr<Ui::TForm1> formOf(QMainWindow* window)
 {
@@ -119,8 +106,61 @@ void TForm1::setUpControls()
     connect(contextHelp, &QAction::triggered, this,
             [this] { showHelpTopic(helpContextOf(QApplication::focusWidget())); });
 
+    // The keys a Linux desktop expects: open, quit, and F5 to read the chosen
+    // files again (names or dates changed by another program).
+    ui->O1->setShortcut(QKeySequence::Open);
+    ui->Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    auto* reload = new QAction(this);
+    reload->setObjectName(QStringLiteral("ReloadList"));
+    reload->setShortcut(QKeySequence(Qt::Key_F5));
+    reload->setShortcutContext(Qt::WindowShortcut);
+    addAction(reload);
+    connect(reload, &QAction::triggered, this, [this] {
+        if (!runUnderWay()) {
+            CheckListBox1ClickCheck();
+        }
+    });
+
+    nameControlsForScreenReaders();
+
     // Hints are switched on and off for the whole window by one filter.
     qApp->installEventFilter(this);
+}
+
+void TForm1::nameControlsForScreenReaders()
+{
+    // A control with a caption of its own is named by it; these are named by
+    // the caption beside them, or, for a picture button, by its menu item.
+    static const struct
+    {
+        const char* control;
+        const char* name;
+    } names[] = {
+        {"SpeedButton1", "変換ファイルの選択"},
+        {"PreViewButton", "プレビュー"},
+        {"TorvelButton", "実行"},
+        {"EndButton", "終了"},
+        {"Edit1", "識別名"},
+        {"Edit4", "初期値"},
+        {"Edit2", "桁数"},
+        {"Edit3", "拡張子"},
+        {"DateEdit1", "日付"},
+        {"SpinEdit3", "年"},
+        {"SpinEdit4", "月"},
+        {"SpinEdit5", "日"},
+        {"SpinEdit6", "時"},
+        {"SpinEdit7", "分"},
+        {"SpinEdit8", "秒"},
+        {"DirTree", "保存先"},
+        {"CheckListBox1", "フィルター"},
+        {"StringGrid1", "プレビュー画面"},
+        {"Edit5", "保存先"},
+    };
+    for (const auto& entry : names) {
+        if (auto* control = findChild<QWidget*>(QLatin1String(entry.control))) {
+            control->setAccessibleName(QString::fromUtf8(entry.name));
+        }
+    }
 }
 
 // The command column, the menus and the page controls: the window's own.
@@ -196,7 +236,7 @@ void TForm1::wireParts()
 
 void TForm1::FormCreate()
 {
-    m_baseDir = programDir();
+    m_baseDir = picturesFolder();
     setWindowTitle(windowCaption());
     IniRead();
     setFixedWidth(ui->Panel3->width() + ui->PageControl1->width() + 2);
@@ -205,7 +245,7 @@ void TForm1::FormCreate()
     placeWindow(m_formLeft, m_formTop);
     SaveMethod = saveMethodFromText(m_saveMethodText);
     // A folder that has gone since the last run is replaced without a word;
-    // with both gone, both become the program's folder.
+    // with both gone, both become the pictures folder.
     if (!folderExists(SearchDir)) {
         SearchDirChange(m_baseDir);
     }

@@ -81,7 +81,8 @@ public:
     std::uint8_t ButtonSide = 1;             // 1: command buttons at the left
     std::uint8_t HeightSize = 1;             // 0 small, 1 medium, 2 large
 
-    // The folder of the executable, ending in "/".
+    // The folder both folders start in when the settings name none, or name
+    // one that has gone: the user's pictures folder, ending in "/".
     const std::string& baseDir() const { return m_baseDir; }
     // The values the settings file is written from at closing.
     SettingsRecord currentSettings() const;
@@ -143,6 +144,9 @@ public Q_SLOTS:
     void FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files, int X,
                            int Y);
     void showHelpTopic(int topic);
+    // Files named on the command line, or handed over by a later start: chosen
+    // exactly as if they had been dropped on the grid.
+    void openFiles(const std::vector<std::string>& paths);
 
 Q_SIGNALS:
     // The help window answers these: a topic by its number, or the contents.
@@ -182,6 +186,7 @@ protected:
 private:
     FormHost& host() { return *this; }
     void setUpControls();
+    void nameControlsForScreenReaders();
     void connectCommands();
     void wireParts();
     void applySettings(const SettingsRecord& settings);

@@ -95,6 +95,11 @@ void TForm1::FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::
     m_selection->FileDrop1FileDrop(Sender, Num, Files, X, Y);
 }
 
+void TForm1::openFiles(const std::vector<std::string>& paths)
+{
+    FileDrop1FileDrop(this, static_cast<int>(paths.size()), paths, 0, 0);
+}
+
 void TForm1::FileSeleSet()
 {
     m_selection->FileSeleSet();

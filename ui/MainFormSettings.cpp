@@ -11,6 +11,7 @@
 #include "ProfileFile.h"
 #include "RenamePage.h"
 #include "RunTypes.h"
+#include "SettingsPath.h"
 #include "StartupGeometry.h"
 
 namespace torvel {
@@ -72,7 +73,8 @@ void TForm1::IniWrite()
     // stays, except the keys written here.
     ProfileFile profile = ProfileFile::load(m_settingsPath);
     writeSettings(currentSettings(), profile);
-    if (profile.save()) {
+    // The per-user settings folder is made on the first close.
+    if (!makeFoldersFor(m_settingsPath) || profile.save()) {
         // The window closes all the same: the person is not held in a program
         // that cannot save its settings.
         showErrorMessage(QStringLiteral("%1 に書き込めません").arg(pathText(m_settingsPath)));

@@ -1,6 +1,7 @@
 #include "StatusLine.h"
 
 #include <qdrawutil.h>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QPainter>
 #include <QProgressBar>
@@ -35,6 +36,19 @@ private:
     QWidget* m_bar;
 };
 
+// What a screen reader is told of an empty line.
+const QString kAccessibleCaption = QStringLiteral("ステータス");
+
+// The line draws its text itself; to a screen reader it is a status bar whose
+// name is the text it shows.
+QAccessibleInterface* statusLineAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("torvel::StatusLine") && object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::StatusBar);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 StatusLine::StatusLine(QWidget* parent)
@@ -43,6 +57,13 @@ StatusLine::StatusLine(QWidget* parent)
     , m_progress(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("StatusBar1"));
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(statusLineAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
+    setAccessibleName(kAccessibleCaption);
+    m_progress->setAccessibleName(QStringLiteral("進行状況"));
     setAutoFillBackground(true);
     resize(400, kHeight);
     m_progress->setObjectName(QStringLiteral("ProgressBar1"));
@@ -57,6 +78,8 @@ void StatusLine::write(StatusKind kind, const QString& text)
     m_kind = kind;
     m_panel0 = QString::number(static_cast<int>(kind));
     m_panel1 = text;
+    // Setting the name tells a screen reader that it changed.
+    setAccessibleName(text.isEmpty() ? kAccessibleCaption : text);
     repaint();
 }
 

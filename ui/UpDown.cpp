@@ -18,6 +18,8 @@ UpDown::UpDown(QWidget* parent)
     }
     m_up->setArrowType(Qt::UpArrow);
     m_down->setArrowType(Qt::DownArrow);
+    m_up->setAccessibleName(QStringLiteral("増やす"));
+    m_down->setAccessibleName(QStringLiteral("減らす"));
     connect(m_up, &QToolButton::clicked, this, &UpDown::stepUp);
     connect(m_down, &QToolButton::clicked, this, &UpDown::stepDown);
     resize(19, 23);

@@ -270,14 +270,17 @@ TEST(MainFormSettings, FileThatCannotBeWrittenIsReportedAndTheWindowStillCloses)
 {
     ScratchDir place;
     place.makeFolder("folder.ini");
+    place.write("file", "");
+    place.write("\x8e\xca\x90\x5e", "");
     const struct
     {
         std::string path;
         QString shown;
     } cases[] = {
-        {place / "gone/torvel.ini", QString::fromStdString(place / "gone/torvel.ini")},
+        {place / "file/torvel/torvel.ini",
+         QString::fromStdString(place / "file/torvel/torvel.ini")},
         {place / "folder.ini", QString::fromStdString(place / "folder.ini")},
-        // A folder name in Shift-JIS ("写真") is shown decoded.
+        // A name in Shift-JIS ("写真") is shown decoded.
         {place / "\x8e\xca\x90\x5e/torvel.ini",
          QString::fromStdString(place.path()) + QStringLiteral("写真/torvel.ini")},
     };
@@ -290,8 +293,19 @@ TEST(MainFormSettings, FileThatCannotBeWrittenIsReportedAndTheWindowStillCloses)
         EXPECT_EQ(form.messages, QStringList{c.shown + QStringLiteral(" に書き込めません")})
             << c.path;
     }
-    EXPECT_EQ(place.names(), std::vector<std::string>{"folder.ini"}) << "nothing was left behind";
+    EXPECT_EQ(place.names(), (std::vector<std::string>{"file", "folder.ini", "\x8e\xca\x90\x5e"}))
+        << "nothing was left behind";
     EXPECT_TRUE(place.names("folder.ini").empty());
+}
+
+// The per-user settings folder does not exist before the first close.
+TEST(MainFormSettings, FirstCloseMakesTheSettingsFolder)
+{
+    ScratchDir home;
+    TestForm form(TestForm::AtPath{home / ".config/torvel/torvel.ini"});
+    ASSERT_TRUE(form.close());
+    EXPECT_TRUE(form.messages.isEmpty());
+    EXPECT_NE(home.read(".config/torvel/torvel.ini").find("CHANGE_NAME=TOR"), std::string::npos);
 }
 
 } // namespace

@@ -1,0 +1,159 @@
+#include "SingleInstance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QtEndian>
+
+#include <unistd.h>
+
+namespace torvel {
+
+namespace {
+
+constexpr char kAccepted = 'A';
+constexpr char kBusy = 'B';
+// Far beyond any real selection; a message claiming more is not ours.
+constexpr quint32 kMaxPaths = 1000000;
+constexpr quint32 kMaxPathBytes = 65536;
+
+void appendNumber(QByteArray& data, quint32 value)
+{
+    char bytes[4];
+    qToBigEndian(value, bytes);
+    data.append(bytes, 4);
+}
+
+} // namespace
+
+QString SingleInstance::socketPath()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.startsWith('/')) {
+        return QFile::decodeName(runtime) + QStringLiteral("/torvel.socket");
+    }
+    return QDir::tempPath() + QStringLiteral("/torvel-%1.socket").arg(::getuid());
+}
+
+QByteArray SingleInstance::encodePaths(const std::vector<std::string>& paths)
+{
+    QByteArray data;
+    appendNumber(data, static_cast<quint32>(paths.size()));
+    for (const std::string& path : paths) {
+        appendNumber(data, static_cast<quint32>(path.size()));
+        data.append(path.data(), static_cast<qsizetype>(path.size()));
+    }
+    return data;
+}
+
+std::optional<std::vector<std::string>> SingleInstance::decodePaths(const QByteArray& data,
+                                                                    bool& bad)
+{
+    bad = false;
+    qsizetype at = 0;
+    const auto number = [&](quint32& value) {
+        if (data.size() - at < 4) {
+            return false;
+        }
+        value = qFromBigEndian<quint32>(data.constData() + at);
+        at += 4;
+        return true;
+    };
+    quint32 count = 0;
+    if (!number(count)) {
+        return std::nullopt;
+    }
+    bad = count > kMaxPaths;
+    std::vector<std::string> paths;
+    for (quint32 i = 0; i < count && !bad; ++i) {
+        quint32 size = 0;
+        if (!number(size)) {
+            return std::nullopt;
+        }
+        bad = size > kMaxPathBytes;
+        if (bad || data.size() - at < static_cast<qsizetype>(size)) {
+            return std::nullopt;
+        }
+        paths.emplace_back(data.constData() + at, size);
+        at += size;
+    }
+    if (bad) {
+        return std::nullopt;
+    }
+    return paths;
+}
+
+SingleInstance::Handoff
+SingleInstance::handOff(const QString& socket, const std::vector<std::string>& paths, int timeoutMs)
+{
+    QLocalSocket client;
+    client.connectToServer(socket);
+    if (!client.waitForConnected(timeoutMs)) {
+        return Handoff::NoInstance;
+    }
+    client.write(encodePaths(paths));
+    client.flush();
+    char answer = 0;
+    while (client.bytesAvailable() == 0) {
+        if (!client.waitForReadyRead(timeoutMs)) {
+            return Handoff::Busy;
+        }
+    }
+    client.getChar(&answer);
+    return answer == kAccepted ? Handoff::Accepted : Handoff::Busy;
+}
+
+SingleInstance::SingleInstance(std::function<bool()> busy, QObject* parent)
+    : QObject(parent)
+    , m_busy(std::move(busy))
+    , m_server(new QLocalServer(this))
+{
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+            serve(socket);
+        }
+    });
+}
+
+bool SingleInstance::listen(const QString& socket)
+{
+    // The server puts its socket in place with a rename, over whatever is
+    // there: ask first whether a window answers on it. A socket file that
+    // nothing answers on is left from a start that ended without removing it.
+    QLocalSocket probe;
+    probe.connectToServer(socket);
+    if (probe.waitForConnected(1000)) {
+        return false;
+    }
+    QLocalServer::removeServer(socket);
+    return m_server->listen(socket);
+}
+
+void SingleInstance::serve(QLocalSocket* socket)
+{
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        bool bad = false;
+        const std::optional<std::vector<std::string>> paths =
+            decodePaths(socket->peek(socket->bytesAvailable()), bad);
+        if (bad) {
+            socket->abort();
+            return;
+        }
+        if (!paths) {
+            return;
+        }
+        socket->readAll();
+        const bool busy = m_busy();
+        socket->putChar(busy ? kBusy : kAccepted);
+        socket->flush();
+        socket->disconnectFromServer();
+        if (!busy) {
+            Q_EMIT filesHandedOver(*paths);
+        }
+    });
+}
+
+} // namespace torvel
