@@ -438,26 +438,6 @@ RowConflict PreviewGrid::conflict(int row) const
     return row >= 1 && at < m_conflicts.size() ? m_conflicts[at] : RowConflict::None;
 }
 
-QString PreviewGrid::conflictReason(RowConflict conflict) const
-{
-    switch (conflict) {
-    case RowConflict::None:
-        break;
-    case RowConflict::NameTaken:
-        return m_takenFails
-                   ? QStringLiteral("新しい名前のファイルがすでにあるため、変換できません。")
-                   : QStringLiteral("新しい名前のファイルがすでにあります。実行すると、ごみ箱に移動"
-                                    "するか確認します。");
-    case RowConflict::SameNewName:
-        return QStringLiteral("前の行と同じ新しい名前です。この行は変換できません。");
-    case RowConflict::CannotHold:
-        return QStringLiteral("保存先では使えない名前です。");
-    case RowConflict::SourceGone:
-        return QStringLiteral("元のファイルが見つかりません。");
-    }
-    return {};
-}
-
 QString PreviewGrid::cellDisplay(std::size_t at, int column) const
 {
     if (column == 0) {
@@ -486,7 +466,8 @@ QVariant PreviewGrid::rowToolTip(std::size_t at) const
     // Written as rich text on purpose: a name holding "<b>" then shows as
     // typed instead of being taken for markup, and a long name is not wrapped.
     if (at < m_conflicts.size() && m_conflicts[at] != RowConflict::None) {
-        lines << conflictReason(m_conflicts[at]).toHtmlEscaped();
+        lines << QString::fromUtf8(torvel::conflictReason(m_conflicts[at], m_takenFails))
+                     .toHtmlEscaped();
     }
     return QStringLiteral("<p style=\"white-space:pre\">") + lines.join(QStringLiteral("<br>"))
            + QStringLiteral("</p>");

@@ -95,7 +95,6 @@ public:
                       const std::string& changeDir, bool takenFails);
     RowConflict conflict(int row) const;
     // What the mark of a row means, for its hint.
-    QString conflictReason(RowConflict conflict) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -290,7 +290,7 @@ TEST_F(RunWindow, ARowThatWouldNotGoThroughIsMarked)
     EXPECT_FALSE(grid.data(grid.index(0, 1), Qt::BackgroundRole).isValid());
     EXPECT_TRUE(grid.data(grid.index(1, 0), Qt::ToolTipRole)
                     .toString()
-                    .contains(grid.conflictReason(RowConflict::NameTaken).toHtmlEscaped()));
+                    .contains(QStringLiteral("新しい名前のファイルがすでにあります。")));
     EXPECT_TRUE(status()->panelText(1).endsWith(
         QStringLiteral("1 件のファイルは、このままでは変換できません。")))
         << status()->panelText(1).toStdString();
