@@ -267,9 +267,20 @@ int renameNoReplace(int dir, const std::string& from, const std::string& to)
 // listing the folder to its last rename.
 bool cliRename(const std::string& folderPath)
 {
-    std::vector<std::string> args{TORVEL_CLI_EXECUTABLE, "-i", "ZZNEW", "-s", "0", "-d", "5",
-                                  "-e", "dat", "--keep-case", "--number-only",
-                                  "--replace-duplicates", "--no-same-name", "--sort=name",
+    std::vector<std::string> args{TORVEL_CLI_EXECUTABLE,
+                                  "-i",
+                                  "ZZNEW",
+                                  "-s",
+                                  "0",
+                                  "-d",
+                                  "5",
+                                  "-e",
+                                  "dat",
+                                  "--keep-case",
+                                  "--number-only",
+                                  "--replace-duplicates",
+                                  "--no-same-name",
+                                  "--sort=name",
                                   folderPath};
     std::vector<char*> argv;
     for (std::string& arg : args)
