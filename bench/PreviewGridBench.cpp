@@ -265,8 +265,10 @@ int renameNoReplace(int dir, const std::string& from, const std::string& to)
 
 // torvel-cli on the same job in a folder of its own, as a whole process: from
 // listing the folder to its last rename.
-bool cliRename(const std::string& folderPath)
+bool cliRename(const std::string& folderPath, const std::string& extension)
 {
+    // The window gives every file the extension its box took from the first
+    // file chosen.
     std::vector<std::string> args{TORVEL_CLI_EXECUTABLE,
                                   "-i",
                                   "ZZNEW",
@@ -275,7 +277,7 @@ bool cliRename(const std::string& folderPath)
                                   "-d",
                                   "5",
                                   "-e",
-                                  "dat",
+                                  extension,
                                   "--keep-case",
                                   "--number-only",
                                   "--replace-duplicates",
@@ -328,7 +330,8 @@ void BM_RunThroughWindow(benchmark::State& state)
             break;
         }
         auto start = std::chrono::steady_clock::now();
-        const bool cliDone = cliRename(bare.path);
+        const std::string& first = rows.front().newName;
+        const bool cliDone = cliRename(bare.path, first.substr(first.rfind('.') + 1));
         cliMs += msSince(start);
         if (!cliDone || !renameBack(bare.fd, rows)) {
             state.SkipWithError("torvel-cli failed");
