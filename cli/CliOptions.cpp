@@ -71,9 +71,21 @@ public:
             {"--yes", [](CliOptions& c) { c.yes = true; }},
             {"-y", [](CliOptions& c) { c.yes = true; }},
             {"--keep-extension", [](CliOptions& c) { c.changeExtension = false; }},
-            {"--upper", [](CliOptions& c) { c.upper = true, c.lower = false; }},
-            {"--lower", [](CliOptions& c) { c.lower = true, c.upper = false; }},
-            {"--keep-case", [](CliOptions& c) { c.upper = false, c.lower = false; }},
+            {"--upper",
+             [](CliOptions& c) {
+                 c.upper = true;
+                 c.lower = false;
+             }},
+            {"--lower",
+             [](CliOptions& c) {
+                 c.lower = true;
+                 c.upper = false;
+             }},
+            {"--keep-case",
+             [](CliOptions& c) {
+                 c.upper = false;
+                 c.lower = false;
+             }},
             {"--keep-number", [](CliOptions& c) { c.keepNumber = true; }},
             {"-k", [](CliOptions& c) { c.keepNumber = true; }},
             {"--number-only", [](CliOptions& c) { c.keepNumber = false; }},
