@@ -229,8 +229,10 @@ CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, 
 {
     std::vector<RunRow> rows;
     rows.reserve(static_cast<std::size_t>(batch.list.Count()));
-    for (int i = 0; i < batch.list.Count(); ++i)
-        rows.push_back({batch.list.fileNameAt(i), batch.list.GetNewName(i)});
+    for (int i = 0; i < batch.list.Count(); ++i) {
+        auto [current, newName] = batch.list.takeNames(i);
+        rows.push_back({std::move(current), std::move(newName)});
+    }
     batch.list.ClearList(); // every name is held once from here on
     const RunSettings settings{batch.searchDir, batch.changeDir, options.save,
                                batch.settings.duplicate, batch.settings.sameName};

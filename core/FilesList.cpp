@@ -173,6 +173,7 @@ void TMyFileList::rankNames()
 {
     if (m_ranked)
         return;
+    makeKeys();
     std::vector<NameEntry> entries;
     entries.reserve(m_items.size());
     for (TMyFileItem* item : m_items)
@@ -187,57 +188,91 @@ void TMyFileList::rankNames()
 
 namespace {
 
-// The sort keys of names [first, last), one after another in `keys`, each
-// ending where `ends` says.
-void appendKeys(const NameCollator& collator, const std::vector<TMyFileItem*>& items,
-                std::size_t first, std::size_t last, std::string& keys,
-                std::vector<std::size_t>& ends)
-{
-    keys.reserve((last - first) * 48);
-    ends.reserve(last - first);
-    for (std::size_t i = first; i < last; ++i) {
-        collator.appendSortKey(items[i]->FileName, keys);
-        ends.push_back(keys.size());
-    }
-}
-
 constexpr std::size_t itemsWorthASecondThread = 4096;
+constexpr std::size_t keyBytesGuess = 48;
+
+// Runs work(collator, part, first, last) over [0, count) in two parts when
+// there are many items, the second on a helper thread with a collator of its
+// own: making collation keys is most of the work of ordering names. Returns
+// where the second part begins.
+template <typename Work>
+std::size_t inTwoParts(std::size_t count, const NameCollator& collator, const std::string& localeId,
+                       DigitRuns digits, const Work& work)
+{
+    const std::size_t half = count >= itemsWorthASecondThread ? count / 2 : count;
+    std::jthread helper;
+    if (half < count)
+        helper = std::jthread([&] {
+            const NameCollator own(localeId, digits);
+            work(own, 1, half, count);
+        });
+    work(collator, 0, 0, half);
+    return half;
+}
 
 } // namespace
 
+// Items get their keys all at once before names are first ordered, not one
+// by one as they are added.
+void TMyFileList::makeKeys()
+{
+    std::vector<TMyFileItem*> unkeyed;
+    for (TMyFileItem* item : m_items) {
+        if (item->KeyOffset == noKey)
+            unkeyed.push_back(item);
+    }
+    std::string second;
+    const std::size_t half = inTwoParts(
+        unkeyed.size(), m_collator, m_localeId, DigitRuns::AsText,
+        [&](const NameCollator& collator, int part, std::size_t first, std::size_t last) {
+            std::string& keys = part == 0 ? m_keys : second;
+            keys.reserve(keys.size() + (last - first) * keyBytesGuess);
+            for (std::size_t i = first; i < last; ++i) {
+                TMyFileItem& item = *unkeyed[i];
+                item.KeyOffset = static_cast<std::uint32_t>(keys.size());
+                collator.appendSortKey(item.FileName, keys);
+                item.KeyLength = static_cast<std::uint32_t>(keys.size() - item.KeyOffset);
+            }
+        });
+    const auto secondBase = static_cast<std::uint32_t>(m_keys.size());
+    m_keys += second;
+    for (std::size_t i = half; i < unkeyed.size(); ++i)
+        unkeyed[i]->KeyOffset += secondBase;
+}
+
 // The names' places with digit runs as numbers, from keys made once and
-// dropped after, so that the items keep only one key each. Making the keys is
-// most of the work: a second thread makes half of them, with a collator of
-// its own.
+// dropped after, so that the items keep only one key each. Each part is
+// sorted where its keys are made, and the two merged.
 void TMyFileList::rankNatural()
 {
     if (!m_naturalRanks.empty())
         return;
     const std::size_t count = m_items.size();
-    const std::size_t half = count >= itemsWorthASecondThread ? count / 2 : count;
     std::string keys[2];
-    std::vector<std::size_t> ends[2];
-    {
-        std::jthread second;
-        if (half < count)
-            second = std::jthread([&] {
-                const NameCollator collator(m_localeId, DigitRuns::AsNumbers);
-                appendKeys(collator, m_items, half, count, keys[1], ends[1]);
-            });
-        appendKeys(m_naturalCollator, m_items, 0, half, keys[0], ends[0]);
-    }
-    std::vector<NameEntry> entries;
-    entries.reserve(count);
+    std::vector<NameEntry> sorted[2];
+    inTwoParts(count, m_naturalCollator, m_localeId, DigitRuns::AsNumbers,
+               [&](const NameCollator& collator, int part, std::size_t first, std::size_t last) {
+                   std::vector<std::size_t> ends;
+                   ends.reserve(last - first);
+                   keys[part].reserve((last - first) * keyBytesGuess);
+                   for (std::size_t i = first; i < last; ++i) {
+                       collator.appendSortKey(m_items[i]->FileName, keys[part]);
+                       ends.push_back(keys[part].size());
+                   }
+                   // Only now: the keys no longer move.
+                   const std::string_view all(keys[part]);
+                   sorted[part].reserve(last - first);
+                   for (std::size_t k = 0, start = 0; k < ends.size(); start = ends[k++])
+                       sorted[part].push_back(
+                           nameEntry(m_items[first + k], all.substr(start, ends[k] - start)));
+                   std::sort(sorted[part].begin(), sorted[part].end(), nameLess);
+               });
+    std::vector<NameEntry> entries(count);
+    std::merge(sorted[0].begin(), sorted[0].end(), sorted[1].begin(), sorted[1].end(),
+               entries.begin(), nameLess);
     std::uint32_t rankCount = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const int part = i < half ? 0 : 1;
-        const std::size_t k = i - (part == 0 ? 0 : half);
-        const std::size_t start = k == 0 ? 0 : ends[part][k - 1];
-        entries.push_back(nameEntry(
-            m_items[i], std::string_view(keys[part]).substr(start, ends[part][k] - start)));
-        rankCount = std::max(rankCount, m_items[i]->NameRank + 1);
-    }
-    std::sort(entries.begin(), entries.end(), nameLess);
+    for (const TMyFileItem* item : m_items)
+        rankCount = std::max(rankCount, item->NameRank + 1);
     m_naturalRanks.assign(rankCount, 0);
     for (std::size_t i = 0; i < entries.size(); ++i)
         m_naturalRanks[entries[i].item->NameRank] = static_cast<std::uint32_t>(i);
@@ -317,6 +352,13 @@ std::string TMyFileList::GetFileName(int index) const
 const std::string& TMyFileList::fileNameAt(int index) const
 {
     return m_items[static_cast<std::size_t>(index)]->FileName;
+}
+
+std::pair<std::string, std::string> TMyFileList::takeNames(int index)
+{
+    TMyFileItem& item = *m_items[static_cast<std::size_t>(index)];
+    ++m_changes;
+    return {std::move(item.FileName), std::move(item.NewName)};
 }
 
 std::string TMyFileList::GetNewName(int index) const
@@ -400,18 +442,11 @@ void TMyFileList::addItem(const std::string& fileName, std::int64_t size, std::i
     item->Time = static_cast<std::int32_t>(dosDateTimeFromInstant(mtimeSeconds));
     item->Attr = static_cast<std::int32_t>(attributes);
     item->TimeKey = twoSecondStep(mtimeSeconds);
-    appendKey(*item, m_keys);
+    item->KeyOffset = noKey;
     m_items.push_back(item);
     ++m_changes;
     m_ranked = false;
     m_datesRead = false;
-}
-
-void TMyFileList::appendKey(TMyFileItem& item, std::string& keys) const
-{
-    item.KeyOffset = static_cast<std::uint32_t>(keys.size());
-    m_collator.appendSortKey(item.FileName, keys);
-    item.KeyLength = static_cast<std::uint32_t>(keys.size() - item.KeyOffset);
 }
 
 void TMyFileList::renameItems(std::vector<std::string> names)
@@ -425,8 +460,7 @@ void TMyFileList::renameItems(std::vector<std::string> names)
             dates.push_back(m_shootingDates[item->NameRank]);
     }
     // The old keys go with the old names: the store is made anew.
-    std::string keys;
-    keys.reserve(m_keys.size());
+    m_keys.clear();
     std::size_t kept = 0;
     for (std::size_t i = 0; i < m_items.size(); ++i) {
         TMyFileItem* item = m_items[i];
@@ -439,13 +473,12 @@ void TMyFileList::renameItems(std::vector<std::string> names)
         item->Attr = static_cast<std::int32_t>(
             unstoredAttributeWord(static_cast<std::uint32_t>(item->Attr), item->FileName));
         item->AttrPending = true;
-        appendKey(*item, keys);
+        item->KeyOffset = noKey;
         if (!dates.empty())
             dates[kept] = std::move(dates[i]);
         m_items[kept++] = item;
     }
     m_items.resize(kept);
-    m_keys.swap(keys);
     m_ranked = false;
     ++m_changes;
     if (dates.empty())

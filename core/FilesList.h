@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace torvel {
@@ -31,7 +32,7 @@ struct TMyFileItem
     // stat tells; GetFileAttr reads the stored attributes then.
     std::int32_t Attr = 0;
     std::uint32_t NameRank = 0;  // place in ascending name order
-    std::uint32_t KeyOffset = 0; // collation key in the list's key store
+    std::uint32_t KeyOffset = 0; // collation key in the list's key store (noKey: not made yet)
     std::uint32_t KeyLength = 0;
     bool AttrPending = false;
 };
@@ -115,10 +116,16 @@ public:
     // the attributes a name implies are worked out again (the stored ones
     // are read on demand). New names are cleared; the list is not sorted.
     void renameItems(std::vector<std::string> names);
+    // Makes the collation keys of the items added since, on two threads for
+    // many; the first ordering by name does it otherwise.
+    void makeKeys();
     // The item at `index`, or nullptr outside the list.
     const TMyFileItem* item(int index) const;
     // Fast read access for the grid and the generator; index must be valid.
     const std::string& fileNameAt(int index) const;
+    // Item `index`'s name and new name, moved out of a list about to be
+    // cleared, so that each name is held once; index must be valid.
+    std::pair<std::string, std::string> takeNames(int index);
     // Reads the shooting date of every file once per rebuild (again only
     // after items were added), on helper threads for many files, telling
     // the progress given to setShootingDateProgress.
@@ -140,7 +147,6 @@ public:
 
 private:
     TMyFileItem* newItem();
-    void appendKey(TMyFileItem& item, std::string& keys) const;
     std::string_view sortKey(const TMyFileItem& item) const;
     void rankNames();
     void placeByRank(bool descending, const std::vector<std::uint32_t>* natural);
@@ -156,6 +162,7 @@ private:
     // Items live in chunks that are freed together by ClearList.
     std::vector<std::unique_ptr<TMyFileItem[]>> m_chunks;
     std::size_t m_chunkUsed = 0;
+    static constexpr std::uint32_t noKey = UINT32_MAX;
     std::string m_keys; // every item's collation key, one after another
     std::shared_ptr<const FolderHandle> m_folder;
     SortOrder m_sortType = SortOrder::NameUp;

@@ -1,5 +1,6 @@
 #include "RenameInPlace.h"
 
+#include <array>
 #include <cerrno>
 #include <string_view>
 #include <utility>
@@ -11,6 +12,62 @@
 #include "SameName.h"
 
 namespace torvel {
+
+namespace {
+
+// The names of a folder listing looked up in the batch a group at a time,
+// each step of the lookup taken for the whole group before the next (see
+// BatchIndex::Step); `found` is called for each name in turn.
+template <typename Found>
+class ListingLookup
+{
+public:
+    ListingLookup(const BatchIndex& batch, Found found)
+        : m_batch(batch)
+        , m_found(std::move(found))
+    {
+        m_names.reserve(groupSize * 64);
+    }
+
+    void add(std::string_view name, std::uint64_t inode)
+    {
+        m_names.append(name);
+        m_ends[m_count] = m_names.size();
+        m_inodes[m_count] = inode;
+        if (++m_count == groupSize)
+            flush();
+    }
+
+    void flush()
+    {
+        std::array<std::string_view, groupSize> names;
+        std::array<std::uint64_t, groupSize> hashes;
+        for (std::size_t i = 0, start = 0; i < m_count; start = m_ends[i++]) {
+            names[i] = std::string_view(m_names).substr(start, m_ends[i] - start);
+            hashes[i] = m_batch.hash(names[i]);
+            m_batch.prefetch(hashes[i], BatchIndex::Step::Slot);
+        }
+        for (const BatchIndex::Step step : {BatchIndex::Step::Entry, BatchIndex::Step::Bytes}) {
+            for (std::size_t i = 0; i < m_count; ++i)
+                m_batch.prefetch(hashes[i], step);
+        }
+        for (std::size_t i = 0; i < m_count; ++i)
+            m_found(names[i], m_inodes[i], m_batch.rowOf(names[i], hashes[i]));
+        m_names.clear();
+        m_count = 0;
+    }
+
+private:
+    static constexpr std::size_t groupSize = 64;
+    const BatchIndex& m_batch;
+    Found m_found;
+    std::string m_names; // the group's names one after another, ending at m_ends
+    std::array<std::size_t, groupSize> m_ends{};
+    std::array<std::uint64_t, groupSize> m_inodes{};
+    std::size_t m_count = 0;
+};
+
+} // namespace
 
 RunResult File_Rename(const std::vector<RunRow>& rows, const RunSettings& settings,
                       RunServices& services)
@@ -48,10 +105,9 @@ bool RenameRun::prepare()
     // the temporary names, the inodes, and the same-name files. Only
     // same-name files need it held whole.
     std::vector<std::string> prefixed;
-    const auto note = [&](std::string_view name, std::uint64_t inode) {
+    const auto note = [&](std::string_view name, std::uint64_t inode, std::int64_t row) {
         if (name.starts_with(temporaryPrefix))
             prefixed.emplace_back(name);
-        const std::int64_t row = m_plan.batch.rowOf(name);
         if (row < 0)
             return;
         if (m_rows[static_cast<std::size_t>(row)].current == name)
@@ -67,10 +123,13 @@ bool RenameRun::prepare()
         read = m_services.fs.readNames(m_dir, names, inodes);
         m_plan = startPlan(m_rows, claimSameNames(names));
         for (std::size_t i = 0; read == 0 && i < names.size(); ++i)
-            note(names[i], inodes[i]);
+            note(names[i], inodes[i], m_plan.batch.rowOf(names[i]));
     } else {
         m_plan = startPlan(m_rows, {});
-        read = m_services.fs.readEachName(m_dir, note);
+        ListingLookup lookup(m_plan.batch, note);
+        read = m_services.fs.readEachName(
+            m_dir, [&](std::string_view name, std::uint64_t inode) { lookup.add(name, inode); });
+        lookup.flush();
     }
     if (read != 0) {
         m_stopped = stoppedRun(read);

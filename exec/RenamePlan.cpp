@@ -62,26 +62,27 @@ const std::vector<SameNameStep>& RenamePlan::sameNameOf(std::size_t row) const
 void BatchIndex::build(const std::vector<RunRow>& rows,
                        const std::unordered_map<std::uint32_t, std::vector<SameNameStep>>& sameName)
 {
-    const auto fillWith = [&](bool fold) {
-        m_fold = fold;
-        m_collided = false;
-        m_names.clear();
-        std::size_t files = rows.size();
-        for (const auto& [row, steps] : sameName)
-            files += steps.size();
-        m_slots.assign(std::bit_ceil(files * 2 + 2), 0);
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            add(rows[i].current, static_cast<std::uint32_t>(i));
-        for (const auto& [row, steps] : sameName) {
-            for (const SameNameStep& file : steps)
-                add(file.current, row);
-        }
-        return !m_collided;
-    };
+    m_rows = &rows;
+    m_others.clear();
+    for (const auto& [row, steps] : sameName) {
+        for (const SameNameStep& file : steps)
+            m_others.emplace_back(file.current, row);
+    }
     // Two files whose names differ in case alone: the folder tells case
     // apart, and names are matched exactly.
-    if (!fillWith(true))
-        fillWith(false);
+    if (!fill(true))
+        fill(false);
+}
+
+bool BatchIndex::fill(bool fold)
+{
+    m_fold = fold;
+    m_collided = false;
+    const std::size_t entries = m_rows->size() + m_others.size();
+    m_slots.assign(std::bit_ceil(entries * 2 + 2), 0);
+    for (std::size_t i = 0; i < entries && !m_collided; ++i)
+        add(static_cast<std::uint32_t>(i));
+    return !m_collided;
 }
 
 std::uint64_t BatchIndex::hash(std::string_view name) const
@@ -97,16 +98,32 @@ bool BatchIndex::same(std::string_view a, std::string_view b) const
     return m_fold ? equalsIgnoringAsciiCase(a, b) : a == b;
 }
 
-void BatchIndex::add(std::string_view name, std::uint32_t row)
+std::string_view BatchIndex::nameOf(std::uint32_t entry) const
 {
+    const std::size_t rows = m_rows->size();
+    return entry < rows ? std::string_view((*m_rows)[entry].current) : m_others[entry - rows].first;
+}
+
+std::uint32_t BatchIndex::rowOfEntry(std::uint32_t entry) const
+{
+    const std::size_t rows = m_rows->size();
+    return entry < rows ? entry : m_others[entry - rows].second;
+}
+
+void BatchIndex::add(std::uint32_t entry)
+{
+    const std::string_view name = nameOf(entry);
+    const std::uint64_t h = hash(name);
+    const std::uint64_t tag = h & ~std::uint64_t{0xffffffff};
     const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t at = hash(name) & mask;; at = (at + 1) & mask) {
+    for (std::size_t at = h & mask;; at = (at + 1) & mask) {
         if (m_slots[at] == 0) {
-            m_names.emplace_back(name, row);
-            m_slots[at] = static_cast<std::uint32_t>(m_names.size());
+            m_slots[at] = tag | (entry + 1);
             return;
         }
-        const std::string_view held = m_names[m_slots[at] - 1].first;
+        if ((m_slots[at] & ~std::uint64_t{0xffffffff}) != tag)
+            continue;
+        const std::string_view held = nameOf(static_cast<std::uint32_t>(m_slots[at] - 1));
         if (same(held, name)) {
             // A grid that lists one file twice: the first row has it.
             m_collided = m_collided || held != name;
@@ -115,17 +132,45 @@ void BatchIndex::add(std::string_view name, std::uint32_t row)
     }
 }
 
-std::int64_t BatchIndex::rowOf(std::string_view name) const
+std::int64_t BatchIndex::rowOf(std::string_view name, std::uint64_t h) const
 {
     if (m_slots.empty())
         return -1;
+    const std::uint64_t tag = h & ~std::uint64_t{0xffffffff};
     const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t at = hash(name) & mask; m_slots[at] != 0; at = (at + 1) & mask) {
-        const auto& [held, row] = m_names[m_slots[at] - 1];
-        if (same(held, name))
-            return row;
+    for (std::size_t at = h & mask; m_slots[at] != 0; at = (at + 1) & mask) {
+        if ((m_slots[at] & ~std::uint64_t{0xffffffff}) != tag)
+            continue;
+        const auto entry = static_cast<std::uint32_t>(m_slots[at] - 1);
+        if (same(nameOf(entry), name))
+            return rowOfEntry(entry);
     }
     return -1;
+}
+
+void BatchIndex::prefetch(std::uint64_t h, Step step) const
+{
+    if (m_slots.empty())
+        return;
+    const std::uint64_t& home = m_slots[h & (m_slots.size() - 1)];
+    if (step == Step::Slot) {
+        __builtin_prefetch(&home);
+        return;
+    }
+    const std::uint64_t slot = home;
+    // Only the first slot probed: most names are found there or nowhere.
+    if (slot == 0 || (slot & ~std::uint64_t{0xffffffff}) != (h & ~std::uint64_t{0xffffffff}))
+        return;
+    const auto entry = static_cast<std::uint32_t>(slot - 1);
+    const std::size_t rows = m_rows->size();
+    if (step == Step::Entry) {
+        if (entry < rows)
+            __builtin_prefetch(&(*m_rows)[entry].current);
+        else
+            __builtin_prefetch(&m_others[entry - rows]);
+        return;
+    }
+    __builtin_prefetch(nameOf(entry).data());
 }
 
 namespace {

@@ -57,17 +57,37 @@ public:
                const std::unordered_map<std::uint32_t, std::vector<SameNameStep>>& sameName);
     // The row whose file (or same-name file) is called name when the run
     // begins; none: -1.
-    std::int64_t rowOf(std::string_view name) const;
+    std::int64_t rowOf(std::string_view name) const { return rowOf(name, hash(name)); }
     bool ignoresCase() const { return m_fold; }
+
+    // Looking up many names, such as a whole folder listing, waits on
+    // memory several times per name: the probe's slot, the entry it names,
+    // the entry's bytes. A lookup in steps lets a group of names start each
+    // of those reads for the whole group before one of them is waited for.
+    enum class Step
+    {
+        Slot,
+        Entry,
+        Bytes,
+    };
+    std::uint64_t hash(std::string_view name) const;
+    void prefetch(std::uint64_t hash, Step step) const;
+    std::int64_t rowOf(std::string_view name, std::uint64_t hash) const;
 
 private:
     bool fill(bool fold); // false: two names differ in case alone
-    void add(std::string_view name, std::uint32_t row);
-    std::uint64_t hash(std::string_view name) const;
+    void add(std::uint32_t entry);
     bool same(std::string_view a, std::string_view b) const;
+    // Entry i < rows is row i's own file; the others are same-name files.
+    std::string_view nameOf(std::uint32_t entry) const;
+    std::uint32_t rowOfEntry(std::uint32_t entry) const;
 
-    std::vector<std::pair<std::string_view, std::uint32_t>> m_names;
-    std::vector<std::uint32_t> m_slots; // index into m_names + 1; 0 is free
+    const std::vector<RunRow>* m_rows = nullptr;
+    std::vector<std::pair<std::string_view, std::uint32_t>> m_others;
+    // Open addressing: the high half of a name's hash beside its entry + 1
+    // (0 is free), so that a probe passes over other names without reading
+    // them: a large batch is looked up once for every name in the folder.
+    std::vector<std::uint64_t> m_slots;
     bool m_fold = true;
     bool m_collided = false;
 };
