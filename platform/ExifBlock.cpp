@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <string_view>
 
 #include <unistd.h>
@@ -21,7 +22,7 @@ constexpr int maxSegments = 64;
 constexpr std::uint32_t maxEntries = 1024;
 constexpr std::uint32_t maxTextBytes = 64;
 // The size of a block that reaches to the end of the file, wherever that is.
-constexpr std::uint64_t wholeFile = std::uint64_t{1} << 40;
+constexpr std::uint64_t wholeFile = std::numeric_limits<std::uint64_t>::max();
 
 constexpr std::uint16_t exifPointerTag = 0x8769;
 constexpr std::uint16_t dateTimeOriginalTag = 0x9003;
@@ -45,7 +46,7 @@ public:
     explicit FileBytes(int fd)
         : m_fd(fd)
     {
-        m_headUsed = readAt(0, m_head.data(), headSize);
+        m_headUsed = readFileAt(m_fd, 0, m_head.data(), headSize);
     }
 
     // `n` bytes at `offset`, valid until the next call; none when the file
@@ -57,26 +58,12 @@ public:
         if (m_headUsed < headSize) // the whole file is in the head
             return std::nullopt;
         m_more.resize(n);
-        if (readAt(offset, m_more.data(), n) != n)
+        if (readFileAt(m_fd, offset, m_more.data(), n) != n)
             return std::nullopt;
         return std::string_view(m_more);
     }
 
 private:
-    std::size_t readAt(std::uint64_t offset, char* to, std::size_t n) const
-    {
-        std::size_t got = 0;
-        while (got < n) {
-            const ssize_t r = ::pread(m_fd, to + got, n - got, static_cast<off_t>(offset + got));
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r <= 0)
-                break;
-            got += static_cast<std::size_t>(r);
-        }
-        return got;
-    }
-
     int m_fd;
     std::array<char, headSize> m_head;
     std::size_t m_headUsed = 0;
@@ -258,6 +245,20 @@ std::optional<ExifDateTexts> dateTexts(const TiffBlock& block, std::uint32_t fir
 }
 
 } // namespace
+
+std::size_t readFileAt(int fd, std::uint64_t offset, char* to, std::size_t n)
+{
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::pread(fd, to + got, n - got, static_cast<off_t>(offset + got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            break;
+        got += static_cast<std::size_t>(r);
+    }
+    return got;
+}
 
 std::optional<ExifDateTexts> readExifDateTexts(int fd)
 {

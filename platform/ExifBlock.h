@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +17,10 @@ struct ExifDateTexts
     std::string subSeconds;
     std::string offset;
 };
+
+// Up to `n` bytes of an open file from `offset` into `to`; fewer only at its
+// end or on an error. How many.
+std::size_t readFileAt(int fd, std::uint64_t offset, char* to, std::size_t n);
 
 // The date texts of a JPEG file or a TIFF-based raw file, open as `fd`,
 // read straight from its EXIF directories: only the bytes they take, never

@@ -2,13 +2,13 @@
 
 #include "DosDateTime.h"
 #include "ExifBlock.h"
+#include "UniqueFd.h"
 
 #include <exiv2/exiv2.hpp>
 #include <exiv2/quicktimevideo.hpp>
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <ctime>
@@ -17,7 +17,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace torvel {
 
@@ -74,16 +73,6 @@ std::int32_t fractionNanoseconds(std::string_view digits)
     }
     return nanoseconds;
 }
-
-struct FileDescriptor
-{
-    int fd;
-    ~FileDescriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
 
 std::once_flag libraryReady;
 std::mutex xmpToolkit;
@@ -165,17 +154,7 @@ std::string& readHead(int fd, std::uint64_t size)
 {
     thread_local std::string head;
     head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, headBytes)));
-    std::size_t got = 0;
-    while (got < head.size()) {
-        const ssize_t n =
-            ::pread(fd, head.data() + got, head.size() - got, static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    head.resize(got);
+    head.resize(readFileAt(fd, 0, head.data(), head.size()));
     return head;
 }
 
@@ -242,20 +221,21 @@ std::optional<ShootingDate> shootingDateFromExif(std::string_view dateTime,
 
 std::optional<ShootingDate> readShootingDate(const std::string& path)
 {
-    const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
-    if (file.fd < 0)
+    const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!file.isOpen())
         return std::nullopt;
-    // The common case, a camera's JPEG or raw file, read plainly.
-    if (const std::optional<ExifDateTexts> texts = readExifDateTexts(file.fd))
+    // The common case, a camera's JPEG or raw file, read without the
+    // library: only the few bytes its date takes.
+    if (const std::optional<ExifDateTexts> texts = readExifDateTexts(file.get()))
         if (std::optional<ShootingDate> date =
                 shootingDateFromExif(texts->dateTime, texts->subSeconds, texts->offset))
             return date;
     struct stat st
     {};
     // Only a regular file: a FIFO would hold the library for ever.
-    if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
-    return libraryShootingDate(file.fd, static_cast<std::uint64_t>(st.st_size), path);
+    return libraryShootingDate(file.get(), static_cast<std::uint64_t>(st.st_size), path);
 }
 
 std::vector<std::optional<ShootingDate>> readShootingDates(const std::vector<std::string>& paths,
