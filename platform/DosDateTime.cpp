@@ -1,7 +1,9 @@
 #include "DosDateTime.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <optional>
 
 namespace torvel {
 
@@ -24,6 +26,16 @@ constexpr std::int64_t msPerDay = 86'400'000;
 
 // 1899-12-30 counted from 1970-01-01.
 const std::int64_t dateTimeEpochDays = daysFromCivil(1899, 12, 30);
+
+// Seconds east of UTC at an instant, by the zone rules the C library loaded.
+std::optional<long> utcOffsetAt(std::int64_t seconds)
+{
+    const std::time_t tt = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    if (localtime_r(&tt, &tm) == nullptr)
+        return std::nullopt;
+    return tm.tm_gmtoff;
+}
 
 } // namespace
 
@@ -85,19 +97,26 @@ bool instantFromLocal(const LocalDateTime& t, std::int64_t& seconds)
 {
     if (!isValidLocalDateTime(t))
         return false;
-    std::tm tm{};
-    tm.tm_year = t.year - 1900;
-    tm.tm_mon = t.month - 1;
-    tm.tm_mday = t.day;
-    tm.tm_hour = t.hour;
-    tm.tm_min = t.minute;
-    tm.tm_sec = t.second;
-    tm.tm_isdst = -1; // let the rules of that date decide
-    tm.tm_wday = -1;  // mktime sets it on success; -1 is also a valid result
-    const std::time_t result = std::mktime(&tm);
-    if (tm.tm_wday == -1)
+    // The fields read as UTC, less the offset in force at the instant that
+    // gives. Where that offset differs the instant lies across a clock
+    // change: the one the second offset gives, unless the time is one the
+    // change skips, which is taken with the offset from before it (02:30 on
+    // a night the clock goes from 02:00 to 03:00 is 03:30). Rather than
+    // mktime, which checks the zone file again on every call.
+    const std::int64_t asUtc =
+        daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+    const std::optional<long> first = utcOffsetAt(asUtc);
+    const std::optional<long> second = first ? utcOffsetAt(asUtc - *first) : std::nullopt;
+    if (!second)
         return false;
-    seconds = static_cast<std::int64_t>(result);
+    if (*second == *first) {
+        seconds = asUtc - *first;
+        return true;
+    }
+    const std::optional<long> third = utcOffsetAt(asUtc - *second);
+    if (!third)
+        return false;
+    seconds = asUtc - (*third == *second ? *second : std::min(*first, *second));
     return true;
 }
 

@@ -27,8 +27,10 @@ bool isValidLocalDateTime(const LocalDateTime& t);
 bool localFromInstant(std::int64_t seconds, LocalDateTime& out);
 
 // Local time to seconds since the epoch, through the time zone rules in force
-// on that date (so a summer date uses the summer offset even in winter).
-// Milliseconds are dropped. False for an invalid date or time.
+// on that date (so a summer date uses the summer offset even in winter), of
+// the zone the C library last loaded (tzset), as localFromInstant. In the
+// hour a clock change repeats, one of its two instants. Milliseconds are
+// dropped. False for an invalid date or time.
 bool instantFromLocal(const LocalDateTime& t, std::int64_t& seconds);
 
 // The packed MS-DOS date and time: bits 25-31 year-1980, 21-24 month, 16-20

@@ -1,21 +1,22 @@
 #include "ShootingDate.h"
 
 #include "DosDateTime.h"
+#include "ExifBlock.h"
+#include "UniqueFd.h"
 
 #include <exiv2/exiv2.hpp>
 #include <exiv2/quicktimevideo.hpp>
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <ctime>
 #include <mutex>
 #include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace torvel {
 
@@ -24,9 +25,8 @@ namespace {
 // Seconds from 1904-01-01, where a video container counts from, to 1970-01-01.
 constexpr std::int64_t containerEpochOffset = 2082844800;
 
-// The metadata of a JPEG file, and mostly of a raw one, lies in its first
-// bytes: these are read in one call, and the whole file only when they do
-// not give a date.
+// What the library is given first of a file its plain reading leaves to
+// it: the metadata of most kinds lies within.
 constexpr std::size_t headBytes = 128 * 1024;
 // Below this many files the threads cost more than they save.
 constexpr std::size_t filesPerThread = 64;
@@ -149,34 +149,13 @@ std::optional<ShootingDate> quickTimeShootingDate(const std::string& path)
 }
 #pragma GCC diagnostic pop
 
-// The first bytes of a regular file, all of it when it is small (`whole`);
-// false for a file that cannot be opened and for anything but a regular
-// file (a FIFO would hold the reader for ever).
-bool readHead(const std::string& path, std::string& head, bool& whole)
+// The first bytes of an open file, all of it when it is small.
+std::string& readHead(int fd, std::uint64_t size)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat st
-    {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    std::size_t got = 0;
-    if (regular) {
-        head.resize(std::min(static_cast<std::size_t>(st.st_size), headBytes));
-        while (got < head.size()) {
-            const ssize_t n =
-                ::pread(fd, head.data() + got, head.size() - got, static_cast<off_t>(got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        head.resize(got);
-        whole = static_cast<off_t>(got) >= st.st_size;
-    }
-    ::close(fd);
-    return regular;
+    thread_local std::string head;
+    head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, headBytes)));
+    head.resize(readFileAt(fd, 0, head.data(), head.size()));
+    return head;
 }
 
 std::optional<ShootingDate> shootingDateOf(Exiv2::Image& image, const std::string& path)
@@ -191,6 +170,29 @@ std::optional<ShootingDate> shootingDateOf(Exiv2::Image& image, const std::strin
     if (image.imageType() != Exiv2::ImageType::bmff)
         return std::nullopt;
     return quickTimeShootingDate(path);
+}
+
+// Any file the library reads, through the library: from its first bytes,
+// or the whole file when they do not give a date (a raw file's directories
+// far into the file).
+std::optional<ShootingDate> libraryShootingDate(int fd, std::uint64_t size, const std::string& path)
+{
+    prepareLibrary();
+    const std::string& head = readHead(fd, size);
+    try {
+        const auto* bytes = reinterpret_cast<const Exiv2::byte*>(head.data());
+        if (std::optional<ShootingDate> date = shootingDateOf(
+                *Exiv2::ImageFactory::open(bytes, static_cast<long>(head.size())), path))
+            return date;
+    } catch (const std::exception&) { // damaged, not an image, or more than the head
+    }
+    if (head.size() >= size)
+        return std::nullopt;
+    try {
+        return shootingDateOf(*Exiv2::ImageFactory::open(path), path);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -219,32 +221,30 @@ std::optional<ShootingDate> shootingDateFromExif(std::string_view dateTime,
 
 std::optional<ShootingDate> readShootingDate(const std::string& path)
 {
-    prepareLibrary();
-    thread_local std::string head;
-    bool whole = false;
-    if (!readHead(path, head, whole))
+    const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!file.isOpen())
         return std::nullopt;
-    try {
-        const auto* bytes = reinterpret_cast<const Exiv2::byte*>(head.data());
-        if (std::optional<ShootingDate> date = shootingDateOf(
-                *Exiv2::ImageFactory::open(bytes, static_cast<long>(head.size())), path))
+    // The common case, a camera's JPEG or raw file, read without the
+    // library: only the few bytes its date takes.
+    if (const std::optional<ExifDateTexts> texts = readExifDateTexts(file.get()))
+        if (std::optional<ShootingDate> date =
+                shootingDateFromExif(texts->dateTime, texts->subSeconds, texts->offset))
             return date;
-    } catch (const std::exception&) { // damaged, not an image, or more than the head
-    }
-    if (whole)
+    struct stat st
+    {};
+    // Only a regular file: a FIFO would hold the library for ever.
+    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
-    // Metadata beyond the head (a raw file's directories far into the file).
-    try {
-        return shootingDateOf(*Exiv2::ImageFactory::open(path), path);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+    return libraryShootingDate(file.get(), static_cast<std::uint64_t>(st.st_size), path);
 }
 
 std::vector<std::optional<ShootingDate>> readShootingDates(const std::vector<std::string>& paths,
                                                            const ShootingDateProgress& progress)
 {
     prepareLibrary();
+    // The local times are read in the zone in force now, should it have
+    // changed since the last reading.
+    ::tzset();
     const std::size_t total = paths.size();
     std::vector<std::optional<ShootingDate>> dates(total);
     std::atomic<std::size_t> next{0};

@@ -49,14 +49,18 @@ inline void writeJpeg(const std::string& path, const ExifTags& tags = {})
 }
 
 // A TIFF with a camera's make and model in its first directory, as raw
-// files carry them, and `tags`: a bare little-endian TIFF of one tag first,
-// which the library then fills.
-inline void writeRawLikeTiff(const std::string& path, const ExifTags& tags)
+// files carry them, and `tags`: a bare TIFF of one tag first, in either
+// byte order, which the library then fills in that order.
+inline void writeRawLikeTiff(const std::string& path, const ExifTags& tags, bool bigEndian = false)
 {
-    static const unsigned char bare[] = {'I', 'I', 42, 0, 8, 0, 0, 0,       // header, first IFD
-                                         1,   0,   0,  1, 3, 0, 1, 0, 0, 0, // ImageWidth, SHORT
-                                         1,   0,   0,  0, 0, 0, 0, 0};      // 1; no next IFD
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bare), sizeof bare);
+    static const unsigned char little[] = {'I', 'I', 42, 0, 8, 0, 0, 0,       // header, first IFD
+                                           1,   0,   0,  1, 3, 0, 1, 0, 0, 0, // ImageWidth, SHORT
+                                           1,   0,   0,  0, 0, 0, 0, 0};      // 1; no next IFD
+    static const unsigned char big[] = {'M', 'M', 0, 42, 0, 0, 0, 8,          // the same, most
+                                        0,   1,   1, 0,  0, 3, 0, 0, 0, 1,    // significant byte
+                                        0,   1,   0, 0,  0, 0, 0, 0};         // first
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bigEndian ? big : little), sizeof little);
     ExifTags all = tags;
     all.emplace("Exif.Image.Make", "TESTCAM");
     all.emplace("Exif.Image.Model", "T-1");

@@ -78,6 +78,25 @@ TEST(LocalTime, ConvertsThroughTheZoneInForceOnThatDate)
               packDosDateTime(at(2021, 7, 1, 12, 0, 0)));
 }
 
+TEST(LocalTime, TakesTheHoursOfAClockChangeAsTheCLibraryDoes)
+{
+    // A time the change skips is read with the offset from before it (02:30
+    // is 03:30 summer time); one it repeats is either of its two instants.
+    std::int64_t seconds = 0;
+    ScopedTimeZone berlin("Europe/Berlin");
+    ASSERT_TRUE(instantFromLocal(at(2021, 3, 28, 2, 30, 0), seconds));
+    EXPECT_EQ(seconds, tokyoInstant(2021, 3, 28, 1 + 9, 30, 0));
+    ASSERT_TRUE(instantFromLocal(at(2021, 10, 31, 2, 30, 0), seconds));
+    EXPECT_TRUE(seconds == tokyoInstant(2021, 10, 31, 9, 30, 0)
+                || seconds == tokyoInstant(2021, 10, 31, 10, 30, 0));
+    ScopedTimeZone newYork("America/New_York");
+    ASSERT_TRUE(instantFromLocal(at(2021, 3, 14, 2, 30, 0), seconds));
+    EXPECT_EQ(seconds, tokyoInstant(2021, 3, 14, 7 + 9, 30, 0));
+    ASSERT_TRUE(instantFromLocal(at(2021, 11, 7, 1, 30, 0), seconds));
+    EXPECT_TRUE(seconds == tokyoInstant(2021, 11, 7, 5 + 9, 30, 0)
+                || seconds == tokyoInstant(2021, 11, 7, 6 + 9, 30, 0));
+}
+
 TEST(LocalTime, RoundTripsThroughThePackedForm)
 {
     ScopedTimeZone tokyo("Asia/Tokyo");

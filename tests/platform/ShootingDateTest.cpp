@@ -1,11 +1,18 @@
 #include "ShootingDate.h"
 
+#include "ExifBlock.h"
+
 #include "common/SampleImages.h"
 #include "common/SampleNames.h"
 #include "common/ScratchDir.h"
 #include "common/TimeZone.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace torvel {
 namespace {
@@ -17,6 +24,27 @@ constexpr const char* original = "Exif.Photo.DateTimeOriginal";
 
 // 2021-03-04 05:06:07 UTC.
 constexpr std::int64_t utcMorning = 1614834367;
+
+std::string littleEndian(std::uint64_t value, int bytes)
+{
+    std::string out;
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>(value >> (8 * i));
+    return out;
+}
+
+// A TIFF made by hand, as no library would write it: the header, the date
+// "2021:03:04 14:06:07" at offset 8, then at 28 the first directory of
+// `entries` {tag, type, count, value or offset}.
+std::string handMadeTiff(std::initializer_list<std::array<std::uint32_t, 4>> entries)
+{
+    std::string out = "II" + littleEndian(42, 2) + littleEndian(28, 4)
+                      + std::string("2021:03:04 14:06:07", 20) + littleEndian(entries.size(), 2);
+    for (const auto& [tag, type, count, value] : entries)
+        out += littleEndian(tag, 2) + littleEndian(type, 2) + littleEndian(count, 4)
+               + littleEndian(value, 4);
+    return out + littleEndian(0, 4);
+}
 
 TEST(ShootingDate, ExifTextsGiveTheInstantTheyStandFor)
 {
@@ -68,6 +96,23 @@ TEST(ShootingDate, FilesGiveTheirDateOrNoneWhateverTheyHold)
     test::writeRawLikeTiff(dir / "raw.nef", {{original, "2021:03:04 14:06:07"}});
     test::writeRawLikeTiff(dir / "raw-ifd0.dng",
                            {{"Exif.Image.DateTimeOriginal", "2021:03:04 14:06:07"}});
+    test::writeRawLikeTiff(dir / "big-endian.tif",
+                           {{original, "2021:03:04 05:06:07"},
+                            {"Exif.Photo.SubSecTimeOriginal", "125"},
+                            {"Exif.Photo.OffsetTimeOriginal", "+00:00"}},
+                           true);
+    // The Exif directory back at the first one, or outside the file: the
+    // first directory's date stands. Counts and offsets that lie: nothing.
+    constexpr std::uint32_t ascii = 2;
+    constexpr std::uint32_t exifPointer = 0x8769;
+    constexpr std::uint32_t dateTag = 0x9003;
+    dir.write("loop.tif", handMadeTiff({{exifPointer, 4, 1, 28}, {dateTag, ascii, 20, 8}}));
+    dir.write("exif-outside.tif",
+              handMadeTiff({{exifPointer, 4, 1, 0xFFFFFFF0}, {dateTag, ascii, 20, 8}}));
+    dir.write("date-outside.tif", handMadeTiff({{dateTag, ascii, 20, 0xFFFFFFF0}}));
+    dir.write("count-lies.tif", handMadeTiff({{dateTag, ascii, 0xFFFFFFFF, 8}}));
+    dir.write("entries-lie.tif", "II" + littleEndian(42, 2) + littleEndian(8, 4)
+                                     + littleEndian(0xFFFF, 2) + std::string(100, '\0'));
     test::writeMovie(dir / "clip.mp4", utcMorning);
     test::writeMovie(dir / "clip.mov", utcMorning, "qt  ");
     test::writeMovie(dir / "undated.mp4", -2082844800); // 0: never given one
@@ -78,6 +123,8 @@ TEST(ShootingDate, FilesGiveTheirDateOrNoneWhateverTheyHold)
     for (int i = 0; i < 3; ++i)
         late += std::string("\xFF\xEF\xFF\xFF", 4) + std::string(65533, '\0');
     dir.write("late.jpg", late + whole.substr(2));
+    dir.write("other-app1.jpg",
+              whole.substr(0, 2) + std::string("\xFF\xE1\0\x0COther\0data", 14) + whole.substr(2));
     dir.write("truncated.jpg", whole.substr(0, whole.size() / 3));
     dir.write("pretend.jpg", "\xFF\xD8\xFF\xE1 not a photo at all");
     dir.write("text.jpg", "just some text");
@@ -95,6 +142,13 @@ TEST(ShootingDate, FilesGiveTheirDateOrNoneWhateverTheyHold)
         {"raw.nef", ShootingDate{utcMorning, 0}},
         {"raw-ifd0.dng", ShootingDate{utcMorning, 0}},
         {"late.jpg", ShootingDate{utcMorning, 0}},
+        {"other-app1.jpg", ShootingDate{utcMorning, 0}},
+        {"big-endian.tif", ShootingDate{utcMorning, 125'000'000}},
+        {"loop.tif", ShootingDate{utcMorning, 0}},
+        {"exif-outside.tif", ShootingDate{utcMorning, 0}},
+        {"date-outside.tif", std::nullopt},
+        {"count-lies.tif", std::nullopt},
+        {"entries-lie.tif", std::nullopt},
         {"clip.mp4", ShootingDate{utcMorning, 0}},
         {"clip.mov", ShootingDate{utcMorning, 0}},
         {"undated.mp4", std::nullopt},
@@ -107,6 +161,13 @@ TEST(ShootingDate, FilesGiveTheirDateOrNoneWhateverTheyHold)
         {"missing.jpg", std::nullopt},
         {"", std::nullopt}, // the folder itself
     };
+    // The common kinds are read without the library, in either byte order.
+    for (const char* plain : {"dated.jpg", "exact.jpg", "late.jpg", "other-app1.jpg",
+                              "raw-ifd0.dng", "big-endian.tif"}) {
+        const int fd = ::open((dir / plain).c_str(), O_RDONLY);
+        EXPECT_TRUE(readExifDateTexts(fd).has_value()) << plain;
+        ::close(fd);
+    }
     std::vector<std::string> paths;
     for (const Case& c : cases) {
         EXPECT_EQ(readShootingDate(dir / c.name), c.expected) << c.name;
