@@ -31,6 +31,12 @@ std::string temporaryName(long long counter, const std::string& name)
 const std::string noName;
 const std::vector<SameNameStep> noFiles;
 
+// The high half of a hash, kept in a slot beside its entry.
+constexpr std::uint64_t tagOf(std::uint64_t hashOrSlot)
+{
+    return hashOrSlot & ~std::uint64_t{0xffffffff};
+}
+
 } // namespace
 
 int nameError(std::string_view name)
@@ -114,14 +120,14 @@ void BatchIndex::add(std::uint32_t entry)
 {
     const std::string_view name = nameOf(entry);
     const std::uint64_t h = hash(name);
-    const std::uint64_t tag = h & ~std::uint64_t{0xffffffff};
+    const std::uint64_t tag = tagOf(h);
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t at = h & mask;; at = (at + 1) & mask) {
         if (m_slots[at] == 0) {
             m_slots[at] = tag | (entry + 1);
             return;
         }
-        if ((m_slots[at] & ~std::uint64_t{0xffffffff}) != tag)
+        if (tagOf(m_slots[at]) != tag)
             continue;
         const std::string_view held = nameOf(static_cast<std::uint32_t>(m_slots[at] - 1));
         if (same(held, name)) {
@@ -136,10 +142,10 @@ std::int64_t BatchIndex::rowOf(std::string_view name, std::uint64_t h) const
 {
     if (m_slots.empty())
         return -1;
-    const std::uint64_t tag = h & ~std::uint64_t{0xffffffff};
+    const std::uint64_t tag = tagOf(h);
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t at = h & mask; m_slots[at] != 0; at = (at + 1) & mask) {
-        if ((m_slots[at] & ~std::uint64_t{0xffffffff}) != tag)
+        if (tagOf(m_slots[at]) != tag)
             continue;
         const auto entry = static_cast<std::uint32_t>(m_slots[at] - 1);
         if (same(nameOf(entry), name))
@@ -159,7 +165,7 @@ void BatchIndex::prefetch(std::uint64_t h, Step step) const
     }
     const std::uint64_t slot = home;
     // Only the first slot probed: most names are found there or nowhere.
-    if (slot == 0 || (slot & ~std::uint64_t{0xffffffff}) != (h & ~std::uint64_t{0xffffffff}))
+    if (slot == 0 || tagOf(slot) != tagOf(h))
         return;
     const auto entry = static_cast<std::uint32_t>(slot - 1);
     const std::size_t rows = m_rows->size();
