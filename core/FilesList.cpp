@@ -221,12 +221,15 @@ void TMyFileList::makeKeys()
         if (item->KeyOffset == noKey)
             unkeyed.push_back(item);
     }
+    // Both stores are made here, the second part's too: memory a helper
+    // thread allocates stays with that thread's own heap once it is freed.
+    m_keys.reserve(m_keys.size() + unkeyed.size() * keyBytesGuess);
     std::string second;
+    second.reserve(unkeyed.size() / 2 * keyBytesGuess);
     const std::size_t half = inTwoParts(
         unkeyed.size(), m_collator, m_localeId, DigitRuns::AsText,
         [&](const NameCollator& collator, int part, std::size_t first, std::size_t last) {
             std::string& keys = part == 0 ? m_keys : second;
-            keys.reserve(keys.size() + (last - first) * keyBytesGuess);
             for (std::size_t i = first; i < last; ++i) {
                 TMyFileItem& item = *unkeyed[i];
                 item.KeyOffset = static_cast<std::uint32_t>(keys.size());
