@@ -156,8 +156,8 @@ TEST_F(FileListOrders, NaturalOrderComparesDigitRunsAsNumbers)
 }
 
 // A list long enough that the keys are made on two threads orders as the
-// collator compares.
-TEST_F(FileListOrders, NaturalOrderOfALongListIsTheCollatorsOrder)
+// collator compares, by name and naturally.
+TEST_F(FileListOrders, OrdersOfALongListAreTheCollatorsOrders)
 {
     std::mt19937 random(11);
     Names expected;
@@ -166,6 +166,10 @@ TEST_F(FileListOrders, NaturalOrderOfALongListIsTheCollatorsOrder)
                            + (random() % 3 ? ".jpg" : "-" + std::to_string(i) + ".JPG"));
         add(expected.back(), 0, 0);
     }
+    const NameCollator plain("");
+    std::sort(expected.begin(), expected.end(),
+              [&](const std::string& a, const std::string& b) { return plain.compare(a, b) < 0; });
+    EXPECT_EQ(sorted(itemOfSortOrder(SortOrder::NameUp)), expected);
     const NameCollator natural("", DigitRuns::AsNumbers);
     std::sort(expected.begin(), expected.end(), [&](const std::string& a, const std::string& b) {
         return natural.compare(a, b) < 0;
