@@ -152,17 +152,6 @@ RunJournal::RunJournal(std::string folder)
     : m_folder(std::move(folder))
 {}
 
-int RunJournal::begin(JournalKind kind, const std::string& from, const std::string& to,
-                      const std::vector<JournalFile>& files)
-{
-    JournalRecord plan;
-    plan.kind = kind;
-    plan.from = from;
-    plan.to = to;
-    plan.files = files;
-    return begin(plan);
-}
-
 int RunJournal::begin(const JournalRecord& plan)
 {
     if (int rc = open(plan))

@@ -81,9 +81,6 @@ public:
 
     // Writes the plan and puts it on the disk. Nothing may be touched unless
     // this returns 0.
-    [[nodiscard]] int begin(JournalKind kind, const std::string& from, const std::string& to,
-                            const std::vector<JournalFile>& files);
-    // The same for a time stamp or attribute run, with what it gives.
     [[nodiscard]] int begin(const JournalRecord& plan);
 
     // The same in steps, for a plan of many files that is not to be held

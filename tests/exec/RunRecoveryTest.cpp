@@ -74,9 +74,12 @@ TEST_F(RunRecoveryTest, JournalIsReadBackAsWritten)
 {
     const std::string odd = sjisPhoto + " 100%\nx";
     RunJournal journal(state / "deeper/");
-    ASSERT_EQ(journal.begin(JournalKind::Move, "/from " + sjisTable01 + "/", "/to/",
-                            {{odd, "", sjisSeries, 42, 7, -3, 999'999'999}}),
-              0);
+    JournalRecord plan;
+    plan.kind = JournalKind::Move;
+    plan.from = "/from " + sjisTable01 + "/";
+    plan.to = "/to/";
+    plan.files = {{odd, "", sjisSeries, 42, 7, -3, 999'999'999}};
+    ASSERT_EQ(journal.begin(plan), 0);
     ASSERT_EQ(
         journal.trashed({"/to/", sjisSeries, "/home/u/.local/share/Trash/", sjisSeries + ".2"}), 0);
     JournalRecord record;

@@ -264,9 +264,12 @@ TEST_F(RunWindow, TakingBackAndFinishingRuns)
     {};
     ASSERT_EQ(::stat((src / "a.txt").c_str(), &st), 0);
     RunJournal journal(stateFolder());
-    ASSERT_EQ(journal.begin(JournalKind::Rename, src.path(), src.path(),
-                            {{"a.txt", "_jd[000a.txt", "z.txt", st.st_ino, 0, 0, 0}}),
-              0);
+    JournalRecord plan;
+    plan.kind = JournalKind::Rename;
+    plan.from = src.path();
+    plan.to = src.path();
+    plan.files = {{"a.txt", "_jd[000a.txt", "z.txt", st.st_ino, 0, 0, 0}};
+    ASSERT_EQ(journal.begin(plan), 0);
     ASSERT_EQ(::rename((src / "a.txt").c_str(), (src / "_jd[000a.txt").c_str()), 0);
     form.answerBox = click(QStringLiteral("続行(&C)"));
     form.offerRecovery();
