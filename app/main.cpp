@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "AboutBox.h"
+#include "ByteText.h"
 #include "CommandLine.h"
 #include "MainForm.h"
 #include "SingleInstance.h"
@@ -73,7 +74,7 @@ torvel::CommandLine readCommandLine(int argc, char* argv[])
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string folder = "/";
     if (char* cwd = ::getcwd(nullptr, 0)) {
-        folder = std::string(cwd) + (cwd[1] == '\0' ? "" : "/");
+        folder = torvel::withTrailingSlash(cwd);
         std::free(cwd);
     }
     return torvel::parseCommandLine(args, folder);

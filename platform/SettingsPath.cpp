@@ -1,12 +1,11 @@
 #include "SettingsPath.h"
 
 #include "ByteText.h"
+#include "PosixFileOps.h"
 #include "UserFolders.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 #include <vector>
 
@@ -70,13 +69,7 @@ bool canReplaceFile(const std::string& path)
 bool makeFoldersFor(const std::string& filePath)
 {
     const std::string folder(folderPart(filePath));
-    for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
-         slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-    }
-    return true;
+    return folder.empty() || makeFolders(folder, 0700) == 0;
 }
 
 std::string settingsFilePath()

@@ -289,9 +289,7 @@ FilePropResult FileSelection::readInto(TMyFileList& list, const std::string& fol
         throw;
     }
     SelectedFiles = std::move(input.selectedFiles);
-    if (result.searchExtChanged) {
-        SearchExt = result.SearchExt;
-    }
+    takeExtension(result);
     return result;
 }
 
@@ -306,10 +304,15 @@ FileSelection::renamedInto(TMyFileList& list, std::vector<RunRow>& rows, const R
         list.SetSortType(*sort);
     }
     FilePropResult result = selectionFacts(SelectedFiles, folder);
-    if (result.searchExtChanged) {
-        SearchExt = result.SearchExt;
-    }
+    takeExtension(result);
     return result;
+}
+
+void FileSelection::takeExtension(const FilePropResult& facts)
+{
+    if (facts.searchExtChanged) {
+        SearchExt = facts.SearchExt;
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -79,6 +79,8 @@ Q_SIGNALS:
 
 private:
     void setUpGridMenu(QWidget* window);
+    // The selection's extension becomes the search extension, as after any reading.
+    void takeExtension(const FilePropResult& facts);
     // True when items from other folders were left out.
     std::vector<ExtensionChoice> extensionFilterChoices() const;
 

@@ -94,7 +94,6 @@ public:
     int markConflicts(const TMyFileList& list, const std::string& searchDir,
                       const std::string& changeDir, bool takenFails);
     RowConflict conflict(int row) const;
-    // What the mark of a row means, for its hint.
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -64,22 +64,25 @@ std::optional<std::vector<std::string>> SingleInstance::decodePaths(const QByteA
     if (!number(count)) {
         return std::nullopt;
     }
-    bad = count > kMaxPaths;
+    if (count > kMaxPaths) {
+        bad = true;
+        return std::nullopt;
+    }
     std::vector<std::string> paths;
-    for (quint32 i = 0; i < count && !bad; ++i) {
+    for (quint32 i = 0; i < count; ++i) {
         quint32 size = 0;
         if (!number(size)) {
             return std::nullopt;
         }
-        bad = size > kMaxPathBytes;
-        if (bad || data.size() - at < static_cast<qsizetype>(size)) {
+        if (size > kMaxPathBytes) {
+            bad = true;
+            return std::nullopt;
+        }
+        if (data.size() - at < static_cast<qsizetype>(size)) {
             return std::nullopt;
         }
         paths.emplace_back(data.constData() + at, size);
         at += size;
-    }
-    if (bad) {
-        return std::nullopt;
     }
     return paths;
 }

@@ -318,9 +318,6 @@ TEST_F(RunWindow, TwoFilesSwapTheirNamesWithoutAQuestion)
 }
 
 // After a rename in place the list is not read from the folder again: it
-// takes the new names, in the order they sort in, and the extension box
-// shows their extension, as a list read afresh would.
-// After a rename in place the list is not read from the folder again: it
 // takes the new names, in the order they sort in, and the window shows what
 // a list read afresh would show.
 TEST_F(RunWindow, AfterARenameInPlaceTheListFollowsTheNewNamesInItsOrder)
