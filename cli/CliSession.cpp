@@ -130,7 +130,7 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
         withOptions(readSettings(ProfileFile::load(env.settingsPath), env.programFolder), options);
     const SortOrder order = sortOrderOfItem(batch.settings.sort).value_or(SortOrder::NameUp);
     // Nothing is shown but names: an order by name needs no look at any file.
-    const bool byName = order == SortOrder::NameUp || order == SortOrder::NameDown;
+    const bool byName = sortsByName(order);
     DroppedItems chosen = takeDroppedItems(paths, !byName);
     if (chosen.scanError != 0) {
         err << "フォルダの中を読めませんでした。" << displayPath(paths.front()) << '\n';

@@ -144,7 +144,7 @@ void TMyFileList::SortList()
         rankNatural();
     else if (sortsByShootingDate(m_sortType))
         readShootingDates();
-    if ((m_sortType == SortOrder::NameUp || m_sortType == SortOrder::NameDown) && m_ranksDense) {
+    if (sortsByName(m_sortType) && m_ranksDense) {
         placeByRank(m_sortType == SortOrder::NameDown, nullptr);
         return;
     }

@@ -64,6 +64,11 @@ constexpr int itemOfSortOrder(SortOrder order)
     return static_cast<int>(order);
 }
 inline constexpr SortOrder lastSortOrder = SortOrder::ShotNewestFirst;
+// Whether the order is by name alone, as collated.
+constexpr bool sortsByName(SortOrder order)
+{
+    return order == SortOrder::NameUp || order == SortOrder::NameDown;
+}
 // Whether the order needs the files' shooting dates.
 constexpr bool sortsByShootingDate(SortOrder order)
 {

@@ -4,9 +4,8 @@
 #include <cerrno>
 #include <climits>
 #include <atomic>
-#include <condition_variable>
 #include <cstddef>
-#include <mutex>
+#include <ctime>
 #include <thread>
 #include <vector>
 
@@ -145,12 +144,8 @@ public:
     {
         if (!m_checker.joinable())
             return stampRefusal(m_fs, m_dir, m_names[row]);
-        if (m_checked.load() <= row) {
-            std::unique_lock lock(m_mutex);
-            m_waiting.store(true);
-            m_done.wait(lock, [&] { return m_checked.load() > row; });
-            m_waiting.store(false);
-        }
+        for (std::size_t seen = m_checked.load(); seen <= row; seen = m_checked.load())
+            m_checked.wait(seen);
         return m_results[row];
     }
 
@@ -159,13 +154,8 @@ private:
     {
         for (std::size_t row = 0; row < m_names.size() && !stop.stop_requested(); ++row) {
             m_results[row] = stampRefusal(m_fs, m_dir, m_names[row]);
-            // Both flags are sequentially consistent: either the caller sees
-            // this row checked before it sleeps, or it is seen asleep here.
             m_checked.store(row + 1);
-            if (m_waiting.load()) {
-                const std::lock_guard lock(m_mutex);
-                m_done.notify_one();
-            }
+            m_checked.notify_one();
         }
     }
 
@@ -174,9 +164,6 @@ private:
     const std::vector<std::string>& m_names;
     std::vector<int> m_results;
     std::atomic<std::size_t> m_checked{0};
-    std::atomic<bool> m_waiting{false};
-    std::mutex m_mutex;
-    std::condition_variable m_done;
     std::jthread m_checker; // last: stopped and joined before the rest goes
 };
 
@@ -271,6 +258,9 @@ int journalStamps(RunJournal& journal, FileSystem& fs, const DateChangeInput& in
 ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback,
                          RunJournal* journal)
 {
+    // Local times are turned into instants by the zone rules loaded last:
+    // each run loads them anew, so that a zone changed since start is used.
+    tzset();
     const PlannedStamps stamps(input);
     const bool any = !input.names.empty() && stamps.any();
     FolderHandle dir;

@@ -15,9 +15,8 @@ namespace torvel {
 
 namespace {
 
-// The names of a folder listing looked up in the batch a group at a time,
-// each step of the lookup taken for the whole group before the next (see
-// BatchIndex::Step); `found` is called for each name in turn.
+// The names of a folder listing looked up in the batch a group at a time
+// (BatchIndex::rowsOf); `found` is called for each name in turn.
 template <typename Found>
 class ListingLookup
 {
@@ -41,24 +40,18 @@ public:
     void flush()
     {
         std::array<std::string_view, groupSize> names;
-        std::array<std::uint64_t, groupSize> hashes;
-        for (std::size_t i = 0, start = 0; i < m_count; start = m_ends[i++]) {
+        for (std::size_t i = 0, start = 0; i < m_count; start = m_ends[i++])
             names[i] = std::string_view(m_names).substr(start, m_ends[i] - start);
-            hashes[i] = m_batch.hash(names[i]);
-            m_batch.prefetch(hashes[i], BatchIndex::Step::Slot);
-        }
-        for (const BatchIndex::Step step : {BatchIndex::Step::Entry, BatchIndex::Step::Bytes}) {
-            for (std::size_t i = 0; i < m_count; ++i)
-                m_batch.prefetch(hashes[i], step);
-        }
+        std::array<std::int64_t, groupSize> rows;
+        m_batch.rowsOf(std::span(names).first(m_count), rows);
         for (std::size_t i = 0; i < m_count; ++i)
-            m_found(names[i], m_inodes[i], m_batch.rowOf(names[i], hashes[i]));
+            m_found(names[i], m_inodes[i], rows[i]);
         m_names.clear();
         m_count = 0;
     }
 
 private:
-    static constexpr std::size_t groupSize = 64;
+    static constexpr std::size_t groupSize = BatchIndex::groupSize;
     const BatchIndex& m_batch;
     Found m_found;
     std::string m_names; // the group's names one after another, ending at m_ends

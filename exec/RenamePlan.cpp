@@ -1,6 +1,7 @@
 #include "RenamePlan.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <unordered_set>
@@ -152,6 +153,22 @@ std::int64_t BatchIndex::rowOf(std::string_view name, std::uint64_t h) const
             return rowOfEntry(entry);
     }
     return -1;
+}
+
+void BatchIndex::rowsOf(std::span<const std::string_view> names, std::span<std::int64_t> rows) const
+{
+    std::array<std::uint64_t, groupSize> hashes;
+    const std::size_t count = std::min(names.size(), groupSize);
+    for (std::size_t i = 0; i < count; ++i) {
+        hashes[i] = hash(names[i]);
+        prefetch(hashes[i], Step::Slot);
+    }
+    for (const Step step : {Step::Entry, Step::Bytes}) {
+        for (std::size_t i = 0; i < count; ++i)
+            prefetch(hashes[i], step);
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        rows[i] = rowOf(names[i], hashes[i]);
 }
 
 void BatchIndex::prefetch(std::uint64_t h, Step step) const

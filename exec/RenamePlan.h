@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -58,12 +60,16 @@ public:
     // The row whose file (or same-name file) is called name when the run
     // begins; none: -1.
     std::int64_t rowOf(std::string_view name) const { return rowOf(name, hash(name)); }
+    // rowOf for each of a group of names (at most groupSize), into rows.
+    // Looking up many names, such as a whole folder listing, waits on memory
+    // several times per name: the probe's slot, the entry it names, the
+    // entry's bytes. Each of those reads is started for the whole group
+    // before one of them is waited for.
+    static constexpr std::size_t groupSize = 64;
+    void rowsOf(std::span<const std::string_view> names, std::span<std::int64_t> rows) const;
     bool ignoresCase() const { return m_fold; }
 
-    // Looking up many names, such as a whole folder listing, waits on
-    // memory several times per name: the probe's slot, the entry it names,
-    // the entry's bytes. A lookup in steps lets a group of names start each
-    // of those reads for the whole group before one of them is waited for.
+private:
     enum class Step
     {
         Slot,
@@ -73,8 +79,6 @@ public:
     std::uint64_t hash(std::string_view name) const;
     void prefetch(std::uint64_t hash, Step step) const;
     std::int64_t rowOf(std::string_view name, std::uint64_t hash) const;
-
-private:
     bool fill(bool fold); // false: two names differ in case alone
     void add(std::uint32_t entry);
     bool same(std::string_view a, std::string_view b) const;

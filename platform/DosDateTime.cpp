@@ -93,6 +93,11 @@ bool localFromInstant(std::int64_t seconds, LocalDateTime& out)
     return true;
 }
 
+std::int64_t secondsAsUtc(const LocalDateTime& t)
+{
+    return daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
 bool instantFromLocal(const LocalDateTime& t, std::int64_t& seconds)
 {
     if (!isValidLocalDateTime(t))
@@ -103,8 +108,7 @@ bool instantFromLocal(const LocalDateTime& t, std::int64_t& seconds)
     // change skips, which is taken with the offset from before it (02:30 on
     // a night the clock goes from 02:00 to 03:00 is 03:30). Rather than
     // mktime, which checks the zone file again on every call.
-    const std::int64_t asUtc =
-        daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+    const std::int64_t asUtc = secondsAsUtc(t);
     const std::optional<long> first = utcOffsetAt(asUtc);
     const std::optional<long> second = first ? utcOffsetAt(asUtc - *first) : std::nullopt;
     if (!second)

@@ -32,6 +32,9 @@ bool localFromInstant(std::int64_t seconds, LocalDateTime& out);
 // hour a clock change repeats, one of its two instants. Milliseconds are
 // dropped. False for an invalid date or time.
 bool instantFromLocal(const LocalDateTime& t, std::int64_t& seconds);
+// The fields of t read as a UTC time: seconds since the epoch, milliseconds
+// dropped.
+std::int64_t secondsAsUtc(const LocalDateTime& t);
 
 // The packed MS-DOS date and time: bits 25-31 year-1980, 21-24 month, 16-20
 // day, 11-15 hour, 5-10 minute, 0-4 seconds/2. Seconds are truncated to the

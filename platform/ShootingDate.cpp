@@ -211,8 +211,7 @@ std::optional<ShootingDate> shootingDateFromExif(std::string_view dateTime,
     ShootingDate date;
     date.nanoseconds = fractionNanoseconds(subSeconds);
     if (const std::optional<int> east = offsetSeconds(offset)) {
-        date.seconds = daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60
-                       + t.second - *east;
+        date.seconds = secondsAsUtc(t) - *east;
     } else if (!instantFromLocal(t, date.seconds)) {
         return std::nullopt;
     }
