@@ -45,11 +45,6 @@ struct FolderPlaces
 // /proc/self/mountinfo.
 FolderPlaces detectFolderPlaces();
 
-// The desktop folder named by the text of a user-dirs.dirs file, as an
-// absolute path ending in "/"; empty when the file names none or names home
-// itself (which means "no desktop folder").
-std::string desktopFromUserDirs(std::string_view text, std::string_view home);
-
 // Mount points of removable media (below /media/ or /run/media/) in the text
 // of a mountinfo file, each ending in "/", sorted, without duplicates.
 std::vector<std::string> removableMountPoints(std::string_view mountinfo);

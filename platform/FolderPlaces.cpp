@@ -96,20 +96,25 @@ std::string configHomeFolder()
     return home.empty() ? std::string() : home + ".config/";
 }
 
-std::string desktopFromUserDirs(std::string_view text, std::string_view home)
+namespace {
+
+// The folder the configuration home's user-dirs.dirs names for key, when
+// it exists; empty otherwise.
+std::string existingUserDir(std::string_view key, std::string_view home)
 {
-    return userDirFromUserDirs(text, "XDG_DESKTOP_DIR", home);
+    const std::string config = configHomeFolder();
+    if (config.empty())
+        return {};
+    std::string folder = userDirFromUserDirs(readWholeFile(config + "user-dirs.dirs"), key, home);
+    return !folder.empty() && folderExists(folder) ? folder : std::string();
 }
+
+} // namespace
 
 std::string picturesFolder()
 {
     const std::string home = homeFolder();
-    const std::string config = configHomeFolder();
-    std::string pictures;
-    if (!config.empty())
-        pictures =
-            userDirFromUserDirs(readWholeFile(config + "user-dirs.dirs"), "XDG_PICTURES_DIR", home);
-    if (!pictures.empty() && folderExists(pictures))
+    if (std::string pictures = existingUserDir("XDG_PICTURES_DIR", home); !pictures.empty())
         return pictures;
     return home.empty() ? std::string("/") : home;
 }
@@ -182,11 +187,8 @@ FolderPlaces detectFolderPlaces()
     places.home = homeFolder();
     if (!places.home.empty() && !folderExists(places.home))
         places.home.clear();
-    const std::string config = configHomeFolder();
-    std::string desktop;
-    if (!config.empty())
-        desktop = desktopFromUserDirs(readWholeFile(config + "user-dirs.dirs"), places.home);
-    if (desktop.empty() || !folderExists(desktop))
+    std::string desktop = existingUserDir("XDG_DESKTOP_DIR", places.home);
+    if (desktop.empty())
         desktop = places.home.empty() ? std::string() : places.home + "Desktop/";
     if (desktop.empty() || !folderExists(desktop))
         desktop = places.home.empty() ? std::string("/") : places.home;

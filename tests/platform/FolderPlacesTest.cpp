@@ -1,6 +1,7 @@
 #include "FolderNamespace.h"
 #include "FolderTestTree.h"
 #include "NameText.h"
+#include "UserFolders.h"
 #include "common/SampleNames.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,9 @@ using test::ScopedEnv;
 
 TEST(FolderPlaces, UserDirsNameTheDesktopRelativeToHomeOrAbsolute)
 {
+    const auto desktopFromUserDirs = [](std::string_view text, std::string_view home) {
+        return userDirFromUserDirs(text, "XDG_DESKTOP_DIR", home);
+    };
     EXPECT_EQ(desktopFromUserDirs("XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n", "/home/u/"),
               "/home/u/Desktop/");
     EXPECT_EQ(desktopFromUserDirs("# written by a tool\n"
