@@ -212,4 +212,16 @@ std::vector<std::string_view> namesInPath(std::string_view path)
     return names;
 }
 
+std::vector<std::string_view> resolvedNamesInPath(std::string_view path)
+{
+    std::vector<std::string_view> names;
+    for (const std::string_view name : namesInPath(path)) {
+        if (name != "..")
+            names.push_back(name);
+        else if (!names.empty())
+            names.pop_back();
+    }
+    return names;
+}
+
 } // namespace torvel

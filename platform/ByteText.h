@@ -127,5 +127,8 @@ std::string parentFolder(std::string_view path);
 // The names of a path in order, with empty and "." names left out; ".."
 // stays for the caller to resolve. "/a//./b/" gives {"a", "b"}.
 std::vector<std::string_view> namesInPath(std::string_view path);
+// The same with each ".." taken back one level, as an absolute path is
+// walked: "/a/b/../c" gives {"a", "c"}; above the root stays at the root.
+std::vector<std::string_view> resolvedNamesInPath(std::string_view path);
 
 } // namespace torvel

@@ -116,14 +116,8 @@ bool isValidName(std::string_view name)
 // taking ".." back one level.
 std::vector<std::string> pathNames(std::string_view path)
 {
-    std::vector<std::string> names;
-    for (const std::string_view name : namesInPath(path)) {
-        if (name != "..")
-            names.emplace_back(name);
-        else if (!names.empty())
-            names.pop_back();
-    }
-    return names;
+    const std::vector<std::string_view> names = resolvedNamesInPath(path);
+    return {names.begin(), names.end()};
 }
 
 } // namespace

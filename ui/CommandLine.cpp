@@ -9,16 +9,8 @@ namespace {
 std::string absolutePath(const std::string& arg, const std::string& currentFolder)
 {
     const std::string whole = arg.starts_with('/') ? arg : currentFolder + arg;
-    std::vector<std::string_view> names;
-    for (const std::string_view name : namesInPath(whole)) {
-        if (name != "..") {
-            names.push_back(name);
-        } else if (!names.empty()) {
-            names.pop_back();
-        }
-    }
     std::string path;
-    for (const std::string_view name : names) {
+    for (const std::string_view name : resolvedNamesInPath(whole)) {
         path += '/';
         path += name;
     }
