@@ -58,6 +58,14 @@ public:
         : m_error(error)
     {}
 
+    // With --undo too: what would be taken back is shown.
+    static void dryRun(CliOptions& c)
+    {
+        c.dryRun = true;
+        if (c.action == CliAction::Run)
+            c.action = CliAction::DryRun;
+    }
+
     bool flag(std::string_view name, CliOptions& o)
     {
         static const std::map<std::string_view, std::function<void(CliOptions&)>> flags{
@@ -65,8 +73,8 @@ public:
             {"-h", [](CliOptions& c) { c.action = CliAction::Help; }},
             {"--version", [](CliOptions& c) { c.action = CliAction::Version; }},
             {"-V", [](CliOptions& c) { c.action = CliAction::Version; }},
-            {"--dry-run", [](CliOptions& c) { c.action = CliAction::DryRun; }},
-            {"-n", [](CliOptions& c) { c.action = CliAction::DryRun; }},
+            {"--dry-run", dryRun},
+            {"-n", dryRun},
             {"--undo", [](CliOptions& c) { c.action = CliAction::Undo; }},
             {"--yes", [](CliOptions& c) { c.yes = true; }},
             {"-y", [](CliOptions& c) { c.yes = true; }},
@@ -195,6 +203,11 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
         }
         if (!parser.valued(name, value, options))
             return std::nullopt;
+    }
+    if (options.action == CliAction::Undo && !options.paths.empty()) {
+        error = "--undo は最後の実行を元に戻します。ファイルやフォルダは指定できません: "
+                + options.paths.front();
+        return std::nullopt;
     }
     const bool needsFiles = options.action == CliAction::Run || options.action == CliAction::DryRun;
     if (needsFiles && options.paths.empty()) {

@@ -46,6 +46,7 @@ struct CliOptions
     std::string destination;
     std::vector<std::string> only; // extensions to take, without dots; empty: all
     bool yes = false;              // every file in the way goes to the trash unasked
+    bool dryRun = false;           // with --undo: show what would be taken back
 };
 
 // Parses the arguments after the program's name. On a mistake returns none

@@ -12,6 +12,7 @@
 #include "FileProp.h"
 #include "FilesList.h"
 #include "IoError.h"
+#include "JournalFolder.h"
 #include "NameRules.h"
 #include "NameText.h"
 #include "NewCtrls.h"
@@ -236,23 +237,51 @@ CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, 
     batch.list.ClearList(); // every name is held once from here on
     const RunSettings settings{batch.searchDir, batch.changeDir, options.save,
                                batch.settings.duplicate, batch.settings.sameName};
+    // One run, undo or recovery at a time: the lock is held from the plan
+    // to the journal's last line.
+    const JournalFolder journals(env.stateFolder, JournalFolder::briefWait);
+    if (!journals.held()) {
+        err << journals.refusal() << '\n';
+        return CliExit::Partly;
+    }
     PosixFileSystem fs;
     TerminalFeedback feedback(options.yes, env.answers, err);
     TFileOperation operation(fs, &feedback);
     RunJournal journal(env.stateFolder);
     RunServices services{fs, feedback, operation, &journal};
     const RunResult result = runRenamePage(rows, settings, services);
-    pruneJournals(env.stateFolder, keptJournals);
+    pruneJournals(env.stateFolder);
     return report(result, !journal.path().empty(), rows.size(), out, err);
+}
+
+// What taking back the run would do, file by file, touching nothing.
+void previewUndo(const JournalRecord& record, std::ostream& out)
+{
+    for (const JournalFile& file : record.files) {
+        if (file.newName.empty())
+            out << displayName(file.oldName) << '\n';
+        else
+            out << displayName(file.newName) << " → " << displayName(file.oldName) << '\n';
+    }
 }
 
 CliExit undo(const CliOptions& options, const CliEnvironment& env, std::ostream& out,
              std::ostream& err)
 {
+    const JournalFolder journals(env.stateFolder, JournalFolder::briefWait);
+    if (!journals.held()) {
+        err << journals.refusal() << '\n';
+        return CliExit::Partly;
+    }
     JournalRecord record;
     if (!lastRunToTakeBack(env.stateFolder, record)) {
         err << nothingToTakeBack << '\n';
         return CliExit::Partly;
+    }
+    if (options.dryRun) {
+        out << takeBackQuestion(record) << "\n\n";
+        previewUndo(record, out);
+        return CliExit::Done;
     }
     out << runDescription(record) << "を元に戻します。\n";
     PosixFileSystem fs;
@@ -260,7 +289,7 @@ CliExit undo(const CliOptions& options, const CliEnvironment& env, std::ostream&
     TFileOperation operation(fs, &feedback);
     RunJournal journal(env.stateFolder);
     RunServices services{fs, feedback, operation, &journal};
-    const RunResult result = takeBackRun(record, services);
+    const RunResult result = takeBackLastRun(record, services);
     return report(result, false, 0, out, err);
 }
 

@@ -1,5 +1,7 @@
 #include "ChangeJournal.h"
 
+#include <sys/stat.h>
+
 #include "FileAttributes.h"
 #include "FileInfo.h"
 #include "FileSystem.h"
@@ -20,6 +22,45 @@ bool stillThere(FileSystem& fs, const FolderHandle& dir, const JournalFile& file
            && readFileInfo(dir, file.oldName, now) == 0;
 }
 
+// A time stamp run: whether the file is to be given a time (it has neither
+// the one it is to get nor, unless it changed since, the other one).
+enum class Needed : std::uint8_t
+{
+    Nothing, // it has the time already: a file the run never reached, or did
+    Change,
+    Changed, // someone else has given it another time since
+};
+
+Needed stampNeeded(const FileInfo& now, const timespec& want, const timespec& other)
+{
+    const auto is = [&](const timespec& t) {
+        return now.mtimeSeconds == t.tv_sec && now.mtimeNanoseconds == t.tv_nsec;
+    };
+    if (is(want))
+        return Needed::Nothing;
+    return is(other) ? Needed::Change : Needed::Changed;
+}
+
+// The permission bits and the attribute word the file had before the run.
+int restoreAttributes(FileSystem& fs, const FolderHandle& dir, const JournalFile& file)
+{
+    if (int rc = fs.changeAttributes(dir, file.oldName, ~pageBits, file.attributes & pageBits))
+        return rc;
+    // Read-only alone tells only the owner's write bit: the whole mode goes back.
+    return file.modeKnown ? fs.setMode(dir, file.oldName, file.mode) : 0;
+}
+
+int applyOne(const JournalRecord& record, const JournalFile& file, const timespec& given,
+             FileSystem& fs, const FolderHandle& dir, bool back)
+{
+    if (record.kind == JournalKind::TimeStamp)
+        return fs.setLastWriteTime(
+            dir, file.oldName, back ? timespec{file.mtimeSeconds, file.mtimeNanoseconds} : given);
+    if (back)
+        return restoreAttributes(fs, dir, file);
+    return fs.changeAttributes(dir, file.oldName, record.keepMask, record.setMask);
+}
+
 RunResult settle(const JournalRecord& record, FileSystem& fs, bool back)
 {
     FolderHandle dir;
@@ -29,30 +70,20 @@ RunResult settle(const JournalRecord& record, FileSystem& fs, bool back)
     for (std::size_t i = 0; i < record.files.size(); ++i) {
         const JournalFile& file = record.files[i];
         FileInfo now;
-        const bool stamp = record.kind == JournalKind::TimeStamp;
         const timespec given = record.stamps.empty() ? record.stamp : record.stamps[i];
-        // Only a time that is still the run's own goes back.
-        const bool changed =
-            !stillThere(fs, dir, file, now)
-            || (stamp && back
-                && (now.mtimeSeconds != given.tv_sec || now.mtimeNanoseconds != given.tv_nsec));
-        if (changed) {
-            result.failures.push_back({file.oldName, {}, {}, RunStep::Changed, 0});
+        const timespec before{file.mtimeSeconds, file.mtimeNanoseconds};
+        Needed needed = stillThere(fs, dir, file, now) ? Needed::Change : Needed::Changed;
+        if (needed == Needed::Change && record.kind == JournalKind::TimeStamp)
+            needed = back ? stampNeeded(now, before, given) : stampNeeded(now, given, before);
+        if (needed == Needed::Nothing)
             continue;
-        }
-        int rc = 0;
-        if (stamp) {
-            const timespec when = back ? timespec{file.mtimeSeconds, file.mtimeNanoseconds} : given;
-            rc = fs.setLastWriteTime(dir, file.oldName, when);
-        } else if (back) {
-            rc = fs.changeAttributes(dir, file.oldName, ~pageBits, file.attributes & pageBits);
-        } else {
-            rc = fs.changeAttributes(dir, file.oldName, record.keepMask, record.setMask);
-        }
-        if (rc != 0)
+        if (needed == Needed::Changed) {
+            result.failures.push_back({file.oldName, {}, {}, RunStep::Changed, 0});
+        } else if (int rc = applyOne(record, file, given, fs, dir, back)) {
             result.failures.push_back({file.oldName, {}, {}, RunStep::IntoPlace, rc});
-        else
+        } else {
             ++result.converted;
+        }
     }
     (void)(back ? markUndone(record.path)
                 : markFinished(record.path)); // at worst offered again, to no effect
@@ -72,7 +103,10 @@ int journalChanges(RunJournal& journal, JournalRecord plan, FileSystem& fs,
         const std::string& name = names[i];
         EntryId id;
         FileInfo info;
-        if (fs.probe(dir, name, id) != 0 || readFileInfo(dir, name, info) != 0)
+        struct stat st
+        {};
+        if (fs.probe(dir, name, id) != 0 || readFileInfo(dir, name, info) != 0
+            || ::fstatat(dir.fd(), name.c_str(), &st, 0) != 0)
             continue;
         plan.files.push_back({name,
                               {},
@@ -81,7 +115,9 @@ int journalChanges(RunJournal& journal, JournalRecord plan, FileSystem& fs,
                               info.size,
                               info.mtimeSeconds,
                               info.mtimeNanoseconds,
-                              info.attributes});
+                              info.attributes,
+                              static_cast<std::uint32_t>(st.st_mode & 07777),
+                              true});
         if (ownStamps != nullptr)
             plan.stamps.push_back((*ownStamps)[i]);
     }

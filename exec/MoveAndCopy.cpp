@@ -53,6 +53,7 @@ private:
     FolderHandle m_from;
     FolderHandle m_to;
     std::unique_ptr<SameNameFiles> m_sameName;
+    bool m_arrivesAsCopies = false; // each file arrives as a new file of its own
 };
 
 int MoveRun::prepare()
@@ -73,6 +74,15 @@ int MoveRun::prepare()
     if (m_services.journal != nullptr) {
         if (int rc = writeJournal(names, inodes))
             return rc;
+    }
+    if (m_services.journal != nullptr && m_arrivesAsCopies) {
+        // Only the very file the run made is taken back or cleared later:
+        // it is noted before the source of a move goes.
+        RunJournal* journal = m_services.journal;
+        m_services.fs.onArrival([journal](const std::string& name, dev_t device, ino_t inode) {
+            (void)journal->arrived(
+                name, {static_cast<std::uint64_t>(device), static_cast<std::uint64_t>(inode)});
+        });
     }
     if (m_settings.CheckBox1) {
         m_sameName = std::make_unique<SameNameFiles>(m_services.fs, m_from, m_to, m_carry,
@@ -95,6 +105,7 @@ int MoveRun::writeJournal(const std::vector<std::string>& names,
     const bool copies = m_carry == Carry::Copy
                         || (::fstat(m_from.fd(), &from) == 0 && ::fstat(m_to.fd(), &to) == 0
                             && from.st_dev != to.st_dev);
+    m_arrivesAsCopies = copies;
     const InodesByName inodeOf = inodesByName(names, inodes);
     RunJournal& journal = *m_services.journal;
     JournalRecord head;
@@ -194,9 +205,12 @@ RunResult File_Move(const std::vector<RunRow>& rows, const RunSettings& settings
                     RunServices& services)
 {
     MoveRun run(rows, settings, services);
-    if (int rc = run.prepare())
+    if (int rc = run.prepare()) {
+        services.fs.onArrival({});
         return stoppedRun(rc);
+    }
     run.run();
+    services.fs.onArrival({});
     // A journal without its last line only makes a later start offer to
     // finish a run whose files are all in place already.
     if (services.journal != nullptr)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -39,6 +40,25 @@ struct JournalFile
     std::int64_t mtimeSeconds = 0;
     std::int64_t mtimeNanoseconds = 0;
     std::uint32_t attributes = 0; // an attribute run: the word before the run
+    std::uint32_t mode = 0;       // an attribute run: the permission bits before the run
+    bool modeKnown = false;       // journals of an earlier version did not record them
+};
+
+// A file that reached its new name as a new file (a copy, or a move to
+// another device), as the run found it the moment it arrived: only the very
+// file it made is taken back or removed later.
+struct Arrival
+{
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+
+// Which folder a path named when the journal was written.
+struct FolderId
+{
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FolderId&) const = default;
 };
 
 // A file that went to the trash to make room for a file of the run.
@@ -58,7 +78,16 @@ struct JournalRecord
     std::string started; // local time, YYYY-MM-DDThh:mm:ss
     std::string from;    // folders, ending in "/"
     std::string to;
+    // The folders from and to named when the run began; a journal of an
+    // earlier version has none, and only the names it holds are checked.
+    std::optional<FolderId> fromId;
+    std::optional<FolderId> toId;
+    // A run that takes back (settlesBack) or finishes the run of another
+    // journal in the same folder: its file name.
+    std::string settles;
+    bool settlesBack = false;
     std::vector<JournalFile> files;
+    std::unordered_map<std::string, Arrival> arrivals; // by new name
     std::vector<TrashedFile> trashed;
     timespec stamp{};             // a time stamp run: the time it gives
     std::vector<timespec> stamps; // or, one per file in its order, each its own
@@ -67,6 +96,13 @@ struct JournalRecord
     bool planned = false;  // the whole plan reached the disk before any file was touched
     bool finished = false; // the run came to its end
     bool undone = false;   // it has been taken back
+    // A line that is not one, or names a file outside the run's folders or a
+    // trash that is not the person's: the journal is not to be acted on.
+    bool damaged = false;
+    bool untrusted = false;      // damaged by a line that names what it may not
+    std::size_t damagedLine = 0; // the first such line, counted from 1
+
+    bool settlement() const { return !settles.empty(); }
 };
 
 // Writes the journal of one run: the whole plan before the first file is
@@ -78,6 +114,11 @@ class RunJournal
 public:
     // folder: where journals are kept, ending in "/"; made when missing.
     explicit RunJournal(std::string folder);
+
+    // The run this journal records will take back (back) or finish the run
+    // of the journal at path: written in its head, so that a crash in the
+    // middle of it is finished or reverted, never mistaken for a run.
+    void settling(const std::string& path, bool back);
 
     // Writes the plan and puts it on the disk. Nothing may be touched unless
     // this returns 0.
@@ -94,6 +135,10 @@ public:
     [[nodiscard]] int planned();
 
     [[nodiscard]] int trashed(const TrashedFile& file);
+    // A file that arrived as a new file under newName (a copy, a move to
+    // another device). Not written through: a line lost to a crash leaves
+    // that file unproven, and it is then left where it is.
+    [[nodiscard]] int arrived(std::string_view newName, const Arrival& file);
     [[nodiscard]] int finish();
 
     const std::string& path() const { return m_path; }
@@ -106,10 +151,14 @@ private:
     DurableFile m_file;
     std::string m_pending; // written in pieces, not the whole plan at once
     std::size_t m_files = 0;
+    std::string m_settles; // the journal this run settles, with its way
+    bool m_settlesBack = false;
 };
 
 // Reads a journal. A file that is not one, or one whose plan never reached
-// its end, gives planned = false.
+// its end, gives planned = false; one with a line that is not one, or that
+// names anything but a bare name in its folders, or a trash that is not the
+// person's, gives damaged.
 [[nodiscard]] int readJournal(const std::string& path, JournalRecord& out);
 
 // Adds the line that says the run was taken back, or that it is not one to
@@ -128,13 +177,18 @@ enum class JournalEnd : std::uint8_t
 };
 JournalEnd journalEnd(const std::string& path);
 
-// The journals in folder, oldest first.
+// The journals in folder, in the order they were written, oldest first.
 std::vector<std::string> journalPaths(const std::string& folder);
 
-// Removes the oldest journals of finished runs beyond the last keep.
-void pruneJournals(const std::string& folder, std::size_t keep);
+// Removes the oldest journals of runs that are over, beyond the newest keep
+// or once the newer ones hold keepBytes; the newest is always kept, and so
+// is every journal of a run that never came to its end.
+void pruneJournals(const std::string& folder, std::size_t keep = 50,
+                   std::uint64_t keepBytes = std::uint64_t{8} << 20);
 
-inline constexpr std::size_t keptJournals = 50;
+// Puts a journal that cannot be trusted aside under a name that no run
+// reads (path + ".damaged"), where the person can look at it; its new path.
+[[nodiscard]] int setAside(const std::string& path, std::string& asidePath);
 
 // A folder's names with the inode numbers it lists for them, for finding the
 // inode of each file a plan names; the names must outlive the map.

@@ -25,6 +25,8 @@ const char* stepText(RunStep step)
         return "同じ名前のファイルがあるため、変換しませんでした";
     case RunStep::Changed:
         return "実行の後で移動されたか、別のファイルに置き換えられたため、そのままにしました";
+    case RunStep::SourceGone:
+        return "元のファイルがなくなっているため、コピーを残しました";
     case RunStep::TakenByRun:
         return "この実行で変換したファイルと同じ名前になるため、変換しませんでした";
     case RunStep::Move:
@@ -99,7 +101,7 @@ std::string failureLine(const FileFailure& failure)
     std::string line = nameAndTarget(failure.name, failure.target);
     line += stepText(failure.step);
     if (failure.step != RunStep::Declined && failure.step != RunStep::TakenByRun
-        && failure.step != RunStep::Changed)
+        && failure.step != RunStep::Changed && failure.step != RunStep::SourceGone)
         line += "（" + failureReason(failure.error) + "）";
     if (!failure.leftAs.empty())
         line += "。" + displayName(failure.leftAs) + " という名前のままです";

@@ -76,7 +76,8 @@ enum class RunStep : std::uint8_t
     SameNameRename, // a same-name file with another extension
     SameNameMove,
     SameNameCopy,
-    Changed, // taking back or finishing: the file is no longer where the run left it
+    Changed,    // taking back or finishing: the file is no longer where the run left it
+    SourceGone, // taking back a copy whose source is gone since: the copy stays
 };
 
 // One file that did not reach its new name.

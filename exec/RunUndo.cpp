@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include "MoveAndCopy.h"
 #include "RenameInPlace.h"
 #include "RunRecord.h"
+#include "UndoTexts.h"
 
 namespace torvel {
 
@@ -29,9 +31,20 @@ struct RunFolders
 {
     FolderHandle from;
     FolderHandle to;
+    dev_t fromDevice = 0;
+    dev_t toDevice = 0;
     bool copies = false;
 };
 
+bool matches(const std::optional<FolderId>& recorded, const struct stat& st)
+{
+    return !recorded
+           || (recorded->device == static_cast<std::uint64_t>(st.st_dev)
+               && recorded->inode == static_cast<std::uint64_t>(st.st_ino));
+}
+
+// The folders as the journal names them; a path that names another folder
+// now than when the run began is not the run's, and nothing in it is touched.
 int openFolders(const JournalRecord& record, FileSystem& fs, RunFolders& folders)
 {
     if (int rc = fs.openFolder(record.from, folders.from))
@@ -42,45 +55,101 @@ int openFolders(const JournalRecord& record, FileSystem& fs, RunFolders& folders
     {};
     struct stat to
     {};
+    if (::fstat(folders.from.fd(), &from) != 0 || ::fstat(folders.to.fd(), &to) != 0)
+        return errno;
+    if (!matches(record.fromId, from) || !matches(record.toId, to))
+        return ESTALE;
+    folders.fromDevice = from.st_dev;
+    folders.toDevice = to.st_dev;
     folders.copies = record.kind == JournalKind::Copy
-                     || (record.kind == JournalKind::Move && ::fstat(folders.from.fd(), &from) == 0
-                         && ::fstat(folders.to.fd(), &to) == 0 && from.st_dev != to.st_dev);
+                     || (record.kind == JournalKind::Move && from.st_dev != to.st_dev);
     return 0;
 }
 
-bool holds(FileSystem& fs, const FolderHandle& dir, const std::string& name, std::uint64_t inode)
+// Whether name in dir holds the file with this inode on this device.
+bool holds(FileSystem& fs, const FolderHandle& dir, dev_t device, const std::string& name,
+           std::uint64_t inode)
 {
     EntryId id;
     return !name.empty() && inode != 0 && fs.probe(dir, name, id) == 0 && id.kind == EntryKind::File
-           && id.inode == inode;
+           && id.device == device && id.inode == inode;
 }
 
-// A copy keeps its source's size and last-write time to the nanosecond.
-bool holdsCopy(const FolderHandle& dir, const JournalFile& file)
+// A file of another device is the run's only when it is as the run left it:
+// its inode, and the size and last-write time that a copy keeps.
+bool holdsAsRecorded(FileSystem& fs, const FolderHandle& dir, dev_t device, const std::string& name,
+                     std::uint64_t inode, const JournalFile& file)
 {
     FileInfo info;
-    return readFileInfo(dir, file.newName, info, StoredAttributes::Defer) == 0 && !info.isFolder
+    return holds(fs, dir, device, name, inode)
+           && readFileInfo(dir, name, info, StoredAttributes::Defer) == 0 && !info.isFolder
            && info.size == file.size && info.mtimeSeconds == file.mtimeSeconds
            && info.mtimeNanoseconds == file.mtimeNanoseconds;
+}
+
+// The copy the run made, proven by what the run noted the moment it arrived.
+bool holdsArrival(const JournalRecord& record, FileSystem& fs, const RunFolders& folders,
+                  const JournalFile& file)
+{
+    const auto it = record.arrivals.find(file.newName);
+    return it != record.arrivals.end() && it->second.device == folders.toDevice
+           && holdsAsRecorded(fs, folders.to, folders.toDevice, file.newName, it->second.inode,
+                              file);
+}
+
+// A rename killed between the link and the unlink of a file system without
+// a rename that refuses to replace leaves one file under two of its names.
+// The later name goes (the file stays under the earlier one): no data goes
+// with it, as the inode is checked to be the same.
+void dropSecondName(FileSystem& fs, const FolderHandle& dir, dev_t device, const std::string& kept,
+                    const std::string& extra, std::uint64_t inode)
+{
+    if (kept != extra && holds(fs, dir, device, extra, inode)
+        && holds(fs, dir, device, kept, inode))
+        (void)fs.removeFile(dir, extra); // a name left over only stands in the way, reported then
+}
+
+FilePlace locateRename(const JournalFile& file, FileSystem& fs, const RunFolders& folders)
+{
+    const dev_t device = folders.fromDevice;
+    for (const auto& [name, place] : {std::pair{&file.oldName, FilePlace::Old},
+                                      std::pair{&file.temporary, FilePlace::Temporary},
+                                      std::pair{&file.newName, FilePlace::New}}) {
+        if (!holds(fs, folders.from, device, *name, file.inode))
+            continue;
+        dropSecondName(fs, folders.from, device, *name, file.temporary, file.inode);
+        dropSecondName(fs, folders.from, device, *name, file.newName, file.inode);
+        return place;
+    }
+    return FilePlace::Gone;
 }
 
 FilePlace locate(const JournalRecord& record, const JournalFile& file, FileSystem& fs,
                  const RunFolders& folders)
 {
-    if (record.kind == JournalKind::Rename) {
-        if (holds(fs, folders.from, file.newName, file.inode))
-            return FilePlace::New;
-        if (holds(fs, folders.from, file.temporary, file.inode))
-            return FilePlace::Temporary;
-        return holds(fs, folders.from, file.oldName, file.inode) ? FilePlace::Old : FilePlace::Gone;
+    if (record.kind == JournalKind::Rename)
+        return locateRename(file, fs, folders);
+    if (!folders.copies) { // one device: the file keeps its inode
+        if (holds(fs, folders.from, folders.fromDevice, file.oldName, file.inode)) {
+            // One inode under both names is a link whose unlink a kill cut off.
+            if (holds(fs, folders.to, folders.toDevice, file.newName, file.inode))
+                (void)fs.removeFile(folders.to, file.newName);
+            return FilePlace::Old;
+        }
+        return holds(fs, folders.to, folders.toDevice, file.newName, file.inode) ? FilePlace::New
+                                                                                 : FilePlace::Gone;
     }
-    const bool source = holds(fs, folders.from, file.oldName, file.inode);
-    const bool arrived = folders.copies ? holdsCopy(folders.to, file)
-                                        : holds(fs, folders.to, file.newName, file.inode);
+    // A new file under the old name may be given the freed inode number, so
+    // the source, too, must be as it was.
+    const bool source =
+        file.size != 0 || file.mtimeSeconds != 0 || file.mtimeNanoseconds != 0
+            ? holdsAsRecorded(fs, folders.from, folders.fromDevice, file.oldName, file.inode, file)
+            : holds(fs, folders.from, folders.fromDevice, file.oldName, file.inode);
+    const bool arrived = holdsArrival(record, fs, folders, file);
     if (arrived && source)
         return record.kind == JournalKind::Copy ? FilePlace::New : FilePlace::OldAndCopy;
     if (arrived)
-        return FilePlace::New;
+        return record.kind == JournalKind::Copy ? FilePlace::CopyOnly : FilePlace::New;
     return source ? FilePlace::Old : FilePlace::Gone;
 }
 
@@ -90,15 +159,25 @@ FileFailure changed(const JournalFile& file, bool back)
                 : FileFailure{file.oldName, file.newName, {}, RunStep::Changed, 0};
 }
 
-// Removes the hidden files copies were being written into when the run stopped.
-void removeHiddenCopies(FileSystem& fs, const FolderHandle& dir)
+// Sends a file to the trash, noting a refusal.
+void discard(FileSystem& fs, const FolderHandle& dir, const std::string& name, RunResult& result)
+{
+    if (int rc = fs.trash(dir, name))
+        result.failures.push_back({name, {}, {}, RunStep::Trash, rc});
+    else
+        ++result.converted;
+}
+
+// The hidden files copies were being written into when the run stopped go
+// to the trash; what the trash cannot take stays hidden and harmless.
+void discardHiddenCopies(FileSystem& fs, const FolderHandle& dir)
 {
     std::vector<std::string> names;
     if (fs.readNames(dir, names) != 0)
         return;
     for (const std::string& name : names) {
         if (isHiddenCopy(name))
-            (void)fs.removeFile(dir, name); // what cannot go stays hidden and harmless
+            (void)fs.trash(dir, name);
     }
 }
 
@@ -125,12 +204,15 @@ void restoreTrashed(const JournalRecord& record, FileSystem& fs, RunResult& resu
     }
 }
 
-// Runs rows through the engine and adds what it reports to result.
-void carry(const std::vector<RunRow>& rows, const RunSettings& settings, RunServices& services,
-           RunResult& result)
+// Runs rows through the engine, recording them as the settling of record,
+// and adds what it reports to result.
+void carry(const std::vector<RunRow>& rows, const RunSettings& settings,
+           const JournalRecord& record, bool back, RunServices& services, RunResult& result)
 {
     if (rows.empty())
         return;
+    if (services.journal != nullptr)
+        services.journal->settling(record.path, back);
     RunResult done = settings.SaveMethod == SaveMode::Rename ? File_Rename(rows, settings, services)
                                                              : File_Move(rows, settings, services);
     if (!done.started()) {
@@ -145,22 +227,28 @@ void carry(const std::vector<RunRow>& rows, const RunSettings& settings, RunServ
         result.warnings.push_back(std::move(warning));
 }
 
-// The run that takes back or finishes another is not one to take back itself.
-void settle(RunServices& services)
+// The run's journal is marked first, then the journal of the settling: a
+// kill between the two leaves a settling to finish that finds all done.
+void settle(const JournalRecord& record, bool back, RunServices& services)
 {
+    (void)(back ? markUndone(record.path) : markFinished(record.path)); // at worst offered again
     if (services.journal != nullptr && !services.journal->path().empty())
-        (void)markUndone(services.journal->path()); // at worst offered for taking back later
+        (void)markUndone(services.journal->path()); // not a run to take back itself
 }
 
-} // namespace
-
-RunResult takeBackRun(const JournalRecord& record, RunServices& services)
+// A journal that cannot be acted on, for the person.
+RunResult refused(const JournalRecord& record, int error)
 {
-    if (record.kind == JournalKind::TimeStamp || record.kind == JournalKind::Attributes)
-        return takeBackChanges(record, services.fs);
+    RunResult result = stoppedRun(error);
+    result.errorText = refusedJournalText(record, error);
+    return result;
+}
+
+RunResult takeBackFiles(const JournalRecord& record, RunServices& services)
+{
     RunFolders folders;
     if (int rc = openFolders(record, services.fs, folders))
-        return stoppedRun(rc);
+        return refused(record, rc);
     RunResult result;
     std::vector<RunRow> rows;
     for (const JournalFile& file : record.files) {
@@ -174,18 +262,16 @@ RunResult takeBackRun(const JournalRecord& record, RunServices& services)
             rows.push_back({file.temporary, file.oldName});
             break;
         case FilePlace::New:
-            if (record.kind == JournalKind::Copy) {
-                // The copy is as the run made it: it goes, to the trash.
-                if (int rc = services.fs.trash(folders.to, file.newName))
-                    result.failures.push_back({file.newName, {}, {}, RunStep::Trash, rc});
-                else
-                    ++result.converted;
-            } else {
+            if (record.kind == JournalKind::Copy)
+                discard(services.fs, folders.to, file.newName, result); // as the run made it
+            else
                 rows.push_back({file.newName, file.oldName});
-            }
             break;
         case FilePlace::OldAndCopy:
-            (void)services.fs.removeFile(folders.to, file.newName); // the source is still there
+            discard(services.fs, folders.to, file.newName, result); // the source is still there
+            break;
+        case FilePlace::CopyOnly:
+            result.failures.push_back({file.newName, file.oldName, {}, RunStep::SourceGone, 0});
             break;
         case FilePlace::Gone:
             result.failures.push_back(changed(file, true));
@@ -193,31 +279,31 @@ RunResult takeBackRun(const JournalRecord& record, RunServices& services)
         }
     }
     if (record.kind == JournalKind::Rename)
-        carry(rows, {record.from, record.from, SaveMode::Rename, true, false}, services, result);
+        carry(rows, {record.from, record.from, SaveMode::Rename, true, false}, record, true,
+              services, result);
     else
-        carry(rows, {record.to, record.from, SaveMode::Move, true, false}, services, result);
+        carry(rows, {record.to, record.from, SaveMode::Move, true, false}, record, true, services,
+              result);
     if (!result.started())
         return result;
     restoreTrashed(record, services.fs, result);
     if (record.kind != JournalKind::Rename)
-        removeHiddenCopies(services.fs, folders.to);
-    settle(services);
-    (void)markUndone(record.path); // a second taking back finds every file in its old place
+        discardHiddenCopies(services.fs, folders.to);
+    settle(record, true, services);
     return result;
 }
 
-RunResult finishRun(const JournalRecord& record, RunServices& services)
+RunResult finishFiles(const JournalRecord& record, RunServices& services)
 {
-    if (record.kind == JournalKind::TimeStamp || record.kind == JournalKind::Attributes)
-        return finishChanges(record, services.fs);
     RunFolders folders;
     if (int rc = openFolders(record, services.fs, folders))
-        return stoppedRun(rc);
+        return refused(record, rc);
     RunResult result;
     std::vector<RunRow> rows;
     for (const JournalFile& file : record.files) {
         switch (locate(record, file, services.fs, folders)) {
         case FilePlace::New:
+        case FilePlace::CopyOnly:
             break;
         case FilePlace::Old:
             rows.push_back({file.oldName, file.newName});
@@ -227,10 +313,7 @@ RunResult finishRun(const JournalRecord& record, RunServices& services)
             break;
         case FilePlace::OldAndCopy:
             // The copy was complete and on the disk before it took its name.
-            if (int rc = services.fs.removeFile(folders.from, file.oldName))
-                result.failures.push_back({file.oldName, file.newName, {}, RunStep::Move, rc});
-            else
-                ++result.converted;
+            discard(services.fs, folders.from, file.oldName, result);
             break;
         case FilePlace::Gone:
             result.failures.push_back(changed(file, false));
@@ -240,28 +323,108 @@ RunResult finishRun(const JournalRecord& record, RunServices& services)
     const SaveMode method = record.kind == JournalKind::Rename ? SaveMode::Rename
                             : record.kind == JournalKind::Move ? SaveMode::Move
                                                                : SaveMode::Copy;
-    carry(rows, {record.from, record.to, method, true, false}, services, result);
+    carry(rows, {record.from, record.to, method, true, false}, record, false, services, result);
     if (!result.started())
         return result;
     if (record.kind != JournalKind::Rename)
-        removeHiddenCopies(services.fs, folders.to);
-    settle(services);
-    (void)markFinished(record.path); // at worst offered to finish again, which finds all done
+        discardHiddenCopies(services.fs, folders.to);
+    settle(record, false, services);
     return result;
 }
 
-std::vector<JournalRecord> unfinishedRuns(const std::string& folder)
+bool changesFiles(const JournalRecord& record)
+{
+    return record.kind == JournalKind::TimeStamp || record.kind == JournalKind::Attributes;
+}
+
+void addTo(RunResult& result, RunResult more)
+{
+    if (!more.started()) {
+        result.error = more.error;
+        result.errorText = std::move(more.errorText);
+    }
+    result.converted += more.converted;
+    for (auto& failure : more.failures)
+        result.failures.push_back(std::move(failure));
+    for (auto& warning : more.warnings)
+        result.warnings.push_back(std::move(warning));
+}
+
+std::string folderOf(const std::string& path)
+{
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+} // namespace
+
+RunResult takeBackRun(const JournalRecord& record, RunServices& services)
+{
+    if (record.damaged && (record.untrusted || !record.planned))
+        return refused(record, EBADMSG);
+    // Taking back a settling that was cut short puts its files back where it
+    // found them; the run it settled stays as it was.
+    if (changesFiles(record))
+        return takeBackChanges(record, services.fs);
+    return takeBackFiles(record, services);
+}
+
+RunResult finishRun(const JournalRecord& record, RunServices& services)
+{
+    if (record.damaged && (record.untrusted || !record.planned))
+        return refused(record, EBADMSG);
+    RunResult result =
+        changesFiles(record) ? finishChanges(record, services.fs) : finishFiles(record, services);
+    if (!record.settlement() || !result.started())
+        return result;
+    // Finishing a settling that was cut short finishes what it was doing:
+    // taking its run back, or finishing it.
+    JournalRecord settled;
+    if (readJournal(folderOf(record.path) + record.settles, settled) == 0 && settled.planned) {
+        addTo(result,
+              record.settlesBack ? takeBackRun(settled, services) : finishRun(settled, services));
+    }
+    if (result.started())
+        (void)markUndone(record.path);
+    return result;
+}
+
+RunResult takeBackLastRun(const JournalRecord& record, RunServices& services)
+{
+    return record.settlement() ? finishRun(record, services) : takeBackRun(record, services);
+}
+
+std::vector<JournalRecord> unfinishedRuns(const std::string& folder,
+                                          std::vector<JournalRecord>* damaged)
 {
     std::vector<JournalRecord> runs;
+    std::unordered_set<std::string> settled; // runs whose settling is itself to be finished
     for (const std::string& path : journalPaths(folder)) {
-        JournalRecord record;
-        if (journalEnd(path) != JournalEnd::Open || readJournal(path, record) != 0)
+        if (journalEnd(path) == JournalEnd::Undone)
             continue;
-        if (record.planned && !record.finished && !record.undone)
-            runs.push_back(std::move(record));
-        else if (!record.planned)
+        JournalRecord record;
+        if (readJournal(path, record) != 0)
+            continue;
+        if (record.damaged) {
+            // Kept where the person can see it, and out of the way of runs.
+            std::string aside;
+            if (setAside(path, aside) == 0)
+                record.path = aside;
+            if (damaged != nullptr)
+                damaged->push_back(record);
+            if (record.untrusted || !record.planned || record.files.empty())
+                continue;
+        } else if (!record.planned) {
             (void)::unlink(path.c_str()); // a plan cut short: its run touched nothing
+            continue;
+        }
+        // A settling that came to its end has still to mark its run.
+        if (record.undone || (record.finished && !record.settlement()))
+            continue;
+        if (record.settlement())
+            settled.insert(folder + record.settles);
+        runs.push_back(std::move(record));
     }
+    std::erase_if(runs, [&](const JournalRecord& run) { return settled.contains(run.path); });
     return runs;
 }
 
@@ -269,8 +432,11 @@ bool lastRunToTakeBack(const std::string& folder, JournalRecord& out)
 {
     const std::vector<std::string> paths = journalPaths(folder);
     for (auto it = paths.rbegin(); it != paths.rend(); ++it) {
-        if (journalEnd(*it) != JournalEnd::Undone && readJournal(*it, out) == 0 && out.planned
-            && !out.undone)
+        if (journalEnd(*it) == JournalEnd::Undone || readJournal(*it, out) != 0)
+            continue;
+        // The last run's journal when damaged too: an older run is not
+        // taken back in its place.
+        if ((out.planned && !out.undone) || out.damaged)
             return true;
     }
     return false;

@@ -15,28 +15,43 @@ enum class FilePlace : std::uint8_t
     New,        // where the run was to put it
     OldAndCopy, // a move to another device stopped after the copy was
                 // complete and before the source was removed
+    CopyOnly,   // a copy the run made, whose source is gone since
     Gone,       // none of these: moved, removed or replaced since
 };
 
 // Takes a run back through the same engine as a run: renames and moves go
 // back to their old names without ever replacing a file, copies the run made
-// go to the trash when they are as the run left them, files the run sent to
-// the trash come back. A file that is no longer where the run left it, or
-// whose old name is taken, is left alone and reported. The journal is marked
-// as taken back. services.journal, when given, records this run of its own,
-// so that a crash in the middle of it can be recovered too.
+// go to the trash when they are the very files it made and their sources are
+// still there, files the run sent to the trash come back. A file that is not
+// the one the run left (another file under its name, even one of the same
+// size and time), or whose old name is taken, is left alone and reported;
+// nothing is ever removed but to the trash. The journal is marked as taken
+// back. services.journal, when given, records this run of its own as the
+// settling of the journal, so that a crash in the middle of it is finished
+// or reverted later. A journal that is damaged, or whose folders are not the
+// ones it was written for, is refused and nothing is touched.
 RunResult takeBackRun(const JournalRecord& record, RunServices& services);
 
-// Carries out what a run that was cut short had still to do, and removes
+// Carries out what a run that was cut short had still to do, and clears
 // what it left half-done (temporary names, hidden copies). Names taken
-// meanwhile are reported, never replaced.
+// meanwhile are reported, never replaced. For the journal of a settling cut
+// short, finishes the settling: the run it was taking back is taken back.
 RunResult finishRun(const JournalRecord& record, RunServices& services);
 
-// The journals of runs that were cut short and not dealt with since,
-// oldest first.
-std::vector<JournalRecord> unfinishedRuns(const std::string& folder);
+// What 元に戻す does with the last journal: takes its run back, or, when it
+// is a settling that was cut short, finishes that.
+RunResult takeBackLastRun(const JournalRecord& record, RunServices& services);
 
-// The newest run that can be taken back, if any.
+// The journals of runs (and settlings) that were cut short and not dealt
+// with since, oldest first; a run whose settling is among them is left to
+// that settling. Call with the journal folder held. Damaged journals are set
+// aside (".damaged") and listed in damaged; what can be read of one that is
+// damaged but names nothing it may not is offered among the runs.
+std::vector<JournalRecord> unfinishedRuns(const std::string& folder,
+                                          std::vector<JournalRecord>* damaged = nullptr);
+
+// The newest run that can be taken back, if any: the last one written, a
+// damaged one too, so that an older run is never taken back in its place.
 bool lastRunToTakeBack(const std::string& folder, JournalRecord& out);
 
 } // namespace torvel

@@ -1,5 +1,9 @@
 #include "UndoTexts.h"
 
+#include <algorithm>
+#include <cerrno>
+
+#include "IoError.h"
 #include "NameText.h"
 #include "RunReport.h"
 
@@ -64,6 +68,22 @@ std::string runDescription(const JournalRecord& record)
            + std::to_string(record.files.size()) + " 個のファイルの" + kindText(record.kind);
 }
 
+std::string refusedJournalText(const JournalRecord& record, int error)
+{
+    const std::string where = "（実行の記録: " + displayPath(record.path) + "）";
+    if (error == EBADMSG)
+        return "実行の記録が壊れているか、実行したフォルダの外のファイルを指しているため、何も変更"
+               "しませんでした。"
+               + where;
+    if (error == ESTALE)
+        return displayPath(record.from)
+               + " は、実行したときのフォルダと別のフォルダになっているため、何も変更しませんでした"
+                 "。"
+               + where;
+    return displayPath(record.from) + " を開けないため、何も変更しませんでした。（"
+           + ioErrorText(error) + "）" + where;
+}
+
 std::string takeBackQuestion(const JournalRecord& record)
 {
     return runDescription(record) + "を元に戻しますか？\n\n" + takeBackSteps(record);
@@ -77,6 +97,35 @@ std::string unfinishedRunQuestion(const JournalRecord& record)
              "「元に戻す」: 変換済みのファイルも元に戻します。\n"
              "「後で」: 今は何もしません。次の起動時にもう一度たずねます。\n\n"
              "どちらを選んでも、途中で残った一時的な名前やファイルは片付けます。";
+}
+
+std::string damagedJournalText(const JournalRecord& record)
+{
+    std::string text =
+        "実行の記録が壊れているため、使わずに " + displayPath(record.path) + " に残しました。";
+    if (!record.from.empty())
+        text += "\n記録にあるのは、" + runDescription(record) + "です。";
+    if (record.untrusted)
+        return text + "\n実行したフォルダの外を指す行があるため、この記録では何も変更しません。";
+    if (record.planned && !record.files.empty())
+        return text + "\n読めた部分は、続行または元に戻すことができます。";
+    return text;
+}
+
+std::string unfinishedRunsQuestion(const std::vector<JournalRecord>& runs)
+{
+    std::string text =
+        "途中で終わった実行が " + std::to_string(runs.size()) + " 件あります（新しい順）。\n";
+    const std::size_t shown = std::min<std::size_t>(runs.size(), maxReportLines);
+    for (std::size_t i = 0; i < shown; ++i)
+        text += "\n" + runDescription(runs[i]);
+    if (runs.size() > shown)
+        text += "\nほかに " + std::to_string(runs.size() - shown) + " 件";
+    return text
+           + "\n\n「続行」: すべての実行の残りのファイルを予定どおり変換します。\n"
+             "「元に戻す」: すべての実行を元に戻します。\n"
+             "「一つずつ」: 実行ごとにたずねます。\n"
+             "「後で」: 今は何もしません。次の起動時にもう一度たずねます。";
 }
 
 std::string convertedText(int count)

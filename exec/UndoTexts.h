@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "RunJournal.h"
 #include "RunTypes.h"
@@ -17,6 +18,17 @@ std::string runDescription(const JournalRecord& record);
 // The question before taking a run back: which run, and what will happen.
 std::string takeBackQuestion(const JournalRecord& record);
 
+// Why a journal is not acted on: damaged (EBADMSG), its folders are not
+// those it was written for (ESTALE), or another error of opening them.
+std::string refusedJournalText(const JournalRecord& record, int error);
+
+// A damaged journal put aside: where it is now, and what it names.
+std::string damagedJournalText(const JournalRecord& record);
+
+// The one question at start for several runs that were cut short, newest
+// first: 続行 and 元に戻す act on all of them.
+std::string unfinishedRunsQuestion(const std::vector<JournalRecord>& runs);
+
 // The question at start for a run that was cut short.
 std::string unfinishedRunQuestion(const JournalRecord& record);
 
@@ -30,6 +42,9 @@ std::string convertedText(int count);
 std::string runSummary(const RunResult& result, std::string_view takeBackHint);
 
 inline constexpr const char* ctrlZHint = "（Ctrl+Z で元に戻せます）";
+
+inline constexpr const char* runChangedMeanwhile =
+    "ほかの実行が行われたため、何も変更しませんでした。もう一度選んでください。";
 
 inline constexpr const char* nothingToTakeBack = "元に戻せる実行はありません。";
 

@@ -102,6 +102,11 @@ int FileSystem::changeAttributes(const FolderHandle& dir, const std::string& nam
     return torvel::changeAttributes(dir, name, keepMask, setMask);
 }
 
+int FileSystem::setMode(const FolderHandle& dir, const std::string& name, mode_t mode)
+{
+    return ::fchmodat(dir.fd(), name.c_str(), mode & 07777, 0) == 0 ? 0 : errno;
+}
+
 bool FileSystem::exists(const FolderHandle& dir, const std::string& name)
 {
     EntryKind kind = EntryKind::None;
@@ -169,6 +174,10 @@ int FileSystem::transfer(const FolderHandle& fromDir, const std::string& from,
     const bool named = !tempName.empty();
 
     int rc = fillTemp(source, temp, named, isMove, lost);
+    // Noted before the copy takes its name: a kill after the commit must not
+    // leave a copy that no record proves to be the run's.
+    if (rc == 0 && m_arrival)
+        m_arrival(to, temp.status().st_dev, temp.status().st_ino);
     if (rc == 0)
         rc = commitTemp(toDir, temp, tempName, to);
     if (rc != 0) {

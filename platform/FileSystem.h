@@ -73,6 +73,7 @@ enum class FsCall
     Copy,
     ReadAttributes,
     ChangeAttributes,
+    SetMode,
 };
 
 // The file operations a run needs. Every operation returns 0 on success or
@@ -192,6 +193,13 @@ public:
                                    const FolderHandle& toDir, const std::string& to,
                                    MetadataLost& lost);
 
+    // Called by move and copy when a copy is complete, just before it takes
+    // its name: with the name and the device and inode of the new file, so
+    // that a record of it is made before it can be taken for anyone's file
+    // and before the source of a move is removed. Empty: nothing is called.
+    using Arrival = std::function<void(const std::string& name, dev_t device, ino_t inode)>;
+    void onArrival(Arrival arrival) { m_arrival = std::move(arrival); }
+
     // The same, for a caller to whom attributes the target cannot keep do
     // not matter.
     [[nodiscard]] int move(const FolderHandle& fromDir, const std::string& from,
@@ -212,6 +220,12 @@ public:
     [[nodiscard]] virtual int changeAttributes(const FolderHandle& dir, const std::string& name,
                                                std::uint32_t keepMask, std::uint32_t setMask);
 
+    // Gives the name exactly these permission bits (following a link), as
+    // taking back a change of attributes needs: read-only alone would lose
+    // the group's and others' bits.
+    [[nodiscard]] virtual int setMode(const FolderHandle& dir, const std::string& name,
+                                      mode_t mode);
+
     // True when the name exists and is not a folder. A name that cannot be
     // examined counts as existing: it is not free to be taken.
     bool exists(const FolderHandle& dir, const std::string& name);
@@ -223,6 +237,7 @@ public:
                                    std::vector<std::string>& names);
 
 private:
+    Arrival m_arrival;
     [[nodiscard]] int transfer(const FolderHandle& fromDir, const std::string& from,
                                const FolderHandle& toDir, const std::string& to, bool isMove,
                                MetadataLost& lost);

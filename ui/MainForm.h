@@ -11,6 +11,7 @@
 
 #include "FormHost.h"
 #include "Pages.h"
+#include "RunCommand.h"
 
 class QAction;
 class QDateTime;
@@ -115,7 +116,9 @@ public Q_SLOTS:
     // 元に戻す: takes back the newest run that has not been taken back,
     // after the person's yes.
     void UndoButtonClick();
-    // At start: asks what to do with each run that a crash cut short.
+    // At start: asks what to do with the runs that a crash cut short, once
+    // for all of them or run by run; while a run of another process is under
+    // way, asks when it is over.
     void offerRecovery();
     void StatusWrite(StatusKind kind, const QString& text) override;
     void SizeChenge(std::uint8_t state);
@@ -201,7 +204,9 @@ private:
     bool otherPageRun(Page page);
     void mjogaiClick(int row);
     void addUndoCommand();
-    void settleRun(const JournalRecord& record, bool takeBack);
+    void settleRun(const JournalRecord& record, RunCommand::Settlement how);
+    // How long the recovery question waits for a run of torvel-cli to end.
+    static constexpr int recoveryRetry = 3000;
 
     // The window's own layout (MainFormLayout.cpp).
     void HsClick(QAction* Sender);

@@ -1,6 +1,7 @@
 // The doorways of the main window into its parts, and the run command,
 // which spans them: it carries out what the preview grid shows, then lists
 // the produced files in their folder.
+#include "JournalFolder.h"
 #include "MainForm.h"
 
 #include "ui_MainForm.h"
@@ -199,6 +200,11 @@ std::optional<ChangeResult> TForm1::Date_Change()
 
 ChangeResult TForm1::Attr_Change()
 {
+    // One run, undo or recovery at a time, this process's or another's.
+    const std::unique_ptr<JournalFolder> journals = holdJournals(*this);
+    if (!journals) {
+        return {};
+    }
     return m_attrPage->Attr_Change(SearchDir, m_rename->listedNames(), m_run->feedback());
 }
 

@@ -8,12 +8,17 @@
 #include <QAction>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
 
 #include "AtomicSave.h"
 #include "DurableFile.h"
 #include "FileInfo.h"
 #include "FileSelection.h"
 #include "FolderHandle.h"
+#include "JournalFolder.h"
 #include "RunCommand.h"
 #include "RunReport.h"
 #include "RunUndo.h"
@@ -39,9 +44,17 @@ void TForm1::UndoButtonClick()
         return;
     }
     JournalRecord record;
-    if (!lastRunToTakeBack(stateFolder(), record)) {
-        StatusWrite(StatusKind::Warning, utf8Text(nothingToTakeBack));
-        return;
+    {
+        // Only looked at under the lock: a run of another process may be
+        // writing the newest journal.
+        const std::unique_ptr<JournalFolder> journals = holdJournals(*this);
+        if (!journals) {
+            return;
+        }
+        if (!lastRunToTakeBack(stateFolder(), record)) {
+            StatusWrite(StatusKind::Warning, utf8Text(nothingToTakeBack));
+            return;
+        }
     }
     QMessageBox box(QMessageBox::Question, QStringLiteral("確認"),
                     utf8Text(takeBackQuestion(record)), QMessageBox::Yes | QMessageBox::No, this);
@@ -49,43 +62,103 @@ void TForm1::UndoButtonClick()
     box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
     box.setDefaultButton(QMessageBox::No);
     if (messageBox(box) == QMessageBox::Yes) {
-        settleRun(record, true);
+        settleRun(record, RunCommand::Settlement::TakeBackLast);
     }
 }
+
+namespace {
+
+// How the person answered the question about runs cut short.
+enum class RecoveryAnswer : std::uint8_t
+{
+    Finish,
+    TakeBack,
+    Later,
+    OneByOne,
+};
+
+RecoveryAnswer askRecovery(TForm1& form, const std::string& text, bool oneByOne,
+                           const std::function<int(QMessageBox&)>& ask)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("TORVEL"), utf8Text(text),
+                    QMessageBox::NoButton, &form);
+    QPushButton* finish = box.addButton(QStringLiteral("続行(&C)"), QMessageBox::AcceptRole);
+    QPushButton* back = box.addButton(QStringLiteral("元に戻す(&U)"), QMessageBox::DestructiveRole);
+    QPushButton* single =
+        oneByOne ? box.addButton(QStringLiteral("一つずつ(&O)"), QMessageBox::ActionRole) : nullptr;
+    QPushButton* later = box.addButton(QStringLiteral("後で(&L)"), QMessageBox::RejectRole);
+    box.setDefaultButton(later);
+    box.setEscapeButton(later);
+    ask(box);
+    if (box.clickedButton() == finish) {
+        return RecoveryAnswer::Finish;
+    }
+    if (box.clickedButton() == back) {
+        return RecoveryAnswer::TakeBack;
+    }
+    return single != nullptr && box.clickedButton() == single ? RecoveryAnswer::OneByOne
+                                                              : RecoveryAnswer::Later;
+}
+
+} // namespace
 
 void TForm1::offerRecovery()
 {
     removeStaleSaveTemporaries(settingsPath());
-    for (const JournalRecord& record : unfinishedRuns(stateFolder())) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("TORVEL"),
-                        utf8Text(unfinishedRunQuestion(record)), QMessageBox::NoButton, this);
-        QPushButton* finish = box.addButton(QStringLiteral("続行(&C)"), QMessageBox::AcceptRole);
-        QPushButton* back =
-            box.addButton(QStringLiteral("元に戻す(&U)"), QMessageBox::DestructiveRole);
-        QPushButton* later = box.addButton(QStringLiteral("後で(&L)"), QMessageBox::RejectRole);
-        box.setDefaultButton(later);
-        box.setEscapeButton(later);
-        messageBox(box);
-        if (box.clickedButton() == finish) {
-            settleRun(record, false);
-        } else if (box.clickedButton() == back) {
-            settleRun(record, true);
+    if (m_run->underWay()) {
+        return;
+    }
+    std::vector<JournalRecord> runs;
+    std::vector<JournalRecord> damaged;
+    {
+        // A run of torvel-cli under way now is not one a crash cut short:
+        // the question waits until it is over.
+        const JournalFolder journals(stateFolder(), std::chrono::milliseconds(0));
+        if (journals.state() == JournalFolder::State::Busy) {
+            QTimer::singleShot(recoveryRetry, this, &TForm1::offerRecovery);
+            return;
+        }
+        if (!journals.held()) {
+            showErrorMessage(utf8Text(journals.refusal()));
+            return;
+        }
+        runs = unfinishedRuns(stateFolder(), &damaged);
+    }
+    for (const JournalRecord& record : damaged) {
+        showErrorMessage(utf8Text(damagedJournalText(record)));
+    }
+    const auto ask = [this](QMessageBox& box) { return messageBox(box); };
+    std::reverse(runs.begin(), runs.end()); // the newest first
+    RecoveryAnswer all = RecoveryAnswer::OneByOne;
+    if (runs.size() > 1) {
+        all = askRecovery(*this, unfinishedRunsQuestion(runs), true, ask);
+    }
+    for (const JournalRecord& record : runs) {
+        const RecoveryAnswer answer =
+            all != RecoveryAnswer::OneByOne
+                ? all
+                : askRecovery(*this, unfinishedRunQuestion(record), false, ask);
+        if (answer == RecoveryAnswer::Finish) {
+            settleRun(record, RunCommand::Settlement::Finish);
+        } else if (answer == RecoveryAnswer::TakeBack) {
+            settleRun(record, RunCommand::Settlement::TakeBack);
         }
     }
 }
 
 // Takes back or finishes a run through the engine, then lists its files
 // where they are now.
-void TForm1::settleRun(const JournalRecord& record, bool takeBack)
+void TForm1::settleRun(const JournalRecord& record, RunCommand::Settlement how)
 {
     RunCommand::Guard guard(*m_run);
-    const std::optional<RunResult> result = m_run->settle(
-        record, takeBack ? RunCommand::Settlement::TakeBack : RunCommand::Settlement::Finish);
+    const std::optional<RunResult> result = m_run->settle(record, how);
     if (!result) {
         return;
     }
     // The files as they stand now: under their old names after taking back,
     // under their new names after finishing.
+    const bool takeBack = how == RunCommand::Settlement::TakeBack
+                          || (how == RunCommand::Settlement::TakeBackLast && !record.settlement());
     const std::string& folder =
         takeBack || record.kind == JournalKind::Rename ? record.from : record.to;
     FolderHandle handle(folder);

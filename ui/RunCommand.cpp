@@ -8,6 +8,7 @@
 #include "ChangeReport.h"
 #include "DurableFile.h"
 #include "FormHost.h"
+#include "JournalFolder.h"
 #include "NewCtrls.h"
 #include "PosixFileSystem.h"
 #include "RunDriver.h"
@@ -81,6 +82,10 @@ std::optional<RunResult> RunCommand::renameRows(const std::vector<RunRow>& rows,
                                                 const RunSettings& settings)
 {
     TFileOperation& fileOperation = FileOperation1(); // made at its first use
+    const std::unique_ptr<JournalFolder> journals = holdJournals(m_host);
+    if (!journals) {
+        return std::nullopt;
+    }
     // The plan goes to a journal before the first file is touched, so that
     // the run can be taken back, even after a crash in the middle of it.
     RunJournal journal(stateFolder());
@@ -90,7 +95,7 @@ std::optional<RunResult> RunCommand::renameRows(const std::vector<RunRow>& rows,
         WindowFeedback::RunScope scope(*m_feedback, static_cast<int>(rows.size()));
         result = runRenamePage(rows, settings, services);
     }
-    pruneJournals(stateFolder(), keptJournals);
+    pruneJournals(stateFolder());
     if (!result.started()) {
         m_host.showErrorMessage(utf8Text(result.errorText));
         return std::nullopt;
@@ -104,22 +109,55 @@ QString RunCommand::takeSummary()
     return std::exchange(m_summary, QString());
 }
 
-std::optional<RunResult> RunCommand::settle(const JournalRecord& record, Settlement how)
+std::optional<RunResult> RunCommand::settle(const JournalRecord& asked, Settlement how)
 {
+    const std::unique_ptr<JournalFolder> journals = holdJournals(m_host);
+    if (!journals) {
+        return std::nullopt;
+    }
+    // The journal read again under the lock: another process may have run
+    // or settled meanwhile, and 元に戻す takes back only the run it named.
+    JournalRecord record;
+    const bool same = how == Settlement::TakeBackLast
+                          ? lastRunToTakeBack(stateFolder(), record) && record.path == asked.path
+                          : readJournal(asked.path, record) == 0 && !record.undone;
+    if (!same) {
+        m_host.showErrorMessage(utf8Text(runChangedMeanwhile));
+        return std::nullopt;
+    }
     RunJournal journal(stateFolder());
     TFileOperation& fileOperation = FileOperation1(); // made at its first use
     RunServices services{m_components->fs, *m_feedback, fileOperation, &journal};
     RunResult result;
     {
         WindowFeedback::RunScope scope(*m_feedback, static_cast<int>(record.files.size()));
-        result = how == Settlement::TakeBack ? takeBackRun(record, services)
-                                             : finishRun(record, services);
+        switch (how) {
+        case Settlement::TakeBack:
+            result = takeBackRun(record, services);
+            break;
+        case Settlement::Finish:
+            result = finishRun(record, services);
+            break;
+        case Settlement::TakeBackLast:
+            result = takeBackLastRun(record, services);
+            break;
+        }
     }
     if (!result.started()) {
         m_host.showErrorMessage(utf8Text(result.errorText));
         return std::nullopt;
     }
     return result;
+}
+
+std::unique_ptr<JournalFolder> holdJournals(FormHost& host)
+{
+    auto journals = std::make_unique<JournalFolder>(stateFolder(), JournalFolder::briefWait);
+    if (!journals->held()) {
+        host.showErrorMessage(utf8Text(journals->refusal()));
+        return nullptr;
+    }
+    return journals;
 }
 
 void RunCommand::reportRun(const RunResult& result)

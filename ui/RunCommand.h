@@ -21,6 +21,7 @@ class TForm1;
 }
 
 class FormHost;
+class JournalFolder;
 class TFileOperation;
 class WindowFeedback;
 struct ChangeResult;
@@ -69,7 +70,8 @@ public:
     enum class Settlement : std::uint8_t
     {
         TakeBack,
-        Finish
+        Finish,
+        TakeBackLast, // 元に戻す: the last journal, which may be a settling cut short
     };
     std::optional<RunResult> settle(const JournalRecord& record, Settlement how);
 
@@ -105,5 +107,10 @@ private:
     QString m_summary;
     bool m_underWay = false;
 };
+
+// The journal folder, held for one run, undo or recovery; none when it
+// cannot be (another run holds it, or it is not the person's own), and the
+// person has been told why.
+std::unique_ptr<JournalFolder> holdJournals(FormHost& host);
 
 } // namespace torvel

@@ -18,6 +18,8 @@
 #include "FilesList.h"
 #include "FormHost.h"
 #include "DurableFile.h"
+#include "JournalFolder.h"
+#include "RunCommand.h"
 #include "PosixFileSystem.h"
 #include "RunJournal.h"
 #include "UpDown.h"
@@ -270,6 +272,10 @@ std::optional<ChangeResult> TimeStampPage::Date_Change(const std::string& folder
         } else {
             (void)composeDosStamp(input.year, input.month, input.day, input.hour, input.minute,
                                   input.second);
+        }
+        const std::unique_ptr<JournalFolder> journals = holdJournals(m_host);
+        if (!journals) {
+            return std::nullopt;
         }
         WindowFeedback::RunScope run(feedback, static_cast<int>(input.names.size()));
         RunJournal journal(stateFolder()); // so that 元に戻す gives the old times back

@@ -191,6 +191,11 @@ public:
                    [&] { return m_inner.changeAttributes(dir, name, keepMask, setMask); });
     }
 
+    int setMode(const FolderHandle& dir, const std::string& name, mode_t mode) override
+    {
+        return run(FsCall::SetMode, {name}, [&] { return m_inner.setMode(dir, name, mode); });
+    }
+
     // Move and copy as a whole may be failed too; otherwise they are made of
     // this file system's own calls, so that the faults above reach them.
     using FileSystem::copy;

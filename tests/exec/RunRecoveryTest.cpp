@@ -80,8 +80,8 @@ TEST_F(RunRecoveryTest, JournalIsReadBackAsWritten)
     plan.to = "/to/";
     plan.files = {{odd, "", sjisSeries, 42, 7, -3, 999'999'999}};
     ASSERT_EQ(journal.begin(plan), 0);
-    ASSERT_EQ(
-        journal.trashed({"/to/", sjisSeries, "/home/u/.local/share/Trash/", sjisSeries + ".2"}), 0);
+    const std::string volumeTrash = "/media/u/disk/.Trash-" + std::to_string(::geteuid()) + "/";
+    ASSERT_EQ(journal.trashed({"/to/", sjisSeries, volumeTrash, sjisSeries + ".2"}), 0);
     JournalRecord record;
     ASSERT_EQ(readJournal(journal.path(), record), 0);
     EXPECT_TRUE(record.planned);
