@@ -54,8 +54,13 @@ TEST(CommandLine, ArgumentsBecomeAbsolutePathsOrAnAnswer)
         const CommandLine command = parseCommandLine(c.args, "/home/u/");
         EXPECT_EQ(command.action, c.action) << c.name;
         EXPECT_EQ(command.paths, c.paths) << c.name;
+        EXPECT_FALSE(command.needsWorkingFolder) << c.name;
     }
     EXPECT_EQ(parseCommandLine({"-x"}, "/").badOption, "-x");
+    // No working folder: a relative name is taken from nowhere else.
+    const CommandLine lost = parseCommandLine({"a.jpg", "/p/b.jpg"}, "");
+    EXPECT_TRUE(lost.needsWorkingFolder);
+    EXPECT_EQ(lost.paths, Names{"/p/b.jpg"});
 }
 
 TEST(CommandLine, NamedFilesAreChosenAsADropChoosesThem)
