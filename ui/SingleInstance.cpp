@@ -6,6 +6,8 @@
 #include <QLocalSocket>
 #include <QtEndian>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace torvel {
@@ -25,15 +27,58 @@ void appendNumber(QByteArray& data, quint32 value)
     data.append(bytes, 4);
 }
 
+// A folder that only this user can enter: a folder, not a link to one, of
+// this user's, with no permission for group or others.
+bool isPrivateFolder(const QByteArray& path)
+{
+    struct stat info
+    {};
+    return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode)
+           && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+// A socket file of this user's; one that another account put in place would
+// take the paths of a later start to that account. Qt takes a relative name
+// from the shared temporary folder: never one here.
+bool isOwnSocket(const QString& path)
+{
+    struct stat info
+    {};
+    return path.startsWith(QLatin1Char('/'))
+           && ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode)
+           && info.st_uid == ::geteuid();
+}
+
+// Whether the process at the other end of a connected socket runs as this user.
+bool peerIsThisUser(qintptr descriptor)
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0
+           && peer.uid == ::geteuid();
+}
+
 } // namespace
 
 QString SingleInstance::socketPath()
 {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (runtime.startsWith('/')) {
+    if (runtime.startsWith('/') && isPrivateFolder(runtime)) {
         return QFile::decodeName(runtime) + QStringLiteral("/torvel.socket");
     }
-    return QDir::tempPath() + QStringLiteral("/torvel-%1.socket").arg(::getuid());
+    // Not straight in the shared temporary folder, where any account can
+    // make the name first: in a folder of this user's there.
+    const QString temp = QDir::tempPath(); // empty when $TMPDIR names no folder
+    if (!temp.startsWith(QLatin1Char('/'))) {
+        return {};
+    }
+    const QByteArray folder =
+        QFile::encodeName(temp + QStringLiteral("/torvel-%1").arg(::geteuid()));
+    ::mkdir(folder.constData(), 0700);
+    if (!isPrivateFolder(folder)) {
+        return {};
+    }
+    return QFile::decodeName(folder) + QStringLiteral("/torvel.socket");
 }
 
 QByteArray SingleInstance::encodePaths(const std::vector<std::string>& paths)
@@ -90,9 +135,16 @@ std::optional<std::vector<std::string>> SingleInstance::decodePaths(const QByteA
 SingleInstance::Handoff
 SingleInstance::handOff(const QString& socket, const std::vector<std::string>& paths, int timeoutMs)
 {
+    if (!isOwnSocket(socket)) {
+        return Handoff::NoInstance;
+    }
     QLocalSocket client;
     client.connectToServer(socket);
     if (!client.waitForConnected(timeoutMs)) {
+        return Handoff::NoInstance;
+    }
+    if (!peerIsThisUser(client.socketDescriptor())) {
+        client.abort();
         return Handoff::NoInstance;
     }
     client.write(encodePaths(paths));
@@ -115,7 +167,12 @@ SingleInstance::SingleInstance(std::function<bool()> busy, QObject* parent)
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-            serve(socket);
+            if (peerIsThisUser(socket->socketDescriptor())) {
+                serve(socket);
+            } else {
+                socket->abort();
+                socket->deleteLater();
+            }
         }
     });
 }
@@ -124,11 +181,17 @@ bool SingleInstance::listen(const QString& socket)
 {
     // The server puts its socket in place with a rename, over whatever is
     // there: ask first whether a window answers on it. A socket file that
-    // nothing answers on is left from a start that ended without removing it.
-    QLocalSocket probe;
-    probe.connectToServer(socket);
-    if (probe.waitForConnected(1000)) {
+    // nothing answers on is left from a start that ended without removing
+    // it; one of another account's is not asked at all.
+    if (!socket.startsWith(QLatin1Char('/'))) {
         return false;
+    }
+    if (isOwnSocket(socket)) {
+        QLocalSocket probe;
+        probe.connectToServer(socket);
+        if (probe.waitForConnected(1000)) {
+            return false;
+        }
     }
     QLocalServer::removeServer(socket);
     return m_server->listen(socket);
