@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,6 +14,14 @@ class QLocalServer;
 class QLocalSocket;
 
 namespace torvel {
+
+// What one hand-off may take before the window gives up on it and closes the
+// connection. A later start writes its whole message at once, far below both.
+struct HandoffLimits
+{
+    qint64 bytes = qint64(64) << 20;
+    std::chrono::milliseconds time{10000};
+};
 
 // One window per user session. The first start listens on a local socket; a
 // later start hands its files to it over that socket and ends.
@@ -47,7 +56,8 @@ public:
                            int timeoutMs = 5000);
 
     // The first start; busy tells whether the window is in the middle of a run.
-    explicit SingleInstance(std::function<bool()> busy, QObject* parent = nullptr);
+    explicit SingleInstance(std::function<bool()> busy, QObject* parent = nullptr,
+                            HandoffLimits limits = {});
 
     // Listens on socket, taking over a socket file that a crashed start left
     // behind; false when another window answers there already or the socket
@@ -66,6 +76,7 @@ private:
     void serve(QLocalSocket* socket);
 
     std::function<bool()> m_busy;
+    HandoffLimits m_limits;
     QLocalServer* m_server;
 };
 

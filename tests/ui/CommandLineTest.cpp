@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QListWidget>
 
+#include <QtEndian>
+
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -325,6 +327,89 @@ TEST(SingleInstance, TheWindowClosesAConnectionFromAnotherAccountUnread)
     });
     EXPECT_EQ(exitStatusWhileServing(child), 0);
     EXPECT_TRUE(received.empty());
+}
+
+QByteArray bigEndian(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+enum class Reply
+{
+    Answered, // the window answered: the message was whole and taken
+    Closed,   // the window closed the connection without an answer
+    Open      // neither, seconds after the last byte
+};
+
+TEST(SingleInstance, AHandOffIsBoundedInSizeAndTime)
+{
+    ScratchDir dir;
+    const std::string path = dir / "torvel.socket";
+    const HandoffLimits limits{HandoffLimits{}.bytes, std::chrono::milliseconds(1000)};
+    SingleInstance window([] { return false; }, nullptr, limits);
+    std::vector<Names> received;
+    QObject::connect(&window, &SingleInstance::filesHandedOver,
+                     [&](const Names& paths) { received.push_back(paths); });
+    ASSERT_TRUE(window.listen(QString::fromStdString(path)));
+
+    const Names paths{"/a", kSjis};
+    const QByteArray whole = SingleInstance::encodePaths(paths);
+    const QByteArray longestPath = bigEndian(65536) + QByteArray(65536, 'x');
+    struct Case
+    {
+        const char* name;
+        std::function<void(int fd)> send;
+        Reply reply;
+    };
+    const auto sending = [](const QByteArray& bytes) {
+        return [bytes](int fd) { ::send(fd, bytes.constData(), bytes.size(), MSG_NOSIGNAL); };
+    };
+    const Case cases[] = {
+        {"a whole message a byte at a time",
+         [&](int fd) {
+             for (const char byte : whole) {
+                 ::send(fd, &byte, 1, MSG_NOSIGNAL);
+                 ::usleep(1000);
+             }
+         },
+         Reply::Answered},
+        {"more paths than any selection", sending(bigEndian(1000001)), Reply::Closed},
+        {"a path longer than any", sending(bigEndian(1) + bigEndian(65537)), Reply::Closed},
+        {"a message left incomplete", sending(bigEndian(1) + bigEndian(10) + "abc"), Reply::Closed},
+        {"more bytes than a hand-off carries",
+         [&](int fd) {
+             qint64 sent = ::send(fd, bigEndian(1000000).constData(), 4, MSG_NOSIGNAL);
+             while (sent > 0 && sent <= limits.bytes + longestPath.size() * 16) {
+                 const ssize_t n =
+                     ::send(fd, longestPath.constData(), longestPath.size(), MSG_NOSIGNAL);
+                 sent = n > 0 ? sent + n : -1;
+             }
+         },
+         Reply::Closed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        received.clear();
+        auto reply = std::async(std::launch::async, [&] {
+            const int fd = connectedTo(addressOf(path));
+            c.send(fd);
+            pollfd in{fd, POLLIN, 0};
+            char answer = 0;
+            const Reply got = ::poll(&in, 1, 5000) != 1        ? Reply::Open
+                              : ::recv(fd, &answer, 1, 0) == 1 ? Reply::Answered
+                                                               : Reply::Closed;
+            ::close(fd);
+            return got;
+        });
+        while (reply.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(reply.get(), c.reply);
+        EXPECT_EQ(received,
+                  c.reply == Reply::Answered ? std::vector<Names>{paths} : std::vector<Names>{});
+    }
 }
 
 } // namespace
