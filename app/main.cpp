@@ -6,19 +6,17 @@
 #include <QStyleFactory>
 #include <QTimer>
 
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "AboutBox.h"
-#include "ByteText.h"
 #include "CommandLine.h"
+#include "IoError.h"
 #include "MainForm.h"
 #include "SingleInstance.h"
+#include "WorkingFolder.h"
 
 namespace {
 
@@ -69,15 +67,23 @@ constexpr const char* kBusyText =
     "実行が終わってから、もう一度開いてください。";
 
 // The arguments after the program's name, as the bytes they are.
-torvel::CommandLine readCommandLine(int argc, char* argv[])
+torvel::CommandLine readCommandLine(int argc, char* argv[], const torvel::WorkingFolder& here)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    std::string folder = "/";
-    if (char* cwd = ::getcwd(nullptr, 0)) {
-        folder = torvel::withTrailingSlash(cwd);
-        std::free(cwd);
+    return torvel::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), here.path);
+}
+
+// Files named relative to a working folder that has no name are not opened
+// from anywhere else: the start ends, saying why.
+std::optional<int> refuseWithoutWorkingFolder(const torvel::CommandLine& command,
+                                              const torvel::WorkingFolder& here)
+{
+    if (!command.needsWorkingFolder) {
+        return std::nullopt;
     }
-    return torvel::parseCommandLine(args, folder);
+    const std::string text = "作業フォルダを開けませんでした。" + torvel::ioErrorText(here.error);
+    std::fprintf(stderr, "torvel: %s\n", text.c_str());
+    QMessageBox::critical(nullptr, QStringLiteral("TORVEL"), QString::fromStdString(text));
+    return 1;
 }
 
 // --help, --version and an unknown option are answered without a window;
@@ -140,14 +146,15 @@ int main(int argc, char* argv[])
 {
     // Help and version need no display. The options of Qt's own are known
     // only once the application has taken them out of the arguments.
-    if (const torvel::CommandLine raw = readCommandLine(argc, argv);
+    const torvel::WorkingFolder here = torvel::currentWorkingFolder();
+    if (const torvel::CommandLine raw = readCommandLine(argc, argv, here);
         raw.action != torvel::CommandAction::Bad) {
         if (const std::optional<int> status = answerWithoutWindow(raw)) {
             return *status;
         }
     }
     TorvelApplication app(argc, argv);
-    const torvel::CommandLine command = readCommandLine(argc, argv);
+    const torvel::CommandLine command = readCommandLine(argc, argv, here);
     if (const std::optional<int> status = answerWithoutWindow(command)) {
         return *status;
     }
@@ -156,6 +163,9 @@ int main(int argc, char* argv[])
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    if (const std::optional<int> status = refuseWithoutWorkingFolder(command, here)) {
+        return *status;
+    }
 
     // A start measured for its speed stands alone: it neither hands over nor
     // listens.

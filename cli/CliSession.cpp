@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <unordered_set>
 
@@ -78,17 +79,40 @@ private:
     std::ostream& m_err;
 };
 
-// A path as given, made absolute against the working folder.
-std::string absolute(const std::string& path, const std::string& workingFolder)
+// A path as given, made absolute against the working folder; none when it is
+// relative and the working folder has no name.
+std::optional<std::string> absolute(const std::string& path, const std::string& workingFolder)
 {
     if (path.starts_with('/'))
         return path;
+    if (workingFolder.empty())
+        return std::nullopt;
     std::string_view rest = path;
     while (rest.starts_with("./"))
         rest.remove_prefix(2);
     if (rest == "." || rest.empty())
         return workingFolder;
     return workingFolder + std::string(rest);
+}
+
+// The chosen files and the folder to move or copy to, made absolute; false
+// when one is relative and the working folder has no name.
+bool absolutePaths(const CliOptions& options, const std::string& workingFolder,
+                   std::vector<std::string>& paths, std::string& destination)
+{
+    for (const std::string& path : options.paths) {
+        std::optional<std::string> whole = absolute(path, workingFolder);
+        if (!whole)
+            return false;
+        paths.push_back(std::move(*whole));
+    }
+    if (options.save == SaveMode::Rename)
+        return true;
+    std::optional<std::string> whole = absolute(options.destination, workingFolder);
+    if (!whole)
+        return false;
+    destination = std::move(*whole);
+    return true;
 }
 
 // Every extension of the names, ticked when --only names it (or names none).
@@ -125,8 +149,11 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
                   std::ostream& err)
 {
     std::vector<std::string> paths;
-    for (const std::string& path : options.paths)
-        paths.push_back(absolute(path, env.workingFolder));
+    std::string destination;
+    if (!absolutePaths(options, env.workingFolder, paths, destination)) {
+        err << "作業フォルダを開けませんでした。" << ioErrorText(env.workingFolderError) << '\n';
+        return CliExit::Partly;
+    }
     batch.settings =
         withOptions(readSettings(ProfileFile::load(env.settingsPath), env.programFolder), options);
     const SortOrder order = sortOrderOfItem(batch.settings.sort).value_or(SortOrder::NameUp);
@@ -141,9 +168,8 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
         err << "最初のファイルと違うフォルダのファイルが含まれていましたので、それらは選択しませ"
                "んでした。\n";
     batch.searchDir = withTrailingSlash(chosen.folder);
-    batch.changeDir = options.save == SaveMode::Rename
-                          ? batch.searchDir
-                          : withTrailingSlash(absolute(options.destination, env.workingFolder));
+    batch.changeDir =
+        options.save == SaveMode::Rename ? batch.searchDir : withTrailingSlash(destination);
     FilePropInput input;
     input.filter = extensionFilter(chosen.names, options.only);
     input.selectedFiles = std::move(chosen.names);

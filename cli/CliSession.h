@@ -13,8 +13,9 @@ struct CliEnvironment
     std::string settingsPath;        // the settings file; missing: every default
     std::string programFolder;       // the default folder of the settings, ending in "/"
     std::string stateFolder;         // where the journals of runs are kept
-    std::string workingFolder;       // relative paths start here, ending in "/"
+    std::string workingFolder;       // relative paths start here, ending in "/"; may be empty
     std::istream* answers = nullptr; // a terminal to ask on; none: nothing is asked
+    int workingFolderError = 0;      // why workingFolder is empty: an errno value
 };
 
 // Exit statuses, as Linux tools give them.

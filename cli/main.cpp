@@ -11,6 +11,7 @@
 #include "SettingsPath.h"
 #include "SettingsRecord.h"
 #include "TorvelVersion.h"
+#include "WorkingFolder.h"
 
 int main(int argc, char* argv[])
 {
@@ -35,8 +36,9 @@ int main(int argc, char* argv[])
     // The window's settings, wherever it keeps them.
     env.settingsPath = settingsFilePath();
     env.stateFolder = stateFolder();
-    char cwd[4096];
-    env.workingFolder = withTrailingSlash(::getcwd(cwd, sizeof cwd) != nullptr ? cwd : "/");
+    const WorkingFolder here = currentWorkingFolder();
+    env.workingFolder = here.path;
+    env.workingFolderError = here.error;
     if (::isatty(STDIN_FILENO) == 1)
         env.answers = &std::cin;
     return static_cast<int>(runCommandLine(*options, env, std::cout, std::cerr));

@@ -38,6 +38,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const std::st
                 command.action = CommandAction::Bad;
                 command.badOption = arg;
             }
+        } else if (!arg.empty() && !arg.starts_with('/') && currentFolder.empty()) {
+            command.needsWorkingFolder = true;
         } else if (!arg.empty()) {
             command.paths.push_back(absolutePath(arg, currentFolder));
         }

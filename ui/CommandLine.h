@@ -21,13 +21,17 @@ struct CommandLine
     std::vector<std::string> paths;
     // Bad: the option not understood.
     std::string badOption;
+    // Open: a name was relative and there was no working folder to take it
+    // from; it is left out of paths.
+    bool needsWorkingFolder = false;
 };
 
 // Reads the arguments after the program's name. "--help"/"-h" and
 // "--version"/"-V" win wherever they stand; "--" ends the options; any other
 // argument starting with "-" is an unknown option. A relative name is taken
-// from currentFolder (absolute, ends in "/"), and "." and ".." are resolved by
-// name, so that the window shows "/photos/" rather than "/photos/./".
+// from currentFolder (absolute, ends in "/"; empty when the working folder has
+// no name), and "." and ".." are resolved by name, so that the window shows
+// "/photos/" rather than "/photos/./".
 CommandLine parseCommandLine(const std::vector<std::string>& args,
                              const std::string& currentFolder);
 

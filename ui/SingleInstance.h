@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,6 +14,14 @@ class QLocalServer;
 class QLocalSocket;
 
 namespace torvel {
+
+// What one hand-off may take before the window gives up on it and closes the
+// connection. A later start writes its whole message at once, far below both.
+struct HandoffLimits
+{
+    qint64 bytes = qint64(64) << 20;
+    std::chrono::milliseconds time{10000};
+};
 
 // One window per user session. The first start listens on a local socket; a
 // later start hands its files to it over that socket and ends.
@@ -32,22 +41,27 @@ public:
         Busy        // the running window is in the middle of a run
     };
 
-    // $XDG_RUNTIME_DIR/torvel.socket; without a runtime folder, a name of
-    // this user's in the temporary folder.
+    // torvel.socket in a folder that only this user can enter:
+    // $XDG_RUNTIME_DIR when it is such a folder, else torvel-UID in the
+    // temporary folder, made here. Empty when that one is not such a folder
+    // either (another account made it first): then nothing is handed over
+    // and nothing listens.
     static QString socketPath();
 
-    // A later start: gives the paths to the window listening on socket. A
-    // window that does not answer within timeoutMs is busy: a run does not
-    // stop for the socket.
+    // A later start: gives the paths to the window listening on socket. Only
+    // a socket of this user's, answered by a process of this user's, is
+    // given anything. A window that does not answer within timeoutMs is busy:
+    // a run does not stop for the socket.
     static Handoff handOff(const QString& socket, const std::vector<std::string>& paths,
                            int timeoutMs = 5000);
 
     // The first start; busy tells whether the window is in the middle of a run.
-    explicit SingleInstance(std::function<bool()> busy, QObject* parent = nullptr);
+    explicit SingleInstance(std::function<bool()> busy, QObject* parent = nullptr,
+                            HandoffLimits limits = {});
 
     // Listens on socket, taking over a socket file that a crashed start left
     // behind; false when another window answers there already or the socket
-    // cannot be made.
+    // cannot be made. Connections from other accounts are closed unread.
     bool listen(const QString& socket);
 
     static QByteArray encodePaths(const std::vector<std::string>& paths);
@@ -62,6 +76,7 @@ private:
     void serve(QLocalSocket* socket);
 
     std::function<bool()> m_busy;
+    HandoffLimits m_limits;
     QLocalServer* m_server;
 };
 
