@@ -2,7 +2,13 @@
 
 #include <sstream>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "CliSession.h"
+#include "JournalFolder.h"
 #include "common/SampleNames.h"
 #include "common/ScratchDir.h"
 
@@ -30,6 +36,8 @@ TEST(CliOptionsTest, WhatTheCommandLineSaysAndWhatItRefuses)
         {"an unknown order", {"--sort=random", "a"}, "並べ替えの順序がわかりません: random"},
         {"no files to work on", {"--upper"}, "ファイルまたはフォルダを指定してください。"},
         {"undo needs no files", {"--undo"}, ""},
+        {"undo shows what it would do", {"--dry-run", "--undo"}, ""},
+        {"undo takes back the last run, wherever", {"--undo", "photos"}, "--undo は"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -108,6 +116,47 @@ TEST_F(CommandLineTest, MovesIntoAFolderAndStopsOnABadIdentifier)
     EXPECT_EQ(run({"-i", "doc", "-d", "1", "--move", "out", "x.txt"}), CliExit::Done);
     EXPECT_EQ(files.names("out"), Names{"doc1.txt"});
     EXPECT_FALSE(files.has("x.txt"));
+}
+
+// --undo --dry-run touches nothing; a journal folder that is not the
+// person's own, or that another run holds, stops a run before any file.
+TEST_F(CommandLineTest, UndoPreviewsAndNothingRunsBesideAnotherRunOrInAFolderOfOthers)
+{
+    files.write("a.jpg", "A");
+    ASSERT_EQ(run({"-i", "IMG", "-d", "1", "a.jpg"}), CliExit::Done);
+    EXPECT_EQ(run({"--undo", "--dry-run"}), CliExit::Done);
+    EXPECT_NE(out.str().find("IMG1.jpg → a.jpg"), std::string::npos) << out.str();
+    EXPECT_EQ(files.names(), Names{"IMG1.jpg"});
+
+    ASSERT_EQ(::chmod(state.path().c_str(), 0770), 0);
+    EXPECT_EQ(run({"--undo"}), CliExit::Partly);
+    EXPECT_NE(err.str().find(state.path()), std::string::npos) << err.str();
+    EXPECT_EQ(run({"-i", "X", "IMG1.jpg"}), CliExit::Partly);
+    EXPECT_EQ(files.names(), Names{"IMG1.jpg"});
+    ASSERT_EQ(::chmod(state.path().c_str(), 0700), 0);
+
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        const JournalFolder held(state.path(), {});
+        (void)!::write(ready[1], "y", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char held = 0;
+    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    EXPECT_EQ(run({"--undo"}), CliExit::Partly);
+    EXPECT_NE(err.str().find("ほかの実行"), std::string::npos) << err.str();
+    EXPECT_EQ(run({"-i", "X", "IMG1.jpg"}), CliExit::Partly);
+    EXPECT_EQ(files.names(), Names{"IMG1.jpg"});
+    ::kill(other, SIGKILL);
+    ::waitpid(other, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_EQ(run({"--undo"}), CliExit::Done);
+    EXPECT_EQ(files.names(), Names{"a.jpg"});
 }
 
 } // namespace

@@ -24,6 +24,8 @@
 #include "RenameInPlace.h"
 #include "RunJournal.h"
 #include "RunTestSupport.h"
+#include "JournalFolder.h"
+#include "PosixFileOps.h"
 #include "RunUndo.h"
 
 namespace torvel {
@@ -39,36 +41,7 @@ std::string numbered(const std::string& prefix, int i)
     return text;
 }
 
-class RunRecoveryTest : public RunTest
-{
-protected:
-    RunResult journaled(const std::vector<RunRow>& rows, const RunSettings& settings)
-    {
-        TFileOperation operation(real, &feedback);
-        RunJournal journal(journalFolder);
-        RunServices services{real, feedback, operation, &journal};
-        return settings.SaveMethod == SaveMode::Rename ? File_Rename(rows, settings, services)
-                                                       : File_Move(rows, settings, services);
-    }
-
-    RunResult takeBackLast()
-    {
-        JournalRecord record;
-        EXPECT_TRUE(lastRunToTakeBack(journalFolder, record));
-        return settle(record, true);
-    }
-
-    RunResult settle(const JournalRecord& record, bool back)
-    {
-        TFileOperation operation(real, &feedback);
-        RunJournal journal(journalFolder);
-        RunServices services{real, feedback, operation, &journal};
-        return back ? takeBackRun(record, services) : finishRun(record, services);
-    }
-
-    ScratchDir state;
-    std::string journalFolder = state.path();
-};
+using RunRecoveryTest = JournaledRunTest;
 
 TEST_F(RunRecoveryTest, JournalIsReadBackAsWritten)
 {
@@ -190,13 +163,49 @@ TEST_F(RunRecoveryTest, TakesBackTimeStampsAndAttributes)
     EXPECT_NE(st.st_mode & 0200, 0u);
 }
 
-// The heart of it: a child process runs a large run and is killed at a
-// random moment; the next start finishes the run, or takes it back.
+// The heart of it: a child process is killed at a random moment of a run,
+// of the taking back of a run, or between the two steps of a rename where
+// the file system has no rename that refuses to replace; the next start
+// finishes or takes back what was cut short, and every file is there once.
+enum class Killed : std::uint8_t
+{
+    Run,    // the run itself
+    Undo,   // 元に戻す of a run that came to its end
+    Linked, // a rename made of a link and an unlink, between the two
+};
+
 struct KillCase
 {
     const char* what;
     bool acrossDevices; // a move from the disk to memory, else a rename in place
-    bool back;          // take back, else finish
+    bool back;          // recover by taking back (元に戻す again), else by finishing (続行)
+    Killed killed = Killed::Run;
+};
+
+// A file system without a rename that refuses to replace, as on network
+// shares: a link, then an unlink; the process dies between the two at the
+// chosen call.
+class LinkThenUnlink : public PosixFileSystem
+{
+public:
+    explicit LinkThenUnlink(int dieAt)
+        : m_dieAt(dieAt)
+    {}
+
+    int renameNoReplace(const FolderHandle& fromDir, const std::string& from,
+                        const FolderHandle& toDir, const std::string& to) override
+    {
+        if (++m_calls == m_dieAt) {
+            if (::linkat(fromDir.fd(), from.c_str(), toDir.fd(), to.c_str(), 0) != 0)
+                return errno;
+            ::raise(SIGKILL);
+        }
+        return renameByLink(fromDir.fd(), from.c_str(), toDir.fd(), to.c_str());
+    }
+
+private:
+    int m_dieAt;
+    int m_calls = 0;
 };
 
 class KilledRun : public RunRecoveryTest, public ::testing::WithParamInterface<KillCase>
@@ -218,17 +227,29 @@ protected:
         return out;
     }
 
-    // Runs the rows in a child process, killed after delay (never, when negative).
+    // Does what the case kills in a child process, killed after delay (never,
+    // when negative); a linked rename dies at the call numbered by delay.
     void runChild(const std::vector<RunRow>& rows, const RunSettings& settings,
                   std::chrono::microseconds delay)
     {
+        const Killed killed = GetParam().killed;
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            journaled(rows, settings);
+            if (killed == Killed::Undo) {
+                takeBackLast();
+            } else if (killed == Killed::Linked) {
+                LinkThenUnlink links(static_cast<int>(delay.count()));
+                TFileOperation operation(links, &feedback);
+                RunJournal journal(journalFolder);
+                RunServices services{links, feedback, operation, &journal};
+                File_Rename(rows, settings, services);
+            } else {
+                journaled(rows, settings);
+            }
             ::_exit(0);
         }
-        if (delay.count() >= 0) {
+        if (delay.count() >= 0 && killed != Killed::Linked) {
             ::usleep(static_cast<useconds_t>(delay.count()));
             ::kill(child, SIGKILL);
         }
@@ -236,7 +257,10 @@ protected:
         ::waitpid(child, &status, 0);
     }
 
-    void expectFiles(const ScratchDir& from, const ScratchDir& to, int n, bool done)
+    // Whether every file is there once, with its contents, under the names
+    // before the run (done false) or after it.
+    ::testing::AssertionResult filesAre(const ScratchDir& from, const ScratchDir& to, int n,
+                                        bool done)
     {
         const ScratchDir& holder = done && GetParam().acrossDevices ? to : from;
         Names expected;
@@ -244,12 +268,37 @@ protected:
             expected.push_back(GetParam().acrossDevices ? numbered(done ? "g" : "f", i)
                                                         : numbered("f", done ? i + 1 : i));
         std::sort(expected.begin(), expected.end());
-        ASSERT_EQ(holder.names(), expected); // nothing temporary, nothing twice
-        if (GetParam().acrossDevices) {
-            ASSERT_TRUE((done ? from : to).names().empty());
+        if (holder.names() != expected) // nothing temporary, nothing twice
+            return ::testing::AssertionFailure() << holder.names().size() << " names";
+        if (GetParam().acrossDevices && !(done ? from : to).names().empty())
+            return ::testing::AssertionFailure() << "files left behind";
+        for (int i = 0; i < n; ++i) {
+            if (holder.read(expected[static_cast<std::size_t>(i)]) != numbered("f", i))
+                return ::testing::AssertionFailure() << expected[static_cast<std::size_t>(i)];
         }
-        for (int i = 0; i < n; ++i)
-            ASSERT_EQ(holder.read(expected[static_cast<std::size_t>(i)]), numbered("f", i));
+        return ::testing::AssertionSuccess();
+    }
+
+    // What the next start does: takes back the last journal (元に戻す again;
+    // a settling cut short is finished), or finishes every run cut short.
+    void recover(const ScratchDir& from, const ScratchDir& to, int n)
+    {
+        const std::vector<JournalRecord> cut = unfinishedRuns(journalFolder);
+        JournalRecord last;
+        const bool touched = lastRunToTakeBack(journalFolder, last);
+        if (GetParam().back) {
+            if (touched)
+                settle(last, !last.settlement());
+            EXPECT_TRUE(filesAre(from, to, n, false));
+        } else {
+            for (const JournalRecord& run : cut)
+                settle(run, false);
+            if (GetParam().killed == Killed::Undo) // taken back, or never begun
+                EXPECT_TRUE(filesAre(from, to, n, false) || filesAre(from, to, n, true));
+            else
+                EXPECT_TRUE(filesAre(from, to, n, touched));
+        }
+        EXPECT_TRUE(unfinishedRuns(journalFolder).empty());
     }
 };
 
@@ -260,64 +309,98 @@ TEST_P(KilledRun, EveryFileOnceWhateverTheMoment)
     ScratchDir memory("/dev/shm");
     if (across && memory.device() == src.device())
         GTEST_SKIP() << "/dev/shm and /tmp are one device here";
-    const auto prepare = [&](ScratchDir& from) {
-        for (int i = 0; i < n; ++i)
-            from.write(numbered("f", i), numbered("f", i));
-    };
     const auto settings = [&](const ScratchDir& from, const ScratchDir& to) {
         return across ? RunSettings{from.path(), to.path(), SaveMode::Move, true, false}
                       : RunSettings{from.path(), from.path(), SaveMode::Rename, true, false};
     };
+    const auto prepare = [&](ScratchDir& from, ScratchDir& to) {
+        for (int i = 0; i < n; ++i)
+            from.write(numbered("f", i), numbered("f", i));
+        if (GetParam().killed == Killed::Undo) // the run to take back, whole
+            journaled(rows(n), settings(from, to));
+    };
     const std::vector<RunRow> all = rows(n);
 
-    // How long the whole run takes, to spread the moments over it.
+    // How long the whole of it takes, to spread the moments over it.
     std::chrono::microseconds whole{};
     {
         ScratchDir from;
         ScratchDir to(across ? "/dev/shm" : "/tmp");
-        prepare(from);
+        ScratchDir journals;
+        journalFolder = journals.path();
+        prepare(from, to);
         const auto start = std::chrono::steady_clock::now();
         runChild(all, settings(from, to), std::chrono::microseconds(-1));
         whole = std::chrono::duration_cast<std::chrono::microseconds>(
             std::chrono::steady_clock::now() - start);
-        expectFiles(from, to, n, true);
+        EXPECT_TRUE(filesAre(from, to, n, GetParam().killed != Killed::Undo));
     }
-    std::mt19937 random(20261207u + static_cast<unsigned>(across) * 2 + GetParam().back);
+    std::mt19937 random(20261207u + static_cast<unsigned>(across) * 2 + GetParam().back
+                        + static_cast<unsigned>(GetParam().killed) * 4);
     std::uniform_int_distribution<long long> moment(0, whole.count() * 11 / 10);
+    std::uniform_int_distribution<long long> call(1, n + n / 10);
     for (int round = 0; round < 20; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         ScratchDir from;
         ScratchDir to(across ? "/dev/shm" : "/tmp");
         ScratchDir journals;
-        prepare(from);
         journalFolder = journals.path();
-        runChild(all, settings(from, to), std::chrono::microseconds(moment(random)));
-
-        std::vector<JournalRecord> cut = unfinishedRuns(journalFolder);
-        JournalRecord last;
-        const bool touched = lastRunToTakeBack(journalFolder, last);
-        if (!touched) { // killed before its plan was on the disk
-            expectFiles(from, to, n, false);
-            continue;
-        }
-        if (GetParam().back) {
-            settle(last, true);
-            expectFiles(from, to, n, false);
-        } else {
-            if (!cut.empty())
-                settle(cut.front(), false);
-            expectFiles(from, to, n, true);
-        }
-        EXPECT_TRUE(unfinishedRuns(journalFolder).empty());
+        prepare(from, to);
+        runChild(all, settings(from, to),
+                 std::chrono::microseconds(GetParam().killed == Killed::Linked ? call(random)
+                                                                               : moment(random)));
+        recover(from, to, n);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Runs, KilledRun,
-                         ::testing::Values(KillCase{"RenameFinished", false, false},
-                                           KillCase{"RenameTakenBack", false, true},
-                                           KillCase{"MoveFinished", true, false},
-                                           KillCase{"MoveTakenBack", true, true}),
-                         [](const auto& kind) { return std::string(kind.param.what); });
+INSTANTIATE_TEST_SUITE_P(
+    Runs, KilledRun,
+    ::testing::Values(KillCase{"RenameFinished", false, false},
+                      KillCase{"RenameTakenBack", false, true},
+                      KillCase{"MoveFinished", true, false}, KillCase{"MoveTakenBack", true, true},
+                      KillCase{"UndoOfRenameFinished", false, false, Killed::Undo},
+                      KillCase{"UndoOfRenameUndoneAgain", false, true, Killed::Undo},
+                      KillCase{"UndoOfMoveFinished", true, false, Killed::Undo},
+                      KillCase{"UndoOfMoveUndoneAgain", true, true, Killed::Undo},
+                      KillCase{"LinkedRenameFinished", false, false, Killed::Linked},
+                      KillCase{"LinkedRenameTakenBack", false, true, Killed::Linked}),
+    [](const auto& kind) { return std::string(kind.param.what); });
+
+// Two runs started at once: the second waits for the first to end, and
+// each is taken back in turn, the last one first.
+TEST_F(RunRecoveryTest, TwoRunsAtOnceGoOneAfterTheOther)
+{
+    ScratchDir other;
+    for (int i = 0; i < 200; ++i) {
+        src.write(numbered("a", i), "a");
+        other.write(numbered("b", i), "b");
+    }
+    std::vector<pid_t> children;
+    for (const ScratchDir* folder : {&src, &other}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const JournalFolder held(journalFolder, std::chrono::seconds(20));
+            std::vector<RunRow> rows;
+            for (const std::string& name : folder->names())
+                rows.push_back({name, "x" + name});
+            const RunSettings here{folder->path(), folder->path(), SaveMode::Rename, true, false};
+            ::_exit(held.held() && journaled(rows, here).converted == 200 ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(journalPaths(journalFolder).size(), 2u);
+    takeBackLast();
+    takeBackLast();
+    EXPECT_EQ(src.names().front(), numbered("a", 0));
+    EXPECT_EQ(other.names().front(), numbered("b", 0));
+    EXPECT_TRUE(unfinishedRuns(journalFolder).empty());
+}
 
 } // namespace
 } // namespace torvel

@@ -11,7 +11,11 @@
 
 #include "NewCtrls.h"
 #include "PosixFileSystem.h"
+#include "MoveAndCopy.h"
+#include "RenameInPlace.h"
 #include "RunFeedback.h"
+#include "RunJournal.h"
+#include "RunUndo.h"
 #include "RunTypes.h"
 #include "common/FeedbackStandIn.h"
 #include "common/SampleNames.h"
@@ -69,6 +73,42 @@ protected:
 private:
     bool m_hadHome = false;
     std::string m_savedHome;
+};
+
+// Runs that write journals to a folder of the test's own, and take them back.
+class JournaledRunTest : public RunTest
+{
+protected:
+    RunResult journaled(const std::vector<RunRow>& rows, const RunSettings& settings)
+    {
+        TFileOperation operation(real, &feedback);
+        RunJournal journal(journalFolder);
+        RunServices services{real, feedback, operation, &journal};
+        return settings.SaveMethod == SaveMode::Rename ? File_Rename(rows, settings, services)
+                                                       : File_Move(rows, settings, services);
+    }
+
+    // 元に戻す: the last journal, whatever it holds.
+    RunResult takeBackLast()
+    {
+        JournalRecord record;
+        EXPECT_TRUE(lastRunToTakeBack(journalFolder, record));
+        TFileOperation operation(real, &feedback);
+        RunJournal journal(journalFolder);
+        RunServices services{real, feedback, operation, &journal};
+        return takeBackLastRun(record, services);
+    }
+
+    RunResult settle(const JournalRecord& record, bool back)
+    {
+        TFileOperation operation(real, &feedback);
+        RunJournal journal(journalFolder);
+        RunServices services{real, feedback, operation, &journal};
+        return back ? takeBackRun(record, services) : finishRun(record, services);
+    }
+
+    ScratchDir state;
+    std::string journalFolder = state.path();
 };
 
 } // namespace torvel

@@ -20,10 +20,13 @@
 #include <string>
 #include <vector>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "DurableFile.h"
+#include "JournalFolder.h"
 #include "MainFormFixture.h"
 #include "PagesFixture.h"
 #include "PreviewGrid.h"
@@ -549,6 +552,62 @@ TEST_F(RunWindow, AnEmptyListRunsNothing)
     EXPECT_EQ(status()->panelText(1), before);
     EXPECT_EQ(painted.size(), paintedBefore);
     EXPECT_TRUE(src.names().empty());
+}
+
+// A run of another process under way is neither offered for recovery nor
+// raced by Ctrl+Z, and its journal stays; once it is cut short, several runs
+// are asked about in one question.
+TEST_F(RunWindow, RecoveryAsksOnceAndNeverForARunUnderWay)
+{
+    for (int i = 0; i < 3; ++i) {
+        const std::string name = "a" + std::to_string(i) + ".txt";
+        src.write(name, name);
+        struct stat st
+        {};
+        ASSERT_EQ(::stat((src / name).c_str(), &st), 0);
+        RunJournal journal(stateFolder());
+        JournalRecord plan;
+        plan.kind = JournalKind::Rename;
+        plan.from = plan.to = src.path();
+        plan.files = {{name, "_jd[00" + name, "z" + name, st.st_ino, 0, 0, 0}};
+        ASSERT_EQ(journal.begin(plan), 0);
+        ASSERT_EQ(::rename((src / name).c_str(), (src / ("_jd[00" + name)).c_str()), 0);
+    }
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        const JournalFolder held(stateFolder(), {});
+        (void)!::write(ready[1], "y", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char held = 0;
+    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    child<QAction>(form, "Undo1")->trigger();
+    ASSERT_EQ(form.messages.size(), 1);
+    EXPECT_TRUE(form.messages[0].contains(QStringLiteral("ほかの実行")))
+        << form.messages[0].toStdString();
+    form.offerRecovery();
+    EXPECT_TRUE(form.questions.isEmpty());
+    EXPECT_EQ(journalPaths(stateFolder()).size(), 3u);
+
+    ::kill(other, SIGKILL); // the other run is cut short too
+    ::waitpid(other, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    form.answerBox = [](QMessageBox& box) {
+        for (QAbstractButton* button : box.buttons()) {
+            if (button->text() == QStringLiteral("元に戻す(&U)"))
+                button->click();
+        }
+    };
+    form.offerRecovery();
+    ASSERT_EQ(form.questions.size(), 1);
+    EXPECT_TRUE(form.questions[0].contains(QStringLiteral("3 件")))
+        << form.questions[0].toStdString();
+    EXPECT_EQ(src.names(), (Names{"a0.txt", "a1.txt", "a2.txt"}));
 }
 
 } // namespace
