@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "AboutBox.h"
 #include "CommandLine.h"
 #include "IoError.h"
 #include "MainForm.h"
 #include "SingleInstance.h"
+#include "TorvelVersion.h"
 #include "WorkingFolder.h"
 
 namespace {
@@ -95,7 +95,7 @@ std::optional<int> answerWithoutWindow(const torvel::CommandLine& command)
         std::fputs(torvel::commandLineHelp(), stdout);
         return 0;
     case torvel::CommandAction::Version:
-        std::printf("torvel %s\n", qUtf8Printable(torvel::ProgramVersion()));
+        std::printf("torvel %s\n", torvel::torvelVersion);
         return 0;
     case torvel::CommandAction::Bad:
         std::fprintf(stderr,

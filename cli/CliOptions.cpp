@@ -168,6 +168,14 @@ private:
 
 } // namespace
 
+std::vector<std::string_view> sortOrderWords()
+{
+    std::vector<std::string_view> words;
+    for (const auto& [word, order] : sortWords)
+        words.push_back(word);
+    return words;
+}
+
 std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, std::string& error)
 {
     CliOptions options;

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "FilesList.h"
@@ -58,5 +59,9 @@ SettingsRecord withOptions(SettingsRecord settings, const CliOptions& options);
 
 // The text of --help.
 std::string cliUsage();
+
+// Every word --sort takes, so that the usage and the manual pages can be
+// checked against what the parser knows.
+std::vector<std::string_view> sortOrderWords();
 
 } // namespace torvel

@@ -4,6 +4,8 @@
 # the fonts that stand in for the form's fonts.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME torvel)
+# The whole project version: CPack's own default keeps only three of its parts.
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "TORVEL")
 set(CPACK_PACKAGE_CONTACT "TORVEL developers <torvel@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "batch file renamer into numbered series")

@@ -44,11 +44,15 @@ SortEntry sortEntry(TMyFileItem* item, SortOrder order, std::int64_t own)
     case SortOrder::LargestFirst:
         return {-item->Size, down, item};
     case SortOrder::NaturalUp:
-    case SortOrder::ShotNewestFirst:
-        return {order == SortOrder::NaturalUp ? own : -own, up, item};
+        return {own, up, item};
     case SortOrder::NaturalDown:
+        return {-own, down, item};
+    // Photos of one second keep the camera's order, which its names count
+    // up: a run that numbers them so leaves names that sort the same way.
     case SortOrder::ShotOldestFirst:
-        return {order == SortOrder::NaturalDown ? -own : own, down, item};
+        return {own, up, item};
+    case SortOrder::ShotNewestFirst:
+        return {-own, down, item};
     case SortOrder::NameUp:
         break;
     }

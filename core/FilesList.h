@@ -39,8 +39,9 @@ struct TMyFileItem
 
 // The orders of the file list, in the order of the sort box's items.
 // Ties of the time and size orders: name ascending for newest and smallest
-// first, name descending for oldest and largest first. Each order is the
-// exact reverse of its partner.
+// first, name descending for oldest and largest first. Ties of the shooting
+// date (equal to the sub-second): name ascending for oldest first, descending
+// for newest first. Each order is the exact reverse of its partner.
 enum class SortOrder : std::uint8_t
 {
     NameUp,

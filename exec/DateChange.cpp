@@ -179,14 +179,16 @@ int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& nam
 
 namespace {
 
-// The time stamp a shooting date gives a file: in the packed form, as the
-// page's own date (local time, seconds cut to the even second below). False
-// for a date outside the years the run writes.
-bool stampOfShootingDate(const ShootingDate& date, timespec& when)
+// The time stamp a shooting date gives a file: the very instant the photo
+// records, its second and sub-second too, in any year (old scans predate
+// 1980). The even-second packed form is the rule of a date typed on the
+// page, which it shows and reads back; a recorded date needs neither.
+timespec stampOfShootingDate(const ShootingDate& date)
 {
-    LocalDateTime local;
-    return localFromInstant(date.seconds, local) && local.year >= firstStampYear
-           && local.year <= lastStampYear && stampInstant(packDosDateTime(local), when);
+    timespec when{};
+    when.tv_sec = static_cast<time_t>(date.seconds);
+    when.tv_nsec = date.nanoseconds;
+    return when;
 }
 
 // The time stamp one file is to get, or why it gets none.
@@ -213,7 +215,7 @@ public:
         m_own.resize(input.names.size(), FileStamp{{}, ENODATA});
         for (std::size_t row = 0; row < m_own.size() && row < input.shootingDates.size(); ++row) {
             if (const std::optional<ShootingDate>& date = input.shootingDates[row])
-                m_own[row].error = stampOfShootingDate(*date, m_own[row].when) ? 0 : ERANGE;
+                m_own[row] = {stampOfShootingDate(*date), 0};
         }
     }
 

@@ -55,8 +55,8 @@ struct DateChangeInput
     // Column 0 of the grid's rows 1 to RowCount-1: bare names, in order.
     std::vector<std::string> names;
     // Instead of the date and time above, every file gets its own shooting
-    // date (that of names[i]); a file without one (ENODATA) or with one
-    // outside the years a stamp can hold (ERANGE) is left as it is.
+    // date (that of names[i]) exactly, to the sub-second and in any year; a
+    // file without one (ENODATA) is left as it is.
     bool fromShootingDates = false;
     std::vector<std::optional<ShootingDate>> shootingDates;
 };
@@ -85,7 +85,7 @@ int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& nam
 
 // The run of the time stamp page: composes and packs the date and time once
 // (a ConversionError ends the run before any file), or takes each file's own
-// shooting date through the same packed form, then gives every listed file
+// shooting date as it is recorded, then gives every listed file
 // its last-write time, with a status text per file. The run goes on after a
 // failure; the files that could not be changed are in the result
 // (ERANGE for all of them when the year lies outside the packed range), for

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian package into a clean Debian 12 root, as a new user of a
-# fresh system would get it, and uses it as a normal user: starts the window
-# on a virtual display, hands it a file from a second start, closes it with
-# Ctrl+Q, and checks that the settings were written to that user's
+# fresh system would get it, and uses it as a normal user: checks that beside
+# a file manager and an image viewer it has become the default application for
+# none of their types (nor for PDF or text) yet is offered for photos, starts
+# the window on a virtual display, hands it a file from a second start, closes
+# it with Ctrl+Q, and checks that the settings were written to that user's
 # ~/.config/torvel/ and nowhere beside the executable.
 #
 #   scripts/package-check.sh [PACKAGE.deb]
@@ -71,6 +73,25 @@ as_user touch /home/hanako/Pictures/IMG_0001.jpg /home/hanako/Pictures/IMG_0002.
 as_user torvel --version
 as_user torvel --help | head -n 1
 if [ -x "$root/usr/bin/torvel-cli" ]; then as_user torvel-cli --version; fi
+
+echo "== beside a file manager and an image viewer, the default for none of their types"
+in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+  xdg-utils desktop-file-utils libglib2.0-bin pcmanfm gpicview >/dev/null
+# As the desktop-file-utils trigger leaves it after any install.
+in_root update-desktop-database -q /usr/share/applications
+# No user has chosen a default: each type goes to whatever claims it first.
+for type in inode/directory image/jpeg application/pdf text/plain; do
+  default=$(as_user xdg-mime query default "$type")
+  echo "$type: ${default:-(none)}"
+  [ "$default" != torvel.desktop ] || { echo "FAIL: torvel is the default for $type" >&2; exit 1; }
+done
+# Still offered under "Open with" for photos.
+handlers=$(as_user gio mime image/jpeg)
+grep -q '^[[:space:]]torvel\.desktop$' <<<"$handlers" || {
+  echo "FAIL: torvel is not offered for image/jpeg:" >&2
+  echo "$handlers" >&2
+  exit 1
+}
 
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 #include <signal.h>
@@ -9,6 +10,7 @@
 
 #include "CliSession.h"
 #include "JournalFolder.h"
+#include "common/SampleImages.h"
 #include "common/SampleNames.h"
 #include "common/ScratchDir.h"
 
@@ -157,6 +159,35 @@ TEST_F(CommandLineTest, UndoPreviewsAndNothingRunsBesideAnotherRunOrInAFolderOfO
     ::close(ready[1]);
     EXPECT_EQ(run({"--undo"}), CliExit::Done);
     EXPECT_EQ(files.names(), Names{"a.jpg"});
+}
+
+// A burst of photos within one second, numbered by their shooting date: the
+// frames keep the camera's order, and a second run finds every name right.
+TEST_F(CommandLineTest, ABurstKeepsTheCamerasOrderAndASecondRunRenamesNothing)
+{
+    const auto inode = [this](const std::string& name) {
+        struct stat st
+        {};
+        return ::stat((files / name).c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    const test::ExifTags second = {{"Exif.Photo.DateTimeOriginal", "2023:08:01 12:00:00"}};
+    test::ExifTags later = second; // its sub-second puts it after the others
+    later.emplace("Exif.Photo.SubSecTimeOriginal", "50");
+    std::map<std::string, ino_t> frames;
+    for (const char* name : {"IMG_0102.jpg", "IMG_0100.jpg", "IMG_0103.jpg", "IMG_0101.jpg"}) {
+        test::writeJpeg(files / name, name == std::string("IMG_0100.jpg") ? later : second);
+        frames[name] = inode(name);
+    }
+    const Names line{"-i", "P", "-d", "1", "--sort=shot-oldest", files.path()};
+    const std::vector<ino_t> numbered = {frames["IMG_0101.jpg"], frames["IMG_0102.jpg"],
+                                         frames["IMG_0103.jpg"], frames["IMG_0100.jpg"]};
+    for (const char* pass : {"first run", "second run"}) {
+        SCOPED_TRACE(pass);
+        EXPECT_EQ(run(line), CliExit::Done) << err.str();
+        EXPECT_EQ((std::vector<ino_t>{inode("P1.jpg"), inode("P2.jpg"), inode("P3.jpg"),
+                                      inode("P4.jpg")}),
+                  numbered);
+    }
 }
 
 } // namespace

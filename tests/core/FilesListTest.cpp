@@ -207,13 +207,14 @@ TEST(FileListShootingDates, OrderByTheDateTheFileRecordsElseItsTimeStamp)
     EXPECT_EQ(reads, 0);
 
     list.SetSortType(SortOrder::ShotOldestFirst);
-    // Equal dates: name descending, as the oldest-first time order does.
-    EXPECT_EQ(names(list), (Names{"e.jpg", "d.jpg", "c.jpg", "b.jpg", "a.jpg", "f.txt"}));
+    // Sub-seconds first; dates equal to the sub-second keep the camera's
+    // order, name ascending (not as the oldest-first time order does).
+    EXPECT_EQ(names(list), (Names{"e.jpg", "d.jpg", "c.jpg", "a.jpg", "b.jpg", "f.txt"}));
     EXPECT_EQ(list.shootingDate(1),
               (ShootingDate{tokyoInstant(2020, 1, 1, 10, 0, 0), 250'000'000}));
     EXPECT_EQ(list.shootingDate(0), std::nullopt);
     list.SetSortType(SortOrder::ShotNewestFirst);
-    EXPECT_EQ(names(list), (Names{"f.txt", "a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}));
+    EXPECT_EQ(names(list), (Names{"f.txt", "b.jpg", "a.jpg", "c.jpg", "d.jpg", "e.jpg"}));
     list.SetSortType(SortOrder::NameUp);
     list.readShootingDates();
     EXPECT_EQ(reads, 1) << "read once per rebuild";

@@ -20,6 +20,7 @@
 
 #include "AttrChange.h"
 #include "DateChange.h"
+#include "FileInfo.h"
 #include "MoveAndCopy.h"
 #include "RenameInPlace.h"
 #include "RunJournal.h"
@@ -208,6 +209,46 @@ private:
     int m_calls = 0;
 };
 
+// The trash of a device's top folder as a test found it: what the test sent
+// there (the extra copies of moves cut short) goes when the test ends.
+class DeviceTrashAsFound
+{
+public:
+    explicit DeviceTrashAsFound(const std::string& topdir)
+        : m_trash(topdir + ".Trash-" + std::to_string(::geteuid()) + "/")
+        , m_files(names("files"))
+        , m_info(names("info"))
+    {}
+    ~DeviceTrashAsFound()
+    {
+        for (const auto& [sub, before] : {std::pair{"files", &m_files}, {"info", &m_info}}) {
+            for (const std::string& name : names(sub)) {
+                if (!std::binary_search(before->begin(), before->end(), name))
+                    (void)::unlink((m_trash + sub + "/" + name).c_str());
+            }
+        }
+    }
+    DeviceTrashAsFound(const DeviceTrashAsFound&) = delete;
+    DeviceTrashAsFound& operator=(const DeviceTrashAsFound&) = delete;
+
+private:
+    Names names(const std::string& sub) const
+    {
+        std::vector<ListedEntry> entries;
+        Names found;
+        if (listFolder(m_trash + sub + "/", entries) == 0) {
+            for (const ListedEntry& entry : entries)
+                found.push_back(entry.name);
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+
+    std::string m_trash;
+    Names m_files;
+    Names m_info;
+};
+
 class KilledRun : public RunRecoveryTest, public ::testing::WithParamInterface<KillCase>
 {
 protected:
@@ -309,6 +350,7 @@ TEST_P(KilledRun, EveryFileOnceWhateverTheMoment)
     ScratchDir memory("/dev/shm");
     if (across && memory.device() == src.device())
         GTEST_SKIP() << "/dev/shm and /tmp are one device here";
+    const DeviceTrashAsFound memoryTrash("/dev/shm/");
     const auto settings = [&](const ScratchDir& from, const ScratchDir& to) {
         return across ? RunSettings{from.path(), to.path(), SaveMode::Move, true, false}
                       : RunSettings{from.path(), from.path(), SaveMode::Rename, true, false};
