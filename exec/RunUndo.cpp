@@ -390,7 +390,18 @@ RunResult finishRun(const JournalRecord& record, RunServices& services)
 
 RunResult takeBackLastRun(const JournalRecord& record, RunServices& services)
 {
-    return record.settlement() ? finishRun(record, services) : takeBackRun(record, services);
+    if (!record.settlement())
+        return takeBackRun(record, services);
+    // A taking back cut short is finished; a finishing cut short is taken
+    // back, and so is the run it was finishing.
+    if (record.settlesBack)
+        return finishRun(record, services);
+    RunResult result = takeBackRun(record, services);
+    JournalRecord settled;
+    if (result.started() && readJournal(folderOf(record.path) + record.settles, settled) == 0
+        && settled.planned && !settled.undone)
+        addTo(result, takeBackLastRun(settled, services));
+    return result;
 }
 
 std::vector<JournalRecord> unfinishedRuns(const std::string& folder,

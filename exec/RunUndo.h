@@ -38,8 +38,9 @@ RunResult takeBackRun(const JournalRecord& record, RunServices& services);
 // short, finishes the settling: the run it was taking back is taken back.
 RunResult finishRun(const JournalRecord& record, RunServices& services);
 
-// What 元に戻す does with the last journal: takes its run back, or, when it
-// is a settling that was cut short, finishes that.
+// What 元に戻す does with the last journal: takes its run back. A settling
+// that was cut short is taken where the person meant to go: a taking back
+// is finished; a finishing is taken back, with the run it was finishing.
 RunResult takeBackLastRun(const JournalRecord& record, RunServices& services);
 
 // The journals of runs (and settlings) that were cut short and not dealt

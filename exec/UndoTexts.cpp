@@ -64,8 +64,11 @@ std::string runDescription(const JournalRecord& record)
     std::string when = record.started;
     if (when.size() > 10 && when[10] == 'T')
         when[10] = ' ';
+    const std::string what = !record.settlement() ? kindText(record.kind)
+                             : record.settlesBack ? "元に戻す処理"
+                                                  : "続行の処理";
     return when + " に " + displayName(record.from) + " で行った "
-           + std::to_string(record.files.size()) + " 個のファイルの" + kindText(record.kind);
+           + std::to_string(record.files.size()) + " 個のファイルの" + what;
 }
 
 std::string refusedJournalText(const JournalRecord& record, int error)
@@ -91,11 +94,18 @@ std::string takeBackQuestion(const JournalRecord& record)
 
 std::string unfinishedRunQuestion(const JournalRecord& record)
 {
-    return runDescription(record)
-           + "は、途中で終わっています。\n\n"
-             "「続行」: 残りのファイルを予定どおり変換します。\n"
-             "「元に戻す」: 変換済みのファイルも元に戻します。\n"
-             "「後で」: 今は何もしません。次の起動時にもう一度たずねます。\n\n"
+    std::string choices;
+    if (!record.settlement())
+        choices = "「続行」: 残りのファイルを予定どおり変換します。\n"
+                  "「元に戻す」: 変換済みのファイルも元に戻します。\n";
+    else if (record.settlesBack)
+        choices = "「続行」: 元に戻す処理を最後まで行います。\n"
+                  "「元に戻す」: 元に戻す処理で戻したファイルを、その処理の前の名前にします。\n";
+    else
+        choices = "「続行」: 続行の処理を最後まで行います。\n"
+                  "「元に戻す」: 続行の処理で変換したファイルを、その処理の前の名前にします。\n";
+    return runDescription(record) + "は、途中で終わっています。\n\n" + choices
+           + "「後で」: 今は何もしません。次の起動時にもう一度たずねます。\n\n"
              "どちらを選んでも、途中で残った一時的な名前やファイルは片付けます。";
 }
 
