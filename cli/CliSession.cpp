@@ -235,7 +235,9 @@ CliExit preview(Batch& batch, std::ostream& out)
     return any ? CliExit::Partly : CliExit::Done;
 }
 
-CliExit report(const RunResult& result, bool journaled, std::size_t rows, std::ostream& out,
+// The failures on stderr and the summary on stdout; all: whether the run did
+// everything it was asked.
+CliExit report(const RunResult& result, const std::string& summary, bool all, std::ostream& out,
                std::ostream& err)
 {
     if (!result.started()) {
@@ -244,11 +246,8 @@ CliExit report(const RunResult& result, bool journaled, std::size_t rows, std::o
     }
     if (const std::string failures = failureReport(result); !failures.empty())
         err << failures << '\n';
-    out << runSummary(result, journaled ? undoHint : "") << '\n';
-    // rows 0: taking back, where files the run never moved need nothing.
-    const bool all = result.failures.empty()
-                     && (rows == 0 || static_cast<std::size_t>(result.converted) == rows);
-    return all ? CliExit::Done : CliExit::Partly;
+    out << summary << '\n';
+    return all && result.failures.empty() ? CliExit::Done : CliExit::Partly;
 }
 
 CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, std::ostream& out,
@@ -277,7 +276,8 @@ CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, 
     RunServices services{fs, feedback, operation, &journal};
     const RunResult result = runRenamePage(rows, settings, services);
     pruneJournals(env.stateFolder);
-    return report(result, !journal.path().empty(), rows.size(), out, err);
+    return report(result, runSummary(result, journal.path().empty() ? "" : undoHint),
+                  static_cast<std::size_t>(result.converted) == rows.size(), out, err);
 }
 
 // What taking back the run would do, file by file, touching nothing.
@@ -304,19 +304,19 @@ CliExit undo(const CliOptions& options, const CliEnvironment& env, std::ostream&
         err << nothingToTakeBack << '\n';
         return CliExit::Partly;
     }
+    PosixFileSystem fs;
     if (options.dryRun) {
-        out << takeBackQuestion(record) << "\n\n";
+        out << takeBackQuestion(record, filesDone(record, fs)) << "\n\n";
         previewUndo(record, out);
         return CliExit::Done;
     }
     out << runDescription(record) << "を元に戻します。\n";
-    PosixFileSystem fs;
     TerminalFeedback feedback(options.yes, env.answers, err);
     TFileOperation operation(fs, &feedback);
     RunJournal journal(env.stateFolder);
     RunServices services{fs, feedback, operation, &journal};
     const RunResult result = takeBackLastRun(record, services);
-    return report(result, false, 0, out, err);
+    return report(result, settledSummary(result, true), true, out, err);
 }
 
 } // namespace

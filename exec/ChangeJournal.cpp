@@ -61,6 +61,13 @@ int applyOne(const JournalRecord& record, const JournalFile& file, const timespe
     return fs.changeAttributes(dir, file.oldName, record.keepMask, record.setMask);
 }
 
+RunStep failedStep(JournalKind kind, bool back)
+{
+    if (kind == JournalKind::TimeStamp)
+        return back ? RunStep::RestoreTimeStamp : RunStep::SetTimeStamp;
+    return back ? RunStep::RestoreAttributes : RunStep::SetAttributes;
+}
+
 RunResult settle(const JournalRecord& record, FileSystem& fs, bool back)
 {
     FolderHandle dir;
@@ -80,7 +87,7 @@ RunResult settle(const JournalRecord& record, FileSystem& fs, bool back)
         if (needed == Needed::Changed) {
             result.failures.push_back({file.oldName, {}, {}, RunStep::Changed, 0});
         } else if (int rc = applyOne(record, file, given, fs, dir, back)) {
-            result.failures.push_back({file.oldName, {}, {}, RunStep::IntoPlace, rc});
+            result.failures.push_back({file.oldName, {}, {}, failedStep(record.kind, back), rc});
         } else {
             ++result.converted;
         }
@@ -122,6 +129,28 @@ int journalChanges(RunJournal& journal, JournalRecord plan, FileSystem& fs,
             plan.stamps.push_back((*ownStamps)[i]);
     }
     return journal.begin(plan);
+}
+
+std::size_t changedFiles(const JournalRecord& record, FileSystem& fs)
+{
+    FolderHandle dir;
+    if (fs.openFolder(record.from, dir) != 0)
+        return 0;
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < record.files.size(); ++i) {
+        const JournalFile& file = record.files[i];
+        FileInfo now;
+        if (!stillThere(fs, dir, file, now))
+            continue;
+        if (record.kind == JournalKind::TimeStamp) {
+            const timespec given = record.stamps.empty() ? record.stamp : record.stamps[i];
+            changed += now.mtimeSeconds == given.tv_sec && now.mtimeNanoseconds == given.tv_nsec;
+        } else {
+            const std::uint32_t wanted = (file.attributes & record.keepMask) | record.setMask;
+            changed += (now.attributes & pageBits) == (wanted & pageBits);
+        }
+    }
+    return changed;
 }
 
 RunResult takeBackChanges(const JournalRecord& record, FileSystem& fs)

@@ -24,6 +24,9 @@ class FileSystem;
 // file under its name), which is left alone and reported.
 RunResult takeBackChanges(const JournalRecord& record, FileSystem& fs);
 
+// How many files of a time stamp or attribute run have what it gives them.
+std::size_t changedFiles(const JournalRecord& record, FileSystem& fs);
+
 // Gives the files of a time stamp or attribute run that was cut short what
 // the run was to give them.
 RunResult finishChanges(const JournalRecord& record, FileSystem& fs);

@@ -184,6 +184,10 @@ LineRead readHeadLine(const std::vector<std::string_view>& f, JournalRecord& out
         out.started = std::string(f[1]);
         return LineRead::Good;
     }
+    if (word == "by" && f.size() == 2) {
+        out.by = percentDecoded(f[1]);
+        return LineRead::Good;
+    }
     if ((word == "from" || word == "to") && f.size() == 2) {
         std::string& folder = word == "from" ? out.from : out.to;
         folder = percentDecoded(f[1]);
@@ -357,6 +361,7 @@ int RunJournal::open(const JournalRecord& head)
     m_pending.clear();
     m_pending.append(magic).append("\nrun ").append(kindWord(head.kind));
     m_pending.append("\nstarted ").append(localNow());
+    m_pending.append("\nby ").append(encoded(program_invocation_short_name));
     m_pending.append("\nfrom ").append(encoded(head.from));
     m_pending.append("\nto ").append(encoded(head.to)).append("\n");
     const std::optional<FolderId> from = folderIdOf(head.from);

@@ -76,6 +76,7 @@ struct JournalRecord
     std::string path;
     JournalKind kind = JournalKind::Rename;
     std::string started; // local time, YYYY-MM-DDThh:mm:ss
+    std::string by;      // the program that ran it ("torvel", "torvel-cli"); may be empty
     std::string from;    // folders, ending in "/"
     std::string to;
     // The folders from and to named when the run began; a journal of an

@@ -25,6 +25,14 @@ const char* stepText(RunStep step)
         return "同じ名前のファイルがあるため、変換しませんでした";
     case RunStep::Changed:
         return "実行の後で移動されたか、別のファイルに置き換えられたため、そのままにしました";
+    case RunStep::SetTimeStamp:
+        return "更新日時を変更できませんでした";
+    case RunStep::RestoreTimeStamp:
+        return "更新日時を元に戻せませんでした";
+    case RunStep::SetAttributes:
+        return "属性を変更できませんでした";
+    case RunStep::RestoreAttributes:
+        return "属性を元に戻せませんでした";
     case RunStep::SourceGone:
         return "元のファイルがなくなっているため、コピーを残しました";
     case RunStep::TakenByRun:

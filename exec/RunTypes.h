@@ -76,8 +76,12 @@ enum class RunStep : std::uint8_t
     SameNameRename, // a same-name file with another extension
     SameNameMove,
     SameNameCopy,
-    Changed,    // taking back or finishing: the file is no longer where the run left it
-    SourceGone, // taking back a copy whose source is gone since: the copy stays
+    Changed,           // taking back or finishing: the file is no longer where the run left it
+    SourceGone,        // taking back a copy whose source is gone since: the copy stays
+    SetTimeStamp,      // finishing a time stamp run: the file refused its time
+    RestoreTimeStamp,  // taking one back: the file refused its own time
+    SetAttributes,     // finishing an attribute run: the file refused them
+    RestoreAttributes, // taking one back: the file refused its own attributes
 };
 
 // One file that did not reach its new name.

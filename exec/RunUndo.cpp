@@ -34,6 +34,7 @@ struct RunFolders
     dev_t fromDevice = 0;
     dev_t toDevice = 0;
     bool copies = false;
+    bool tidy = true; // a second name that a kill left is removed while looking
 };
 
 bool matches(const std::optional<FolderId>& recorded, const struct stat& st)
@@ -101,10 +102,12 @@ bool holdsArrival(const JournalRecord& record, FileSystem& fs, const RunFolders&
 // a rename that refuses to replace leaves one file under two of its names.
 // The later name goes (the file stays under the earlier one): no data goes
 // with it, as the inode is checked to be the same.
-void dropSecondName(FileSystem& fs, const FolderHandle& dir, dev_t device, const std::string& kept,
+void dropSecondName(FileSystem& fs, const RunFolders& folders, const std::string& kept,
                     const std::string& extra, std::uint64_t inode)
 {
-    if (kept != extra && holds(fs, dir, device, extra, inode)
+    const FolderHandle& dir = folders.from;
+    const dev_t device = folders.fromDevice;
+    if (folders.tidy && kept != extra && holds(fs, dir, device, extra, inode)
         && holds(fs, dir, device, kept, inode))
         (void)fs.removeFile(dir, extra); // a name left over only stands in the way, reported then
 }
@@ -117,8 +120,8 @@ FilePlace locateRename(const JournalFile& file, FileSystem& fs, const RunFolders
                                       std::pair{&file.newName, FilePlace::New}}) {
         if (!holds(fs, folders.from, device, *name, file.inode))
             continue;
-        dropSecondName(fs, folders.from, device, *name, file.temporary, file.inode);
-        dropSecondName(fs, folders.from, device, *name, file.newName, file.inode);
+        dropSecondName(fs, folders, *name, file.temporary, file.inode);
+        dropSecondName(fs, folders, *name, file.newName, file.inode);
         return place;
     }
     return FilePlace::Gone;
@@ -132,7 +135,7 @@ FilePlace locate(const JournalRecord& record, const JournalFile& file, FileSyste
     if (!folders.copies) { // one device: the file keeps its inode
         if (holds(fs, folders.from, folders.fromDevice, file.oldName, file.inode)) {
             // One inode under both names is a link whose unlink a kill cut off.
-            if (holds(fs, folders.to, folders.toDevice, file.newName, file.inode))
+            if (folders.tidy && holds(fs, folders.to, folders.toDevice, file.newName, file.inode))
                 (void)fs.removeFile(folders.to, file.newName);
             return FilePlace::Old;
         }
@@ -402,6 +405,22 @@ RunResult takeBackLastRun(const JournalRecord& record, RunServices& services)
         && settled.planned && !settled.undone)
         addTo(result, takeBackLastRun(settled, services));
     return result;
+}
+
+std::size_t filesDone(const JournalRecord& record, FileSystem& fs)
+{
+    if (changesFiles(record))
+        return changedFiles(record, fs);
+    RunFolders folders;
+    if (openFolders(record, fs, folders) != 0)
+        return 0;
+    folders.tidy = false; // only looked at, before the person says what to do
+    std::size_t done = 0;
+    for (const JournalFile& file : record.files) {
+        const FilePlace place = locate(record, file, fs, folders);
+        done += place != FilePlace::Old && place != FilePlace::Gone ? 1 : 0;
+    }
+    return done;
 }
 
 std::vector<JournalRecord> unfinishedRuns(const std::string& folder,

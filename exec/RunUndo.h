@@ -51,6 +51,11 @@ RunResult takeBackLastRun(const JournalRecord& record, RunServices& services);
 std::vector<JournalRecord> unfinishedRuns(const std::string& folder,
                                           std::vector<JournalRecord>* damaged = nullptr);
 
+// How many files of the journal the run changed: those found where it was
+// to put them (or halfway), or with the time or attributes it gives. One
+// look at each file.
+std::size_t filesDone(const JournalRecord& record, FileSystem& fs);
+
 // The newest run that can be taken back, if any: the last one written, a
 // damaged one too, so that an older run is never taken back in its place.
 bool lastRunToTakeBack(const std::string& folder, JournalRecord& out);

@@ -87,12 +87,30 @@ std::string refusedJournalText(const JournalRecord& record, int error)
            + ioErrorText(error) + "）" + where;
 }
 
-std::string takeBackQuestion(const JournalRecord& record)
+namespace {
+
+// "300 個のうち 299 個のファイルを変換しています。" where a run did not do all
+// it planned; where a copy or move run's files went.
+std::string howFar(const JournalRecord& record, std::size_t done)
 {
-    return runDescription(record) + "を元に戻しますか？\n\n" + takeBackSteps(record);
+    std::string text;
+    if (done != record.files.size())
+        text = std::to_string(record.files.size()) + " 個のうち " + std::to_string(done)
+               + " 個まで変換しています。\n";
+    if (record.from != record.to)
+        text += "保存先: " + displayPath(record.to) + "\n";
+    return text;
 }
 
-std::string unfinishedRunQuestion(const JournalRecord& record)
+} // namespace
+
+std::string takeBackQuestion(const JournalRecord& record, std::size_t done)
+{
+    return runDescription(record) + "を元に戻しますか？\n" + howFar(record, done) + "\n"
+           + takeBackSteps(record);
+}
+
+std::string unfinishedRunQuestion(const JournalRecord& record, std::size_t done)
 {
     std::string choices;
     if (!record.settlement())
@@ -104,9 +122,10 @@ std::string unfinishedRunQuestion(const JournalRecord& record)
     else
         choices = "「続行」: 続行の処理を最後まで行います。\n"
                   "「元に戻す」: 続行の処理で変換したファイルを、その処理の前の名前にします。\n";
-    return runDescription(record) + "は、途中で終わっています。\n\n" + choices
-           + "「後で」: 今は何もしません。次の起動時にもう一度たずねます。\n\n"
-             "どちらを選んでも、途中で残った一時的な名前やファイルは片付けます。";
+    return runDescription(record) + "は、途中で終わっています。\n" + howFar(record, done) + "\n"
+           + choices
+           + "「後で」: 今はすべてをそのままにします。次の起動時にもう一度たずねます。\n\n"
+             "「続行」と「元に戻す」は、途中で残った一時的な名前やファイルも片付けます。";
 }
 
 std::string damagedJournalText(const JournalRecord& record)
@@ -141,6 +160,22 @@ std::string unfinishedRunsQuestion(const std::vector<JournalRecord>& runs)
 std::string convertedText(int count)
 {
     return std::to_string(count) + "個のファイルを変換しました。";
+}
+
+std::string takenBackText(int count)
+{
+    return std::to_string(count) + "個のファイルを元に戻しました。";
+}
+
+std::string settledSummary(const RunResult& result, bool takenBack)
+{
+    std::string text =
+        takenBack ? takenBackText(result.converted) : convertedText(result.converted);
+    if (!result.failures.empty())
+        text += std::to_string(result.failures.size())
+                + (takenBack ? " 個のファイルは元に戻せませんでした。"
+                             : " 個のファイルは変換できませんでした。");
+    return text;
 }
 
 std::string runSummary(const RunResult& result, std::string_view takeBackHint)

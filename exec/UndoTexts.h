@@ -15,8 +15,9 @@ namespace torvel {
 // "2026-12-07 13:30:05 に /home/u/写真/ で行った 14 個のファイルの名前の変更"
 std::string runDescription(const JournalRecord& record);
 
-// The question before taking a run back: which run, and what will happen.
-std::string takeBackQuestion(const JournalRecord& record);
+// The question before taking a run back: which run, how many of its files
+// it changed (done, of those it planned), and what will happen.
+std::string takeBackQuestion(const JournalRecord& record, std::size_t done);
 
 // Why a journal is not acted on: damaged (EBADMSG), its folders are not
 // those it was written for (ESTALE), or another error of opening them.
@@ -29,12 +30,21 @@ std::string damagedJournalText(const JournalRecord& record);
 // first: 続行 and 元に戻す act on all of them.
 std::string unfinishedRunsQuestion(const std::vector<JournalRecord>& runs);
 
-// The question at start for a run that was cut short.
-std::string unfinishedRunQuestion(const JournalRecord& record);
+// The question at start for a run that was cut short, done files of its
+// plan into it.
+std::string unfinishedRunQuestion(const JournalRecord& record, std::size_t done);
 
 // "N個のファイルを変換しました。": the files that reached their new names,
 // or whose time stamp or attributes were changed.
 std::string convertedText(int count);
+
+// "N個のファイルを元に戻しました。": after taking a run back, the files that
+// went back (or, for a copy, to the trash).
+std::string takenBackText(int count);
+
+// What a settling did, for the status line and torvel-cli: taken back, or
+// finished (the files that reached their new names), with the failures.
+std::string settledSummary(const RunResult& result, bool takenBack);
 
 // The status line after a run of the rename page: how many files reached
 // their names, how many did not, and how the run is taken back (hint, empty

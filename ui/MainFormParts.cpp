@@ -250,7 +250,8 @@ bool TForm1::renamePageRun()
     std::vector<RunRow> rows = previewGrid().rows();
     RunSettings settings;
     settings.SearchDir = SearchDir;
-    settings.ChangeDir = ChangeDir;
+    // 同一フォルダにリネーム renames where the files are, whatever 保存先 says.
+    settings.ChangeDir = SaveMethod == SaveMode::Rename ? SearchDir : ChangeDir;
     settings.SaveMethod = SaveMethod;
     settings.JuuhukuCheck = m_rename->avoidsDuplicates();
     settings.CheckBox1 = m_rename->carriesSameNames();

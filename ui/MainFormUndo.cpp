@@ -19,6 +19,7 @@
 #include "FileSelection.h"
 #include "FolderHandle.h"
 #include "JournalFolder.h"
+#include "PosixFileSystem.h"
 #include "RunCommand.h"
 #include "RunReport.h"
 #include "RunUndo.h"
@@ -44,6 +45,7 @@ void TForm1::UndoButtonClick()
         return;
     }
     JournalRecord record;
+    std::size_t done = 0;
     {
         // Only looked at under the lock: a run of another process may be
         // writing the newest journal.
@@ -55,9 +57,12 @@ void TForm1::UndoButtonClick()
             StatusWrite(StatusKind::Warning, utf8Text(nothingToTakeBack));
             return;
         }
+        PosixFileSystem fs;
+        done = filesDone(record, fs);
     }
     QMessageBox box(QMessageBox::Question, QStringLiteral("確認"),
-                    utf8Text(takeBackQuestion(record)), QMessageBox::Yes | QMessageBox::No, this);
+                    utf8Text(takeBackQuestion(record, done)), QMessageBox::Yes | QMessageBox::No,
+                    this);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
     box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
     box.setDefaultButton(QMessageBox::No);
@@ -110,6 +115,7 @@ void TForm1::offerRecovery()
     }
     std::vector<JournalRecord> runs;
     std::vector<JournalRecord> damaged;
+    std::vector<std::size_t> done; // of each run, the files it changed
     {
         // A run of torvel-cli under way now is not one a crash cut short:
         // the question waits until it is over.
@@ -123,21 +129,27 @@ void TForm1::offerRecovery()
             return;
         }
         runs = unfinishedRuns(stateFolder(), &damaged);
+        PosixFileSystem fs;
+        for (const JournalRecord& run : runs) {
+            done.push_back(filesDone(run, fs));
+        }
     }
     for (const JournalRecord& record : damaged) {
         showErrorMessage(utf8Text(damagedJournalText(record)));
     }
     const auto ask = [this](QMessageBox& box) { return messageBox(box); };
     std::reverse(runs.begin(), runs.end()); // the newest first
+    std::reverse(done.begin(), done.end());
     RecoveryAnswer all = RecoveryAnswer::OneByOne;
     if (runs.size() > 1) {
         all = askRecovery(*this, unfinishedRunsQuestion(runs), true, ask);
     }
-    for (const JournalRecord& record : runs) {
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const JournalRecord& record = runs[i];
         const RecoveryAnswer answer =
             all != RecoveryAnswer::OneByOne
                 ? all
-                : askRecovery(*this, unfinishedRunQuestion(record), false, ask);
+                : askRecovery(*this, unfinishedRunQuestion(record, done[i]), false, ask);
         if (answer == RecoveryAnswer::Finish) {
             settleRun(record, RunCommand::Settlement::Finish);
         } else if (answer == RecoveryAnswer::TakeBack) {
@@ -169,12 +181,16 @@ void TForm1::settleRun(const JournalRecord& record, RunCommand::Settlement how)
             SelectedFiles.push_back(name);
         }
     }
+    // What the window shows is what the next run does: a rename of these
+    // files in the folder they are in, as after any run.
     SearchDirChange(folder);
+    ChangeDirChange(folder);
+    RadioButtonIndex(SaveMode::Rename);
     FileSeleSet();
     FileProp();
     StringGrid1Write(immediatePreview());
     guard.redrawn();
-    StatusWrite(StatusKind::Waiting, StatusText::converted(static_cast<int>(SelectedFiles.size())));
+    StatusWrite(StatusKind::Waiting, utf8Text(settledSummary(*result, takeBack)));
     if (const std::string report = failureReport(*result); !report.empty()) {
         runFeedback().fileFailed(report);
     }
