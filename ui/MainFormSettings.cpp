@@ -18,7 +18,16 @@ namespace torvel {
 
 void TForm1::IniRead()
 {
-    applySettings(readSettings(ProfileFile::load(m_settingsPath), m_baseDir));
+    const ProfileFile profile = ProfileFile::load(m_settingsPath);
+    SettingsRecord settings = readSettings(profile, m_baseDir);
+    // A first start has no destination the person chose: files opened from
+    // the file manager are renamed where they are rather than moved into the
+    // start-up folder. A settings file without the key is read as it always
+    // was.
+    if (profile.isMissing()) {
+        settings.saveMethodText = saveMethodToText(SaveMode::Rename);
+    }
+    applySettings(settings);
 }
 
 void TForm1::applySettings(const SettingsRecord& settings)
