@@ -223,6 +223,9 @@ private:
     std::string m_settingsPath;
     std::string m_baseDir;
     std::string m_saveMethodText;
+    // The height the person chose, as the settings file keeps it; HeightSize
+    // is that height as far as the screen allows.
+    int m_chosenHeightSize = 1;
     int m_formLeft = 0;
     int m_formTop = 0;
     bool m_showHints = true;

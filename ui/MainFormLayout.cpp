@@ -156,6 +156,8 @@ QList<QRect> TForm1::screenAreas() const
 void TForm1::HsClick(QAction* Sender)
 {
     const int wanted = Sender != nullptr ? Sender->property("Tag").toInt() : HeightSize;
+    // Kept as chosen, also when this screen allows less: a larger one gets it.
+    m_chosenHeightSize = wanted;
     const int state = heightSizeForScreen(wanted, screenHeight());
     if (state != HeightSize) {
         SizeChenge(static_cast<std::uint8_t>(state));

@@ -122,7 +122,9 @@ TEST(MainFormSettings, CheckBoxesRunTheirHandlersWhenTheFileChangesThem)
     EXPECT_FALSE(checked(upper, "LowCheck"));
 }
 
-TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsUsed)
+// A start on a small screen fits the window to it but leaves the height
+// chosen for larger screens as the file has it.
+TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsChosen)
 {
     const struct
     {
@@ -134,9 +136,9 @@ TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsUsed)
     } cases[] = {
         {"m", 1080, 2, "N680", "L"}, // lower case is no size letter
         {"", 1080, 2, "N680", "L"},  {"S", 1080, 0, "N475", "S"}, {"M", 1080, 1, "N580", "M"},
-        {"m", 600, 1, "N580", "M"},  {"", 600, 1, "N580", "M"},   {"L", 600, 1, "N580", "M"},
-        {"S", 600, 0, "N475", "S"},  {"L", 480, 0, "N475", "S"},  {"M", 480, 0, "N475", "S"},
-        {"L", 489, 0, "N475", "S"},  {"L", 610, 2, "N680", "L"},
+        {"m", 600, 1, "N580", "L"},  {"", 600, 1, "N580", "L"},   {"L", 600, 1, "N580", "L"},
+        {"S", 600, 0, "N475", "S"},  {"L", 480, 0, "N475", "L"},  {"M", 480, 0, "N475", "M"},
+        {"L", 489, 0, "N475", "L"},  {"L", 610, 2, "N680", "L"},
     };
     const int heights[3] = {475, 580, 680};
     for (const auto& c : cases) {
