@@ -211,6 +211,7 @@ private:
     // The window's own layout (MainFormLayout.cpp).
     void HsClick(QAction* Sender);
     void ButtonSideCapClick();
+    void orderTabChain();
     void placeWindow(int left, int top);
     void setOuterHeight(int height);
     void fitOnScreen(int wantedHeight);
