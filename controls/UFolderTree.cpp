@@ -14,26 +14,37 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace torvel {
 
 namespace {
 
-// A node keeps the item that names its folder relative to its parent.
+// A node keeps the item that names its folder relative to its parent, and
+// the key that orders it among its siblings.
 class FolderNode : public QTreeWidgetItem
 {
 public:
     static constexpr int nodeType = QTreeWidgetItem::UserType + 41;
-    explicit FolderNode(ItemIdList id)
+    explicit FolderNode(ItemIdList id, std::string sortKey = {})
         : QTreeWidgetItem(nodeType)
         , m_id(std::move(id))
+        , m_sortKey(std::move(sortKey))
     {}
     const ItemIdList& id() const { return m_id; }
-    void setId(ItemIdList id) { m_id = std::move(id); }
+    void setId(ItemIdList id, std::string sortKey)
+    {
+        m_id = std::move(id);
+        m_sortKey = std::move(sortKey);
+    }
+    const std::string& sortKey() const { return m_sortKey; }
 
 private:
     ItemIdList m_id;
+    std::string m_sortKey;
 };
 
 FolderNode* asFolderNode(QTreeWidgetItem* node)
@@ -45,6 +56,20 @@ const FolderNode* asFolderNode(const QTreeWidgetItem* node)
 {
     return node && node->type() == FolderNode::nodeType ? static_cast<const FolderNode*>(node)
                                                         : nullptr;
+}
+
+// The bytes of an item, to look it up among its siblings.
+std::string bytesOf(const ItemIdList& item)
+{
+    const auto bytes = item.bytes();
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+const std::string& keyOf(const QTreeWidgetItem* node)
+{
+    static const std::string none;
+    const FolderNode* folder = asFolderNode(node);
+    return folder ? folder->sortKey() : none;
 }
 
 // Folder names are bytes; the tree shows them as text.
@@ -62,20 +87,23 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// Sets a flag for a scope; guards may nest.
 class FlagGuard
 {
 public:
     explicit FlagGuard(bool& flag)
         : m_flag(flag)
+        , m_was(flag)
     {
         m_flag = true;
     }
-    ~FlagGuard() { m_flag = false; }
+    ~FlagGuard() { m_flag = m_was; }
     FlagGuard(const FlagGuard&) = delete;
     FlagGuard& operator=(const FlagGuard&) = delete;
 
 private:
     bool& m_flag;
+    bool m_was;
 };
 
 } // namespace
@@ -167,7 +195,10 @@ void TFoldertreeEX::Reload()
         QTreeWidgetItem* root = addRoot();
         setCurrentItem(root);
         FillChildren(root);
-        root->setExpanded(true);
+        {
+            FlagGuard filled(m_filling); // just read: not read again on expanding
+            root->setExpanded(true);
+        }
         target = keep.empty() ? root : nodeToKeep(keep);
         setCurrentItem(target ? target : root);
     }
@@ -200,32 +231,116 @@ void TFoldertreeEX::FillChildren(QTreeWidgetItem* node)
         return;
     }
     WaitCursor wait;
-    FlagGuard filling(m_filling);
     std::vector<const FolderEntry*> sorted;
     sorted.reserve(entries->size());
     for (const FolderEntry& entry : *entries)
         sorted.push_back(&entry);
     std::sort(sorted.begin(), sorted.end(),
               [](const FolderEntry* a, const FolderEntry* b) { return a->sortKey < b->sortKey; });
-    QList<QTreeWidgetItem*> children;
-    children.reserve(static_cast<qsizetype>(sorted.size()));
-    for (const FolderEntry* entry : sorted) {
-        auto* child = new FolderNode(entry->item);
-        child->setText(0, nameText(entry->name));
-        child->setIcon(0, iconFor(entry->icon));
-        child->setFlags(child->flags() | Qt::ItemIsEditable);
-        if (entry->hasSubfolders)
-            child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-        children.append(child);
+    bool selectionLost = false;
+    {
+        // Taking out a node moves the selection on its own; that move is no
+        // choice of the person's and is not reported.
+        FlagGuard quiet(m_quiet);
+        {
+            FlagGuard filling(m_filling);
+            selectionLost = removeGoneChildren(node, sorted);
+            addNewChildren(node, sorted);
+        }
+        node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+        // The selected folder went away: the one read again is the nearest
+        // that is still there.
+        if (selectionLost)
+            selectNode(node);
+        else if (m_currentNode && m_currentNode != currentItem())
+            selectNode(m_currentNode);
     }
-    node->addChildren(children);
-    node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    if (selectionLost)
+        notifyChange(node);
+}
+
+// Takes out the children whose folders are gone. True when the selected node
+// was one of them or below one.
+bool TFoldertreeEX::removeGoneChildren(QTreeWidgetItem* node,
+                                       const std::vector<const FolderEntry*>& listed)
+{
+    std::unordered_set<std::string> present;
+    present.reserve(listed.size());
+    for (const FolderEntry* entry : listed)
+        present.insert(bytesOf(entry->item));
+    const auto within = [](const QTreeWidgetItem* item, const QTreeWidgetItem* top) {
+        for (const QTreeWidgetItem* up = item; up; up = up->parent())
+            if (up == top)
+                return true;
+        return false;
+    };
+    bool selectionLost = false;
+    for (int i = node->childCount() - 1; i >= 0; --i) {
+        const QTreeWidgetItem* child = node->child(i);
+        const FolderNode* folder = asFolderNode(child);
+        if (folder && present.contains(bytesOf(folder->id())))
+            continue;
+        selectionLost = selectionLost || within(currentItem(), child);
+        if (within(m_currentNode, child)) {
+            selectionLost = true;
+            m_currentNode = nullptr;
+        }
+        delete node->takeChild(i);
+    }
+    return selectionLost;
+}
+
+// Adds a node for each listed folder that has none yet, in its place among
+// its siblings; a folder already shown keeps its node, expanded or not, and
+// gets its expand button when subfolders were made in it since.
+void TFoldertreeEX::addNewChildren(QTreeWidgetItem* node,
+                                   const std::vector<const FolderEntry*>& sorted)
+{
+    std::unordered_map<std::string, QTreeWidgetItem*> shown;
+    shown.reserve(static_cast<std::size_t>(node->childCount()));
+    for (int i = 0; i < node->childCount(); ++i)
+        if (const FolderNode* child = asFolderNode(node->child(i)))
+            shown.emplace(bytesOf(child->id()), node->child(i));
+    QList<QTreeWidgetItem*> pending; // new nodes that go before node->child(at)
+    int at = 0;
+    const auto flush = [&] {
+        if (pending.isEmpty())
+            return;
+        node->insertChildren(at, pending);
+        at += static_cast<int>(pending.size());
+        pending.clear();
+    };
+    for (const FolderEntry* entry : sorted) {
+        if (const auto kept = shown.find(bytesOf(entry->item)); kept != shown.end()) {
+            if (kept->second->childCount() == 0 && entry->hasSubfolders)
+                kept->second->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+            continue;
+        }
+        while (at < node->childCount() && keyOf(node->child(at)) < entry->sortKey) {
+            flush();
+            ++at;
+        }
+        pending.append(newNode(*entry));
+    }
+    flush();
+}
+
+QTreeWidgetItem* TFoldertreeEX::newNode(const FolderEntry& entry) const
+{
+    auto* child = new FolderNode(entry.item, entry.sortKey);
+    child->setText(0, nameText(entry.name));
+    child->setIcon(0, iconFor(entry.icon));
+    child->setFlags(child->flags() | Qt::ItemIsEditable);
+    if (entry.hasSubfolders)
+        child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    return child;
 }
 
 void TFoldertreeEX::nodeExpanded(QTreeWidgetItem* node)
 {
-    if (node->childCount() == 0 && node->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator)
-        FillChildren(node);
+    // Every expansion reads the folder again, so that folders made or removed
+    // since show once their parent is opened anew.
+    FillChildren(node);
 }
 
 QTreeWidgetItem* TFoldertreeEX::FindNode(const ItemIdList& list)
@@ -398,8 +513,10 @@ void TFoldertreeEX::renameNode(QTreeWidgetItem* node, const std::string& newName
     const ItemIdList parent = AbsoluteID(node->parent());
     if (m_namespace->displayName(folder->id()) != newName) {
         FolderRenameResult result = m_namespace->rename(parent, folder->id(), newName);
-        if (result.ok())
-            folder->setId(std::move(result.item));
+        if (result.ok()) {
+            std::string key = m_namespace->sortKey(result.item);
+            folder->setId(std::move(result.item), std::move(key));
+        }
     }
     node->setText(0, nameText(m_namespace->displayName(folder->id())));
     notifyChange(currentItem());

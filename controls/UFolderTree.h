@@ -2,7 +2,8 @@
 
 // The folder tree: the Desktop at the top, below it home, the file system root
 // and removable volumes, and under each of them their folders, hidden ones
-// included. A folder's subfolders are listed only when it is first expanded.
+// included. A folder's subfolders are listed only when it is expanded, and
+// listed again each time it is expanded anew.
 // Paths go in and come out as bytes, exactly as the file system stores them.
 
 #include <QAbstractItemDelegate>
@@ -14,11 +15,13 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace torvel {
 
 class FolderNamespace;
 class ItemIdList;
+struct FolderEntry;
 enum class FolderIcon;
 
 class TFoldertreeEX : public QTreeWidget
@@ -92,6 +95,9 @@ protected Q_SLOTS:
 
 private:
     void FillChildren(QTreeWidgetItem* node);
+    bool removeGoneChildren(QTreeWidgetItem* node, const std::vector<const FolderEntry*>& listed);
+    void addNewChildren(QTreeWidgetItem* node, const std::vector<const FolderEntry*>& sorted);
+    QTreeWidgetItem* newNode(const FolderEntry& entry) const;
     QTreeWidgetItem* FindNode(const ItemIdList& list);
     QTreeWidgetItem* FindChild(QTreeWidgetItem* node, const ItemIdList& item);
     void renameNode(QTreeWidgetItem* node, const std::string& newName);

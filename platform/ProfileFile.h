@@ -60,6 +60,10 @@ public:
     // file we could not see is not replaced by one without its contents.
     std::error_code loadError() const { return m_loadError; }
 
+    // True when nothing stood at the path when the file was loaded, and it
+    // has not been saved since: the program has never run with this file.
+    bool isMissing() const { return !m_exists && !m_loadError; }
+
     // True when the file was not UTF-8 and was read as CP932.
     bool readAsCp932() const { return m_readAsCp932; }
 

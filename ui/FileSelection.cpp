@@ -6,6 +6,7 @@
 #include "Utf8Text.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -331,7 +332,11 @@ void FileSelection::StringGrid1MouseUp(QObject* /*Sender*/, Qt::MouseButton Butt
     }
     PopupRow = row;
     QAction* name = m_gridMenu->findChild<QAction*>(QStringLiteral("pName"));
-    name->setText(menuCaption(cell.data(Qt::DisplayRole).toString()));
+    // A long name would stretch the menu across the screen: it is cut in the
+    // middle, as in the grid, to the width of the grid the menu opens over.
+    const QString shown = m_gridMenu->fontMetrics().elidedText(
+        cell.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, m_grid->width());
+    name->setText(menuCaption(shown));
     m_gridMenu->popup(m_grid->viewport()->mapToGlobal(QPoint(X, Y)));
 }
 

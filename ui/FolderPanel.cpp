@@ -3,6 +3,7 @@
 
 #include "ui_MainForm.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QMenu>
@@ -66,6 +67,7 @@ FolderPanel::FolderPanel(Ui::TForm1& ui, FormHost& host, QWidget* window)
     connect(m_destination, &QLineEdit::returnPressed, this, &FolderPanel::CuteButton3Click);
     connect(m_setButton, &TCuteButton::clicked, this, &FolderPanel::CuteButton3Click);
     m_destination->installEventFilter(this);
+    m_setButton->installEventFilter(this);
     for (QRadioButton* radio : m_radios) {
         connect(radio, &QRadioButton::toggled, this, [this, radio](bool checked) {
             if (checked) {
@@ -209,11 +211,19 @@ void FolderPanel::ExplorerMenuClick()
 
 bool FolderPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_destination) {
-        if (event->type() == QEvent::FocusIn) {
-            Edit5Enter();
-        } else if (event->type() == QEvent::FocusOut && endsEditing(event)) {
-            Edit5Exit();
+    const bool field = watched == m_destination;
+    if (field && event->type() == QEvent::FocusIn) {
+        Edit5Enter();
+    } else if ((field || watched == m_setButton) && event->type() == QEvent::FocusOut
+               && endsEditing(event)) {
+        // The focus goes first to the widget it moves to: between the field
+        // and its 設定 button the editing goes on.
+        const QWidget* next = QApplication::focusWidget();
+        if (next != m_destination && next != m_setButton) {
+            // Tab and Shift+Tab go on to the next control, as everywhere in
+            // the window; leaving otherwise shows the folder in the tree.
+            const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+            Edit5Exit(reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason);
         }
     }
     return QObject::eventFilter(watched, event);
@@ -229,7 +239,7 @@ void FolderPanel::Edit5Enter()
     setDestinationEditing(true);
 }
 
-void FolderPanel::Edit5Exit()
+void FolderPanel::Edit5Exit(bool focusTree)
 {
     if (!m_editingDestination) {
         return;
@@ -239,7 +249,7 @@ void FolderPanel::Edit5Exit()
     m_destination->setText(MiniDir(ChangeDir));
     m_destination->setCursorPosition(0);
     setDestinationEditing(false);
-    if (m_tree->isEnabled()) {
+    if (focusTree && m_tree->isEnabled()) {
         m_tree->setFocus();
     }
 }

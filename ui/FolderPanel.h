@@ -55,7 +55,7 @@ public:
 public Q_SLOTS:
     void DirTreeChange();
     void Edit5Enter();
-    void Edit5Exit();
+    void Edit5Exit(bool focusTree = true);
     void CuteButton3Click();
     void RadioButton1Click(QAbstractButton* Sender);
     void ExplorerMenuClick();

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QStyle>
+#include <QToolButton>
 
 #include "AboutBox.h"
 #include "AppIcon.h"
@@ -122,6 +123,7 @@ void TForm1::setUpControls()
     });
 
     nameControlsForScreenReaders();
+    orderTabChain();
 
     // Hints are switched on and off for the whole window by one filter.
     qApp->installEventFilter(this);
@@ -342,6 +344,14 @@ bool TForm1::hintAllowed(const QWidget* widget) const
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    // The command buttons are flat until the pointer rests on them; the one
+    // Tab has reached stands raised, so that the person sees where it is.
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        auto* button = qobject_cast<QToolButton*>(watched);
+        if (button != nullptr && button->parentWidget() == ui->Panel3) {
+            button->setAutoRaise(event->type() == QEvent::FocusOut);
+        }
+    }
     if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         if (widget->window() == this && !hintAllowed(widget)) {

@@ -211,6 +211,7 @@ private:
     // The window's own layout (MainFormLayout.cpp).
     void HsClick(QAction* Sender);
     void ButtonSideCapClick();
+    void orderTabChain();
     void placeWindow(int left, int top);
     void setOuterHeight(int height);
     void fitOnScreen(int wantedHeight);
@@ -223,6 +224,9 @@ private:
     std::string m_settingsPath;
     std::string m_baseDir;
     std::string m_saveMethodText;
+    // The height the person chose, as the settings file keeps it; HeightSize
+    // is that height as far as the screen allows.
+    int m_chosenHeightSize = 1;
     int m_formLeft = 0;
     int m_formTop = 0;
     bool m_showHints = true;

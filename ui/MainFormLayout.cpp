@@ -156,6 +156,8 @@ QList<QRect> TForm1::screenAreas() const
 void TForm1::HsClick(QAction* Sender)
 {
     const int wanted = Sender != nullptr ? Sender->property("Tag").toInt() : HeightSize;
+    // Kept as chosen, also when this screen allows less: a larger one gets it.
+    m_chosenHeightSize = wanted;
     const int state = heightSizeForScreen(wanted, screenHeight());
     if (state != HeightSize) {
         SizeChenge(static_cast<std::uint8_t>(state));
@@ -182,6 +184,28 @@ void TForm1::ButtonSideCapClick()
         pages->move(1, pages->y());
         column->move(pages->width() + 1, column->y());
         ui->ButtonSideCap->setText(QStringLiteral("ボタンは左に"));
+    }
+    orderTabChain();
+}
+
+void TForm1::orderTabChain()
+{
+    // Tab goes through the window as it stands on the screen. The form's
+    // list orders the controls within the work pages only: an order from a
+    // page control to a control on one of its own pages cuts Qt's chain in
+    // two, and the rest keep the order in which the form makes them. The
+    // check box the time stamp page adds below its button follows it, 設定
+    // follows the field whose text it confirms, and the command column comes
+    // before the work pages when it stands at their left, after them when
+    // it stands at their right. 設定 is the window's last control, so after
+    // it is before the work pages once Tab wraps round.
+    QWidget::setTabOrder(ui->DateButton, findChild<QWidget*>(QStringLiteral("ShotDateCheck")));
+    QWidget::setTabOrder(ui->Edit5, ui->CuteButton3);
+    QWidget* before =
+        ButtonSide == 1 ? static_cast<QWidget*>(ui->CuteButton3) : ui->RadioGroup6Item1;
+    for (QWidget* button : {ui->SpeedButton1, ui->PreViewButton, ui->TorvelButton, ui->EndButton}) {
+        QWidget::setTabOrder(before, button);
+        before = button;
     }
 }
 

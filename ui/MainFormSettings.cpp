@@ -18,7 +18,16 @@ namespace torvel {
 
 void TForm1::IniRead()
 {
-    applySettings(readSettings(ProfileFile::load(m_settingsPath), m_baseDir));
+    const ProfileFile profile = ProfileFile::load(m_settingsPath);
+    SettingsRecord settings = readSettings(profile, m_baseDir);
+    // A first start has no destination the person chose: files opened from
+    // the file manager are renamed where they are rather than moved into the
+    // start-up folder. A settings file without the key is read as it always
+    // was.
+    if (profile.isMissing()) {
+        settings.saveMethodText = saveMethodToText(SaveMode::Rename);
+    }
+    applySettings(settings);
 }
 
 void TForm1::applySettings(const SettingsRecord& settings)
@@ -36,7 +45,9 @@ void TForm1::applySettings(const SettingsRecord& settings)
     ButtonSide = settings.buttonSide != 0 ? 1 : 0;
     m_formLeft = settings.formLeft;
     m_formTop = settings.formTop;
-    // The height must fit the screen the window opens on.
+    // The height must fit the screen the window opens on; a start on a
+    // small screen leaves the height chosen for larger ones as it was.
+    m_chosenHeightSize = settings.heightSize;
     HeightSize =
         static_cast<std::uint8_t>(heightSizeForScreen(settings.heightSize, screenHeight()));
     checkHeightItem(HeightSize);
@@ -53,7 +64,7 @@ SettingsRecord TForm1::currentSettings() const
     settings.preview = ui->NonPreCheck->isChecked();
     settings.helpHint = ui->CheckBox2->isChecked();
     settings.buttonSide = ButtonSide;
-    settings.heightSize = HeightSize;
+    settings.heightSize = m_chosenHeightSize;
     settings.formLeft = m_formLeft;
     settings.formTop = m_formTop;
     return settings;

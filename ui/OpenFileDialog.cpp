@@ -76,8 +76,13 @@ bool wildcardMatch(std::string_view name, std::string_view pattern)
 const std::vector<OpenDialogFilter>& openDialogFilters()
 {
     static const std::vector<OpenDialogFilter> filters = {
+        // Besides the classic types, the photos of today's cameras and
+        // telephones, their raw files included: what the program reads
+        // shooting dates from.
         {QStringLiteral("画像(jpg,bmp,gif)"),
-         {"*.jpg", "*.gif", "*.bmp", "*.je", "*.jp", "*.jpeg", "*.jpe"}},
+         {"*.jpg", "*.gif",  "*.bmp",  "*.je",  "*.jp",   "*.jpeg", "*.jpe",
+          "*.png", "*.heic", "*.heif", "*.tif", "*.tiff", "*.nef",  "*.cr2",
+          "*.cr3", "*.arw",  "*.orf",  "*.rw2", "*.dng",  "*.raf"}},
         {QStringLiteral("テキスト(txt,prn)"), {"*.txt", "*.prn"}},
         {QStringLiteral("その他(*.*)"), {"*.*"}},
     };

@@ -131,6 +131,51 @@ TEST_F(FolderTreeTest, AFolderThatCannotBeListedIsTriedAgainOnTheNextExpansion)
     EXPECT_EQ(texts(a), QStringList{"b"});
 }
 
+// Closing a folder and opening it again reads it again: folders made since
+// appear in their place, removed ones go, and the nodes that stay keep what
+// was open below them and the selection, without a word to the window.
+TEST_F(FolderTreeTest, OpeningAFolderAgainShowsWhatWasMadeAndRemovedSince)
+{
+    const std::string deep = files.folder("home/user/a/m/deep");
+    files.folder("home/user/a/gone");
+    files.folder("home/user/a/z");
+    build();
+    tree->SelectPath(deep);
+    QTreeWidgetItem* a = childNamed(homeNode(), "a");
+    ASSERT_TRUE(a);
+    QTreeWidgetItem* m = childNamed(a, "m");
+    QTreeWidgetItem* z = childNamed(a, "z");
+    ASSERT_TRUE(m && z);
+    EXPECT_EQ(z->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    files.folder("home/user/a/b");
+    files.folder("home/user/a/n");
+    files.folder("home/user/a/z/inner");
+    ::rmdir(files.path("home/user/a/gone").c_str());
+    changes.clear();
+
+    a->setExpanded(false);
+    a->setExpanded(true);
+    EXPECT_EQ(texts(a), (QStringList{"b", "m", "n", "z"}));
+    EXPECT_EQ(childNamed(a, "m"), m) << "a folder still there keeps its node";
+    EXPECT_TRUE(m->isExpanded());
+    EXPECT_EQ(tree->SelectedPath(), deep);
+    EXPECT_TRUE(changes.empty());
+    EXPECT_EQ(z->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator)
+        << "a folder that gained a subfolder can be opened";
+    z->setExpanded(true);
+    EXPECT_EQ(texts(z), QStringList{"inner"});
+
+    // The selected folder removed: its parent, read again, takes its place.
+    ::rmdir(deep.c_str());
+    m->setExpanded(false);
+    m->setExpanded(true);
+    EXPECT_EQ(m->childCount(), 0);
+    EXPECT_EQ(tree->currentItem(), m);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0], m);
+    EXPECT_EQ(tree->CurrentNode(), m);
+}
+
 TEST_F(FolderTreeTest, SelectPathExpandsEveryAncestorAndReportsTheNode)
 {
     files.folder("home/user/one/two/" + sjisShown + "/four");

@@ -542,6 +542,20 @@ TEST_F(FileSelection, TheMenuOpensOnlyOverAListedName)
     gridMenu()->close();
 }
 
+// A name longer than the screen is wide keeps the menu within the window.
+TEST_F(FileSelection, TheMenuCutsALongNameInTheMiddle)
+{
+    const std::string name = "IMG_" + std::string(230, 'x') + "_end.jpg";
+    choose({name});
+    rightClick(1, 0);
+    const QString caption = menuItem("pName")->text();
+    EXPECT_TRUE(caption.startsWith(QStringLiteral("IMG_xx"))) << caption.toStdString();
+    EXPECT_TRUE(caption.endsWith(QStringLiteral("xx_end.jpg"))) << caption.toStdString();
+    EXPECT_TRUE(caption.contains(QChar(0x2026)));
+    EXPECT_LE(gridMenu()->sizeHint().width(), form->width());
+    gridMenu()->close();
+}
+
 TEST_F(FileSelection, TakingAFilesTimeIsOfferedOnlyOnTheTimeStampPage)
 {
     choose({"a.txt", "b.txt"});

@@ -320,8 +320,17 @@ TEST_F(FolderPanel, EditingShowsTheWholePathAndTheButtonSet)
     EXPECT_EQ(edit5()->text(), text(dir / "dst/"));
     EXPECT_FALSE(edit5()->property("showHint").toBool()) << "no hint while editing";
 
+    // Tab goes on to 設定 with the editing under way, and then on round the
+    // window; leaving by a click shows the folder in the tree.
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QApplication::sendEvent(edit5(), &tab);
+    EXPECT_TRUE(button3()->hasFocus());
+    EXPECT_TRUE(button3()->isEnabled());
+    QApplication::sendEvent(button3(), &tab);
+    EXPECT_FALSE(tree()->hasFocus());
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("SpeedButton1"));
+    edit5()->setFocus(Qt::TabFocusReason);
+    child<QWidget>(*form, "Edit1")->setFocus(Qt::MouseFocusReason);
     EXPECT_TRUE(tree()->hasFocus()) << "leaving the field goes to the tree";
     EXPECT_FALSE(button3()->isEnabled());
     EXPECT_TRUE(button3()->flat());

@@ -145,8 +145,15 @@ TEST(MainFormHeight, SavedHeightIsFittedToTheScreenAtStart)
     EXPECT_EQ(form.HeightSize, 1);
     EXPECT_TRUE(child<QAction>(form, "N580")->isChecked());
     EXPECT_EQ(form.height(), 580);
-    form.close();
-    EXPECT_EQ(form.currentSettings().heightSize, 1);
+    EXPECT_EQ(form.currentSettings().heightSize, 2) << "kept for a larger screen";
+
+    // What the person picks in the menu is kept, also where the screen
+    // allows less.
+    child<QAction>(form, "N475")->trigger();
+    EXPECT_EQ(form.currentSettings().heightSize, 0);
+    child<QAction>(form, "N680")->trigger();
+    EXPECT_EQ(form.HeightSize, 1);
+    EXPECT_EQ(form.currentSettings().heightSize, 2);
 }
 
 TEST(MainFormSide, ButtonsStartRightAndTwoClicksRestoreTheLayout)

@@ -6,11 +6,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QToolButton>
 
 #include <algorithm>
 #include <string>
 
 #include "MainFormFixture.h"
+#include "platform/FolderTestTree.h"
 
 namespace torvel {
 namespace {
@@ -43,7 +45,8 @@ TEST(MainFormSettings, MissingFileStartsWithTheDefaultsAndIsWrittenInKeyOrder)
     EXPECT_EQ(child<QLineEdit>(form, "Edit4")->text(), QStringLiteral("1"));
     EXPECT_EQ(child<QLineEdit>(form, "Edit2")->text(), QStringLiteral("5"));
     EXPECT_EQ(child<QLineEdit>(form, "Edit3")->text(), QStringLiteral("txt"));
-    EXPECT_EQ(form.SaveMethod, SaveMode::Move) << "move";
+    EXPECT_EQ(form.SaveMethod, SaveMode::Rename);
+    EXPECT_TRUE(child<QRadioButton>(form, "RadioButton1")->isChecked());
     for (const char* off :
          {"UpCheck", "LowCheck", "JuuhukuCheck", "CheckBox1", "KetaCheck", "KetaName", "ExtCheck"})
         EXPECT_FALSE(checked(form, off)) << off;
@@ -65,7 +68,7 @@ TEST(MainFormSettings, MissingFileStartsWithTheDefaultsAndIsWrittenInKeyOrder)
               "[CHANGE]\nCHANGE_DIR="
             + folder
             + "\nCHANGE_NAME=TOR\nCHANGE_NOM=1\nCHANGE_DIGIT=5\n"
-              "CHANGE_EXT=txt\nCHANGE_MOVE=MOVE\nUPPER=OFF\nLOWWER=OFF\nPREVIEW=ON\n\n"
+              "CHANGE_EXT=txt\nCHANGE_MOVE=RENAME\nUPPER=OFF\nLOWWER=OFF\nPREVIEW=ON\n\n"
               "[OPTIONS]\nHELP_HINT=ON\nDUPLICATE=OFF\nSAMENAME=OFF\nCOLUMN=OFF\nCOLUMNNAME=OFF\n"
               "EXT_CHECK=OFF\nBUTTONSIDE=ON\nHEIGHTSIZE=M\nFORM_LEFT=233\nFORM_TOP=104\n");
 
@@ -119,7 +122,9 @@ TEST(MainFormSettings, CheckBoxesRunTheirHandlersWhenTheFileChangesThem)
     EXPECT_FALSE(checked(upper, "LowCheck"));
 }
 
-TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsUsed)
+// A start on a small screen fits the window to it but leaves the height
+// chosen for larger screens as the file has it.
+TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsChosen)
 {
     const struct
     {
@@ -131,9 +136,9 @@ TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsUsed)
     } cases[] = {
         {"m", 1080, 2, "N680", "L"}, // lower case is no size letter
         {"", 1080, 2, "N680", "L"},  {"S", 1080, 0, "N475", "S"}, {"M", 1080, 1, "N580", "M"},
-        {"m", 600, 1, "N580", "M"},  {"", 600, 1, "N580", "M"},   {"L", 600, 1, "N580", "M"},
-        {"S", 600, 0, "N475", "S"},  {"L", 480, 0, "N475", "S"},  {"M", 480, 0, "N475", "S"},
-        {"L", 489, 0, "N475", "S"},  {"L", 610, 2, "N680", "L"},
+        {"m", 600, 1, "N580", "L"},  {"", 600, 1, "N580", "L"},   {"L", 600, 1, "N580", "L"},
+        {"S", 600, 0, "N475", "S"},  {"L", 480, 0, "N475", "L"},  {"M", 480, 0, "N475", "M"},
+        {"L", 489, 0, "N475", "L"},  {"L", 610, 2, "N680", "L"},
     };
     const int heights[3] = {475, 580, 680};
     for (const auto& c : cases) {
@@ -149,8 +154,34 @@ TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsUsed)
     }
 }
 
+// Photos opened from the file manager on the very first start are renamed
+// in their folder, not moved into the pictures folder the window opens in.
+TEST(MainFormSettings, AFirstStartRenamesOpenedPhotosWhereTheyAre)
+{
+    ScratchDir home;
+    home.makeFolder("X");
+    std::vector<std::string> photos;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+        home.write(std::string("X/") + name, name);
+        photos.push_back(home / "X/" + name);
+    }
+    test::ScopedEnv homeEnv("HOME", home.path());
+    test::ScopedEnv configEnv("XDG_CONFIG_HOME", home / "config");
+    TestForm form(TestForm::AtPath{home / "config/torvel/torvel.ini"});
+    ASSERT_EQ(form.baseDir(), home.path());
+    form.openFiles(photos);
+    child<QToolButton>(form, "TorvelButton")->click();
+    EXPECT_EQ(home.names(), std::vector<std::string>{"X"});
+    EXPECT_EQ(home.names("X"),
+              (std::vector<std::string>{"TOR00001.jpg", "TOR00002.jpg", "TOR00003.jpg"}));
+    EXPECT_TRUE(form.messages.isEmpty()) << form.messages.join('|').toStdString();
+}
+
 TEST(MainFormSettings, SaveMethodIsWrittenFromTheChoiceNeverFromTheTextRead)
 {
+    TestForm noKey(std::string("[CHANGE]\nCHANGE_NAME=TOR\n"));
+    EXPECT_EQ(noKey.SaveMethod, SaveMode::Move) << "only a first start renames";
+
     TestForm copying(std::string("[CHANGE]\nCHANGE_MOVE=copy\n"));
     EXPECT_EQ(copying.SaveMethod, SaveMode::Copy);
     EXPECT_TRUE(child<QRadioButton>(copying, "RadioButton3")->isChecked());

@@ -203,8 +203,8 @@ TEST(MainForm, FirstStartShowsTheDefaultsAndAsksForFiles)
     EXPECT_FALSE(child<QCheckBox>(form, "KetaName")->isEnabled());
     EXPECT_TRUE(child<QAction>(form, "NonPreCheck")->isChecked());
     EXPECT_TRUE(child<QAction>(form, "CheckBox2")->isChecked());
-    EXPECT_EQ(form.SaveMethod, SaveMode::Move) << "MOVE";
-    EXPECT_TRUE(child<QRadioButton>(form, "RadioButton2")->isChecked());
+    EXPECT_EQ(form.SaveMethod, SaveMode::Rename) << "files stay in their folder";
+    EXPECT_TRUE(child<QRadioButton>(form, "RadioButton1")->isChecked());
     EXPECT_EQ(form.ButtonSide, 1);
     EXPECT_EQ(form.pos(), QPoint(233, 104));
     EXPECT_EQ(form.SelectedFiles.capacity(), 5000u);

@@ -110,6 +110,22 @@ TEST_F(OpenDialog, ListsFoldersAndTheFilesTheFilterTakesDecoded)
     EXPECT_EQ(shownNames(other), (QStringList{"sub", "a.txt"}));
 }
 
+// The photo types the program reads dates from are pictures too, raw files
+// included, whatever the camera's letter case; their sidecars are not.
+TEST_F(OpenDialog, ThePictureFilterTakesTodaysPhotoTypes)
+{
+    const QStringList photos = {"a.png", "b.HEIC", "c.heif", "d.tif", "e.TIFF", "f.NEF", "g.cr2",
+                                "h.CR3", "i.arw",  "j.ORF",  "k.RW2", "l.dng",  "m.RAF"};
+    ScratchDir shots;
+    for (const QString& name : photos) {
+        shots.write(name.toStdString(), "");
+    }
+    shots.write("f.NEF.xmp", "");
+    shots.write("clip.mov", "");
+    TestDialog dialog({QStringLiteral("変換するファイルの選択"), 1, {}, shots.path()});
+    EXPECT_EQ(shownNames(dialog), photos);
+}
+
 TEST_F(OpenDialog, ChosenNamesThatAreNotUtf8KeepTheirBytes)
 {
     TestDialog dialog(setup(1));
