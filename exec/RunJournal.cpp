@@ -505,8 +505,31 @@ int readJournal(const std::string& path, JournalRecord& out)
 
 namespace {
 
+// A line that a kill cut short goes before a line is added after it: the
+// two would otherwise read as one line that is not one.
+int dropCutLine(const std::string& path)
+{
+    UniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+    struct stat st
+    {};
+    if (!fd.isOpen() || ::fstat(fd.get(), &st) != 0)
+        return errno;
+    char tail[4096];
+    const off_t at = std::max<off_t>(0, st.st_size - static_cast<off_t>(sizeof tail));
+    const ssize_t n = ::pread(fd.get(), tail, sizeof tail, at);
+    if (n <= 0 || tail[n - 1] == '\n')
+        return n < 0 ? errno : 0;
+    const std::string_view read(tail, static_cast<std::size_t>(n));
+    const std::size_t lastEnd = read.rfind('\n');
+    if (lastEnd == std::string_view::npos)
+        return 0; // a line longer than the tail: left for the reader to stop at
+    return ::ftruncate(fd.get(), at + static_cast<off_t>(lastEnd) + 1) == 0 ? 0 : errno;
+}
+
 int appendLine(const std::string& path, std::string_view line)
 {
+    if (int rc = dropCutLine(path))
+        return rc;
     DurableFile file;
     if (int rc = file.openToAppend(path))
         return rc;

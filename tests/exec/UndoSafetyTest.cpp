@@ -10,6 +10,8 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,6 +21,9 @@
 #include "ChangeJournal.h"
 #include "DateChange.h"
 #include "JournalFolder.h"
+#include "RunReport.h"
+#include "UndoTexts.h"
+#include "UniqueFd.h"
 #include "RunTestSupport.h"
 
 namespace torvel {
@@ -165,6 +170,51 @@ TEST_F(UndoSafety, ATimeStampRunCutShortListsOnlyWhatCouldNotBeRestored)
     EXPECT_EQ(back.converted, 4);
 }
 
+// An immutable file refuses its old time: the failure says the time stamp,
+// not a name, could not be restored.
+TEST_F(UndoSafety, ATimeThatCannotBeRestoredIsNamedAsSuch)
+{
+    writeAll(src, {"a.jpg", "b.jpg"});
+    DateChangeInput input{2026, 12, 7, 10, 30, 0, src.path(), {"a.jpg", "b.jpg"}, false, {}};
+    RunJournal journal(journalFolder);
+    ASSERT_EQ(Date_Change(input, real, feedback, &journal).changed, 2);
+    UniqueFd fd(::open((src / "b.jpg").c_str(), O_RDONLY | O_CLOEXEC));
+    int flags = 0;
+    if (::ioctl(fd.get(), FS_IOC_GETFLAGS, &flags) != 0)
+        GTEST_SKIP() << "no file flags here";
+    flags |= FS_IMMUTABLE_FL;
+    if (::ioctl(fd.get(), FS_IOC_SETFLAGS, &flags) != 0)
+        GTEST_SKIP() << "no immutable files here";
+    const RunResult back = takeBackLast();
+    flags &= ~FS_IMMUTABLE_FL;
+    ASSERT_EQ(::ioctl(fd.get(), FS_IOC_SETFLAGS, &flags), 0);
+    EXPECT_EQ(back.converted, 1);
+    ASSERT_EQ(back.failures.size(), 1u);
+    EXPECT_NE(failureLine(back.failures[0]).find("更新日時を元に戻せませんでした"),
+              std::string::npos);
+    EXPECT_EQ(settledSummary(back, true),
+              "1個のファイルを元に戻しました。1 個のファイルは元に戻せませんでした。");
+}
+
+// How far a run got, for the questions before taking it back or finishing.
+TEST_F(UndoSafety, TheQuestionsCountWhatTheRunDidAndSayWhereItsFilesWent)
+{
+    writeAll(src, {"a.txt", "b.txt", "c.txt"});
+    dst.write("z.txt", "kept");
+    ASSERT_EQ(journaled({{"a.txt", "x.txt"}, {"b.txt", "y.txt"}, {"c.txt", "z.txt"}},
+                        across(SaveMode::Move))
+                  .converted,
+              2);
+    JournalRecord record;
+    ASSERT_TRUE(lastRunToTakeBack(journalFolder, record));
+    EXPECT_EQ(filesDone(record, real), 2u);
+    const std::string question = takeBackQuestion(record, 2);
+    EXPECT_NE(question.find("3 個のうち 2 個まで"), std::string::npos) << question;
+    EXPECT_NE(question.find("保存先: " + dst.path()), std::string::npos) << question;
+    EXPECT_NE(unfinishedRunQuestion(record, 2).find("「後で」: 今はすべてをそのままにします"),
+              std::string::npos);
+}
+
 // Journals are taken in the order they were written, not by the clock: the
 // second run here began under a zone whose local time is hours earlier.
 TEST_F(UndoSafety, TheLastRunIsTheLastWrittenWhateverTheZone)
@@ -280,6 +330,20 @@ TEST_F(UndoSafety, ADamagedJournalIsKeptAsideAndWhatCanBeReadIsOffered)
     ASSERT_EQ(runs.size(), 1u);
     settle(runs[0], false);
     EXPECT_EQ(src.names(), Names{"z.txt"});
+}
+
+// A kill in the middle of a line: the next line added does not join it.
+TEST_F(UndoSafety, ALineCutShortIsDroppedBeforeTheNextOne)
+{
+    writeAll(src, {"a.txt"});
+    ASSERT_EQ(journaled({{"a.txt", "b.txt"}}, inPlace()).converted, 1);
+    const std::string path = lastJournal();
+    writeText(path, readText(path) + "arrived b.txt 12");
+    ASSERT_EQ(markUndone(path), 0);
+    JournalRecord record;
+    ASSERT_EQ(readJournal(path, record), 0);
+    EXPECT_FALSE(record.damaged);
+    EXPECT_TRUE(record.undone);
 }
 
 TEST_F(UndoSafety, OldJournalsGoByCountAndSizeTheNewestAlwaysStays)
