@@ -54,7 +54,7 @@ RunFeedback::TrashAnswer TerminalFeedback::confirmTrash(const std::string& path)
 
 bool answeredYes(const std::string& question, std::istream& answers, std::ostream& err)
 {
-    err << question << " [y=はい/n=いいえ] " << std::flush;
+    err << question << "[y=はい/n=いいえ] " << std::flush;
     std::string line;
     return std::getline(answers, line) && !line.empty() && asciiLower(line.front()) == 'y';
 }

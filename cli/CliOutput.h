@@ -35,8 +35,9 @@ private:
     const std::atomic<int>* m_stopSignal;
 };
 
-// Asks question on err and reads the answer from answers: true for a line
-// that begins with y or Y; anything else, and no line at all, is no.
+// Puts question on err, followed by the choices, and reads the answer from
+// answers: true for a line that begins with y or Y; anything else, and no
+// line at all, is no.
 bool answeredYes(const std::string& question, std::istream& answers, std::ostream& err);
 
 // The failures on stderr and the summary on stdout; all: whether the run did

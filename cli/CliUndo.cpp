@@ -1,5 +1,6 @@
 #include "CliUndo.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "CliOutput.h"
@@ -27,6 +28,15 @@ std::string programLine(const JournalRecord& record)
     else
         program = displayName(record.by);
     return "実行したプログラム: " + program;
+}
+
+// The question before taking the run back, the program named right below
+// its first line, which names the run.
+std::string questionWithProgram(const JournalRecord& record, std::size_t done)
+{
+    std::string question = takeBackQuestion(record, done);
+    const std::size_t firstLine = std::min(question.find('\n'), question.size());
+    return question.insert(firstLine, '\n' + programLine(record));
 }
 
 // What taking back the run would do, file by file, touching nothing.
@@ -70,8 +80,7 @@ CliExit agreed(const CliOptions& options, const CliEnvironment& env, const Journ
             out << record.files.size() << " 個のうち " << done << " 個まで変換しています。\n";
         return CliExit::Done;
     }
-    const std::string question =
-        takeBackQuestion(record, done) + '\n' + programLine(record) + "\n\n";
+    const std::string question = questionWithProgram(record, done) + "\n\n";
     if (env.answers == nullptr) {
         err << question
             << "たずねる端末がないため、元に戻しませんでした。たずねずに元に戻すには --yes を付けて"
@@ -95,7 +104,7 @@ CliExit undoLastRun(const CliOptions& options, const CliEnvironment& env, std::o
     if (const CliExit found = lastRun(env, record, done, err); found != CliExit::Done)
         return found;
     if (options.dryRun) {
-        out << takeBackQuestion(record, done) << '\n' << programLine(record) << "\n\n";
+        out << questionWithProgram(record, done) << "\n\n";
         previewUndo(record, out);
         return CliExit::Done;
     }
