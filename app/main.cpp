@@ -110,7 +110,9 @@ std::optional<int> answerWithoutWindow(const torvel::CommandLine& command)
 }
 
 // One window per session: a later start hands its files to the open window
-// and ends with the status returned; nothing when no window is open.
+// and ends with the status returned; nothing when no window is open. A
+// window in the middle of a run takes nothing: the start says so on stderr
+// only, since a box of its own could open behind that window, out of sight.
 std::optional<int> handOffToOpenWindow(const QString& socket, const torvel::CommandLine& command)
 {
     switch (torvel::SingleInstance::handOff(socket, command.paths)) {
@@ -118,7 +120,6 @@ std::optional<int> handOffToOpenWindow(const QString& socket, const torvel::Comm
         return 0;
     case torvel::SingleInstance::Handoff::Busy:
         std::fprintf(stderr, "torvel: %s\n", kBusyText);
-        QMessageBox::warning(nullptr, QStringLiteral("TORVEL"), QString::fromUtf8(kBusyText));
         return 1;
     case torvel::SingleInstance::Handoff::NoInstance:
         break;

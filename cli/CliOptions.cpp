@@ -103,6 +103,7 @@ public:
             {"--same-name", [](CliOptions& c) { c.sameName = true; }},
             {"--no-same-name", [](CliOptions& c) { c.sameName = false; }},
             {"--rename", [](CliOptions& c) { c.save = SaveMode::Rename; }},
+            {"--settings", [](CliOptions& c) { c.settingsFile = std::string(); }},
         };
         const auto it = flags.find(name);
         if (it == flags.end())
@@ -139,6 +140,11 @@ public:
             o.destination = std::string(value);
         } else if (name == "--only") {
             o.only = commaList(value);
+        } else if (name == "--settings") {
+            // Alone, --settings names the window's own file: only "=" gives one.
+            if (value.empty())
+                return fail("設定ファイルを指定してください: ", "--settings=");
+            o.settingsFile = std::string(value);
         } else {
             return fail("不明なオプションです: ", name);
         }
@@ -149,7 +155,7 @@ public:
     {
         for (std::string_view known :
              {"--identifier", "-i", "--start", "-s", "--digits", "-d", "--extension", "-e",
-              "--sort", "--move", "--copy", "--only"}) {
+              "--sort", "--move", "--copy", "--only", "--settings"}) {
             if (name == known)
                 return true;
         }
@@ -223,6 +229,14 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
         return std::nullopt;
     }
     return options;
+}
+
+SettingsRecord commandLineDefaults()
+{
+    SettingsRecord defaults;
+    defaults.changeName.clear();
+    defaults.saveMethodText = saveMethodToText(SaveMode::Rename);
+    return defaults;
 }
 
 SettingsRecord withOptions(SettingsRecord s, const CliOptions& o)

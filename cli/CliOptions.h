@@ -23,7 +23,8 @@ enum class CliAction : std::uint8_t
 };
 
 // The rename page's options as given on the command line; what is not given
-// comes from the settings file.
+// comes from the defaults (commandLineDefaults), or from a settings file only
+// when the command line names one.
 struct CliOptions
 {
     CliAction action = CliAction::Run;
@@ -46,15 +47,23 @@ struct CliOptions
     SaveMode save = SaveMode::Rename;
     std::string destination;
     std::vector<std::string> only; // extensions to take, without dots; empty: all
-    bool yes = false;              // every file in the way goes to the trash unasked
-    bool dryRun = false;           // with --undo: show what would be taken back
+    // The settings file whose values stand for the options not given: none,
+    // the defaults; empty, the window's own; else that file's path (bytes).
+    std::optional<std::string> settingsFile;
+    bool yes = false;    // every file in the way goes to the trash unasked
+    bool dryRun = false; // with --undo: show what would be taken back
 };
 
 // Parses the arguments after the program's name. On a mistake returns none
 // and puts the message (UTF-8, without the program's name) in error.
 std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, std::string& error);
 
-// The options over the settings file's values.
+// What a command line starts from when it names no settings file: the
+// values of the window's first start, but no identifier, which the person
+// gives, so that a name is never made of a word nobody typed.
+SettingsRecord commandLineDefaults();
+
+// The options over the defaults or the settings file's values.
 SettingsRecord withOptions(SettingsRecord settings, const CliOptions& options);
 
 // The text of --help.

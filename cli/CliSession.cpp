@@ -1,10 +1,15 @@
 #include "CliSession.h"
 
+#include "CliOutput.h"
+#include "CliUndo.h"
+
 #include <algorithm>
-#include <istream>
+#include <cerrno>
 #include <optional>
 #include <ostream>
 #include <unordered_set>
+
+#include <sys/stat.h>
 
 #include "ByteText.h"
 #include "ChangeName.h"
@@ -12,6 +17,7 @@
 #include "Extraction.h"
 #include "FileProp.h"
 #include "FilesList.h"
+#include "FolderIdentity.h"
 #include "IoError.h"
 #include "JournalFolder.h"
 #include "NameRules.h"
@@ -21,10 +27,7 @@
 #include "PreviewConflicts.h"
 #include "ProfileFile.h"
 #include "RunDriver.h"
-#include "RunFeedback.h"
 #include "RunJournal.h"
-#include "RunReport.h"
-#include "RunUndo.h"
 #include "SettingsRecord.h"
 #include "UndoTexts.h"
 
@@ -33,51 +36,6 @@ namespace torvel {
 namespace {
 
 constexpr const char* undoHint = "（torvel-cli --undo で元に戻せます）";
-
-// Asks on the terminal before a file goes to the trash, or answers for the
-// person: yes to all with --yes, no when there is nobody to ask.
-class TerminalFeedback : public RunFeedback
-{
-public:
-    TerminalFeedback(bool yes, std::istream* answers, std::ostream& err)
-        : m_yes(yes)
-        , m_answers(answers)
-        , m_err(err)
-    {}
-
-    void status(const RunStatus&) override {}
-    void progress(int, int) override {}
-    void fileFailed(const std::string& message) override { m_err << message << '\n'; }
-
-    TrashAnswer confirmTrash(const std::string& path) override
-    {
-        if (m_yes)
-            return TrashAnswer::YesToAll;
-        if (m_answers == nullptr)
-            return TrashAnswer::No;
-        m_err << displayPath(path)
-              << " はすでにあります。ごみ箱に移動しますか？ [y=はい/n=いいえ/a=すべて/q=中止] "
-              << std::flush;
-        std::string line;
-        if (!std::getline(*m_answers, line) || line.empty())
-            return TrashAnswer::No;
-        switch (asciiLower(line.front())) {
-        case 'y':
-            return TrashAnswer::Yes;
-        case 'a':
-            return TrashAnswer::YesToAll;
-        case 'q':
-            return TrashAnswer::Cancel;
-        default:
-            return TrashAnswer::No;
-        }
-    }
-
-private:
-    bool m_yes;
-    std::istream* m_answers;
-    std::ostream& m_err;
-};
 
 // A path as given, made absolute against the working folder; none when it is
 // relative and the working folder has no name.
@@ -144,18 +102,122 @@ struct Batch
     TMyFileList list;
 };
 
-// The chosen files read into the list in the chosen order, with their new names.
-CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& batch,
-                  std::ostream& err)
+// Why the first path names nothing (a folder, or a file in a folder, that
+// is not there), in the person's words; empty when it names something, or
+// when what is wrong with it is for the reading to say.
+std::string missingPathText(const std::vector<std::string>& paths)
 {
-    std::vector<std::string> paths;
+    const std::string& first = paths.front();
+    struct stat info
+    {};
+    if (::stat(first.c_str(), &info) == 0 || errno != ENOENT)
+        return {};
+    const std::string folder(folderPart(withoutTrailingSlashes(first)));
+    if (!folderExists(folder))
+        return "フォルダがありません: " + displayPath(folder);
+    if (first.ends_with('/'))
+        return "フォルダがありません: " + displayPath(first);
+    // Of several files, those that are there are taken.
+    return paths.size() == 1 ? "ファイルまたはフォルダがありません: " + displayPath(first)
+                             : std::string();
+}
+
+// Why files cannot be moved or copied into folder; empty when they can be.
+std::string destinationProblem(const std::string& folder)
+{
+    struct stat info
+    {};
+    if (::stat(folder.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return "保存先のフォルダがありません: " + displayPath(folder);
+        return "保存先のフォルダを開けませんでした: " + displayPath(folder) + "（"
+               + ioErrorText(errno) + "）";
+    }
+    if (!S_ISDIR(info.st_mode))
+        return "保存先はフォルダではありません: " + displayPath(folder);
+    return {};
+}
+
+// The values the options are laid over: the defaults, or the values of the
+// settings file the command line names, whose path goes into used. False,
+// said on err, when that file cannot be read.
+bool startingSettings(const CliOptions& options, const CliEnvironment& env,
+                      SettingsRecord& settings, std::string& used, std::ostream& err)
+{
+    if (!options.settingsFile) {
+        settings = commandLineDefaults();
+        return true;
+    }
+    const bool window = options.settingsFile->empty();
+    if (window) {
+        used = env.settingsPath;
+    } else if (std::optional<std::string> whole =
+                   absolute(*options.settingsFile, env.workingFolder)) {
+        used = std::move(*whole);
+    } else {
+        err << "作業フォルダを開けませんでした。" << ioErrorText(env.workingFolderError) << '\n';
+        return false;
+    }
+    if (used.empty()) {
+        err << "ウィンドウの設定ファイルの場所がわかりません（ホームフォルダがありません）。\n";
+        return false;
+    }
+    const ProfileFile profile = ProfileFile::load(used);
+    if (profile.isMissing()) {
+        err << (window ? "ウィンドウの設定ファイルはまだありません（ウィンドウを閉じると作られま"
+                         "す）: "
+                       : "設定ファイルがありません: ")
+            << displayPath(used) << '\n';
+        return false;
+    }
+    if (const std::error_code error = profile.loadError(); error || profile.isJunk()) {
+        err << "設定ファイルを読めませんでした: " << displayPath(used) << "（"
+            << (error ? ioErrorText(error.value()) : "設定ファイルではありません") << "）\n";
+        return false;
+    }
+    settings = readSettings(profile, env.programFolder);
+    return true;
+}
+
+// The chosen files, the folder they go to and the settings, each checked
+// before a file is read; the files in the list are read next.
+CliExit readPlaces(const CliOptions& options, const CliEnvironment& env,
+                   std::vector<std::string>& paths, Batch& batch, std::ostream& err)
+{
     std::string destination;
     if (!absolutePaths(options, env.workingFolder, paths, destination)) {
         err << "作業フォルダを開けませんでした。" << ioErrorText(env.workingFolderError) << '\n';
         return CliExit::Partly;
     }
-    batch.settings =
-        withOptions(readSettings(ProfileFile::load(env.settingsPath), env.programFolder), options);
+    if (const std::string missing = missingPathText(paths); !missing.empty()) {
+        err << missing << '\n';
+        return CliExit::Partly;
+    }
+    if (options.save != SaveMode::Rename) {
+        if (const std::string problem = destinationProblem(destination); !problem.empty()) {
+            err << problem << '\n';
+            return CliExit::Partly;
+        }
+        batch.changeDir = withTrailingSlash(destination);
+    }
+    std::string used;
+    if (!startingSettings(options, env, batch.settings, used, err))
+        return CliExit::Partly;
+    if (options.action == CliAction::DryRun)
+        err << (used.empty() ? std::string("設定ファイルは使わず、既定値を使います。")
+                             : "設定ファイル " + displayPath(used) + " の値を使います。")
+            << '\n';
+    batch.settings = withOptions(std::move(batch.settings), options);
+    return CliExit::Done;
+}
+
+// The chosen files read into the list in the chosen order, with their new names.
+CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& batch,
+                  std::ostream& err)
+{
+    std::vector<std::string> paths;
+    if (const CliExit places = readPlaces(options, env, paths, batch, err); places != CliExit::Done)
+        return places;
     const SortOrder order = sortOrderOfItem(batch.settings.sort).value_or(SortOrder::NameUp);
     // Nothing is shown but names: an order by name needs no look at any file.
     const bool byName = sortsByName(order);
@@ -164,12 +226,16 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
         err << "フォルダの中を読めませんでした。" << displayPath(paths.front()) << '\n';
         return CliExit::Partly;
     }
+    if (chosen.listedFolder && chosen.names.empty()) {
+        err << "フォルダにファイルがありません: " << displayPath(paths.front()) << '\n';
+        return CliExit::Partly;
+    }
     if (chosen.otherFolders)
         err << "最初のファイルと違うフォルダのファイルが含まれていましたので、それらは選択しませ"
                "んでした。\n";
     batch.searchDir = withTrailingSlash(chosen.folder);
-    batch.changeDir =
-        options.save == SaveMode::Rename ? batch.searchDir : withTrailingSlash(destination);
+    if (options.save == SaveMode::Rename)
+        batch.changeDir = batch.searchDir;
     FilePropInput input;
     input.filter = extensionFilter(chosen.names, options.only);
     input.selectedFiles = std::move(chosen.names);
@@ -206,7 +272,12 @@ CliExit giveNames(Batch& batch, std::ostream& err)
     in.ChangeDir = batch.changeDir;
     in.SearchDir = batch.searchDir;
     if (!in.KetaCheck && in.Identifier.empty()) {
-        err << "【注意】 識別名を入力してください。\n";
+        err << "識別名を -i で指定してください（ファイル名の末尾の数字を使うときは -k）。\n";
+        return CliExit::Usage;
+    }
+    // Only "/" (and NUL, which no argument holds) cannot stand in a name.
+    if (in.ExtCheck && in.ExtensionText.find('/') != std::string::npos) {
+        err << "拡張子にファイル名に使えない文字が含まれています: " << s.changeExt << '\n';
         return CliExit::Usage;
     }
     const ChangeNameResult result = Change_Name(batch.list, in);
@@ -235,24 +306,21 @@ CliExit preview(Batch& batch, std::ostream& out)
     return any ? CliExit::Partly : CliExit::Done;
 }
 
-// The failures on stderr and the summary on stdout; all: whether the run did
-// everything it was asked.
-CliExit report(const RunResult& result, const std::string& summary, bool all, std::ostream& out,
-               std::ostream& err)
+// After an interrupt: what the run did before it stopped, and what it left.
+std::string stoppedSummary(const RunResult& result, const std::string& hint)
 {
-    if (!result.started()) {
-        err << result.errorText << '\n';
-        return CliExit::Partly;
-    }
-    if (const std::string failures = failureReport(result); !failures.empty())
-        err << failures << '\n';
-    out << summary << '\n';
-    return all && result.failures.empty() ? CliExit::Done : CliExit::Partly;
+    const auto left = std::count(result.rows.begin(), result.rows.end(), RowResult::Pending);
+    return "中断しました。" + runSummary(result, "") + "残りの " + std::to_string(left)
+           + " 個のファイルはそのままです。" + hint;
 }
 
 CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, std::ostream& out,
             std::ostream& err)
 {
+    if (env.stopSignal != nullptr && *env.stopSignal != 0) {
+        err << "中断しました。何も変更していません。\n";
+        return exitForSignal(*env.stopSignal);
+    }
     std::vector<RunRow> rows;
     rows.reserve(static_cast<std::size_t>(batch.list.Count()));
     for (int i = 0; i < batch.list.Count(); ++i) {
@@ -270,53 +338,19 @@ CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, 
         return CliExit::Partly;
     }
     PosixFileSystem fs;
-    TerminalFeedback feedback(options.yes, env.answers, err);
+    TerminalFeedback feedback(options.yes, env.answers, err, env.stopSignal);
     TFileOperation operation(fs, &feedback);
     RunJournal journal(env.stateFolder);
     RunServices services{fs, feedback, operation, &journal};
     const RunResult result = runRenamePage(rows, settings, services);
     pruneJournals(env.stateFolder);
-    return report(result, runSummary(result, journal.path().empty() ? "" : undoHint),
+    const std::string hint = journal.path().empty() ? "" : undoHint;
+    if (result.started() && result.stopped) {
+        (void)report(result, stoppedSummary(result, hint), false, out, err);
+        return exitForSignal(*env.stopSignal);
+    }
+    return report(result, runSummary(result, hint),
                   static_cast<std::size_t>(result.converted) == rows.size(), out, err);
-}
-
-// What taking back the run would do, file by file, touching nothing.
-void previewUndo(const JournalRecord& record, std::ostream& out)
-{
-    for (const JournalFile& file : record.files) {
-        if (file.newName.empty())
-            out << displayName(file.oldName) << '\n';
-        else
-            out << displayName(file.newName) << " → " << displayName(file.oldName) << '\n';
-    }
-}
-
-CliExit undo(const CliOptions& options, const CliEnvironment& env, std::ostream& out,
-             std::ostream& err)
-{
-    const JournalFolder journals(env.stateFolder, JournalFolder::briefWait);
-    if (!journals.held()) {
-        err << journals.refusal() << '\n';
-        return CliExit::Partly;
-    }
-    JournalRecord record;
-    if (!lastRunToTakeBack(env.stateFolder, record)) {
-        err << nothingToTakeBack << '\n';
-        return CliExit::Partly;
-    }
-    PosixFileSystem fs;
-    if (options.dryRun) {
-        out << takeBackQuestion(record, filesDone(record, fs)) << "\n\n";
-        previewUndo(record, out);
-        return CliExit::Done;
-    }
-    out << runDescription(record) << "を元に戻します。\n";
-    TerminalFeedback feedback(options.yes, env.answers, err);
-    TFileOperation operation(fs, &feedback);
-    RunJournal journal(env.stateFolder);
-    RunServices services{fs, feedback, operation, &journal};
-    const RunResult result = takeBackLastRun(record, services);
-    return report(result, settledSummary(result, true), true, out, err);
 }
 
 } // namespace
@@ -325,7 +359,7 @@ CliExit runCommandLine(const CliOptions& options, const CliEnvironment& env, std
                        std::ostream& err)
 {
     if (options.action == CliAction::Undo)
-        return undo(options, env, out, err);
+        return undoLastRun(options, env, out, err);
     Batch batch;
     if (const CliExit read = readBatch(options, env, batch, err); read != CliExit::Done)
         return read;

@@ -146,6 +146,10 @@ void MoveRun::run()
 {
     const int total = static_cast<int>(m_rows.size());
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_services.feedback.stopRequested()) {
+            m_record.stopped();
+            return;
+        }
         m_services.feedback.status(
             {RunActivity::Transferring, m_rows[i].current, m_rows[i].newName});
         row(i);
@@ -211,11 +215,13 @@ RunResult File_Move(const std::vector<RunRow>& rows, const RunSettings& settings
     }
     run.run();
     services.fs.onArrival({});
+    RunResult result = run.take();
     // A journal without its last line only makes a later start offer to
-    // finish a run whose files are all in place already.
-    if (services.journal != nullptr)
+    // finish a run whose files are all in place already; a stopped run is
+    // left that way on purpose.
+    if (services.journal != nullptr && !result.stopped)
         (void)services.journal->finish();
-    return run.take();
+    return result;
 }
 
 } // namespace torvel

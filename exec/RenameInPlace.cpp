@@ -71,11 +71,13 @@ RunResult File_Rename(const std::vector<RunRow>& rows, const RunSettings& settin
         return run.take();
     services.feedback.status({RunActivity::Renaming, {}, {}});
     run.carryOut();
+    RunResult result = run.take();
     // A journal without its last line only makes a later start offer to
-    // finish a run whose files are all in place already.
-    if (services.journal != nullptr)
+    // finish a run whose files are all in place already; a stopped run is
+    // left that way on purpose.
+    if (services.journal != nullptr && !result.stopped)
         (void)services.journal->finish();
-    return run.take();
+    return result;
 }
 
 RenameRun::RenameRun(const std::vector<RunRow>& rows, const RunSettings& settings,
@@ -204,15 +206,24 @@ void RenameRun::carryOut()
             m_services.feedback.progress(++m_done, total);
         }
     }
+    // A stop waits for every cycle begun to close: a file of an open cycle
+    // waits under its temporary name, and its own name may be taken already.
+    int openCycles = 0;
     for (const PlannedMove& move : m_plan.order) {
+        if (openCycles == 0 && m_services.feedback.stopRequested()) {
+            m_record.stopped();
+            return;
+        }
         switch (move.kind) {
         case MoveKind::Direct:
             direct(move.row);
             break;
         case MoveKind::Aside:
+            ++openCycles;
             aside(move.row);
             continue; // the row is not done yet
         case MoveKind::FromAside:
+            --openCycles;
             fromAside(move.row);
             break;
         }

@@ -52,6 +52,13 @@ public:
 
     // Where a run has got to, for the progress bar: done of total rows.
     virtual void progress(int done, int total) = 0;
+
+    // Asked between files: whether the person wants the run to stop (an
+    // interrupt on the command line). A run stops only where every file is
+    // under its old name or its new one, and leaves its journal without its
+    // last line, so that the run is taken back or finished like one that
+    // was cut short.
+    virtual bool stopRequested() { return false; }
 };
 
 } // namespace torvel

@@ -30,6 +30,9 @@ public:
 
     RowResult rowResult(std::size_t row) const { return m_result.rows[row]; }
 
+    // The run stops here at the person's request.
+    void stopped() { m_result.stopped = true; }
+
     // Whether a file this run renamed, moved or copied carries the name now.
     bool madeByRun(const std::string& name);
 

@@ -114,6 +114,9 @@ struct RunResult
     std::vector<FileFailure> failures;     // in the order they happened
     std::vector<MetadataWarning> warnings; // converted, but not with everything
     int converted = 0;                     // rows whose file carries its new name at the end
+    // The run stopped at the person's request; the rows it had not reached
+    // are Pending and their files untouched.
+    bool stopped = false;
 
     bool started() const { return error == 0; }
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -10,6 +11,7 @@
 
 #include "CliSession.h"
 #include "JournalFolder.h"
+#include "RunJournal.h"
 #include "common/SampleImages.h"
 #include "common/SampleNames.h"
 #include "common/ScratchDir.h"
@@ -58,7 +60,8 @@ TEST(CliOptionsTest, WhatTheCommandLineSaysAndWhatItRefuses)
 class CommandLineTest : public ::testing::Test
 {
 protected:
-    CliExit run(const Names& args)
+    // answers: a terminal's lines; none, no terminal.
+    CliExit run(const Names& args, std::istream* answers = nullptr)
     {
         out.str({});
         err.str({});
@@ -66,7 +69,7 @@ protected:
         const std::optional<CliOptions> options = parseCliOptions(args, error);
         EXPECT_TRUE(options) << error;
         CliEnvironment env{settings.path() + "torvel.ini", settings.path(), state.path(),
-                           files.path(), nullptr};
+                           files.path(), answers};
         return runCommandLine(*options, env, out, err);
     }
 
@@ -103,7 +106,7 @@ TEST_F(CommandLineTest, PreviewsRenamesAndTakesBackAFolderWithAShiftJisName)
     EXPECT_EQ(out.str(), "2個のファイルを変換しました。1 個のファイルは変換できませんでした。"
                          "（torvel-cli --undo で元に戻せます）\n");
 
-    EXPECT_EQ(run({"--undo"}), CliExit::Done);
+    EXPECT_EQ(run({"--undo", "--yes"}), CliExit::Done);
     EXPECT_EQ(files.names(), (Names{"IMG03.jpg", "a.jpg", "b.jpg", sjisPhoto}));
     EXPECT_EQ(run({"--undo"}), CliExit::Partly);
     EXPECT_EQ(err.str(), "元に戻せる実行はありません。\n");
@@ -157,8 +160,164 @@ TEST_F(CommandLineTest, UndoPreviewsAndNothingRunsBesideAnotherRunOrInAFolderOfO
     ::waitpid(other, nullptr, 0);
     ::close(ready[0]);
     ::close(ready[1]);
-    EXPECT_EQ(run({"--undo"}), CliExit::Done);
+    EXPECT_EQ(run({"--undo", "--yes"}), CliExit::Done);
     EXPECT_EQ(files.names(), Names{"a.jpg"});
+}
+
+// Options not given take the documented defaults, whatever the window left
+// in its settings; a settings file is read only when named, and a preview
+// says which.
+TEST_F(CommandLineTest, StartsFromItsOwnDefaultsAndReadsSettingsOnlyWhenAsked)
+{
+    // The window left 桁を揃える on, numbering from 2 in two digits.
+    settings.write("torvel.ini", "[CHANGE]\nCHANGE_NAME=WIN\nCHANGE_NOM=2\nCHANGE_DIGIT=2\n"
+                                 "[OPTIONS]\nCOLUMN=ON\n");
+    settings.write("other.ini", "[CHANGE]\nCHANGE_NOM=5\nCHANGE_DIGIT=3\n");
+    files.write("p7.jpg", "7");
+    files.write(sjisPhoto, "photo");
+    const std::string defaults = "設定ファイルは使わず、既定値を使います。\n";
+    struct Case
+    {
+        const char* name;
+        Names args;
+        CliExit exit;
+        std::string out;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"the defaults",
+         {"-i", "CLI"},
+         CliExit::Done,
+         "p7.jpg → CLI00001.jpg\n写真.jpg → CLI00002.jpg\n",
+         defaults},
+        {"the window's settings",
+         {"--settings", "-i", "CLI"},
+         CliExit::Done,
+         "p7.jpg → p07.jpg\n写真.jpg → 写真.jpg\n",
+         "設定ファイル " + settings / "torvel.ini" + " の値を使います。\n"},
+        {"a settings file named",
+         {"--settings=" + settings / "other.ini", "-i", "CLI"},
+         CliExit::Done,
+         "p7.jpg → CLI005.jpg\n写真.jpg → CLI006.jpg\n",
+         "設定ファイル " + settings / "other.ini" + " の値を使います。\n"},
+        {"no identifier",
+         {},
+         CliExit::Usage,
+         "",
+         defaults + "識別名を -i で指定してください（ファイル名の末尾の数字を使うときは -k）。\n"},
+        {"a settings file that is not there",
+         {"--settings=" + settings / "none.ini", "-i", "CLI"},
+         CliExit::Partly,
+         "",
+         "設定ファイルがありません: " + settings / "none.ini" + "\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Names args = c.args;
+        args.insert(args.end(), {"--dry-run", files.path()});
+        EXPECT_EQ(run(args), c.exit);
+        EXPECT_EQ(out.str(), c.out);
+        EXPECT_EQ(err.str(), c.err);
+    }
+}
+
+// --undo names the run it would take back, with the program that made it,
+// and takes it back only on a yes: never unasked, never without a terminal
+// unless --yes says so.
+TEST_F(CommandLineTest, UndoNamesTheRunAndItsProgramAndTakesItBackOnlyOnAYes)
+{
+    files.write(sjisPhoto, "photo");
+    ASSERT_EQ(run({"-i", "IMG", "-d", "1", sjisPhoto}), CliExit::Done);
+    // The run as the window's journal names it.
+    const std::string journal = journalPaths(state.path()).back();
+    std::string text = state.read(journal.substr(state.path().size()));
+    const std::size_t by = text.find("\nby ");
+    ASSERT_NE(by, std::string::npos);
+    text.replace(by, text.find('\n', by + 1) - by, "\nby torvel");
+    std::ofstream(journal, std::ios::trunc) << text;
+
+    struct Case
+    {
+        const char* name;
+        const char* answers; // none: no terminal
+        CliExit exit;
+        Names files;
+        std::string said; // on stderr
+    };
+    const Case cases[] = {
+        {"nobody to ask", nullptr, CliExit::Usage, {"IMG1.jpg"}, "--yes を付けてください。"},
+        {"the person says no", "n\n", CliExit::Partly, {"IMG1.jpg"}, "元に戻しませんでした。"},
+        {"the person says yes", "y\n", CliExit::Done, {sjisPhoto}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::istringstream answers(c.answers != nullptr ? c.answers : "");
+        EXPECT_EQ(run({"--undo"}, c.answers != nullptr ? &answers : nullptr), c.exit);
+        EXPECT_EQ(files.names(), c.files);
+        for (const std::string& line :
+             {std::string("で行った 1 個のファイルの名前の変更を元に戻しますか？"),
+              std::string("実行したプログラム: TORVEL のウィンドウ (torvel)"), c.said})
+            EXPECT_NE(err.str().find(line), std::string::npos) << err.str();
+    }
+    EXPECT_EQ(out.str(), "1個のファイルを元に戻しました。\n");
+}
+
+// Input that names nothing, or a name no file can hold, is named in the
+// message, by a preview too, and no file is touched.
+TEST_F(CommandLineTest, BadInputIsNamedAndTouchesNothing)
+{
+    files.write("a.jpg", "A");
+    files.makeFolder("empty");
+    struct Case
+    {
+        const char* name;
+        Names args;
+        CliExit exit;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"a folder to move to that is not there, previewed",
+         {"-n", "--move=gone", "a.jpg"},
+         CliExit::Partly,
+         "保存先のフォルダがありません: " + files / "gone"},
+        {"a folder to copy to that is not there",
+         {"--copy", "gone", "a.jpg"},
+         CliExit::Partly,
+         "保存先のフォルダがありません: " + files / "gone"},
+        {"a file to move into",
+         {"--move", "a.jpg", "a.jpg"},
+         CliExit::Partly,
+         "保存先はフォルダではありません: " + files / "a.jpg"},
+        {"an extension a name cannot hold",
+         {"-e", "j/p", "a.jpg"},
+         CliExit::Usage,
+         "拡張子にファイル名に使えない文字が含まれています: j/p"},
+        {"a folder that is not there",
+         {"gone/"},
+         CliExit::Partly,
+         "フォルダがありません: " + files / "gone/"},
+        {"a file in a folder that is not there",
+         {"gone/" + sjisPhoto},
+         CliExit::Partly,
+         "フォルダがありません: " + files / "gone/"},
+        {"a name that is not there",
+         {"b.jpg"},
+         CliExit::Partly,
+         "ファイルまたはフォルダがありません: " + files / "b.jpg"},
+        {"an empty folder",
+         {"empty"},
+         CliExit::Partly,
+         "フォルダにファイルがありません: " + files / "empty"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Names args{"-i", "X"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        EXPECT_EQ(run(args), c.exit);
+        EXPECT_EQ(err.str(), c.err + "\n");
+        EXPECT_EQ(out.str(), "");
+        EXPECT_EQ(files.names(), (Names{"a.jpg", "empty"}));
+    }
 }
 
 // A burst of photos within one second, numbered by their shooting date: the

@@ -5,7 +5,9 @@
 
 #include <QtEndian>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -134,6 +136,55 @@ TEST(SingleInstance, ALaterStartHandsItsFilesToTheWindowUnlessARunIsUnderWay)
     ::close(fd);
     SingleInstance again([] { return false; });
     EXPECT_TRUE(again.listen(QString::fromStdString(dir / "stale.socket")));
+}
+
+// A later start of the program itself while the window is in the middle of
+// a run: it says so on stderr and ends with 1 at once, opening no box that
+// could stand behind the window; the window takes nothing.
+TEST(SingleInstance, ALaterStartDuringARunSaysSoOnStderrAndEndsWithoutABox)
+{
+    ScratchDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0700), 0); // a runtime folder is private
+    dir.write(kSjis, "x");
+    std::vector<Names> received;
+    SingleInstance window([] { return true; });
+    QObject::connect(&window, &SingleInstance::filesHandedOver,
+                     [&](const Names& paths) { received.push_back(paths); });
+    ASSERT_TRUE(window.listen(QString::fromStdString(dir / "torvel.socket")));
+
+    const std::string err = dir / "err";
+    const std::string file = dir / kSjis;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        ::setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::unsetenv("TORVEL_QUIT_AFTER_SHOW");
+        if (::dup2(errFd, 2) < 0) {
+            ::_exit(125);
+        }
+        ::execl(TORVEL_EXECUTABLE, TORVEL_EXECUTABLE, file.c_str(), nullptr);
+        ::_exit(126);
+    }
+    // A box would wait for a click that never comes.
+    int status = 0;
+    bool ended = false;
+    for (int waited = 0; !ended && waited < 20000; ++waited) {
+        QCoreApplication::processEvents();
+        ::usleep(1000);
+        ended = ::waitpid(child, &status, WNOHANG) == child;
+    }
+    if (!ended) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
+    EXPECT_TRUE(ended) << "the later start did not end";
+    EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(dir.read("err"), "torvel: 開いているトルベリオのウィンドウが実行中のため、ファイル"
+                               "を渡せません。実行が終わってから、もう一度開いてください。\n");
+    EXPECT_TRUE(received.empty());
 }
 
 TEST(SingleInstance, MessagesThatAreCutOrTooLargeHandNothingOver)
