@@ -178,13 +178,20 @@ std::string settledSummary(const RunResult& result, bool takenBack)
     return text;
 }
 
-std::string runSummary(const RunResult& result, std::string_view takeBackHint)
+std::string runSummary(int converted, std::size_t failed, std::string_view takeBackHint)
 {
-    std::string text = convertedText(result.converted);
-    if (!result.failures.empty())
-        text += std::to_string(result.failures.size()) + " 個のファイルは変換できませんでした。";
+    // The failure box that comes first names the files; here the count is
+    // enough, in the form of the count before it.
+    std::string text = convertedText(converted);
+    if (failed > 0)
+        text += std::to_string(failed) + "個は失敗。";
     text += takeBackHint;
     return text;
+}
+
+std::string runSummary(const RunResult& result, std::string_view takeBackHint)
+{
+    return runSummary(result.converted, result.failures.size(), takeBackHint);
 }
 
 } // namespace torvel

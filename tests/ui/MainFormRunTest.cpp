@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QPainter>
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -32,6 +33,8 @@
 #include "PreviewGrid.h"
 #include "RunJournal.h"
 #include "StatusLine.h"
+#include "UndoTexts.h"
+#include "Utf8Text.h"
 #include "UFolderTree.h"
 #include "WindowFeedback.h"
 #include "common/SampleNames.h"
@@ -415,8 +418,7 @@ TEST_F(RunWindow, OneFileOfFiveFailingIsReportedAndDropsOutOfTheSelection)
     EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.txt", "TOR02.txt", "TOR04.txt", "TOR05.txt"}));
     EXPECT_EQ(column(0), form.SelectedFiles);
     EXPECT_EQ(status()->panelText(1),
-              QStringLiteral("4個のファイルを変換しました。1 "
-                             "個のファイルは変換できませんでした。（Ctrl+Z で元に戻せます）"));
+              QStringLiteral("4個のファイルを変換しました。1個は失敗。（Ctrl+Z で元に戻せます）"));
 }
 
 TEST_F(RunWindow, ADestinationThatCannotBeOpenedTouchesNothing)
@@ -468,6 +470,48 @@ TEST_F(RunWindow, ATimeStampRunKeepsTheSelectionAndCountsOnlyTheFilesChanged)
     EXPECT_EQ(form.SelectedFiles, (Names{"a.txt", "b.txt", "c.txt"}));
     EXPECT_EQ(form.SearchDir, src.path());
     EXPECT_EQ(column(0), (Names{"a.txt", "c.txt"}));
+}
+
+// The count a run leaves on the status line stands whole in the panel, with
+// the way to take the run back, whichever page ran it: the time stamp and
+// attribute runs are journaled as a rename is.
+TEST_F(RunWindow, TheCountOfARunWithAFailureStandsWholeWithTheWayToTakeItBack)
+{
+    const auto wholeInPanel = [this](const QString& text) {
+        return QFontMetrics(status()->font()).horizontalAdvance(text)
+               <= status()->textArea().width();
+    };
+    struct Case
+    {
+        const char* name;
+        const char* pageItem; // the menu item that shows the page
+        std::function<void()> setUp;
+    };
+    const std::vector<Case> cases = {
+        {"rename", "R1", [] {}},
+        {"time stamp", "D1",
+         [this] { form.TSheetDate(QDateTime(QDate(2020, 5, 6), QTime(7, 8, 10))); }},
+        {"attributes", "P1", [this] { child<QRadioButton>(form, "RadioGroup5Item0")->click(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        choose({"a.txt", "b.txt", "c.txt"});
+        child<QAction>(form, c.pageItem)->trigger();
+        c.setUp();
+        ASSERT_EQ(::unlink((src / "b.txt").c_str()), 0); // gone before the run
+
+        runButton()->click();
+
+        const QString shown = status()->panelText(1);
+        EXPECT_EQ(shown.toStdString(),
+                  "2個のファイルを変換しました。1個は失敗。（Ctrl+Z で元に戻せます）");
+        EXPECT_TRUE(wholeInPanel(shown)) << shown.toStdString();
+    }
+    testing::grabShot(form, QStringLiteral("window-count-with-failure.png"));
+
+    // The widest count of a run of 100,000 files.
+    const QString widest = utf8Text(runSummary(50000, 50000, ctrlZHint));
+    EXPECT_TRUE(wholeInPanel(widest)) << widest.toStdString();
 }
 
 TEST_F(RunWindow, AnOutsideFileHoldingANewNameGoesToTheTrashWhenThePersonSaysYes)
