@@ -1,12 +1,9 @@
 // The run command through the window on real files: renaming in place, moving
-// and copying into another folder, what the window lists afterwards, what it
-// tells the person, and a second run command while the first is under way.
+// and copying into another folder, what the window lists afterwards, taking a
+// run back, and a second run command while the first is under way.
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QPainter>
-#include <QDateTime>
-#include <QFontMetrics>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -14,9 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <deque>
-#include <functional>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,13 +23,10 @@
 
 #include "DurableFile.h"
 #include "JournalFolder.h"
-#include "MainFormFixture.h"
-#include "PagesFixture.h"
+#include "RunWindowFixture.h"
 #include "PreviewGrid.h"
 #include "RunJournal.h"
 #include "StatusLine.h"
-#include "UndoTexts.h"
-#include "Utf8Text.h"
 #include "UFolderTree.h"
 #include "WindowFeedback.h"
 #include "common/SampleNames.h"
@@ -42,158 +34,6 @@
 
 namespace torvel::testing {
 namespace {
-
-using Names = std::vector<std::string>;
-const std::string sjisPhoto = "\x8e\xca\x90\x5e.jpg"; // 写真.jpg
-using TrashAnswer = RunFeedback::TrashAnswer;
-
-// Points the trash and the run journals at folders of the test's own for
-// the test's life.
-class TemporaryTrash
-{
-public:
-    TemporaryTrash()
-    {
-        for (const char* name : {"XDG_DATA_HOME", "XDG_STATE_HOME"}) {
-            if (const char* old = std::getenv(name)) {
-                m_saved.emplace_back(name, old);
-            }
-        }
-        ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
-        ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
-    }
-    ~TemporaryTrash()
-    {
-        ::unsetenv("XDG_DATA_HOME");
-        ::unsetenv("XDG_STATE_HOME");
-        for (const auto& [name, value] : m_saved) {
-            ::setenv(name.c_str(), value.c_str(), 1);
-        }
-    }
-    TemporaryTrash(const TemporaryTrash&) = delete;
-    TemporaryTrash& operator=(const TemporaryTrash&) = delete;
-
-    Names files() const { return data.names("Trash/files"); }
-
-    ScratchDir data;
-    ScratchDir state;
-
-private:
-    std::vector<std::pair<std::string, std::string>> m_saved;
-};
-
-// Identifier TOR, start 1, two digits, the extension kept, names shown at
-// once, taken names not avoided, both folders the source folder.
-SettingsRecord runSettings(const std::string& folder)
-{
-    SettingsRecord settings;
-    settings.searchDir = folder;
-    settings.changeDir = folder;
-    settings.changeName = "TOR";
-    settings.changeNom = 1;
-    settings.changeDigit = 2;
-    settings.extCheck = false;
-    settings.preview = true;
-    settings.duplicate = false; // JuuhukuCheck off: a series may take its own names
-    settings.saveMethodText = "RENAME";
-    return settings;
-}
-
-class RunWindow : public ::testing::Test
-{
-protected:
-    RunWindow()
-    {
-        form.show();
-        settle();
-        // What the person saw on the status line, text by text.
-        QObject::connect(status(), &StatusLine::drawPanel, &form,
-                         [this](QPainter*, int, const QRect&) {
-                             const QString text = status()->panelText(1);
-                             if (painted.isEmpty() || painted.back() != text) {
-                                 painted << text;
-                             }
-                         });
-        form.runFeedback().setFailureBox([this](const QString& text) {
-            failures << text;
-            statusAtFailureBox = status()->panelText(1);
-        });
-        form.runFeedback().setTrashBox([this](const QString& path) {
-            asked << path;
-            if (whileAsked) {
-                whileAsked();
-            }
-            if (answers.empty()) {
-                return TrashAnswer::No;
-            }
-            const TrashAnswer answer = answers.front();
-            answers.pop_front();
-            return answer;
-        });
-    }
-
-    // Files with their own names as contents, chosen as the file selection
-    // chooses them, and the grid drawn with their new names.
-    void choose(const Names& names)
-    {
-        for (const std::string& name : names) {
-            if (!src.has(name)) {
-                src.write(name, name);
-            }
-        }
-        form.SelectedFiles = names;
-        form.SearchDirChange(src.path());
-        form.FileProp();
-        form.RadioButtonIndex(form.SaveMethod);
-        form.StringGrid1Write(true);
-    }
-
-    // The destination chosen in the folder tree, as a click there does.
-    void chooseDestination(const std::string& folder)
-    {
-        auto* tree = child<TFoldertreeEX>(form, "DirTree");
-        tree->Reload(); // a folder made since the tree was filled
-        tree->SelectPath(folder);
-        ASSERT_EQ(form.ChangeDir, folder);
-    }
-
-    Names column(int column) const
-    {
-        Names cells;
-        const PreviewGrid& grid = form.previewGrid();
-        for (int row = 1; row < grid.RowCount(); ++row) {
-            cells.push_back(grid.cell(column, row));
-        }
-        return cells;
-    }
-
-    StatusLine* status() const { return child<StatusLine>(form, "StatusBar1"); }
-    QToolButton* runButton() const { return child<QToolButton>(form, "TorvelButton"); }
-    QAction* runItem() const { return child<QAction>(form, "R2"); }
-    QRadioButton* radio(const char* name) const { return child<QRadioButton>(form, name); }
-
-    // No file is left under a temporary name of the rename.
-    static bool noTemporaryNames(const ScratchDir& folder)
-    {
-        for (const std::string& name : folder.names()) {
-            if (name.rfind("_jd[", 0) == 0) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    TemporaryTrash trash;
-    ScratchDir src;
-    ScratchDir dst;
-    TestForm form{runSettings(src.path())};
-    QStringList painted;
-    QStringList failures;
-    QString statusAtFailureBox;
-    QStringList asked;
-    std::deque<TrashAnswer> answers;
-    std::function<void()> whileAsked;
-};
 
 TEST_F(RunWindow, RenamingInPlaceRenumbersASeriesAndListsTheFilesUnderTheirNewNames)
 {
@@ -395,32 +235,6 @@ TEST_F(RunWindow, AShiftJisFileIsMovedUnderItsNewName)
     EXPECT_TRUE(failures.isEmpty());
 }
 
-TEST_F(RunWindow, OneFileOfFiveFailingIsReportedAndDropsOutOfTheSelection)
-{
-    choose({"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"});
-    ASSERT_EQ(column(1), (Names{"TOR01.txt", "TOR02.txt", "TOR03.txt", "TOR04.txt", "TOR05.txt"}));
-    // Something takes one new name between the preview and the run.
-    src.makeFolder("TOR03.txt");
-
-    runButton()->click();
-
-    ASSERT_EQ(failures.size(), 1);
-    EXPECT_TRUE(
-        failures[0].startsWith(QStringLiteral("次の 1 個のファイルは変換できませんでした。")))
-        << failures[0].toStdString();
-    EXPECT_TRUE(failures[0].contains(QStringLiteral("c.txt → TOR03.txt")))
-        << failures[0].toStdString();
-    EXPECT_EQ(statusAtFailureBox, QStringLiteral("4個のファイルを変換しました。"));
-    EXPECT_FALSE(painted.contains(QStringLiteral("5個のファイルを変換しました。")));
-
-    EXPECT_EQ(src.read("c.txt"), "c.txt") << "the file that failed keeps its own name";
-    EXPECT_TRUE(noTemporaryNames(src));
-    EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.txt", "TOR02.txt", "TOR04.txt", "TOR05.txt"}));
-    EXPECT_EQ(column(0), form.SelectedFiles);
-    EXPECT_EQ(status()->panelText(1),
-              QStringLiteral("4個のファイルを変換しました。1個は失敗。（Ctrl+Z で元に戻せます）"));
-}
-
 TEST_F(RunWindow, ADestinationThatCannotBeOpenedTouchesNothing)
 {
     const std::string gone = dst / "gone/";
@@ -449,69 +263,6 @@ TEST_F(RunWindow, ADestinationThatCannotBeOpenedTouchesNothing)
     EXPECT_FALSE(status()->progressBar()->isVisible());
     EXPECT_TRUE(runButton()->isEnabled()) << "the command is back as the grid had it";
     EXPECT_TRUE(runItem()->isEnabled());
-}
-
-TEST_F(RunWindow, ATimeStampRunKeepsTheSelectionAndCountsOnlyTheFilesChanged)
-{
-    choose({"a.txt", "b.txt", "c.txt"});
-    child<QAction>(form, "D1")->trigger();
-    form.TSheetDate(QDateTime(QDate(2020, 5, 6), QTime(7, 8, 10)));
-    // One file goes before the run.
-    ASSERT_EQ(::unlink((src / "b.txt").c_str()), 0);
-
-    runButton()->click();
-
-    EXPECT_EQ(statOf(src / "a.txt").st_mtime, localInstant(2020, 5, 6, 7, 8, 10));
-    EXPECT_EQ(statOf(src / "c.txt").st_mtime, localInstant(2020, 5, 6, 7, 8, 10));
-    EXPECT_EQ(failures.size(), 1);
-    EXPECT_TRUE(painted.contains(QStringLiteral("2個のファイルを変換しました。")))
-        << painted.join('|').toStdString();
-    EXPECT_FALSE(painted.contains(QStringLiteral("3個のファイルを変換しました。")));
-    EXPECT_EQ(form.SelectedFiles, (Names{"a.txt", "b.txt", "c.txt"}));
-    EXPECT_EQ(form.SearchDir, src.path());
-    EXPECT_EQ(column(0), (Names{"a.txt", "c.txt"}));
-}
-
-// The count a run leaves on the status line stands whole in the panel, with
-// the way to take the run back, whichever page ran it: the time stamp and
-// attribute runs are journaled as a rename is.
-TEST_F(RunWindow, TheCountOfARunWithAFailureStandsWholeWithTheWayToTakeItBack)
-{
-    const auto wholeInPanel = [this](const QString& text) {
-        return QFontMetrics(status()->font()).horizontalAdvance(text)
-               <= status()->textArea().width();
-    };
-    struct Case
-    {
-        const char* name;
-        const char* pageItem; // the menu item that shows the page
-        std::function<void()> setUp;
-    };
-    const std::vector<Case> cases = {
-        {"rename", "R1", [] {}},
-        {"time stamp", "D1",
-         [this] { form.TSheetDate(QDateTime(QDate(2020, 5, 6), QTime(7, 8, 10))); }},
-        {"attributes", "P1", [this] { child<QRadioButton>(form, "RadioGroup5Item0")->click(); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        choose({"a.txt", "b.txt", "c.txt"});
-        child<QAction>(form, c.pageItem)->trigger();
-        c.setUp();
-        ASSERT_EQ(::unlink((src / "b.txt").c_str()), 0); // gone before the run
-
-        runButton()->click();
-
-        const QString shown = status()->panelText(1);
-        EXPECT_EQ(shown.toStdString(),
-                  "2個のファイルを変換しました。1個は失敗。（Ctrl+Z で元に戻せます）");
-        EXPECT_TRUE(wholeInPanel(shown)) << shown.toStdString();
-    }
-    testing::grabShot(form, QStringLiteral("window-count-with-failure.png"));
-
-    // The widest count of a run of 100,000 files.
-    const QString widest = utf8Text(runSummary(50000, 50000, ctrlZHint));
-    EXPECT_TRUE(wholeInPanel(widest)) << widest.toStdString();
 }
 
 TEST_F(RunWindow, AnOutsideFileHoldingANewNameGoesToTheTrashWhenThePersonSaysYes)
