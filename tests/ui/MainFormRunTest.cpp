@@ -140,8 +140,8 @@ TEST_F(RunWindow, ARowThatWouldNotGoThroughIsMarked)
     EXPECT_TRUE(grid.data(grid.index(1, 0), Qt::ToolTipRole)
                     .toString()
                     .contains(QStringLiteral("新しい名前のファイルがすでにあります。")));
-    EXPECT_TRUE(status()->panelText(1).endsWith(
-        QStringLiteral("1 件のファイルは、このままでは変換できません。")))
+    EXPECT_TRUE(
+        status()->panelText(1).endsWith(QStringLiteral("1個は、このままでは変換できません。")))
         << status()->panelText(1).toStdString();
 }
 
