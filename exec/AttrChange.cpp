@@ -102,8 +102,10 @@ ChangeResult Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedba
             ++result.changed;
         feedback.progress(row + 1, total);
     }
-    if (journal != nullptr && !journal->path().empty())
+    if (journal != nullptr && !journal->path().empty()) {
         (void)journal->finish(); // see RunJournal::finish
+        result.journaled = folderError == 0;
+    }
     return result;
 }
 

@@ -27,6 +27,9 @@ struct ChangeResult
     // attributes only a file that did not already hold the wanted ones.
     int changed = 0;
     std::vector<ChangeFailure> failures; // in row order
+    // What each file had was written to a run journal before the run: the
+    // run can be taken back.
+    bool journaled = false;
 
     bool operator==(const ChangeResult&) const = default;
 };

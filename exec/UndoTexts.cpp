@@ -169,22 +169,30 @@ std::string takenBackText(int count)
 
 std::string settledSummary(const RunResult& result, bool takenBack)
 {
-    std::string text =
-        takenBack ? takenBackText(result.converted) : convertedText(result.converted);
+    // The failures were named in the box before; the count keeps the line
+    // within the status line, as after a run.
+    if (!takenBack)
+        return runSummary(result, "");
+    std::string text = takenBackText(result.converted);
     if (!result.failures.empty())
-        text += std::to_string(result.failures.size())
-                + (takenBack ? " 個のファイルは元に戻せませんでした。"
-                             : " 個のファイルは変換できませんでした。");
+        text += std::to_string(result.failures.size()) + "個は失敗。";
+    return text;
+}
+
+std::string runSummary(int converted, std::size_t failed, std::string_view takeBackHint)
+{
+    // The failure box that comes first names the files; here the count is
+    // enough, in the form of the count before it.
+    std::string text = convertedText(converted);
+    if (failed > 0)
+        text += std::to_string(failed) + "個は失敗。";
+    text += takeBackHint;
     return text;
 }
 
 std::string runSummary(const RunResult& result, std::string_view takeBackHint)
 {
-    std::string text = convertedText(result.converted);
-    if (!result.failures.empty())
-        text += std::to_string(result.failures.size()) + " 個のファイルは変換できませんでした。";
-    text += takeBackHint;
-    return text;
+    return runSummary(result.converted, result.failures.size(), takeBackHint);
 }
 
 } // namespace torvel

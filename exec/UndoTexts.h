@@ -46,9 +46,11 @@ std::string takenBackText(int count);
 // finished (the files that reached their new names), with the failures.
 std::string settledSummary(const RunResult& result, bool takenBack);
 
-// The status line after a run of the rename page: how many files reached
-// their names, how many did not, and how the run is taken back (hint, empty
-// when it cannot be).
+// The status line after a run: how many files were converted, how many were
+// not, and how the run is taken back (hint, empty when it cannot be). Short
+// enough that the window's status line shows it whole for a run of 100,000
+// files, half of them failed.
+std::string runSummary(int converted, std::size_t failed, std::string_view takeBackHint);
 std::string runSummary(const RunResult& result, std::string_view takeBackHint);
 
 inline constexpr const char* ctrlZHint = "（Ctrl+Z で元に戻せます）";

@@ -55,10 +55,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const std::st
 
 const char* commandLineHelp()
 {
-    return "使い方: torvel [オプション] [ファイル… | フォルダー]\n"
+    return "使い方: torvel [オプション] [ファイル… | フォルダ]\n"
            "ファイル名を識別名と連番にそろえて一括変換し、更新日時や属性も変更します。\n"
            "ファイルを指定すると、一覧にドロップしたときと同じように選んで開きます。\n"
-           "フォルダーを一つだけ指定すると、その中のファイルを選びます。\n"
+           "フォルダを一つだけ指定すると、その中のファイルを選びます。\n"
            "ウィンドウがすでに開いているときは、そのウィンドウに渡します。\n"
            "\n"
            "  -h, --help     この説明を表示して終了します\n"

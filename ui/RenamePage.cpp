@@ -367,7 +367,7 @@ bool RenamePage::finishGridWrite(GridPass pass, bool renamePage)
         m_host.StatusWrite(StatusKind::Warning,
                            QString::number(m_fileList->Count()) + kFilesChosen
                                + QString::number(pass.conflicts)
-                               + QStringLiteral(" 件のファイルは、このままでは変換できません。"));
+                               + QStringLiteral("個は、このままでは変換できません。"));
     } else if (pass.report) {
         m_host.StatusWrite(pass.ready ? StatusKind::Ready : StatusKind::Waiting,
                            QString::number(m_fileList->Count()) + kFilesChosen);

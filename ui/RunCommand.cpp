@@ -174,6 +174,9 @@ void RunCommand::reportChanges(const ChangeResult& result)
     if (const std::string report = changeFailureReport(result); !report.empty()) {
         m_feedback->fileFailed(report);
     }
+    // A time stamp or attribute run is taken back like a rename.
+    m_summary = utf8Text(
+        runSummary(result.changed, result.failures.size(), result.journaled ? ctrlZHint : ""));
 }
 
 } // namespace torvel

@@ -59,9 +59,9 @@ public:
     void reportRun(const RunResult& result);
     // The count of a time stamp or attribute run and its failures, in one box.
     void reportChanges(const ChangeResult& result);
-    // After the grid is drawn, which writes its own text: the last rename
-    // run's count with how many failed and the way to take it back; empty
-    // once taken.
+    // After the grid is drawn, which writes its own text: the last run's
+    // count with how many failed and the way to take it back; empty once
+    // taken.
     QString takeSummary();
 
     // Takes a recorded run back, or finishes one a crash cut short, through

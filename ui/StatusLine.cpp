@@ -106,6 +106,11 @@ QRect StatusLine::panelRect(int panel) const
     return {kKindPanelWidth, 0, qMax(0, right - kKindPanelWidth), height()};
 }
 
+QRect StatusLine::textArea() const
+{
+    return panelRect(1).adjusted(3, 1, -2, -1);
+}
+
 std::optional<QColor> StatusLine::kindColor(StatusKind kind, const QPalette& palette)
 {
     switch (kind) {
@@ -146,7 +151,7 @@ void StatusLine::paintEvent(QPaintEvent* /*event*/)
     }
     qDrawShadePanel(&painter, textRect, palette(), true, 1);
     // A text longer than the panel is cut at its edge, not shortened.
-    const QRect inner = textRect.adjusted(3, 1, -2, -1);
+    const QRect inner = textArea();
     painter.setClipRect(inner);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_panel1);

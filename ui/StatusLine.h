@@ -40,6 +40,9 @@ public:
     // Where each panel lies in the bar's coordinates. Panel 1 stops short of
     // the progress bar while that is shown.
     QRect panelRect(int panel) const;
+    // Where panel 1 draws its text, inside the panel's frame. A text wider
+    // than this is cut at its edge.
+    QRect textArea() const;
 
     // The progress bar at the right end, hidden unless a run is under way.
     QProgressBar* progressBar() const { return m_progress; }

@@ -48,7 +48,7 @@ protected:
 } // namespace
 
 const QString WindowFeedback::BoxTitle = QStringLiteral("TORVEL");
-const QString WindowFeedback::TrashQuestion = QStringLiteral("このファイルをゴミ箱に移しますか？");
+const QString WindowFeedback::TrashQuestion = QStringLiteral("このファイルをごみ箱に移しますか？");
 const QString WindowFeedback::YesText = QStringLiteral("はい");
 const QString WindowFeedback::NoText = QStringLiteral("いいえ");
 const QString WindowFeedback::YesToAllText = QStringLiteral("すべてはい");

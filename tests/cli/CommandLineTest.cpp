@@ -103,8 +103,8 @@ TEST_F(CommandLineTest, PreviewsRenamesAndTakesBackAFolderWithAShiftJisName)
     EXPECT_EQ(files.read("IMG03.jpg"), "outside");
     EXPECT_TRUE(files.has(sjisPhoto));
     EXPECT_NE(err.str().find("写真.jpg → IMG03.jpg"), std::string::npos) << err.str();
-    EXPECT_EQ(out.str(), "2個のファイルを変換しました。1 個のファイルは変換できませんでした。"
-                         "（torvel-cli --undo で元に戻せます）\n");
+    EXPECT_EQ(out.str(),
+              "2個のファイルを変換しました。1個は失敗。（torvel-cli --undo で元に戻せます）\n");
 
     EXPECT_EQ(run({"--undo", "--yes"}), CliExit::Done);
     EXPECT_EQ(files.names(), (Names{"IMG03.jpg", "a.jpg", "b.jpg", sjisPhoto}));

@@ -79,10 +79,9 @@ TEST(CliInterrupt, StopsAtTheNextFileAndUndoBringsEveryFileBack)
         ::kill(child, c.signal);
         EXPECT_EQ(test::exitStatusOf(child), c.status) << home.read("err");
         ::close(master);
-        EXPECT_EQ(home.read("out"),
-                  "中断しました。499個のファイルを変換しました。1 個のファイルは変"
-                  "換できませんでした。残りの 1500 個のファイルはそのままです。"
-                  "（torvel-cli --undo で元に戻せます）\n");
+        EXPECT_EQ(home.read("out"), "中断しました。499個のファイルを変換しました。1個は失敗。"
+                                    "残りの 1500 個のファイルはそのままです。"
+                                    "（torvel-cli --undo で元に戻せます）\n");
         // Every file once, under its old name or its new one.
         Names after;
         for (int i = 0; i < fileCount; ++i)

@@ -355,7 +355,7 @@ TEST_F(DateChangeTest, ShootingDatesStampEachFileAndTheJournalTakesThemBack)
     const std::string journals = dir / "journals/";
     RunJournal journal(journals);
     EXPECT_EQ(Date_Change(in, fs, feedback, &journal),
-              (ChangeResult{5, {{"undated.jpg", ENODATA}}}));
+              (ChangeResult{5, {{"undated.jpg", ENODATA}}, true}));
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

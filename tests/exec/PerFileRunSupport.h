@@ -23,6 +23,8 @@ inline void PrintTo(const ChangeResult& result, std::ostream* out)
     *out << result.changed << " changed;";
     for (const ChangeFailure& f : result.failures)
         *out << " " << displayName(f.name) << " " << ::strerrorname_np(f.error);
+    if (result.journaled)
+        *out << "; journaled";
 }
 
 } // namespace torvel

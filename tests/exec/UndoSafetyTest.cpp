@@ -192,8 +192,7 @@ TEST_F(UndoSafety, ATimeThatCannotBeRestoredIsNamedAsSuch)
     ASSERT_EQ(back.failures.size(), 1u);
     EXPECT_NE(failureLine(back.failures[0]).find("更新日時を元に戻せませんでした"),
               std::string::npos);
-    EXPECT_EQ(settledSummary(back, true),
-              "1個のファイルを元に戻しました。1 個のファイルは元に戻せませんでした。");
+    EXPECT_EQ(settledSummary(back, true), "1個のファイルを元に戻しました。1個は失敗。");
 }
 
 // How far a run got, for the questions before taking it back or finishing.

@@ -112,8 +112,6 @@ TEST(MainForm, CaptionsAndHintsAreWrittenExactly)
               QStringLiteral("変換前ファイルの整列方法 "));
     EXPECT_EQ(child<QGroupBox>(form, "GroupBox2")->title(),
               QStringLiteral(" ファイルの保存方法  "));
-    EXPECT_EQ(child<QCheckBox>(form, "JuuhukuCheck")->toolTip(),
-              QStringLiteral("チェックなしでは連続で加算し、重複名は上書きします。"));
     EXPECT_EQ(child<QRadioButton>(form, "RadioButton3")->toolTip(),
               QStringLiteral("元のファイルは削除しません。同一フォルダでは、選択できません。"));
     EXPECT_EQ(child<TCuteButton>(form, "CuteButton2")->caption(), QStringLiteral("拡張子"));
@@ -133,6 +131,24 @@ TEST(MainForm, CaptionsAndHintsAreWrittenExactly)
     for (int i = 0; i < orders.size(); ++i) {
         EXPECT_EQ(sort->itemText(i), orders[i]);
     }
+}
+
+// A run never overwrites a file that holds a new name: the file goes to the
+// trash only after the person says yes, or the row is not converted. No hint
+// may promise otherwise, and the one of 重複名回避 tells where such a file goes.
+TEST(MainForm, NoHintSaysAFileIsOverwritten)
+{
+    TestForm form(tmpSettings());
+    QStringList hints;
+    for (const QWidget* widget : form.findChildren<QWidget*>())
+        hints << widget->objectName() + QStringLiteral(": ") + widget->toolTip();
+    for (const QAction* action : form.findChildren<QAction*>())
+        hints << action->objectName() + QStringLiteral(": ") + action->toolTip();
+    for (const QString& hint : hints)
+        EXPECT_FALSE(hint.contains(QStringLiteral("上書き"))) << hint.toStdString();
+    const QString duplicates = child<QCheckBox>(form, "JuuhukuCheck")->toolTip();
+    EXPECT_TRUE(duplicates.contains(QStringLiteral("ごみ箱に移動するか確認")))
+        << duplicates.toStdString();
 }
 
 TEST(MainForm, MenusKeepTheirCaptionsAndOrder)

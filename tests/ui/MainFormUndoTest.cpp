@@ -3,7 +3,11 @@
 // next run does what it then shows.
 #include "RunWindowFixture.h"
 
+#include <QAction>
+#include <QMessageBox>
+
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include "JournalFolder.h"
@@ -11,6 +15,7 @@
 #include "PosixFileSystem.h"
 #include "RenameInPlace.h"
 #include "common/FeedbackStandIn.h"
+#include "common/SampleNames.h"
 #include "RunUndo.h"
 
 namespace torvel::testing {

@@ -1,15 +1,9 @@
 #pragma once
-
-// The window with real files to run on: a source and a destination folder,
-// a trash and journals of the test's own, and the boxes a run opens answered
-// from a script.
+// The main window on real files for the tests of its run command: a source
+// and a destination folder, the trash and the run journals in folders of the
+// test's own, and what the person saw and was asked, collected.
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QPainter>
-#include <QDateTime>
-#include <QLineEdit>
-#include <QProgressBar>
 #include <QRadioButton>
 #include <QToolButton>
 
@@ -18,31 +12,21 @@
 #include <cstdlib>
 #include <deque>
 #include <functional>
-#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include "DurableFile.h"
-#include "JournalFolder.h"
 #include "MainFormFixture.h"
-#include "PagesFixture.h"
 #include "PreviewGrid.h"
-#include "RunJournal.h"
+#include "RunFeedback.h"
 #include "StatusLine.h"
 #include "UFolderTree.h"
 #include "WindowFeedback.h"
-#include "common/SampleNames.h"
-#include "Screenshot.h"
+#include "common/ScratchDir.h"
 
 namespace torvel::testing {
 
 using Names = std::vector<std::string>;
-const std::string sjisPhoto = "\x8e\xca\x90\x5e.jpg"; // 写真.jpg
 using TrashAnswer = RunFeedback::TrashAnswer;
 
 // Points the trash and the run journals at folders of the test's own for
