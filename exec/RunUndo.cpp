@@ -381,8 +381,11 @@ RunResult finishRun(const JournalRecord& record, RunServices& services)
         return result;
     // Finishing a settling that was cut short finishes what it was doing:
     // taking its run back, or finishing it.
+    // A run already marked was settled whole before the kill: its trash
+    // lines, taken back again, would only report files already restored.
     JournalRecord settled;
-    if (readJournal(folderOf(record.path) + record.settles, settled) == 0 && settled.planned) {
+    if (readJournal(folderOf(record.path) + record.settles, settled) == 0 && settled.planned
+        && !settled.undone && (record.settlesBack || !settled.finished)) {
         addTo(result,
               record.settlesBack ? takeBackRun(settled, services) : finishRun(settled, services));
     }
