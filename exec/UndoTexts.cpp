@@ -154,7 +154,7 @@ std::string unfinishedRunsQuestion(const std::vector<JournalRecord>& runs)
            + "\n\n「続行」: すべての実行の残りのファイルを予定どおり変換します。\n"
              "「元に戻す」: すべての実行を元に戻します。\n"
              "「一つずつ」: 実行ごとにたずねます。\n"
-             "「後で」: 今は何もしません。次の起動時にもう一度たずねます。";
+             "「後で」: 今はすべてをそのままにします。次の起動時にもう一度たずねます。";
 }
 
 std::string convertedText(int count)
