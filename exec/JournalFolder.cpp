@@ -10,38 +10,13 @@
 
 #include "IoError.h"
 #include "NameText.h"
+#include "PosixFileOps.h"
 
 namespace torvel {
 
 namespace {
 
 constexpr const char* lockName = "lock";
-
-// The folders from the top of path down, each ending in "/".
-std::vector<std::string> foldersOf(const std::string& path)
-{
-    std::vector<std::string> folders;
-    for (std::size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1))
-        folders.push_back(path.substr(0, at + 1));
-    return folders;
-}
-
-// Makes the missing folders of path for the person alone; the folders it
-// made are checked as the last one is, since someone else could have made
-// one of them first.
-int makeOwnFolders(const std::string& path, std::string& bad)
-{
-    for (const std::string& folder : foldersOf(path)) {
-        if (::mkdir(folder.c_str(), 0700) == 0)
-            continue;
-        if (errno != EEXIST)
-            return errno;
-        if (folder == path) // already there: checked below like any other
-            break;
-    }
-    bad = path;
-    return checkOwnFolder(path);
-}
 
 } // namespace
 
@@ -61,11 +36,14 @@ int checkOwnFolder(const std::string& folder)
 JournalFolder::JournalFolder(std::string folder, std::chrono::milliseconds wait)
     : m_folder(std::move(folder))
 {
-    std::string bad;
-    if (int rc = makeOwnFolders(m_folder, bad)) {
+    // Made for the person alone; one that was already there, or that
+    // someone else made first, is checked.
+    int rc = makeFolders(m_folder, 0700);
+    if (rc == 0)
+        rc = checkOwnFolder(m_folder);
+    if (rc != 0) {
         m_state = rc == EPERM ? State::NotOwn : State::Failed;
         m_error = rc;
-        m_badFolder = bad;
         return;
     }
     const std::string lock = m_folder + lockName;
@@ -97,7 +75,7 @@ std::string JournalFolder::refusal() const
     case State::Held:
         return {};
     case State::NotOwn:
-        return "フォルダ " + displayPath(m_badFolder)
+        return "フォルダ " + displayPath(m_folder)
                + " は、ほかのユーザーのものか、ほかのユーザーも書き込めるため、使いません。"
                  "このフォルダを自分だけのもの（chmod 700）にしてから、もう一度実行してください。";
     case State::Busy:

@@ -42,7 +42,6 @@ private:
     std::string m_folder;
     State m_state = State::Failed;
     int m_error = 0;
-    std::string m_badFolder; // the folder that is not the person's own
     UniqueFd m_lock;
 };
 

@@ -6,12 +6,14 @@
 #include <string>
 #include <utility>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "ByteText.h"
 #include "DurableFile.h"
 #include "JournalFormat.h"
 #include "Trash.h"
+#include "UniqueFd.h"
 
 namespace torvel {
 
@@ -260,6 +262,16 @@ int readJournal(const std::string& path, JournalRecord& out)
         out.damagedLine = out.damagedLine == 0 ? 1 : out.damagedLine;
     }
     return 0;
+}
+
+bool settlesAnother(const std::string& path)
+{
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    char head[4096];
+    const ssize_t n = fd.isOpen() ? ::pread(fd.get(), head, sizeof head, 0) : -1;
+    const std::string_view text(head, n > 0 ? static_cast<std::size_t>(n) : 0);
+    const std::size_t settles = text.find("\nsettles ");
+    return settles != std::string_view::npos && settles < text.find("\nfile ");
 }
 
 } // namespace torvel

@@ -99,7 +99,7 @@ int RunJournal::begin(const JournalRecord& plan)
 
 void RunJournal::settling(const std::string& path, bool back)
 {
-    m_settles = path.substr(path.rfind('/') + 1);
+    m_settles = namePart(path);
     m_settlesBack = back;
 }
 
@@ -288,8 +288,8 @@ std::vector<std::string> journalPaths(const std::string& folder)
 
 int setAside(const std::string& path, std::string& asidePath)
 {
-    FolderHandle folder(path.substr(0, path.rfind('/') + 1));
-    const std::string name = path.substr(path.rfind('/') + 1);
+    FolderHandle folder{std::string(folderPart(path))};
+    const std::string name(namePart(path));
     int rc = EEXIST;
     for (int n = 0; rc == EEXIST && n < 100; ++n) {
         const std::string aside = name + ".damaged" + (n == 0 ? "" : "." + std::to_string(n));

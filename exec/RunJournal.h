@@ -178,6 +178,9 @@ enum class JournalEnd : std::uint8_t
 };
 JournalEnd journalEnd(const std::string& path);
 
+// Whether the journal is of a run that settles another, from its head alone.
+bool settlesAnother(const std::string& path);
+
 // The journals in folder, in the order they were written, oldest first.
 std::vector<std::string> journalPaths(const std::string& folder);
 

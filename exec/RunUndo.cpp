@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ByteText.h"
 #include "ChangeJournal.h"
 #include "FileInfo.h"
 #include "FileSystem.h"
@@ -353,11 +354,6 @@ void addTo(RunResult& result, RunResult more)
         result.warnings.push_back(std::move(warning));
 }
 
-std::string folderOf(const std::string& path)
-{
-    return path.substr(0, path.rfind('/') + 1);
-}
-
 } // namespace
 
 RunResult takeBackRun(const JournalRecord& record, RunServices& services)
@@ -384,8 +380,8 @@ RunResult finishRun(const JournalRecord& record, RunServices& services)
     // A run already marked was settled whole before the kill: its trash
     // lines, taken back again, would only report files already restored.
     JournalRecord settled;
-    if (readJournal(folderOf(record.path) + record.settles, settled) == 0 && settled.planned
-        && !settled.undone && (record.settlesBack || !settled.finished)) {
+    if (readJournal(std::string(folderPart(record.path)) + record.settles, settled) == 0
+        && settled.planned && !settled.undone && (record.settlesBack || !settled.finished)) {
         addTo(result,
               record.settlesBack ? takeBackRun(settled, services) : finishRun(settled, services));
     }
@@ -404,7 +400,8 @@ RunResult takeBackLastRun(const JournalRecord& record, RunServices& services)
         return finishRun(record, services);
     RunResult result = takeBackRun(record, services);
     JournalRecord settled;
-    if (result.started() && readJournal(folderOf(record.path) + record.settles, settled) == 0
+    if (result.started()
+        && readJournal(std::string(folderPart(record.path)) + record.settles, settled) == 0
         && settled.planned && !settled.undone)
         addTo(result, takeBackLastRun(settled, services));
     return result;
@@ -432,7 +429,10 @@ std::vector<JournalRecord> unfinishedRuns(const std::string& folder,
     std::vector<JournalRecord> runs;
     std::unordered_set<std::string> settled; // runs whose settling is itself to be finished
     for (const std::string& path : journalPaths(folder)) {
-        if (journalEnd(path) == JournalEnd::Undone)
+        // A journal of 100,000 files that came to its end is not read whole
+        // at each start: only a settling's end leaves something to do.
+        const JournalEnd end = journalEnd(path);
+        if (end == JournalEnd::Undone || (end == JournalEnd::Finished && !settlesAnother(path)))
             continue;
         JournalRecord record;
         if (readJournal(path, record) != 0)

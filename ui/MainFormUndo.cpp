@@ -115,7 +115,6 @@ void TForm1::offerRecovery()
     }
     std::vector<JournalRecord> runs;
     std::vector<JournalRecord> damaged;
-    std::vector<std::size_t> done; // of each run, the files it changed
     {
         // A run of torvel-cli under way now is not one a crash cut short:
         // the question waits until it is over.
@@ -129,27 +128,23 @@ void TForm1::offerRecovery()
             return;
         }
         runs = unfinishedRuns(stateFolder(), &damaged);
-        PosixFileSystem fs;
-        for (const JournalRecord& run : runs) {
-            done.push_back(filesDone(run, fs));
-        }
     }
     for (const JournalRecord& record : damaged) {
         showErrorMessage(utf8Text(damagedJournalText(record)));
     }
     const auto ask = [this](QMessageBox& box) { return messageBox(box); };
     std::reverse(runs.begin(), runs.end()); // the newest first
-    std::reverse(done.begin(), done.end());
     RecoveryAnswer all = RecoveryAnswer::OneByOne;
     if (runs.size() > 1) {
         all = askRecovery(*this, unfinishedRunsQuestion(runs), true, ask);
     }
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        const JournalRecord& record = runs[i];
+    PosixFileSystem fs; // how far a run got is looked up only for its own question
+    for (const JournalRecord& record : runs) {
         const RecoveryAnswer answer =
             all != RecoveryAnswer::OneByOne
                 ? all
-                : askRecovery(*this, unfinishedRunQuestion(record, done[i]), false, ask);
+                : askRecovery(*this, unfinishedRunQuestion(record, filesDone(record, fs)), false,
+                              ask);
         if (answer == RecoveryAnswer::Finish) {
             settleRun(record, RunCommand::Settlement::Finish);
         } else if (answer == RecoveryAnswer::TakeBack) {

@@ -4,13 +4,11 @@
 #include <map>
 #include <sstream>
 
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "CliSession.h"
-#include "JournalFolder.h"
+#include "common/HeldJournalFolder.h"
 #include "RunJournal.h"
 #include "common/SampleImages.h"
 #include "common/SampleNames.h"
@@ -140,26 +138,12 @@ TEST_F(CommandLineTest, UndoPreviewsAndNothingRunsBesideAnotherRunOrInAFolderOfO
     EXPECT_EQ(files.names(), Names{"IMG1.jpg"});
     ASSERT_EQ(::chmod(state.path().c_str(), 0700), 0);
 
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t other = ::fork();
-    ASSERT_GE(other, 0);
-    if (other == 0) {
-        const JournalFolder held(state.path(), {});
-        (void)!::write(ready[1], "y", 1);
-        ::pause();
-        ::_exit(0);
-    }
-    char held = 0;
-    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    test::HeldJournalFolder other(state.path());
     EXPECT_EQ(run({"--undo"}), CliExit::Partly);
     EXPECT_NE(err.str().find("ほかの実行"), std::string::npos) << err.str();
     EXPECT_EQ(run({"-i", "X", "IMG1.jpg"}), CliExit::Partly);
     EXPECT_EQ(files.names(), Names{"IMG1.jpg"});
-    ::kill(other, SIGKILL);
-    ::waitpid(other, nullptr, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
+    other.release();
     EXPECT_EQ(run({"--undo", "--yes"}), CliExit::Done);
     EXPECT_EQ(files.names(), Names{"a.jpg"});
 }

@@ -288,10 +288,7 @@ protected:
                     settle(run, false);
             } else if (killed == Killed::Linked) {
                 LinkThenUnlink links(static_cast<int>(delay.count()));
-                TFileOperation operation(links, &feedback);
-                RunJournal journal(journalFolder);
-                RunServices services{links, feedback, operation, &journal};
-                File_Rename(rows, settings, services);
+                journaled(rows, settings, &links);
             } else {
                 journaled(rows, settings);
             }

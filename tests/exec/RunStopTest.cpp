@@ -28,11 +28,7 @@ class RunStopTest : public JournaledRunTest
 protected:
     RunResult stoppedRun(const std::vector<RunRow>& rows, const RunSettings& settings)
     {
-        TFileOperation operation(real, &stopping);
-        RunJournal journal(journalFolder);
-        RunServices services{real, stopping, operation, &journal};
-        return settings.SaveMethod == SaveMode::Rename ? File_Rename(rows, settings, services)
-                                                       : File_Move(rows, settings, services);
+        return journaled(rows, settings, nullptr, &stopping);
     }
 
     void expectPlaces(const ScratchDir& dir, const Places& places)

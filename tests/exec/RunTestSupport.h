@@ -79,11 +79,15 @@ private:
 class JournaledRunTest : public RunTest
 {
 protected:
-    RunResult journaled(const std::vector<RunRow>& rows, const RunSettings& settings)
+    // Through the real file system and the stand-in, unless others are given.
+    RunResult journaled(const std::vector<RunRow>& rows, const RunSettings& settings,
+                        FileSystem* fs = nullptr, RunFeedback* by = nullptr)
     {
-        TFileOperation operation(real, &feedback);
+        FileSystem& files = fs != nullptr ? *fs : real;
+        RunFeedback& person = by != nullptr ? *by : feedback;
+        TFileOperation operation(files, &person);
         RunJournal journal(journalFolder);
-        RunServices services{real, feedback, operation, &journal};
+        RunServices services{files, person, operation, &journal};
         return settings.SaveMethod == SaveMode::Rename ? File_Rename(rows, settings, services)
                                                        : File_Move(rows, settings, services);
     }

@@ -25,6 +25,7 @@
 #include "UndoTexts.h"
 #include "UniqueFd.h"
 #include "RunTestSupport.h"
+#include "common/HeldJournalFolder.h"
 
 namespace torvel {
 namespace {
@@ -395,27 +396,13 @@ TEST_F(UndoSafety, AJournalFolderOfAnotherAccountOrWritableByOthersIsRefused)
 
 TEST_F(UndoSafety, ASecondRunWaitsBrieflyThenSaysAnotherIsUnderWay)
 {
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const JournalFolder held(journalFolder, {});
-        (void)!::write(ready[1], held.held() ? "y" : "n", 1);
-        ::pause();
-        ::_exit(0);
-    }
-    char answer = 0;
-    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
-    ASSERT_EQ(answer, 'y');
+    test::HeldJournalFolder other(journalFolder);
+    ASSERT_TRUE(other.held());
     const JournalFolder second(journalFolder, std::chrono::milliseconds(200));
     EXPECT_EQ(second.state(), JournalFolder::State::Busy);
     EXPECT_FALSE(second.refusal().empty());
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
+    other.release();
     EXPECT_TRUE(JournalFolder(journalFolder, std::chrono::milliseconds(200)).held());
-    ::close(ready[0]);
-    ::close(ready[1]);
 }
 
 } // namespace

@@ -6,11 +6,9 @@
 #include <QAction>
 #include <QMessageBox>
 
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include "JournalFolder.h"
+#include "common/HeldJournalFolder.h"
 #include "NewCtrls.h"
 #include "PosixFileSystem.h"
 #include "RenameInPlace.h"
@@ -99,18 +97,7 @@ TEST_F(RunWindow, RecoveryAsksOnceAndNeverForARunUnderWay)
         ASSERT_EQ(journal.begin(plan), 0);
         ASSERT_EQ(::rename((src / name).c_str(), (src / ("_jd[00" + name)).c_str()), 0);
     }
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t other = ::fork();
-    ASSERT_GE(other, 0);
-    if (other == 0) {
-        const JournalFolder held(stateFolder(), {});
-        (void)!::write(ready[1], "y", 1);
-        ::pause();
-        ::_exit(0);
-    }
-    char held = 0;
-    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    test::HeldJournalFolder other(stateFolder());
     child<QAction>(form, "Undo1")->trigger();
     ASSERT_EQ(form.messages.size(), 1);
     EXPECT_TRUE(form.messages[0].contains(QStringLiteral("ほかの実行")))
@@ -119,10 +106,7 @@ TEST_F(RunWindow, RecoveryAsksOnceAndNeverForARunUnderWay)
     EXPECT_TRUE(form.questions.isEmpty());
     EXPECT_EQ(journalPaths(stateFolder()).size(), 3u);
 
-    ::kill(other, SIGKILL); // the other run is cut short too
-    ::waitpid(other, nullptr, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
+    other.release(); // the other run is cut short too
     form.answerBox = [](QMessageBox& box) {
         for (QAbstractButton* button : box.buttons()) {
             if (button->text() == QStringLiteral("元に戻す(&U)"))
