@@ -131,8 +131,14 @@ std::optional<ShootingDate> videoShootingDate(const Exiv2::XmpData& xmp)
         std::int64_t seconds = 0;
         const std::string text = found->toString();
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-        if (error == std::errc() && end == text.data() + text.size() && seconds > 0)
-            return ShootingDate{seconds - containerEpochOffset, 0};
+        if (error == std::errc() && end == text.data() + text.size() && seconds > 0) {
+            // The container keeps UTC: the wall clock is the local zone's.
+            ShootingDate date{seconds - containerEpochOffset, 0};
+            LocalDateTime local;
+            if (localFromInstant(date.seconds, local))
+                date.wallOffset = static_cast<std::int32_t>(secondsAsUtc(local) - date.seconds);
+            return date;
+        }
     }
     return std::nullopt;
 }
@@ -215,7 +221,21 @@ std::optional<ShootingDate> shootingDateFromExif(std::string_view dateTime,
     } else if (!instantFromLocal(t, date.seconds)) {
         return std::nullopt;
     }
+    date.wallOffset = static_cast<std::int32_t>(secondsAsUtc(t) - date.seconds);
     return date;
+}
+
+LocalDateTime wallClockOf(const ShootingDate& date)
+{
+    const std::int64_t wall = date.seconds + date.wallOffset;
+    const std::int64_t days = wall >= 0 ? wall / 86400 : -((-wall + 86399) / 86400);
+    const auto inDay = static_cast<int>(wall - days * 86400);
+    LocalDateTime t;
+    civilFromDays(days, t.year, t.month, t.day);
+    t.hour = inDay / 3600;
+    t.minute = inDay / 60 % 60;
+    t.second = inDay % 60;
+    return t;
 }
 
 std::optional<ShootingDate> readShootingDate(const std::string& path)

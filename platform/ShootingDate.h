@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DosDateTime.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -15,9 +17,20 @@ struct ShootingDate
 {
     std::int64_t seconds = 0; // since the epoch (UTC)
     std::int32_t nanoseconds = 0;
+    // Seconds east of UTC of the clock that recorded it: the offset the file
+    // gives, else that of the local zone on that date. A name made from the
+    // date shows the camera's own wall-clock time, wherever it was.
+    std::int32_t wallOffset = 0;
 
-    bool operator==(const ShootingDate&) const = default;
+    // The same instant, whatever clock recorded it.
+    bool operator==(const ShootingDate& other) const
+    {
+        return seconds == other.seconds && nanoseconds == other.nanoseconds;
+    }
 };
+
+// The wall-clock time the recording clock showed (whole seconds).
+LocalDateTime wallClockOf(const ShootingDate& date);
 
 // The EXIF form "YYYY:MM:DD hh:mm:ss" with its sub-seconds ("5" is half a
 // second) and its offset ("+09:00"), each of the last two possibly empty.

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -78,8 +79,20 @@ TEST(ShootingDate, ExifTextsGiveTheInstantTheyStandFor)
         {"dashes", "2021-03-04 14:06:07", "", "", std::nullopt},
         {"cut short", "2021:03:04 14:06", "", "", std::nullopt},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(shootingDateFromExif(c.date, c.subSeconds, c.offset), c.expected) << c.name;
+    for (const Case& c : cases) {
+        const std::optional<ShootingDate> date =
+            shootingDateFromExif(c.date, c.subSeconds, c.offset);
+        EXPECT_EQ(date, c.expected) << c.name;
+        if (!date)
+            continue;
+        // A name made from the date shows the clock as the camera recorded
+        // it, whatever offset or zone placed the instant.
+        const LocalDateTime wall = wallClockOf(*date);
+        char text[32];
+        std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", wall.year, wall.month,
+                      wall.day, wall.hour, wall.minute, wall.second);
+        EXPECT_EQ(std::string(text), std::string(c.date)) << c.name;
+    }
 }
 
 TEST(ShootingDate, FilesGiveTheirDateOrNoneWhateverTheyHold)

@@ -1,0 +1,56 @@
+#include "DatePattern.h"
+
+#include <gtest/gtest.h>
+
+using namespace torvel;
+
+namespace {
+
+// 2024-05-03 07:08:09, a morning with single digits everywhere.
+const LocalDateTime morning{2024, 5, 3, 7, 8, 9, 0};
+
+} // namespace
+
+TEST(DatePattern, PatternsGiveTheTextTheyShowOrSayWhyNot)
+{
+    struct Case
+    {
+        const char* name;
+        const char* pattern;
+        const char* expected; // nullptr: refused
+        DatePatternProblem problem = DatePatternProblem::None;
+        bool showsTime = false;
+    };
+    const Case cases[] = {
+        {"compact day", "yyyyMMdd", "20240503"},
+        {"dashed day", "yyyy-MM-dd", "2024-05-03"},
+        {"day and time", "yyyyMMdd_HHmmss", "20240503_070809", {}, true},
+        {"short year", "yyMMdd", "240503"},
+        {"unpadded fields", "yyyy.M.d H-m-s", "2024.5.3 7-8-9", {}, true},
+        {"Japanese text kept as it stands", "yyyy年M月d日", "2024年5月3日"},
+        {"minutes are lower-case, months upper", "mm", "08", {}, true},
+        {"three y are no field", "yyyMMdd", nullptr, DatePatternProblem::BadField},
+        {"three M are no field", "yyyyMMMdd", nullptr, DatePatternProblem::BadField},
+        {"a slash cannot be in a name", "yyyy/MM/dd", nullptr, DatePatternProblem::BadCharacter},
+        {"nor a tab", "yyyy\tMM", nullptr, DatePatternProblem::BadCharacter},
+        {"text alone shows no date", "photo", nullptr, DatePatternProblem::NoField},
+        {"empty", "", nullptr, DatePatternProblem::NoField},
+    };
+    for (const Case& c : cases) {
+        DatePatternProblem problem = DatePatternProblem::None;
+        const std::optional<DatePattern> pattern = DatePattern::parse(c.pattern, &problem);
+        EXPECT_EQ(problem, c.problem) << c.name;
+        ASSERT_EQ(pattern.has_value(), c.expected != nullptr) << c.name;
+        if (!pattern)
+            continue;
+        EXPECT_EQ(pattern->format(morning), c.expected) << c.name;
+        EXPECT_EQ(pattern->showsTime(), c.showsTime) << c.name;
+    }
+}
+
+TEST(DatePattern, YearsKeepTheirWidthAtEitherEnd)
+{
+    const DatePattern pattern = *DatePattern::parse("yyyy_yy");
+    EXPECT_EQ(pattern.format({987, 1, 1, 0, 0, 0, 0}), "0987_87");
+    EXPECT_EQ(pattern.format({2100, 1, 1, 0, 0, 0, 0}), "2100_00");
+}
