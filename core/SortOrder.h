@@ -46,9 +46,9 @@ constexpr bool sortsByShootingDate(SortOrder order)
 // What the list knows of one file when it sorts.
 struct SortFacts
 {
-    std::int64_t time;     // last write, cut to its two-second step
-    std::int64_t size;     // bytes
-    std::int64_t own;      // the natural name rank or the shooting-date key
+    std::int64_t time;      // last write, cut to its two-second step
+    std::int64_t size;      // bytes
+    std::int64_t own;       // the natural name rank or the shooting-date key
     std::uint32_t nameRank; // place in ascending name order
 };
 

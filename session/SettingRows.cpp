@@ -219,16 +219,17 @@ constexpr SortRow Orders[] = {
     {SortOrder::OldestFirst, "古い順", "oldest", "更新日時の古い順"},
     {SortOrder::SmallestFirst, "サイズ順・小→大", "smallest", "サイズの小さい順"},
     {SortOrder::LargestFirst, "サイズ順・大→小", "largest", "サイズの大きい順"},
-    {SortOrder::NaturalUp, "ファイル名・自然順", "natural",
-     "名前の中の数字を数として比べた順 (img2 が img10 より前)"},
+    {SortOrder::NaturalUp, "ファイル名・自然順", "natural", "数字を数として比べた名前の順"},
     {SortOrder::NaturalDown, "ファイル名・自然逆順", "natural-desc", "natural の逆順"},
     {SortOrder::ShotOldestFirst, "撮影日時・古い順", "shot-oldest",
-     "写真や動画に記録された撮影日時の古い順 (ないファイルは更新日時)"},
+     "撮影日時の古い順 (ないときは更新日時)"},
     {SortOrder::ShotNewestFirst, "撮影日時・新しい順", "shot-newest", "撮影日時の新しい順"},
 };
 
-template <typename Member> struct ClassOf;
-template <typename T, typename C> struct ClassOf<T C::*>
+template <typename Member>
+struct ClassOf;
+template <typename T, typename C>
+struct ClassOf<T C::*>
 {
     using type = C;
 };

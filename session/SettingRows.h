@@ -37,8 +37,8 @@ enum class UsageGroup : std::uint8_t
 // The field a row stands for: a rename option, or a setting of the window's own.
 using SettingField =
     std::variant<std::string RenameOptions::*, int RenameOptions::*, bool RenameOptions::*,
-                 SortOrder RenameOptions::*, std::string SettingsRecord::*,
-                 int SettingsRecord::*, bool SettingsRecord::*>;
+                 SortOrder RenameOptions::*, std::string SettingsRecord::*, int SettingsRecord::*,
+                 bool SettingsRecord::*>;
 
 // One key of the settings file, and for a rename option also its words on
 // torvel-cli's command line and its control in the window.
@@ -96,7 +96,8 @@ std::optional<SortOrder> sortOrderOfWord(std::string_view word);
 bool isRenameOption(const SettingRow& row);
 
 // The member a field names when it is a T of Record; nullptr otherwise.
-template <typename T, typename Record> T Record::* const* memberIn(const SettingField& field)
+template <typename T, typename Record>
+T Record::*const* memberIn(const SettingField& field)
 {
     constexpr bool alternative = []<typename... A>(std::variant<A...>*) {
         return (std::is_same_v<T Record::*, A> || ...);
@@ -108,24 +109,28 @@ template <typename T, typename Record> T Record::* const* memberIn(const Setting
 }
 
 // The row's field in the record, or nullptr when it is not a T there.
-template <typename T> T* fieldIn(RenameOptions& options, const SettingField& field)
+template <typename T>
+T* fieldIn(RenameOptions& options, const SettingField& field)
 {
     const auto* member = memberIn<T, RenameOptions>(field);
     return member != nullptr ? &(options.**member) : nullptr;
 }
-template <typename T> const T* fieldIn(const RenameOptions& options, const SettingField& field)
+template <typename T>
+const T* fieldIn(const RenameOptions& options, const SettingField& field)
 {
     const auto* member = memberIn<T, RenameOptions>(field);
     return member != nullptr ? &(options.**member) : nullptr;
 }
-template <typename T> T* fieldIn(SettingsRecord& record, const SettingField& field)
+template <typename T>
+T* fieldIn(SettingsRecord& record, const SettingField& field)
 {
     if (T* inOptions = fieldIn<T>(record.rename, field))
         return inOptions;
     const auto* member = memberIn<T, SettingsRecord>(field);
     return member != nullptr ? &(record.**member) : nullptr;
 }
-template <typename T> const T* fieldIn(const SettingsRecord& record, const SettingField& field)
+template <typename T>
+const T* fieldIn(const SettingsRecord& record, const SettingField& field)
 {
     if (const T* inOptions = fieldIn<T>(record.rename, field))
         return inOptions;
