@@ -66,16 +66,16 @@ const RunOption Runs[] = {
     {"", "--settings", "",
      "指定しなかったオプションに、ウィンドウの設定ファイル\n(torvel.ini) の値を使う", G::Naming,
      true, [](CliOptions& c) { c.settingsFile = std::string(); }, nullptr},
-    {"", "--settings", "ファイル", "指定しなかったオプションに、このファイルの値を使う",
-     G::Naming, true, nullptr, settingsFile},
+    {"", "--settings", "ファイル", "指定しなかったオプションに、このファイルの値を使う", G::Naming,
+     true, nullptr, settingsFile},
     {"", "--rename", "", "その場で名前を変更する (既定)", G::Running, false,
      [](CliOptions& c) { c.save = SaveMode::Rename; }, nullptr},
     {"", "--move", "フォルダ", "新しい名前でフォルダに移動する", G::Running, false, nullptr,
      moveOrCopy},
     {"", "--copy", "フォルダ", "新しい名前でフォルダにコピーする", G::Running, false, nullptr,
      moveOrCopy},
-    {"-y", "--yes", "", "ごみ箱に移動してよいか、元に戻してよいかをたずねない", G::Running,
-     true, [](CliOptions& c) { c.yes = true; }, nullptr},
+    {"-y", "--yes", "", "ごみ箱に移動してよいか、元に戻してよいかをたずねない", G::Running, true,
+     [](CliOptions& c) { c.yes = true; }, nullptr},
     {"-n", "--dry-run", "",
      "何も変更せず、元の名前 → 新しい名前 を表示する\n(使った設定ファイルを標準エラーに表示する)",
      G::Running, true, dryRun, nullptr},
@@ -205,7 +205,8 @@ struct Setter
     RenameOptions& options;
     const SettingField& field;
 
-    template <typename T> void operator()(const T& value) const
+    template <typename T>
+    void operator()(const T& value) const
     {
         if (T* target = fieldIn<T>(options, field))
             *target = value;

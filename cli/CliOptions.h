@@ -64,8 +64,7 @@ struct RunOption
     bool afterRows; // listed after the group's rename options, else before
     void (*flag)(CliOptions&);
     // Takes the value; false, with the message in error, when it is refused.
-    bool (*valued)(CliOptions&, std::string_view name, std::string_view value,
-                   std::string& error);
+    bool (*valued)(CliOptions&, std::string_view name, std::string_view value, std::string& error);
 };
 std::span<const RunOption> runOptions();
 

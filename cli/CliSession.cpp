@@ -270,7 +270,8 @@ CliExit giveNames(Batch& batch, std::ostream& err)
         err << "拡張子にファイル名に使えない文字が含まれています: " << given.extension << '\n';
         return CliExit::Usage;
     }
-    const ChangeNameResult result = makeNewNames(batch.list, in, {batch.searchDir, batch.changeDir});
+    const ChangeNameResult result =
+        makeNewNames(batch.list, in, {batch.searchDir, batch.changeDir});
     if (!result.ok) {
         err << nameStatusText(result.status.what) << '\n';
         return CliExit::Partly;

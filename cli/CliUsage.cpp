@@ -25,7 +25,8 @@ constexpr std::string_view header = R"(使い方: torvel-cli [オプション]..
 
 )";
 
-constexpr std::string_view footer = R"(実行中に Ctrl+C を押すと、次のファイルの前で止まります (もう一度押すと、
+constexpr std::string_view footer =
+    R"(実行中に Ctrl+C を押すと、次のファイルの前で止まります (もう一度押すと、
 その場で終わります)。どちらの場合も --undo で元に戻せます。
 
 終了状態: 0 すべてのファイルが新しい名前になった (--dry-run では、
@@ -107,7 +108,8 @@ void entriesOf(const SettingRow& row, std::vector<Entry>& entries)
         return;
     case ValueKind::Order: {
         std::string help(row.help);
-        const std::optional<SortOrder> byDefault = sortOrderOfItem(std::stoi(std::string(row.byDefault)));
+        const std::optional<SortOrder> byDefault =
+            sortOrderOfItem(std::stoi(std::string(row.byDefault)));
         for (const SortRow& order : sortRows()) {
             std::string word(order.word);
             word.resize(std::max<std::size_t>(word.size() + 2, 15), ' ');

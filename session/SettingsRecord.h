@@ -22,14 +22,14 @@ struct SettingsRecord
 
     RenameOptions rename;
 
-    std::string searchDir; // bytes, ends in "/"
-    std::string searchExt; // the open-file dialog's filter
-    std::string changeDir; // bytes, ends in "/"
+    std::string searchDir;      // bytes, ends in "/"
+    std::string searchExt;      // the open-file dialog's filter
+    std::string changeDir;      // bytes, ends in "/"
     std::string saveMethodText; // as read; set from SaveMethod before writing
-    bool preview = false;  // NonPreCheck: the grid shows the new names
-    bool helpHint = false; // CheckBox2: controls show their hints
-    int buttonSide = 0;    // 1: command buttons at the left edge, 0: at the right
-    int heightSize = 0;    // 0 small, 1 medium, 2 large
+    bool preview = false;       // NonPreCheck: the grid shows the new names
+    bool helpHint = false;      // CheckBox2: controls show their hints
+    int buttonSide = 0;         // 1: command buttons at the left edge, 0: at the right
+    int heightSize = 0;         // 0 small, 1 medium, 2 large
     int formLeft = 0;
     int formTop = 0;
 

@@ -81,8 +81,9 @@ TEST_F(ChangeName, WorkedExamplesInOrdinaryMode)
     EXPECT_TRUE(m_result.ok);
     EXPECT_EQ(m_result.status, working);
 
-    EXPECT_EQ(run({"memo.doc", "photo.jpg", "readme"}, [](auto& in) { in.changeExtension = false; }),
-              (Names{"CHGN01.doc", "CHGN02.jpg", "CHGN03"}));
+    EXPECT_EQ(
+        run({"memo.doc", "photo.jpg", "readme"}, [](auto& in) { in.changeExtension = false; }),
+        (Names{"CHGN01.doc", "CHGN02.jpg", "CHGN03"}));
 
     EXPECT_EQ(run({"a.txt", "b.txt"}, [](auto& in) { in.startNumber = 0, in.digits = 3; }),
               (Names{"CHGN000.txt", "CHGN001.txt"}));
@@ -93,7 +94,9 @@ TEST_F(ChangeName, WorkedExamplesInOrdinaryMode)
     EXPECT_EQ(newNames(), (Names{"CHGN98.txt", "CHGN99.txt", "", ""})); // the rest got none
 
     EXPECT_EQ(run({"Photo.jpg"},
-                  [](auto& in) { in.upperCase = true, in.identifier = "Trip", in.changeExtension = false; }),
+                  [](auto& in) {
+                      in.upperCase = true, in.identifier = "Trip", in.changeExtension = false;
+                  }),
               (Names{"TRIP01.JPG"}));
 }
 
@@ -124,7 +127,8 @@ TEST_F(ChangeName, WorkedExamplesInKeepNumberMode)
               (Names{"scan012.png", "scan020.png", "scan007.png"}));
     EXPECT_EQ(run(scans,
                   [](auto& in) {
-                      in.keepNumber = true, in.digits = 3, in.keepNumberIdentifier = true, in.identifier = "IMG";
+                      in.keepNumber = true, in.digits = 3, in.keepNumberIdentifier = true,
+                      in.identifier = "IMG";
                   }),
               (Names{"IMG012.png", "IMG020.png", "IMG007.png"}));
 
@@ -159,14 +163,17 @@ TEST_F(ChangeName, CaseOptions)
     EXPECT_EQ(run({"x"}, [](auto& in) { in.lowerCase = true, in.extension = "TXT"; }),
               (Names{"chgn01.txt"}));
     // Both on (as a settings file may say): upper case is tested first.
-    EXPECT_EQ(
-        run({"x"}, [](auto& in) { in.upperCase = true, in.lowerCase = true, in.identifier = "ab"; }),
-        (Names{"AB01.TXT"}));
+    EXPECT_EQ(run({"x"},
+                  [](auto& in) { in.upperCase = true, in.lowerCase = true, in.identifier = "ab"; }),
+              (Names{"AB01.TXT"}));
     // An extension in Shift-JIS ("ダ" ends in the byte of "a") keeps its bytes.
-    EXPECT_EQ(run({"p.\x83\x61"}, [](auto& in) { in.upperCase = true, in.changeExtension = false; }),
-              (Names{"CHGN01.\x83\x61"}));
+    EXPECT_EQ(
+        run({"p.\x83\x61"}, [](auto& in) { in.upperCase = true, in.changeExtension = false; }),
+        (Names{"CHGN01.\x83\x61"}));
     EXPECT_EQ(run({"p.ｊｐｇ"},
-                  [](auto& in) { in.upperCase = true, in.changeExtension = false, in.identifier = "写真"; }),
+                  [](auto& in) {
+                      in.upperCase = true, in.changeExtension = false, in.identifier = "写真";
+                  }),
               (Names{"写真01.ＪＰＧ"}));
 }
 
@@ -176,7 +183,8 @@ TEST_F(ChangeName, DuplicateTestUsesTheNameAsItWillBeWritten)
     // collide, not the name before the case change.
     m_dest.makeFile("TRIP01.JPG");
     const auto upper = [](auto& in) {
-        in.upperCase = true, in.avoidDuplicates = true, in.identifier = "Trip", in.changeExtension = false;
+        in.upperCase = true, in.avoidDuplicates = true, in.identifier = "Trip",
+        in.changeExtension = false;
     };
     EXPECT_EQ(run({"Photo.jpg"}, upper), (Names{"TRIP02.JPG"}));
 
@@ -195,7 +203,8 @@ TEST_F(ChangeName, OnlyFilesAndLinksCountAsTaken)
 
     // A destination that does not exist holds nothing.
     EXPECT_EQ(
-        run({"a"}, [&](auto& in) { in.avoidDuplicates = true, in.destination = m_dest / "missing"; }),
+        run({"a"},
+            [&](auto& in) { in.avoidDuplicates = true, in.destination = m_dest / "missing"; }),
         (Names{"CHGN01.txt"}));
 }
 
@@ -206,9 +215,10 @@ TEST_F(ChangeName, KeepNumberModeRules)
     };
     // No number of its own: the file keeps its name, identifier or not.
     EXPECT_EQ(run({"notes.txt"}, keep(2)), (Names{"notes.txt"}));
-    EXPECT_EQ(run({"notes.txt"},
-                  [&](auto& in) { keep(2)(in), in.keepNumberIdentifier = true, in.identifier = "IMG"; }),
-              (Names{"notes.txt"}));
+    EXPECT_EQ(
+        run({"notes.txt"},
+            [&](auto& in) { keep(2)(in), in.keepNumberIdentifier = true, in.identifier = "IMG"; }),
+        (Names{"notes.txt"}));
     // A longer number keeps all its digits; leading zeros go, then padding.
     EXPECT_EQ(run({"scan1234.png", "scan0001234.png", "img000.png"}, keep(2)),
               (Names{"scan1234.png", "scan1234-01.png", "img00.png"}));
@@ -238,9 +248,7 @@ TEST_F(ChangeName, KeepNumberModeAvoidsTakenNamesIgnoringCase)
 TEST_F(ChangeName, KeepNumberModeTestsNamesThatStayAsTheyAre)
 {
     const auto keep = [](int digits, const std::string& searchDir) {
-        return [=](Inputs& in) {
-            in.keepNumber = true, in.digits = digits, in.source = searchDir;
-        };
+        return [=](Inputs& in) { in.keepNumber = true, in.digits = digits, in.source = searchDir; };
     };
     const std::string elsewhere = "/nonexistent-source/";
     EXPECT_EQ(run({"a1.txt", "a01.txt"}, keep(2, elsewhere)), (Names{"a01.txt", "a01-01.txt"}));
@@ -291,8 +299,9 @@ TEST_F(ChangeName, NamesThisSystemCannotHoldStopTheComputation)
     EXPECT_EQ(run({"a"}, [](auto& in) { in.identifier = std::string(249, 'x'); })[0].size(), 255u);
     EXPECT_TRUE(m_result.ok);
 
-    run({"a1.txt"},
-        [](auto& in) { in.keepNumber = true, in.keepNumberIdentifier = true, in.identifier = "x/"; });
+    run({"a1.txt"}, [](auto& in) {
+        in.keepNumber = true, in.keepNumberIdentifier = true, in.identifier = "x/";
+    });
     EXPECT_FALSE(m_result.ok);
     EXPECT_EQ(m_result.status, unusable);
 

@@ -87,8 +87,10 @@ TEST_F(FileListOrders, SizeOrdersUseTheWholeSize)
     add("four-gib-and-1", 4 * GiB + 1, 0); // 1 in its low 32 bits
     add("tie-b", 100, 0);
     add("tie-a", 100, 0);
-    EXPECT_EQ(sorted(SortOrder::SmallestFirst), (Names{"small", "tie-a", "tie-b", "two-gib", "four-gib-and-1"}));
-    EXPECT_EQ(sorted(SortOrder::LargestFirst), (Names{"four-gib-and-1", "two-gib", "tie-b", "tie-a", "small"}));
+    EXPECT_EQ(sorted(SortOrder::SmallestFirst),
+              (Names{"small", "tie-a", "tie-b", "two-gib", "four-gib-and-1"}));
+    EXPECT_EQ(sorted(SortOrder::LargestFirst),
+              (Names{"four-gib-and-1", "two-gib", "tie-b", "tie-a", "small"}));
 }
 
 TEST_F(FileListOrders, TimesTheDosFormCannotHoldSortByTheirInstant)

@@ -87,7 +87,8 @@ TEST_F(SettingsRecordTest, MissingFileGivesEveryDefaultAndIsWrittenInKeyOrder)
     EXPECT_FALSE(record.rename.lowerCase);
     EXPECT_TRUE(record.preview);
     EXPECT_TRUE(record.helpHint);
-    EXPECT_FALSE(record.rename.avoidDuplicates || record.rename.carrySameNameFiles || record.rename.keepNumber || record.rename.keepNumberIdentifier);
+    EXPECT_FALSE(record.rename.avoidDuplicates || record.rename.carrySameNameFiles
+                 || record.rename.keepNumber || record.rename.keepNumberIdentifier);
     EXPECT_FALSE(record.rename.changeExtension);
     EXPECT_EQ(record.buttonSide, 1);
     EXPECT_EQ(record.heightSize, 1);
@@ -329,7 +330,8 @@ TEST_F(SettingsRecordTest, LongValueIsCutAtReadingButWrittenAsHeld)
     for (int i = 0; i < 5000; ++i)
         longName += "あ";
     SettingsRecord record = readFrom("[CHANGE]\nCHANGE_NAME=" + longName + "\nCHANGE_EXT=jpg\n");
-    EXPECT_EQ(record.rename.identifier, longName.substr(0, 1023 * 3)) << "1023 characters, none split";
+    EXPECT_EQ(record.rename.identifier, longName.substr(0, 1023 * 3))
+        << "1023 characters, none split";
     EXPECT_EQ(record.rename.extension, "jpg") << "the key after the long line is still found";
 
     record.rename.identifier = longName;
@@ -352,7 +354,8 @@ TEST_F(SettingsRecordTest, FolderThatIsNotUtf8KeepsTheValueOfTheFile)
     const SettingsRecord again = read();
     EXPECT_EQ(again.searchDir, "/srv/old/");
     EXPECT_EQ(again.changeDir, m_dir) << "absent before, still absent";
-    EXPECT_EQ(again.rename.sortOrder, SortOrder::SmallestFirst) << "the keys after a refused one are written";
+    EXPECT_EQ(again.rename.sortOrder, SortOrder::SmallestFirst)
+        << "the keys after a refused one are written";
     EXPECT_FALSE(ProfileFile::load(m_ini).hasKey("CHANGE", "CHANGE_DIR"));
 }
 

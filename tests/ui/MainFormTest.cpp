@@ -272,7 +272,8 @@ TEST(MainForm, SettingsValuesReachTheControlsAndComeBackAtClosing)
     EXPECT_EQ(written.rename.extension, "jpg");
     EXPECT_EQ(written.rename.sortOrder, SortOrder::SmallestFirst);
     EXPECT_FALSE(written.preview);
-    EXPECT_TRUE(written.rename.avoidDuplicates && written.rename.carrySameNameFiles && written.rename.changeExtension);
+    EXPECT_TRUE(written.rename.avoidDuplicates && written.rename.carrySameNameFiles
+                && written.rename.changeExtension);
     EXPECT_TRUE(written.rename.keepNumber && written.rename.keepNumberIdentifier);
     EXPECT_EQ(written.formLeft, form.x());
     EXPECT_EQ(written.formTop, form.y());
