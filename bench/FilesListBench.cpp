@@ -108,16 +108,15 @@ void BM_SortOrder(benchmark::State& state)
 }
 BENCHMARK(BM_SortOrder)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
 
-ChangeNameInputs nameInputs(const char* identifier, bool avoidDuplicates)
+RenameOptions nameOptions(const char* identifier, bool avoidDuplicates)
 {
-    ChangeNameInputs in;
-    in.Identifier = identifier;
-    in.StartValue = 0;
-    in.Digits = 5;
-    in.ExtensionText = "dat";
-    in.ExtCheck = true;
-    in.JuuhukuCheck = avoidDuplicates;
-    in.ChangeDir = folder().path;
+    RenameOptions in;
+    in.identifier = identifier;
+    in.startNumber = 0;
+    in.digits = 5;
+    in.extension = "dat";
+    in.changeExtension = true;
+    in.avoidDuplicates = avoidDuplicates;
     return in;
 }
 
@@ -126,10 +125,11 @@ void runChangeName(benchmark::State& state, bool avoidDuplicates)
     TMyFileList list;
     fillList(list, readAll());
     list.SetSortType(SortOrder::NameUp);
-    const ChangeNameInputs in = nameInputs("ZZNEW", avoidDuplicates);
-    Change_Name(list, in); // warm the caches like the others
+    const RenameOptions in = nameOptions("ZZNEW", avoidDuplicates);
+    const NameFolders folders{{}, folder().path};
+    makeNewNames(list, in, folders); // warm the caches like the others
     for (auto _ : state) {
-        const ChangeNameResult r = Change_Name(list, in);
+        const ChangeNameResult r = makeNewNames(list, in, folders);
         if (!r.ok)
             state.SkipWithError("the name generator stopped");
     }

@@ -72,11 +72,11 @@ public:
         SettingsRecord settings;
         settings.searchDir = folder().path;
         settings.changeDir = folder().path;
-        settings.changeName = "ZZNEW";
-        settings.changeNom = 0;
-        settings.changeDigit = 5;
-        settings.changeExt = "dat";
-        settings.extCheck = true;
+        settings.rename.identifier = "ZZNEW";
+        settings.rename.startNumber = 0;
+        settings.rename.digits = 5;
+        settings.rename.extension = "dat";
+        settings.rename.changeExtension = true;
         settings.preview = true;
         ProfileFile profile = ProfileFile::load(m_settings);
         writeSettings(settings, profile);

@@ -1,9 +1,7 @@
 #include "CliOptions.h"
 
+#include <algorithm>
 #include <charconv>
-#include <functional>
-#include <map>
-#include <string_view>
 
 #include "SettingsRecord.h"
 
@@ -11,181 +9,240 @@ namespace torvel {
 
 namespace {
 
-// Option words of the sort orders, in the order of the sort box's items.
-const std::map<std::string_view, SortOrder> sortWords{
-    {"name", SortOrder::NameUp},
-    {"name-desc", SortOrder::NameDown},
-    {"newest", SortOrder::NewestFirst},
-    {"oldest", SortOrder::OldestFirst},
-    {"smallest", SortOrder::SmallestFirst},
-    {"largest", SortOrder::LargestFirst},
-    {"natural", SortOrder::NaturalUp},
-    {"natural-desc", SortOrder::NaturalDown},
-    {"shot-oldest", SortOrder::ShotOldestFirst},
-    {"shot-newest", SortOrder::ShotNewestFirst},
-};
-
-bool numberIn(std::string_view text, int min, int max, std::optional<int>& out)
+bool fail(std::string& error, std::string_view text, std::string_view what)
 {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
-        return false;
-    out = value;
+    error = std::string(text) + std::string(what);
+    return false;
+}
+
+// With --undo too: what would be taken back is shown.
+void dryRun(CliOptions& c)
+{
+    c.dryRun = true;
+    if (c.action == CliAction::Run)
+        c.action = CliAction::DryRun;
+}
+
+bool moveOrCopy(CliOptions& c, std::string_view name, std::string_view value, std::string& error)
+{
+    if (value.empty())
+        return fail(error, "保存先のフォルダを指定してください: ", name);
+    c.save = name == "--move" ? SaveMode::Move : SaveMode::Copy;
+    c.destination = std::string(value);
     return true;
 }
 
-std::vector<std::string> commaList(std::string_view text)
+bool onlyThese(CliOptions& c, std::string_view, std::string_view text, std::string&)
 {
-    std::vector<std::string> items;
+    c.only.clear();
     while (!text.empty()) {
         const std::size_t comma = text.find(',');
         std::string_view item = text.substr(0, comma);
         while (item.starts_with('.'))
             item.remove_prefix(1);
-        items.emplace_back(item);
+        c.only.emplace_back(item);
         if (comma == std::string_view::npos)
             break;
         text.remove_prefix(comma + 1);
     }
-    return items;
+    return true;
+}
+
+bool settingsFile(CliOptions& c, std::string_view, std::string_view value, std::string& error)
+{
+    // Alone, --settings names the window's own file: only "=" gives one.
+    if (value.empty())
+        return fail(error, "設定ファイルを指定してください: ", "--settings=");
+    c.settingsFile = std::string(value);
+    return true;
+}
+
+using G = UsageGroup;
+
+// The options that are not rename options, in the usage's order.
+const RunOption Runs[] = {
+    {"", "--only", "拡張子[,拡張子]", "この拡張子のファイルだけを対象にする", G::Naming, true,
+     nullptr, onlyThese},
+    {"", "--settings", "",
+     "指定しなかったオプションに、ウィンドウの設定ファイル\n(torvel.ini) の値を使う", G::Naming,
+     true, [](CliOptions& c) { c.settingsFile = std::string(); }, nullptr},
+    {"", "--settings", "ファイル", "指定しなかったオプションに、このファイルの値を使う", G::Naming,
+     true, nullptr, settingsFile},
+    {"", "--rename", "", "その場で名前を変更する (既定)", G::Running, false,
+     [](CliOptions& c) { c.save = SaveMode::Rename; }, nullptr},
+    {"", "--move", "フォルダ", "新しい名前でフォルダに移動する", G::Running, false, nullptr,
+     moveOrCopy},
+    {"", "--copy", "フォルダ", "新しい名前でフォルダにコピーする", G::Running, false, nullptr,
+     moveOrCopy},
+    {"-y", "--yes", "", "ごみ箱に移動してよいか、元に戻してよいかをたずねない", G::Running, true,
+     [](CliOptions& c) { c.yes = true; }, nullptr},
+    {"-n", "--dry-run", "",
+     "何も変更せず、元の名前 → 新しい名前 を表示する\n(使った設定ファイルを標準エラーに表示する)",
+     G::Running, true, dryRun, nullptr},
+    {"", "--undo", "",
+     "最後の実行を元に戻す。いつ、どこで、どのプログラムが\n"
+     "行った実行かを表示して、端末でたずねる (端末がない\n"
+     "ときは --yes が必要)。ファイルやフォルダは指定できない。\n"
+     "--dry-run と一緒なら、戻す内容を表示するだけ",
+     G::Running, true, [](CliOptions& c) { c.action = CliAction::Undo; }, nullptr},
+    {"-h", "--help", "", "この説明を表示する", G::Running, true,
+     [](CliOptions& c) { c.action = CliAction::Help; }, nullptr},
+    {"-V", "--version", "", "版を表示する", G::Running, true,
+     [](CliOptions& c) { c.action = CliAction::Version; }, nullptr},
+    // Taken by the parser before any option: listed for the usage only.
+    {"", "--", "", "これより後はすべてファイル名として扱う", G::Running, true, nullptr, nullptr},
+};
+
+bool names(std::string_view word, std::string_view shortOption, std::string_view longOption)
+{
+    return !word.empty() && (word == shortOption || word == longOption);
+}
+
+// A rename option's value from the command line, checked against its row.
+bool optionValue(const SettingRow& row, std::string_view text, GivenOption& given,
+                 std::string& error)
+{
+    switch (row.kind) {
+    case ValueKind::Number: {
+        int value = 0;
+        const auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (problem != std::errc() || end != text.data() + text.size() || value < row.min
+            || value > row.max)
+            return fail(error,
+                        std::string(row.label) + "は " + std::to_string(row.min) + " から "
+                            + std::to_string(row.max) + " までの数で指定してください: ",
+                        text);
+        given.value = value;
+        return true;
+    }
+    case ValueKind::Order:
+        if (const auto order = sortOrderOfWord(text)) {
+            given.value = *order;
+            return true;
+        }
+        return fail(error, std::string(row.label) + "がわかりません: ", text);
+    case ValueKind::Extension:
+        while (text.starts_with('.'))
+            text.remove_prefix(1);
+        given.value = std::string(text);
+        return true;
+    default:
+        given.value = std::string(text);
+        return true;
+    }
 }
 
 class Parser
 {
 public:
-    explicit Parser(std::string& error)
-        : m_error(error)
+    Parser(CliOptions& options, std::string& error)
+        : m_options(options)
+        , m_error(error)
     {}
 
-    // With --undo too: what would be taken back is shown.
-    static void dryRun(CliOptions& c)
+    // A word that takes no value; false when it is none.
+    bool flag(std::string_view word)
     {
-        c.dryRun = true;
-        if (c.action == CliAction::Run)
-            c.action = CliAction::DryRun;
-    }
-
-    bool flag(std::string_view name, CliOptions& o)
-    {
-        static const std::map<std::string_view, std::function<void(CliOptions&)>> flags{
-            {"--help", [](CliOptions& c) { c.action = CliAction::Help; }},
-            {"-h", [](CliOptions& c) { c.action = CliAction::Help; }},
-            {"--version", [](CliOptions& c) { c.action = CliAction::Version; }},
-            {"-V", [](CliOptions& c) { c.action = CliAction::Version; }},
-            {"--dry-run", dryRun},
-            {"-n", dryRun},
-            {"--undo", [](CliOptions& c) { c.action = CliAction::Undo; }},
-            {"--yes", [](CliOptions& c) { c.yes = true; }},
-            {"-y", [](CliOptions& c) { c.yes = true; }},
-            {"--keep-extension", [](CliOptions& c) { c.changeExtension = false; }},
-            {"--upper",
-             [](CliOptions& c) {
-                 c.upper = true;
-                 c.lower = false;
-             }},
-            {"--lower",
-             [](CliOptions& c) {
-                 c.lower = true;
-                 c.upper = false;
-             }},
-            {"--keep-case",
-             [](CliOptions& c) {
-                 c.upper = false;
-                 c.lower = false;
-             }},
-            {"--keep-number", [](CliOptions& c) { c.keepNumber = true; }},
-            {"-k", [](CliOptions& c) { c.keepNumber = true; }},
-            {"--number-only", [](CliOptions& c) { c.keepNumber = false; }},
-            {"--keep-number-identifier", [](CliOptions& c) { c.keepNumberIdentifier = true; }},
-            {"--no-duplicates", [](CliOptions& c) { c.noDuplicates = true; }},
-            {"--replace-duplicates", [](CliOptions& c) { c.noDuplicates = false; }},
-            {"--same-name", [](CliOptions& c) { c.sameName = true; }},
-            {"--no-same-name", [](CliOptions& c) { c.sameName = false; }},
-            {"--rename", [](CliOptions& c) { c.save = SaveMode::Rename; }},
-            {"--settings", [](CliOptions& c) { c.settingsFile = std::string(); }},
-        };
-        const auto it = flags.find(name);
-        if (it == flags.end())
-            return false;
-        it->second(o);
-        return true;
-    }
-
-    // An option that takes a value; false with error set on a bad value.
-    bool valued(std::string_view name, std::string_view value, CliOptions& o)
-    {
-        if (name == "--identifier" || name == "-i") {
-            o.identifier = std::string(value);
-        } else if (name == "--start" || name == "-s") {
-            return numberIn(value, ChangeNomMin, ChangeNomMax, o.start)
-                   || fail("開始番号は 0 から 32000 までの数で指定してください: ", value);
-        } else if (name == "--digits" || name == "-d") {
-            return numberIn(value, ChangeDigitMin, ChangeDigitMax, o.digits)
-                   || fail("桁数は 1 から 5 までの数で指定してください: ", value);
-        } else if (name == "--extension" || name == "-e") {
-            while (value.starts_with('.'))
-                value.remove_prefix(1);
-            o.extension = std::string(value);
-            o.changeExtension = true;
-        } else if (name == "--sort") {
-            const auto it = sortWords.find(value);
-            if (it == sortWords.end())
-                return fail("並べ替えの順序がわかりません: ", value);
-            o.sort = it->second;
-        } else if (name == "--move" || name == "--copy") {
-            if (value.empty())
-                return fail("保存先のフォルダを指定してください: ", name);
-            o.save = name == "--move" ? SaveMode::Move : SaveMode::Copy;
-            o.destination = std::string(value);
-        } else if (name == "--only") {
-            o.only = commaList(value);
-        } else if (name == "--settings") {
-            // Alone, --settings names the window's own file: only "=" gives one.
-            if (value.empty())
-                return fail("設定ファイルを指定してください: ", "--settings=");
-            o.settingsFile = std::string(value);
-        } else {
-            return fail("不明なオプションです: ", name);
+        for (const RunOption& run : Runs) {
+            if (run.flag != nullptr && names(word, run.shortOption, run.longOption)) {
+                run.flag(m_options);
+                return true;
+            }
         }
-        return true;
+        // An off word may stand for several options (--keep-case).
+        bool known = false;
+        for (const SettingRow& row : settingRows()) {
+            if (row.kind != ValueKind::OnOff)
+                continue;
+            const bool on = names(word, row.shortOption, row.longOption);
+            if (on || names(word, "", row.offOption)) {
+                m_options.given.push_back({&row, on});
+                known = true;
+            }
+        }
+        return known;
     }
 
     static bool takesValue(std::string_view name)
     {
-        for (std::string_view known :
-             {"--identifier", "-i", "--start", "-s", "--digits", "-d", "--extension", "-e",
-              "--sort", "--move", "--copy", "--only", "--settings"}) {
-            if (name == known)
+        for (const RunOption& run : Runs)
+            if (run.valued != nullptr && names(name, run.shortOption, run.longOption))
                 return true;
-        }
+        for (const SettingRow& row : settingRows())
+            if (!row.valueName.empty() && names(name, row.shortOption, row.longOption))
+                return true;
         return false;
     }
 
-    bool fail(std::string_view text, std::string_view what)
+    // An option that takes a value; false with the error set on a bad value.
+    bool valued(std::string_view name, std::string_view value)
     {
-        m_error = std::string(text) + std::string(what);
-        return false;
+        for (const RunOption& run : Runs)
+            if (run.valued != nullptr && names(name, run.shortOption, run.longOption))
+                return run.valued(m_options, name, value, m_error);
+        for (const SettingRow& row : settingRows()) {
+            if (row.valueName.empty() || !names(name, row.shortOption, row.longOption))
+                continue;
+            GivenOption given{&row, false};
+            if (!optionValue(row, value, given, m_error))
+                return false;
+            m_options.given.push_back(std::move(given));
+            return true;
+        }
+        return fail(m_error, "不明なオプションです: ", name);
     }
+
+    bool refuse(std::string_view text, std::string_view what) { return fail(m_error, text, what); }
 
 private:
+    CliOptions& m_options;
     std::string& m_error;
+};
+
+// Sets the field of a given option.
+struct Setter
+{
+    RenameOptions& options;
+    const SettingField& field;
+
+    template <typename T>
+    void operator()(const T& value) const
+    {
+        if (T* target = fieldIn<T>(options, field))
+            *target = value;
+    }
 };
 
 } // namespace
 
-std::vector<std::string_view> sortOrderWords()
+std::span<const RunOption> runOptions()
+{
+    return Runs;
+}
+
+std::vector<std::string_view> cliOptionWords()
 {
     std::vector<std::string_view> words;
-    for (const auto& [word, order] : sortWords)
-        words.push_back(word);
+    const auto add = [&](std::string_view word) {
+        if (!word.empty() && std::find(words.begin(), words.end(), word) == words.end())
+            words.push_back(word);
+    };
+    for (const SettingRow& row : settingRows()) {
+        add(row.shortOption);
+        add(row.longOption);
+        add(row.offOption);
+    }
+    for (const RunOption& run : Runs) {
+        add(run.shortOption);
+        add(run.longOption);
+    }
     return words;
 }
 
 std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, std::string& error)
 {
     CliOptions options;
-    Parser parser(error);
+    Parser parser(options, error);
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -197,13 +254,13 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
             optionsEnded = true;
             continue;
         }
-        if (parser.flag(arg, options))
+        if (parser.flag(arg))
             continue;
         // --name=value, or --name value.
         const std::size_t equals = arg.starts_with("--") ? arg.find('=') : std::string_view::npos;
         const std::string_view name = arg.substr(0, equals);
         if (!Parser::takesValue(name)) {
-            parser.fail("不明なオプションです: ", name);
+            parser.refuse("不明なオプションです: ", name);
             return std::nullopt;
         }
         std::string_view value;
@@ -212,10 +269,10 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            parser.fail("値がありません: ", name);
+            parser.refuse("値がありません: ", name);
             return std::nullopt;
         }
-        if (!parser.valued(name, value, options))
+        if (!parser.valued(name, value))
             return std::nullopt;
     }
     if (options.action == CliAction::Undo && !options.paths.empty()) {
@@ -234,28 +291,22 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
 SettingsRecord commandLineDefaults()
 {
     SettingsRecord defaults;
-    defaults.changeName.clear();
+    defaults.rename.identifier.clear();
     defaults.saveMethodText = saveMethodToText(SaveMode::Rename);
     return defaults;
 }
 
-SettingsRecord withOptions(SettingsRecord s, const CliOptions& o)
+SettingsRecord withOptions(SettingsRecord settings, const CliOptions& options)
 {
-    s.changeName = o.identifier.value_or(s.changeName);
-    s.changeNom = o.start.value_or(s.changeNom);
-    s.changeDigit = o.digits.value_or(s.changeDigit);
-    s.changeExt = o.extension.value_or(s.changeExt);
-    s.extCheck = o.changeExtension.value_or(s.extCheck);
-    s.upper = o.upper.value_or(s.upper);
-    s.lowwer = o.lower.value_or(s.lowwer);
-    s.column = o.keepNumber.value_or(s.column);
-    s.columnName = o.keepNumberIdentifier.value_or(s.columnName);
-    if (o.sort)
-        s.sort = itemOfSortOrder(*o.sort);
-    s.duplicate = o.noDuplicates.value_or(s.duplicate);
-    s.sameName = o.sameName.value_or(s.sameName);
-    s.saveMethodText = saveMethodToText(o.save);
-    return s;
+    for (const GivenOption& given : options.given) {
+        std::visit(Setter{settings.rename, given.row->field}, given.value);
+        const bool* on = std::get_if<bool>(&given.value);
+        const bool setsAlso = on == nullptr || *on;
+        if (given.row->alsoField != nullptr && setsAlso)
+            settings.rename.*given.row->alsoField = given.row->alsoValue;
+    }
+    settings.saveMethodText = saveMethodToText(options.save);
+    return settings;
 }
 
 } // namespace torvel

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
-#include "FilesList.h"
 #include "RunTypes.h"
+#include "SettingRows.h"
 
 namespace torvel {
 
@@ -22,26 +24,22 @@ enum class CliAction : std::uint8_t
     Version, // print the version on stdout
 };
 
-// The rename page's options as given on the command line; what is not given
-// comes from the defaults (commandLineDefaults), or from a settings file only
-// when the command line names one.
+// One rename option as the command line gives it: the row of the option
+// and its value, already checked.
+struct GivenOption
+{
+    const SettingRow* row = nullptr;
+    std::variant<bool, int, std::string, SortOrder> value;
+};
+
+// What the command line asks for: the rename options it gives, in the order
+// given, over the defaults (commandLineDefaults), or over a settings file's
+// values only when the command line names one.
 struct CliOptions
 {
     CliAction action = CliAction::Run;
     std::vector<std::string> paths; // files, or one folder (bytes)
-
-    std::optional<std::string> identifier;
-    std::optional<int> start;
-    std::optional<int> digits;
-    std::optional<std::string> extension; // given: the extension is changed
-    std::optional<bool> changeExtension;
-    std::optional<bool> upper;
-    std::optional<bool> lower;
-    std::optional<bool> keepNumber;
-    std::optional<bool> keepNumberIdentifier;
-    std::optional<SortOrder> sort;
-    std::optional<bool> noDuplicates;
-    std::optional<bool> sameName;
+    std::vector<GivenOption> given;
     // Not from the settings file: a command line renames in place unless it
     // names a folder to move or copy into.
     SaveMode save = SaveMode::Rename;
@@ -53,6 +51,22 @@ struct CliOptions
     bool yes = false;    // every file in the way goes to the trash unasked
     bool dryRun = false; // with --undo: show what would be taken back
 };
+
+// An option of the command line that is not a rename option (run, undo,
+// help...): its words and its line in the usage.
+struct RunOption
+{
+    std::string_view shortOption;
+    std::string_view longOption;
+    std::string_view valueName; // the option takes a value
+    std::string_view help;
+    UsageGroup group;
+    bool afterRows; // listed after the group's rename options, else before
+    void (*flag)(CliOptions&);
+    // Takes the value; false, with the message in error, when it is refused.
+    bool (*valued)(CliOptions&, std::string_view name, std::string_view value, std::string& error);
+};
+std::span<const RunOption> runOptions();
 
 // Parses the arguments after the program's name. On a mistake returns none
 // and puts the message (UTF-8, without the program's name) in error.
@@ -69,8 +83,8 @@ SettingsRecord withOptions(SettingsRecord settings, const CliOptions& options);
 // The text of --help.
 std::string cliUsage();
 
-// Every word --sort takes, so that the usage and the manual pages can be
-// checked against what the parser knows.
-std::vector<std::string_view> sortOrderWords();
+// Every option word the parser takes, short and long, so that the usage and
+// the manual pages can be checked against it.
+std::vector<std::string_view> cliOptionWords();
 
 } // namespace torvel

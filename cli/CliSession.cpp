@@ -218,7 +218,7 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
     std::vector<std::string> paths;
     if (const CliExit places = readPlaces(options, env, paths, batch, err); places != CliExit::Done)
         return places;
-    const SortOrder order = sortOrderOfItem(batch.settings.sort).value_or(SortOrder::NameUp);
+    const SortOrder order = batch.settings.rename.sortOrder;
     // Nothing is shown but names: an order by name needs no look at any file.
     const bool byName = sortsByName(order);
     DroppedItems chosen = takeDroppedItems(paths, !byName);
@@ -257,30 +257,21 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
 
 CliExit giveNames(Batch& batch, std::ostream& err)
 {
-    const SettingsRecord& s = batch.settings;
-    ChangeNameInputs in;
-    in.Identifier = nameFromUserText(cleanIdentifier(s.changeName));
-    in.StartValue = s.changeNom;
-    in.Digits = s.changeDigit;
-    in.ExtensionText = nameFromUserText(s.changeExt);
-    in.ExtCheck = s.extCheck;
-    in.KetaCheck = s.column;
-    in.KetaName = s.columnName;
-    in.JuuhukuCheck = s.duplicate;
-    in.UpCheck = s.upper;
-    in.LowCheck = s.lowwer && !s.upper;
-    in.ChangeDir = batch.changeDir;
-    in.SearchDir = batch.searchDir;
-    if (!in.KetaCheck && in.Identifier.empty()) {
+    const RenameOptions& given = batch.settings.rename;
+    RenameOptions in = given;
+    in.identifier = nameFromUserText(cleanIdentifier(given.identifier));
+    in.extension = nameFromUserText(given.extension);
+    if (!in.keepNumber && in.identifier.empty()) {
         err << "識別名を -i で指定してください（ファイル名の末尾の数字を使うときは -k）。\n";
         return CliExit::Usage;
     }
     // Only "/" (and NUL, which no argument holds) cannot stand in a name.
-    if (in.ExtCheck && in.ExtensionText.find('/') != std::string::npos) {
-        err << "拡張子にファイル名に使えない文字が含まれています: " << s.changeExt << '\n';
+    if (in.changeExtension && in.extension.find('/') != std::string::npos) {
+        err << "拡張子にファイル名に使えない文字が含まれています: " << given.extension << '\n';
         return CliExit::Usage;
     }
-    const ChangeNameResult result = Change_Name(batch.list, in);
+    const ChangeNameResult result =
+        makeNewNames(batch.list, in, {batch.searchDir, batch.changeDir});
     if (!result.ok) {
         err << nameStatusText(result.status.what) << '\n';
         return CliExit::Partly;
@@ -298,7 +289,7 @@ CliExit preview(Batch& batch, std::ostream& out)
             << displayName(batch.list.GetNewName(i));
         const auto at = static_cast<std::size_t>(i);
         if (at < conflicts.size() && conflicts[at] != RowConflict::None) {
-            out << "  ※" << conflictReason(conflicts[at], batch.settings.duplicate);
+            out << "  ※" << conflictReason(conflicts[at], batch.settings.rename.avoidDuplicates);
             any = true;
         }
         out << '\n';
@@ -329,7 +320,8 @@ CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, 
     }
     batch.list.ClearList(); // every name is held once from here on
     const RunSettings settings{batch.searchDir, batch.changeDir, options.save,
-                               batch.settings.duplicate, batch.settings.sameName};
+                               batch.settings.rename.avoidDuplicates,
+                               batch.settings.rename.carrySameNameFiles};
     // One run, undo or recovery at a time: the lock is held from the plan
     // to the journal's last line.
     const JournalFolder journals(env.stateFolder, JournalFolder::briefWait);

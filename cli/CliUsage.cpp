@@ -1,10 +1,19 @@
 #include "CliOptions.h"
 
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace torvel {
 
-std::string cliUsage()
-{
-    return R"(使い方: torvel-cli [オプション]... ファイル...
+namespace {
+
+// Where the help of an option begins, counted in terminal columns.
+constexpr int helpColumn = 30;
+
+constexpr std::string_view header = R"(使い方: torvel-cli [オプション]... ファイル...
       torvel-cli [オプション]... フォルダ
       torvel-cli --undo [--dry-run] [--yes]
 
@@ -14,46 +23,10 @@ std::string cliUsage()
 指定したときだけ使います。保存方法は設定を使わず、--move か --copy を
 指定しない限り、その場で名前を変更します。
 
-名前の付け方:
-  -i, --identifier=識別名     新しい名前の先頭 (既定はなし。-k のとき以外は必要)
-  -s, --start=番号            最初の連番 (0〜32000、既定 1)
-  -d, --digits=桁数           連番の桁数 (1〜5、既定 5)
-  -e, --extension=拡張子      拡張子をこれに変える
-      --keep-extension        拡張子を変えない (既定)
-      --upper, --lower        名前を大文字・小文字にする
-      --keep-case             大文字・小文字を変えない (既定)
-  -k, --keep-number           ファイル名の末尾の数字を連番として使う
-      --keep-number-identifier  そのとき数字の前を識別名にする
-      --number-only           末尾の数字を使わず、並べた順に番号を付ける (既定)
-      --sort=順序             name (既定), name-desc, newest, oldest, smallest,
-                              largest, natural, natural-desc, shot-oldest,
-                              shot-newest
-      --only=拡張子[,拡張子]  この拡張子のファイルだけを対象にする
-      --settings              指定しなかったオプションに、ウィンドウの設定ファイル
-                              (torvel.ini) の値を使う
-      --settings=ファイル     指定しなかったオプションに、このファイルの値を使う
+)";
 
-実行:
-      --rename                その場で名前を変更する (既定)
-      --move=フォルダ         新しい名前でフォルダに移動する
-      --copy=フォルダ         新しい名前でフォルダにコピーする
-      --no-duplicates         同じ名前のファイルがあれば、そのファイルは変換しない
-      --replace-duplicates    同じ名前のファイルをごみ箱に移動して変換する (既定。
-                              端末ではたずねる。たずねられないときは変換しない)
-  -y, --yes                   ごみ箱に移動してよいか、元に戻してよいかをたずねない
-      --same-name             拡張子だけが違う同名ファイルも一緒に変換する
-      --no-same-name          同名ファイルは変換しない (既定)
-  -n, --dry-run               何も変更せず、元の名前 → 新しい名前 を表示する
-                              (使った設定ファイルを標準エラーに表示する)
-      --undo                  最後の実行を元に戻す。いつ、どこで、どのプログラムが
-                              行った実行かを表示して、端末でたずねる (端末がない
-                              ときは --yes が必要)。ファイルやフォルダは指定できない。
-                              --dry-run と一緒なら、戻す内容を表示するだけ
-  -h, --help                  この説明を表示する
-  -V, --version               版を表示する
-      --                      これより後はすべてファイル名として扱う
-
-実行中に Ctrl+C を押すと、次のファイルの前で止まります (もう一度押すと、
+constexpr std::string_view footer =
+    R"(実行中に Ctrl+C を押すと、次のファイルの前で止まります (もう一度押すと、
 その場で終わります)。どちらの場合も --undo で元に戻せます。
 
 終了状態: 0 すべてのファイルが新しい名前になった (--dry-run では、
@@ -62,6 +35,142 @@ std::string cliUsage()
 (端末がなく --yes もない --undo を含む)、130 Ctrl+C (SIGINT) で中断した、
 143 SIGTERM で中断した。
 )";
+
+// Terminal columns of UTF-8 text: the Japanese of the usage takes two each.
+int columns(std::string_view text)
+{
+    int width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        width += length >= 3 ? 2 : 1;
+        i += length;
+    }
+    return width;
+}
+
+// One line of the usage: the option's words and what it does.
+struct Entry
+{
+    std::string shortOption;
+    std::string words;
+    std::string help;
+};
+
+void write(const Entry& entry, std::string& out)
+{
+    std::string line =
+        "  " + (entry.shortOption.empty() ? "    " : entry.shortOption + ", ") + entry.words;
+    const int width = columns(line);
+    line.append(static_cast<std::size_t>(width + 2 <= helpColumn ? helpColumn - width : 2), ' ');
+    std::string_view help = entry.help;
+    for (std::size_t end = help.find('\n'); end != std::string_view::npos; end = help.find('\n')) {
+        line += std::string(help.substr(0, end)) + "\n" + std::string(helpColumn, ' ');
+        help.remove_prefix(end + 1);
+    }
+    out += line + std::string(help) + "\n";
+}
+
+std::string marked(std::string_view help, bool isDefault)
+{
+    std::string text(help);
+    if (isDefault && text.find("既定") == std::string::npos)
+        text.insert(std::min(text.find('\n'), text.size()), " (既定)");
+    return text;
+}
+
+std::string withWord(std::string_view option, std::string_view valueName)
+{
+    return valueName.empty() ? std::string(option)
+                             : std::string(option) + "=" + std::string(valueName);
+}
+
+// What the usage says of a rename option, its default side first.
+void entriesOf(const SettingRow& row, std::vector<Entry>& entries)
+{
+    const std::string shortOption(row.shortOption);
+    const std::string words = withWord(row.longOption, row.valueName);
+    switch (row.kind) {
+    case ValueKind::OnOff: {
+        const bool onByDefault = row.byDefault == "ON";
+        const Entry on{shortOption, words, marked(row.help, onByDefault)};
+        const Entry off{"", std::string(row.offOption), marked(row.offHelp, !onByDefault)};
+        for (const Entry* side : onByDefault ? std::array{&on, &off} : std::array{&off, &on})
+            if (!side->words.empty())
+                entries.push_back(*side);
+        return;
+    }
+    case ValueKind::Number:
+        entries.push_back({shortOption, words,
+                           std::string(row.help) + " (" + std::to_string(row.min) + "〜"
+                               + std::to_string(row.max) + "、既定 " + std::string(row.byDefault)
+                               + ")"});
+        return;
+    case ValueKind::Order: {
+        std::string help(row.help);
+        const std::optional<SortOrder> byDefault =
+            sortOrderOfItem(std::stoi(std::string(row.byDefault)));
+        for (const SortRow& order : sortRows()) {
+            std::string word(order.word);
+            word.resize(std::max<std::size_t>(word.size() + 2, 15), ' ');
+            help += "\n  " + word + marked(order.help, order.order == byDefault);
+        }
+        entries.push_back({shortOption, words, help});
+        return;
+    }
+    default:
+        entries.push_back({shortOption, words, std::string(row.help)});
+        return;
+    }
+}
+
+// The rename options of a group; options with the same help share a line,
+// and a word that stands for several is listed once.
+void writeRows(UsageGroup group, std::string& out)
+{
+    std::vector<Entry> entries;
+    for (const SettingRow& row : settingRows())
+        if (row.group == group)
+            entriesOf(row, entries);
+    std::vector<Entry> lines;
+    for (const Entry& entry : entries) {
+        const auto same = [&](const Entry& e) { return e.words == entry.words; };
+        if (std::any_of(lines.begin(), lines.end(), same))
+            continue;
+        if (!lines.empty() && lines.back().help == entry.help && entry.shortOption.empty()
+            && lines.back().shortOption.empty())
+            lines.back().words += ", " + entry.words;
+        else
+            lines.push_back(entry);
+    }
+    for (const Entry& line : lines)
+        write(line, out);
+}
+
+void writeRuns(UsageGroup group, bool afterRows, std::string& out)
+{
+    for (const RunOption& run : runOptions())
+        if (run.group == group && run.afterRows == afterRows)
+            write({std::string(run.shortOption), withWord(run.longOption, run.valueName),
+                   std::string(run.help)},
+                  out);
+}
+
+} // namespace
+
+std::string cliUsage()
+{
+    std::string out(header);
+    const std::pair<UsageGroup, std::string_view> groups[] = {
+        {UsageGroup::Naming, "名前の付け方:\n"}, {UsageGroup::Running, "実行:\n"}};
+    for (const auto& [group, title] : groups) {
+        out += title;
+        writeRuns(group, false, out);
+        writeRows(group, out);
+        writeRuns(group, true, out);
+        out += '\n';
+    }
+    return out + std::string(footer);
 }
 
 } // namespace torvel

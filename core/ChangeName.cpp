@@ -133,17 +133,17 @@ StatusMessage warningFor(NameProblem problem)
     return {StatusKind::Warning, NameStatus::UnusableCharacter};
 }
 
-// The working state of one call: the inputs, the destination folder and the
-// names made so far.
+// The working state of one call: the options, the destination folder and
+// the names made so far.
 class NameGenerator
 {
 public:
-    NameGenerator(TMyFileList& list, const ChangeNameInputs& inputs)
+    NameGenerator(TMyFileList& list, const RenameOptions& options, const NameFolders& folders)
         : m_list(list)
-        , m_in(inputs)
-        , m_folder(withTrailingSlash(inputs.ChangeDir))
-        , m_keepNumber(inputs.KetaCheck && inputs.KetaCheckEnabled)
-        , m_inPlace(m_keepNumber && sameFolder(inputs.SearchDir, inputs.ChangeDir))
+        , m_in(options)
+        , m_folder(withTrailingSlash(folders.destination))
+        , m_keepNumber(options.keepNumber)
+        , m_inPlace(m_keepNumber && sameFolder(folders.source, folders.destination))
         ,
         // Only keep-number mode needs the produced names. In ordinary mode
         // the running number only grows, so every candidate carries a number
@@ -152,13 +152,13 @@ public:
         m_trackProduced(m_keepNumber)
         , m_produced(m_trackProduced ? static_cast<std::size_t>(list.Count()) : 0)
     {
-        if (!m_in.ExtensionText.empty() && m_in.ExtCheck)
-            m_extension = "." + m_in.ExtensionText;
+        if (!m_in.extension.empty() && m_in.changeExtension)
+            m_extension = "." + m_in.extension;
     }
 
     ChangeNameResult run()
     {
-        m_number = static_cast<std::int64_t>(m_in.StartValue) - 1;
+        m_number = static_cast<std::int64_t>(m_in.startNumber) - 1;
         for (int i = 0; i < m_list.Count(); ++i) {
             m_list.prefetch(i + 8); // items lie in memory in another order
             ++m_number;
@@ -189,16 +189,16 @@ private:
     // case change is asked for, else to a buffer valid until the next call.
     const std::string& withCase(const std::string& name)
     {
-        if (m_in.UpCheck)
+        if (m_in.upperCase)
             return m_cased = upperCaseName(name);
-        if (m_in.LowCheck)
+        if (m_in.lowerCase)
             return m_cased = lowerCaseName(name);
         return name;
     }
 
     std::string keepNumber(const std::string& fileName)
     {
-        return KeepNumberName(fileName, m_in, [&](const std::string& c) {
+        return keepNumberName(fileName, m_in, [&](const std::string& c) {
             // In its own folder a file's own name is held by the file itself:
             // only a name given to an earlier row can take it from it.
             if (m_inPlace && withCase(c) == fileName)
@@ -209,7 +209,7 @@ private:
 
     std::string candidate(std::string_view extension) const
     {
-        return m_in.Identifier + PadNumber(m_number, m_in.Digits) + std::string(extension);
+        return m_in.identifier + PadNumber(m_number, m_in.digits) + std::string(extension);
     }
 
     // Identifier, number and extension; with duplicate avoidance the number
@@ -225,7 +225,7 @@ private:
             m_stop = warningFor(p);
             return std::nullopt;
         }
-        if (m_in.JuuhukuCheck) {
+        if (m_in.avoidDuplicates) {
             while (taken(name)) {
                 ++m_number;
                 if (tooManyDigits())
@@ -243,11 +243,11 @@ private:
     bool tooManyDigits() const
     {
         return decimalLength(m_number)
-               > static_cast<std::size_t>(m_in.Digits < 0 ? 0 : m_in.Digits);
+               > static_cast<std::size_t>(m_in.digits < 0 ? 0 : m_in.digits);
     }
 
     TMyFileList& m_list;
-    const ChangeNameInputs& m_in;
+    const RenameOptions& m_in;
     FolderHandle m_folder;
     bool m_keepNumber;
     bool m_inPlace; // the new names are given in the files' own folder
@@ -261,13 +261,14 @@ private:
 
 } // namespace
 
-ChangeNameResult Change_Name(TMyFileList& list, const ChangeNameInputs& inputs)
+ChangeNameResult makeNewNames(TMyFileList& list, const RenameOptions& options,
+                              const NameFolders& folders)
 {
-    NameGenerator generator(list, inputs);
+    NameGenerator generator(list, options, folders);
     return generator.run();
 }
 
-std::string KeepNumberName(const std::string& fileName, const ChangeNameInputs& inputs,
+std::string keepNumberName(const std::string& fileName, const RenameOptions& options,
                            const NameTakenTest& taken)
 {
     const std::string_view extension = extensionOf(fileName);
@@ -276,10 +277,10 @@ std::string KeepNumberName(const std::string& fileName, const ChangeNameInputs& 
     if (digitsStart == base.size())
         return fileName; // no number of its own to keep
 
-    const std::string prefix = (inputs.KetaName && !inputs.Identifier.empty())
-                                   ? inputs.Identifier
+    const std::string prefix = (options.keepNumberIdentifier && !options.identifier.empty())
+                                   ? options.identifier
                                    : std::string(base.substr(0, digitsStart));
-    const std::string newBase = prefix + repadDigits(base.substr(digitsStart), inputs.Digits);
+    const std::string newBase = prefix + repadDigits(base.substr(digitsStart), options.digits);
     std::string candidate = newBase + std::string(extension);
     // A name that cannot be held is returned as it is: the caller stops on it.
     if (nameProblem(candidate) != NameProblem::None || !taken(candidate))

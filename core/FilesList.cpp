@@ -17,47 +17,12 @@ namespace {
 constexpr std::size_t reservedItems = 5000;
 constexpr std::size_t chunkItems = 1024;
 
-// One item as the sort sees it: the primary key, then the name rank, both
-// already turned so that ascending order of (primary, secondary) is wanted.
+// One item as the sort sees it: its key under the order, and the item.
 struct SortEntry
 {
-    std::int64_t primary;
-    std::uint32_t secondary;
+    SortKey key;
     TMyFileItem* item;
 };
-
-// `own` is the key of the orders whose key the list keeps apart from the
-// items: the natural name rank or the shooting-date key.
-SortEntry sortEntry(TMyFileItem* item, SortOrder order, std::int64_t own)
-{
-    const std::uint32_t up = item->NameRank;
-    const std::uint32_t down = ~item->NameRank;
-    switch (order) {
-    case SortOrder::NameDown:
-        return {0, down, item};
-    case SortOrder::NewestFirst:
-        return {-item->TimeKey, up, item};
-    case SortOrder::OldestFirst:
-        return {item->TimeKey, down, item};
-    case SortOrder::SmallestFirst:
-        return {item->Size, up, item};
-    case SortOrder::LargestFirst:
-        return {-item->Size, down, item};
-    case SortOrder::NaturalUp:
-        return {own, up, item};
-    case SortOrder::NaturalDown:
-        return {-own, down, item};
-    // Photos of one second keep the camera's order, which its names count
-    // up: a run that numbers them so leaves names that sort the same way.
-    case SortOrder::ShotOldestFirst:
-        return {own, up, item};
-    case SortOrder::ShotNewestFirst:
-        return {-own, down, item};
-    case SortOrder::NameUp:
-        break;
-    }
-    return {0, up, item};
-}
 
 // The first sixteen bytes of a sort key as two big-endian numbers, so that
 // most name comparisons need no look at the key itself.
@@ -124,13 +89,6 @@ void TMyFileList::ClearList()
     dropOwnKeys();
 }
 
-std::optional<SortOrder> sortOrderOfItem(int index)
-{
-    if (index < itemOfSortOrder(SortOrder::NameUp) || index > itemOfSortOrder(lastSortOrder))
-        return std::nullopt;
-    return static_cast<SortOrder>(index);
-}
-
 void TMyFileList::SetSortType(SortOrder order)
 {
     m_sortType = order;
@@ -143,7 +101,7 @@ void TMyFileList::SortList()
     if (m_items.empty())
         return;
     rankNames();
-    const bool natural = m_sortType == SortOrder::NaturalUp || m_sortType == SortOrder::NaturalDown;
+    const bool natural = sortsNaturally(m_sortType);
     if (natural)
         rankNatural();
     else if (sortsByShootingDate(m_sortType))
@@ -162,10 +120,12 @@ void TMyFileList::SortList()
         const std::int64_t own = natural                           ? m_naturalRanks[item->NameRank]
                                  : sortsByShootingDate(m_sortType) ? shootingKey(*item)
                                                                    : 0;
-        entries.push_back(sortEntry(item, m_sortType, own));
+        const SortFacts facts{item->TimeKey, item->Size, own, item->NameRank};
+        entries.push_back({sortKeyOf(m_sortType, facts), item});
     }
     std::sort(entries.begin(), entries.end(), [](const SortEntry& a, const SortEntry& b) {
-        return a.primary != b.primary ? a.primary < b.primary : a.secondary < b.secondary;
+        return a.key.primary != b.key.primary ? a.key.primary < b.key.primary
+                                              : a.key.secondary < b.key.secondary;
     });
     for (std::size_t i = 0; i < entries.size(); ++i)
         m_items[i] = entries[i].item;

@@ -2,6 +2,7 @@
 
 #include "NameCollation.h"
 #include "ShootingDate.h"
+#include "SortOrder.h"
 
 #include <cstdint>
 #include <memory>
@@ -36,45 +37,6 @@ struct TMyFileItem
     std::uint32_t KeyLength = 0;
     bool AttrPending = false;
 };
-
-// The orders of the file list, in the order of the sort box's items.
-// Ties of the time and size orders: name ascending for newest and smallest
-// first, name descending for oldest and largest first. Ties of the shooting
-// date (equal to the sub-second): name ascending for oldest first, descending
-// for newest first. Each order is the exact reverse of its partner.
-enum class SortOrder : std::uint8_t
-{
-    NameUp,
-    NameDown,
-    NewestFirst,
-    OldestFirst,
-    SmallestFirst,
-    LargestFirst,
-    NaturalUp, // names with their digit runs compared as numbers
-    NaturalDown,
-    ShotOldestFirst, // the shooting date the file records, else its time stamp
-    ShotNewestFirst,
-};
-
-// The order of the sort box's item `index`; none outside its items (the
-// box has no item chosen, or the settings file holds another number).
-std::optional<SortOrder> sortOrderOfItem(int index);
-// The sort box's item of an order.
-constexpr int itemOfSortOrder(SortOrder order)
-{
-    return static_cast<int>(order);
-}
-inline constexpr SortOrder lastSortOrder = SortOrder::ShotNewestFirst;
-// Whether the order is by name alone, as collated.
-constexpr bool sortsByName(SortOrder order)
-{
-    return order == SortOrder::NameUp || order == SortOrder::NameDown;
-}
-// Whether the order needs the files' shooting dates.
-constexpr bool sortsByShootingDate(SortOrder order)
-{
-    return order == SortOrder::ShotOldestFirst || order == SortOrder::ShotNewestFirst;
-}
 
 // The chosen files of the source folder, in one of the orders. Every
 // order is total: names that collate equal are ordered by their bytes.

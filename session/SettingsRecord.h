@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RenameOptions.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,49 +12,29 @@ class ProfileFile;
 enum class SaveMode;
 
 // Everything the settings file remembers from one run to the next, one field
-// per key. The window fills its controls from a record read at start-up and
-// fills a record from its controls at closing; the file itself is read and
-// written only here.
+// per key (session/SettingRows.cpp binds each key to its field). The window
+// fills its controls from a record read at start-up and fills a record from
+// its controls at closing; the file itself is read and written only here.
 struct SettingsRecord
 {
-    // SEARCH
-    std::string searchDir; // bytes, ends in "/"
-    std::string searchExt = "txt";
-    int sort = 0; // item index of the sort order box; the window may store -1
+    // Every key's default; the two folders empty.
+    SettingsRecord();
 
-    // CHANGE
-    std::string changeDir; // bytes, ends in "/"
-    std::string changeName = "TOR";
-    int changeNom = 1;   // start number
-    int changeDigit = 5; // digit count
-    std::string changeExt = "txt";
-    std::string saveMethodText = "MOVE"; // as read; set from SaveMethod before writing
-    bool upper = false;
-    bool lowwer = false;
-    bool preview = true;
+    RenameOptions rename;
 
-    // OPTIONS
-    bool helpHint = true;
-    bool duplicate = false;
-    bool sameName = false;
-    bool column = false;
-    bool columnName = false;
-    bool extCheck = false;
-    int buttonSide = 1; // 1: command buttons at the left edge, 0: at the right
-    int heightSize = 1; // 0 small, 1 medium, 2 large
-    int formLeft = 233;
-    int formTop = 104;
+    std::string searchDir;      // bytes, ends in "/"
+    std::string searchExt;      // the open-file dialog's filter
+    std::string changeDir;      // bytes, ends in "/"
+    std::string saveMethodText; // as read; set from SaveMethod before writing
+    bool preview = false;       // NonPreCheck: the grid shows the new names
+    bool helpHint = false;      // CheckBox2: controls show their hints
+    int buttonSide = 0;         // 1: command buttons at the left edge, 0: at the right
+    int heightSize = 0;         // 0 small, 1 medium, 2 large
+    int formLeft = 0;
+    int formTop = 0;
 
     bool operator==(const SettingsRecord&) const = default;
 };
-
-// The ranges a number read from the file must lie in; outside them (or when
-// the text is not a decimal integer at all) the key counts as missing.
-inline constexpr int SortMin = 0, SortMax = 9;
-inline constexpr int ChangeNomMin = 0, ChangeNomMax = 32000;
-inline constexpr int ChangeDigitMin = 1, ChangeDigitMax = 5;
-// Window coordinates as the window system holds them: 16 bits, signed.
-inline constexpr int FormPosMin = -32768, FormPosMax = 32767;
 
 // The value of a decimal integer text (an optional sign and ASCII digits,
 // nothing else), or fallback when the text is anything else or lies outside
@@ -63,7 +45,7 @@ int decimalOr(std::string_view text, int min, int max, int fallback);
 // gives "/opt/torvel/", "/torvel" gives "/").
 std::string folderOfFile(std::string_view path);
 
-// Reads every key in the settings file's fixed key order. startFolder (with
+// Reads every key in the settings file's fixed key order (settingRows). startFolder (with
 // or without its trailing "/") is the default of both folders. A key that is
 // missing gets its default, and so does a folder that is empty and a number
 // that is not a decimal integer within its range; a folder gets its trailing

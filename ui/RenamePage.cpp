@@ -18,9 +18,11 @@
 #include "FilesList.h"
 #include "FormHost.h"
 #include "NameRules.h"
+#include "OptionControls.h"
 #include "Pages.h"
 #include "PreviewConflicts.h"
 #include "PreviewGrid.h"
+#include "SettingRows.h"
 #include "SettingsRecord.h"
 #include "StatusMessages.h"
 #include "StatusTexts.h"
@@ -109,6 +111,7 @@ RenamePage::RenamePage(Ui::TForm1& ui, FormHost& host, const FolderChoice& folde
     m_digits->setBuddy(m_digitsBox);
     m_start->setBuddy(m_startBox);
     setUpGrid();
+    fillSortBox(*m_sort);
     connectOptions();
     m_identifier->installEventFilter(this);
     // Reading the shooting dates of many files takes seconds: the status line
@@ -255,31 +258,24 @@ bool RenamePage::excludeRow(int row)
 // ---------------------------------------------------------------------------
 // New names
 
-ChangeNameInputs RenamePage::changeNameInputs() const
+RenameOptions RenamePage::nameOptions() const
 {
-    ChangeNameInputs in;
+    RenameOptions options;
+    readOptions(*m_view->window(), options);
     // Cleaned here, not in the box: a blank typed between two words would
     // otherwise go at once, being the last character for a moment.
-    in.Identifier = nameFromUserText(cleanIdentifier(utf8Bytes(m_identifier->text())));
-    in.StartValue = m_start->position();
-    in.Digits = m_digits->position();
-    in.ExtensionText = nameFromUserText(utf8Bytes(m_extension->text()));
-    in.ExtCheck = m_extCheck->isChecked();
-    in.KetaCheck = m_keepNumber->isChecked();
-    in.KetaCheckEnabled = m_keepNumber->isEnabledTo(m_keepNumber->parentWidget());
-    in.KetaName = m_keepName->isChecked();
-    in.JuuhukuCheck = m_noDuplicates->isChecked();
-    in.UpCheck = m_upper->isChecked();
-    in.LowCheck = m_lower->isChecked();
-    in.ChangeDir = m_folders.destinationFolder();
-    in.SearchDir = m_folders.sourceFolder();
-    return in;
+    options.identifier = nameFromUserText(cleanIdentifier(options.identifier));
+    options.extension = nameFromUserText(options.extension);
+    options.keepNumber =
+        options.keepNumber && m_keepNumber->isEnabledTo(m_keepNumber->parentWidget());
+    return options;
 }
 
 bool RenamePage::Change_Name()
 {
     m_host.StatusWrite(StatusKind::Working, StatusText::of(NameStatus::Converting));
-    const ChangeNameResult result = torvel::Change_Name(*m_fileList, changeNameInputs());
+    const ChangeNameResult result = makeNewNames(
+        *m_fileList, nameOptions(), {m_folders.sourceFolder(), m_folders.destinationFolder()});
     m_host.StatusWrite(result.status.kind, StatusText::of(result.status.what));
     return result.ok;
 }
@@ -516,37 +512,14 @@ void RenamePage::LowCheckClick()
 
 void RenamePage::applySettings(const SettingsRecord& settings)
 {
-    // Each value takes effect at once, and a check box whose state changes
-    // runs its handler as a click would. So UPPER and LOWWER both on end with
-    // lower case only: LOWWER comes second.
-    m_sort->setCurrentIndex(settings.sort);
-    m_identifier->setText(QString::fromStdString(settings.changeName));
-    m_start->setPosition(settings.changeNom);
-    m_digits->setPosition(settings.changeDigit);
-    m_extension->setText(QString::fromStdString(settings.changeExt));
-    m_upper->setChecked(settings.upper);
-    m_lower->setChecked(settings.lowwer);
-    m_noDuplicates->setChecked(settings.duplicate);
-    m_sameName->setChecked(settings.sameName);
-    m_keepNumber->setChecked(settings.column);
-    m_keepName->setChecked(settings.columnName);
-    m_extCheck->setChecked(settings.extCheck);
+    // In the settings file's order: UPPER and LOWWER both on end with lower
+    // case only, LOWWER coming second.
+    showOptions(*m_view->window(), settings.rename);
 }
 
 void RenamePage::fillSettings(SettingsRecord& settings) const
 {
-    settings.sort = m_sort->currentIndex();
-    settings.changeName = m_identifier->text().toStdString();
-    settings.changeNom = m_start->position();
-    settings.changeDigit = m_digits->position();
-    settings.changeExt = m_extension->text().toStdString();
-    settings.upper = m_upper->isChecked();
-    settings.lowwer = m_lower->isChecked();
-    settings.duplicate = m_noDuplicates->isChecked();
-    settings.sameName = m_sameName->isChecked();
-    settings.column = m_keepNumber->isChecked();
-    settings.columnName = m_keepName->isChecked();
-    settings.extCheck = m_extCheck->isChecked();
+    readOptions(*m_view->window(), settings.rename);
 }
 
 } // namespace torvel

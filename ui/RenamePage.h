@@ -29,7 +29,7 @@ class TMyFileList;
 class UpDown;
 enum class Page;
 enum class SortOrder : std::uint8_t;
-struct ChangeNameInputs;
+struct RenameOptions;
 struct SettingsRecord;
 
 // The rename page and the preview grid below it: the file list read from the
@@ -104,7 +104,7 @@ private:
     struct GridPass;
     void setUpGrid();
     void connectOptions();
-    ChangeNameInputs changeNameInputs() const;
+    RenameOptions nameOptions() const;
     void writeRenameRows(GridPass& pass);
     void markConflicts(GridPass& pass);
     bool finishGridWrite(GridPass pass, bool renamePage);

@@ -10,6 +10,7 @@
 #include "CliSession.h"
 #include "common/HeldJournalFolder.h"
 #include "RunJournal.h"
+#include "SettingsRecord.h"
 #include "common/SampleImages.h"
 #include "common/SampleNames.h"
 #include "common/ScratchDir.h"
@@ -51,7 +52,7 @@ TEST(CliOptionsTest, WhatTheCommandLineSaysAndWhatItRefuses)
     std::string error;
     const auto options = parseCliOptions({"-s", "7", "--", "--start=7", "-e", ".PNG"}, error);
     ASSERT_TRUE(options);
-    EXPECT_EQ(options->start, 7);
+    EXPECT_EQ(withOptions(commandLineDefaults(), *options).rename.startNumber, 7);
     EXPECT_EQ(options->paths, (Names{"--start=7", "-e", ".PNG"}));
 }
 

@@ -16,17 +16,24 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// The defaults of the worked examples: identifier CHGN, start value 1, digit
-// count 2, ExtCheck on with "txt", nothing else.
-ChangeNameInputs defaults(const ScratchDir& dest)
+// The options and the folders of one call.
+struct Inputs : RenameOptions
 {
-    ChangeNameInputs in;
-    in.Identifier = "CHGN";
-    in.StartValue = 1;
-    in.Digits = 2;
-    in.ExtensionText = "txt";
-    in.ExtCheck = true;
-    in.ChangeDir = dest.path();
+    std::string destination;
+    std::string source;
+};
+
+// The defaults of the worked examples: identifier CHGN, start number 1,
+// digit count 2, the extension changed to "txt", nothing else.
+Inputs defaults(const ScratchDir& dest)
+{
+    Inputs in;
+    in.identifier = "CHGN";
+    in.startNumber = 1;
+    in.digits = 2;
+    in.extension = "txt";
+    in.changeExtension = true;
+    in.destination = dest.path();
     return in;
 }
 
@@ -49,13 +56,13 @@ protected:
         return out;
     }
 
-    Names run(const Names& files, const std::function<void(ChangeNameInputs&)>& change = {})
+    Names run(const Names& files, const std::function<void(Inputs&)>& change = {})
     {
         list(files);
-        ChangeNameInputs in = defaults(m_dest);
+        Inputs in = defaults(m_dest);
         if (change)
             change(in);
-        m_result = Change_Name(m_list, in);
+        m_result = makeNewNames(m_list, in, {in.source, in.destination});
         return newNames();
     }
 
@@ -74,26 +81,29 @@ TEST_F(ChangeName, WorkedExamplesInOrdinaryMode)
     EXPECT_TRUE(m_result.ok);
     EXPECT_EQ(m_result.status, working);
 
-    EXPECT_EQ(run({"memo.doc", "photo.jpg", "readme"}, [](auto& in) { in.ExtCheck = false; }),
-              (Names{"CHGN01.doc", "CHGN02.jpg", "CHGN03"}));
+    EXPECT_EQ(
+        run({"memo.doc", "photo.jpg", "readme"}, [](auto& in) { in.changeExtension = false; }),
+        (Names{"CHGN01.doc", "CHGN02.jpg", "CHGN03"}));
 
-    EXPECT_EQ(run({"a.txt", "b.txt"}, [](auto& in) { in.StartValue = 0, in.Digits = 3; }),
+    EXPECT_EQ(run({"a.txt", "b.txt"}, [](auto& in) { in.startNumber = 0, in.digits = 3; }),
               (Names{"CHGN000.txt", "CHGN001.txt"}));
 
-    run({"a", "b", "c", "d"}, [](auto& in) { in.StartValue = 98; });
+    run({"a", "b", "c", "d"}, [](auto& in) { in.startNumber = 98; });
     EXPECT_FALSE(m_result.ok);
     EXPECT_EQ(m_result.status, overflow);
     EXPECT_EQ(newNames(), (Names{"CHGN98.txt", "CHGN99.txt", "", ""})); // the rest got none
 
     EXPECT_EQ(run({"Photo.jpg"},
-                  [](auto& in) { in.UpCheck = true, in.Identifier = "Trip", in.ExtCheck = false; }),
+                  [](auto& in) {
+                      in.upperCase = true, in.identifier = "Trip", in.changeExtension = false;
+                  }),
               (Names{"TRIP01.JPG"}));
 }
 
 TEST_F(ChangeName, WorkedExamplesWithDuplicateAvoidance)
 {
     m_dest.makeFile("CHGN02.txt");
-    const auto avoid = [](auto& in) { in.JuuhukuCheck = true; };
+    const auto avoid = [](auto& in) { in.avoidDuplicates = true; };
     EXPECT_EQ(run({"a.txt", "b.txt", "c.txt"}, avoid),
               (Names{"CHGN01.txt", "CHGN03.txt", "CHGN04.txt"}));
 
@@ -101,11 +111,11 @@ TEST_F(ChangeName, WorkedExamplesWithDuplicateAvoidance)
     inPlace.makeFile("CHGN01.txt");
     inPlace.makeFile("CHGN02.txt");
     EXPECT_EQ(run({"CHGN01.txt", "CHGN02.txt"},
-                  [&](auto& in) { in.JuuhukuCheck = true, in.ChangeDir = inPlace.path(); }),
+                  [&](auto& in) { in.avoidDuplicates = true, in.destination = inPlace.path(); }),
               (Names{"CHGN03.txt", "CHGN04.txt"}));
 
     m_dest.makeFile("CHGN99.txt");
-    run({"one"}, [](auto& in) { in.JuuhukuCheck = true, in.StartValue = 99; });
+    run({"one"}, [](auto& in) { in.avoidDuplicates = true, in.startNumber = 99; });
     EXPECT_FALSE(m_result.ok);
     EXPECT_EQ(m_result.status, overflow);
 }
@@ -113,11 +123,12 @@ TEST_F(ChangeName, WorkedExamplesWithDuplicateAvoidance)
 TEST_F(ChangeName, WorkedExamplesInKeepNumberMode)
 {
     const Names scans = {"scan012.png", "scan20.png", "scan7.png"};
-    EXPECT_EQ(run(scans, [](auto& in) { in.KetaCheck = true, in.Digits = 3; }),
+    EXPECT_EQ(run(scans, [](auto& in) { in.keepNumber = true, in.digits = 3; }),
               (Names{"scan012.png", "scan020.png", "scan007.png"}));
     EXPECT_EQ(run(scans,
                   [](auto& in) {
-                      in.KetaCheck = true, in.Digits = 3, in.KetaName = true, in.Identifier = "IMG";
+                      in.keepNumber = true, in.digits = 3, in.keepNumberIdentifier = true,
+                      in.identifier = "IMG";
                   }),
               (Names{"IMG012.png", "IMG020.png", "IMG007.png"}));
 
@@ -126,7 +137,7 @@ TEST_F(ChangeName, WorkedExamplesInKeepNumberMode)
     inPlace.makeFile("a1.txt");
     EXPECT_EQ(
         run({"a01.txt", "a1.txt"},
-            [&](auto& in) { in.KetaCheck = true, in.ChangeDir = in.SearchDir = inPlace.path(); }),
+            [&](auto& in) { in.keepNumber = true, in.destination = in.source = inPlace.path(); }),
         (Names{"a01.txt", "a01-01.txt"}));
     EXPECT_TRUE(m_result.ok);
 }
@@ -136,30 +147,33 @@ TEST_F(ChangeName, OverflowAndEdgesOfTheNumber)
     Names ten;
     for (int i = 0; i < 10; ++i)
         ten.push_back("f" + std::to_string(i));
-    run(ten, [](auto& in) { in.Digits = 1; });
+    run(ten, [](auto& in) { in.digits = 1; });
     EXPECT_FALSE(m_result.ok);
     EXPECT_EQ(newNames()[8], "CHGN9.txt");
     EXPECT_EQ(newNames()[9], "");
 
-    EXPECT_EQ(run({"a"}, [](auto& in) { in.StartValue = 0; }), (Names{"CHGN00.txt"}));
-    // An empty extension text behaves like ExtCheck off.
-    EXPECT_EQ(run({"a.jpg", "b"}, [](auto& in) { in.ExtensionText = ""; }),
+    EXPECT_EQ(run({"a"}, [](auto& in) { in.startNumber = 0; }), (Names{"CHGN00.txt"}));
+    // An empty extension text behaves like changeExtension off.
+    EXPECT_EQ(run({"a.jpg", "b"}, [](auto& in) { in.extension = ""; }),
               (Names{"CHGN01.jpg", "CHGN02"}));
 }
 
 TEST_F(ChangeName, CaseOptions)
 {
-    EXPECT_EQ(run({"x"}, [](auto& in) { in.LowCheck = true, in.ExtensionText = "TXT"; }),
+    EXPECT_EQ(run({"x"}, [](auto& in) { in.lowerCase = true, in.extension = "TXT"; }),
               (Names{"chgn01.txt"}));
     // Both on (as a settings file may say): upper case is tested first.
-    EXPECT_EQ(
-        run({"x"}, [](auto& in) { in.UpCheck = true, in.LowCheck = true, in.Identifier = "ab"; }),
-        (Names{"AB01.TXT"}));
+    EXPECT_EQ(run({"x"},
+                  [](auto& in) { in.upperCase = true, in.lowerCase = true, in.identifier = "ab"; }),
+              (Names{"AB01.TXT"}));
     // An extension in Shift-JIS ("ダ" ends in the byte of "a") keeps its bytes.
-    EXPECT_EQ(run({"p.\x83\x61"}, [](auto& in) { in.UpCheck = true, in.ExtCheck = false; }),
-              (Names{"CHGN01.\x83\x61"}));
+    EXPECT_EQ(
+        run({"p.\x83\x61"}, [](auto& in) { in.upperCase = true, in.changeExtension = false; }),
+        (Names{"CHGN01.\x83\x61"}));
     EXPECT_EQ(run({"p.ｊｐｇ"},
-                  [](auto& in) { in.UpCheck = true, in.ExtCheck = false, in.Identifier = "写真"; }),
+                  [](auto& in) {
+                      in.upperCase = true, in.changeExtension = false, in.identifier = "写真";
+                  }),
               (Names{"写真01.ＪＰＧ"}));
 }
 
@@ -169,13 +183,14 @@ TEST_F(ChangeName, DuplicateTestUsesTheNameAsItWillBeWritten)
     // collide, not the name before the case change.
     m_dest.makeFile("TRIP01.JPG");
     const auto upper = [](auto& in) {
-        in.UpCheck = true, in.JuuhukuCheck = true, in.Identifier = "Trip", in.ExtCheck = false;
+        in.upperCase = true, in.avoidDuplicates = true, in.identifier = "Trip",
+        in.changeExtension = false;
     };
     EXPECT_EQ(run({"Photo.jpg"}, upper), (Names{"TRIP02.JPG"}));
 
     ScratchDir other;
     other.makeFile("Trip01.jpg");
-    EXPECT_EQ(run({"Photo.jpg"}, [&](auto& in) { upper(in), in.ChangeDir = other.path(); }),
+    EXPECT_EQ(run({"Photo.jpg"}, [&](auto& in) { upper(in), in.destination = other.path(); }),
               (Names{"TRIP01.JPG"}));
 }
 
@@ -183,25 +198,27 @@ TEST_F(ChangeName, OnlyFilesAndLinksCountAsTaken)
 {
     m_dest.makeFolder("CHGN01.txt");
     m_dest.makeLink("gone", "CHGN02.txt");
-    EXPECT_EQ(run({"a", "b"}, [](auto& in) { in.JuuhukuCheck = true; }),
+    EXPECT_EQ(run({"a", "b"}, [](auto& in) { in.avoidDuplicates = true; }),
               (Names{"CHGN01.txt", "CHGN03.txt"}));
 
     // A destination that does not exist holds nothing.
     EXPECT_EQ(
-        run({"a"}, [&](auto& in) { in.JuuhukuCheck = true, in.ChangeDir = m_dest / "missing"; }),
+        run({"a"},
+            [&](auto& in) { in.avoidDuplicates = true, in.destination = m_dest / "missing"; }),
         (Names{"CHGN01.txt"}));
 }
 
 TEST_F(ChangeName, KeepNumberModeRules)
 {
     const auto keep = [](int digits) {
-        return [digits](ChangeNameInputs& in) { in.KetaCheck = true, in.Digits = digits; };
+        return [digits](Inputs& in) { in.keepNumber = true, in.digits = digits; };
     };
     // No number of its own: the file keeps its name, identifier or not.
     EXPECT_EQ(run({"notes.txt"}, keep(2)), (Names{"notes.txt"}));
-    EXPECT_EQ(run({"notes.txt"},
-                  [&](auto& in) { keep(2)(in), in.KetaName = true, in.Identifier = "IMG"; }),
-              (Names{"notes.txt"}));
+    EXPECT_EQ(
+        run({"notes.txt"},
+            [&](auto& in) { keep(2)(in), in.keepNumberIdentifier = true, in.identifier = "IMG"; }),
+        (Names{"notes.txt"}));
     // A longer number keeps all its digits; leading zeros go, then padding.
     EXPECT_EQ(run({"scan1234.png", "scan0001234.png", "img000.png"}, keep(2)),
               (Names{"scan1234.png", "scan1234-01.png", "img00.png"}));
@@ -210,23 +227,20 @@ TEST_F(ChangeName, KeepNumberModeRules)
     EXPECT_EQ(run({"x99999999999999999999.png", "y000099999999999.png"}, keep(3)),
               (Names{"x99999999999999999999.png", "y99999999999.png"}));
     // Extension change and duplicate avoidance play no part in this mode.
-    EXPECT_EQ(run({"scan7.png"}, [&](auto& in) { keep(2)(in), in.JuuhukuCheck = true; }),
+    EXPECT_EQ(run({"scan7.png"}, [&](auto& in) { keep(2)(in), in.avoidDuplicates = true; }),
               (Names{"scan07.png"}));
-    // Checked but disabled: ordinary mode.
-    EXPECT_EQ(run({"scan7.png"}, [&](auto& in) { keep(2)(in), in.KetaCheckEnabled = false; }),
-              (Names{"CHGN01.txt"}));
     // Shift-JIS bytes before the number stay as they are.
     EXPECT_EQ(run({sjisTest + "7.txt"}, keep(3)), (Names{sjisTest + "007.txt"}));
 }
 
 TEST_F(ChangeName, KeepNumberModeAvoidsTakenNamesIgnoringCase)
 {
-    EXPECT_EQ(run({"A01.txt", "a1.txt"}, [](auto& in) { in.KetaCheck = true; }),
+    EXPECT_EQ(run({"A01.txt", "a1.txt"}, [](auto& in) { in.keepNumber = true; }),
               (Names{"A01.txt", "a01-01.txt"}));
 
     m_dest.makeFile("a01.txt");
     m_dest.makeFile("a01-01.txt");
-    EXPECT_EQ(run({"a1.txt"}, [](auto& in) { in.KetaCheck = true; }), (Names{"a01-02.txt"}));
+    EXPECT_EQ(run({"a1.txt"}, [](auto& in) { in.keepNumber = true; }), (Names{"a01-02.txt"}));
 }
 
 // A name that is already padded is still a name given to a row: it may not
@@ -234,9 +248,7 @@ TEST_F(ChangeName, KeepNumberModeAvoidsTakenNamesIgnoringCase)
 TEST_F(ChangeName, KeepNumberModeTestsNamesThatStayAsTheyAre)
 {
     const auto keep = [](int digits, const std::string& searchDir) {
-        return [=](ChangeNameInputs& in) {
-            in.KetaCheck = true, in.Digits = digits, in.SearchDir = searchDir;
-        };
+        return [=](Inputs& in) { in.keepNumber = true, in.digits = digits, in.source = searchDir; };
     };
     const std::string elsewhere = "/nonexistent-source/";
     EXPECT_EQ(run({"a1.txt", "a01.txt"}, keep(2, elsewhere)), (Names{"a01.txt", "a01-01.txt"}));
@@ -253,20 +265,20 @@ TEST_F(ChangeName, KeepNumberModeTestsNamesThatStayAsTheyAre)
 
 TEST(KeepNumberName, DashSuffixGoesOnPast99AndGivesUp)
 {
-    ChangeNameInputs in;
-    in.Digits = 2;
+    Inputs in;
+    in.digits = 2;
     const auto takenBelow = [](int limit) {
         return [limit](const std::string& c) {
             const auto dash = c.find('-');
             return dash == std::string::npos || std::stoi(c.substr(dash + 1)) < limit;
         };
     };
-    EXPECT_EQ(KeepNumberName("a1.txt", in, takenBelow(1)), "a01-01.txt");
-    EXPECT_EQ(KeepNumberName("a1.txt", in, takenBelow(99)), "a01-99.txt");
-    EXPECT_EQ(KeepNumberName("a1.txt", in, takenBelow(100)), "a01-100.txt");
-    EXPECT_EQ(KeepNumberName("a1.txt", in, takenBelow(9999)), "a01-9999.txt");
+    EXPECT_EQ(keepNumberName("a1.txt", in, takenBelow(1)), "a01-01.txt");
+    EXPECT_EQ(keepNumberName("a1.txt", in, takenBelow(99)), "a01-99.txt");
+    EXPECT_EQ(keepNumberName("a1.txt", in, takenBelow(100)), "a01-100.txt");
+    EXPECT_EQ(keepNumberName("a1.txt", in, takenBelow(9999)), "a01-9999.txt");
     int asked = 0;
-    EXPECT_EQ(KeepNumberName("a1.txt", in, [&](const std::string&) { return ++asked > 0; }),
+    EXPECT_EQ(keepNumberName("a1.txt", in, [&](const std::string&) { return ++asked > 0; }),
               "a1.txt");
     EXPECT_EQ(asked, 10000); // the plain name and -01 to -9999
 }
@@ -276,24 +288,25 @@ TEST_F(ChangeName, NamesThisSystemCannotHoldStopTheComputation)
     const StatusMessage unusable{StatusKind::Warning, NameStatus::UnusableCharacter};
     const StatusMessage tooLong{StatusKind::Warning, NameStatus::NameTooLong};
 
-    run({"a", "b"}, [](auto& in) { in.Identifier = "a/b"; });
+    run({"a", "b"}, [](auto& in) { in.identifier = "a/b"; });
     EXPECT_FALSE(m_result.ok);
     EXPECT_EQ(m_result.status, unusable);
     EXPECT_EQ(newNames(), (Names{"", ""}));
 
-    run({"a"}, [](auto& in) { in.Identifier = std::string(250, 'x'); }); // 250 + 2 + 4 bytes
+    run({"a"}, [](auto& in) { in.identifier = std::string(250, 'x'); }); // 250 + 2 + 4 bytes
     EXPECT_FALSE(m_result.ok);
     EXPECT_EQ(m_result.status, tooLong);
-    EXPECT_EQ(run({"a"}, [](auto& in) { in.Identifier = std::string(249, 'x'); })[0].size(), 255u);
+    EXPECT_EQ(run({"a"}, [](auto& in) { in.identifier = std::string(249, 'x'); })[0].size(), 255u);
     EXPECT_TRUE(m_result.ok);
 
-    run({"a1.txt"},
-        [](auto& in) { in.KetaCheck = true, in.KetaName = true, in.Identifier = "x/"; });
+    run({"a1.txt"}, [](auto& in) {
+        in.keepNumber = true, in.keepNumberIdentifier = true, in.identifier = "x/";
+    });
     EXPECT_FALSE(m_result.ok);
     EXPECT_EQ(m_result.status, unusable);
 
     run({"a1.txt"}, [](auto& in) {
-        in.KetaCheck = true, in.KetaName = true, in.Identifier = std::string(250, 'x');
+        in.keepNumber = true, in.keepNumberIdentifier = true, in.identifier = std::string(250, 'x');
     });
     EXPECT_FALSE(m_result.ok);
     EXPECT_EQ(m_result.status, tooLong);
@@ -301,8 +314,8 @@ TEST_F(ChangeName, NamesThisSystemCannotHoldStopTheComputation)
     // Upper case can make a name longer ("ΐ", 2 bytes, becomes 6): the name
     // as written counts. 240 + 4 * 2 + 6 = 254 bytes before, 270 after.
     const std::string growing = std::string(240, 'x') + "ΐΐΐΐ";
-    EXPECT_EQ(run({"a"}, [&](auto& in) { in.Identifier = growing; })[0].size(), 254u);
-    run({"a"}, [&](auto& in) { in.UpCheck = true, in.Identifier = growing; });
+    EXPECT_EQ(run({"a"}, [&](auto& in) { in.identifier = growing; })[0].size(), 254u);
+    run({"a"}, [&](auto& in) { in.upperCase = true, in.identifier = growing; });
     EXPECT_FALSE(m_result.ok);
     EXPECT_EQ(m_result.status, tooLong);
 }

@@ -43,13 +43,14 @@ protected:
         m_dir.makeFile("readme", 30);
     }
 
-    FilePropResult rebuild(Names selection, std::vector<ExtensionChoice> filter, int order = 0)
+    FilePropResult rebuild(Names selection, std::vector<ExtensionChoice> filter,
+                           std::optional<SortOrder> order = SortOrder::NameUp)
     {
         FilePropInput input;
         input.selectedFiles = std::move(selection);
         input.filter = std::move(filter);
         input.searchDir = m_dir.path();
-        input.sort = sortOrderOfItem(order);
+        input.sort = order;
         return rebuildFileList(m_list, input);
     }
 
@@ -92,7 +93,8 @@ TEST_F(FileProp, ReadsSizeTimeAndAttributesFromDisk)
 {
     m_dir.setXattr("memo.txt", "user.DOSATTRIB", "0x2");
     rebuild({"Photo.JPG", "memo.txt", ".hidden", "data.doc"},
-            {{".jpg", true}, {".txt", true}, {".hidden", true}, {".doc", true}}, 4);
+            {{".jpg", true}, {".txt", true}, {".hidden", true}, {".doc", true}},
+            SortOrder::SmallestFirst);
     EXPECT_EQ(names(m_list), (Names{".hidden", "memo.txt", "data.doc", "Photo.JPG"}));
     EXPECT_EQ(m_list.item(3)->Size, 300);
     LocalDateTime t;
@@ -108,9 +110,9 @@ TEST_F(FileProp, SortsByTheGivenOrderOrNotAtAll)
 {
     const Names chosen = {"readme", "memo.txt", "data.doc"};
     const std::vector<ExtensionChoice> all = {{"", true}, {".txt", true}, {".doc", true}};
-    rebuild(chosen, all, -1);
+    rebuild(chosen, all, std::nullopt);
     EXPECT_EQ(names(m_list), chosen);
-    rebuild(chosen, all, 5);
+    rebuild(chosen, all, SortOrder::LargestFirst);
     EXPECT_EQ(names(m_list), (Names{"data.doc", "memo.txt", "readme"})); // largest first
     EXPECT_EQ(m_list.SortType(), SortOrder::LargestFirst);
 }

@@ -49,9 +49,9 @@ protected:
         m_list.addItem(name, size, mtime, FileAttr::Archive);
     }
 
-    Names sorted(int order)
+    Names sorted(SortOrder order)
     {
-        m_list.SetSortType(sortOrderOfItem(order).value());
+        m_list.SetSortType(order);
         return names(m_list);
     }
 };
@@ -60,9 +60,9 @@ TEST_F(FileListOrders, NameOrdersIgnoreAsciiCaseAndAreExactReverses)
 {
     for (const char* n : {"b.txt", "C.txt", "a.txt", "A.txt", "写真.jpg", ".hidden"})
         add(n, 1, 1'600'000'000);
-    const Names up = sorted(0);
+    const Names up = sorted(SortOrder::NameUp);
     EXPECT_EQ(up, (Names{".hidden", "A.txt", "a.txt", "b.txt", "C.txt", "写真.jpg"}));
-    Names down = sorted(1);
+    Names down = sorted(SortOrder::NameDown);
     std::reverse(down.begin(), down.end());
     EXPECT_EQ(down, up);
     EXPECT_EQ(m_list.SortType(), SortOrder::NameDown);
@@ -76,8 +76,8 @@ TEST_F(FileListOrders, TimeOrdersBreakTiesByName)
     add("c", 0, t);
     add("new", 0, t + 2);
     add("old", 0, t - 2);
-    EXPECT_EQ(sorted(2), (Names{"new", "a", "b", "c", "old"}));
-    EXPECT_EQ(sorted(3), (Names{"old", "c", "b", "a", "new"}));
+    EXPECT_EQ(sorted(SortOrder::NewestFirst), (Names{"new", "a", "b", "c", "old"}));
+    EXPECT_EQ(sorted(SortOrder::OldestFirst), (Names{"old", "c", "b", "a", "new"}));
 }
 
 TEST_F(FileListOrders, SizeOrdersUseTheWholeSize)
@@ -87,8 +87,10 @@ TEST_F(FileListOrders, SizeOrdersUseTheWholeSize)
     add("four-gib-and-1", 4 * GiB + 1, 0); // 1 in its low 32 bits
     add("tie-b", 100, 0);
     add("tie-a", 100, 0);
-    EXPECT_EQ(sorted(4), (Names{"small", "tie-a", "tie-b", "two-gib", "four-gib-and-1"}));
-    EXPECT_EQ(sorted(5), (Names{"four-gib-and-1", "two-gib", "tie-b", "tie-a", "small"}));
+    EXPECT_EQ(sorted(SortOrder::SmallestFirst),
+              (Names{"small", "tie-a", "tie-b", "two-gib", "four-gib-and-1"}));
+    EXPECT_EQ(sorted(SortOrder::LargestFirst),
+              (Names{"four-gib-and-1", "two-gib", "tie-b", "tie-a", "small"}));
 }
 
 TEST_F(FileListOrders, TimesTheDosFormCannotHoldSortByTheirInstant)
@@ -97,8 +99,8 @@ TEST_F(FileListOrders, TimesTheDosFormCannotHoldSortByTheirInstant)
     add("y1990", 0, tokyoInstant(1990, 1, 1, 0, 0, 0));
     add("y2044", 0, tokyoInstant(2044, 1, 1, 0, 0, 0));
     add("y2120", 0, tokyoInstant(2120, 1, 1, 0, 0, 0));
-    EXPECT_EQ(sorted(2), (Names{"y2120", "y2044", "y1990", "y1975"}));
-    EXPECT_EQ(sorted(3), (Names{"y1975", "y1990", "y2044", "y2120"}));
+    EXPECT_EQ(sorted(SortOrder::NewestFirst), (Names{"y2120", "y2044", "y1990", "y1975"}));
+    EXPECT_EQ(sorted(SortOrder::OldestFirst), (Names{"y1975", "y1990", "y2044", "y2120"}));
     m_list.SetSortType(SortOrder::OldestFirst);
     EXPECT_EQ(m_list.GetFileTime(0), 0); // 1975: no packed value
     EXPECT_EQ(m_list.GetFileTime(3), 0); // 2120: no packed value
@@ -118,11 +120,11 @@ TEST_F(FileListOrders, EveryOrderIsTotalAndItsPartnerIsTheExactReverse)
         add(name + std::to_string(i % 7 == 0 ? 0 : i), random() % 5, 1'500'000'000 + random() % 8);
     }
     for (int order : {0, 2, 4, 6, 8}) {
-        const Names forward = sorted(order);
-        Names backward = sorted(order + 1);
+        const Names forward = sorted(static_cast<SortOrder>(order));
+        Names backward = sorted(static_cast<SortOrder>(order + 1));
         std::reverse(backward.begin(), backward.end());
         EXPECT_EQ(forward, backward) << order;
-        EXPECT_EQ(sorted(order), forward) << "repeatable";
+        EXPECT_EQ(sorted(static_cast<SortOrder>(order)), forward) << "repeatable";
     }
 }
 
@@ -148,8 +150,8 @@ TEST_F(FileListOrders, NaturalOrderComparesDigitRunsAsNumbers)
         m_list.ClearList();
         for (auto n = c.expected.rbegin(); n != c.expected.rend(); ++n)
             add(*n, 0, 0);
-        EXPECT_EQ(sorted(itemOfSortOrder(SortOrder::NaturalUp)), c.expected) << c.name;
-        Names down = sorted(itemOfSortOrder(SortOrder::NaturalDown));
+        EXPECT_EQ(sorted(SortOrder::NaturalUp), c.expected) << c.name;
+        Names down = sorted(SortOrder::NaturalDown);
         std::reverse(down.begin(), down.end());
         EXPECT_EQ(down, c.expected) << c.name;
     }
@@ -169,12 +171,12 @@ TEST_F(FileListOrders, OrdersOfALongListAreTheCollatorsOrders)
     const NameCollator plain("");
     std::sort(expected.begin(), expected.end(),
               [&](const std::string& a, const std::string& b) { return plain.compare(a, b) < 0; });
-    EXPECT_EQ(sorted(itemOfSortOrder(SortOrder::NameUp)), expected);
+    EXPECT_EQ(sorted(SortOrder::NameUp), expected);
     const NameCollator natural("", DigitRuns::AsNumbers);
     std::sort(expected.begin(), expected.end(), [&](const std::string& a, const std::string& b) {
         return natural.compare(a, b) < 0;
     });
-    EXPECT_EQ(sorted(itemOfSortOrder(SortOrder::NaturalUp)), expected);
+    EXPECT_EQ(sorted(SortOrder::NaturalUp), expected);
 }
 
 TEST(FileListShootingDates, OrderByTheDateTheFileRecordsElseItsTimeStamp)
@@ -227,17 +229,6 @@ TEST(FileListShootingDates, OrderByTheDateTheFileRecordsElseItsTimeStamp)
     rebuildFileList(list, input);
     EXPECT_EQ(reads, 2);
     EXPECT_EQ(list.GetFileName(0), "e.jpg");
-}
-
-TEST(SortBox, ItemsOutsideTheOrdersHaveNoOrder)
-{
-    EXPECT_EQ(sortOrderOfItem(-1), std::nullopt);
-    EXPECT_EQ(sortOrderOfItem(10), std::nullopt);
-    EXPECT_EQ(sortOrderOfItem(0), SortOrder::NameUp);
-    EXPECT_EQ(sortOrderOfItem(5), SortOrder::LargestFirst);
-    EXPECT_EQ(sortOrderOfItem(6), SortOrder::NaturalUp);
-    EXPECT_EQ(sortOrderOfItem(9), SortOrder::ShotNewestFirst);
-    EXPECT_EQ(itemOfSortOrder(SortOrder::OldestFirst), 3);
 }
 
 TEST(FileList, AccessorsGuardTheirIndexes)

@@ -1,14 +1,19 @@
-// The manual pages say what --help says: every long option of each program,
-// and every order the command line's parser takes.
+// The manual pages and --help against the tables the programs are made
+// from: each names every option of its program and no other, and lists
+// under --sort every order the parser takes and no other.
 #include "DataFiles.h"
 
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "CliOptions.h"
+#include "SettingRows.h"
 
 namespace torvel::test {
 namespace {
+
+using Words = std::set<std::string, std::less<>>;
 
 // A page's text with roff's escaped hyphens as plain ones ("\-\-sort").
 std::string manText(const std::string& path)
@@ -19,11 +24,11 @@ std::string manText(const std::string& path)
     return text;
 }
 
-std::set<std::string> longOptions(const std::string& usage)
+Words longOptions(const std::string& text)
 {
     static const std::regex option("--[a-z][a-z-]*");
-    std::set<std::string> found;
-    for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option);
+    Words found;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), option);
          it != std::sregex_iterator(); ++it)
         found.insert(it->str());
     return found;
@@ -46,34 +51,86 @@ std::string optionEntry(const std::string& text, const std::string& option)
     return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
-TEST(ManPages, NameEveryLongOptionOfTheirProgramsHelp)
+// The words a manual entry sets in bold: the argument of .B, and the first,
+// third... arguments of .BR (the others are roman).
+Words boldWords(const std::string& entry)
 {
-    for (const std::string program : {"torvel", "torvel-cli"}) {
-        const std::string executable =
-            program == "torvel" ? TORVEL_EXECUTABLE : TORVEL_CLI_EXECUTABLE;
-        const std::set<std::string> options = longOptions(outputOf(executable, "--help"));
-        EXPECT_TRUE(options.contains("--version")) << program;
-        for (const std::string& page : manPages(program)) {
-            const std::string text = manText(page);
-            for (const std::string& option : options)
-                EXPECT_TRUE(hasWord(text, option)) << page << " lacks " << option;
+    static const std::regex argument(R"("[^"]*"|\S+)");
+    Words bold;
+    std::istringstream lines(entry);
+    for (std::string line; std::getline(lines, line);) {
+        const bool alternating = line.starts_with(".BR ");
+        if (!alternating && !line.starts_with(".B "))
+            continue;
+        const std::string args = line.substr(alternating ? 4 : 3);
+        int at = 0;
+        for (auto it = std::sregex_iterator(args.begin(), args.end(), argument);
+             it != std::sregex_iterator(); ++it, ++at)
+            if (!alternating || at % 2 == 0)
+                bold.insert(it->str());
+    }
+    return bold;
+}
+
+// The words the usage lists under an option: the first word of each line
+// after the option's own.
+Words listedWords(const std::string& entry)
+{
+    Words listed;
+    std::istringstream lines(entry);
+    std::string line;
+    std::getline(lines, line);
+    while (lines >> line) {
+        listed.insert(line);
+        std::getline(lines, line);
+    }
+    return listed;
+}
+
+TEST(ManPages, NameEveryOptionOfTheirProgramAndNoOther)
+{
+    Words cliWords;
+    for (const std::string_view word : cliOptionWords())
+        cliWords.emplace(word);
+    const std::string windowHelp = outputOf(TORVEL_EXECUTABLE, "--help");
+    const std::string cliHelp = outputOf(TORVEL_CLI_EXECUTABLE, "--help");
+    struct Program
+    {
+        std::string name;
+        std::string help;
+        Words options; // every option it takes; the long ones are all it may name
+    };
+    const Program programs[] = {{"torvel", windowHelp, longOptions(windowHelp)},
+                                {"torvel-cli", cliHelp, cliWords}};
+    for (const Program& program : programs) {
+        EXPECT_TRUE(program.options.contains("--version")) << program.name;
+        std::vector<std::pair<std::string, std::string>> texts = {
+            {program.name + " --help", program.help}};
+        for (const std::string& page : manPages(program.name))
+            texts.emplace_back(page, manText(page));
+        for (const auto& [where, text] : texts) {
+            for (const std::string& option : program.options)
+                EXPECT_TRUE(hasWord(text, option)) << where << " lacks " << option;
+            for (const std::string& named : longOptions(text))
+                EXPECT_TRUE(program.options.contains(named))
+                    << where << " names " << named << ", which " << program.name
+                    << " does not take";
         }
     }
 }
 
-TEST(ManPages, NameEveryOrderTheParserTakes)
+TEST(ManPages, ListEveryOrderUnderSortAndNoOther)
 {
-    const std::vector<std::string_view> words = sortOrderWords();
-    ASSERT_FALSE(words.empty());
-    std::vector<std::pair<std::string, std::string>> entries = {
-        {"torvel-cli --help", optionEntry(outputOf(TORVEL_CLI_EXECUTABLE, "--help"), "--sort")}};
+    Words orders;
+    for (const SortRow& row : sortRows())
+        orders.emplace(row.word);
+    std::vector<std::pair<std::string, Words>> claims = {
+        {"torvel-cli --help",
+         listedWords(optionEntry(outputOf(TORVEL_CLI_EXECUTABLE, "--help"), "--sort"))}};
     for (const std::string& page : manPages("torvel-cli"))
-        entries.emplace_back(page, optionEntry(manText(page), "--sort"));
-    for (const auto& [where, entry] : entries) {
-        ASSERT_FALSE(entry.empty()) << where << " has no --sort";
-        for (const std::string_view word : words)
-            EXPECT_TRUE(hasWord(entry, word)) << where << " lacks --sort=" << word;
-    }
+        claims.emplace_back(page, boldWords(optionEntry(manText(page), "--sort")));
+    for (const auto& [where, claimed] : claims)
+        EXPECT_EQ(claimed, orders) << where;
 }
 
 } // namespace

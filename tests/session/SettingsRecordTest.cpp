@@ -1,4 +1,5 @@
 #include "RunTypes.h"
+#include "SettingRows.h"
 #include "SettingsRecord.h"
 
 #include "ProfileFile.h"
@@ -76,18 +77,19 @@ TEST_F(SettingsRecordTest, MissingFileGivesEveryDefaultAndIsWrittenInKeyOrder)
     EXPECT_EQ(record.searchDir, m_dir);
     EXPECT_EQ(record.changeDir, m_dir);
     EXPECT_EQ(record.searchExt, "txt");
-    EXPECT_EQ(record.sort, 0);
-    EXPECT_EQ(record.changeName, "TOR");
-    EXPECT_EQ(record.changeNom, 1);
-    EXPECT_EQ(record.changeDigit, 5);
-    EXPECT_EQ(record.changeExt, "txt");
+    EXPECT_EQ(record.rename.sortOrder, SortOrder::NameUp);
+    EXPECT_EQ(record.rename.identifier, "TOR");
+    EXPECT_EQ(record.rename.startNumber, 1);
+    EXPECT_EQ(record.rename.digits, 5);
+    EXPECT_EQ(record.rename.extension, "txt");
     EXPECT_EQ(saveMethodFromText(record.saveMethodText), SaveMode::Move) << "move";
-    EXPECT_FALSE(record.upper);
-    EXPECT_FALSE(record.lowwer);
+    EXPECT_FALSE(record.rename.upperCase);
+    EXPECT_FALSE(record.rename.lowerCase);
     EXPECT_TRUE(record.preview);
     EXPECT_TRUE(record.helpHint);
-    EXPECT_FALSE(record.duplicate || record.sameName || record.column || record.columnName);
-    EXPECT_FALSE(record.extCheck);
+    EXPECT_FALSE(record.rename.avoidDuplicates || record.rename.carrySameNameFiles
+                 || record.rename.keepNumber || record.rename.keepNumberIdentifier);
+    EXPECT_FALSE(record.rename.changeExtension);
     EXPECT_EQ(record.buttonSide, 1);
     EXPECT_EQ(record.heightSize, 1);
     EXPECT_EQ(record.formLeft, 233);
@@ -120,28 +122,28 @@ TEST_F(SettingsRecordTest, OnlyCapitalOnIsOnWhateverTheDefault)
         readFrom("[CHANGE]\nUPPER=on\nLOWWER=On\nPREVIEW=\n"
                  "[OPTIONS]\nHELP_HINT=1\nDUPLICATE=yes\nSAMENAME=ON\n"
                  "COLUMN=ON \nCOLUMNNAME=ＯＮ\nEXT_CHECK=ON\nBUTTONSIDE=on\n");
-    EXPECT_FALSE(record.upper);
-    EXPECT_FALSE(record.lowwer);
+    EXPECT_FALSE(record.rename.upperCase);
+    EXPECT_FALSE(record.rename.lowerCase);
     EXPECT_FALSE(record.preview) << "present but empty is off, although the default is on";
     EXPECT_FALSE(record.helpHint);
-    EXPECT_FALSE(record.duplicate);
-    EXPECT_TRUE(record.sameName);
-    EXPECT_TRUE(record.column) << "the blank after the value is not part of it";
-    EXPECT_FALSE(record.columnName) << "full-width letters are other letters";
-    EXPECT_TRUE(record.extCheck);
+    EXPECT_FALSE(record.rename.avoidDuplicates);
+    EXPECT_TRUE(record.rename.carrySameNameFiles);
+    EXPECT_TRUE(record.rename.keepNumber) << "the blank after the value is not part of it";
+    EXPECT_FALSE(record.rename.keepNumberIdentifier) << "full-width letters are other letters";
+    EXPECT_TRUE(record.rename.changeExtension);
     EXPECT_EQ(record.buttonSide, 0);
 }
 
 TEST_F(SettingsRecordTest, UpperAndLowerBothOnAreBothKeptForTheWindowToResolve)
 {
     SettingsRecord record = readFrom("[CHANGE]\nUPPER=ON\nLOWWER=ON\n");
-    EXPECT_TRUE(record.upper);
-    EXPECT_TRUE(record.lowwer);
+    EXPECT_TRUE(record.rename.upperCase);
+    EXPECT_TRUE(record.rename.lowerCase);
 
     // After the window's handlers only lower case is left; that is written.
-    record.upper = false;
+    record.rename.upperCase = false;
     writeAndSave(record);
-    EXPECT_EQ(read().upper, false);
+    EXPECT_EQ(read().rename.upperCase, false);
     EXPECT_NE(contents().find("UPPER=OFF\nLOWWER=ON\n"), std::string::npos) << contents();
 }
 
@@ -221,9 +223,9 @@ TEST_F(SettingsRecordTest, NumbersThatAreNotDecimalIntegersInRangeGetTheirDefaul
         const std::string v = c.text;
         const SettingsRecord record = readFrom("[SEARCH]\nSORT=" + v + "\n[CHANGE]\nCHANGE_NOM=" + v
                                                + "\nCHANGE_DIGIT=" + v + "\n");
-        EXPECT_EQ(record.sort, c.sort) << "SORT=" << v;
-        EXPECT_EQ(record.changeNom, c.nom) << "CHANGE_NOM=" << v;
-        EXPECT_EQ(record.changeDigit, c.digit) << "CHANGE_DIGIT=" << v;
+        EXPECT_EQ(itemOfSortOrder(record.rename.sortOrder), c.sort) << "SORT=" << v;
+        EXPECT_EQ(record.rename.startNumber, c.nom) << "CHANGE_NOM=" << v;
+        EXPECT_EQ(record.rename.digits, c.digit) << "CHANGE_DIGIT=" << v;
     }
 }
 
@@ -261,8 +263,8 @@ TEST_F(SettingsRecordTest, HandEditedFileKeepsEveryOtherByte)
                                  "; end";
     const SettingsRecord record = readFrom(original);
     EXPECT_EQ(record.searchDir, "/srv/in/");
-    EXPECT_EQ(record.sort, 2);
-    EXPECT_TRUE(record.upper) << "the key of [CHANGE], not the one of [MINE]";
+    EXPECT_EQ(record.rename.sortOrder, SortOrder::NewestFirst);
+    EXPECT_TRUE(record.rename.upperCase) << "the key of [CHANGE], not the one of [MINE]";
     EXPECT_EQ(record.formLeft, 10);
 
     writeAndSave(record);
@@ -310,8 +312,8 @@ TEST_F(SettingsRecordTest, FileFromTheWindowsBuildIsReadAsCp932AndWrittenBackAsU
     const SettingsRecord record = readFrom("[CHANGE]\r\nCHANGE_NAME=" + sjisPhotoBase
                                            + "\r\nCHANGE_NOM=12\r\n"
                                              "[OPTIONS]\r\nHEIGHTSIZE=S\r\n");
-    EXPECT_EQ(record.changeName, "写真");
-    EXPECT_EQ(record.changeNom, 12);
+    EXPECT_EQ(record.rename.identifier, "写真");
+    EXPECT_EQ(record.rename.startNumber, 12);
     EXPECT_EQ(record.heightSize, 0);
 
     writeAndSave(record);
@@ -328,10 +330,11 @@ TEST_F(SettingsRecordTest, LongValueIsCutAtReadingButWrittenAsHeld)
     for (int i = 0; i < 5000; ++i)
         longName += "あ";
     SettingsRecord record = readFrom("[CHANGE]\nCHANGE_NAME=" + longName + "\nCHANGE_EXT=jpg\n");
-    EXPECT_EQ(record.changeName, longName.substr(0, 1023 * 3)) << "1023 characters, none split";
-    EXPECT_EQ(record.changeExt, "jpg") << "the key after the long line is still found";
+    EXPECT_EQ(record.rename.identifier, longName.substr(0, 1023 * 3))
+        << "1023 characters, none split";
+    EXPECT_EQ(record.rename.extension, "jpg") << "the key after the long line is still found";
 
-    record.changeName = longName;
+    record.rename.identifier = longName;
     writeAndSave(record);
     EXPECT_NE(contents().find("CHANGE_NAME=" + longName + "\n"), std::string::npos);
 }
@@ -342,8 +345,8 @@ TEST_F(SettingsRecordTest, FolderThatIsNotUtf8KeepsTheValueOfTheFile)
     SettingsRecord record = read();
     record.searchDir = "/srv/" + sjisPhotoBase + "/";
     record.changeDir = "/srv/" + sjisPhotoBase + "/out/";
-    record.changeName = "TOR";
-    record.sort = 4;
+    record.rename.identifier = "TOR";
+    record.rename.sortOrder = SortOrder::SmallestFirst;
 
     writeAndSave(record, {"SEARCH_DIR", "CHANGE_DIR"});
     const std::string text = contents();
@@ -351,7 +354,8 @@ TEST_F(SettingsRecordTest, FolderThatIsNotUtf8KeepsTheValueOfTheFile)
     const SettingsRecord again = read();
     EXPECT_EQ(again.searchDir, "/srv/old/");
     EXPECT_EQ(again.changeDir, m_dir) << "absent before, still absent";
-    EXPECT_EQ(again.sort, 4) << "the keys after a refused one are written";
+    EXPECT_EQ(again.rename.sortOrder, SortOrder::SmallestFirst)
+        << "the keys after a refused one are written";
     EXPECT_FALSE(ProfileFile::load(m_ini).hasKey("CHANGE", "CHANGE_DIR"));
 }
 
@@ -359,11 +363,44 @@ TEST_F(SettingsRecordTest, TextWithALineBreakCannotInjectKeys)
 {
     SettingsRecord record;
     record.searchDir = record.changeDir = m_dir;
-    record.changeName = "A\nUPPER=ON";
+    record.rename.identifier = "A\nUPPER=ON";
     writeAndSave(record, {"CHANGE_NAME"});
     const SettingsRecord again = read();
-    EXPECT_EQ(again.changeName, "TOR");
-    EXPECT_FALSE(again.upper);
+    EXPECT_EQ(again.rename.identifier, "TOR");
+    EXPECT_FALSE(again.rename.upperCase);
+}
+
+// A settings file stores the sort box's item: every item of an older file
+// keeps its order, and the box and the command line keep their words.
+TEST(SortRows, ItemsKeepTheirOrdersLabelsAndWords)
+{
+    struct Item
+    {
+        SortOrder order;
+        std::string_view label, word;
+    };
+    const Item items[] = {
+        {SortOrder::NameUp, "ファイル名・正順", "name"},
+        {SortOrder::NameDown, "ファイル名・逆順", "name-desc"},
+        {SortOrder::NewestFirst, "新しい順", "newest"},
+        {SortOrder::OldestFirst, "古い順", "oldest"},
+        {SortOrder::SmallestFirst, "サイズ順・小→大", "smallest"},
+        {SortOrder::LargestFirst, "サイズ順・大→小", "largest"},
+        {SortOrder::NaturalUp, "ファイル名・自然順", "natural"},
+        {SortOrder::NaturalDown, "ファイル名・自然逆順", "natural-desc"},
+        {SortOrder::ShotOldestFirst, "撮影日時・古い順", "shot-oldest"},
+        {SortOrder::ShotNewestFirst, "撮影日時・新しい順", "shot-newest"},
+    };
+    ASSERT_GE(sortRows().size(), std::size(items));
+    for (int i = 0; i < static_cast<int>(std::size(items)); ++i) {
+        const Item& item = items[i];
+        EXPECT_EQ(sortOrderOfItem(i), item.order) << i;
+        EXPECT_EQ(itemOfSortOrder(item.order), i) << i;
+        EXPECT_EQ(sortRows()[static_cast<std::size_t>(i)].label, item.label) << i;
+        EXPECT_EQ(sortOrderOfWord(item.word), item.order) << item.word;
+    }
+    EXPECT_EQ(sortOrderOfItem(-1), std::nullopt) << "the box with no item chosen";
+    EXPECT_EQ(sortOrderOfItem(static_cast<int>(sortRows().size())), std::nullopt);
 }
 
 } // namespace

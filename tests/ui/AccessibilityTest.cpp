@@ -221,7 +221,7 @@ TEST(Keyboard, TabGoesRoundTheWindowInTheOrderOnTheScreen)
     for (const auto& c : cases) {
         SettingsRecord settings = testing::tmpSettings();
         settings.buttonSide = c.buttonSide;
-        settings.extCheck = true;
+        settings.rename.changeExtension = true;
         settings.saveMethodText = "RENAME";
         TestForm form(settings);
         form.openFiles({dir / "a.jpg", dir / "b.jpg"});

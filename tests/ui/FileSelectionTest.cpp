@@ -102,8 +102,8 @@ public:
         SettingsRecord settings;
         settings.searchDir = elsewhere.path();
         settings.changeDir = elsewhere.path();
-        settings.changeName = "CHGN";
-        settings.changeDigit = 2;
+        settings.rename.identifier = "CHGN";
+        settings.rename.digits = 2;
         settings.preview = false;
         auto made = std::make_unique<SelectionForm>(settings);
         made->show();

@@ -333,13 +333,13 @@ TEST_F(MainFormOptions, UpperAndLowerCaseExcludeEachOther)
     EXPECT_FALSE(box("LowCheck")->isChecked());
 
     SettingsRecord both = tmpSettings();
-    both.upper = true;
-    both.lowwer = true;
+    both.rename.upperCase = true;
+    both.rename.lowerCase = true;
     TestForm started(both);
     EXPECT_FALSE(child<QCheckBox>(started, "UpCheck")->isChecked());
     EXPECT_TRUE(child<QCheckBox>(started, "LowCheck")->isChecked());
     started.close();
-    EXPECT_FALSE(started.currentSettings().upper);
+    EXPECT_FALSE(started.currentSettings().rename.upperCase);
 }
 
 TEST_F(MainFormOptions, KeepNumberRulesOutTheOptionsThatChangeNumbers)
@@ -375,9 +375,9 @@ TEST_F(MainFormOptions, EmptiedNumberBoxesGetTheirDefaultBack)
     start->clear();
     EXPECT_EQ(start->text(), QStringLiteral("1"));
     digits->setText(QStringLiteral("3"));
-    EXPECT_EQ(form.currentSettings().changeDigit, 3);
+    EXPECT_EQ(form.currentSettings().rename.digits, 3);
     digits->setText(QStringLiteral("9"));
-    EXPECT_EQ(form.currentSettings().changeDigit, 3) << "out of range keeps the last position";
+    EXPECT_EQ(form.currentSettings().rename.digits, 3) << "out of range keeps the last position";
 }
 
 TEST_F(MainFormOptions, IdentifierRedrawsOnlyForThePersonsOwnEdits)

@@ -46,11 +46,11 @@ SettingsRecord exampleSettings(const std::string& folder)
     SettingsRecord settings;
     settings.searchDir = folder;
     settings.changeDir = folder;
-    settings.changeName = "CHGN";
-    settings.changeNom = 1;
-    settings.changeDigit = 2;
-    settings.changeExt = "txt";
-    settings.extCheck = true;
+    settings.rename.identifier = "CHGN";
+    settings.rename.startNumber = 1;
+    settings.rename.digits = 2;
+    settings.rename.extension = "txt";
+    settings.rename.changeExtension = true;
     settings.preview = true;
     return settings;
 }

@@ -243,17 +243,17 @@ TEST(MainForm, FirstStartShowsTheDefaultsAndAsksForFiles)
 TEST(MainForm, SettingsValuesReachTheControlsAndComeBackAtClosing)
 {
     SettingsRecord given = tmpSettings();
-    given.changeName = "IMG";
-    given.changeNom = 7;
-    given.changeDigit = 3;
-    given.changeExt = "jpg";
-    given.sort = 4;
+    given.rename.identifier = "IMG";
+    given.rename.startNumber = 7;
+    given.rename.digits = 3;
+    given.rename.extension = "jpg";
+    given.rename.sortOrder = SortOrder::SmallestFirst;
     given.preview = false;
-    given.duplicate = true;
-    given.sameName = true;
-    given.extCheck = true;
-    given.column = true;
-    given.columnName = true;
+    given.rename.avoidDuplicates = true;
+    given.rename.carrySameNameFiles = true;
+    given.rename.changeExtension = true;
+    given.rename.keepNumber = true;
+    given.rename.keepNumberIdentifier = true;
     given.searchExt = "png";
     TestForm form(given);
     EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("IMG"));
@@ -266,14 +266,15 @@ TEST(MainForm, SettingsValuesReachTheControlsAndComeBackAtClosing)
 
     form.close();
     const SettingsRecord written = form.currentSettings();
-    EXPECT_EQ(written.changeName, "IMG");
-    EXPECT_EQ(written.changeNom, 7);
-    EXPECT_EQ(written.changeDigit, 3);
-    EXPECT_EQ(written.changeExt, "jpg");
-    EXPECT_EQ(written.sort, 4);
+    EXPECT_EQ(written.rename.identifier, "IMG");
+    EXPECT_EQ(written.rename.startNumber, 7);
+    EXPECT_EQ(written.rename.digits, 3);
+    EXPECT_EQ(written.rename.extension, "jpg");
+    EXPECT_EQ(written.rename.sortOrder, SortOrder::SmallestFirst);
     EXPECT_FALSE(written.preview);
-    EXPECT_TRUE(written.duplicate && written.sameName && written.extCheck);
-    EXPECT_TRUE(written.column && written.columnName);
+    EXPECT_TRUE(written.rename.avoidDuplicates && written.rename.carrySameNameFiles
+                && written.rename.changeExtension);
+    EXPECT_TRUE(written.rename.keepNumber && written.rename.keepNumberIdentifier);
     EXPECT_EQ(written.formLeft, form.x());
     EXPECT_EQ(written.formTop, form.y());
     EXPECT_EQ(written.saveMethodText, "MOVE");

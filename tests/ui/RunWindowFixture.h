@@ -71,12 +71,12 @@ inline SettingsRecord runSettings(const std::string& folder)
     SettingsRecord settings;
     settings.searchDir = folder;
     settings.changeDir = folder;
-    settings.changeName = "TOR";
-    settings.changeNom = 1;
-    settings.changeDigit = 2;
-    settings.extCheck = false;
+    settings.rename.identifier = "TOR";
+    settings.rename.startNumber = 1;
+    settings.rename.digits = 2;
+    settings.rename.changeExtension = false;
     settings.preview = true;
-    settings.duplicate = false; // JuuhukuCheck off: a series may take its own names
+    settings.rename.avoidDuplicates = false; // JuuhukuCheck off: a series may take its own names
     settings.saveMethodText = "RENAME";
     return settings;
 }
