@@ -17,10 +17,10 @@
 #include <QToolTip>
 #include <QTreeWidget>
 
-#include "CtrlsEx.h"
 #include "CuteBtn.h"
 #include "HelpWindow.h"
 #include "MainFormFixture.h"
+#include "OwnerDrawnTabs.h"
 #include "StartupGeometry.h"
 #include "StatusLine.h"
 #include "common/ScratchDir.h"
