@@ -12,7 +12,6 @@
 #include "FilesList.h"
 #include "FolderHandle.h"
 #include "MainForm.h"
-#include "NewCtrls.h"
 #include "PosixFileSystem.h"
 #include "PreviewGrid.h"
 #include "ProfileFile.h"
@@ -21,6 +20,7 @@
 #include "RunJournal.h"
 #include "RunTypes.h"
 #include "SettingsRecord.h"
+#include "TrashOperation.h"
 
 #include <QApplication>
 #include <QFont>

@@ -36,7 +36,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "NewCtrls.h"
+#include "TrashOperation.h"
 #include "MoveAndCopy.h"
 #include "PosixFileSystem.h"
 #include "RenameInPlace.h"

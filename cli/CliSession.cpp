@@ -22,13 +22,13 @@
 #include "JournalFolder.h"
 #include "NameRules.h"
 #include "NameText.h"
-#include "NewCtrls.h"
 #include "PosixFileSystem.h"
 #include "PreviewConflicts.h"
 #include "ProfileFile.h"
 #include "RunDriver.h"
 #include "RunJournal.h"
 #include "SettingsRecord.h"
+#include "TrashOperation.h"
 #include "UndoTexts.h"
 
 namespace torvel {

@@ -6,10 +6,10 @@
 #include "CliOutput.h"
 #include "JournalFolder.h"
 #include "NameText.h"
-#include "NewCtrls.h"
 #include "PosixFileSystem.h"
 #include "RunJournal.h"
 #include "RunUndo.h"
+#include "TrashOperation.h"
 #include "UndoTexts.h"
 
 namespace torvel {

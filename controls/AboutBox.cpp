@@ -1,14 +1,11 @@
 #include "AboutBox.h"
 
 #include "AppIcon.h"
-#include "VerInfo.h"
+#include "TorvelVersion.h"
 
-#include <QApplication>
-#include <QEvent>
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 
 namespace torvel {
@@ -28,21 +25,9 @@ const QString kMincho = QStringLiteral("ＭＳ Ｐ明朝");
 
 } // namespace
 
-std::string ownProgramFile()
+QString ProgramVersion()
 {
-    // The kernel's link to the running executable: it opens the program's
-    // own file even when its path holds bytes that are not UTF-8.
-    return "/proc/self/exe";
-}
-
-QString ProgramVersion(const std::string& programFile)
-{
-    const TVerInfo info(programFile); // no version information at all: raises
-    try {
-        return QString::fromStdString(info.FileVersion());
-    } catch (const std::exception&) {
-        return QString();
-    }
+    return QString::fromLatin1(torvelVersion);
 }
 
 TForm2::TForm2(QWidget* parent)
@@ -91,9 +76,9 @@ void TForm2::buildControls()
     label2->setStyleSheet(QStringLiteral("color: navy;"));
     label2->setGeometry(33, 25, 160, 27);
     addLabel(panel1, "Label3", QStringLiteral("バージョン  ："), 43, 56);
-    m_label4 = addLabel(panel1, "Label4", QStringLiteral("１．０３"), 138, 55);
-    m_label4->setFont(formFont(kGothic, 17, true));
-    m_label4->adjustSize();
+    QLabel* label4 = addLabel(panel1, "Label4", ProgramVersion(), 138, 55);
+    label4->setFont(formFont(kGothic, 17, true));
+    label4->adjustSize();
 
     addLabel(m_panel2, "Label5", QStringLiteral("制作者"), 196, 108);
     QLabel* label6 = addLabel(m_panel2, "Label6", QStringLiteral("TORVEL"), 278, 105);
@@ -107,32 +92,6 @@ void TForm2::buildControls()
     button1->setGeometry(154, 160, 94, 31);
     button1->setDefault(true);
     connect(button1, &QPushButton::clicked, this, &TForm2::Button1Click);
-}
-
-bool TForm2::event(QEvent* e)
-{
-    if (e->type() == QEvent::WindowActivate)
-        FormActivate();
-    return QDialog::event(e);
-}
-
-void TForm2::FormActivate()
-{
-    try {
-        m_label4->setText(ProgramVersion(m_programFile));
-        m_label4->adjustSize();
-    } catch (const std::exception& error) {
-        // Report it once: the report itself takes the activation away, and
-        // the box would report again every time it got it back.
-        if (m_errorShown)
-            return;
-        m_errorShown = true;
-        const QString text = QString::fromUtf8(error.what());
-        if (m_reportError)
-            m_reportError(text);
-        else
-            QMessageBox::critical(this, QApplication::applicationName(), text);
-    }
 }
 
 void TForm2::Button1Click()

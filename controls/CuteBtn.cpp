@@ -51,31 +51,6 @@ void TCuteButton::setAlignment(Qt::Alignment alignment)
     update();
 }
 
-QColor TCuteButton::color() const
-{
-    return m_color.isValid() ? m_color : palette().color(QPalette::Button);
-}
-
-void TCuteButton::setColor(const QColor& color)
-{
-    m_color = color;
-    update();
-}
-
-QChar TCuteButton::accelerator() const
-{
-    for (qsizetype i = 0; i + 1 < m_caption.size(); ++i) {
-        if (m_caption.at(i) != QLatin1Char('&')) {
-            continue;
-        }
-        if (m_caption.at(i + 1) != QLatin1Char('&')) {
-            return m_caption.at(i + 1).toUpper();
-        }
-        ++i; // "&&" is a literal ampersand
-    }
-    return {};
-}
-
 void TCuteButton::click()
 {
     Q_EMIT clicked();
@@ -143,11 +118,8 @@ void TCuteButton::drawBevel(QPainter& painter, QRect& rect, Bevel bevel) const
 void TCuteButton::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
-    // Without a colour of its own the face is the parent's background, as a
-    // panel of the parent's colour would look.
-    if (m_color.isValid()) {
-        painter.fillRect(rect(), m_color);
-    }
+    // The face is the parent's background, as a panel of the parent's colour
+    // would look.
     QRect area = rect();
     drawBevel(painter, area, m_outer);
     drawBevel(painter, area, m_inner);
@@ -160,7 +132,6 @@ void TCuteButton::paintEvent(QPaintEvent* /*event*/)
 void TCuteButton::enterEvent(QEnterEvent* event)
 {
     QWidget::enterEvent(event);
-    Q_EMIT OnMouseEnter();
     // Dragging in with the left button held shows the button pressed.
     setBevelOuter(leftButtonDown() ? Bevel::Lowered : Bevel::Raised);
 }
@@ -173,7 +144,6 @@ bool TCuteButton::leftButtonDown() const
 void TCuteButton::leaveEvent(QEvent* event)
 {
     QWidget::leaveEvent(event);
-    Q_EMIT OnMouseLeave();
     setBevelOuter(Bevel::None);
 }
 

@@ -16,7 +16,6 @@ class TCuteButton : public QWidget
     Q_PROPERTY(bool Flat READ flat WRITE setFlat)
     Q_PROPERTY(int BevelWidth READ bevelWidth WRITE setBevelWidth)
     Q_PROPERTY(Qt::Alignment Alignment READ alignment WRITE setAlignment)
-    Q_PROPERTY(QColor Color READ color WRITE setColor)
 
 public:
     enum class Bevel
@@ -41,16 +40,8 @@ public:
     Qt::Alignment alignment() const { return m_alignment; }
     void setAlignment(Qt::Alignment alignment);
 
-    // The face colour; invalid means the palette's button face.
-    QColor color() const;
-    void setColor(const QColor& color);
-
     Bevel bevelInner() const { return m_inner; }
     Bevel bevelOuter() const { return m_outer; }
-
-    // The accelerator character of the caption (the one after "&"), or a null
-    // character when the caption has none.
-    QChar accelerator() const;
 
     // Presses the button from the program, as a click would.
     void click();
@@ -59,8 +50,6 @@ public:
 
 Q_SIGNALS:
     void clicked();
-    void OnMouseEnter();
-    void OnMouseLeave();
 
 protected:
     // Whether the platform reports the left mouse button held down now.
@@ -85,7 +74,6 @@ private:
     bool m_flat = false;
     int m_bevelWidth = 1;
     Qt::Alignment m_alignment = Qt::AlignCenter;
-    QColor m_color;
     Bevel m_inner = Bevel::Raised;
     Bevel m_outer = Bevel::None;
     bool m_leftPressed = false;

@@ -296,15 +296,6 @@ std::string EraDate::ShowDate() const
     return std::to_string(m_year) + "/" + twoDigits(m_month) + "/" + twoDigits(m_day);
 }
 
-std::string EraDate::EraText(double value) const
-{
-    EraDate date;
-    date.assignValue(value);
-    if (date.isBlank())
-        return " .  /  /  ";
-    return eraTextOf(date.year(), date.month(), date.day());
-}
-
 std::string EraDate::eraTextOf(int year, int month, int day) const
 {
     const std::string monthDay = "/" + twoDigits(month) + "/" + twoDigits(day);

@@ -72,8 +72,6 @@ public:
 
     // The text the box shows for the stored date in the current mode.
     std::string ShowDate() const;
-    // The era form of a date: letter, ".", era year, "/", month, "/", day.
-    std::string EraText(double value) const;
     std::string blankText() const;
 
     // Reads a box text (blanks as spaces) back into the date.

@@ -59,7 +59,6 @@ public:
     bool Filling() const { return m_filling; }
     // The node most recently reported through OnChange (may be none).
     QTreeWidgetItem* CurrentNode() const { return m_currentNode; }
-    QTreeWidgetItem* Selected() const { return currentItem(); }
 
     // The chain of items from the Desktop to `node`.
     ItemIdList AbsoluteID(const QTreeWidgetItem* node) const;

@@ -54,15 +54,6 @@ private:
 
 } // namespace
 
-std::vector<std::string> pathShortenings(std::string_view path)
-{
-    Shortenings forms(path);
-    std::vector<std::string> all{forms.current()};
-    while (forms.next())
-        all.push_back(forms.current());
-    return all;
-}
-
 std::string shortenPath(std::string_view path, int availableWidth, const DisplayTextFn& displayText,
                         const TextWidthFn& textWidth)
 {

@@ -3,7 +3,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace torvel {
 
@@ -12,14 +11,12 @@ using DisplayTextFn = std::function<std::string(std::string_view bytes)>;
 // The width of a display text in the font of the field that shows it.
 using TextWidthFn = std::function<int(std::string_view displayText)>;
 
-// The ever shorter forms of a path, longest first: the path itself, then with
-// its leading folders replaced one by one by ".../" ("/home/me/a/" gives
-// "/home/me/a/", "/.../me/a/", "/.../a/", "/.../", ".../", ""). The name after
-// the last "/" is never cut; for a folder path the last form is empty.
-std::vector<std::string> pathShortenings(std::string_view path);
-
 // The display text of the first form of path that is narrower than
-// availableWidth, or of the last form when none is.
+// availableWidth, or of the last form when none is. The forms, longest first:
+// the path itself, then with its leading folders replaced one by one by
+// ".../" ("/home/me/a/" gives "/home/me/a/", "/.../me/a/", "/.../a/", "/.../",
+// ".../", ""). The name after the last "/" is never cut; for a folder path the
+// last form is empty.
 std::string shortenPath(std::string_view path, int availableWidth, const DisplayTextFn& displayText,
                         const TextWidthFn& textWidth);
 

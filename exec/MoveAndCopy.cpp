@@ -12,12 +12,12 @@
 #include "FileInfo.h"
 #include "FileSystem.h"
 #include "NameRules.h"
-#include "NewCtrls.h"
 #include "RenamePlan.h"
 #include "RunFeedback.h"
 #include "RunJournal.h"
 #include "RunRecord.h"
 #include "SameName.h"
+#include "TrashOperation.h"
 
 namespace torvel {
 

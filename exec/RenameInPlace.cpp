@@ -6,10 +6,10 @@
 #include <utility>
 
 #include "FileSystem.h"
-#include "NewCtrls.h"
 #include "RunFeedback.h"
 #include "RunJournal.h"
 #include "SameName.h"
+#include "TrashOperation.h"
 
 namespace torvel {
 

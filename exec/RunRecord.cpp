@@ -5,8 +5,8 @@
 
 #include "FileSystem.h"
 #include "IoError.h"
-#include "NewCtrls.h"
 #include "RunJournal.h"
+#include "TrashOperation.h"
 
 namespace torvel {
 
@@ -88,7 +88,6 @@ Room makeRoom(RunServices& services, const FolderHandle& dir, const std::string&
     case FileOpOutcome::Result::Cancelled:
         return {Room::Kind::Declined, EEXIST};
     case FileOpOutcome::Result::Failed:
-    case FileOpOutcome::Result::Unsupported:
         break;
     }
     return {Room::Kind::Refused, outcome.error};

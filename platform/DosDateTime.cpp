@@ -1,7 +1,6 @@
 #include "DosDateTime.h"
 
 #include <algorithm>
-#include <cmath>
 #include <ctime>
 #include <optional>
 
@@ -21,11 +20,6 @@ int daysInMonth(int year, int month)
         return 29;
     return days[month - 1];
 }
-
-constexpr std::int64_t msPerDay = 86'400'000;
-
-// 1899-12-30 counted from 1970-01-01.
-const std::int64_t dateTimeEpochDays = daysFromCivil(1899, 12, 30);
 
 // Seconds east of UTC at an instant, by the zone rules the C library loaded.
 std::optional<long> utcOffsetAt(std::int64_t seconds)
@@ -162,56 +156,6 @@ bool instantFromDosDateTime(std::uint32_t packed, std::int64_t& seconds)
 {
     LocalDateTime t;
     return unpackDosDateTime(packed, t) && instantFromLocal(t, seconds);
-}
-
-double dateTimeValue(const LocalDateTime& t)
-{
-    const double days =
-        static_cast<double>(daysFromCivil(t.year, t.month, t.day) - dateTimeEpochDays);
-    const double ms = static_cast<double>(
-        ((t.hour * 60 + t.minute) * 60 + t.second) * std::int64_t{1000} + t.millisecond);
-    const double fraction = ms / static_cast<double>(msPerDay);
-    return days >= 0 ? days + fraction : days - fraction;
-}
-
-bool localFromDateTimeValue(double value, LocalDateTime& out)
-{
-    if (!std::isfinite(value) || value < -693594.0 || value >= 2958466.0)
-        return false;
-    auto days = static_cast<std::int64_t>(std::trunc(value));
-    const double fraction = std::fabs(value - static_cast<double>(days));
-    auto ms = static_cast<std::int64_t>(std::llround(fraction * static_cast<double>(msPerDay)));
-    if (ms >= msPerDay) { // rounding reached the next midnight
-        ms -= msPerDay;
-        ++days;
-    }
-    LocalDateTime t;
-    civilFromDays(days + dateTimeEpochDays, t.year, t.month, t.day);
-    t.hour = static_cast<int>(ms / 3'600'000);
-    t.minute = static_cast<int>(ms / 60'000 % 60);
-    t.second = static_cast<int>(ms / 1000 % 60);
-    t.millisecond = static_cast<int>(ms % 1000);
-    if (!isValidLocalDateTime(t))
-        return false;
-    out = t;
-    return true;
-}
-
-bool dateTimeValueFromDosDateTime(std::uint32_t packed, double& value)
-{
-    LocalDateTime t;
-    if (!unpackDosDateTime(packed, t))
-        return false;
-    value = dateTimeValue(t);
-    return true;
-}
-
-std::uint32_t dosDateTimeFromDateTimeValue(double value)
-{
-    LocalDateTime t;
-    if (!localFromDateTimeValue(value, t))
-        return 0;
-    return packDosDateTime(t);
 }
 
 } // namespace torvel

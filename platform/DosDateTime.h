@@ -48,17 +48,6 @@ bool unpackDosDateTime(std::uint32_t packed, LocalDateTime& out);
 std::uint32_t dosDateTimeFromInstant(std::int64_t seconds);
 bool instantFromDosDateTime(std::uint32_t packed, std::int64_t& seconds);
 
-// The date-time value: days since 1899-12-30 with the time of day as the
-// fraction. Before that day the whole part counts backwards while the
-// fraction still counts forwards from midnight (-1.25 is 1899-12-29 06:00).
-double dateTimeValue(const LocalDateTime& t);
-// Rounded to the millisecond. False outside the years 1..9999 or for NaN.
-bool localFromDateTimeValue(double value, LocalDateTime& out);
-
-bool dateTimeValueFromDosDateTime(std::uint32_t packed, double& value);
-// 0 when the value cannot be packed.
-std::uint32_t dosDateTimeFromDateTimeValue(double value);
-
 // Whole days since 1970-01-01 of a proleptic Gregorian date, and back.
 std::int64_t daysFromCivil(int year, int month, int day);
 void civilFromDays(std::int64_t days, int& year, int& month, int& day);

@@ -381,15 +381,6 @@ int applyAttributes(const FolderHandle& folder, const std::string& name, const s
 
 } // namespace
 
-int writeAttributes(const FolderHandle& folder, const std::string& name, std::uint32_t attributes)
-{
-    struct stat st
-    {};
-    if (const int rc = statOf(folder, name, st); rc != 0)
-        return rc;
-    return applyAttributes(folder, name, st, ~changeableBits, attributes & changeableBits);
-}
-
 int changeAttributes(const FolderHandle& folder, const std::string& name, std::uint32_t keepMask,
                      std::uint32_t setMask)
 {

@@ -60,31 +60,25 @@ StoredDosAttrib readDosAttrib(const FolderHandle& folder, const std::string& nam
 [[nodiscard]] int readAttributes(const FolderHandle& folder, const std::string& name,
                                  std::uint32_t& attributes);
 
-// Sets read-only, hidden, system and archive of `name` in `folder` to those of
-// `attributes`; every other bit, stored or not, stays as it is. Read-only goes
-// to the write permission bits (cleared for all; given back to the owner).
-// Hidden, system and archive go to user.DOSATTRIB, written only when they
-// differ from what the file shows now: a Samba record is patched in place,
-// nothing stored becomes the text "0x%x"; a value in a form not
-// understood is left alone and the call fails with EINVAL. Returns 0, or the errno value of
-// the step that failed (ENOTSUP where the file system holds no user
-// attributes); on a failure the file's permission bits are as before.
-[[nodiscard]] int writeAttributes(const FolderHandle& folder, const std::string& name,
-                                  std::uint32_t attributes);
-
 // Gives `name` in `folder` the word (current & keepMask) | setMask for
-// read-only, hidden, system and archive, stored as writeAttributes stores
-// them; every other bit stays. The name itself is looked at: a symbolic link
-// and anything but a regular file or a folder is refused with EPERM. Returns
-// 0 or the errno value of the step that failed (ENOTSUP where a change needs
-// user attributes the file system does not hold).
+// read-only, hidden, system and archive; every other bit, stored or not,
+// stays as it is. Read-only goes to the write permission bits (cleared for
+// all; given back to the owner). Hidden, system and archive go to
+// user.DOSATTRIB, written only when they differ from what the file shows now:
+// a Samba record is patched in place, nothing stored becomes the text "0x%x";
+// a value in a form not understood is left alone and the call fails with
+// EINVAL; on a failure the file's permission bits are as before. The name
+// itself is looked at: a symbolic link and anything but a regular file or a
+// folder is refused with EPERM. Returns 0 or the errno value of the step that
+// failed (ENOTSUP where a change needs user attributes the file system does
+// not hold).
 [[nodiscard]] int changeAttributes(const FolderHandle& folder, const std::string& name,
                                    std::uint32_t keepMask, std::uint32_t setMask);
 
 // The new value of a stored user.DOSATTRIB for the attribute word `attributes`:
 // `oldValue` patched in place when it is a Samba record or hex text, a fresh
 // "0x%x" text when it is empty. A value in a form not understood gives
-// nothing: it is not overwritten (so writeAttributes fails with EINVAL).
+// nothing: it is not overwritten (so changeAttributes fails with EINVAL).
 std::optional<std::string> composeDosAttrib(std::string_view oldValue, std::uint32_t attributes);
 
 } // namespace torvel

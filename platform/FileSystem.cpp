@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include "FileAttributes.h"
-#include "NameMatch.h"
 
 namespace torvel {
 
@@ -113,20 +112,6 @@ bool FileSystem::exists(const FolderHandle& dir, const std::string& name)
     if (probe(dir, name, kind) != 0)
         return true;
     return kind == EntryKind::File;
-}
-
-int FileSystem::listMatching(const FolderHandle& dir, const std::string& base,
-                             std::vector<std::string>& names)
-{
-    std::vector<std::string> all;
-    if (int rc = readNames(dir, all))
-        return rc;
-    names.clear();
-    for (auto& name : all) {
-        if (matchesBaseWildcard(name, base))
-            names.push_back(std::move(name));
-    }
-    return 0;
 }
 
 // The copy goes to a temporary file beside the target and takes the

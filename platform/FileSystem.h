@@ -230,12 +230,6 @@ public:
     // examined counts as existing: it is not free to be taken.
     bool exists(const FolderHandle& dir, const std::string& name);
 
-    // The names that the pattern base + ".*" matches as the desktop's
-    // wildcard reads it: the base itself, or the base, "." and anything,
-    // letter case ignored. Order as the folder gives them.
-    [[nodiscard]] int listMatching(const FolderHandle& dir, const std::string& base,
-                                   std::vector<std::string>& names);
-
 private:
     Arrival m_arrival;
     [[nodiscard]] int transfer(const FolderHandle& fromDir, const std::string& from,

@@ -41,25 +41,6 @@ ItemIdList ItemIdList::single(std::span<const std::uint8_t> payload)
     return ItemIdList(std::move(bytes));
 }
 
-ItemIdList ItemIdList::fromBytes(std::span<const std::uint8_t> bytes)
-{
-    if (bytes.empty())
-        return {};
-    std::size_t offset = 0;
-    for (;;) {
-        if (offset + countBytes > bytes.size())
-            throw std::invalid_argument("item identifier list without terminator");
-        const std::uint16_t count = readCount(bytes, offset);
-        if (count == 0)
-            break;
-        if (count < countBytes || offset + count > bytes.size())
-            throw std::invalid_argument("malformed item identifier");
-        offset += count;
-    }
-    return ItemIdList(std::vector<std::uint8_t>(
-        bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset + countBytes)));
-}
-
 std::uint16_t ItemIdList::countAt(std::size_t offset) const
 {
     return readCount(m_bytes, offset);
@@ -124,17 +105,6 @@ std::optional<std::size_t> ItemIdList::lastOffset() const
     for (auto next = nextItem(*at); next; next = nextItem(*at))
         at = next;
     return at;
-}
-
-ItemIdList ItemIdList::withoutLast() const
-{
-    const auto last = lastOffset();
-    if (!last)
-        return *this;
-    std::vector<std::uint8_t> bytes(m_bytes.begin(),
-                                    m_bytes.begin() + static_cast<std::ptrdiff_t>(*last));
-    appendCount(bytes, 0);
-    return ItemIdList(std::move(bytes));
 }
 
 std::size_t concatenatedSize(std::size_t sizeA, std::size_t sizeB)

@@ -29,12 +29,6 @@ public:
     // std::length_error when the item would not fit its 16-bit count.
     static ItemIdList single(std::span<const std::uint8_t> payload);
 
-    // Takes the bytes of a list as they are, up to and including its
-    // terminator; bytes after the terminator are dropped. Throws
-    // std::invalid_argument for a count below 2, a count that runs past the
-    // end, or a missing terminator. No bytes at all give the null list.
-    static ItemIdList fromBytes(std::span<const std::uint8_t> bytes);
-
     bool isNull() const { return m_bytes.empty(); }
     // True for the null list and for the list with no items.
     bool hasNoItems() const { return m_bytes.size() <= 2; }
@@ -59,9 +53,6 @@ public:
     ItemIdList itemAt(std::size_t offset) const;
     // Offset of the last item, none when there is none.
     std::optional<std::size_t> lastOffset() const;
-    // The list without its last item (the empty list for a one-item list;
-    // null stays null).
-    ItemIdList withoutLast() const;
 
     friend bool operator==(const ItemIdList&, const ItemIdList&) = default;
 

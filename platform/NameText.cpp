@@ -244,11 +244,6 @@ std::string asciiLowerName(std::string_view name)
     return mapAsciiLetters(name, asciiLower);
 }
 
-std::string asciiUpperName(std::string_view name)
-{
-    return mapAsciiLetters(name, asciiUpper);
-}
-
 std::string upperCaseName(std::string_view name)
 {
     return mapCase(name, CaseOp::Upper);

@@ -35,7 +35,6 @@ std::string nameFromUserText(std::string_view utf8Text);
 // ASCII letters A-Z / a-z only; in a name that is not UTF-8 the second byte of
 // a double-byte CP932 character is left alone.
 std::string asciiLowerName(std::string_view name);
-std::string asciiUpperName(std::string_view name);
 
 // Letter case mapping for new names, with the rules of the person's locale for
 // UTF-8 names (full-width and accented letters too); names that are not UTF-8

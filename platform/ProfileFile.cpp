@@ -141,7 +141,6 @@ ProfileFile ProfileFile::load(const std::string& path)
             return profile;
         }
         profile.parse(text);
-        profile.m_readAsCp932 = true;
     }
     profile.m_original = std::move(bytes);
     return profile;
@@ -309,24 +308,8 @@ std::error_code ProfileFile::save(SaveSteps& steps)
         return error;
     m_original = std::move(all);
     m_exists = true;
-    m_readAsCp932 = false;
     m_junk = false;
     return {};
-}
-
-std::string readProfileString(const std::string& path, std::string_view section,
-                              std::string_view key, std::string_view defaultValue)
-{
-    return ProfileFile::load(path).readString(section, key, defaultValue);
-}
-
-std::error_code writeProfileString(const std::string& path, std::string_view section,
-                                   std::string_view key, std::string_view value)
-{
-    ProfileFile profile = ProfileFile::load(path);
-    if (const std::error_code error = profile.writeString(section, key, value))
-        return error;
-    return profile.save();
 }
 
 } // namespace torvel

@@ -64,9 +64,6 @@ public:
     // has not been saved since: the program has never run with this file.
     bool isMissing() const { return !m_exists && !m_loadError; }
 
-    // True when the file was not UTF-8 and was read as CP932.
-    bool readAsCp932() const { return m_readAsCp932; }
-
     // True when the file on disk is junk (see above): nothing was read from
     // it, and save() replaces it.
     bool isJunk() const { return m_junk; }
@@ -119,17 +116,8 @@ private:
     std::string m_lineEnd = "\n";
     std::string m_original; // the bytes on disk, to skip a save that changes nothing
     bool m_exists = false;
-    bool m_readAsCp932 = false;
     bool m_junk = false;
     std::error_code m_loadError;
 };
-
-// One read or one write of a single value, each loading the file afresh (and
-// the write saving it): for callers that touch one key now and then. A read
-// gives the default when the file cannot be read.
-std::string readProfileString(const std::string& path, std::string_view section,
-                              std::string_view key, std::string_view defaultValue);
-std::error_code writeProfileString(const std::string& path, std::string_view section,
-                                   std::string_view key, std::string_view value);
 
 } // namespace torvel

@@ -16,11 +16,11 @@
 #include "AboutBox.h"
 #include "AppIcon.h"
 #include "AttributePage.h"
-#include "CtrlsEx.h"
 #include "FileSelection.h"
 #include "FolderIdentity.h"
 #include "FolderPanel.h"
 #include "HelpWindow.h"
+#include "OwnerDrawnTabs.h"
 #include "RenamePage.h"
 #include "RunCommand.h"
 #include "RunTypes.h"
@@ -28,7 +28,6 @@
 #include "StatusLine.h"
 #include "TimeStampPage.h"
 #include "UserFolders.h"
-#include "VerInfo.h"
 
 namespace torvel {
 
@@ -269,14 +268,8 @@ void TForm1::FormCreate()
 
 QString TForm1::windowCaption() const
 {
-    // The file version from the program's own version record; a program
-    // without one shows an empty version rather than failing to start.
-    QString version;
-    try {
-        version = ProgramVersion();
-    } catch (const EVerInfo&) {
-    }
-    return QStringLiteral("ファイル保管機構  トルベリオ  ") + version
+    // The same version the about box and both programs' --version show.
+    return QStringLiteral("ファイル保管機構  トルベリオ  ") + ProgramVersion()
            + QString(kCreditGap, QLatin1Char(' ')) + QStringLiteral("TORVEL 開発チーム");
 }
 

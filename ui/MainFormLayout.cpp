@@ -14,8 +14,8 @@
 #include <climits>
 #include <vector>
 
-#include "CtrlsEx.h"
 #include "FolderPanel.h"
+#include "OwnerDrawnTabs.h"
 #include "RenamePage.h"
 #include "StartupGeometry.h"
 #include "StatusLine.h"

@@ -9,7 +9,6 @@
 #include "DurableFile.h"
 #include "FormHost.h"
 #include "JournalFolder.h"
-#include "NewCtrls.h"
 #include "PosixFileSystem.h"
 #include "RunDriver.h"
 #include "RunJournal.h"
@@ -18,6 +17,7 @@
 #include "RunUndo.h"
 #include "StatusMessages.h"
 #include "StatusTexts.h"
+#include "TrashOperation.h"
 #include "UndoTexts.h"
 #include "WindowFeedback.h"
 

@@ -26,41 +26,6 @@ int heightSizeForScreen(int wanted, int screenHeight)
     return wanted;
 }
 
-LowerHalfLayout lowerHalfLayout(const LowerHalfInput& in)
-{
-    LowerHalfLayout out;
-    out.bottom = in.clientHeight - in.statusBarHeight - 1;
-    out.lowerPagesHeight = out.bottom - in.lowerPagesTop - 1;
-    out.destinationTop = out.bottom - in.destinationHeight - 2;
-    out.sourcePanelTop = out.destinationTop - in.sourcePanelHeight - 2;
-    out.sourceCaptionTop = out.sourcePanelTop;
-    out.sourceCaptionHeight = in.sourcePanelHeight + 3;
-    out.gridHeight = out.sourceCaptionTop - in.gridTop - 2;
-    return out;
-}
-
-int folderTreeHeight(int pageClientHeight)
-{
-    return pageClientHeight - 1;
-}
-
-int filterListHeight(int treeHeight, int filterListTop)
-{
-    return treeHeight - 2 * filterListTop;
-}
-
-int clientWidthFor(int buttonColumnWidth, int workPagesWidth)
-{
-    return buttonColumnWidth + workPagesWidth + 2;
-}
-
-TopBandLayout topBandLayout(int buttonSide, int buttonColumnWidth, int workPagesWidth)
-{
-    if (buttonSide == 1)
-        return {1, buttonColumnWidth + 1, "ボタンは右に"};
-    return {workPagesWidth + 1, 1, "ボタンは左に"};
-}
-
 namespace {
 
 // The start of a span of length size placed at start within [areaStart,

@@ -161,7 +161,6 @@ void WindowFeedback::repaintLine()
 
 void WindowFeedback::fileFailed(const std::string& message)
 {
-    ++m_failuresShown;
     // The person sees which file the box is about.
     if (m_pending) {
         showPending();

@@ -81,10 +81,6 @@ public:
     void fileFailed(const std::string& message) override;
     void progress(int done, int total) override;
 
-    // How many failures have been shown since the window began; the
-    // difference across a run is the number of its files that failed.
-    int failuresShown() const { return m_failuresShown; }
-
     // Replace the boxes (tests); an empty function restores the real box.
     void setFailureBox(FailureBox box) { m_failureBox = std::move(box); }
     void setTrashBox(TrashBox box) { m_trashBox = std::move(box); }
@@ -116,7 +112,6 @@ private:
     QString m_pendingText;
     int m_done = 0;
     int m_total = 0;
-    int m_failuresShown = 0;
 };
 
 } // namespace torvel

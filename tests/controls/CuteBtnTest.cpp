@@ -151,17 +151,6 @@ TEST_F(CuteButtonTest, DisabledButtonIgnoresKeysAndItsAccelerator)
     EXPECT_EQ(clicks, 0);
 }
 
-TEST_F(CuteButtonTest, AcceleratorIsTheLetterAfterTheAmpersand)
-{
-    EXPECT_TRUE(button->accelerator().isNull()) << "the window's captions have none";
-    button->setCaption(QStringLiteral("R&un"));
-    EXPECT_EQ(button->accelerator(), QLatin1Char('U'));
-    button->setCaption(QStringLiteral("Save && &quit"));
-    EXPECT_EQ(button->accelerator(), QLatin1Char('Q'));
-    button->setCaption(QStringLiteral("a&&b"));
-    EXPECT_TRUE(button->accelerator().isNull());
-}
-
 TEST_F(CuteButtonTest, AltAcceleratorClicks)
 {
     button->setCaption(QStringLiteral("&Go"));

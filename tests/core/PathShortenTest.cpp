@@ -25,6 +25,18 @@ int width(std::string_view text)
     return chars * 10;
 }
 
+// Every form of a path that is tried, longest first: none fits a field of no width.
+Forms pathShortenings(std::string_view path)
+{
+    Forms tried;
+    const auto bytes = [](std::string_view form) { return std::string(form); };
+    shortenPath(path, 0, bytes, [&tried](std::string_view text) {
+        tried.emplace_back(text);
+        return 0;
+    });
+    return tried;
+}
+
 TEST(PathShortenTest, LeadingFoldersGiveWayFirst)
 {
     EXPECT_EQ(

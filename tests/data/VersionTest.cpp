@@ -1,13 +1,16 @@
-// One version number everywhere: both programs' --version, the version record
-// the about box reads, the package and its change log, the software centre's
-// metainfo and the manual pages all carry the project's.
+// One version number everywhere: both programs' --version, the about box, the
+// package and its change log, the software centre's metainfo and the manual
+// pages all carry the project's.
 #include "DataFiles.h"
 
 #include <filesystem>
 #include <regex>
 
+#include <QApplication>
+#include <QLabel>
+
+#include "AboutBox.h"
 #include "TorvelVersion.h"
-#include "VersionRecord.h"
 
 namespace torvel::test {
 namespace {
@@ -19,16 +22,16 @@ std::string firstMatch(const std::string& text, const std::string& pattern)
     return std::regex_search(text, match, std::regex(pattern)) ? match[1].str() : "(none)";
 }
 
-// The file version of a program's version record, as the about box reads it.
-std::string recordedFileVersion(const std::string& program)
+// The version the about box shows, read off its label.
+std::string aboutBoxVersion()
 {
-    const std::uint32_t size = versionRecordSize(program);
-    std::vector<unsigned char> block(size);
-    if (size == 0 || !readVersionRecord(program, size, block.data()))
-        return "(no record)";
-    const auto value =
-        queryVersionValue(block.data(), size, "\\StringFileInfo\\041103A4\\FileVersion");
-    return value ? std::string(*value) : "(no file version)";
+    static int argc = 1;
+    static char name[] = "test_data";
+    static char* argv[] = {name, nullptr};
+    const QApplication app(argc, argv);
+    const TForm2 box;
+    const auto* shown = box.findChild<QLabel*>(QStringLiteral("Label4"));
+    return shown != nullptr ? shown->text().toStdString() : "(no label)";
 }
 
 TEST(Version, EveryPlaceShowsTheProjectsVersion)
@@ -45,7 +48,7 @@ TEST(Version, EveryPlaceShowsTheProjectsVersion)
         {"torvel --version", outputOf(TORVEL_EXECUTABLE, "--version"), "torvel " + version + "\n"},
         {"torvel-cli --version", outputOf(TORVEL_CLI_EXECUTABLE, "--version"),
          "torvel-cli " + version + "\n"},
-        {"the about box", recordedFileVersion(TORVEL_EXECUTABLE), version},
+        {"the about box", aboutBoxVersion(), version},
         {"the package",
          firstMatch(fileText(TORVEL_BINARY_DIR "CPackConfig.cmake"),
                     R"re(set\(CPACK_PACKAGE_VERSION "([^"]*)"\))re"),

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "NewCtrls.h"
+#include "TrashOperation.h"
 #include "PosixFileSystem.h"
 #include "MoveAndCopy.h"
 #include "RenameInPlace.h"

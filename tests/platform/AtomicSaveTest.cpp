@@ -17,6 +17,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// SEARCH_DIR written as the settings code writes it: load, set, save.
+std::error_code saveSearchDir(const std::string& path, const std::string& folder)
+{
+    ProfileFile profile = ProfileFile::load(path);
+    if (const std::error_code error = profile.writeString("SEARCH", "SEARCH_DIR", folder))
+        return error;
+    return profile.save();
+}
+
 // Fails one chosen step the way a full disk or a failing device does.
 class FailingSteps : public SaveSteps
 {
@@ -142,9 +151,9 @@ TEST_F(AtomicSaveTest, CrashBeforeTheRenameLeavesTheOldFileWhole)
         },
         ::testing::ExitedWithCode(3), "");
     EXPECT_EQ(contents(m_path), Old);
-    EXPECT_EQ(readProfileString(m_path, "SEARCH", "SEARCH_DIR", ""), "/old/");
+    EXPECT_EQ(ProfileFile::load(m_path).readString("SEARCH", "SEARCH_DIR", ""), "/old/");
     // The next run saves normally beside the leftover temporary file.
-    EXPECT_FALSE(writeProfileString(m_path, "SEARCH", "SEARCH_DIR", "/new/"));
+    EXPECT_FALSE(saveSearchDir(m_path, "/new/"));
     EXPECT_EQ(contents(m_path), "[SEARCH]\nSEARCH_DIR=/new/\n; mine\n");
     // At the next start the leftover goes; a save under way in a live process stays.
     const std::string ours = m_dir + ".torvel.ini." + std::to_string(::getpid()) + "-0-1.tmp";
@@ -157,10 +166,9 @@ TEST_F(AtomicSaveTest, CrashBeforeTheRenameLeavesTheOldFileWhole)
 
 TEST_F(AtomicSaveTest, FolderThatRefusesTheFileGivesTheErrorAndCreatesNothing)
 {
-    EXPECT_EQ(writeProfileString(m_dir + "gone/torvel.ini", "S", "K", "v"),
+    EXPECT_EQ(saveSearchDir(m_dir + "gone/torvel.ini", "/new/"),
               std::errc::no_such_file_or_directory);
-    EXPECT_EQ(writeProfileString(m_path + "/torvel.ini", "S", "K", "v"),
-              std::errc::not_a_directory);
+    EXPECT_EQ(saveSearchDir(m_path + "/torvel.ini", "/new/"), std::errc::not_a_directory);
     fs::create_directory(m_dir + "folder.ini");
     EXPECT_EQ(replaceFileContents(m_dir + "folder.ini", "x"), std::errc::is_a_directory);
     // A write refused by the file system itself, as for a user without rights.

@@ -29,7 +29,7 @@ protected:
 
     int write(const std::string& name, std::uint32_t attributes)
     {
-        return writeAttributes(m_handle, name, attributes);
+        return changeAttributes(m_handle, name, 0, attributes);
     }
 
     ScratchDir m_dir;
@@ -160,7 +160,7 @@ TEST(AttributeWriteElsewhere, FailsWhereNoUserAttributesAreStored)
     std::uint32_t a = 0;
     ASSERT_EQ(readAttributes(proc, "comm", a), 0);
     EXPECT_EQ(a & H, 0u);
-    const int rc = writeAttributes(proc, "comm", a | H);
+    const int rc = changeAttributes(proc, "comm", 0, a | H);
     EXPECT_TRUE(rc == ENOTSUP || rc == EPERM || rc == EACCES) << rc;
 }
 
@@ -180,7 +180,7 @@ TEST(AttributeWriteAsOwner, HidesAReadOnlyFileOfAnOrdinaryUser)
         if (setgid(nobody) != 0 || setuid(nobody) != 0)
             _exit(100);
         const FolderHandle handle(dir.path());
-        _exit(writeAttributes(handle, "mine", RO | H | A));
+        _exit(changeAttributes(handle, "mine", 0, RO | H | A));
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);

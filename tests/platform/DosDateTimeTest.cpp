@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace torvel {
 namespace {
 
@@ -109,50 +107,6 @@ TEST(LocalTime, RoundTripsThroughThePackedForm)
     EXPECT_EQ(dosDateTimeFromInstant(tokyoInstant(2110, 1, 1, 0, 0, 0)), 0u);
     EXPECT_FALSE(instantFromDosDateTime(0, back));
     EXPECT_FALSE(instantFromLocal(at(2021, 2, 29), back));
-}
-
-TEST(DateTimeValue, CountsDaysFrom30December1899)
-{
-    EXPECT_EQ(dateTimeValue(at(1899, 12, 30)), 0.0);
-    EXPECT_EQ(dateTimeValue(at(1900, 1, 1)), 2.0);
-    EXPECT_EQ(dateTimeValue(at(2000, 1, 1, 12)), 36526.5);
-    EXPECT_EQ(dateTimeValue(at(1899, 12, 29, 6)), -1.25); // whole part back, fraction forward
-
-    LocalDateTime t;
-    ASSERT_TRUE(localFromDateTimeValue(36526.75, t));
-    EXPECT_EQ(t, at(2000, 1, 1, 18));
-    ASSERT_TRUE(localFromDateTimeValue(-1.25, t));
-    EXPECT_EQ(t, at(1899, 12, 29, 6));
-    ASSERT_TRUE(localFromDateTimeValue(-0.5, t));
-    EXPECT_EQ(t, at(1899, 12, 30, 12));
-    // A value a hair below midnight rounds to the next day, not to 24:00.
-    ASSERT_TRUE(localFromDateTimeValue(36526.0 - 1e-10, t));
-    EXPECT_EQ(t, at(2000, 1, 1));
-    const LocalDateTime withMs = at(2021, 3, 4, 5, 6, 7, 999);
-    ASSERT_TRUE(localFromDateTimeValue(dateTimeValue(withMs), t));
-    EXPECT_EQ(t, withMs);
-}
-
-TEST(DateTimeValue, RefusesValuesOutsideTheCalendar)
-{
-    LocalDateTime t;
-    EXPECT_FALSE(localFromDateTimeValue(std::nan(""), t));
-    EXPECT_FALSE(localFromDateTimeValue(1e9, t));
-    EXPECT_FALSE(localFromDateTimeValue(-1e9, t));
-    EXPECT_TRUE(localFromDateTimeValue(2958465.0, t)); // 9999-12-31
-    EXPECT_EQ(t, at(9999, 12, 31));
-}
-
-TEST(DateTimeValue, ConvertsToAndFromThePackedForm)
-{
-    double value = 0;
-    ASSERT_TRUE(dateTimeValueFromDosDateTime(packDosDateTime(at(1999, 12, 31, 23, 59, 58)), value));
-    LocalDateTime t;
-    ASSERT_TRUE(localFromDateTimeValue(value, t));
-    EXPECT_EQ(t, at(1999, 12, 31, 23, 59, 58));
-    EXPECT_FALSE(dateTimeValueFromDosDateTime(0, value));
-    EXPECT_EQ(dosDateTimeFromDateTimeValue(value), packDosDateTime(at(1999, 12, 31, 23, 59, 58)));
-    EXPECT_EQ(dosDateTimeFromDateTimeValue(dateTimeValue(at(1979, 6, 1))), 0u);
 }
 
 TEST(Calendar, DayNumbersRoundTrip)

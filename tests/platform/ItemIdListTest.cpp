@@ -135,31 +135,5 @@ TEST(ItemIdList, ConcatenatedSizeRefusesWhatASigned32BitCountCannotHold)
     EXPECT_THROW(concatenatedSize(SIZE_MAX, SIZE_MAX), std::length_error);
 }
 
-TEST(ItemIdList, FromBytesChecksTheLayout)
-{
-    EXPECT_TRUE(ItemIdList::fromBytes({}).isNull());
-    EXPECT_EQ(ItemIdList::fromBytes(Bytes{0, 0}), ItemIdList::empty());
-    EXPECT_EQ(ItemIdList::fromBytes(Bytes{3, 0, 'a', 0, 0}), item("a"));
-    // Whatever follows the terminator is not part of the list.
-    EXPECT_EQ(ItemIdList::fromBytes(Bytes{3, 0, 'a', 0, 0, 9, 9}), item("a"));
-
-    EXPECT_THROW(ItemIdList::fromBytes(Bytes{0}), std::invalid_argument);
-    EXPECT_THROW(ItemIdList::fromBytes(Bytes{1, 0, 0, 0}), std::invalid_argument); // count below 2
-    EXPECT_THROW(ItemIdList::fromBytes(Bytes{9, 0, 'a', 0, 0}),
-                 std::invalid_argument); // runs past the end
-    EXPECT_THROW(ItemIdList::fromBytes(Bytes{3, 0, 'a'}), std::invalid_argument); // no terminator
-    EXPECT_THROW(ItemIdList::fromBytes(Bytes{3, 0, 'a', 0}),
-                 std::invalid_argument); // half a terminator
-}
-
-TEST(ItemIdList, WithoutLastDropsOneItem)
-{
-    const ItemIdList abc = concat(concat(item("a"), item("b")), item("c"));
-    EXPECT_EQ(abc.withoutLast(), concat(item("a"), item("b")));
-    EXPECT_EQ(item("a").withoutLast(), ItemIdList::empty());
-    EXPECT_EQ(ItemIdList::empty().withoutLast(), ItemIdList::empty());
-    EXPECT_TRUE(ItemIdList().withoutLast().isNull());
-}
-
 } // namespace
 } // namespace torvel

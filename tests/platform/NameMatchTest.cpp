@@ -1,11 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "NameMatch.h"
-#include "PosixFileSystem.h"
-#include "common/FaultyFileSystem.h"
-#include "common/ScratchDir.h"
 #include "common/SampleNames.h"
 
 using namespace torvel;
@@ -57,50 +52,4 @@ TEST(BaseWildcard, MatchesTheBaseAloneOrFollowedByADot)
     };
     for (const auto& c : cases)
         EXPECT_EQ(matchesBaseWildcard(c.name, c.base), c.matches) << c.name << " / " << c.base;
-}
-
-TEST(BaseWildcard, ListingTakesFilesAndFoldersOfTheFolder)
-{
-    ScratchDir dir;
-    for (const std::string name :
-         {"base", "base.txt", "BASE.JPG", "based.txt", "base.tar.gz", "other.txt", ".base"})
-        dir.write(name, "");
-    dir.makeFolder("Base.d");
-    dir.write(sjisPhotoBase + ".jpg", "");
-    dir.write(sjisPhotoBase + ".xmp", "");
-    dir.write(di + ".jpg", "");
-
-    PosixFileSystem fs;
-    FolderHandle handle;
-    ASSERT_EQ(fs.openFolder(dir.path(), handle), 0);
-
-    std::vector<std::string> names;
-    ASSERT_EQ(fs.listMatching(handle, "base", names), 0);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"BASE.JPG", "Base.d", "base", "base.tar.gz", "base.txt"}));
-
-    ASSERT_EQ(fs.listMatching(handle, sjisPhotoBase, names), 0);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{sjisPhotoBase + ".jpg", sjisPhotoBase + ".xmp"}));
-
-    ASSERT_EQ(fs.listMatching(handle, a, names), 0);
-    EXPECT_TRUE(names.empty());
-
-    // "." and ".." are never offered, even to a pattern that would take them.
-    ASSERT_EQ(fs.listMatching(handle, "", names), 0);
-    EXPECT_EQ(names, std::vector<std::string>{".base"});
-}
-
-TEST(BaseWildcard, AFailedListingIsReported)
-{
-    ScratchDir dir;
-    dir.write("base.txt", "");
-    PosixFileSystem real;
-    FaultyFileSystem fs(real);
-    FolderHandle handle;
-    ASSERT_EQ(fs.openFolder(dir.path(), handle), 0);
-    fs.fail(FsCall::ReadNames, EIO);
-    std::vector<std::string> names{"stale"};
-    EXPECT_EQ(fs.listMatching(handle, "base", names), EIO);
 }

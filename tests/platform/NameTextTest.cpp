@@ -35,10 +35,10 @@ TEST(CaseMapping, AsciiLettersOnlyLeaveShiftJisHalvesAlone)
     // 0x83 0x41 is "ア": its second byte is the code of "A".
     const std::string name = "AbC\x83\x41x.TXT";
     EXPECT_EQ(asciiLowerName(name), "abc\x83\x41x.txt");
-    EXPECT_EQ(asciiUpperName("\x83\x61"
-                             "a"),
+    EXPECT_EQ(asciiLowerName("\x83\x61"
+                             "A"),
               "\x83\x61"
-              "A"); // "ダ" keeps its second byte
+              "a"); // "ダ" keeps its second byte
     EXPECT_EQ(asciiLowerName("ÄB"), "Äb");
 }
 

@@ -27,7 +27,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "CtrlsEx.h"
+#include "OwnerDrawnTabs.h"
 #include "ByteText.h"
 #include "FilesList.h"
 #include "FileDrop.h"

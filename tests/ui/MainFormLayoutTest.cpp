@@ -17,11 +17,10 @@
 #include <QToolTip>
 #include <QTreeWidget>
 
-#include "CtrlsEx.h"
 #include "CuteBtn.h"
 #include "HelpWindow.h"
 #include "MainFormFixture.h"
-#include "StartupGeometry.h"
+#include "OwnerDrawnTabs.h"
 #include "StatusLine.h"
 #include "common/ScratchDir.h"
 
@@ -133,12 +132,6 @@ TEST(MainFormHeight, TheWindowAlwaysFitsTheScreen)
 
 TEST(MainFormHeight, SavedHeightIsFittedToTheScreenAtStart)
 {
-    EXPECT_EQ(heightSizeForScreen(2, 600), 1);
-    EXPECT_EQ(heightSizeForScreen(2, 610), 2);
-    EXPECT_EQ(heightSizeForScreen(1, 600), 1);
-    EXPECT_EQ(heightSizeForScreen(2, 489), 0);
-    EXPECT_EQ(heightSizeForScreen(1, 490), 1);
-
     SettingsRecord given = tmpSettings();
     given.heightSize = 2;
     TestForm form(given, 600);

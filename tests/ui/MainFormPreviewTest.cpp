@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "CtrlsEx.h"
 #include "CuteBtn.h"
 #include "DosDateTime.h"
 #include "FilesList.h"
 #include "MainFormFixture.h"
+#include "OwnerDrawnTabs.h"
 #include "PreviewGrid.h"
 #include "StatusLine.h"
 

@@ -20,9 +20,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "CtrlsEx.h"
 #include "CuteBtn.h"
 #include "MainFormFixture.h"
+#include "OwnerDrawnTabs.h"
 #include "StatusLine.h"
 #include "UpDown.h"
 #include "Screenshot.h"

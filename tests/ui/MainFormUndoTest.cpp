@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 
 #include "common/HeldJournalFolder.h"
-#include "NewCtrls.h"
+#include "TrashOperation.h"
 #include "PosixFileSystem.h"
 #include "RenameInPlace.h"
 #include "common/FeedbackStandIn.h"

@@ -60,47 +60,6 @@ TEST(StartupGeometryTest, SizeFittedToTheScreenIsWhatTheFileGetsAtClosing)
     }
 }
 
-TEST(StartupGeometryTest, LowerHalfFollowsTheClientHeight)
-{
-    LowerHalfInput in;
-    in.clientHeight = 500;
-    in.statusBarHeight = 23;
-    in.lowerPagesTop = 170;
-    in.destinationHeight = 23;
-    in.sourcePanelHeight = 23;
-    in.gridTop = 170;
-    const LowerHalfLayout out = lowerHalfLayout(in);
-    EXPECT_EQ(out.bottom, 476);
-    EXPECT_EQ(out.lowerPagesHeight, 305);
-    EXPECT_EQ(out.destinationTop, 451);
-    EXPECT_EQ(out.sourcePanelTop, 426);
-    EXPECT_EQ(out.sourceCaptionTop, 426);
-    EXPECT_EQ(out.sourceCaptionHeight, 26);
-    EXPECT_EQ(out.gridHeight, 254);
-    // The lower page control's bottom and the destination field's bottom
-    // end on the same rows above the status bar.
-    EXPECT_EQ(in.lowerPagesTop + out.lowerPagesHeight, out.bottom - 1);
-    EXPECT_EQ(out.destinationTop + in.destinationHeight, out.bottom - 2);
-
-    EXPECT_EQ(folderTreeHeight(280), 279);
-    EXPECT_EQ(filterListHeight(279, 8), 263);
-}
-
-TEST(StartupGeometryTest, TopBandAndItsMenuCaptionForEachSide)
-{
-    EXPECT_EQ(clientWidthFor(40, 560), 602);
-
-    const TopBandLayout left = topBandLayout(1, 40, 560);
-    EXPECT_EQ(left.buttonColumnLeft, 1);
-    EXPECT_EQ(left.workPagesLeft, 41);
-    EXPECT_EQ(left.menuCaption, "ボタンは右に");
-
-    const TopBandLayout right = topBandLayout(0, 40, 560);
-    EXPECT_EQ(right.workPagesLeft, 1);
-    EXPECT_EQ(right.buttonColumnLeft, 561);
-    EXPECT_EQ(right.menuCaption, "ボタンは左に");
-}
-
 // Every part of the window is in reach: it is placed wholly on one screen
 // and made no taller than that screen lets it be.
 TEST(StartupGeometryTest, TheWindowIsPlacedWhollyOnAScreenAndFitsIt)

@@ -1,4 +1,4 @@
-// The page control with owner-drawn tabs: drawing, tab sides, page changes.
+// The page control with owner-drawn tabs: drawing and page changes.
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "CtrlsEx.h"
+#include "OwnerDrawnTabs.h"
 
 namespace torvel {
 namespace {
@@ -105,21 +105,6 @@ TEST_F(PageControlTest, OwnerDrawWithoutHandlerWritesCaptionsOnButtonFace)
         }
     }
     EXPECT_TRUE(textFound);
-}
-
-TEST_F(PageControlTest, TabPositionGivesTheFourSides)
-{
-    EXPECT_EQ(pages.tabPositionEx(), TTabPositionEx::tpeTop);
-    pages.setTabPositionEx(TTabPositionEx::tpeLeft);
-    EXPECT_EQ(pages.tabPosition(), QTabWidget::West);
-    EXPECT_EQ(pages.tabBar()->shape(), QTabBar::RoundedWest) << "vertical tabs";
-    pages.setTabPositionEx(TTabPositionEx::tpeRight);
-    EXPECT_EQ(pages.tabPosition(), QTabWidget::East);
-    pages.setTabPositionEx(TTabPositionEx::tpeBottom);
-    EXPECT_EQ(pages.tabPosition(), QTabWidget::South);
-    pages.setTabPositionEx(TTabPositionEx::tpeTop);
-    EXPECT_EQ(pages.tabPosition(), QTabWidget::North);
-    EXPECT_EQ(pages.property("TabPosition").value<TTabPositionEx>(), TTabPositionEx::tpeTop);
 }
 
 TEST_F(PageControlTest, UserChangesRaiseOnChangeButProgramChangesDoNot)

@@ -1,4 +1,6 @@
 #pragma once
+// A page control whose tabs the window draws itself (TPageControlEx), and the
+// tab row that paints them.
 
 #include <QFlags>
 #include <QTabBar>
@@ -54,27 +56,13 @@ class TPageControlEx : public QTabWidget
 {
     Q_OBJECT
     Q_PROPERTY(bool OwnerDraw READ ownerDraw WRITE setOwnerDraw)
-    Q_PROPERTY(TTabPositionEx TabPosition READ tabPositionEx WRITE setTabPositionEx)
 
 public:
-    // Side of the tabs. Left and right give vertical tabs.
-    enum class TTabPositionEx
-    {
-        tpeTop,
-        tpeBottom,
-        tpeLeft,
-        tpeRight
-    };
-    Q_ENUM(TTabPositionEx)
-
     explicit TPageControlEx(QWidget* parent = nullptr);
     ~TPageControlEx() override;
 
     bool ownerDraw() const { return m_ownerDraw; }
     void setOwnerDraw(bool ownerDraw);
-
-    TTabPositionEx tabPositionEx() const { return m_tabPosition; }
-    void setTabPositionEx(TTabPositionEx position);
 
     // The painter that OnDrawTab draws on; only valid while a tab is drawn,
     // null otherwise.
@@ -113,15 +101,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void applyTabPosition();
-
     bool m_ownerDraw = false;
-    TTabPositionEx m_tabPosition = TTabPositionEx::tpeTop;
     QPainter* m_canvas = nullptr;
     bool m_userChange = false;
 };
-
-using TTabPositionEx = TPageControlEx::TTabPositionEx;
 
 } // namespace torvel
 

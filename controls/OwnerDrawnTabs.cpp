@@ -1,4 +1,4 @@
-#include "CtrlsEx.h"
+#include "OwnerDrawnTabs.h"
 
 #include <QKeyEvent>
 #include <QMetaMethod>
@@ -140,34 +140,6 @@ void TPageControlEx::setOwnerDraw(bool ownerDraw)
         return;
     }
     m_ownerDraw = ownerDraw;
-    tabBar()->update();
-}
-
-void TPageControlEx::setTabPositionEx(TTabPositionEx position)
-{
-    if (position == m_tabPosition) {
-        return;
-    }
-    m_tabPosition = position;
-    applyTabPosition();
-}
-
-void TPageControlEx::applyTabPosition()
-{
-    switch (m_tabPosition) {
-    case TTabPositionEx::tpeTop:
-        setTabPosition(QTabWidget::North);
-        break;
-    case TTabPositionEx::tpeBottom:
-        setTabPosition(QTabWidget::South);
-        break;
-    case TTabPositionEx::tpeLeft:
-        setTabPosition(QTabWidget::West);
-        break;
-    case TTabPositionEx::tpeRight:
-        setTabPosition(QTabWidget::East);
-        break;
-    }
     tabBar()->update();
 }
 
