@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <string>
 
-#include "ChangeReport.h"
+#include "RunTypes.h"
 #include "PerFileRunSupport.h"
 #include "common/SampleNames.h"
 

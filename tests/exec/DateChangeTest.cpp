@@ -10,7 +10,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "ChangeJournal.h"
+#include "PerFileRun.h"
 #include "DateChange.h"
 #include "DosDateTime.h"
 #include "NameText.h"

@@ -9,7 +9,7 @@
 #include <ostream>
 #include <string>
 
-#include "ChangeReport.h"
+#include "RunTypes.h"
 #include "NameText.h"
 #include "RunFeedback.h"
 #include "common/FeedbackStandIn.h"

@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "AttrChange.h"
-#include "ChangeJournal.h"
+#include "PerFileRun.h"
 #include "DateChange.h"
 #include "JournalFolder.h"
 #include "RunReport.h"

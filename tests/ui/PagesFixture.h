@@ -18,7 +18,7 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
-#include "ChangeReport.h"
+#include "RunTypes.h"
 #include "DosDateTime.h"
 #include "FileProp.h"
 #include "FilesList.h"
