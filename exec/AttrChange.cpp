@@ -103,8 +103,7 @@ Needed attributesNeeded(const JournalRecord& /*record*/, std::size_t /*file*/,
 
 bool attributesDone(const JournalRecord& record, std::size_t file, const FileInfo& now)
 {
-    const std::uint32_t wanted =
-        (record.files[file].attributes & record.keepMask) | record.setMask;
+    const std::uint32_t wanted = (record.files[file].attributes & record.keepMask) | record.setMask;
     return (now.attributes & pageBits) == (wanted & pageBits);
 }
 
@@ -122,9 +121,9 @@ int applyAttributes(const JournalRecord& record, std::size_t index, FileSystem& 
 
 } // namespace
 
-const PerFileKind attributeFiles{RunActivity::ChangingAttrs, RunStep::SetAttributes,
-                                 RunStep::RestoreAttributes, attributesNeeded,
-                                 attributesDone,             applyAttributes};
+const PerFileKind attributeFiles{
+    RunActivity::ChangingAttrs, RunStep::SetAttributes, RunStep::RestoreAttributes,
+    attributesNeeded,           attributesDone,         applyAttributes};
 
 void writeMasksHead(const JournalRecord& head, std::string& text)
 {

@@ -336,9 +336,12 @@ int applyStamp(const JournalRecord& record, std::size_t file, FileSystem& fs,
 
 } // namespace
 
-const PerFileKind timeStampFiles{RunActivity::ChangingStamp, RunStep::SetTimeStamp,
-                                 RunStep::RestoreTimeStamp,  stampNeeded,
-                                 stampDone,                  applyStamp};
+const PerFileKind timeStampFiles{RunActivity::ChangingStamp,
+                                 RunStep::SetTimeStamp,
+                                 RunStep::RestoreTimeStamp,
+                                 stampNeeded,
+                                 stampDone,
+                                 applyStamp};
 
 void writeStampHead(const JournalRecord& head, std::string& text)
 {

@@ -50,8 +50,7 @@ RunResult settle(const JournalRecord& record, FileSystem& fs, bool back)
 } // namespace
 
 RunResult runEachFile(JournalKind kind, const std::string& folder,
-                      const std::vector<std::string>& names, FileStep& step,
-                      RunServices& services)
+                      const std::vector<std::string>& names, FileStep& step, RunServices& services)
 {
     RunResult result;
     result.kind = kind;

@@ -36,8 +36,7 @@ struct PerFileKind
     RunStep restoreFailed; // taking back: the file refused what it had
     // What file (an index into the record's files) needs, as it is now;
     // back: to be given what it had before the run.
-    Needed (*needed)(const JournalRecord& record, std::size_t file, const FileInfo& now,
-                     bool back);
+    Needed (*needed)(const JournalRecord& record, std::size_t file, const FileInfo& now, bool back);
     // Whether it has what the run gives it.
     bool (*done)(const JournalRecord& record, std::size_t file, const FileInfo& now);
     // Gives it what the run gives it, or (back) what it had.
@@ -77,8 +76,7 @@ public:
 // cannot be opened, or a journal that cannot be written, fails every file
 // before any is touched.
 RunResult runEachFile(JournalKind kind, const std::string& folder,
-                      const std::vector<std::string>& names, FileStep& step,
-                      RunServices& services);
+                      const std::vector<std::string>& names, FileStep& step, RunServices& services);
 
 // Writes plan to journal with, for each of names in plan.from, what the
 // file has before the run touches any: its inode, last-write time and

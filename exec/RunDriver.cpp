@@ -21,11 +21,11 @@ RunResult runRenamePage(const std::vector<RunRow>& rows, const RunSettings& sett
     const bool inPlace = renamesInPlace(settings);
     RunResult result =
         inPlace ? File_Rename(rows, settings, services) : File_Move(rows, settings, services);
-    result.kind = inPlace                                 ? JournalKind::Rename
+    result.kind = inPlace                               ? JournalKind::Rename
                   : settings.saveMode == SaveMode::Copy ? JournalKind::Copy
                                                         : JournalKind::Move;
-    result.journaled = result.started() && services.journal != nullptr
-                       && !services.journal->path().empty();
+    result.journaled =
+        result.started() && services.journal != nullptr && !services.journal->path().empty();
     return result;
 }
 

@@ -45,8 +45,7 @@ struct RunKind
     // The kind's own lines in the journal's head, after the common ones;
     // none when it has none.
     void (*writeHead)(const JournalRecord& head, std::string& text) = nullptr;
-    HeadLine (*readHead)(const std::vector<std::string_view>& fields,
-                         JournalRecord& out) = nullptr;
+    HeadLine (*readHead)(const std::vector<std::string_view>& fields, JournalRecord& out) = nullptr;
 
     // Takes the run of a journal back, or finishes one that was cut short,
     // with the journal's head and files checked already; how many of its

@@ -36,8 +36,8 @@ enum class SaveMode
 // The window's state that a run on the rename page reads.
 struct RunSettings
 {
-    std::string sourceFolder;      // ending in "/"; SearchDir
-    std::string destinationFolder; // ending in "/"; ChangeDir
+    std::string sourceFolder;             // ending in "/"; SearchDir
+    std::string destinationFolder;        // ending in "/"; ChangeDir
     SaveMode saveMode = SaveMode::Rename; // SaveMethod
     // Never replace a file holding a new name through the trash.
     bool avoidDuplicates = false; // JuuhukuCheck

@@ -217,7 +217,7 @@ void carry(const std::vector<RunRow>& rows, const RunSettings& settings,
     if (services.journal != nullptr)
         services.journal->settling(record.path, back);
     RunResult done = settings.saveMode == SaveMode::Rename ? File_Rename(rows, settings, services)
-                                                             : File_Move(rows, settings, services);
+                                                           : File_Move(rows, settings, services);
     if (!done.started()) {
         result.error = done.error;
         result.errorText = std::move(done.errorText);

@@ -81,9 +81,8 @@ std::optional<RunResult> RunCommand::carryOut(int total,
 std::optional<RunResult> RunCommand::renameRows(const std::vector<RunRow>& rows,
                                                 const RunSettings& settings)
 {
-    return carryOut(static_cast<int>(rows.size()), [&](RunServices& services) {
-        return runRenamePage(rows, settings, services);
-    });
+    return carryOut(static_cast<int>(rows.size()),
+                    [&](RunServices& services) { return runRenamePage(rows, settings, services); });
 }
 
 QString RunCommand::takeSummary()
@@ -100,10 +99,10 @@ std::optional<RunResult> RunCommand::settle(const JournalRecord& asked, Settleme
     // The journal read again under the lock: another process may have run
     // or settled meanwhile, and 元に戻す takes back only the run it named.
     JournalRecord record;
-    const bool same = how == Settlement::TakeBackLast
-                          ? lastRunToTakeBack(session->journalFolder(), record)
-                                && record.path == asked.path
-                          : readJournal(asked.path, record) == 0 && !record.undone;
+    const bool same =
+        how == Settlement::TakeBackLast
+            ? lastRunToTakeBack(session->journalFolder(), record) && record.path == asked.path
+            : readJournal(asked.path, record) == 0 && !record.undone;
     if (!same) {
         m_host.showErrorMessage(utf8Text(runChangedMeanwhile));
         return std::nullopt;

@@ -49,8 +49,7 @@ public:
     // Carries out a run of any kind through a session's services, with the
     // progress bar for total files. Nothing when the run could not start:
     // nothing was touched and the reason was shown.
-    std::optional<RunResult> carryOut(int total,
-                                      const std::function<RunResult(RunServices&)>& run);
+    std::optional<RunResult> carryOut(int total, const std::function<RunResult(RunServices&)>& run);
     // Renames in place, or moves or copies, the grid's rows (see carryOut).
     std::optional<RunResult> renameRows(const std::vector<RunRow>& rows,
                                         const RunSettings& settings);

@@ -249,8 +249,7 @@ void TimeStampPage::stepDateBox(int part, int delta)
 }
 
 std::optional<RunResult> TimeStampPage::Date_Change(const std::string& folder,
-                                                    std::vector<std::string> names,
-                                                    RunCommand& run)
+                                                    std::vector<std::string> names, RunCommand& run)
 {
     DateChangeInput input;
     input.year = m_date->D_Year();

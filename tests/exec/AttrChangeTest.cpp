@@ -263,36 +263,11 @@ TEST_F(AttrChangeTest, LinksAndSpecialFilesAreReportedAndWhatTheyPointAtStays)
     EXPECT_EQ(wordOf(sjisPhoto), 0x23u);
 }
 
-TEST_F(AttrChangeTest, FilesThatVanishedOrWhoseChangeCannotBeStoredAreReportedAndTheRunGoesOn)
-{
-    dir.write(sjisPhoto, "p");
-    dir.write(sjisTable, "t");
-    dir.write("plain.txt", "q");
-    // As on a file system without user attributes, for one name.
-    fs.fail({FsCall::ChangeAttributes, ENOTSUP, sjisTable, 0, -1});
-
-    EXPECT_EQ(run(masksOf(Keep, Set, Keep), {sjisPhoto, "gone.txt", sjisTable, "plain.txt"}),
-              (Changes{2, {{"gone.txt", ENOENT}, {sjisTable, ENOTSUP}}}));
-
-    EXPECT_EQ(feedback.statuses.size(), 4u);
-    EXPECT_EQ(wordOf(sjisPhoto), 0x22u);
-    EXPECT_EQ(wordOf("plain.txt"), 0x22u);
-    EXPECT_EQ(storedValue(dir / sjisTable), std::nullopt);
-}
-
 TEST_F(AttrChangeTest, AValueInAFormNotUnderstoodIsLeftAloneAndReported)
 {
     dir.write("other.txt", "o");
     store(dir / "other.txt", "not ours");
 
-    EXPECT_EQ(run(masksOf(Keep, Set, Keep), {"other.txt"}),
-              (Changes{0, {{"other.txt", EINVAL}}}));
+    EXPECT_EQ(run(masksOf(Keep, Set, Keep), {"other.txt"}), (Changes{0, {{"other.txt", EINVAL}}}));
     EXPECT_EQ(storedValue(dir / "other.txt"), "not ours");
-}
-
-TEST_F(AttrChangeTest, AFolderThatCannotBeOpenedFailsEveryFile)
-{
-    AttrChangeInput in{masksOf(Keep, Set, Keep), dir.path() + "missing/", {sjisPhoto, sjisTable}};
-    EXPECT_EQ(perFileRun(Attr_Change, in, fs, feedback),
-              (Changes{0, {{sjisPhoto, ENOENT}, {sjisTable, ENOENT}}}));
 }

@@ -57,8 +57,8 @@ inline void PrintTo(const Changes& changes, std::ostream* out)
 
 // A run of a per-file kind through fs, the person and the journal given.
 template <typename Input>
-Changes perFileRun(RunResult (*run)(const Input&, RunServices&), const Input& input,
-                   FileSystem& fs, RunFeedback& feedback, RunJournal* journal = nullptr)
+Changes perFileRun(RunResult (*run)(const Input&, RunServices&), const Input& input, FileSystem& fs,
+                   RunFeedback& feedback, RunJournal* journal = nullptr)
 {
     TFileOperation trash(fs, &feedback);
     RunServices services{fs, feedback, trash, journal};

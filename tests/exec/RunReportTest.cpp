@@ -47,7 +47,8 @@ TEST(RunReport, EveryKindIsReportedInOneBoxWithItsOwnWords)
         {"taking a time stamp run back says what taking a rename back says",
          failed(std::nullopt, {{"a.txt", {}, {}, RunStep::RestoreTimeStamp, EPERM}}),
          "次の 1 個のファイルは変換できませんでした。\n"
-         "\na.txt：更新日時を元に戻せませんでした（" + failureReason(EPERM) + "）"},
+         "\na.txt：更新日時を元に戻せませんでした（"
+             + failureReason(EPERM) + "）"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(failureReport(c.result), c.text) << c.name;
@@ -61,7 +62,8 @@ TEST(RunReport, ListsAtMostTwentyFilesThenCountsTheOthers)
     RunResult many;
     many.kind = JournalKind::TimeStamp;
     for (int i = 0; i < 1000; ++i)
-        many.failures.push_back({"f" + std::to_string(i) + ".txt", {}, {}, RunStep::Change, EACCES});
+        many.failures.push_back(
+            {"f" + std::to_string(i) + ".txt", {}, {}, RunStep::Change, EACCES});
     const std::string text = failureReport(many);
     EXPECT_EQ(text.rfind("次の 1000 個のファイルは変更できませんでした。\n", 0), 0u);
     EXPECT_NE(text.find("\nf19.txt："), std::string::npos);

@@ -89,7 +89,7 @@ protected:
         RunJournal journal(journalFolder);
         RunServices services{files, person, operation, &journal};
         return settings.saveMode == SaveMode::Rename ? File_Rename(rows, settings, services)
-                                                       : File_Move(rows, settings, services);
+                                                     : File_Move(rows, settings, services);
     }
 
     // 元に戻す: the last journal, whatever it holds.
