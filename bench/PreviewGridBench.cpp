@@ -454,7 +454,7 @@ long enginePeak(const std::string& path, long before)
     RunJournal journal(stateFolder());
     RunServices services{fs, feedback, operation, &journal};
     RunSettings settings;
-    settings.SearchDir = settings.ChangeDir = path;
+    settings.sourceFolder = settings.destinationFolder = path;
     resetPeak();
     long peak = -1;
     {

@@ -3,6 +3,7 @@
 // run's own share (status texts, checks, names) can be read off.
 #include "AttrChange.h"
 #include "DateChange.h"
+#include "TrashOperation.h"
 #include "PosixFileSystem.h"
 #include "RunFeedback.h"
 
@@ -133,6 +134,8 @@ void dateChange(benchmark::State& state)
     Folder& f = folder();
     torvel::PosixFileSystem fs;
     Quiet quiet;
+    torvel::TFileOperation trash(fs, &quiet);
+    torvel::RunServices services{fs, quiet, trash, nullptr};
     torvel::DateChangeInput input;
     input.folder = f.path;
     input.names = f.names;
@@ -143,7 +146,7 @@ void dateChange(benchmark::State& state)
     std::size_t failures = 0;
     for (auto _ : state) {
         input.day = day++ % 28 + 1;
-        failures += torvel::Date_Change(input, fs, quiet).failures.size();
+        failures += torvel::Date_Change(input, services).failures.size();
     }
     if (failures != 0)
         state.SkipWithError("files failed");
@@ -170,6 +173,8 @@ void attrChange(benchmark::State& state)
     Folder& f = folder();
     torvel::PosixFileSystem fs;
     Quiet quiet;
+    torvel::TFileOperation trash(fs, &quiet);
+    torvel::RunServices services{fs, quiet, trash, nullptr};
     torvel::AttrChangeInput input;
     input.folder = f.path;
     input.names = f.names;
@@ -180,7 +185,7 @@ void attrChange(benchmark::State& state)
         using torvel::AttrChoice;
         input.masks = torvel::attrMasks(
             {AttrChoice::Keep, hidden ? AttrChoice::Set : AttrChoice::Clear, AttrChoice::Keep});
-        failures += torvel::Attr_Change(input, fs, quiet).failures.size();
+        failures += torvel::Attr_Change(input, services).failures.size();
     }
     if (failures != 0)
         state.SkipWithError("files failed");

@@ -19,16 +19,13 @@
 #include "FilesList.h"
 #include "FolderIdentity.h"
 #include "IoError.h"
-#include "JournalFolder.h"
 #include "NameRules.h"
 #include "NameText.h"
-#include "PosixFileSystem.h"
 #include "PreviewConflicts.h"
 #include "ProfileFile.h"
 #include "RunDriver.h"
-#include "RunJournal.h"
+#include "RunSession.h"
 #include "SettingsRecord.h"
-#include "TrashOperation.h"
 #include "UndoTexts.h"
 
 namespace torvel {
@@ -324,19 +321,15 @@ CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, 
                                batch.settings.rename.carrySameNameFiles};
     // One run, undo or recovery at a time: the lock is held from the plan
     // to the journal's last line.
-    const JournalFolder journals(env.stateFolder, JournalFolder::briefWait);
-    if (!journals.held()) {
-        err << journals.refusal() << '\n';
+    RunSession session(env.stateFolder);
+    if (!session.held()) {
+        err << session.refusal() << '\n';
         return CliExit::Partly;
     }
-    PosixFileSystem fs;
     TerminalFeedback feedback(options.yes, env.answers, err, env.stopSignal);
-    TFileOperation operation(fs, &feedback);
-    RunJournal journal(env.stateFolder);
-    RunServices services{fs, feedback, operation, &journal};
+    RunServices services = session.services(feedback);
     const RunResult result = runRenamePage(rows, settings, services);
-    pruneJournals(env.stateFolder);
-    const std::string hint = journal.path().empty() ? "" : undoHint;
+    const std::string hint = result.journaled ? undoHint : "";
     if (result.started() && result.stopped) {
         (void)report(result, stoppedSummary(result, hint), false, out, err);
         return exitForSignal(*env.stopSignal);

@@ -4,12 +4,9 @@
 #include <ostream>
 
 #include "CliOutput.h"
-#include "JournalFolder.h"
 #include "NameText.h"
-#include "PosixFileSystem.h"
-#include "RunJournal.h"
+#include "RunSession.h"
 #include "RunUndo.h"
-#include "TrashOperation.h"
 #include "UndoTexts.h"
 
 namespace torvel {
@@ -55,17 +52,16 @@ void previewUndo(const JournalRecord& record, std::ostream& out)
 CliExit lastRun(const CliEnvironment& env, JournalRecord& record, std::size_t& done,
                 std::ostream& err)
 {
-    const JournalFolder journals(env.stateFolder, JournalFolder::briefWait);
-    if (!journals.held()) {
-        err << journals.refusal() << '\n';
+    RunSession session(env.stateFolder);
+    if (!session.held()) {
+        err << session.refusal() << '\n';
         return CliExit::Partly;
     }
     if (!lastRunToTakeBack(env.stateFolder, record)) {
         err << nothingToTakeBack << '\n';
         return CliExit::Partly;
     }
-    PosixFileSystem fs;
-    done = filesDone(record, fs);
+    done = filesDone(record, session.fs());
     return CliExit::Done;
 }
 
@@ -112,9 +108,9 @@ CliExit undoLastRun(const CliOptions& options, const CliEnvironment& env, std::o
         return asked;
     // The lock was let go while the person read the question: only the run
     // shown is taken back, and only while it is still the last one.
-    const JournalFolder journals(env.stateFolder, JournalFolder::briefWait);
-    if (!journals.held()) {
-        err << journals.refusal() << '\n';
+    RunSession session(env.stateFolder);
+    if (!session.held()) {
+        err << session.refusal() << '\n';
         return CliExit::Partly;
     }
     JournalRecord now;
@@ -123,11 +119,8 @@ CliExit undoLastRun(const CliOptions& options, const CliEnvironment& env, std::o
                "--undo で確かめてください。\n";
         return CliExit::Partly;
     }
-    PosixFileSystem fs;
     TerminalFeedback feedback(options.yes, env.answers, err);
-    TFileOperation operation(fs, &feedback);
-    RunJournal journal(env.stateFolder);
-    RunServices services{fs, feedback, operation, &journal};
+    RunServices services = session.services(feedback);
     const RunResult result = takeBackLastRun(now, services);
     return report(result, settledSummary(result, true), true, out, err);
 }

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 
-#include "ChangeJournal.h"
+#include "FileInfo.h"
+#include "JournalFormat.h"
+#include "PerFileRun.h"
 #include "FileSystem.h"
 #include "FilesList.h"
 #include "FolderHandle.h"
@@ -54,59 +56,99 @@ std::array<AttrItem, attrGroupCount> attrItemsOf(std::uint32_t word)
 
 namespace {
 
-// 0 and `changed` set when the file now has the wanted word, or an errno value.
-int changeOne(FileSystem& fs, const FolderHandle& dir, const std::string& name,
-              const AttrMasks& masks, bool& changed)
+// The attribute run's own part: the masks applied to each file.
+class AttrStep : public FileStep
 {
-    changed = false;
-    std::uint32_t word = 0;
-    if (const int rc = fs.readAttributes(dir, name, word); rc != 0)
+public:
+    explicit AttrStep(const AttrChangeInput& input)
+        : m_input(input)
+    {}
+
+    int journal(RunJournal& journal, FileSystem& fs) override
+    {
+        JournalRecord plan;
+        plan.kind = JournalKind::Attributes;
+        plan.from = plan.to = m_input.folder;
+        plan.keepMask = m_input.masks.keep;
+        plan.setMask = m_input.masks.set;
+        return journalChanges(journal, std::move(plan), fs, m_input.names);
+    }
+
+    // A file already in the wanted state is left alone.
+    int change(std::size_t /*row*/, const std::string& name, FileSystem& fs,
+               const FolderHandle& dir, bool& changed) override
+    {
+        std::uint32_t word = 0;
+        if (const int rc = fs.readAttributes(dir, name, word); rc != 0)
+            return rc;
+        if (attrWanted(word, m_input.masks) == word)
+            return 0;
+        changed = true;
+        return fs.changeAttributes(dir, name, m_input.masks.keep, m_input.masks.set);
+    }
+
+private:
+    const AttrChangeInput& m_input;
+};
+
+constexpr std::uint32_t pageBits =
+    FileAttr::ReadOnly | FileAttr::Hidden | FileAttr::System | FileAttr::Archive;
+
+// A file of an attribute run is given its attributes whatever it has now.
+Needed attributesNeeded(const JournalRecord& /*record*/, std::size_t /*file*/,
+                        const FileInfo& /*now*/, bool /*back*/)
+{
+    return Needed::Change;
+}
+
+bool attributesDone(const JournalRecord& record, std::size_t file, const FileInfo& now)
+{
+    const std::uint32_t wanted = (record.files[file].attributes & record.keepMask) | record.setMask;
+    return (now.attributes & pageBits) == (wanted & pageBits);
+}
+
+int applyAttributes(const JournalRecord& record, std::size_t index, FileSystem& fs,
+                    const FolderHandle& dir, bool back)
+{
+    const JournalFile& file = record.files[index];
+    if (!back)
+        return fs.changeAttributes(dir, file.oldName, record.keepMask, record.setMask);
+    if (int rc = fs.changeAttributes(dir, file.oldName, ~pageBits, file.attributes & pageBits))
         return rc;
-    if (attrWanted(word, masks) == word)
-        return 0;
-    if (const int rc = fs.changeAttributes(dir, name, masks.keep, masks.set); rc != 0)
-        return rc;
-    changed = true;
-    return 0;
+    // Read-only alone tells only the owner's write bit: the whole mode goes back.
+    return file.modeKnown ? fs.setMode(dir, file.oldName, file.mode) : 0;
 }
 
 } // namespace
 
-ChangeResult Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedback& feedback,
-                         RunJournal* journal)
+const PerFileKind attributeFiles{
+    RunActivity::ChangingAttrs, RunStep::SetAttributes, RunStep::RestoreAttributes,
+    attributesNeeded,           attributesDone,         applyAttributes};
+
+void writeMasksHead(const JournalRecord& head, std::string& text)
 {
-    ChangeResult result;
-    if (!input.masks.anyChange || input.names.empty())
+    text.append("masks ").append(std::to_string(head.keepMask)).append(" ");
+    text.append(std::to_string(head.setMask)).append("\n");
+}
+
+HeadLine readMasksHead(const std::vector<std::string_view>& f, JournalRecord& out)
+{
+    if (f[0] != "masks" || f.size() != 3)
+        return HeadLine::Other;
+    return journal::numberOf(f[1], out.keepMask) && journal::numberOf(f[2], out.setMask)
+               ? HeadLine::Read
+               : HeadLine::Unreadable;
+}
+
+RunResult Attr_Change(const AttrChangeInput& input, RunServices& services)
+{
+    if (!input.masks.anyChange) {
+        RunResult result;
+        result.kind = JournalKind::Attributes;
         return result;
-    FolderHandle dir;
-    int folderError = fs.openFolder(input.folder, dir);
-    if (folderError == 0 && journal != nullptr) {
-        JournalRecord plan;
-        plan.kind = JournalKind::Attributes;
-        plan.from = plan.to = input.folder;
-        plan.keepMask = input.masks.keep;
-        plan.setMask = input.masks.set;
-        folderError = journalChanges(*journal, std::move(plan), fs, input.names);
     }
-    const int total = static_cast<int>(input.names.size());
-    for (int row = 0; row < total; ++row) {
-        const std::string& name = input.names[static_cast<std::size_t>(row)];
-        feedback.status({RunActivity::ChangingAttrs, name, {}});
-        bool changed = false;
-        int rc = folderError;
-        if (rc == 0)
-            rc = changeOne(fs, dir, name, input.masks, changed);
-        if (rc != 0)
-            result.failures.push_back({name, rc});
-        else if (changed)
-            ++result.changed;
-        feedback.progress(row + 1, total);
-    }
-    if (journal != nullptr && !journal->path().empty()) {
-        (void)journal->finish(); // see RunJournal::finish
-        result.journaled = folderError == 0;
-    }
-    return result;
+    AttrStep step(input);
+    return runEachFile(JournalKind::Attributes, input.folder, input.names, step, services);
 }
 
 } // namespace torvel

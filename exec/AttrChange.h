@@ -3,17 +3,17 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "ChangeReport.h"
 #include "FileAttributes.h"
+#include "RunKinds.h"
+#include "RunTypes.h"
 
 namespace torvel {
 
-class FileSystem;
-class RunFeedback;
-class RunJournal;
 class TMyFileList;
+struct PerFileKind;
 
 // The page's three radio groups, in the order a run applies them:
 // read-only (RadioGroup4), hidden (RadioGroup5), archive (RadioGroup6).
@@ -101,14 +101,18 @@ constexpr std::uint32_t attrWanted(std::uint32_t word, const AttrMasks& masks)
 }
 
 // The run of the attribute page: when a group was changed, applies the masks
-// to every listed file (the bits of no group, system and the rest, stay as
-// they are), with a status text per file. A file already in the wanted state
-// is left alone and not counted as changed. A file that could not be read or
-// changed, a change its file system cannot store included, goes into the
-// result's failures and the run goes on. With no group changed no file is
-// touched.
-// With a journal, what each file had is written down first (see Date_Change).
-ChangeResult Attr_Change(const AttrChangeInput& input, FileSystem& fs, RunFeedback& feedback,
-                         RunJournal* journal = nullptr);
+// to every listed file through the per-file loop (see runEachFile); the bits
+// of no group, system and the rest, stay as they are. A file already in the
+// wanted state is left alone and not counted as changed. A file that could
+// not be read or changed, a change its file system cannot store included,
+// is a failure and the run goes on. With no group changed no file is
+// touched. With a journal, what each file had is written down first.
+RunResult Attr_Change(const AttrChangeInput& input, RunServices& services);
+
+// The attribute kind's row in the table of kinds: what it does to one file
+// of its journal, and its line in the journal's head.
+extern const PerFileKind attributeFiles;
+void writeMasksHead(const JournalRecord& head, std::string& text);
+HeadLine readMasksHead(const std::vector<std::string_view>& fields, JournalRecord& out);
 
 } // namespace torvel

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <atomic>
 #include <cstddef>
 #include <ctime>
@@ -11,9 +12,11 @@
 
 #include "DosDateTime.h"
 #include "FileAttributes.h"
-#include "ChangeJournal.h"
+#include "FileInfo.h"
 #include "FileSystem.h"
 #include "FolderHandle.h"
+#include "JournalFormat.h"
+#include "PerFileRun.h"
 #include "RunFeedback.h"
 
 namespace torvel {
@@ -233,66 +236,135 @@ private:
     std::vector<FileStamp> m_own;
 };
 
-// Writes down what the files that will be stamped have now.
-int journalStamps(RunJournal& journal, FileSystem& fs, const DateChangeInput& input,
-                  const PlannedStamps& stamps)
+// The time stamp run's own part: one stamp planned per file, the checks made
+// ahead where the file system allows, and the stamp.
+class StampStep : public FileStep
 {
-    JournalRecord plan;
-    plan.kind = JournalKind::TimeStamp;
-    plan.from = plan.to = input.folder;
-    if (!stamps.eachOwn()) {
-        plan.stamp = stamps.of(0).when;
-        return journalChanges(journal, std::move(plan), fs, input.names);
-    }
-    std::vector<std::string> names;
-    std::vector<timespec> whens;
-    for (std::size_t row = 0; row < input.names.size(); ++row) {
-        if (stamps.of(row).error == 0) {
-            names.push_back(input.names[row]);
-            whens.push_back(stamps.of(row).when);
+public:
+    explicit StampStep(const DateChangeInput& input)
+        : m_input(input)
+        , m_stamps(input)
+    {}
+
+    bool changesAny() const override { return m_stamps.any(); }
+
+    // What the files that will be stamped have now.
+    int journal(RunJournal& journal, FileSystem& fs) override
+    {
+        JournalRecord plan;
+        plan.kind = JournalKind::TimeStamp;
+        plan.from = plan.to = m_input.folder;
+        if (!m_stamps.eachOwn()) {
+            plan.stamp = m_stamps.of(0).when;
+            return journalChanges(journal, std::move(plan), fs, m_input.names);
         }
+        std::vector<std::string> names;
+        std::vector<timespec> whens;
+        for (std::size_t row = 0; row < m_input.names.size(); ++row) {
+            if (m_stamps.of(row).error == 0) {
+                names.push_back(m_input.names[row]);
+                whens.push_back(m_stamps.of(row).when);
+            }
+        }
+        return journalChanges(journal, std::move(plan), fs, names, &whens);
     }
-    return journalChanges(journal, std::move(plan), fs, names, &whens);
+
+    void start(FileSystem& fs, const FolderHandle& dir, bool folderOpen) override
+    {
+        m_checks.emplace(fs, dir, m_input.names, folderOpen && fs.allowsCallsFromTwoThreads());
+    }
+
+    void end() override { m_checks.reset(); }
+
+    int refusal(std::size_t row) const override { return m_stamps.of(row).error; }
+
+    int change(std::size_t row, const std::string& name, FileSystem& fs, const FolderHandle& dir,
+               bool& changed) override
+    {
+        if (const int rc = m_checks->refusal(row); rc != 0)
+            return rc;
+        changed = true;
+        return fs.setLastWriteTime(dir, name, m_stamps.of(row).when);
+    }
+
+private:
+    const DateChangeInput& m_input;
+    const PlannedStamps m_stamps;
+    std::optional<StampChecks> m_checks;
+};
+
+// The time a file of the journal is given, and the one it had.
+timespec givenStamp(const JournalRecord& record, std::size_t file)
+{
+    return record.stamps.empty() ? record.stamp : record.stamps[file];
+}
+
+timespec ownStamp(const JournalFile& file)
+{
+    return {static_cast<time_t>(file.mtimeSeconds), static_cast<long>(file.mtimeNanoseconds)};
+}
+
+bool hasStamp(const FileInfo& now, const timespec& t)
+{
+    return now.mtimeSeconds == t.tv_sec && now.mtimeNanoseconds == t.tv_nsec;
+}
+
+// A file is to be given a time when it has neither the one it is to get nor,
+// unless it changed since, the other one.
+Needed stampNeeded(const JournalRecord& record, std::size_t file, const FileInfo& now, bool back)
+{
+    const timespec given = givenStamp(record, file);
+    const timespec before = ownStamp(record.files[file]);
+    const timespec& want = back ? before : given;
+    const timespec& other = back ? given : before;
+    if (hasStamp(now, want))
+        return Needed::Nothing;
+    return hasStamp(now, other) ? Needed::Change : Needed::Changed;
+}
+
+bool stampDone(const JournalRecord& record, std::size_t file, const FileInfo& now)
+{
+    return hasStamp(now, givenStamp(record, file));
+}
+
+int applyStamp(const JournalRecord& record, std::size_t file, FileSystem& fs,
+               const FolderHandle& dir, bool back)
+{
+    return fs.setLastWriteTime(dir, record.files[file].oldName,
+                               back ? ownStamp(record.files[file]) : givenStamp(record, file));
 }
 
 } // namespace
 
-ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback,
-                         RunJournal* journal)
+const PerFileKind timeStampFiles{RunActivity::ChangingStamp,
+                                 RunStep::SetTimeStamp,
+                                 RunStep::RestoreTimeStamp,
+                                 stampNeeded,
+                                 stampDone,
+                                 applyStamp};
+
+void writeStampHead(const JournalRecord& head, std::string& text)
+{
+    text.append("stamp ").append(std::to_string(head.stamp.tv_sec)).append(" ");
+    text.append(std::to_string(head.stamp.tv_nsec)).append("\n");
+}
+
+HeadLine readStampHead(const std::vector<std::string_view>& f, JournalRecord& out)
+{
+    if (f[0] != "stamp" || f.size() != 3)
+        return HeadLine::Other;
+    return journal::numberOf(f[1], out.stamp.tv_sec) && journal::numberOf(f[2], out.stamp.tv_nsec)
+               ? HeadLine::Read
+               : HeadLine::Unreadable;
+}
+
+RunResult Date_Change(const DateChangeInput& input, RunServices& services)
 {
     // Local times are turned into instants by the zone rules loaded last:
     // each run loads them anew, so that a zone changed since start is used.
     tzset();
-    const PlannedStamps stamps(input);
-    const bool any = !input.names.empty() && stamps.any();
-    FolderHandle dir;
-    int folderError = input.names.empty() ? 0 : fs.openFolder(input.folder, dir);
-    if (folderError == 0 && any && journal != nullptr)
-        folderError = journalStamps(*journal, fs, input, stamps);
-    const int total = static_cast<int>(input.names.size());
-    StampChecks checks(fs, dir, input.names,
-                       any && folderError == 0 && fs.allowsCallsFromTwoThreads());
-    ChangeResult result;
-    for (int row = 0; row < total; ++row) {
-        const std::string& name = input.names[static_cast<std::size_t>(row)];
-        const FileStamp& stamp = stamps.of(static_cast<std::size_t>(row));
-        feedback.status({RunActivity::ChangingStamp, name, {}});
-        int rc = stamp.error != 0 ? stamp.error : folderError;
-        if (rc == 0)
-            rc = checks.refusal(static_cast<std::size_t>(row));
-        if (rc == 0)
-            rc = fs.setLastWriteTime(dir, name, stamp.when);
-        if (rc != 0)
-            result.failures.push_back({name, rc});
-        else
-            ++result.changed;
-        feedback.progress(row + 1, total);
-    }
-    if (journal != nullptr && !journal->path().empty()) {
-        (void)journal->finish(); // see RunJournal::finish
-        result.journaled = folderError == 0;
-    }
-    return result;
+    StampStep step(input);
+    return runEachFile(JournalKind::TimeStamp, input.folder, input.names, step, services);
 }
 
 } // namespace torvel

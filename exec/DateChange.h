@@ -4,19 +4,20 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <time.h>
 
-#include "ChangeReport.h"
+#include "RunKinds.h"
+#include "RunTypes.h"
 #include "ShootingDate.h"
 
 namespace torvel {
 
 class FileSystem;
 class FolderHandle;
-class RunFeedback;
-class RunJournal;
+struct PerFileKind;
 
 // A value the time stamp page cannot turn into a number, a date or a time.
 // what() is the text for the person (UTF-8); the run that raised it has not
@@ -85,15 +86,17 @@ int setFileStamp(FileSystem& fs, const FolderHandle& dir, const std::string& nam
 
 // The run of the time stamp page: composes and packs the date and time once
 // (a ConversionError ends the run before any file), or takes each file's own
-// shooting date as it is recorded, then gives every listed file
-// its last-write time, with a status text per file. The run goes on after a
-// failure; the files that could not be changed are in the result
-// (ERANGE for all of them when the year lies outside the packed range), for
-// the window to report once at the end.
-// With a journal, what each file had is written down first, so that the run
-// can be taken back; a journal that cannot be written stops the run before it
-// touches a file.
-ChangeResult Date_Change(const DateChangeInput& input, FileSystem& fs, RunFeedback& feedback,
-                         RunJournal* journal = nullptr);
+// shooting date as it is recorded, then gives every listed file its
+// last-write time through the per-file loop (see runEachFile): a year
+// outside the packed range fails every file with ERANGE, a file without a
+// shooting date with ENODATA. With a journal, what each file had is written
+// down first, so that the run can be taken back.
+RunResult Date_Change(const DateChangeInput& input, RunServices& services);
+
+// The time stamp kind's row in the table of kinds: what it does to one file
+// of its journal, and its line in the journal's head.
+extern const PerFileKind timeStampFiles;
+void writeStampHead(const JournalRecord& head, std::string& text);
+HeadLine readStampHead(const std::vector<std::string_view>& fields, JournalRecord& out);
 
 } // namespace torvel

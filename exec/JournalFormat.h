@@ -17,23 +17,6 @@ inline constexpr std::string_view magicPrefix = "torvel-journal ";
 inline constexpr std::string_view magic = "torvel-journal 2";
 inline constexpr std::string_view suffix = ".journal";
 
-inline const char* kindWord(JournalKind kind)
-{
-    switch (kind) {
-    case JournalKind::Rename:
-        return "rename";
-    case JournalKind::Move:
-        return "move";
-    case JournalKind::Copy:
-        return "copy";
-    case JournalKind::TimeStamp:
-        return "stamp";
-    case JournalKind::Attributes:
-        break;
-    }
-    return "attributes";
-}
-
 inline std::vector<std::string_view> fieldsOf(std::string_view line)
 {
     std::vector<std::string_view> fields;

@@ -106,19 +106,15 @@ LineRead readHeadLine(const std::vector<std::string_view>& f, JournalRecord& out
 {
     const std::string_view word = f[0];
     if (word == "run" && f.size() == 2) {
-        for (const JournalKind kind : {JournalKind::Rename, JournalKind::Move, JournalKind::Copy,
-                                       JournalKind::TimeStamp, JournalKind::Attributes}) {
-            if (f[1] == kindWord(kind)) {
-                out.kind = kind;
-                return LineRead::Good;
-            }
-        }
-        return LineRead::Unreadable;
+        const RunKind* kind = runKindOfWord(f[1]);
+        if (kind != nullptr)
+            out.kind = kind->id;
+        return readIf(kind != nullptr);
     }
-    if (word == "stamp" && f.size() == 3)
-        return readIf(numberOf(f[1], out.stamp.tv_sec) && numberOf(f[2], out.stamp.tv_nsec));
-    if (word == "masks" && f.size() == 3)
-        return readIf(numberOf(f[1], out.keepMask) && numberOf(f[2], out.setMask));
+    if (const RunKind& kind = runKind(out.kind); kind.readHead != nullptr) {
+        if (const HeadLine line = kind.readHead(f, out); line != HeadLine::Other)
+            return readIf(line == HeadLine::Read);
+    }
     if (word == "started" && f.size() == 2) {
         out.started = std::string(f[1]);
         return LineRead::Good;
@@ -205,13 +201,13 @@ LineRead readLine(std::string_view line, int version, JournalRecord& out)
     return out.files.empty() ? readHeadLine(f, out) : LineRead::Unreadable;
 }
 
-// A run of a rename, move or copy names a new name for every file, in
-// folders its head names.
+// A run whose files get new names names one for every file; one whose
+// files stay where they are has one folder. Both in folders its head names.
 bool wholeHead(const JournalRecord& record)
 {
     if (record.from.empty() || record.to.empty())
         return false;
-    if (record.kind == JournalKind::TimeStamp || record.kind == JournalKind::Attributes)
+    if (runKind(record.kind).perFile != nullptr)
         return record.from == record.to;
     for (const JournalFile& file : record.files) {
         if (file.newName.empty())

@@ -30,7 +30,7 @@ public:
         : m_rows(rows)
         , m_settings(settings)
         , m_services(services)
-        , m_carry(settings.SaveMethod == SaveMode::Move ? Carry::Move : Carry::Copy)
+        , m_carry(settings.saveMode == SaveMode::Move ? Carry::Move : Carry::Copy)
         , m_record(rows)
     {}
 
@@ -58,13 +58,13 @@ private:
 
 int MoveRun::prepare()
 {
-    if (int rc = m_services.fs.openFolder(m_settings.SearchDir, m_from))
+    if (int rc = m_services.fs.openFolder(m_settings.sourceFolder, m_from))
         return rc;
-    if (int rc = m_services.fs.openFolder(m_settings.ChangeDir, m_to))
+    if (int rc = m_services.fs.openFolder(m_settings.destinationFolder, m_to))
         return rc;
     std::vector<std::string> names;
     std::vector<std::uint64_t> inodes;
-    if (m_settings.CheckBox1 || m_services.journal != nullptr) {
+    if (m_settings.carrySameNameFiles || m_services.journal != nullptr) {
         const int read = m_services.journal != nullptr
                              ? m_services.fs.readNames(m_from, names, inodes)
                              : m_services.fs.readNames(m_from, names);
@@ -84,11 +84,11 @@ int MoveRun::prepare()
                 name, {static_cast<std::uint64_t>(device), static_cast<std::uint64_t>(inode)});
         });
     }
-    if (m_settings.CheckBox1) {
+    if (m_settings.carrySameNameFiles) {
         m_sameName = std::make_unique<SameNameFiles>(m_services.fs, m_from, m_to, m_carry,
                                                      std::move(names), m_rows);
     }
-    m_services.FileOperation1.beginRun();
+    m_services.trash.beginRun();
     return 0;
 }
 
@@ -110,8 +110,8 @@ int MoveRun::writeJournal(const std::vector<std::string>& names,
     RunJournal& journal = *m_services.journal;
     JournalRecord head;
     head.kind = m_carry == Carry::Move ? JournalKind::Move : JournalKind::Copy;
-    head.from = m_settings.SearchDir;
-    head.to = m_settings.ChangeDir;
+    head.from = m_settings.sourceFolder;
+    head.to = m_settings.destinationFolder;
     if (int rc = journal.open(head))
         return rc;
     const auto add = [&](const std::string& name, const std::string& target) {
@@ -127,7 +127,7 @@ int MoveRun::writeJournal(const std::vector<std::string>& names,
         return journal.add(file);
     };
     std::optional<SameNameIndex> sameNames;
-    if (m_settings.CheckBox1)
+    if (m_settings.carrySameNameFiles)
         sameNames.emplace(names, m_rows);
     for (const RunRow& row : m_rows) {
         if (int rc = add(row.current, row.newName))

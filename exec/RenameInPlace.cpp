@@ -92,7 +92,7 @@ RenameRun::~RenameRun() = default;
 
 bool RenameRun::prepare()
 {
-    if (int rc = m_services.fs.openFolder(m_settings.ChangeDir, m_dir)) {
+    if (int rc = m_services.fs.openFolder(m_settings.destinationFolder, m_dir)) {
         m_stopped = stoppedRun(rc);
         return false;
     }
@@ -112,7 +112,7 @@ bool RenameRun::prepare()
     };
     m_rowInodes.assign(m_rows.size(), 0);
     int read = 0;
-    if (m_settings.CheckBox1) {
+    if (m_settings.carrySameNameFiles) {
         std::vector<std::string> names;
         std::vector<std::uint64_t> inodes;
         read = m_services.fs.readNames(m_dir, names, inodes);
@@ -137,7 +137,7 @@ bool RenameRun::prepare()
             return false;
         }
     }
-    m_services.FileOperation1.beginRun();
+    m_services.trash.beginRun();
     return true;
 }
 
@@ -171,7 +171,7 @@ int RenameRun::writeJournal()
     RunJournal& journal = *m_services.journal;
     JournalRecord head;
     head.kind = JournalKind::Rename;
-    head.from = head.to = m_settings.ChangeDir;
+    head.from = head.to = m_settings.destinationFolder;
     if (int rc = journal.open(head))
         return rc;
     for (const PlannedMove& move : m_plan.order) {
@@ -328,7 +328,7 @@ int RenameRun::renameMakingRoom(std::size_t i, const std::string& from, Room& ro
 {
     const std::string& target = m_rows[i].newName;
     const int rc = m_services.fs.renameNoReplace(m_dir, from, m_dir, target);
-    if (rc != EEXIST || m_settings.JuuhukuCheck || !mayOfferToTrash(target))
+    if (rc != EEXIST || m_settings.avoidDuplicates || !mayOfferToTrash(target))
         return rc;
     // Nothing is sent to the trash for a file that is not there to follow.
     EntryKind source = EntryKind::None;

@@ -13,14 +13,14 @@
 
 namespace torvel {
 
-// Renames every row's file inside ChangeDir (which is SearchDir). New names
+// Renames every row's file inside destinationFolder (which is sourceFolder). New names
 // may be old names of other files of the batch: the plan orders the renames
 // so that each file goes straight to its new name once the file holding it
 // has moved on, and only a file in a cycle (a swap, a series shifted onto
 // itself) waits once under a temporary name.
 //
 // No rename ever replaces a file. A new name held by a file outside the batch
-// is offered to the trash (JuuhukuCheck off), after the person's confirmation.
+// is offered to the trash (avoidDuplicates off), after the person's confirmation.
 // A file that cannot take its new name keeps its own, and a row that needed
 // that name fails and keeps its own too; a file that waited under a temporary
 // name goes back to its own name, and only when that is taken too does it
@@ -39,7 +39,7 @@ public:
     RenameRun(const RenameRun&) = delete;
     RenameRun& operator=(const RenameRun&) = delete;
 
-    // Opens ChangeDir, reads its names and plans every row. False when the
+    // Opens destinationFolder, reads its names and plans every row. False when the
     // folder cannot be opened or read, or the journal cannot be written; the
     // result then carries the error and nothing has been touched.
     bool prepare();

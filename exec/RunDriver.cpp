@@ -6,20 +6,27 @@
 #include "FolderIdentity.h"
 #include "MoveAndCopy.h"
 #include "RenameInPlace.h"
+#include "RunJournal.h"
 
 namespace torvel {
 
 bool renamesInPlace(const RunSettings& settings)
 {
-    return oneFolderUnderTwoNames(settings.SearchDir, settings.ChangeDir);
+    return oneFolderUnderTwoNames(settings.sourceFolder, settings.destinationFolder);
 }
 
 RunResult runRenamePage(const std::vector<RunRow>& rows, const RunSettings& settings,
                         RunServices& services)
 {
-    if (renamesInPlace(settings))
-        return File_Rename(rows, settings, services);
-    return File_Move(rows, settings, services);
+    const bool inPlace = renamesInPlace(settings);
+    RunResult result =
+        inPlace ? File_Rename(rows, settings, services) : File_Move(rows, settings, services);
+    result.kind = inPlace                               ? JournalKind::Rename
+                  : settings.saveMode == SaveMode::Copy ? JournalKind::Copy
+                                                        : JournalKind::Move;
+    result.journaled =
+        result.started() && services.journal != nullptr && !services.journal->path().empty();
+    return result;
 }
 
 std::vector<std::string> SelectionAfterRun(const std::vector<RunRow>& rows, const RunResult& result)

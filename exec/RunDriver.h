@@ -11,7 +11,7 @@ class TMyFileList;
 
 // The part of the rename page's run that needs no window.
 
-// Whether the run renames in place: SearchDir and ChangeDir are one folder.
+// Whether the run renames in place: the source and destination folders are one.
 // They are compared by what they are, not by their spelling: this file system
 // tells letter case apart, so /a/Data/ and /a/data/ may be two folders, and
 // renaming "in place" in the wrong one would be wrong; and a FAT volume may
@@ -25,7 +25,7 @@ RunResult runRenamePage(const std::vector<RunRow>& rows, const RunSettings& sett
                         RunServices& services);
 
 // The selection after a run: the new names of the rows whose files carry them
-// now in ChangeDir, in row order, each once. A row that failed drops out even
+// now in the destination folder, in row order, each once. A row that failed drops out even
 // when some other file holds its new name.
 std::vector<std::string> SelectionAfterRun(const std::vector<RunRow>& rows,
                                            const RunResult& result);

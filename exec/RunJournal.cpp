@@ -120,7 +120,7 @@ int RunJournal::open(const JournalRecord& head)
     m_path = m_folder + name;
     m_files = 0;
     m_pending.clear();
-    m_pending.append(magic).append("\nrun ").append(kindWord(head.kind));
+    m_pending.append(magic).append("\nrun ").append(runKind(head.kind).word);
     m_pending.append("\nstarted ").append(localNow());
     m_pending.append("\nby ").append(encoded(program_invocation_short_name));
     m_pending.append("\nfrom ").append(encoded(head.from));
@@ -137,13 +137,8 @@ int RunJournal::open(const JournalRecord& head)
         m_pending.append("settles ").append(encoded(m_settles));
         m_pending.append(m_settlesBack ? " back\n" : " finish\n");
     }
-    if (head.kind == JournalKind::TimeStamp) {
-        m_pending.append("stamp ").append(std::to_string(head.stamp.tv_sec)).append(" ");
-        m_pending.append(std::to_string(head.stamp.tv_nsec)).append("\n");
-    } else if (head.kind == JournalKind::Attributes) {
-        m_pending.append("masks ").append(std::to_string(head.keepMask)).append(" ");
-        m_pending.append(std::to_string(head.setMask)).append("\n");
-    }
+    if (const RunKind& kind = runKind(head.kind); kind.writeHead != nullptr)
+        kind.writeHead(head, m_pending);
     return 0;
 }
 

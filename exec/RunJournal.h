@@ -10,19 +10,9 @@
 #include <time.h>
 
 #include "DurableFile.h"
+#include "RunKinds.h"
 
 namespace torvel {
-
-// What a run did to its files, kept so that it can be taken back, and
-// finished or taken back after the process died in the middle of it.
-enum class JournalKind : std::uint8_t
-{
-    Rename, // in place, through temporary names
-    Move,
-    Copy,
-    TimeStamp,  // one last-write time given to every file, or each its own
-    Attributes, // read-only, hidden, system and archive set or cleared
-};
 
 // One file of a run. It is found again by its inode wherever the run left
 // it: under its old name, its temporary name or its new name. A file carried

@@ -68,11 +68,11 @@ Room makeRoom(RunServices& services, const FolderHandle& dir, const std::string&
         return {Room::Kind::Occupied, EEXIST};
 
     // Through the folder the run opened: its path may name another folder by now.
-    services.FileOperation1.Delete(dir, name, entry);
+    services.trash.Delete(dir, name, entry);
     // After Cancel the run goes on without asking again: this file and every
     // later one that would need the trash stay, and their rows fail as
     // declined.
-    const auto& outcomes = services.FileOperation1.lastOutcomes();
+    const auto& outcomes = services.trash.lastOutcomes();
     if (outcomes.empty())
         return {Room::Kind::Refused, EIO};
     const FileOpOutcome& outcome = outcomes.front();

@@ -46,9 +46,33 @@ const char* stepText(RunStep step)
     case RunStep::SameNameMove:
         return "同名ファイルを移動できませんでした";
     case RunStep::SameNameCopy:
+        return "同名ファイルをコピーできませんでした";
+    case RunStep::Change:
         break;
     }
-    return "同名ファイルをコピーできませんでした";
+    return ""; // the reason alone says it
+}
+
+// The reasons a time stamp or attribute run meets that the words of the
+// other steps do not say.
+std::string changeReason(int error)
+{
+    switch (error) {
+    case ENOTSUP:
+        return "このドライブには属性を保存できません";
+    case ERANGE:
+        return "1980年から2099年までの日付しか設定できません";
+    case ENODATA:
+        return "撮影日時が記録されていません";
+    case EISDIR:
+        return "フォルダは変更できません";
+    case EINVAL:
+        // The only EINVAL of these runs: a stored attribute value in a form
+        // the program does not know, which it will not overwrite.
+        return "属性が読み取れない形で保存されています";
+    default:
+        return failureReason(error);
+    }
 }
 
 const char* lostText(const MetadataLost& lost)
@@ -107,6 +131,8 @@ std::string failureReason(int error)
 std::string failureLine(const FileFailure& failure)
 {
     std::string line = nameAndTarget(failure.name, failure.target);
+    if (failure.step == RunStep::Change)
+        return line + changeReason(failure.error);
     line += stepText(failure.step);
     if (failure.step != RunStep::Declined && failure.step != RunStep::TakenByRun
         && failure.step != RunStep::Changed && failure.step != RunStep::SourceGone)
@@ -120,8 +146,11 @@ std::string failureReport(const RunResult& result)
 {
     std::string text;
     if (!result.failures.empty()) {
-        text = section("次の " + std::to_string(result.failures.size())
-                           + " 個のファイルは変換できませんでした。",
+        // Taking runs back or finishing them goes through the engine of a
+        // rename, and says what a rename says.
+        const char* verb = result.kind ? runKind(*result.kind).failedVerb : "変換";
+        text = section("次の " + std::to_string(result.failures.size()) + " 個のファイルは" + verb
+                           + "できませんでした。",
                        result.failures, failureLine);
     }
     if (!result.warnings.empty()) {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "FileSystem.h"
+#include "RunKinds.h"
 
 namespace torvel {
 
@@ -34,11 +36,13 @@ enum class SaveMode
 // The window's state that a run on the rename page reads.
 struct RunSettings
 {
-    std::string SearchDir; // source folder, ending in "/"
-    std::string ChangeDir; // destination folder, ending in "/"
-    SaveMode SaveMethod = SaveMode::Rename;
-    bool JuuhukuCheck = false; // avoid duplicate names: never replace through the trash
-    bool CheckBox1 = false;    // carry along same-name files with other extensions
+    std::string sourceFolder;             // ending in "/"; SearchDir
+    std::string destinationFolder;        // ending in "/"; ChangeDir
+    SaveMode saveMode = SaveMode::Rename; // SaveMethod
+    // Never replace a file holding a new name through the trash.
+    bool avoidDuplicates = false; // JuuhukuCheck
+    // Carry along the files of the same name with other extensions.
+    bool carrySameNameFiles = false; // CheckBox1
 };
 
 // What a run works through: the file system, the person in front of the
@@ -48,18 +52,19 @@ struct RunServices
 {
     FileSystem& fs;
     RunFeedback& feedback;
-    TFileOperation& FileOperation1;
+    TFileOperation& trash; // FileOperation1
     // Where the run writes down its plan before it touches a file, so that
     // it can be taken back; none: the run is not recorded.
     RunJournal* journal = nullptr;
 };
 
-// What became of one row's file.
+// What became of one row's file, in a run of any kind.
 enum class RowResult : std::uint8_t
 {
-    Pending,   // not reached yet (only while the run is under way)
-    Converted, // the file carries its new name
-    Failed,    // the file did not get its new name; see the failures
+    Pending,   // not reached: the run is under way, or it stopped before it
+    Converted, // the file carries its new name, or what the run gives it
+    Unchanged, // the file had what the run gives it already and was left alone
+    Failed,    // the file did not get it; see the failures
 };
 
 // The step at which a file failed.
@@ -82,6 +87,8 @@ enum class RunStep : std::uint8_t
     RestoreTimeStamp,  // taking one back: the file refused its own time
     SetAttributes,     // finishing an attribute run: the file refused them
     RestoreAttributes, // taking one back: the file refused its own attributes
+    Change,            // a time stamp or attribute run: the file could not be changed;
+                       // the reason says why
 };
 
 // One file that did not reach its new name.
@@ -91,7 +98,12 @@ struct FileFailure
     std::string target; // the bare name it was to get
     std::string leftAs; // the name it carries now when that is neither (a temporary name)
     RunStep step = RunStep::IntoPlace;
-    int error = 0; // errno of the failed operation
+    // errno of the failed operation; for a time stamp run, ERANGE for a date
+    // outside the years a time stamp can hold, ENODATA for a file that
+    // records no shooting date
+    int error = 0;
+
+    bool operator==(const FileFailure&) const = default;
 };
 
 // A file that reached its new name in another folder without what that
@@ -103,20 +115,27 @@ struct MetadataWarning
     MetadataLost lost;
 };
 
-// The outcome of a rename, move or copy run. A run that could not start
-// (a folder that cannot be opened) has error set and has touched nothing.
+// The outcome of a run of any kind, and of taking runs back or finishing
+// them. A run that could not start (a folder that cannot be opened) has
+// error set and has touched nothing.
 struct RunResult
 {
     int error = 0;
     std::string errorText; // the system's I/O error text for error, UTF-8
+    // The kind of the run; none for taking runs back or finishing them.
+    std::optional<JournalKind> kind;
 
     std::vector<RowResult> rows;           // one per row, in row order
     std::vector<FileFailure> failures;     // in the order they happened
     std::vector<MetadataWarning> warnings; // converted, but not with everything
-    int converted = 0;                     // rows whose file carries its new name at the end
+    // Rows whose file carries its new name, or what the run gives it, at the end.
+    int converted = 0;
     // The run stopped at the person's request; the rows it had not reached
     // are Pending and their files untouched.
     bool stopped = false;
+    // What the run does was written to a journal before it touched a file:
+    // the run can be taken back.
+    bool journaled = false;
 
     bool started() const { return error == 0; }
 };

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include "ByteText.h"
-#include "ChangeJournal.h"
 #include "FileInfo.h"
 #include "FileSystem.h"
 #include "MoveAndCopy.h"
@@ -217,8 +216,8 @@ void carry(const std::vector<RunRow>& rows, const RunSettings& settings,
         return;
     if (services.journal != nullptr)
         services.journal->settling(record.path, back);
-    RunResult done = settings.SaveMethod == SaveMode::Rename ? File_Rename(rows, settings, services)
-                                                             : File_Move(rows, settings, services);
+    RunResult done = settings.saveMode == SaveMode::Rename ? File_Rename(rows, settings, services)
+                                                           : File_Move(rows, settings, services);
     if (!done.started()) {
         result.error = done.error;
         result.errorText = std::move(done.errorText);
@@ -248,7 +247,9 @@ RunResult refused(const JournalRecord& record, int error)
     return result;
 }
 
-RunResult takeBackFiles(const JournalRecord& record, RunServices& services)
+} // namespace
+
+RunResult takeBackNewNames(const JournalRecord& record, RunServices& services)
 {
     RunFolders folders;
     if (int rc = openFolders(record, services.fs, folders))
@@ -297,7 +298,7 @@ RunResult takeBackFiles(const JournalRecord& record, RunServices& services)
     return result;
 }
 
-RunResult finishFiles(const JournalRecord& record, RunServices& services)
+RunResult finishNewNames(const JournalRecord& record, RunServices& services)
 {
     RunFolders folders;
     if (int rc = openFolders(record, services.fs, folders))
@@ -336,10 +337,21 @@ RunResult finishFiles(const JournalRecord& record, RunServices& services)
     return result;
 }
 
-bool changesFiles(const JournalRecord& record)
+std::size_t filesWithNewNames(const JournalRecord& record, FileSystem& fs)
 {
-    return record.kind == JournalKind::TimeStamp || record.kind == JournalKind::Attributes;
+    RunFolders folders;
+    if (openFolders(record, fs, folders) != 0)
+        return 0;
+    folders.tidy = false; // only looked at, before the person says what to do
+    std::size_t done = 0;
+    for (const JournalFile& file : record.files) {
+        const FilePlace place = locate(record, file, fs, folders);
+        done += place != FilePlace::Old && place != FilePlace::Gone ? 1 : 0;
+    }
+    return done;
 }
+
+namespace {
 
 void addTo(RunResult& result, RunResult more)
 {
@@ -362,17 +374,14 @@ RunResult takeBackRun(const JournalRecord& record, RunServices& services)
         return refused(record, EBADMSG);
     // Taking back a settling that was cut short puts its files back where it
     // found them; the run it settled stays as it was.
-    if (changesFiles(record))
-        return takeBackChanges(record, services.fs);
-    return takeBackFiles(record, services);
+    return runKind(record.kind).takeBack(record, services);
 }
 
 RunResult finishRun(const JournalRecord& record, RunServices& services)
 {
     if (record.damaged && (record.untrusted || !record.planned))
         return refused(record, EBADMSG);
-    RunResult result =
-        changesFiles(record) ? finishChanges(record, services.fs) : finishFiles(record, services);
+    RunResult result = runKind(record.kind).finish(record, services);
     if (!record.settlement() || !result.started())
         return result;
     // Finishing a settling that was cut short finishes what it was doing:
@@ -409,18 +418,7 @@ RunResult takeBackLastRun(const JournalRecord& record, RunServices& services)
 
 std::size_t filesDone(const JournalRecord& record, FileSystem& fs)
 {
-    if (changesFiles(record))
-        return changedFiles(record, fs);
-    RunFolders folders;
-    if (openFolders(record, fs, folders) != 0)
-        return 0;
-    folders.tidy = false; // only looked at, before the person says what to do
-    std::size_t done = 0;
-    for (const JournalFile& file : record.files) {
-        const FilePlace place = locate(record, file, fs, folders);
-        done += place != FilePlace::Old && place != FilePlace::Gone ? 1 : 0;
-    }
-    return done;
+    return runKind(record.kind).filesDone(record, fs);
 }
 
 std::vector<JournalRecord> unfinishedRuns(const std::string& folder,

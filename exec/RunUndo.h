@@ -60,4 +60,11 @@ std::size_t filesDone(const JournalRecord& record, FileSystem& fs);
 // damaged one too, so that an older run is never taken back in its place.
 bool lastRunToTakeBack(const std::string& folder, JournalRecord& out);
 
+// The rows of the kinds whose files get new names (rename, move, copy) in
+// the table of kinds: taking back and finishing through the same engine as
+// a run, and how many files are where the run was to put them (or halfway).
+RunResult takeBackNewNames(const JournalRecord& record, RunServices& services);
+RunResult finishNewNames(const JournalRecord& record, RunServices& services);
+std::size_t filesWithNewNames(const JournalRecord& record, FileSystem& fs);
+
 } // namespace torvel

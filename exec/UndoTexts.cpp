@@ -11,44 +11,10 @@ namespace torvel {
 
 namespace {
 
-const char* kindText(JournalKind kind)
-{
-    switch (kind) {
-    case JournalKind::Rename:
-        return "名前の変更";
-    case JournalKind::Move:
-        return "移動";
-    case JournalKind::Copy:
-        return "コピー";
-    case JournalKind::TimeStamp:
-        return "更新日時の変更";
-    case JournalKind::Attributes:
-        break;
-    }
-    return "属性の変更";
-}
-
 // What taking the run back does to its files, one line a kind of step.
 std::string takeBackSteps(const JournalRecord& record)
 {
-    std::string text;
-    switch (record.kind) {
-    case JournalKind::Rename:
-        text = "新しい名前のファイルを元の名前に戻します。";
-        break;
-    case JournalKind::Move:
-        text = "移動したファイルを元のフォルダの元の名前に戻します。";
-        break;
-    case JournalKind::Copy:
-        text = "コピーしてできたファイルをごみ箱に移動します。";
-        break;
-    case JournalKind::TimeStamp:
-        text = "ファイルの更新日時を元の日時に戻します。";
-        break;
-    case JournalKind::Attributes:
-        text = "ファイルの属性を元に戻します。";
-        break;
-    }
+    std::string text = runKind(record.kind).takeBackSteps;
     if (!record.trashed.empty())
         text += "\nごみ箱に移動した " + std::to_string(record.trashed.size())
                 + " 個のファイルを元の場所に戻します。";
@@ -64,7 +30,7 @@ std::string runDescription(const JournalRecord& record)
     std::string when = record.started;
     if (when.size() > 10 && when[10] == 'T')
         when[10] = ' ';
-    const std::string what = !record.settlement() ? kindText(record.kind)
+    const std::string what = !record.settlement() ? runKind(record.kind).what
                              : record.settlesBack ? "元に戻す処理"
                                                   : "続行の処理";
     return when + " に " + displayName(record.from) + " で行った "

@@ -6,12 +6,11 @@
 #include <QLabel>
 
 #include <array>
+#include <optional>
 
 #include "AttrChange.h"
-#include "DurableFile.h"
-#include "PosixFileSystem.h"
-#include "RunJournal.h"
-#include "WindowFeedback.h"
+#include "RunCommand.h"
+#include "RunTypes.h"
 
 namespace torvel {
 
@@ -91,9 +90,8 @@ AttrItem AttributePage::checkedItem(int group) const
                                                                             : AttrItem::Clear;
 }
 
-ChangeResult AttributePage::Attr_Change(const std::string& folder,
-                                        const std::vector<std::string>& names,
-                                        WindowFeedback& feedback)
+RunResult AttributePage::Attr_Change(const std::string& folder,
+                                     const std::vector<std::string>& names, RunCommand& run)
 {
     std::array<AttrChoice, attrGroupCount> choices{};
     for (int group = 0; group < attrGroupCount; ++group) {
@@ -106,15 +104,15 @@ ChangeResult AttributePage::Attr_Change(const std::string& folder,
     if (input.masks.anyChange) {
         input.names = names;
     }
-    ChangeResult result;
-    if (!input.names.empty()) {
-        PosixFileSystem fs;
-        WindowFeedback::RunScope run(feedback, static_cast<int>(input.names.size()));
-        RunJournal journal(stateFolder()); // so that 元に戻す gives the old attributes back
-        result = torvel::Attr_Change(input, fs, feedback, &journal);
+    // Journaled, so that 元に戻す gives the old attributes back.
+    std::optional<RunResult> result =
+        run.carryOut(static_cast<int>(input.names.size()),
+                     [&](RunServices& services) { return torvel::Attr_Change(input, services); });
+    if (!result) {
+        return {};
     }
     SetRadio5();
-    return result;
+    return std::move(*result);
 }
 
 } // namespace torvel

@@ -15,9 +15,9 @@ class TForm1;
 }
 
 class TMyFileList;
-class WindowFeedback;
+class RunCommand;
 enum class AttrItem;
-struct ChangeResult;
+struct RunResult;
 
 // The attribute page: read-only, hidden and archive, each set or cleared on
 // every listed file. A group counts only once the person has chosen one of
@@ -33,9 +33,10 @@ public:
     // Fills the groups from the first file and marks them untouched.
     void SetRadio5();
     void ClickRadio5(QGroupBox* Sender);
-    // Applies the groups the person changed to the named files of `folder`.
-    ChangeResult Attr_Change(const std::string& folder, const std::vector<std::string>& names,
-                             WindowFeedback& feedback);
+    // Applies the groups the person changed to the named files of `folder`;
+    // nothing is changed when the run could not start.
+    RunResult Attr_Change(const std::string& folder, const std::vector<std::string>& names,
+                          RunCommand& run);
 
 private:
     AttrItem checkedItem(int group) const;

@@ -35,9 +35,9 @@ class TimeStampPage;
 class TMyFileList;
 class TPageControlEx;
 class WindowFeedback;
-struct ChangeResult;
 struct FilePropResult;
 struct JournalRecord;
+struct RunResult;
 enum class SaveMode;
 enum class StatusKind;
 enum class TOwnerDrawFlag : unsigned;
@@ -104,8 +104,8 @@ public:
     // The runs of the time stamp and attribute pages, without the report of
     // their count and failures. The time stamp run gives nothing when the
     // date or time could not be composed (no file was touched).
-    std::optional<ChangeResult> Date_Change();
-    ChangeResult Attr_Change();
+    std::optional<RunResult> Date_Change();
+    RunResult Attr_Change();
 
 public Q_SLOTS:
     void FormCreate();

@@ -1,7 +1,6 @@
 // The doorways of the main window into its parts, and the run command,
 // which spans them: it carries out what the preview grid shows, then lists
 // the produced files in their folder.
-#include "JournalFolder.h"
 #include "MainForm.h"
 
 #include "ui_MainForm.h"
@@ -13,7 +12,7 @@
 #include <utility>
 
 #include "AttributePage.h"
-#include "ChangeReport.h"
+#include "RunTypes.h"
 #include "FileSelection.h"
 #include "FilesList.h"
 #include "FolderPanel.h"
@@ -193,19 +192,14 @@ void TForm1::SetRadio5()
     m_attrPage->SetRadio5();
 }
 
-std::optional<ChangeResult> TForm1::Date_Change()
+std::optional<RunResult> TForm1::Date_Change()
 {
-    return m_stampPage->Date_Change(SearchDir, m_rename->listedNames(), m_run->feedback());
+    return m_stampPage->Date_Change(SearchDir, m_rename->listedNames(), *m_run);
 }
 
-ChangeResult TForm1::Attr_Change()
+RunResult TForm1::Attr_Change()
 {
-    // One run, undo or recovery at a time, this process's or another's.
-    const std::unique_ptr<JournalFolder> journals = holdJournals(*this);
-    if (!journals) {
-        return {};
-    }
-    return m_attrPage->Attr_Change(SearchDir, m_rename->listedNames(), m_run->feedback());
+    return m_attrPage->Attr_Change(SearchDir, m_rename->listedNames(), *m_run);
 }
 
 // ---------------------------------------------------------------------------
@@ -249,12 +243,12 @@ bool TForm1::renamePageRun()
     // The rows are made for the run alone and go before the list is made.
     std::vector<RunRow> rows = previewGrid().rows();
     RunSettings settings;
-    settings.SearchDir = SearchDir;
+    settings.sourceFolder = SearchDir;
     // 同一フォルダにリネーム renames where the files are, whatever 保存先 says.
-    settings.ChangeDir = SaveMethod == SaveMode::Rename ? SearchDir : ChangeDir;
-    settings.SaveMethod = SaveMethod;
-    settings.JuuhukuCheck = m_rename->avoidsDuplicates();
-    settings.CheckBox1 = m_rename->carriesSameNames();
+    settings.destinationFolder = SaveMethod == SaveMode::Rename ? SearchDir : ChangeDir;
+    settings.saveMode = SaveMethod;
+    settings.avoidDuplicates = m_rename->avoidsDuplicates();
+    settings.carrySameNameFiles = m_rename->carriesSameNames();
     const std::optional<RunResult> result = m_run->renameRows(rows, settings);
     if (!result) {
         return false;
@@ -285,9 +279,9 @@ bool TForm1::renamePageRun()
 // composed: no file was touched.
 bool TForm1::otherPageRun(Page page)
 {
-    ChangeResult result;
+    RunResult result;
     if (page == Page::TimeStamp) {
-        std::optional<ChangeResult> stamped = Date_Change();
+        std::optional<RunResult> stamped = Date_Change();
         if (!stamped) {
             return false;
         }
@@ -295,7 +289,7 @@ bool TForm1::otherPageRun(Page page)
     } else if (page == Page::Attributes) {
         result = Attr_Change();
     }
-    m_run->reportChanges(result);
+    m_run->reportRun(result);
     FileProp(); // the time stamps and attributes as they are now
     return true;
 }

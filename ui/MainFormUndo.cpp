@@ -18,10 +18,10 @@
 #include "FileInfo.h"
 #include "FileSelection.h"
 #include "FolderHandle.h"
-#include "JournalFolder.h"
 #include "PosixFileSystem.h"
 #include "RunCommand.h"
 #include "RunReport.h"
+#include "RunSession.h"
 #include "RunUndo.h"
 #include "StatusMessages.h"
 #include "StatusTexts.h"
@@ -49,16 +49,15 @@ void TForm1::UndoButtonClick()
     {
         // Only looked at under the lock: a run of another process may be
         // writing the newest journal.
-        const std::unique_ptr<JournalFolder> journals = holdJournals(*this);
-        if (!journals) {
+        const std::unique_ptr<RunSession> session = openSession(*this);
+        if (!session) {
             return;
         }
-        if (!lastRunToTakeBack(stateFolder(), record)) {
+        if (!lastRunToTakeBack(session->journalFolder(), record)) {
             StatusWrite(StatusKind::Warning, utf8Text(nothingToTakeBack));
             return;
         }
-        PosixFileSystem fs;
-        done = filesDone(record, fs);
+        done = filesDone(record, session->fs());
     }
     QMessageBox box(QMessageBox::Question, QStringLiteral("確認"),
                     utf8Text(takeBackQuestion(record, done)), QMessageBox::Yes | QMessageBox::No,
@@ -118,16 +117,16 @@ void TForm1::offerRecovery()
     {
         // A run of torvel-cli under way now is not one a crash cut short:
         // the question waits until it is over.
-        const JournalFolder journals(stateFolder(), std::chrono::milliseconds(0));
-        if (journals.state() == JournalFolder::State::Busy) {
+        const RunSession session(stateFolder(), std::chrono::milliseconds(0));
+        if (session.state() == JournalFolder::State::Busy) {
             QTimer::singleShot(recoveryRetry, this, &TForm1::offerRecovery);
             return;
         }
-        if (!journals.held()) {
-            showErrorMessage(utf8Text(journals.refusal()));
+        if (!session.held()) {
+            showErrorMessage(utf8Text(session.refusal()));
             return;
         }
-        runs = unfinishedRuns(stateFolder(), &damaged);
+        runs = unfinishedRuns(session.journalFolder(), &damaged);
     }
     for (const JournalRecord& record : damaged) {
         showErrorMessage(utf8Text(damagedJournalText(record)));

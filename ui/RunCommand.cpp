@@ -5,35 +5,20 @@
 
 #include <utility>
 
-#include "ChangeReport.h"
 #include "DurableFile.h"
 #include "FormHost.h"
-#include "JournalFolder.h"
-#include "PosixFileSystem.h"
 #include "RunDriver.h"
 #include "RunJournal.h"
+#include "RunSession.h"
 #include "RunReport.h"
 #include "RunTypes.h"
 #include "RunUndo.h"
 #include "StatusMessages.h"
 #include "StatusTexts.h"
-#include "TrashOperation.h"
 #include "UndoTexts.h"
 #include "WindowFeedback.h"
 
 namespace torvel {
-
-// What a run of the rename page works through, for the window's whole life:
-// the file system and the file operation component.
-struct RunCommand::Components
-{
-    explicit Components(RunFeedback& feedback)
-        : operation(fs, &feedback)
-    {}
-
-    PosixFileSystem fs;
-    TFileOperation operation;
-};
 
 RunCommand::RunCommand(Ui::TForm1& ui, FormHost& host, QWidget* window)
     : m_host(host)
@@ -43,14 +28,6 @@ RunCommand::RunCommand(Ui::TForm1& ui, FormHost& host, QWidget* window)
 {}
 
 RunCommand::~RunCommand() = default;
-
-TFileOperation& RunCommand::FileOperation1()
-{
-    if (!m_components) {
-        m_components = std::make_unique<Components>(*m_feedback);
-    }
-    return m_components->operation;
-}
 
 void RunCommand::setReady(bool ready)
 {
@@ -78,30 +55,34 @@ RunCommand::Guard::~Guard()
     }
 }
 
-std::optional<RunResult> RunCommand::renameRows(const std::vector<RunRow>& rows,
-                                                const RunSettings& settings)
+std::optional<RunResult> RunCommand::carryOut(int total,
+                                              const std::function<RunResult(RunServices&)>& run)
 {
-    TFileOperation& fileOperation = FileOperation1(); // made at its first use
-    const std::unique_ptr<JournalFolder> journals = holdJournals(m_host);
-    if (!journals) {
+    const std::unique_ptr<RunSession> session = openSession(m_host);
+    if (!session) {
         return std::nullopt;
     }
-    // The plan goes to a journal before the first file is touched, so that
-    // the run can be taken back, even after a crash in the middle of it.
-    RunJournal journal(stateFolder());
-    RunServices services{m_components->fs, *m_feedback, fileOperation, &journal};
+    // What the run does goes to a journal before the first file is touched,
+    // so that it can be taken back, even after a crash in the middle of it.
+    RunServices services = session->services(*m_feedback);
     RunResult result;
     {
-        WindowFeedback::RunScope scope(*m_feedback, static_cast<int>(rows.size()));
-        result = runRenamePage(rows, settings, services);
+        WindowFeedback::RunScope scope(*m_feedback, total);
+        result = run(services);
     }
-    pruneJournals(stateFolder());
     if (!result.started()) {
         m_host.showErrorMessage(utf8Text(result.errorText));
         return std::nullopt;
     }
-    m_summary = utf8Text(runSummary(result, journal.path().empty() ? "" : ctrlZHint));
+    m_summary = utf8Text(runSummary(result, result.journaled ? ctrlZHint : ""));
     return result;
+}
+
+std::optional<RunResult> RunCommand::renameRows(const std::vector<RunRow>& rows,
+                                                const RunSettings& settings)
+{
+    return carryOut(static_cast<int>(rows.size()),
+                    [&](RunServices& services) { return runRenamePage(rows, settings, services); });
 }
 
 QString RunCommand::takeSummary()
@@ -111,23 +92,22 @@ QString RunCommand::takeSummary()
 
 std::optional<RunResult> RunCommand::settle(const JournalRecord& asked, Settlement how)
 {
-    const std::unique_ptr<JournalFolder> journals = holdJournals(m_host);
-    if (!journals) {
+    const std::unique_ptr<RunSession> session = openSession(m_host);
+    if (!session) {
         return std::nullopt;
     }
     // The journal read again under the lock: another process may have run
     // or settled meanwhile, and 元に戻す takes back only the run it named.
     JournalRecord record;
-    const bool same = how == Settlement::TakeBackLast
-                          ? lastRunToTakeBack(stateFolder(), record) && record.path == asked.path
-                          : readJournal(asked.path, record) == 0 && !record.undone;
+    const bool same =
+        how == Settlement::TakeBackLast
+            ? lastRunToTakeBack(session->journalFolder(), record) && record.path == asked.path
+            : readJournal(asked.path, record) == 0 && !record.undone;
     if (!same) {
         m_host.showErrorMessage(utf8Text(runChangedMeanwhile));
         return std::nullopt;
     }
-    RunJournal journal(stateFolder());
-    TFileOperation& fileOperation = FileOperation1(); // made at its first use
-    RunServices services{m_components->fs, *m_feedback, fileOperation, &journal};
+    RunServices services = session->services(*m_feedback);
     RunResult result;
     {
         WindowFeedback::RunScope scope(*m_feedback, static_cast<int>(record.files.size()));
@@ -150,14 +130,14 @@ std::optional<RunResult> RunCommand::settle(const JournalRecord& asked, Settleme
     return result;
 }
 
-std::unique_ptr<JournalFolder> holdJournals(FormHost& host)
+std::unique_ptr<RunSession> openSession(FormHost& host)
 {
-    auto journals = std::make_unique<JournalFolder>(stateFolder(), JournalFolder::briefWait);
-    if (!journals->held()) {
-        host.showErrorMessage(utf8Text(journals->refusal()));
+    auto session = std::make_unique<RunSession>(stateFolder());
+    if (!session->held()) {
+        host.showErrorMessage(utf8Text(session->refusal()));
         return nullptr;
     }
-    return journals;
+    return session;
 }
 
 void RunCommand::reportRun(const RunResult& result)
@@ -166,17 +146,6 @@ void RunCommand::reportRun(const RunResult& result)
     if (const std::string report = failureReport(result); !report.empty()) {
         m_feedback->fileFailed(report);
     }
-}
-
-void RunCommand::reportChanges(const ChangeResult& result)
-{
-    m_host.StatusWrite(StatusKind::Waiting, StatusText::converted(result.changed));
-    if (const std::string report = changeFailureReport(result); !report.empty()) {
-        m_feedback->fileFailed(report);
-    }
-    // A time stamp or attribute run is taken back like a rename.
-    m_summary = utf8Text(
-        runSummary(result.changed, result.failures.size(), result.journaled ? ctrlZHint : ""));
 }
 
 } // namespace torvel

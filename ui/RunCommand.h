@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,13 +22,12 @@ class TForm1;
 }
 
 class FormHost;
-class JournalFolder;
-class TFileOperation;
+class RunSession;
 class WindowFeedback;
-struct ChangeResult;
 struct JournalRecord;
 struct RunResult;
 struct RunRow;
+struct RunServices;
 struct RunSettings;
 
 // The run command (TorvelButton and its menu item R2) and the window's side
@@ -42,23 +42,21 @@ public:
     ~RunCommand() override;
 
     WindowFeedback& feedback() { return *m_feedback; }
-    // The file operation component: a file that a run would replace goes to
-    // the trash through it, after the question the feedback asks. It keeps
-    // its "すべてはい" between the questions of one run.
-    TFileOperation& FileOperation1();
     bool underWay() const { return m_underWay; }
     // The grid shows what a run may carry out, or not.
     void setReady(bool ready);
 
-    // Renames in place, or moves or copies, the grid's rows. Nothing when the
-    // run could not start: nothing was touched and the reason was shown.
+    // Carries out a run of any kind through a session's services, with the
+    // progress bar for total files. Nothing when the run could not start:
+    // nothing was touched and the reason was shown.
+    std::optional<RunResult> carryOut(int total, const std::function<RunResult(RunServices&)>& run);
+    // Renames in place, or moves or copies, the grid's rows (see carryOut).
     std::optional<RunResult> renameRows(const std::vector<RunRow>& rows,
                                         const RunSettings& settings);
-    // The count of the files that reached their new names, then those that
-    // did not in one box, so that none of them passes for converted.
+    // The count of the files that reached their new names (or were changed),
+    // then those that did not in one box, so that none of them passes for
+    // converted.
     void reportRun(const RunResult& result);
-    // The count of a time stamp or attribute run and its failures, in one box.
-    void reportChanges(const ChangeResult& result);
     // After the grid is drawn, which writes its own text: the last run's
     // count with how many failed and the way to take it back; empty once
     // taken.
@@ -97,20 +95,17 @@ public:
     };
 
 private:
-    struct Components;
-
     FormHost& m_host;
     QToolButton* m_button; // TorvelButton
     QAction* m_item;       // R2
     std::unique_ptr<WindowFeedback> m_feedback;
-    std::unique_ptr<Components> m_components;
     QString m_summary;
     bool m_underWay = false;
 };
 
-// The journal folder, held for one run, undo or recovery; none when it
-// cannot be (another run holds it, or it is not the person's own), and the
-// person has been told why.
-std::unique_ptr<JournalFolder> holdJournals(FormHost& host);
+// A session for one run, undo or recovery, its journal folder held; none
+// when it cannot be (another run holds it, or it is not the person's own),
+// and the person has been told why.
+std::unique_ptr<RunSession> openSession(FormHost& host);
 
 } // namespace torvel

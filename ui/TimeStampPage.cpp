@@ -18,10 +18,9 @@
 #include "FilesList.h"
 #include "FormHost.h"
 #include "DurableFile.h"
-#include "JournalFolder.h"
 #include "RunCommand.h"
 #include "PosixFileSystem.h"
-#include "RunJournal.h"
+#include "RunTypes.h"
 #include "UpDown.h"
 #include "WindowFeedback.h"
 
@@ -249,9 +248,8 @@ void TimeStampPage::stepDateBox(int part, int delta)
     dateBoxChanged(part);
 }
 
-std::optional<ChangeResult> TimeStampPage::Date_Change(const std::string& folder,
-                                                       std::vector<std::string> names,
-                                                       WindowFeedback& feedback)
+std::optional<RunResult> TimeStampPage::Date_Change(const std::string& folder,
+                                                    std::vector<std::string> names, RunCommand& run)
 {
     DateChangeInput input;
     input.year = m_date->D_Year();
@@ -263,7 +261,6 @@ std::optional<ChangeResult> TimeStampPage::Date_Change(const std::string& folder
     input.folder = folder;
     input.names = std::move(names);
     input.fromShootingDates = m_fromShots->isChecked();
-    PosixFileSystem fs;
     try {
         // A date or time that cannot be composed ends the run before the
         // progress bar appears and before any file.
@@ -273,13 +270,10 @@ std::optional<ChangeResult> TimeStampPage::Date_Change(const std::string& folder
             (void)composeDosStamp(input.year, input.month, input.day, input.hour, input.minute,
                                   input.second);
         }
-        const std::unique_ptr<JournalFolder> journals = holdJournals(m_host);
-        if (!journals) {
-            return std::nullopt;
-        }
-        WindowFeedback::RunScope run(feedback, static_cast<int>(input.names.size()));
-        RunJournal journal(stateFolder()); // so that 元に戻す gives the old times back
-        return torvel::Date_Change(input, fs, feedback, &journal);
+        // Journaled, so that 元に戻す gives the old times back.
+        return run.carryOut(static_cast<int>(input.names.size()), [&](RunServices& services) {
+            return torvel::Date_Change(input, services);
+        });
     } catch (const ConversionError& error) {
         m_host.showErrorMessage(utf8Text(error.what()));
         return std::nullopt;

@@ -19,11 +19,11 @@ class TForm1;
 }
 
 class FormHost;
-class WindowFeedback;
+class RunCommand;
 class TDateEdit;
 class TMyFileList;
 class UpDown;
-struct ChangeResult;
+struct RunResult;
 struct ShootingDate;
 
 // The time stamp page: one date and time for every listed file, taken from
@@ -44,10 +44,9 @@ public:
     void pTimeClick(int row);
     // Gives the composed stamp, or each file its own shooting date, to the
     // named files of `folder`; nothing when the date or time could not be
-    // composed (no file was touched).
-    std::optional<ChangeResult> Date_Change(const std::string& folder,
-                                            std::vector<std::string> names,
-                                            WindowFeedback& feedback);
+    // composed (no file was touched) or the run could not start.
+    std::optional<RunResult> Date_Change(const std::string& folder, std::vector<std::string> names,
+                                         RunCommand& run);
 
 public Q_SLOTS:
     void DateEdit1Change();

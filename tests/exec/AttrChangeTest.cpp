@@ -85,13 +85,13 @@ protected:
         ASSERT_EQ(fs.openFolder(dir.path(), folder), 0);
     }
 
-    ChangeResult run(const AttrMasks& masks, std::vector<std::string> names)
+    Changes run(const AttrMasks& masks, std::vector<std::string> names)
     {
         AttrChangeInput in;
         in.masks = masks;
         in.folder = dir.path();
         in.names = std::move(names);
-        return Attr_Change(in, fs, feedback);
+        return perFileRun(Attr_Change, in, fs, feedback);
     }
 
     std::uint32_t wordOf(const std::string& name)
@@ -159,7 +159,7 @@ TEST_F(AttrChangeTest, OnlyTheChangedGroupIsAppliedAndEveryOtherBitStays)
 
     EXPECT_EQ(
         run(masksOf(Keep, Set, Keep), {"plain.txt", sjisPhoto, sjisTable, "samba.bin", ".dotted"}),
-        (ChangeResult{4, {}}))
+        (Changes{4, {}}))
         << ".dotted, hidden already, is not counted";
     EXPECT_EQ(feedback.statusNames(), (std::vector<std::string>{"plain.txt", sjisPhoto, sjisTable,
                                                                 "samba.bin", ".dotted"}));
@@ -225,7 +225,7 @@ TEST_F(AttrChangeTest, SetAndClearReachTheModeAndTheStoredValueAsEachFileHoldsTh
 
         FeedbackStandIn one{FeedbackStandIn::Asks::Never};
         AttrChangeInput in{c.masks, dir.path(), {sjisTable}};
-        EXPECT_EQ(Attr_Change(in, fs, one), (ChangeResult{c.changed, {}}));
+        EXPECT_EQ(perFileRun(Attr_Change, in, fs, one), (Changes{c.changed, {}}));
         EXPECT_EQ(wordOf(sjisTable), c.word);
         EXPECT_EQ(modeOf(dir / sjisTable), c.modeAfter);
         EXPECT_EQ(storedValue(dir / sjisTable), c.storedAfter);
@@ -237,7 +237,7 @@ TEST_F(AttrChangeTest, WithNoGroupChangedNoFileIsTouched)
     dir.write("plain.txt", "a");
     ASSERT_EQ(::chmod((dir / "plain.txt").c_str(), 0444), 0);
 
-    EXPECT_EQ(run(masksOf(Keep, Keep, Keep), {"plain.txt", "gone.txt"}), ChangeResult{});
+    EXPECT_EQ(run(masksOf(Keep, Keep, Keep), {"plain.txt", "gone.txt"}), Changes{});
 
     EXPECT_TRUE(feedback.statuses.empty());
     EXPECT_EQ(fs.calls(FsCall::OpenFolder), 1); // the fixture's own
@@ -256,28 +256,11 @@ TEST_F(AttrChangeTest, LinksAndSpecialFilesAreReportedAndWhatTheyPointAtStays)
     dir.write(sjisPhoto, "p");
 
     EXPECT_EQ(run(masksOf(Set, Set, Keep), {"link.txt", "pipe", sjisPhoto}),
-              (ChangeResult{1, {{"link.txt", EPERM}, {"pipe", EPERM}}}));
+              (Changes{1, {{"link.txt", EPERM}, {"pipe", EPERM}}}));
     EXPECT_EQ(storedValue(dir / "target.txt"), std::nullopt);
     EXPECT_EQ(modeOf(dir / "target.txt"), 0644u);
     EXPECT_EQ(modeOf(dir / "pipe"), 0644u);
     EXPECT_EQ(wordOf(sjisPhoto), 0x23u);
-}
-
-TEST_F(AttrChangeTest, FilesThatVanishedOrWhoseChangeCannotBeStoredAreReportedAndTheRunGoesOn)
-{
-    dir.write(sjisPhoto, "p");
-    dir.write(sjisTable, "t");
-    dir.write("plain.txt", "q");
-    // As on a file system without user attributes, for one name.
-    fs.fail({FsCall::ChangeAttributes, ENOTSUP, sjisTable, 0, -1});
-
-    EXPECT_EQ(run(masksOf(Keep, Set, Keep), {sjisPhoto, "gone.txt", sjisTable, "plain.txt"}),
-              (ChangeResult{2, {{"gone.txt", ENOENT}, {sjisTable, ENOTSUP}}}));
-
-    EXPECT_EQ(feedback.statuses.size(), 4u);
-    EXPECT_EQ(wordOf(sjisPhoto), 0x22u);
-    EXPECT_EQ(wordOf("plain.txt"), 0x22u);
-    EXPECT_EQ(storedValue(dir / sjisTable), std::nullopt);
 }
 
 TEST_F(AttrChangeTest, AValueInAFormNotUnderstoodIsLeftAloneAndReported)
@@ -285,14 +268,6 @@ TEST_F(AttrChangeTest, AValueInAFormNotUnderstoodIsLeftAloneAndReported)
     dir.write("other.txt", "o");
     store(dir / "other.txt", "not ours");
 
-    EXPECT_EQ(run(masksOf(Keep, Set, Keep), {"other.txt"}),
-              (ChangeResult{0, {{"other.txt", EINVAL}}}));
+    EXPECT_EQ(run(masksOf(Keep, Set, Keep), {"other.txt"}), (Changes{0, {{"other.txt", EINVAL}}}));
     EXPECT_EQ(storedValue(dir / "other.txt"), "not ours");
-}
-
-TEST_F(AttrChangeTest, AFolderThatCannotBeOpenedFailsEveryFile)
-{
-    AttrChangeInput in{masksOf(Keep, Set, Keep), dir.path() + "missing/", {sjisPhoto, sjisTable}};
-    EXPECT_EQ(Attr_Change(in, fs, feedback),
-              (ChangeResult{0, {{sjisPhoto, ENOENT}, {sjisTable, ENOENT}}}));
 }

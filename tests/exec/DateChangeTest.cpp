@@ -10,7 +10,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "ChangeJournal.h"
+#include "RunUndo.h"
 #include "DateChange.h"
 #include "DosDateTime.h"
 #include "NameText.h"
@@ -187,7 +187,8 @@ TEST(ComposeDosStamp, PacksInTwoSecondStepsWithinTheYearsItWrites)
 
 TEST_F(DateChangeTest, EveryFileGetsTheStampOnAnEvenSecondAndKeepsItsAccessTime)
 {
-    EXPECT_EQ(Date_Change(input(2024, 1, 15, 13, 45, 7), fs, feedback), (ChangeResult{3, {}}));
+    EXPECT_EQ(perFileRun(Date_Change, input(2024, 1, 15, 13, 45, 7), fs, feedback),
+              (Changes{3, {}}));
 
     const std::int64_t expected = utcInstant(2024, 1, 15, 12, 45, 6); // winter: UTC+1
     for (const auto& name : {sjisPhoto, sjisTable, std::string("plain.txt")}) {
@@ -224,8 +225,9 @@ TEST_F(DateChangeTest, LocalTimeIsConvertedWithTheOffsetOfThatDate)
     };
     for (const Case& c : cases) {
         FeedbackStandIn one{FeedbackStandIn::Asks::Never};
-        EXPECT_EQ(Date_Change(input(c.y, c.m, c.d, c.h, c.mi, 0, {"plain.txt"}), fs, one),
-                  (ChangeResult{1, {}}));
+        EXPECT_EQ(
+            perFileRun(Date_Change, input(c.y, c.m, c.d, c.h, c.mi, 0, {"plain.txt"}), fs, one),
+            (Changes{1, {}}));
         EXPECT_EQ(statOf(dir / "plain.txt").st_mtim.tv_sec, c.utc)
             << c.y << "-" << c.m << "-" << c.d << " " << c.h << ":" << c.mi;
     }
@@ -235,9 +237,8 @@ TEST_F(DateChangeTest, AYearOutsideThePackedRangeIsReportedForEveryFileAndChange
 {
     for (const int year : {1979, 2100}) {
         FeedbackStandIn one{FeedbackStandIn::Asks::Never};
-        EXPECT_EQ(
-            Date_Change(input(year, 6, 1, 12, 0, 0), fs, one),
-            (ChangeResult{0, {{sjisPhoto, ERANGE}, {sjisTable, ERANGE}, {"plain.txt", ERANGE}}}))
+        EXPECT_EQ(perFileRun(Date_Change, input(year, 6, 1, 12, 0, 0), fs, one),
+                  (Changes{0, {{sjisPhoto, ERANGE}, {sjisTable, ERANGE}, {"plain.txt", ERANGE}}}))
             << year;
         EXPECT_EQ(one.statuses.size(), 3u);
     }
@@ -248,8 +249,10 @@ TEST_F(DateChangeTest, AYearOutsideThePackedRangeIsReportedForEveryFileAndChange
 
 TEST_F(DateChangeTest, ADateOrTimeThatCannotBeComposedStopsTheRunBeforeAnyFile)
 {
-    EXPECT_THROW(Date_Change(input(2024, 1, 1, 99, 0, 0), fs, feedback), ConversionError);
-    EXPECT_THROW(Date_Change(input(2023, 2, 29, 12, 0, 0), fs, feedback), ConversionError);
+    EXPECT_THROW(perFileRun(Date_Change, input(2024, 1, 1, 99, 0, 0), fs, feedback),
+                 ConversionError);
+    EXPECT_THROW(perFileRun(Date_Change, input(2023, 2, 29, 12, 0, 0), fs, feedback),
+                 ConversionError);
     EXPECT_TRUE(feedback.statuses.empty());
     EXPECT_EQ(fs.calls(FsCall::OpenFolder), 0);
     EXPECT_EQ(fs.calls(FsCall::SetLastWriteTime), 0);
@@ -264,11 +267,11 @@ TEST_F(DateChangeTest, AReadOnlyFileIsReportedAndKeepsItsTimeStamp)
     const bool flagStored =
         ::setxattr((dir / sjisTable).c_str(), "user.DOSATTRIB", "0x21", 4, 0) == 0;
 
-    const ChangeResult result = Date_Change(input(2024, 5, 6, 7, 8, 10), fs, feedback);
+    const Changes result = perFileRun(Date_Change, input(2024, 5, 6, 7, 8, 10), fs, feedback);
 
-    ChangeResult expected{2, {{sjisPhoto, EACCES}}};
+    Changes expected{2, {{sjisPhoto, EACCES}}};
     if (flagStored)
-        expected = ChangeResult{1, {{sjisPhoto, EACCES}, {sjisTable, EACCES}}};
+        expected = Changes{1, {{sjisPhoto, EACCES}, {sjisTable, EACCES}}};
     EXPECT_EQ(result, expected);
     expectUntouched(sjisPhoto);
     if (flagStored)
@@ -277,38 +280,6 @@ TEST_F(DateChangeTest, AReadOnlyFileIsReportedAndKeepsItsTimeStamp)
     EXPECT_EQ(statOf(dir / sjisPhoto).st_mode & 07777, 0444u);
 }
 
-TEST_F(DateChangeTest, MissingFilesAndFoldersAreReportedAndTheRunGoesOn)
-{
-    dir.makeFolder("sub");
-    EXPECT_EQ(
-        Date_Change(input(2024, 5, 6, 7, 8, 10, {"gone.txt", "sub", sjisPhoto}), fs, feedback),
-        (ChangeResult{1, {{"gone.txt", ENOENT}, {"sub", EISDIR}}}));
-    EXPECT_EQ(feedback.statuses.size(), 3u);
-    EXPECT_EQ(statOf(dir / sjisPhoto).st_mtim.tv_sec, utcInstant(2024, 5, 6, 5, 8, 10));
-    EXPECT_FALSE(dir.has("gone.txt"));
-}
-
-TEST_F(DateChangeTest, ATimeTheFileSystemRefusesIsReportedForThatFileOnly)
-{
-    fs.fail({FsCall::SetLastWriteTime, EPERM, sjisTable, 0, -1});
-    EXPECT_EQ(Date_Change(input(2024, 5, 6, 7, 8, 10), fs, feedback),
-              (ChangeResult{2, {{sjisTable, EPERM}}}));
-    EXPECT_EQ(statOf(dir / sjisPhoto).st_mtim.tv_sec, utcInstant(2024, 5, 6, 5, 8, 10));
-    EXPECT_EQ(statOf(dir / "plain.txt").st_mtim.tv_sec, utcInstant(2024, 5, 6, 5, 8, 10));
-}
-
-TEST_F(DateChangeTest, AFolderThatCannotBeOpenedFailsEveryFile)
-{
-    DateChangeInput in = input(2024, 5, 6, 7, 8, 10);
-    in.folder = dir.path() + "no such folder/";
-    EXPECT_EQ(Date_Change(in, fs, feedback),
-              (ChangeResult{0, {{sjisPhoto, ENOENT}, {sjisTable, ENOENT}, {"plain.txt", ENOENT}}}));
-    EXPECT_EQ(feedback.statuses.size(), 3u);
-}
-
-// Each file its own shooting date, exactly as the photo records it: the
-// odd second and the sub-second stay, as does a year before 1980; what has
-// none stays as it is; the journal takes every file back to its own old time.
 TEST_F(DateChangeTest, ShootingDatesStampEachFileAndTheJournalTakesThemBack)
 {
     struct Case
@@ -354,8 +325,8 @@ TEST_F(DateChangeTest, ShootingDatesStampEachFileAndTheJournalTakesThemBack)
     in.shootingDates.back() = ShootingDate{utcInstant(2010, 10, 10, 10, 10, 11), 5}; // any source
     const std::string journals = dir / "journals/";
     RunJournal journal(journals);
-    EXPECT_EQ(Date_Change(in, fs, feedback, &journal),
-              (ChangeResult{5, {{"undated.jpg", ENODATA}}, true}));
+    EXPECT_EQ(perFileRun(Date_Change, in, fs, feedback, &journal),
+              (Changes{5, {{"undated.jpg", ENODATA}}, true}));
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -374,7 +345,9 @@ TEST_F(DateChangeTest, ShootingDatesStampEachFileAndTheJournalTakesThemBack)
     JournalRecord record;
     ASSERT_EQ(readJournal(journal.path(), record), 0);
     ASSERT_EQ(record.files.size(), 5u) << "only the files the run stamps";
-    const RunResult back = takeBackChanges(record, real);
+    TFileOperation trash(real, &feedback);
+    RunServices services{real, feedback, trash, nullptr};
+    const RunResult back = takeBackRun(record, services);
     EXPECT_EQ(back.converted, 5);
     EXPECT_TRUE(back.failures.empty());
     for (const auto& name : names)

@@ -94,7 +94,7 @@ TEST_F(MoveAndCopyTest, AnExistingTargetIsOfferedToTheTrashEvenWhenAvoidingDupli
     src.write("a.txt", "A");
     dst.write("x.txt", "old x");
     RunSettings settings = across(SaveMode::Move);
-    ASSERT_TRUE(settings.JuuhukuCheck);
+    ASSERT_TRUE(settings.avoidDuplicates);
     {
         SCOPED_TRACE("declined: nothing moves");
         feedback.answers = {Answer::No};

@@ -116,29 +116,6 @@ TEST_F(RunDriverTest, TheSelectionAfterARunThatDidNotStartIsEmpty)
     EXPECT_TRUE(SelectionAfterRun({{"a", "b"}}, result).empty());
 }
 
-TEST(RunReportTest, ListsAtMostTwentyFilesThenCountsTheOthers)
-{
-    RunResult result;
-    for (int i = 0; i < 23; ++i)
-        result.failures.push_back({"f" + std::to_string(i), "g", {}, RunStep::IntoPlace, EEXIST});
-    std::string text = failureReport(result);
-
-    EXPECT_EQ(text.rfind("次の 23 個のファイルは変換できませんでした。\n", 0), 0u) << text;
-    EXPECT_NE(text.find("f19 → g："), std::string::npos);
-    EXPECT_EQ(text.find("f20 → g"), std::string::npos);
-    EXPECT_NE(text.find("ほかに 3 個のファイルがあります。"), std::string::npos);
-}
-
-TEST(RunReportTest, NamesAreShownAsTextAndReasonsInTheSystemsWords)
-{
-    FileFailure failure{sjisPhoto, "x.jpg", {}, RunStep::Move, ENOSPC};
-    EXPECT_EQ(failureLine(failure),
-              "写真.jpg → x.jpg：移動できませんでした（ディスクに空きがありません）");
-    EXPECT_EQ(failureReason(ENOENT), "ﾌｧｲﾙが見つかりません");
-    EXPECT_EQ(failureReason(EIO), "I/O ｴﾗｰ (5)");
-    EXPECT_EQ(failureReport(RunResult{}), "");
-}
-
 TEST(RenamePlanTest, TemporaryNamesAndRowsThatCannotStart)
 {
     const std::string longName(250, 'n');

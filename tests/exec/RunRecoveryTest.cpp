@@ -24,6 +24,7 @@
 #include "MoveAndCopy.h"
 #include "RenameInPlace.h"
 #include "RunJournal.h"
+#include "PerFileRunSupport.h"
 #include "RunTestSupport.h"
 #include "JournalFolder.h"
 #include "PosixFileOps.h"
@@ -138,7 +139,7 @@ TEST_F(RunRecoveryTest, TakesBackTimeStampsAndAttributes)
     ASSERT_EQ(::utimensat(AT_FDCWD, (src / "a.txt").c_str(), old, 0), 0);
     DateChangeInput input{2026, 12, 7, 10, 30, 0, src.path(), {"a.txt", sjisPhoto}, false, {}};
     RunJournal journal(journalFolder);
-    ASSERT_EQ(Date_Change(input, real, feedback, &journal).changed, 2);
+    ASSERT_EQ(perFileRun(Date_Change, input, real, feedback, &journal).changed, 2);
     const timespec later[2] = {{0, UTIME_OMIT}, {1'500'000'000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (src / sjisPhoto).c_str(), later, 0), 0); // touched since
 
@@ -156,7 +157,7 @@ TEST_F(RunRecoveryTest, TakesBackTimeStampsAndAttributes)
     AttrChangeInput attributes{
         attrMasks({AttrChoice::Set, AttrChoice::Keep, AttrChoice::Keep}), src.path(), {"a.txt"}};
     RunJournal second(journalFolder);
-    ASSERT_EQ(Attr_Change(attributes, real, feedback, &second).changed, 1);
+    ASSERT_EQ(perFileRun(Attr_Change, attributes, real, feedback, &second).changed, 1);
     ASSERT_EQ(::stat((src / "a.txt").c_str(), &st), 0);
     ASSERT_EQ(st.st_mode & 0222, 0u);
     EXPECT_TRUE(takeBackLast().failures.empty());

@@ -88,8 +88,8 @@ protected:
         TFileOperation operation(files, &person);
         RunJournal journal(journalFolder);
         RunServices services{files, person, operation, &journal};
-        return settings.SaveMethod == SaveMode::Rename ? File_Rename(rows, settings, services)
-                                                       : File_Move(rows, settings, services);
+        return settings.saveMode == SaveMode::Rename ? File_Rename(rows, settings, services)
+                                                     : File_Move(rows, settings, services);
     }
 
     // 元に戻す: the last journal, whatever it holds.

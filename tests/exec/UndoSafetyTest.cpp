@@ -18,12 +18,13 @@
 #include <unistd.h>
 
 #include "AttrChange.h"
-#include "ChangeJournal.h"
+#include "PerFileRun.h"
 #include "DateChange.h"
 #include "JournalFolder.h"
 #include "RunReport.h"
 #include "UndoTexts.h"
 #include "UniqueFd.h"
+#include "PerFileRunSupport.h"
 #include "RunTestSupport.h"
 #include "common/HeldJournalFolder.h"
 
@@ -141,7 +142,7 @@ TEST_F(UndoSafety, TakingBackAttributesGivesBackTheWholeMode)
                              src.path(),
                              {"shared.txt", "group.txt"}};
     RunJournal journal(journalFolder);
-    ASSERT_EQ(Attr_Change(readOnly, real, feedback, &journal).changed, 2);
+    ASSERT_EQ(perFileRun(Attr_Change, readOnly, real, feedback, &journal).changed, 2);
     ASSERT_EQ(src.mode("shared.txt") & 0222, 0u);
     EXPECT_TRUE(takeBackLast().failures.empty());
     EXPECT_EQ(src.mode("shared.txt"), 0664u);
@@ -178,7 +179,7 @@ TEST_F(UndoSafety, ATimeThatCannotBeRestoredIsNamedAsSuch)
     writeAll(src, {"a.jpg", "b.jpg"});
     DateChangeInput input{2026, 12, 7, 10, 30, 0, src.path(), {"a.jpg", "b.jpg"}, false, {}};
     RunJournal journal(journalFolder);
-    ASSERT_EQ(Date_Change(input, real, feedback, &journal).changed, 2);
+    ASSERT_EQ(perFileRun(Date_Change, input, real, feedback, &journal).changed, 2);
     UniqueFd fd(::open((src / "b.jpg").c_str(), O_RDONLY | O_CLOEXEC));
     int flags = 0;
     if (::ioctl(fd.get(), FS_IOC_GETFLAGS, &flags) != 0)

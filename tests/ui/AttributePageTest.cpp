@@ -119,7 +119,7 @@ TEST_F(AttributePage, ARunSetsHiddenAndKeepsEveryOtherBit)
     ASSERT_TRUE(checked("RadioGroup5Item1"));
 
     choose("RadioGroup5Item0");
-    EXPECT_EQ(form.Attr_Change(), (ChangeResult{3, {}, true}));
+    EXPECT_EQ(countsOf(form.Attr_Change()), RunCounts(3, 0, true));
 
     EXPECT_EQ(attributesOf("a.txt"), FileAttr::System | FileAttr::Archive | FileAttr::Hidden);
     EXPECT_EQ(storedDosAttrib(form.folder / "a.txt"), "0x26");
@@ -137,7 +137,7 @@ TEST_F(AttributePage, WithoutAChangedGroupNoFileIsTouched)
     choose("RadioGroup5Item0");
     form.SetRadio5(); // a redraw forgets the choice
     const struct stat before = statOf(form.folder / "a.txt");
-    EXPECT_EQ(form.Attr_Change(), ChangeResult{});
+    EXPECT_EQ(countsOf(form.Attr_Change()), RunCounts(0, 0, false));
     const struct stat after = statOf(form.folder / "a.txt");
     EXPECT_EQ(after.st_ctim.tv_sec, before.st_ctim.tv_sec);
     EXPECT_EQ(after.st_ctim.tv_nsec, before.st_ctim.tv_nsec);
@@ -152,11 +152,11 @@ TEST_F(AttributePage, ClearingReadOnlyLetsTheStampRunChangeTheFile)
     form.TSheetPro();
     ASSERT_TRUE(checked("RadioGroup4Item0"));
     choose("RadioGroup4Item1");
-    EXPECT_EQ(form.Attr_Change(), (ChangeResult{1, {}, true}));
+    EXPECT_EQ(countsOf(form.Attr_Change()), RunCounts(1, 0, true));
     EXPECT_NE(statOf(form.folder / sjisTable).st_mode & 0200, 0u);
 
     form.TSheetDate(QDateTime(QDate(2018, 8, 9), QTime(10, 11, 12)));
-    EXPECT_EQ(form.Date_Change(), (ChangeResult{1, {}, true}));
+    EXPECT_EQ(countsOf(form.Date_Change()), RunCounts(1, 0, true));
     EXPECT_EQ(statOf(form.folder / sjisTable).st_mtim.tv_sec, localInstant(2018, 8, 9, 10, 11, 12));
 }
 

@@ -11,14 +11,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
-#include "ChangeReport.h"
+#include "RunTypes.h"
 #include "DosDateTime.h"
 #include "FileProp.h"
 #include "FilesList.h"
@@ -76,6 +78,17 @@ public:
 };
 
 // The instant of a local date and time.
+// What the page tests compare of a run: the files changed, the files that
+// failed, and whether the run can be taken back; a run that did not start
+// compares as nothing changed.
+using RunCounts = std::tuple<int, std::size_t, bool>;
+inline RunCounts countsOf(const std::optional<RunResult>& result)
+{
+    if (!result)
+        return {0, 0, false};
+    return {result->converted, result->failures.size(), result->journaled};
+}
+
 inline std::int64_t localInstant(int year, int month, int day, int hour, int minute, int second)
 {
     LocalDateTime t;

@@ -215,7 +215,7 @@ TEST_F(TimeStampPage, ARunGivesEveryListedFileTheComposedStamp)
     form.listFiles(names);
     setPage(2021, 3, 14, 13, 45, 7);
 
-    EXPECT_EQ(form.Date_Change(), (ChangeResult{3, {}, true}));
+    EXPECT_EQ(countsOf(form.Date_Change()), RunCounts(3, 0, true));
     for (const std::string& name : names) {
         const struct stat st = statOf(form.folder / name);
         EXPECT_EQ(st.st_mtim.tv_sec, localInstant(2021, 3, 14, 13, 45, 6)) << displayName(name);

@@ -1,0 +1,72 @@
+// The one report of every kind of run: its heading, its lines and its limit.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "RunReport.h"
+#include "RunTypes.h"
+#include "common/SampleNames.h"
+
+using namespace torvel;
+
+namespace {
+
+RunResult failed(std::optional<JournalKind> kind, std::vector<FileFailure> failures)
+{
+    RunResult result;
+    result.kind = kind;
+    result.failures = std::move(failures);
+    return result;
+}
+
+} // namespace
+
+TEST(RunReport, EveryKindIsReportedInOneBoxWithItsOwnWords)
+{
+    struct Case
+    {
+        const char* name;
+        RunResult result;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"nothing failed, no box", failed(JournalKind::TimeStamp, {}), ""},
+        {"a move: the target, the step and the system's reason",
+         failed(JournalKind::Move, {{sjisPhoto, "x.jpg", {}, RunStep::Move, ENOSPC}}),
+         "次の 1 個のファイルは変換できませんでした。\n"
+         "\n写真.jpg → x.jpg：移動できませんでした（ディスクに空きがありません）"},
+        {"a time stamp or attribute run: the name and the reason alone",
+         failed(JournalKind::Attributes, {{"a.txt", {}, {}, RunStep::Change, ENOTSUP},
+                                          {sjisPhoto, {}, {}, RunStep::Change, EACCES},
+                                          {"b.txt", {}, {}, RunStep::Change, ERANGE}}),
+         "次の 3 個のファイルは変更できませんでした。\n"
+         "\na.txt：このドライブには属性を保存できません"
+         "\n写真.jpg：ﾌｧｲﾙへのｱｸｾｽが拒否されました"
+         "\nb.txt：1980年から2099年までの日付しか設定できません"},
+        {"taking a time stamp run back says what taking a rename back says",
+         failed(std::nullopt, {{"a.txt", {}, {}, RunStep::RestoreTimeStamp, EPERM}}),
+         "次の 1 個のファイルは変換できませんでした。\n"
+         "\na.txt：更新日時を元に戻せませんでした（"
+             + failureReason(EPERM) + "）"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(failureReport(c.result), c.text) << c.name;
+
+    EXPECT_EQ(failureReason(ENOENT), "ﾌｧｲﾙが見つかりません");
+    EXPECT_EQ(failureReason(EIO), "I/O ｴﾗｰ (5)");
+}
+
+TEST(RunReport, ListsAtMostTwentyFilesThenCountsTheOthers)
+{
+    RunResult many;
+    many.kind = JournalKind::TimeStamp;
+    for (int i = 0; i < 1000; ++i)
+        many.failures.push_back(
+            {"f" + std::to_string(i) + ".txt", {}, {}, RunStep::Change, EACCES});
+    const std::string text = failureReport(many);
+    EXPECT_EQ(text.rfind("次の 1000 個のファイルは変更できませんでした。\n", 0), 0u);
+    EXPECT_NE(text.find("\nf19.txt："), std::string::npos);
+    EXPECT_EQ(text.find("\nf20.txt："), std::string::npos);
+    EXPECT_EQ(text.substr(text.rfind('\n') + 1), "ほかに 980 個のファイルがあります。");
+}
