@@ -63,13 +63,6 @@ TForm1::TForm1(Unstarted, QWidget* parent)
     , m_stampPage(std::make_unique<TimeStampPage>(*ui, host(), m_rename->fileList()))
     , m_attrPage(std::make_unique<AttributePage>(*ui, m_rename->fileList()))
     , m_run(std::make_unique<RunCommand>(*ui, host(), this))
-    , SearchDir(m_folders->SearchDir)
-    , ChangeDir(m_folders->ChangeDir)
-    , TypedDir(m_folders->TypedDir)
-    , SaveMethod(m_folders->SaveMethod)
-    , SearchExt(m_selection->SearchExt)
-    , SelectedFiles(m_selection->SelectedFiles)
-    , PopupRow(m_selection->PopupRow)
 {
     setUpControls();
     connectCommands();
@@ -224,7 +217,7 @@ void TForm1::wireParts()
     connect(m_selection.get(), &FileSelection::sourceFolderChosen, this, &TForm1::SearchDirChange);
     connect(m_selection.get(), &FileSelection::filesChosen, this, &TForm1::FileProp);
     connect(m_selection.get(), &FileSelection::choiceEnded, this, [this, redraw] {
-        RadioButtonIndex(SaveMethod);
+        RadioButtonIndex(m_folders->saveMethod());
         redraw();
     });
     connect(m_selection.get(), &FileSelection::filterChanged, this,
@@ -245,21 +238,20 @@ void TForm1::FormCreate()
     ui->PageControl1->setCurrentIndex(tabOf(Page::Rename));
     ui->PageControl2->setCurrentIndex(tabOf(LowerPage::Destination));
     placeWindow(m_formLeft, m_formTop);
-    SaveMethod = saveMethodFromText(m_saveMethodText);
+    m_folders->setSaveMethod(saveMethodFromText(m_saveMethodText));
     // A folder that has gone since the last run is replaced without a word;
     // with both gone, both become the pictures folder.
-    if (!folderExists(SearchDir)) {
+    if (!folderExists(m_folders->sourceFolder())) {
         SearchDirChange(m_baseDir);
     }
-    if (!folderExists(ChangeDir)) {
-        ChangeDirChange(SearchDir);
+    if (!folderExists(m_folders->destinationFolder())) {
+        ChangeDirChange(m_folders->sourceFolder());
     }
     m_folders->selectDestinationInTree();
     m_rename->writeGridHeaders();
     m_rename->ExtCheckClick();
-    m_folders->RadioButtonOn(SaveMethod);
+    m_folders->RadioButtonOn(m_folders->saveMethod());
     MaeSortClick();
-    SelectedFiles.reserve(5000);
     if (ButtonSide == 0) {
         ButtonSide = 1;
         ButtonSideCapClick();
@@ -283,8 +275,6 @@ QString TForm1::windowCaption() const
 void TForm1::FormDestroy()
 {
     qApp->removeEventFilter(this);
-    SelectedFiles.clear();
-    SelectedFiles.shrink_to_fit();
     Q_EMIT helpQuitRequested();
 }
 

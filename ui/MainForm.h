@@ -71,16 +71,17 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // --- state the window holds for its whole life, kept by its parts ---
-    std::string& SearchDir; // source folder, ends in "/"
-    std::string& ChangeDir; // destination folder, ends in "/"
-    std::string& TypedDir;  // typed into Edit5 while it is edited
-    SaveMode& SaveMethod;
-    std::string& SearchExt;                  // remembered source extension
-    std::vector<std::string>& SelectedFiles; // bare names in SearchDir
-    int& PopupRow;                           // grid row the grid's menu was last opened on
-    std::uint8_t ButtonSide = 1;             // 1: command buttons at the left
-    std::uint8_t HeightSize = 1;             // 0 small, 1 medium, 2 large
+    // --- what the parts keep, read through them ---
+    const std::string& sourceFolder() const;      // SearchDir, ends in "/"
+    const std::string& destinationFolder() const; // ChangeDir, ends in "/"
+    const std::string& typedFolder() const;       // TypedDir: Edit5 while it is edited
+    SaveMode saveMethod() const;                  // SaveMethod
+    const std::string& sourceExtension() const;   // SearchExt
+    // SelectedFiles: bare names in the source folder, as chosen.
+    const std::vector<std::string>& selectedFiles() const;
+    void setSelectedFiles(std::vector<std::string> names);
+    std::uint8_t ButtonSide = 1; // 1: command buttons at the left
+    std::uint8_t HeightSize = 1; // 0 small, 1 medium, 2 large
 
     // The folder both folders start in when the settings name none, or name
     // one that has gone: the user's pictures folder, ending in "/".

@@ -65,6 +65,41 @@ bool TForm1::immediatePreview() const
 // ---------------------------------------------------------------------------
 // Folders and the file selection
 
+const std::string& TForm1::sourceFolder() const
+{
+    return m_folders->sourceFolder();
+}
+
+const std::string& TForm1::destinationFolder() const
+{
+    return m_folders->destinationFolder();
+}
+
+const std::string& TForm1::typedFolder() const
+{
+    return m_folders->typedFolder();
+}
+
+SaveMode TForm1::saveMethod() const
+{
+    return m_folders->saveMethod();
+}
+
+const std::string& TForm1::sourceExtension() const
+{
+    return m_selection->sourceExtension();
+}
+
+const std::vector<std::string>& TForm1::selectedFiles() const
+{
+    return m_selection->selectedFiles();
+}
+
+void TForm1::setSelectedFiles(std::vector<std::string> names)
+{
+    m_selection->setSelectedFiles(std::move(names));
+}
+
 void TForm1::SearchDirChange(const std::string& path)
 {
     m_folders->SearchDirChange(path);
@@ -87,7 +122,7 @@ void TForm1::RadioButtonIndex(SaveMode method)
 
 void TForm1::OpenButtonClick()
 {
-    m_selection->openFilesFrom(SearchDir);
+    m_selection->openFilesFrom(m_folders->sourceFolder());
 }
 
 void TForm1::FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files,
@@ -135,14 +170,15 @@ const PreviewGrid& TForm1::previewGrid() const
 void TForm1::FileProp()
 {
     StatusWrite(StatusKind::Working, StatusText::readingFiles());
-    listShown(m_selection->readInto(m_rename->fileList(), SearchDir, m_rename->sortOrder()));
+    listShown(m_selection->readInto(m_rename->fileList(), m_folders->sourceFolder(),
+                                    m_rename->sortOrder()));
 }
 
 void TForm1::listShown(const FilePropResult& result)
 {
     SearchDirChange(result.searchDir);
     if (result.searchExtChanged) {
-        m_rename->showSourceExtension(SearchExt);
+        m_rename->showSourceExtension(m_selection->sourceExtension());
     }
     m_rename->listRead();
     updatePreviewCommands();
@@ -195,7 +231,8 @@ void TForm1::SetRadio5()
 
 std::optional<ChangeResult> TForm1::Date_Change()
 {
-    return m_stampPage->Date_Change(SearchDir, m_rename->listedNames(), m_run->feedback());
+    return m_stampPage->Date_Change(m_folders->sourceFolder(), m_rename->listedNames(),
+                                    m_run->feedback());
 }
 
 ChangeResult TForm1::Attr_Change()
@@ -205,7 +242,8 @@ ChangeResult TForm1::Attr_Change()
     if (!journals) {
         return {};
     }
-    return m_attrPage->Attr_Change(SearchDir, m_rename->listedNames(), m_run->feedback());
+    return m_attrPage->Attr_Change(m_folders->sourceFolder(), m_rename->listedNames(),
+                                   m_run->feedback());
 }
 
 // ---------------------------------------------------------------------------
@@ -249,18 +287,20 @@ bool TForm1::renamePageRun()
     // The rows are made for the run alone and go before the list is made.
     std::vector<RunRow> rows = previewGrid().rows();
     RunSettings settings;
-    settings.SearchDir = SearchDir;
+    settings.SearchDir = m_folders->sourceFolder();
     // 同一フォルダにリネーム renames where the files are, whatever 保存先 says.
-    settings.ChangeDir = SaveMethod == SaveMode::Rename ? SearchDir : ChangeDir;
-    settings.SaveMethod = SaveMethod;
+    settings.ChangeDir = m_folders->saveMethod() == SaveMode::Rename
+                             ? m_folders->sourceFolder()
+                             : m_folders->destinationFolder();
+    settings.SaveMethod = m_folders->saveMethod();
     settings.JuuhukuCheck = m_rename->avoidsDuplicates();
     settings.CheckBox1 = m_rename->carriesSameNames();
     const std::optional<RunResult> result = m_run->renameRows(rows, settings);
     if (!result) {
         return false;
     }
-    SelectedFiles = SelectionAfterRun(rows, *result);
-    SearchDirChange(ChangeDir);
+    m_selection->setSelectedFiles(SelectionAfterRun(rows, *result));
+    SearchDirChange(m_folders->destinationFolder());
     RadioButtonIndex(SaveMode::Rename);
     FileSeleSet();
     m_run->reportRun(*result);
@@ -269,8 +309,8 @@ bool TForm1::renamePageRun()
     std::optional<FilePropResult> renamed;
     if (renamesInPlace(settings)) {
         StatusWrite(StatusKind::Working, StatusText::readingFiles());
-        renamed = m_selection->renamedInto(m_rename->fileList(), rows, *result, SearchDir,
-                                           m_rename->sortOrder());
+        renamed = m_selection->renamedInto(m_rename->fileList(), rows, *result,
+                                           m_folders->sourceFolder(), m_rename->sortOrder());
     }
     std::vector<RunRow>().swap(rows);
     if (renamed) {

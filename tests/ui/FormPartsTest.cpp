@@ -81,10 +81,10 @@ TEST_F(FormParts, TheFolderPanelRefusesMovingWithinOneFolderOnlyWhileFilesAreLis
     panel.SearchDirChange(dir.path());
     panel.ChangeDirChange(dir.path());
     panel.RadioButtonIndex(SaveMode::Move);
-    EXPECT_EQ(panel.SaveMethod, SaveMode::Move) << "nothing listed: every choice is taken";
+    EXPECT_EQ(panel.saveMethod(), SaveMode::Move) << "nothing listed: every choice is taken";
     host.files = 2;
     panel.RadioButtonIndex(SaveMode::Copy);
-    EXPECT_EQ(panel.SaveMethod, SaveMode::Rename);
+    EXPECT_EQ(panel.saveMethod(), SaveMode::Rename);
     EXPECT_TRUE(ui.RadioButton1->isChecked());
 }
 
@@ -109,7 +109,7 @@ TEST_F(FormParts, AChoiceOfFilesSignalsTheFolderThenTheFilesThenTheEndThenTheWor
     EXPECT_EQ(host.events[1], "files");
     EXPECT_EQ(host.events[2], "end");
     EXPECT_EQ(host.events[3].rfind("message:", 0), 0u) << "the word on the other folder comes last";
-    EXPECT_EQ(selection.SelectedFiles, (Names{"b.txt", "a.JPG"}));
+    EXPECT_EQ(selection.selectedFiles(), (Names{"b.txt", "a.JPG"}));
     EXPECT_EQ(ui.CheckListBox1->count(), 2) << "one filter item per extension";
 }
 
@@ -122,13 +122,13 @@ TEST_F(FormParts, ACancelledDialogOnlyEndsTheChoice)
     QObject::connect(&selection, &FileSelection::filesChosen,
                      [this] { host.events.push_back("files"); });
     QObject::connect(&selection, &FileSelection::choiceEnded, [&ended] { ++ended; });
-    selection.SelectedFiles = {"kept.txt"};
+    selection.setSelectedFiles({"kept.txt"});
 
     selection.openFilesFrom(dir.path());
 
     EXPECT_EQ(ended, 1);
     EXPECT_TRUE(host.events.empty());
-    EXPECT_EQ(selection.SelectedFiles, (Names{"kept.txt"}));
+    EXPECT_EQ(selection.selectedFiles(), (Names{"kept.txt"}));
 }
 
 TEST_F(FormParts, AnEmptyListAsksForFilesAndKeepsTheRunBack)

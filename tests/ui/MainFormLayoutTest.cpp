@@ -448,7 +448,7 @@ TEST_F(MainFormOptions, ALongNameIsCutInTheMiddleAndItsRowsHintHasItWhole)
         "IMG_0001 taken on the long walk along the coast, late in the afternoon.jpg";
     folder.write(name, "");
     form.SearchDirChange(folder.path());
-    form.SelectedFiles = {name};
+    form.setSelectedFiles({name});
     form.FileProp();
     form.StringGrid1Write(true);
     auto* view = child<QTableView>(form, "StringGrid1");
