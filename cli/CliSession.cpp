@@ -26,6 +26,7 @@
 #include "PosixFileSystem.h"
 #include "PreviewConflicts.h"
 #include "ProfileFile.h"
+#include "RenameSession.h"
 #include "RunDriver.h"
 #include "RunJournal.h"
 #include "SettingsRecord.h"
@@ -271,7 +272,7 @@ CliExit giveNames(Batch& batch, std::ostream& err)
     in.LowCheck = s.lowwer && !s.upper;
     in.ChangeDir = batch.changeDir;
     in.SearchDir = batch.searchDir;
-    if (!in.KetaCheck && in.Identifier.empty()) {
+    if (lacksIdentifier(in)) {
         err << "識別名を -i で指定してください（ファイル名の末尾の数字を使うときは -k）。\n";
         return CliExit::Usage;
     }
@@ -280,7 +281,7 @@ CliExit giveNames(Batch& batch, std::ostream& err)
         err << "拡張子にファイル名に使えない文字が含まれています: " << s.changeExt << '\n';
         return CliExit::Usage;
     }
-    const ChangeNameResult result = Change_Name(batch.list, in);
+    const ChangeNameResult result = namesFor(batch.list, in);
     if (!result.ok) {
         err << nameStatusText(result.status.what) << '\n';
         return CliExit::Partly;
@@ -290,28 +291,18 @@ CliExit giveNames(Batch& batch, std::ostream& err)
 
 CliExit preview(Batch& batch, std::ostream& out)
 {
-    const std::vector<RowConflict> conflicts =
-        findConflicts(batch.list, batch.searchDir, batch.changeDir);
-    bool any = false;
+    ConflictFinder finder;
+    const ConflictMarks conflicts =
+        conflictsOf(finder, batch.list, batch.searchDir, batch.changeDir);
     for (int i = 0; i < batch.list.Count(); ++i) {
-        out << displayName(batch.list.fileNameAt(i)) << " → "
-            << displayName(batch.list.GetNewName(i));
         const auto at = static_cast<std::size_t>(i);
-        if (at < conflicts.size() && conflicts[at] != RowConflict::None) {
-            out << "  ※" << conflictReason(conflicts[at], batch.settings.duplicate);
-            any = true;
-        }
-        out << '\n';
+        const RowConflict mark =
+            at < conflicts.marks.size() ? conflicts.marks[at] : RowConflict::None;
+        out << previewLine(batch.list.fileNameAt(i), batch.list.GetNewName(i), mark,
+                           batch.settings.duplicate)
+            << '\n';
     }
-    return any ? CliExit::Partly : CliExit::Done;
-}
-
-// After an interrupt: what the run did before it stopped, and what it left.
-std::string stoppedSummary(const RunResult& result, const std::string& hint)
-{
-    const auto left = std::count(result.rows.begin(), result.rows.end(), RowResult::Pending);
-    return "中断しました。" + runSummary(result, "") + "残りの " + std::to_string(left)
-           + " 個のファイルはそのままです。" + hint;
+    return conflicts.count > 0 ? CliExit::Partly : CliExit::Done;
 }
 
 CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, std::ostream& out,
@@ -321,15 +312,9 @@ CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, 
         err << "中断しました。何も変更していません。\n";
         return exitForSignal(*env.stopSignal);
     }
-    std::vector<RunRow> rows;
-    rows.reserve(static_cast<std::size_t>(batch.list.Count()));
-    for (int i = 0; i < batch.list.Count(); ++i) {
-        auto [current, newName] = batch.list.takeNames(i);
-        rows.push_back({std::move(current), std::move(newName)});
-    }
-    batch.list.ClearList(); // every name is held once from here on
-    const RunSettings settings{batch.searchDir, batch.changeDir, options.save,
-                               batch.settings.duplicate, batch.settings.sameName};
+    const std::vector<RunRow> rows = runRowsOf(batch.list);
+    const RunSettings settings = runSettingsFor(batch.searchDir, batch.changeDir, options.save,
+                                                batch.settings.duplicate, batch.settings.sameName);
     // One run, undo or recovery at a time: the lock is held from the plan
     // to the journal's last line.
     const JournalFolder journals(env.stateFolder, JournalFolder::briefWait);
