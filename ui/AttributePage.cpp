@@ -10,13 +10,14 @@
 #include "AttrChange.h"
 #include "DurableFile.h"
 #include "PosixFileSystem.h"
+#include "Preview.h"
 #include "RunJournal.h"
 #include "WindowFeedback.h"
 
 namespace torvel {
 
-AttributePage::AttributePage(Ui::TForm1& ui, const TMyFileList& list)
-    : m_list(list)
+AttributePage::AttributePage(Ui::TForm1& ui, const ListedFiles& listed)
+    : m_list(listed.files())
     , m_groups{ui.RadioGroup4, ui.RadioGroup5, ui.RadioGroup6}
 {
     QAbstractButton* items[3][2] = {{ui.RadioGroup4Item0, ui.RadioGroup4Item1},

@@ -19,7 +19,9 @@
 #include "FolderPanel.h"
 #include "OpenFileDialog.h"
 #include "PreviewGrid.h"
+#include "Preview.h"
 #include "RenamePage.h"
+#include "RenameSession.h"
 #include "RunCommand.h"
 #include "RunDriver.h"
 #include "RunTypes.h"
@@ -49,7 +51,7 @@ void TForm1::openInFileManager(const QUrl& folder)
 
 int TForm1::fileListCount() const
 {
-    return m_rename->fileList().Count();
+    return m_preview->files().Count();
 }
 
 Page TForm1::currentPage() const
@@ -147,30 +149,23 @@ void TForm1::CheckListBox1ClickCheck()
     StringGrid1Write(immediatePreview());
 }
 
-void TForm1::mjogaiClick(int row)
-{
-    if (m_rename->excludeRow(row)) {
-        StringGrid1Write(immediatePreview());
-    }
-}
-
 // ---------------------------------------------------------------------------
 // The file list and the preview grid
 
 const TMyFileList& TForm1::fileList() const
 {
-    return m_rename->fileList();
+    return m_preview->files();
 }
 
 const PreviewGrid& TForm1::previewGrid() const
 {
-    return m_rename->previewGrid();
+    return m_preview->grid();
 }
 
 void TForm1::FileProp()
 {
     StatusWrite(StatusKind::Working, StatusText::readingFiles());
-    listShown(m_selection->readInto(m_rename->fileList(), m_folders->sourceFolder(),
+    listShown(m_selection->readInto(m_preview->files(), m_folders->sourceFolder(),
                                     m_rename->sortOrder()));
 }
 
@@ -180,18 +175,18 @@ void TForm1::listShown(const FilePropResult& result)
     if (result.searchExtChanged) {
         m_rename->showSourceExtension(m_selection->sourceExtension());
     }
-    m_rename->listRead();
+    m_preview->listRead();
     updatePreviewCommands();
 }
 
 bool TForm1::Change_Name()
 {
-    return m_rename->Change_Name();
+    return m_preview->Change_Name(m_rename->namingInputs());
 }
 
 void TForm1::StringGrid1Write(bool compute)
 {
-    const bool ready = m_rename->write(currentPage(), compute);
+    const bool ready = m_preview->write(currentPage(), compute, *m_rename);
     m_run->setReady(ready);
     ui->StatusBar1->repaint();
 }
@@ -231,7 +226,7 @@ void TForm1::SetRadio5()
 
 std::optional<ChangeResult> TForm1::Date_Change()
 {
-    return m_stampPage->Date_Change(m_folders->sourceFolder(), m_rename->listedNames(),
+    return m_stampPage->Date_Change(m_folders->sourceFolder(), m_preview->listedNames(),
                                     m_run->feedback());
 }
 
@@ -242,7 +237,7 @@ ChangeResult TForm1::Attr_Change()
     if (!journals) {
         return {};
     }
-    return m_attrPage->Attr_Change(m_folders->sourceFolder(), m_rename->listedNames(),
+    return m_attrPage->Attr_Change(m_folders->sourceFolder(), m_preview->listedNames(),
                                    m_run->feedback());
 }
 
@@ -285,16 +280,11 @@ void TForm1::TorvelButtonClick()
 bool TForm1::renamePageRun()
 {
     // The rows are made for the run alone and go before the list is made.
-    std::vector<RunRow> rows = previewGrid().rows();
-    RunSettings settings;
-    settings.SearchDir = m_folders->sourceFolder();
+    std::vector<RunRow> rows = m_preview->runRows();
     // 同一フォルダにリネーム renames where the files are, whatever 保存先 says.
-    settings.ChangeDir = m_folders->saveMethod() == SaveMode::Rename
-                             ? m_folders->sourceFolder()
-                             : m_folders->destinationFolder();
-    settings.SaveMethod = m_folders->saveMethod();
-    settings.JuuhukuCheck = m_rename->avoidsDuplicates();
-    settings.CheckBox1 = m_rename->carriesSameNames();
+    const RunSettings settings = runSettingsFor(
+        m_folders->sourceFolder(), m_folders->destinationFolder(), m_folders->saveMethod(),
+        m_rename->avoidsDuplicates(), m_rename->carriesSameNames());
     const std::optional<RunResult> result = m_run->renameRows(rows, settings);
     if (!result) {
         return false;
@@ -309,7 +299,7 @@ bool TForm1::renamePageRun()
     std::optional<FilePropResult> renamed;
     if (renamesInPlace(settings)) {
         StatusWrite(StatusKind::Working, StatusText::readingFiles());
-        renamed = m_selection->renamedInto(m_rename->fileList(), rows, *result,
+        renamed = m_selection->renamedInto(m_preview->files(), rows, *result,
                                            m_folders->sourceFolder(), m_rename->sortOrder());
     }
     std::vector<RunRow>().swap(rows);

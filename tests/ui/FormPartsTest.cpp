@@ -15,6 +15,7 @@
 #include "FolderPanel.h"
 #include "FormHost.h"
 #include "Pages.h"
+#include "Preview.h"
 #include "RenamePage.h"
 #include "RunCommand.h"
 #include "RunTypes.h"
@@ -91,8 +92,8 @@ TEST_F(FormParts, TheFolderPanelRefusesMovingWithinOneFolderOnlyWhileFilesAreLis
 TEST_F(FormParts, AChoiceOfFilesSignalsTheFolderThenTheFilesThenTheEndThenTheWord)
 {
     FolderPanel panel(ui, host, &window);
-    RenamePage rename(ui, host, panel);
-    FileSelection selection(ui.StringGrid1, ui.CheckListBox1, rename.previewGrid(), host, &window);
+    Preview preview(ui.StringGrid1, host, panel);
+    FileSelection selection(ui.StringGrid1, ui.CheckListBox1, preview.grid(), host, &window);
     QObject::connect(
         &selection, &FileSelection::sourceFolderChosen,
         [this](const std::string& folder) { host.events.push_back("folder:" + folder); });
@@ -116,8 +117,8 @@ TEST_F(FormParts, AChoiceOfFilesSignalsTheFolderThenTheFilesThenTheEndThenTheWor
 TEST_F(FormParts, ACancelledDialogOnlyEndsTheChoice)
 {
     FolderPanel panel(ui, host, &window);
-    RenamePage rename(ui, host, panel);
-    FileSelection selection(ui.StringGrid1, ui.CheckListBox1, rename.previewGrid(), host, &window);
+    Preview preview(ui.StringGrid1, host, panel);
+    FileSelection selection(ui.StringGrid1, ui.CheckListBox1, preview.grid(), host, &window);
     int ended = 0;
     QObject::connect(&selection, &FileSelection::filesChosen,
                      [this] { host.events.push_back("files"); });
@@ -134,8 +135,9 @@ TEST_F(FormParts, ACancelledDialogOnlyEndsTheChoice)
 TEST_F(FormParts, AnEmptyListAsksForFilesAndKeepsTheRunBack)
 {
     FolderPanel panel(ui, host, &window);
-    RenamePage rename(ui, host, panel);
-    EXPECT_FALSE(rename.write(Page::Rename, true));
+    Preview preview(ui.StringGrid1, host, panel);
+    RenamePage rename(ui, host, panel, preview);
+    EXPECT_FALSE(preview.write(Page::Rename, true, rename));
     ASSERT_FALSE(host.statuses.empty());
     EXPECT_EQ(host.statuses.back().kind, StatusKind::Waiting);
     EXPECT_EQ(host.statuses.back().text, QStringLiteral("ファイルを選択してください。"));

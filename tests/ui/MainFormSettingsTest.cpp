@@ -52,8 +52,8 @@ TEST(MainFormSettings, MissingFileStartsWithTheDefaultsAndIsWrittenInKeyOrder)
         EXPECT_FALSE(checked(form, off)) << off;
     EXPECT_TRUE(checked(form, "NonPreCheck"));
     EXPECT_TRUE(checked(form, "CheckBox2"));
-    EXPECT_EQ(form.ButtonSide, 1);
-    EXPECT_EQ(form.HeightSize, 1);
+    EXPECT_EQ(form.buttonSide(), 1);
+    EXPECT_EQ(form.heightSize(), 1);
     EXPECT_TRUE(checked(form, "N580"));
     EXPECT_EQ(form.pos(), QPoint(233, 104));
     EXPECT_EQ(form.fileText(), "") << "nothing is written before closing";
@@ -90,7 +90,7 @@ TEST(MainFormSettings, OnlyCapitalOnIsOnWhateverTheDefault)
     EXPECT_TRUE(checked(form, "JuuhukuCheck")) << "blanks around a value do not count";
     EXPECT_FALSE(checked(form, "ExtCheck"));
     EXPECT_FALSE(checked(form, "KetaCheck"));
-    EXPECT_EQ(form.ButtonSide, 0);
+    EXPECT_EQ(form.buttonSide(), 0);
     EXPECT_EQ(child<QWidget>(form, "Panel3")->x(), 561) << "the buttons start at the right";
 
     ASSERT_TRUE(form.close());
@@ -145,7 +145,7 @@ TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsChosen)
         const std::string where =
             std::string("HEIGHTSIZE=") + c.value + " on " + std::to_string(c.screen);
         TestForm form("[OPTIONS]\nHEIGHTSIZE=" + std::string(c.value) + "\n", c.screen);
-        EXPECT_EQ(form.HeightSize, c.heightSize) << where;
+        EXPECT_EQ(form.heightSize(), c.heightSize) << where;
         EXPECT_TRUE(checked(form, c.item)) << where;
         EXPECT_EQ(form.height(), std::min(heights[c.heightSize], c.screen))
             << where << ": no taller than the screen";

@@ -221,7 +221,7 @@ TEST(MainForm, FirstStartShowsTheDefaultsAndAsksForFiles)
     EXPECT_TRUE(child<QAction>(form, "CheckBox2")->isChecked());
     EXPECT_EQ(form.saveMethod(), SaveMode::Rename) << "files stay in their folder";
     EXPECT_TRUE(child<QRadioButton>(form, "RadioButton1")->isChecked());
-    EXPECT_EQ(form.ButtonSide, 1);
+    EXPECT_EQ(form.buttonSide(), 1);
     EXPECT_EQ(form.pos(), QPoint(233, 104));
     EXPECT_EQ(form.selectedFiles().capacity(), 5000u);
 
