@@ -30,6 +30,7 @@
 #include "RunDriver.h"
 #include "RunJournal.h"
 #include "SettingsRecord.h"
+#include "Texts.h"
 #include "UndoTexts.h"
 
 namespace torvel {
