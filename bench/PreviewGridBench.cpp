@@ -88,7 +88,7 @@ public:
 
     void listAll()
     {
-        SelectedFiles = folder().names;
+        setSelectedFiles(folder().names);
         FileProp();
     }
 
@@ -97,7 +97,7 @@ public:
     {
         SearchDirChange(path);
         ChangeDirChange(path);
-        SelectedFiles = names;
+        setSelectedFiles(names);
         FileSeleSet();
         FileProp();
         RadioButtonIndex(SaveMode::Rename);

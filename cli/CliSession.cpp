@@ -23,9 +23,11 @@
 #include "NameText.h"
 #include "PreviewConflicts.h"
 #include "ProfileFile.h"
+#include "RenameSession.h"
 #include "RunDriver.h"
 #include "RunSession.h"
 #include "SettingsRecord.h"
+#include "Texts.h"
 #include "UndoTexts.h"
 
 namespace torvel {
@@ -255,10 +257,8 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
 CliExit giveNames(Batch& batch, std::ostream& err)
 {
     const RenameOptions& given = batch.settings.rename;
-    RenameOptions in = given;
-    in.identifier = nameFromUserText(cleanIdentifier(given.identifier));
-    in.extension = nameFromUserText(given.extension);
-    if (!in.keepNumber && in.identifier.empty()) {
+    const RenameOptions in = optionsForNames(given);
+    if (lacksIdentifier(in)) {
         err << "識別名を -i で指定してください（ファイル名の末尾の数字を使うときは -k）。\n";
         return CliExit::Usage;
     }
@@ -278,28 +278,18 @@ CliExit giveNames(Batch& batch, std::ostream& err)
 
 CliExit preview(Batch& batch, std::ostream& out)
 {
-    const std::vector<RowConflict> conflicts =
-        findConflicts(batch.list, batch.searchDir, batch.changeDir);
-    bool any = false;
+    ConflictFinder finder;
+    const ConflictMarks conflicts =
+        conflictsOf(finder, batch.list, batch.searchDir, batch.changeDir);
     for (int i = 0; i < batch.list.Count(); ++i) {
-        out << displayName(batch.list.fileNameAt(i)) << " → "
-            << displayName(batch.list.GetNewName(i));
         const auto at = static_cast<std::size_t>(i);
-        if (at < conflicts.size() && conflicts[at] != RowConflict::None) {
-            out << "  ※" << conflictReason(conflicts[at], batch.settings.rename.avoidDuplicates);
-            any = true;
-        }
-        out << '\n';
+        const RowConflict mark =
+            at < conflicts.marks.size() ? conflicts.marks[at] : RowConflict::None;
+        out << previewLine(batch.list.fileNameAt(i), batch.list.GetNewName(i), mark,
+                           batch.settings.rename.avoidDuplicates)
+            << '\n';
     }
-    return any ? CliExit::Partly : CliExit::Done;
-}
-
-// After an interrupt: what the run did before it stopped, and what it left.
-std::string stoppedSummary(const RunResult& result, const std::string& hint)
-{
-    const auto left = std::count(result.rows.begin(), result.rows.end(), RowResult::Pending);
-    return "中断しました。" + runSummary(result, "") + "残りの " + std::to_string(left)
-           + " 個のファイルはそのままです。" + hint;
+    return conflicts.count > 0 ? CliExit::Partly : CliExit::Done;
 }
 
 CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, std::ostream& out,
@@ -309,16 +299,9 @@ CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, 
         err << "中断しました。何も変更していません。\n";
         return exitForSignal(*env.stopSignal);
     }
-    std::vector<RunRow> rows;
-    rows.reserve(static_cast<std::size_t>(batch.list.Count()));
-    for (int i = 0; i < batch.list.Count(); ++i) {
-        auto [current, newName] = batch.list.takeNames(i);
-        rows.push_back({std::move(current), std::move(newName)});
-    }
-    batch.list.ClearList(); // every name is held once from here on
-    const RunSettings settings{batch.searchDir, batch.changeDir, options.save,
-                               batch.settings.rename.avoidDuplicates,
-                               batch.settings.rename.carrySameNameFiles};
+    const std::vector<RunRow> rows = runRowsOf(batch.list);
+    const RunSettings settings =
+        runSettingsFor(batch.searchDir, batch.changeDir, options.save, batch.settings.rename);
     // One run, undo or recovery at a time: the lock is held from the plan
     // to the journal's last line.
     RunSession session(env.stateFolder);

@@ -30,7 +30,4 @@ struct StatusMessage
     bool operator==(const StatusMessage&) const = default;
 };
 
-// The words of a name generator status, UTF-8.
-const char* nameStatusText(NameStatus status);
-
 } // namespace torvel

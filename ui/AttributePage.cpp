@@ -9,13 +9,14 @@
 #include <optional>
 
 #include "AttrChange.h"
+#include "Preview.h"
 #include "RunCommand.h"
 #include "RunTypes.h"
 
 namespace torvel {
 
-AttributePage::AttributePage(Ui::TForm1& ui, const TMyFileList& list)
-    : m_list(list)
+AttributePage::AttributePage(Ui::TForm1& ui, const ListedFiles& listed)
+    : m_list(listed.files())
     , m_groups{ui.RadioGroup4, ui.RadioGroup5, ui.RadioGroup6}
 {
     QAbstractButton* items[3][2] = {{ui.RadioGroup4Item0, ui.RadioGroup4Item1},

@@ -14,6 +14,7 @@ namespace Ui {
 class TForm1;
 }
 
+class ListedFiles;
 class TMyFileList;
 class RunCommand;
 enum class AttrItem;
@@ -26,8 +27,8 @@ class AttributePage : public QObject
 {
     Q_OBJECT
 public:
-    // list: the file list the page is filled from.
-    AttributePage(Ui::TForm1& ui, const TMyFileList& list);
+    // listed: the preview, whose file list the page is filled from.
+    AttributePage(Ui::TForm1& ui, const ListedFiles& listed);
 
     void TSheetPro();
     // Fills the groups from the first file and marks them untouched.

@@ -133,6 +133,8 @@ FileSelection::FileSelection(QTableView* grid, QListWidget* filter, const Previe
     , m_filter(filter)
     , m_rows(rows)
 {
+    // Room for a large selection from the start, as its first reading needs.
+    m_selectedFiles.reserve(5000);
     m_fileDrop = new TFileDrop(window);
     m_fileDrop->setObjectName(QStringLiteral("FileDrop1"));
     m_fileDrop->setControl(grid);
@@ -152,8 +154,8 @@ void FileSelection::setUpGridMenu(QWidget* window)
     QAction* takeTime = m_gridMenu->addAction(QStringLiteral("このファイルの時刻に設定"));
     takeTime->setObjectName(QStringLiteral("pTime"));
     connect(m_gridMenu, &QMenu::aboutToShow, this, &FileSelection::PopupMenu1Popup);
-    connect(exclude, &QAction::triggered, this, [this] { Q_EMIT excludeRequested(PopupRow); });
-    connect(takeTime, &QAction::triggered, this, [this] { Q_EMIT stampRequested(PopupRow); });
+    connect(exclude, &QAction::triggered, this, [this] { Q_EMIT excludeRequested(m_popupRow); });
+    connect(takeTime, &QAction::triggered, this, [this] { Q_EMIT stampRequested(m_popupRow); });
 
     QWidget* viewport = m_grid->viewport();
     viewport->installEventFilter(new MouseUpWatch(this, [this, viewport](QMouseEvent* event) {
@@ -167,25 +169,25 @@ void FileSelection::setUpGridMenu(QWidget* window)
 
 void FileSelection::openFilesFrom(const std::string& folder)
 {
-    SearchExt = asciiLowerName(SearchExt);
+    m_searchExt = asciiLowerName(m_searchExt);
     OpenDialogSetup setup;
     setup.title = QStringLiteral("変換するファイルの選択");
-    if (SearchExt == "jpg" || SearchExt == "gif" || SearchExt == "bmp") {
+    if (m_searchExt == "jpg" || m_searchExt == "gif" || m_searchExt == "bmp") {
         setup.filterIndex = 1;
-    } else if (SearchExt == "txt" || SearchExt == "prn") {
+    } else if (m_searchExt == "txt" || m_searchExt == "prn") {
         setup.filterIndex = 2;
     } else {
         setup.filterIndex = 3;
-        setup.defaultExt = SearchExt;
+        setup.defaultExt = m_searchExt;
     }
     setup.folder = folder;
 
     if (const std::optional<std::vector<std::string>> chosen = m_host.runOpenDialog(setup);
         chosen && !chosen->empty()) {
-        SelectedFiles.clear();
+        m_selectedFiles.clear();
         Q_EMIT sourceFolderChosen(folderPartOf(chosen->front()));
         for (const std::string& path : *chosen) {
-            SelectedFiles.push_back(bareNameOf(path));
+            m_selectedFiles.push_back(bareNameOf(path));
         }
         FileSeleSet();
         Q_EMIT filesChosen();
@@ -203,7 +205,7 @@ void FileSelection::FileDrop1FileDrop(QObject* /*Sender*/, int /*Num*/,
         return;
     }
     DroppedItems dropped = torvel::takeDroppedItems(Files);
-    SelectedFiles = std::move(dropped.names);
+    m_selectedFiles = std::move(dropped.names);
     m_droppedFolderFacts = std::move(dropped.scanned);
     if (!dropped.folder.empty()) {
         Q_EMIT sourceFolderChosen(dropped.folder);
@@ -232,7 +234,7 @@ void FileSelection::FileSeleSet()
     m_filter->setUpdatesEnabled(false);
     m_filter->clear();
     m_host.StatusWrite(StatusKind::Working, kSearchingExtensions);
-    std::vector<std::string> extensions = distinctExtensions(SelectedFiles);
+    std::vector<std::string> extensions = distinctExtensions(m_selectedFiles);
     sortByName(extensions);
     for (const std::string& extension : extensions) {
         auto* item = new QListWidgetItem(utf8Text(displayName(extension)));
@@ -252,7 +254,7 @@ std::vector<ExtensionChoice> FileSelection::extensionFilterChoices() const
     if (m_filter->count() == 0) {
         // Until a selection has filled the filter, every extension passes.
         std::unordered_set<std::string_view> seen;
-        for (const std::string& name : SelectedFiles) {
+        for (const std::string& name : m_selectedFiles) {
             if (const std::string_view extension = extensionOf(name);
                 seen.insert(extension).second) {
                 choices.push_back({std::string(extension), true});
@@ -281,15 +283,15 @@ FilePropResult FileSelection::readInto(TMyFileList& list, const std::string& fol
     const std::shared_ptr<const FolderScanFacts> scanned = std::move(m_droppedFolderFacts);
     m_droppedFolderFacts.reset();
     input.scanned = scanned.get();
-    input.selectedFiles = std::move(SelectedFiles);
+    input.selectedFiles = std::move(m_selectedFiles);
     FilePropResult result;
     try {
         result = rebuildFileList(list, input);
     } catch (...) {
-        SelectedFiles = std::move(input.selectedFiles);
+        m_selectedFiles = std::move(input.selectedFiles);
         throw;
     }
-    SelectedFiles = std::move(input.selectedFiles);
+    m_selectedFiles = std::move(input.selectedFiles);
     takeExtension(result);
     return result;
 }
@@ -304,7 +306,7 @@ FileSelection::renamedInto(TMyFileList& list, std::vector<RunRow>& rows, const R
     if (sort) {
         list.SetSortType(*sort);
     }
-    FilePropResult result = selectionFacts(SelectedFiles, folder);
+    FilePropResult result = selectionFacts(m_selectedFiles, folder);
     takeExtension(result);
     return result;
 }
@@ -312,7 +314,7 @@ FileSelection::renamedInto(TMyFileList& list, std::vector<RunRow>& rows, const R
 void FileSelection::takeExtension(const FilePropResult& facts)
 {
     if (facts.searchExtChanged) {
-        SearchExt = facts.SearchExt;
+        m_searchExt = facts.SearchExt;
     }
 }
 
@@ -330,7 +332,7 @@ void FileSelection::StringGrid1MouseUp(QObject* /*Sender*/, Qt::MouseButton Butt
     if (!cell.isValid() || row >= m_rows.RowCount() || m_rows.currentName(row).empty()) {
         return;
     }
-    PopupRow = row;
+    m_popupRow = row;
     QAction* name = m_gridMenu->findChild<QAction*>(QStringLiteral("pName"));
     // A long name would stretch the menu across the screen: it is cut in the
     // middle, as in the grid, to the width of the grid the menu opens over.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FileProp.h"
@@ -39,9 +40,14 @@ public:
     FileSelection(QTableView* grid, QListWidget* filter, const PreviewGrid& rows, FormHost& host,
                   QWidget* window);
 
-    std::vector<std::string> SelectedFiles; // bare names in the source folder
-    std::string SearchExt;                  // remembered source extension
-    int PopupRow = -1;                      // grid row the grid's menu was last opened on
+    // The chosen files: bare names in the source folder.
+    const std::vector<std::string>& selectedFiles() const { return m_selectedFiles; }
+    void setSelectedFiles(std::vector<std::string> names) { m_selectedFiles = std::move(names); }
+    // The remembered source extension, which the open-file dialog starts with.
+    const std::string& sourceExtension() const { return m_searchExt; }
+    void setSourceExtension(std::string extension) { m_searchExt = std::move(extension); }
+    // The grid row the grid's menu was last opened on; -1 before.
+    int popupRow() const { return m_popupRow; }
 
     // Shows the open-file dialog in `folder`.
     void openFilesFrom(const std::string& folder);
@@ -93,6 +99,9 @@ private:
     // What the scan of a dropped folder saw of the files it selected, for
     // the reading right after the drop only.
     std::shared_ptr<const FolderScanFacts> m_droppedFolderFacts;
+    std::vector<std::string> m_selectedFiles; // SelectedFiles
+    std::string m_searchExt;                  // SearchExt
+    int m_popupRow = -1;                      // PopupRow
 };
 
 } // namespace torvel

@@ -100,7 +100,7 @@ void FolderPanel::setUpTree(QWidget* window)
     m_tree->setPopup(popup);
     connect(openHere, &QAction::triggered, this, [this] {
         const std::string folder = m_tree->SelectedPath();
-        Q_EMIT openFilesRequested(folder.empty() ? SearchDir : folder);
+        Q_EMIT openFilesRequested(folder.empty() ? m_searchDir : folder);
     });
     connect(showFolder, &QAction::triggered, this, &FolderPanel::ExplorerMenuClick);
 }
@@ -115,9 +115,9 @@ void FolderPanel::SearchDirChange(const std::string& path)
     if (path.empty()) {
         return;
     }
-    SearchDir = withTrailingSlash(path);
-    m_source->setText(MiniDir(SearchDir));
-    m_source->setToolTip(pathText(SearchDir));
+    m_searchDir = withTrailingSlash(path);
+    m_source->setText(MiniDir(m_searchDir));
+    m_source->setToolTip(pathText(m_searchDir));
 }
 
 void FolderPanel::ChangeDirChange(const std::string& path)
@@ -125,10 +125,10 @@ void FolderPanel::ChangeDirChange(const std::string& path)
     if (path.empty()) {
         return;
     }
-    ChangeDir = withTrailingSlash(path);
-    m_destination->setText(MiniDir(ChangeDir));
+    m_changeDir = withTrailingSlash(path);
+    m_destination->setText(MiniDir(m_changeDir));
     m_destination->setCursorPosition(0);
-    m_destination->setToolTip(pathText(ChangeDir));
+    m_destination->setToolTip(pathText(m_changeDir));
 }
 
 QString FolderPanel::MiniDir(const std::string& path) const
@@ -154,7 +154,7 @@ int FolderPanel::folderFieldWidth() const
 void FolderPanel::selectDestinationInTree()
 {
     TFoldertreeEX* tree = m_tree;
-    tree->SelectPath(ChangeDir);
+    tree->SelectPath(m_changeDir);
     // A deep folder is scrolled into view, as far as its name needs. The
     // tree puts the view back to its left edge when it is first shown, so
     // the place is set again once the window is on the screen.
@@ -185,13 +185,13 @@ void FolderPanel::destinationChosen(const std::string& path)
     if (m_host.fileListCount() > 0) {
         // One folder means renaming in place; leaving it while renaming was
         // chosen copies, so that no file leaves its folder unasked.
-        SaveMode method = SaveMethod;
-        if (sameFolder(SearchDir, ChangeDir)) {
+        SaveMode method = m_saveMethod;
+        if (sameFolder(m_searchDir, m_changeDir)) {
             method = SaveMode::Rename;
         } else if (method == SaveMode::Rename) {
             method = SaveMode::Copy;
         }
-        if (method != SaveMethod) {
+        if (method != m_saveMethod) {
             RadioButtonOn(method);
         }
     }
@@ -235,7 +235,7 @@ void FolderPanel::Edit5Enter()
         return;
     }
     m_editingDestination = true;
-    m_destination->setText(pathText(ChangeDir));
+    m_destination->setText(pathText(m_changeDir));
     setDestinationEditing(true);
 }
 
@@ -245,8 +245,8 @@ void FolderPanel::Edit5Exit(bool focusTree)
         return;
     }
     m_editingDestination = false;
-    TypedDir = bytesOf(m_destination->text());
-    m_destination->setText(MiniDir(ChangeDir));
+    m_typedDir = bytesOf(m_destination->text());
+    m_destination->setText(MiniDir(m_changeDir));
     m_destination->setCursorPosition(0);
     setDestinationEditing(false);
     if (focusTree && m_tree->isEnabled()) {
@@ -271,12 +271,13 @@ void FolderPanel::CuteButton3Click()
     }
     Edit5Exit();
     applyTypedDestination();
-    TypedDir.clear();
+    m_typedDir.clear();
 }
 
 void FolderPanel::applyTypedDestination()
 {
-    const std::optional<std::string> folder = typedFolderPath(TypedDir, detectFolderPlaces().home);
+    const std::optional<std::string> folder =
+        typedFolderPath(m_typedDir, detectFolderPlaces().home);
     if (!folder) {
         m_host.StatusWrite(
             StatusKind::Warning,
@@ -297,7 +298,7 @@ void FolderPanel::applyTypedDestination()
     m_tree->SelectPath(*folder);
     // A folder the tree cannot show (one in a folder that cannot be listed)
     // is still the folder that was asked for.
-    if (!sameFolder(ChangeDir, *folder)) {
+    if (!sameFolder(m_changeDir, *folder)) {
         destinationChosen(*folder);
     }
 }
@@ -333,18 +334,18 @@ void FolderPanel::RadioButtonOn(SaveMode method)
     // Checking a button that was not checked runs its click handler here,
     // before the method is stored.
     m_radios[static_cast<int>(method)]->setChecked(true);
-    SaveMethod = method;
+    m_saveMethod = method;
 }
 
 void FolderPanel::RadioButtonIndex(SaveMode method)
 {
-    if (method != SaveMethod) {
+    if (method != m_saveMethod) {
         RadioButtonOn(method);
     }
     if (m_host.fileListCount() == 0) {
         return;
     }
-    if (sameFolder(SearchDir, ChangeDir)) {
+    if (sameFolder(m_searchDir, m_changeDir)) {
         // Moving or copying within one folder is refused.
         if (method != SaveMode::Rename) {
             RadioButtonOn(SaveMode::Rename);
@@ -352,9 +353,9 @@ void FolderPanel::RadioButtonIndex(SaveMode method)
         }
     } else if (method == SaveMode::Rename) {
         // Renaming happens in the source folder, so it becomes the destination.
-        m_tree->SelectPath(SearchDir);
-        if (!sameFolder(SearchDir, ChangeDir)) {
-            destinationChosen(SearchDir);
+        m_tree->SelectPath(m_searchDir);
+        if (!sameFolder(m_searchDir, m_changeDir)) {
+            destinationChosen(m_searchDir);
         }
     }
     const bool elsewhere = method != SaveMode::Rename;

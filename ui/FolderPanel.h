@@ -32,13 +32,14 @@ class FolderPanel : public QObject, public FolderChoice
 public:
     FolderPanel(Ui::TForm1& ui, FormHost& host, QWidget* window);
 
-    std::string SearchDir; // source folder, ends in "/"
-    std::string ChangeDir; // destination folder, ends in "/"
-    std::string TypedDir;  // typed into Edit5 while it is edited
-    SaveMode SaveMethod{}; // renaming until the settings say otherwise
-
-    const std::string& sourceFolder() const override { return SearchDir; }
-    const std::string& destinationFolder() const override { return ChangeDir; }
+    const std::string& sourceFolder() const override { return m_searchDir; }
+    const std::string& destinationFolder() const override { return m_changeDir; }
+    // What is typed into Edit5 while it is edited; empty otherwise.
+    const std::string& typedFolder() const { return m_typedDir; }
+    SaveMode saveMethod() const { return m_saveMethod; }
+    // Stores the method without touching its buttons: the settings' method
+    // at start-up, which RadioButtonOn shows once the folders are set.
+    void setSaveMethod(SaveMode method) { m_saveMethod = method; }
 
     void SearchDirChange(const std::string& path);
     void ChangeDirChange(const std::string& path);
@@ -87,6 +88,10 @@ private:
     TFoldertreeEX* m_tree;     // DirTree
     QRadioButton* m_radios[3]; // RadioButton1 to 3: rename, move, copy
     bool m_editingDestination = false;
+    std::string m_searchDir; // SearchDir: source folder, ends in "/"
+    std::string m_changeDir; // ChangeDir: destination folder, ends in "/"
+    std::string m_typedDir;  // TypedDir
+    SaveMode m_saveMethod{}; // SaveMethod: renaming until the settings say otherwise
 };
 
 } // namespace torvel

@@ -21,6 +21,7 @@
 #include "FolderPanel.h"
 #include "HelpWindow.h"
 #include "OwnerDrawnTabs.h"
+#include "Preview.h"
 #include "RenamePage.h"
 #include "RunCommand.h"
 #include "RunTypes.h"
@@ -43,6 +44,95 @@ std::unique_ptr<Ui::TForm1> formOf(QMainWindow* window)
     return form;
 }
 
+void nameControlsForScreenReaders(QWidget& window)
+{
+    // A control with a caption of its own is named by it; these are named by
+    // the caption beside them, or, for a picture button, by its menu item.
+    static const struct
+    {
+        const char* control;
+        const char* name;
+    } names[] = {
+        {"SpeedButton1", "変換ファイルの選択"},
+        {"PreViewButton", "プレビュー"},
+        {"TorvelButton", "実行"},
+        {"EndButton", "終了"},
+        {"Edit1", "識別名"},
+        {"Edit4", "初期値"},
+        {"Edit2", "桁数"},
+        {"Edit3", "拡張子"},
+        {"DateEdit1", "日付"},
+        {"SpinEdit3", "年"},
+        {"SpinEdit4", "月"},
+        {"SpinEdit5", "日"},
+        {"SpinEdit6", "時"},
+        {"SpinEdit7", "分"},
+        {"SpinEdit8", "秒"},
+        {"DirTree", "保存先"},
+        {"CheckListBox1", "フィルター"},
+        {"StringGrid1", "プレビュー画面"},
+        {"Edit5", "保存先"},
+    };
+    for (const auto& entry : names) {
+        if (auto* control = window.findChild<QWidget*>(QLatin1String(entry.control))) {
+            control->setAccessibleName(QString::fromUtf8(entry.name));
+        }
+    }
+}
+
+void drawPageTab(TPageControlEx* control, int index, const QRect& rect, TOwnerDrawState state)
+{
+    const bool selected = state.testFlag(TOwnerDrawFlag::odSelected);
+    QPainter* canvas = control != nullptr ? control->Canvas() : nullptr;
+    if (canvas == nullptr) {
+        return;
+    }
+    const QPalette& colours = control->palette();
+    canvas->setFont(control->font());
+    canvas->fillRect(rect, selected ? colours.highlight() : colours.button());
+    canvas->setPen(selected ? colours.color(QPalette::HighlightedText)
+                            : colours.color(QPalette::WindowText));
+    canvas->save();
+    canvas->setClipRect(rect);
+    canvas->drawText(rect.adjusted(3, 3, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                     control->tabText(index));
+    canvas->restore();
+}
+
+QString windowCaption()
+{
+    // The same version the about box and both programs' --version show.
+    return QStringLiteral("ファイル保管機構  トルベリオ  ") + ProgramVersion()
+           + QString(kCreditGap, QLatin1Char(' ')) + QStringLiteral("TORVEL 開発チーム");
+}
+
+// Whether a hint shows: a control with a hint setting of its own keeps it;
+// the others follow the nearest parent that has one, and in the end the
+// window's.
+bool hintAllowed(const QWidget* widget, const QWidget* window, bool windowHints)
+{
+    for (const QWidget* w = widget; w != nullptr && w != window; w = w->parentWidget()) {
+        const QVariant own = w->property("showHint");
+        if (own.isValid()) {
+            return own.toBool();
+        }
+    }
+    return windowHints;
+}
+
+// The help topic of a control: the form's HelpContext of the control or of
+// its nearest parent that has one.
+int helpContextOf(const QWidget* widget)
+{
+    for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+        const int topic = w->property("HelpContext").toInt();
+        if (topic != 0) {
+            return topic;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
@@ -56,19 +146,13 @@ TForm1::TForm1(Unstarted, QWidget* parent)
     : QMainWindow(parent)
     , ui(formOf(this))
     , m_folders(std::make_unique<FolderPanel>(*ui, host(), this))
-    , m_rename(std::make_unique<RenamePage>(*ui, host(), *m_folders))
+    , m_preview(std::make_unique<Preview>(ui->StringGrid1, host(), *m_folders))
+    , m_rename(std::make_unique<RenamePage>(*ui, host(), *m_folders, *m_preview))
     , m_selection(std::make_unique<FileSelection>(ui->StringGrid1, ui->CheckListBox1,
-                                                  m_rename->previewGrid(), host(), this))
-    , m_stampPage(std::make_unique<TimeStampPage>(*ui, host(), m_rename->fileList()))
-    , m_attrPage(std::make_unique<AttributePage>(*ui, m_rename->fileList()))
+                                                  m_preview->grid(), host(), this))
+    , m_stampPage(std::make_unique<TimeStampPage>(*ui, host(), *m_preview))
+    , m_attrPage(std::make_unique<AttributePage>(*ui, *m_preview))
     , m_run(std::make_unique<RunCommand>(*ui, host(), this))
-    , SearchDir(m_folders->SearchDir)
-    , ChangeDir(m_folders->ChangeDir)
-    , TypedDir(m_folders->TypedDir)
-    , SaveMethod(m_folders->SaveMethod)
-    , SearchExt(m_selection->SearchExt)
-    , SelectedFiles(m_selection->SelectedFiles)
-    , PopupRow(m_selection->PopupRow)
 {
     setUpControls();
     connectCommands();
@@ -77,7 +161,8 @@ TForm1::TForm1(Unstarted, QWidget* parent)
 
 TForm1::~TForm1()
 {
-    FormDestroy();
+    qApp->removeEventFilter(this);
+    Q_EMIT helpQuitRequested();
 }
 
 void TForm1::setUpControls()
@@ -121,47 +206,11 @@ void TForm1::setUpControls()
         }
     });
 
-    nameControlsForScreenReaders();
+    nameControlsForScreenReaders(*this);
     orderTabChain();
 
     // Hints are switched on and off for the whole window by one filter.
     qApp->installEventFilter(this);
-}
-
-void TForm1::nameControlsForScreenReaders()
-{
-    // A control with a caption of its own is named by it; these are named by
-    // the caption beside them, or, for a picture button, by its menu item.
-    static const struct
-    {
-        const char* control;
-        const char* name;
-    } names[] = {
-        {"SpeedButton1", "変換ファイルの選択"},
-        {"PreViewButton", "プレビュー"},
-        {"TorvelButton", "実行"},
-        {"EndButton", "終了"},
-        {"Edit1", "識別名"},
-        {"Edit4", "初期値"},
-        {"Edit2", "桁数"},
-        {"Edit3", "拡張子"},
-        {"DateEdit1", "日付"},
-        {"SpinEdit3", "年"},
-        {"SpinEdit4", "月"},
-        {"SpinEdit5", "日"},
-        {"SpinEdit6", "時"},
-        {"SpinEdit7", "分"},
-        {"SpinEdit8", "秒"},
-        {"DirTree", "保存先"},
-        {"CheckListBox1", "フィルター"},
-        {"StringGrid1", "プレビュー画面"},
-        {"Edit5", "保存先"},
-    };
-    for (const auto& entry : names) {
-        if (auto* control = findChild<QWidget*>(QLatin1String(entry.control))) {
-            control->setAccessibleName(QString::fromUtf8(entry.name));
-        }
-    }
 }
 
 // The command column, the menus and the page controls: the window's own.
@@ -205,8 +254,8 @@ void TForm1::connectCommands()
     connect(ui->About1, &QAction::triggered, this, [this] { TForm2::About1Click(this); });
 
     connect(ui->PageControl1, &TPageControlEx::OnChange, this, &TForm1::PageControl1Change);
-    connect(ui->PageControl1, &TPageControlEx::OnDrawTab, this, &TForm1::drawPageTab);
-    connect(ui->PageControl2, &TPageControlEx::OnDrawTab, this, &TForm1::drawPageTab);
+    connect(ui->PageControl1, &TPageControlEx::OnDrawTab, this, &drawPageTab);
+    connect(ui->PageControl2, &TPageControlEx::OnDrawTab, this, &drawPageTab);
     connect(ui->PageControl2, &TPageControlEx::OnChanging, this, &TForm1::PageControl2Changing);
 }
 
@@ -218,17 +267,25 @@ void TForm1::wireParts()
     connect(m_folders.get(), &FolderPanel::openFilesRequested, this,
             [this](const std::string& folder) { m_selection->openFilesFrom(folder); });
     connect(m_rename.get(), &RenamePage::redrawWanted, this, redraw);
-    connect(m_rename.get(), &RenamePage::attributesListed, this, &TForm1::SetRadio5);
+    connect(m_rename.get(), &RenamePage::orderChosen, this, [this, redraw] {
+        m_preview->sortedAnew();
+        redraw();
+    });
+    connect(m_preview.get(), &Preview::attributesListed, this, &TForm1::SetRadio5);
 
     connect(m_selection.get(), &FileSelection::sourceFolderChosen, this, &TForm1::SearchDirChange);
     connect(m_selection.get(), &FileSelection::filesChosen, this, &TForm1::FileProp);
     connect(m_selection.get(), &FileSelection::choiceEnded, this, [this, redraw] {
-        RadioButtonIndex(SaveMethod);
+        RadioButtonIndex(m_folders->saveMethod());
         redraw();
     });
     connect(m_selection.get(), &FileSelection::filterChanged, this,
             &TForm1::CheckListBox1ClickCheck);
-    connect(m_selection.get(), &FileSelection::excludeRequested, this, &TForm1::mjogaiClick);
+    connect(m_selection.get(), &FileSelection::excludeRequested, this, [this, redraw](int row) {
+        if (m_preview->excludeRow(row)) {
+            redraw();
+        }
+    });
     connect(m_selection.get(), &FileSelection::stampRequested, this, &TForm1::pTimeClick);
 }
 
@@ -244,41 +301,25 @@ void TForm1::FormCreate()
     ui->PageControl1->setCurrentIndex(tabOf(Page::Rename));
     ui->PageControl2->setCurrentIndex(tabOf(LowerPage::Destination));
     placeWindow(m_formLeft, m_formTop);
-    SaveMethod = saveMethodFromText(m_saveMethodText);
+    m_folders->setSaveMethod(saveMethodFromText(m_saveMethodText));
     // A folder that has gone since the last run is replaced without a word;
     // with both gone, both become the pictures folder.
-    if (!folderExists(SearchDir)) {
+    if (!folderExists(m_folders->sourceFolder())) {
         SearchDirChange(m_baseDir);
     }
-    if (!folderExists(ChangeDir)) {
-        ChangeDirChange(SearchDir);
+    if (!folderExists(m_folders->destinationFolder())) {
+        ChangeDirChange(m_folders->sourceFolder());
     }
     m_folders->selectDestinationInTree();
-    m_rename->writeGridHeaders();
+    m_preview->writeHeaders();
     m_rename->ExtCheckClick();
-    m_folders->RadioButtonOn(SaveMethod);
+    m_folders->RadioButtonOn(m_folders->saveMethod());
     MaeSortClick();
-    SelectedFiles.reserve(5000);
     if (ButtonSide == 0) {
         ButtonSide = 1;
         ButtonSideCapClick();
     }
     SizeChenge(HeightSize);
-}
-
-QString TForm1::windowCaption() const
-{
-    // The same version the about box and both programs' --version show.
-    return QStringLiteral("ファイル保管機構  トルベリオ  ") + ProgramVersion()
-           + QString(kCreditGap, QLatin1Char(' ')) + QStringLiteral("TORVEL 開発チーム");
-}
-
-void TForm1::FormDestroy()
-{
-    qApp->removeEventFilter(this);
-    SelectedFiles.clear();
-    SelectedFiles.shrink_to_fit();
-    Q_EMIT helpQuitRequested();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -322,19 +363,6 @@ void TForm1::applyHints(bool show)
     ui->Option1->setToolTipsVisible(show);
 }
 
-bool TForm1::hintAllowed(const QWidget* widget) const
-{
-    // A control with a hint setting of its own keeps it; the others follow the
-    // nearest parent that has one, and in the end the window's.
-    for (const QWidget* w = widget; w != nullptr && w != this; w = w->parentWidget()) {
-        const QVariant own = w->property("showHint");
-        if (own.isValid()) {
-            return own.toBool();
-        }
-    }
-    return m_showHints;
-}
-
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     // The command buttons are flat until the pointer rests on them; the one
@@ -347,22 +375,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
-        if (widget->window() == this && !hintAllowed(widget)) {
+        if (widget->window() == this && !hintAllowed(widget, this, m_showHints)) {
             return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-int TForm1::helpContextOf(const QWidget* widget) const
-{
-    for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
-        const int topic = w->property("HelpContext").toInt();
-        if (topic != 0) {
-            return topic;
-        }
-    }
-    return 0;
 }
 
 void TForm1::showHelpTopic(int topic)

@@ -16,6 +16,7 @@
 
 #include "FolderPanel.h"
 #include "OwnerDrawnTabs.h"
+#include "Preview.h"
 #include "RenamePage.h"
 #include "StartupGeometry.h"
 #include "StatusLine.h"
@@ -52,7 +53,10 @@ void TForm1::SizeChenge(std::uint8_t state)
 
 void TForm1::layOutLowerHalf()
 {
-    const int client = clientHeight();
+    if (layout() != nullptr) {
+        layout()->activate();
+    }
+    const int client = ui->centralWidget->height();
     ui->StatusBar1->setGeometry(0, client - StatusLine::kHeight, width(), StatusLine::kHeight);
     const int bottom = client - ui->StatusBar1->height() - 1;
 
@@ -74,7 +78,7 @@ void TForm1::layOutLowerHalf()
 
     QWidget* grid = ui->StringGrid1;
     grid->resize(grid->width(), ui->Label7->y() - grid->y() - 2);
-    m_rename->setGridColumnWidths();
+    m_preview->setColumnWidths();
 }
 
 void TForm1::checkHeightItem(int state)
@@ -85,16 +89,6 @@ void TForm1::checkHeightItem(int state)
     }
 }
 
-void TForm1::setOuterHeight(int height)
-{
-    // The frame's height is known only once the window is on the screen; until
-    // then the whole height goes to the window.
-    setFixedHeight(qMax(1, height - m_frameExtra));
-    if (layout() != nullptr) {
-        layout()->activate();
-    }
-}
-
 void TForm1::fitOnScreen(int wantedHeight)
 {
     // The status line and the run's results are at the bottom: the window is
@@ -102,16 +96,13 @@ void TForm1::fitOnScreen(int wantedHeight)
     const QRect frame = frameGeometry();
     const WindowPlacement place = placeOnScreens(frame.x(), frame.y(), frame.width(), wantedHeight,
                                                  screenRects(screenAreas()));
-    setOuterHeight(place.height);
-    move(place.left, place.top);
-}
-
-int TForm1::clientHeight()
-{
+    // The frame's height is known only once the window is on the screen; until
+    // then the whole height goes to the window.
+    setFixedHeight(qMax(1, place.height - m_frameExtra));
     if (layout() != nullptr) {
         layout()->activate();
     }
-    return ui->centralWidget->height();
+    move(place.left, place.top);
 }
 
 void TForm1::refitToFrame()
@@ -276,26 +267,6 @@ void TForm1::PageControl2Changing(bool* AllowChange)
     if (AllowChange != nullptr) {
         *AllowChange = currentPage() == Page::Rename;
     }
-}
-
-void TForm1::drawPageTab(TPageControlEx* control, int index, const QRect& rect,
-                         TOwnerDrawState state)
-{
-    const bool selected = state.testFlag(TOwnerDrawFlag::odSelected);
-    QPainter* canvas = control != nullptr ? control->Canvas() : nullptr;
-    if (canvas == nullptr) {
-        return;
-    }
-    const QPalette& colours = control->palette();
-    canvas->setFont(control->font());
-    canvas->fillRect(rect, selected ? colours.highlight() : colours.button());
-    canvas->setPen(selected ? colours.color(QPalette::HighlightedText)
-                            : colours.color(QPalette::WindowText));
-    canvas->save();
-    canvas->setClipRect(rect);
-    canvas->drawText(rect.adjusted(3, 3, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     control->tabText(index));
-    canvas->restore();
 }
 
 } // namespace torvel

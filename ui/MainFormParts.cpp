@@ -18,7 +18,9 @@
 #include "FolderPanel.h"
 #include "OpenFileDialog.h"
 #include "PreviewGrid.h"
+#include "Preview.h"
 #include "RenamePage.h"
+#include "RenameSession.h"
 #include "RunCommand.h"
 #include "RunDriver.h"
 #include "RunTypes.h"
@@ -48,7 +50,7 @@ void TForm1::openInFileManager(const QUrl& folder)
 
 int TForm1::fileListCount() const
 {
-    return m_rename->fileList().Count();
+    return m_preview->files().Count();
 }
 
 Page TForm1::currentPage() const
@@ -63,6 +65,41 @@ bool TForm1::immediatePreview() const
 
 // ---------------------------------------------------------------------------
 // Folders and the file selection
+
+const std::string& TForm1::sourceFolder() const
+{
+    return m_folders->sourceFolder();
+}
+
+const std::string& TForm1::destinationFolder() const
+{
+    return m_folders->destinationFolder();
+}
+
+const std::string& TForm1::typedFolder() const
+{
+    return m_folders->typedFolder();
+}
+
+SaveMode TForm1::saveMethod() const
+{
+    return m_folders->saveMethod();
+}
+
+const std::string& TForm1::sourceExtension() const
+{
+    return m_selection->sourceExtension();
+}
+
+const std::vector<std::string>& TForm1::selectedFiles() const
+{
+    return m_selection->selectedFiles();
+}
+
+void TForm1::setSelectedFiles(std::vector<std::string> names)
+{
+    m_selection->setSelectedFiles(std::move(names));
+}
 
 void TForm1::SearchDirChange(const std::string& path)
 {
@@ -86,7 +123,7 @@ void TForm1::RadioButtonIndex(SaveMode method)
 
 void TForm1::OpenButtonClick()
 {
-    m_selection->openFilesFrom(SearchDir);
+    m_selection->openFilesFrom(m_folders->sourceFolder());
 }
 
 void TForm1::FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files,
@@ -111,50 +148,44 @@ void TForm1::CheckListBox1ClickCheck()
     StringGrid1Write(immediatePreview());
 }
 
-void TForm1::mjogaiClick(int row)
-{
-    if (m_rename->excludeRow(row)) {
-        StringGrid1Write(immediatePreview());
-    }
-}
-
 // ---------------------------------------------------------------------------
 // The file list and the preview grid
 
 const TMyFileList& TForm1::fileList() const
 {
-    return m_rename->fileList();
+    return m_preview->files();
 }
 
 const PreviewGrid& TForm1::previewGrid() const
 {
-    return m_rename->previewGrid();
+    return m_preview->grid();
 }
 
 void TForm1::FileProp()
 {
     StatusWrite(StatusKind::Working, StatusText::readingFiles());
-    listShown(m_selection->readInto(m_rename->fileList(), SearchDir, m_rename->sortOrder()));
+    listShown(m_selection->readInto(m_preview->files(), m_folders->sourceFolder(),
+                                    m_rename->sortOrder()));
 }
 
 void TForm1::listShown(const FilePropResult& result)
 {
     SearchDirChange(result.searchDir);
     if (result.searchExtChanged) {
-        m_rename->showSourceExtension(SearchExt);
+        m_rename->showSourceExtension(m_selection->sourceExtension());
     }
-    m_rename->listRead();
+    m_preview->listRead();
     updatePreviewCommands();
 }
 
 bool TForm1::Change_Name()
 {
-    return m_rename->Change_Name();
+    return m_preview->Change_Name(m_rename->namingOptions());
 }
 
 void TForm1::StringGrid1Write(bool compute)
 {
-    const bool ready = m_rename->write(currentPage(), compute);
+    const bool ready = m_preview->write(currentPage(), compute, *m_rename);
     m_run->setReady(ready);
     ui->StatusBar1->repaint();
 }
@@ -194,12 +225,12 @@ void TForm1::SetRadio5()
 
 std::optional<RunResult> TForm1::Date_Change()
 {
-    return m_stampPage->Date_Change(SearchDir, m_rename->listedNames(), *m_run);
+    return m_stampPage->Date_Change(m_folders->sourceFolder(), m_preview->listedNames(), *m_run);
 }
 
 RunResult TForm1::Attr_Change()
 {
-    return m_attrPage->Attr_Change(SearchDir, m_rename->listedNames(), *m_run);
+    return m_attrPage->Attr_Change(m_folders->sourceFolder(), m_preview->listedNames(), *m_run);
 }
 
 // ---------------------------------------------------------------------------
@@ -241,20 +272,17 @@ void TForm1::TorvelButtonClick()
 bool TForm1::renamePageRun()
 {
     // The rows are made for the run alone and go before the list is made.
-    std::vector<RunRow> rows = previewGrid().rows();
-    RunSettings settings;
-    settings.sourceFolder = SearchDir;
+    std::vector<RunRow> rows = m_preview->runRows();
     // 同一フォルダにリネーム renames where the files are, whatever 保存先 says.
-    settings.destinationFolder = SaveMethod == SaveMode::Rename ? SearchDir : ChangeDir;
-    settings.saveMode = SaveMethod;
-    settings.avoidDuplicates = m_rename->avoidsDuplicates();
-    settings.carrySameNameFiles = m_rename->carriesSameNames();
+    const RunSettings settings =
+        runSettingsFor(m_folders->sourceFolder(), m_folders->destinationFolder(),
+                       m_folders->saveMethod(), m_rename->namingOptions());
     const std::optional<RunResult> result = m_run->renameRows(rows, settings);
     if (!result) {
         return false;
     }
-    SelectedFiles = SelectionAfterRun(rows, *result);
-    SearchDirChange(ChangeDir);
+    m_selection->setSelectedFiles(SelectionAfterRun(rows, *result));
+    SearchDirChange(m_folders->destinationFolder());
     RadioButtonIndex(SaveMode::Rename);
     FileSeleSet();
     m_run->reportRun(*result);
@@ -263,8 +291,8 @@ bool TForm1::renamePageRun()
     std::optional<FilePropResult> renamed;
     if (renamesInPlace(settings)) {
         StatusWrite(StatusKind::Working, StatusText::readingFiles());
-        renamed = m_selection->renamedInto(m_rename->fileList(), rows, *result, SearchDir,
-                                           m_rename->sortOrder());
+        renamed = m_selection->renamedInto(m_preview->files(), rows, *result,
+                                           m_folders->sourceFolder(), m_rename->sortOrder());
     }
     std::vector<RunRow>().swap(rows);
     if (renamed) {

@@ -35,7 +35,7 @@ void TForm1::applySettings(const SettingsRecord& settings)
     // Each value takes effect at once, and a check box whose state changes
     // runs its handler as a click would.
     SearchDirChange(settings.searchDir);
-    SearchExt = settings.searchExt;
+    m_selection->setSourceExtension(settings.searchExt);
     ChangeDirChange(settings.changeDir);
     m_rename->applySettings(settings);
     m_saveMethodText = settings.saveMethodText;
@@ -56,9 +56,9 @@ void TForm1::applySettings(const SettingsRecord& settings)
 SettingsRecord TForm1::currentSettings() const
 {
     SettingsRecord settings;
-    settings.searchDir = SearchDir;
-    settings.searchExt = SearchExt;
-    settings.changeDir = ChangeDir;
+    settings.searchDir = m_folders->sourceFolder();
+    settings.searchExt = m_selection->sourceExtension();
+    settings.changeDir = m_folders->destinationFolder();
     m_rename->fillSettings(settings);
     settings.saveMethodText = m_saveMethodText;
     settings.preview = ui->NonPreCheck->isChecked();
@@ -74,7 +74,7 @@ void TForm1::FormClose()
 {
     m_formTop = y();
     m_formLeft = x();
-    m_saveMethodText = saveMethodToText(SaveMethod);
+    m_saveMethodText = saveMethodToText(m_folders->saveMethod());
     IniWrite();
 }
 

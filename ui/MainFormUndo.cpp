@@ -168,13 +168,14 @@ void TForm1::settleRun(const JournalRecord& record, RunCommand::Settlement how)
     const std::string& folder =
         takeBack || record.kind == JournalKind::Rename ? record.from : record.to;
     FolderHandle handle(folder);
-    SelectedFiles.clear();
+    std::vector<std::string> selected;
     for (const JournalFile& file : record.files) {
         const std::string& name = takeBack ? file.oldName : file.newName;
         if (fileExists(handle, name)) {
-            SelectedFiles.push_back(name);
+            selected.push_back(name);
         }
     }
+    m_selection->setSelectedFiles(std::move(selected));
     // What the window shows is what the next run does: a rename of these
     // files in the folder they are in, as after any run.
     SearchDirChange(folder);

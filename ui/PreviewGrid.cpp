@@ -422,16 +422,6 @@ void PreviewGrid::setConflicts(std::vector<RowConflict> conflicts, bool takenFai
                        {Qt::BackgroundRole, Qt::DecorationRole, Qt::ToolTipRole});
 }
 
-int PreviewGrid::markConflicts(const TMyFileList& list, const std::string& searchDir,
-                               const std::string& changeDir, bool takenFails)
-{
-    std::vector<RowConflict> conflicts = m_conflictFinder.find(list, searchDir, changeDir);
-    const auto marked = std::count_if(conflicts.begin(), conflicts.end(),
-                                      [](RowConflict c) { return c != RowConflict::None; });
-    setConflicts(std::move(conflicts), takenFails);
-    return static_cast<int>(marked);
-}
-
 RowConflict PreviewGrid::conflict(int row) const
 {
     const auto at = static_cast<std::size_t>(row - 1);

@@ -89,10 +89,6 @@ public:
     // second column. takenFails: duplicates are avoided, so a taken name
     // fails rather than being offered to the trash.
     void setConflicts(std::vector<RowConflict> conflicts, bool takenFails);
-    // Finds the marks of the list's rows (see ConflictFinder) and sets them;
-    // how many rows are marked.
-    int markConflicts(const TMyFileList& list, const std::string& searchDir,
-                      const std::string& changeDir, bool takenFails);
     RowConflict conflict(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -123,7 +119,6 @@ private:
     // Cells set one by one, by column, over what the list shows.
     std::unordered_map<std::size_t, std::string> m_typed[2];
     std::vector<RowConflict> m_conflicts; // empty, or one per data row
-    ConflictFinder m_conflictFinder;
     bool m_takenFails = false;
     std::vector<std::int32_t> m_values; // column 1 on the other pages
     SecondColumn m_second = SecondColumn::NewNames;

@@ -3,12 +3,8 @@
 
 #include "ui_MainForm.h"
 
-#include <QCoreApplication>
 #include <QFocusEvent>
-#include <QHeaderView>
-#include <QScrollBar>
 
-#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -19,23 +15,15 @@
 #include "FormHost.h"
 #include "NameRules.h"
 #include "OptionControls.h"
-#include "Pages.h"
-#include "PreviewConflicts.h"
-#include "PreviewGrid.h"
+#include "RenameSession.h"
 #include "SettingRows.h"
 #include "SettingsRecord.h"
-#include "StatusMessages.h"
-#include "StatusTexts.h"
 #include "UpDown.h"
 
 namespace torvel {
 
 namespace {
 
-const QString kWorking = QStringLiteral("ただいま表示処理をしています。しばらくお待ちください。");
-const QString kChooseFiles = QStringLiteral("ファイルを選択してください。");
-const QString kNoIdentifier = QStringLiteral("【注意】 識別名を入力してください。");
-const QString kFilesChosen = QStringLiteral("個のファイルが選択されています。");
 const QString kNoLetters = QStringLiteral("識別用の文字がありませんでした。");
 const QString kLettersRemoved =
     QStringLiteral("識別文字に使えない文字が含まれていましたので、削除しました。");
@@ -51,19 +39,6 @@ QString nameText(std::string_view bytes)
     return utf8Text(displayName(bytes));
 }
 
-QString secondColumnHeader(Page page)
-{
-    switch (page) {
-    case Page::TimeStamp:
-        return QStringLiteral("     更新日時");
-    case Page::Attributes:
-        return QStringLiteral("         属性");
-    case Page::Rename:
-        break;
-    }
-    return QStringLiteral("   変換後ファイル");
-}
-
 // Only a real change of the text is written back, so that the cursor of a
 // box the person is typing in stays where it is.
 void setTextIfChanged(QLineEdit* box, const QString& text)
@@ -75,22 +50,12 @@ void setTextIfChanged(QLineEdit* box, const QString& text)
 
 } // namespace
 
-// The flags one redraw carries from step to step: whether the run may start
-// afterwards, and whether the count goes to the status line (a warning stays).
-struct RenamePage::GridPass
-{
-    bool ready = false;
-    bool report = true;
-    int conflicts = 0; // rows the run would not carry out as shown
-};
-
-RenamePage::RenamePage(Ui::TForm1& ui, FormHost& host, const FolderChoice& folders)
+RenamePage::RenamePage(Ui::TForm1& ui, FormHost& host, const FolderChoice& folders,
+                       ListedFiles& listed)
     : QObject()
     , m_host(host)
     , m_folders(folders)
-    , m_fileList(std::make_unique<TMyFileList>())
-    , m_grid(new PreviewGrid(ui.StringGrid1))
-    , m_view(ui.StringGrid1)
+    , m_listed(listed)
     , m_sort(ui.MaeSort)
     , m_identifier(ui.Edit1)
     , m_digitsBox(ui.Edit2)
@@ -110,39 +75,12 @@ RenamePage::RenamePage(Ui::TForm1& ui, FormHost& host, const FolderChoice& folde
 {
     m_digits->setBuddy(m_digitsBox);
     m_start->setBuddy(m_startBox);
-    setUpGrid();
     fillSortBox(*m_sort);
     connectOptions();
     m_identifier->installEventFilter(this);
-    // Reading the shooting dates of many files takes seconds: the status line
-    // counts them and the window keeps repainting, though it takes no input
-    // until they are read.
-    m_fileList->setShootingDateProgress([this](std::size_t done, std::size_t total) {
-        m_host.StatusWrite(StatusKind::Working, StatusText::readingShootingDates(done, total));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
 }
 
-RenamePage::~RenamePage()
-{
-    // The grid, owned by the view, outlives the list it shows.
-    m_grid->releaseList();
-}
-
-void RenamePage::setUpGrid()
-{
-    m_view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_view->setModel(m_grid);
-    // One height for every row and no measuring of contents: a view over
-    // 100,000 rows then costs no more than one over 100.
-    m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_view->verticalHeader()->setDefaultSectionSize(20);
-    m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_view->setWordWrap(false);
-    // A long name keeps its start and its extension; the row's hint has it whole.
-    m_view->setTextElideMode(Qt::ElideMiddle);
-}
+RenamePage::~RenamePage() = default;
 
 void RenamePage::connectOptions()
 {
@@ -196,63 +134,10 @@ bool RenamePage::carriesSameNames() const
     return m_sameName->isChecked();
 }
 
-std::vector<std::string> RenamePage::listedNames() const
-{
-    std::vector<std::string> names;
-    if (m_host.fileListCount() == 0) {
-        return names; // the grid keeps one empty row when nothing is listed
-    }
-    names.reserve(static_cast<std::size_t>(m_grid->RowCount() - 1));
-    for (int row = 1; row < m_grid->RowCount(); ++row) {
-        names.push_back(m_grid->currentName(row));
-    }
-    return names;
-}
-
-void RenamePage::listRead()
-{
-    // An empty first name makes the next redraw write every row.
-    m_grid->setCell(0, 1, std::string());
-    m_grid->setRowCount(2);
-}
-
 void RenamePage::showSourceExtension(const std::string& extension)
 {
     // Set by the program: the box's own handler does not redraw.
     m_extension->setText(nameText(extension));
-}
-
-void RenamePage::writeGridHeaders()
-{
-    m_grid->setHeader(0, QStringLiteral("   変換前ファイル"));
-    m_grid->setHeader(1, secondColumnHeader(Page::Rename));
-}
-
-void RenamePage::setGridColumnWidths()
-{
-    int client = m_view->width() - 2 * m_view->frameWidth();
-    if (m_view->verticalScrollBar()->isVisibleTo(m_view)) {
-        client -= m_view->verticalScrollBar()->width();
-    }
-    const int column = client / 2 - 1;
-    m_view->setColumnWidth(0, column);
-    m_view->setColumnWidth(1, column);
-}
-
-bool RenamePage::excludeRow(int row)
-{
-    const int index = row - 1;
-    // Only the file the menu was opened over; should the list have changed
-    // since, nothing is taken out.
-    if (index < 0 || index >= m_fileList->Count()
-        || m_fileList->fileNameAt(index) != m_grid->currentName(row)) {
-        return false;
-    }
-    m_fileList->DeleteItem(index);
-    // The rows below move up: the next redraw must write every row, also
-    // when it computes no names.
-    m_grid->setCell(0, 1, std::string());
-    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -261,115 +146,18 @@ bool RenamePage::excludeRow(int row)
 RenameOptions RenamePage::nameOptions() const
 {
     RenameOptions options;
-    readOptions(*m_view->window(), options);
-    // Cleaned here, not in the box: a blank typed between two words would
-    // otherwise go at once, being the last character for a moment.
-    options.identifier = nameFromUserText(cleanIdentifier(options.identifier));
-    options.extension = nameFromUserText(options.extension);
+    readOptions(*m_identifier->window(), options);
     options.keepNumber =
         options.keepNumber && m_keepNumber->isEnabledTo(m_keepNumber->parentWidget());
-    return options;
+    // Cleaned here, not in the box: a blank typed between two words would
+    // otherwise go at once, being the last character for a moment.
+    return optionsForNames(options);
 }
 
-bool RenamePage::Change_Name()
+RenameOptions RenamePage::namingOptions()
 {
-    m_host.StatusWrite(StatusKind::Working, StatusText::of(NameStatus::Converting));
-    const ChangeNameResult result = makeNewNames(
-        *m_fileList, nameOptions(), {m_folders.sourceFolder(), m_folders.destinationFolder()});
-    m_host.StatusWrite(result.status.kind, StatusText::of(result.status.what));
-    return result.ok;
-}
-
-// ---------------------------------------------------------------------------
-// The grid's redraw
-
-bool RenamePage::write(Page page, bool compute)
-{
-    m_host.StatusWrite(StatusKind::Working, kWorking);
-    GridPass pass{compute, true};
-    const int count = m_fileList->Count();
-    if (count == 0) {
-        m_grid->setRowCount(2);
-        pass = GridPass{false, false};
-        m_host.StatusWrite(StatusKind::Waiting, kChooseFiles);
-    } else {
-        m_grid->setRowCount(count + 1);
-        m_grid->setHeader(1, secondColumnHeader(page));
-        if (page == Page::Rename) {
-            writeRenameRows(pass);
-        } else {
-            // The time stamp and attribute pages list the files by name,
-            // whatever order the rename page shows.
-            m_fileList->SetSortType(SortOrder::NameUp);
-            if (page == Page::TimeStamp) {
-                m_grid->writeTimeStamps(*m_fileList);
-            } else {
-                Q_EMIT attributesListed();
-                m_grid->writeAttributes(*m_fileList);
-            }
-            pass.ready = true;
-        }
-    }
-    return finishGridWrite(pass, page == Page::Rename);
-}
-
-void RenamePage::writeRenameRows(GridPass& pass)
-{
-    if (!m_keepNumber->isChecked() && cleanIdentifier(utf8Bytes(m_identifier->text())).empty()) {
-        m_host.StatusWrite(StatusKind::Warning, kNoIdentifier);
-        pass = GridPass{false, false};
-    }
     cleanExtensionBox();
-    const std::optional<SortOrder> order = sortOrder();
-    if (order && *order != m_fileList->SortType()) {
-        m_fileList->SetSortType(*order);
-    }
-    if (pass.ready) {
-        pass.ready = Change_Name();
-        pass.report = pass.ready;
-    }
-    if (pass.report) {
-        m_host.StatusWrite(StatusKind::Working, kWorking);
-    }
-    // Rows are written only when something shown changes: new names, a list
-    // read again or sorted anew (its first name cell emptied), or stale names
-    // or another page's texts to clear.
-    if (pass.ready || m_grid->currentName(1).empty() || !m_grid->newNamesCleared()) {
-        m_grid->writeNames(*m_fileList, pass.ready);
-    }
-    if (pass.ready) {
-        markConflicts(pass);
-    }
-}
-
-// Each folder is read at most once per redraw, and not at all when nothing
-// changed since the last one; painting looks nothing up.
-void RenamePage::markConflicts(GridPass& pass)
-{
-    pass.conflicts =
-        m_grid->markConflicts(*m_fileList, m_folders.sourceFolder(), m_folders.destinationFolder(),
-                              m_noDuplicates->isChecked());
-}
-
-bool RenamePage::finishGridWrite(GridPass pass, bool renamePage)
-{
-    if (pass.ready) {
-        pass.ready = !m_grid->currentName(1).empty();
-    }
-    if (pass.ready && renamePage) {
-        pass.ready = m_grid->cell(1, 1) == m_fileList->GetNewName(0);
-    }
-    if (pass.report && pass.ready && pass.conflicts > 0) {
-        m_host.StatusWrite(StatusKind::Warning,
-                           QString::number(m_fileList->Count()) + kFilesChosen
-                               + QString::number(pass.conflicts)
-                               + QStringLiteral("個は、このままでは変換できません。"));
-    } else if (pass.report) {
-        m_host.StatusWrite(pass.ready ? StatusKind::Ready : StatusKind::Waiting,
-                           QString::number(m_fileList->Count()) + kFilesChosen);
-    }
-    setGridColumnWidths();
-    return pass.ready;
+    return nameOptions();
 }
 
 // ---------------------------------------------------------------------------
@@ -401,10 +189,10 @@ QString RenamePage::LetterFilter(const QString& text)
 
 void RenamePage::Button1Click()
 {
-    if (m_fileList->Count() == 0) {
+    if (m_listed.files().Count() == 0) {
         return;
     }
-    const std::string letters = leadingLetters(m_fileList->fileNameAt(0));
+    const std::string letters = leadingLetters(m_listed.files().fileNameAt(0));
     if (letters.empty()) {
         m_host.showPlainMessage(kNoLetters);
         return;
@@ -416,10 +204,10 @@ void RenamePage::Button1Click()
 
 void RenamePage::Button2Click()
 {
-    if (m_fileList->Count() == 0 || !m_extCheck->isChecked()) {
+    if (m_listed.files().Count() == 0 || !m_extCheck->isChecked()) {
         return;
     }
-    std::string_view extension = extensionOf(m_fileList->fileNameAt(0));
+    std::string_view extension = extensionOf(m_listed.files().fileNameAt(0));
     if (!extension.empty()) {
         extension.remove_prefix(1); // the dot
     }
@@ -429,10 +217,8 @@ void RenamePage::Button2Click()
 
 void RenamePage::MaeSortClick()
 {
-    // An empty first name cell: the new order is shown even when no names
-    // are computed.
-    m_grid->setCell(0, 1, std::string());
-    Q_EMIT redrawWanted();
+    // The new order is shown even when no names are computed.
+    Q_EMIT orderChosen();
 }
 
 // ---------------------------------------------------------------------------
@@ -514,12 +300,12 @@ void RenamePage::applySettings(const SettingsRecord& settings)
 {
     // In the settings file's order: UPPER and LOWWER both on end with lower
     // case only, LOWWER coming second.
-    showOptions(*m_view->window(), settings.rename);
+    showOptions(*m_identifier->window(), settings.rename);
 }
 
 void RenamePage::fillSettings(SettingsRecord& settings) const
 {
-    readOptions(*m_view->window(), settings.rename);
+    readOptions(*m_identifier->window(), settings.rename);
 }
 
 } // namespace torvel

@@ -1,31 +1,19 @@
 #include "StatusTexts.h"
 
+#include "Texts.h"
 #include "UndoTexts.h"
-
-#include "NameText.h"
 #include "Utf8Text.h"
 
 namespace torvel::StatusText {
 
-namespace {
-
-QString shown(const std::string& name)
-{
-    return utf8Text(displayName(name));
-}
-
-} // namespace
-
 QString readingFiles()
 {
-    return QStringLiteral("ファイルを読込んでいます。しばらくお待ちください。");
+    return utf8Text(readingFilesText());
 }
 
 QString readingShootingDates(std::size_t done, std::size_t total)
 {
-    return QStringLiteral("撮影日時を読込んでいます（%1/%2）。しばらくお待ちください。")
-        .arg(done)
-        .arg(total);
+    return utf8Text(readingShootingDatesText(done, total));
 }
 
 QString of(NameStatus status)
@@ -35,20 +23,7 @@ QString of(NameStatus status)
 
 QString of(const RunStatus& status)
 {
-    switch (status.activity) {
-    case RunActivity::Preparing:
-        return QStringLiteral("しばらくお待ちください。");
-    case RunActivity::Renaming:
-        return QStringLiteral("ファイル名を変更しています。");
-    case RunActivity::Transferring:
-        return shown(status.name) + QStringLiteral(" を ") + shown(status.target)
-               + QStringLiteral(" に転送しています。");
-    case RunActivity::ChangingStamp:
-        return shown(status.name) + QStringLiteral(" の 更新日時を変更しています。");
-    case RunActivity::ChangingAttrs:
-        return shown(status.name) + QStringLiteral(" の 属性を変更しています。");
-    }
-    return {};
+    return utf8Text(runStatusText(status));
 }
 
 QString converted(int count)

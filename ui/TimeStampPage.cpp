@@ -20,6 +20,7 @@
 #include "DurableFile.h"
 #include "RunCommand.h"
 #include "PosixFileSystem.h"
+#include "Preview.h"
 #include "RunTypes.h"
 #include "UpDown.h"
 #include "WindowFeedback.h"
@@ -91,9 +92,9 @@ std::optional<QDateTime> stampOfItem(const TMyFileList& list, int index)
 
 } // namespace
 
-TimeStampPage::TimeStampPage(Ui::TForm1& ui, FormHost& host, TMyFileList& list)
+TimeStampPage::TimeStampPage(Ui::TForm1& ui, FormHost& host, ListedFiles& listed)
     : m_host(host)
-    , m_list(list)
+    , m_list(listed.files())
     , m_date(ui.DateEdit1)
     , m_dateBoxes{ui.SpinEdit3, ui.SpinEdit4, ui.SpinEdit5}
     , m_steps{ui.SpinButton1, ui.SpinButton2, ui.SpinButton3}

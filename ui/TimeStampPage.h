@@ -19,6 +19,7 @@ class TForm1;
 }
 
 class FormHost;
+class ListedFiles;
 class RunCommand;
 class TDateEdit;
 class TMyFileList;
@@ -33,9 +34,9 @@ class TimeStampPage : public QObject
 {
     Q_OBJECT
 public:
-    // list: the file list the page is filled from, and whose shooting dates
+    // listed: the preview, whose file list the page is filled from and whose shooting dates
     // the run reads when it takes those instead of the page's date.
-    TimeStampPage(Ui::TForm1& ui, FormHost& host, TMyFileList& list);
+    TimeStampPage(Ui::TForm1& ui, FormHost& host, ListedFiles& listed);
 
     // Fills the page from the first file, or from the clock when there is none.
     void fillFromFirstFile();

@@ -119,7 +119,7 @@ TEST(Keyboard, F5ReadsTheChosenFilesAgain)
     ASSERT_EQ(::unlink((dir / "a.jpg").c_str()), 0);
     testing::child<QAction>(form, "ReloadList")->trigger();
     EXPECT_EQ(form.fileList().Count(), 1);
-    EXPECT_EQ(form.SelectedFiles.size(), 2u) << "the choice itself stays";
+    EXPECT_EQ(form.selectedFiles().size(), 2u) << "the choice itself stays";
 }
 
 // The name of the control a person tabbing through the window is on: its

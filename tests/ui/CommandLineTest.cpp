@@ -80,15 +80,15 @@ TEST(CommandLine, NamedFilesAreChosenAsADropChoosesThem)
     dir.write("inner/c.png", "x");
 
     form.openFiles(parseCommandLine({kSjis, "memo.TXT"}, dir.path()).paths);
-    EXPECT_EQ(form.SearchDir, dir.path());
-    EXPECT_EQ(form.SelectedFiles, (Names{kSjis, "memo.TXT"}));
+    EXPECT_EQ(form.sourceFolder(), dir.path());
+    EXPECT_EQ(form.selectedFiles(), (Names{kSjis, "memo.TXT"}));
     EXPECT_EQ(form.fileList().Count(), 2);
     EXPECT_EQ(testing::child<QListWidget>(form, "CheckListBox1")->count(), 2);
 
     // One folder: its files, as a dropped folder.
     form.openFiles(parseCommandLine({"inner"}, dir.path()).paths);
-    EXPECT_EQ(form.SearchDir, dir / "inner/");
-    EXPECT_EQ(form.SelectedFiles, (Names{"c.png"}));
+    EXPECT_EQ(form.sourceFolder(), dir / "inner/");
+    EXPECT_EQ(form.selectedFiles(), (Names{"c.png"}));
 }
 
 // A later start, in a thread of its own as it would be a process of its own,

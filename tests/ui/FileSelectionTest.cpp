@@ -97,9 +97,11 @@ public:
     QAbstractItemModelTester modelCheck{child<QTableView>(*form, "StringGrid1")->model(),
                                         QAbstractItemModelTester::FailureReportingMode::Fatal};
 
-    std::unique_ptr<SelectionForm> makeForm()
+    // searchExt: the extension the window remembers from its last start.
+    std::unique_ptr<SelectionForm> makeForm(const std::string& searchExt = "txt")
     {
         SettingsRecord settings;
+        settings.searchExt = searchExt;
         settings.searchDir = elsewhere.path();
         settings.changeDir = elsewhere.path();
         settings.rename.identifier = "CHGN";
@@ -217,8 +219,8 @@ TEST_F(FileSelection, ADroppedShiftJisFileKeepsItsBytesAndIsShownDecoded)
     const Qt::DropAction taken = drop({folder / sjisPhoto, folder / "memo 100%.txt"});
 
     EXPECT_EQ(taken, Qt::CopyAction) << "a drop never moves the files away";
-    EXPECT_EQ(form->SelectedFiles, (Names{sjisPhoto, "memo 100%.txt"}));
-    EXPECT_EQ(form->SearchDir, folder.path());
+    EXPECT_EQ(form->selectedFiles(), (Names{sjisPhoto, "memo 100%.txt"}));
+    EXPECT_EQ(form->sourceFolder(), folder.path());
     EXPECT_EQ(sorted(gridNames()), sorted(Names{sjisPhoto, "memo 100%.txt"}));
     const int row = grid().currentName(1) == sjisPhoto ? 0 : 1;
     EXPECT_EQ(gridView()->model()->index(row, 0).data().toString(), QStringLiteral("写真.jpg"));
@@ -237,7 +239,7 @@ TEST_F(FileSelection, APathLongerThan254CharactersIsTakenWhole)
     ASSERT_GT((folder / name).size(), 254U);
 
     drop({folder / name});
-    EXPECT_EQ(form->SearchDir, folder / sub);
+    EXPECT_EQ(form->sourceFolder(), folder / sub);
     EXPECT_EQ(listed(), (Names{std::string(120, 'n') + ".txt"}));
 }
 
@@ -260,8 +262,8 @@ TEST_F(FileSelection, ADroppedFolderSelectsItsOrdinaryFilesOnly)
     }
 
     drop({folder / "box"});
-    EXPECT_EQ(sorted(form->SelectedFiles), sorted(expected));
-    EXPECT_EQ(form->SearchDir, folder / "box/");
+    EXPECT_EQ(sorted(form->selectedFiles()), sorted(expected));
+    EXPECT_EQ(form->sourceFolder(), folder / "box/");
     EXPECT_EQ(sorted(listed()), sorted(expected));
 }
 
@@ -329,8 +331,8 @@ TEST_F(FileSelection, AFolderWithNothingToTakeLeavesTheSourceFolder)
     folder.makeFolder("empty");
     folder.makeFolder("empty/sub");
     drop({folder / "empty/"});
-    EXPECT_TRUE(form->SelectedFiles.empty());
-    EXPECT_EQ(form->SearchDir, folder.path());
+    EXPECT_TRUE(form->selectedFiles().empty());
+    EXPECT_EQ(form->sourceFolder(), folder.path());
     EXPECT_EQ(filter()->count(), 0);
     EXPECT_EQ(form->fileList().Count(), 0);
     EXPECT_EQ(statusText(), QStringLiteral("ファイルを選択してください。"));
@@ -341,7 +343,7 @@ TEST_F(FileSelection, AFolderDroppedWithAFileIsTakenByName)
     folder.makeFolder("album");
     folder.write("note.txt", "");
     drop({folder / "album", folder / "note.txt"});
-    EXPECT_EQ(form->SelectedFiles, (Names{"album", "note.txt"}));
+    EXPECT_EQ(form->selectedFiles(), (Names{"album", "note.txt"}));
     EXPECT_EQ(sorted(listed()), (Names{"album", "note.txt"}));
 }
 
@@ -352,7 +354,7 @@ TEST_F(FileSelection, FilesOfAnotherFolderAreLeftOutWithAWord)
     folder.write("b.txt", "");
     elsewhere.write("b.txt", "");
     drop({folder / "a.txt", elsewhere / "b.txt"});
-    EXPECT_EQ(form->SelectedFiles, (Names{"a.txt"}));
+    EXPECT_EQ(form->selectedFiles(), (Names{"a.txt"}));
     EXPECT_EQ(listed(), (Names{"a.txt"}));
     ASSERT_EQ(form->plainMessages.size(), 1);
     EXPECT_TRUE(form->plainMessages.front().contains(QStringLiteral("違うフォルダ")));
@@ -364,11 +366,11 @@ TEST_F(FileSelection, DropsAnywhereButOnTheGridAreIgnored)
     drop({folder / "a.txt"}, child<QWidget>(*form, "Edit1"));
     drop({folder / "a.txt"}, child<TFoldertreeEX>(*form, "DirTree")->viewport());
     drop({folder / "a.txt"}, form->centralWidget());
-    EXPECT_TRUE(form->SelectedFiles.empty());
+    EXPECT_TRUE(form->selectedFiles().empty());
     EXPECT_FALSE(form->acceptDrops());
 
     EXPECT_EQ(dropList("http://example.com/a.txt\r\n"), Qt::IgnoreAction) << "no local file in it";
-    EXPECT_TRUE(form->SelectedFiles.empty());
+    EXPECT_TRUE(form->selectedFiles().empty());
 }
 
 TEST_F(FileSelection, SelectingFromTheDestinationFolderWhileCopyingTurnsToRename)
@@ -376,12 +378,12 @@ TEST_F(FileSelection, SelectingFromTheDestinationFolderWhileCopyingTurnsToRename
     elsewhere.write("x.txt", "");
     choose({"a.txt"});
     child<QRadioButton>(*form, "RadioButton3")->click();
-    ASSERT_EQ(form->SaveMethod, SaveMode::Copy);
-    ASSERT_EQ(form->ChangeDir, elsewhere.path());
+    ASSERT_EQ(form->saveMethod(), SaveMode::Copy);
+    ASSERT_EQ(form->destinationFolder(), elsewhere.path());
 
     drop({elsewhere / "x.txt"});
-    EXPECT_EQ(form->SearchDir, elsewhere.path());
-    EXPECT_EQ(form->SaveMethod, SaveMode::Rename);
+    EXPECT_EQ(form->sourceFolder(), elsewhere.path());
+    EXPECT_EQ(form->saveMethod(), SaveMode::Rename);
     EXPECT_TRUE(child<QRadioButton>(*form, "RadioButton1")->isChecked());
     EXPECT_FALSE(child<QRadioButton>(*form, "RadioButton2")->isEnabled());
     EXPECT_FALSE(child<QRadioButton>(*form, "RadioButton3")->isEnabled());
@@ -404,13 +406,13 @@ TEST_F(FileSelection, TheDialogsFilterFollowsTheRememberedExtension)
         {"doc", 3, "doc", "doc"}, {"", 3, "", ""},
     };
     for (const Case& c : cases) {
-        form->SearchExt = c.searchExt;
+        form = makeForm(c.searchExt);
         form->OpenButtonClick();
         ASSERT_FALSE(form->dialogs.empty());
         const OpenDialogSetup& setup = form->dialogs.back();
         EXPECT_EQ(setup.filterIndex, c.filterIndex) << c.searchExt;
         EXPECT_EQ(setup.defaultExt, c.defaultExt) << c.searchExt;
-        EXPECT_EQ(form->SearchExt, c.storedAfter);
+        EXPECT_EQ(form->sourceExtension(), c.storedAfter);
         EXPECT_EQ(setup.title, QStringLiteral("変換するファイルの選択"));
         EXPECT_EQ(setup.folder, elsewhere.path()) << "it starts in the source folder";
     }
@@ -425,15 +427,15 @@ TEST_F(FileSelection, ChosenFilesBecomeTheSelectionAndACancelChangesNothing)
 {
     folder.write(sjisPhoto, "");
     choose({"b.txt", sjisPhoto});
-    EXPECT_EQ(form->SelectedFiles, (Names{"b.txt", sjisPhoto}));
-    EXPECT_EQ(form->SearchDir, folder.path());
-    EXPECT_EQ(form->SearchExt, "txt");
+    EXPECT_EQ(form->selectedFiles(), (Names{"b.txt", sjisPhoto}));
+    EXPECT_EQ(form->sourceFolder(), folder.path());
+    EXPECT_EQ(form->sourceExtension(), "txt");
     EXPECT_EQ(form->fileList().Count(), 2);
 
     form->answer.reset();
     form->OpenButtonClick();
-    EXPECT_EQ(form->SelectedFiles, (Names{"b.txt", sjisPhoto}));
-    EXPECT_EQ(form->SearchDir, folder.path());
+    EXPECT_EQ(form->selectedFiles(), (Names{"b.txt", sjisPhoto}));
+    EXPECT_EQ(form->sourceFolder(), folder.path());
     EXPECT_EQ(statusText(), QStringLiteral("2個のファイルが選択されています。")) << "still redrawn";
 }
 
@@ -444,11 +446,11 @@ TEST_F(FileSelection, TheTreesOpenCommandStartsInTheTreesFolder)
     tree->Reload();
     tree->SelectPath(folder / "there/");
     ASSERT_EQ(tree->SelectedPath(), folder / "there/");
-    form->SearchExt = "txt";
     menuItem("FileOpenMenu")->trigger();
     ASSERT_EQ(form->dialogs.size(), 1U);
     EXPECT_EQ(form->dialogs.front().folder, folder / "there/");
-    EXPECT_EQ(form->SearchDir, elsewhere.path()) << "a cancelled dialog leaves the source folder";
+    EXPECT_EQ(form->sourceFolder(), elsewhere.path())
+        << "a cancelled dialog leaves the source folder";
 }
 
 TEST_F(FileSelection, TheTreesFileManagerCommandOpensTheFolderByItsBytes)
@@ -484,8 +486,8 @@ TEST_F(FileSelection, UntickingLeavesFilesOutAndTickingBringsThemBack)
     tick(QStringLiteral(".doc"), false);
     EXPECT_EQ(sorted(listed()), (Names{"A.TXT", "b.txt"}));
     EXPECT_EQ(sorted(gridNames()), (Names{"A.TXT", "b.txt"}));
-    EXPECT_EQ(form->SearchExt, "doc") << "from the first chosen file, listed or not";
-    EXPECT_EQ(form->SelectedFiles.size(), 4U);
+    EXPECT_EQ(form->sourceExtension(), "doc") << "from the first chosen file, listed or not";
+    EXPECT_EQ(form->selectedFiles().size(), 4U);
 
     tick(QStringLiteral(".doc"), true);
     EXPECT_EQ(form->fileList().Count(), 4);
@@ -510,14 +512,13 @@ TEST_F(FileSelection, ExcludingAFileTakesOutItsRowUntilTheNextRebuild)
     choose({"a.txt", "b.txt", "c.txt"});
     ASSERT_EQ(gridNames(), (Names{"a.txt", "b.txt", "c.txt"}));
     rightClick(2, 0);
-    EXPECT_EQ(form->PopupRow, 2);
     EXPECT_EQ(menuItem("pName")->text(), QStringLiteral("b.txt"));
     gridMenu()->close();
 
     menuItem("mjogai")->trigger();
     EXPECT_EQ(gridNames(), (Names{"a.txt", "c.txt"})) << "every row below moves up";
     EXPECT_EQ(form->fileList().Count(), 2);
-    EXPECT_EQ(form->SelectedFiles.size(), 3U);
+    EXPECT_EQ(form->selectedFiles().size(), 3U);
 
     tick(QStringLiteral(".txt"), false);
     tick(QStringLiteral(".txt"), true);
@@ -527,7 +528,6 @@ TEST_F(FileSelection, ExcludingAFileTakesOutItsRowUntilTheNextRebuild)
 TEST_F(FileSelection, TheMenuOpensOnlyOverAListedName)
 {
     rightClick(1, 0);
-    EXPECT_EQ(form->PopupRow, -1) << "nothing listed";
     EXPECT_FALSE(gridMenu()->isVisible());
 
     choose({"a&b.txt"});

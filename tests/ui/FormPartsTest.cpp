@@ -15,6 +15,7 @@
 #include "FolderPanel.h"
 #include "FormHost.h"
 #include "Pages.h"
+#include "Preview.h"
 #include "RenamePage.h"
 #include "RunCommand.h"
 #include "RunTypes.h"
@@ -81,18 +82,18 @@ TEST_F(FormParts, TheFolderPanelRefusesMovingWithinOneFolderOnlyWhileFilesAreLis
     panel.SearchDirChange(dir.path());
     panel.ChangeDirChange(dir.path());
     panel.RadioButtonIndex(SaveMode::Move);
-    EXPECT_EQ(panel.SaveMethod, SaveMode::Move) << "nothing listed: every choice is taken";
+    EXPECT_EQ(panel.saveMethod(), SaveMode::Move) << "nothing listed: every choice is taken";
     host.files = 2;
     panel.RadioButtonIndex(SaveMode::Copy);
-    EXPECT_EQ(panel.SaveMethod, SaveMode::Rename);
+    EXPECT_EQ(panel.saveMethod(), SaveMode::Rename);
     EXPECT_TRUE(ui.RadioButton1->isChecked());
 }
 
 TEST_F(FormParts, AChoiceOfFilesSignalsTheFolderThenTheFilesThenTheEndThenTheWord)
 {
     FolderPanel panel(ui, host, &window);
-    RenamePage rename(ui, host, panel);
-    FileSelection selection(ui.StringGrid1, ui.CheckListBox1, rename.previewGrid(), host, &window);
+    Preview preview(ui.StringGrid1, host, panel);
+    FileSelection selection(ui.StringGrid1, ui.CheckListBox1, preview.grid(), host, &window);
     QObject::connect(
         &selection, &FileSelection::sourceFolderChosen,
         [this](const std::string& folder) { host.events.push_back("folder:" + folder); });
@@ -109,33 +110,34 @@ TEST_F(FormParts, AChoiceOfFilesSignalsTheFolderThenTheFilesThenTheEndThenTheWor
     EXPECT_EQ(host.events[1], "files");
     EXPECT_EQ(host.events[2], "end");
     EXPECT_EQ(host.events[3].rfind("message:", 0), 0u) << "the word on the other folder comes last";
-    EXPECT_EQ(selection.SelectedFiles, (Names{"b.txt", "a.JPG"}));
+    EXPECT_EQ(selection.selectedFiles(), (Names{"b.txt", "a.JPG"}));
     EXPECT_EQ(ui.CheckListBox1->count(), 2) << "one filter item per extension";
 }
 
 TEST_F(FormParts, ACancelledDialogOnlyEndsTheChoice)
 {
     FolderPanel panel(ui, host, &window);
-    RenamePage rename(ui, host, panel);
-    FileSelection selection(ui.StringGrid1, ui.CheckListBox1, rename.previewGrid(), host, &window);
+    Preview preview(ui.StringGrid1, host, panel);
+    FileSelection selection(ui.StringGrid1, ui.CheckListBox1, preview.grid(), host, &window);
     int ended = 0;
     QObject::connect(&selection, &FileSelection::filesChosen,
                      [this] { host.events.push_back("files"); });
     QObject::connect(&selection, &FileSelection::choiceEnded, [&ended] { ++ended; });
-    selection.SelectedFiles = {"kept.txt"};
+    selection.setSelectedFiles({"kept.txt"});
 
     selection.openFilesFrom(dir.path());
 
     EXPECT_EQ(ended, 1);
     EXPECT_TRUE(host.events.empty());
-    EXPECT_EQ(selection.SelectedFiles, (Names{"kept.txt"}));
+    EXPECT_EQ(selection.selectedFiles(), (Names{"kept.txt"}));
 }
 
 TEST_F(FormParts, AnEmptyListAsksForFilesAndKeepsTheRunBack)
 {
     FolderPanel panel(ui, host, &window);
-    RenamePage rename(ui, host, panel);
-    EXPECT_FALSE(rename.write(Page::Rename, true));
+    Preview preview(ui.StringGrid1, host, panel);
+    RenamePage rename(ui, host, panel, preview);
+    EXPECT_FALSE(preview.write(Page::Rename, true, rename));
     ASSERT_FALSE(host.statuses.empty());
     EXPECT_EQ(host.statuses.back().kind, StatusKind::Waiting);
     EXPECT_EQ(host.statuses.back().text, QStringLiteral("ファイルを選択してください。"));

@@ -154,13 +154,14 @@ protected:
     // and copy usable exactly when one of them is chosen.
     void expectInvariants(const char* row)
     {
-        const bool same = sameFolder(form->SearchDir, form->ChangeDir);
-        const bool renaming = form->SaveMethod == SaveMode::Rename;
+        const bool same = sameFolder(form->sourceFolder(), form->destinationFolder());
+        const bool renaming = form->saveMethod() == SaveMode::Rename;
         EXPECT_EQ(renaming, same) << row;
         EXPECT_EQ(radio(1)->isEnabled(), !renaming) << row;
         EXPECT_EQ(radio(2)->isEnabled(), !renaming) << row;
         for (int method = 0; method < 3; ++method) {
-            EXPECT_EQ(radio(method)->isChecked(), form->SaveMethod == static_cast<SaveMode>(method))
+            EXPECT_EQ(radio(method)->isChecked(),
+                      form->saveMethod() == static_cast<SaveMode>(method))
                 << row;
         }
     }
@@ -172,13 +173,13 @@ protected:
 TEST_F(FolderPanel, ChoosingAFolderInTheTreeMakesItTheDestination)
 {
     open();
-    const SaveMode method = form->SaveMethod;
+    const SaveMode method = form->saveMethod();
     clickInTree(dir.path(), "dst");
-    EXPECT_EQ(form->ChangeDir, dir / "dst/");
+    EXPECT_EQ(form->destinationFolder(), dir / "dst/");
     EXPECT_EQ(edit5()->text(), text(dir / "dst/"));
     EXPECT_EQ(edit5()->toolTip(), text(dir / "dst/"));
-    EXPECT_EQ(form->SearchDir, dir / "src/") << "the source stays";
-    EXPECT_EQ(form->SaveMethod, method) << "no files listed: the method is left alone";
+    EXPECT_EQ(form->sourceFolder(), dir / "src/") << "the source stays";
+    EXPECT_EQ(form->saveMethod(), method) << "no files listed: the method is left alone";
 }
 
 TEST_F(FolderPanel, AShiftJisFolderKeepsItsBytes)
@@ -186,10 +187,10 @@ TEST_F(FolderPanel, AShiftJisFolderKeepsItsBytes)
     dir.makeFolder(sjisTest);
     open();
     clickInTree(dir.path(), "テスト");
-    EXPECT_EQ(form->ChangeDir, dir / (sjisTest + "/"));
+    EXPECT_EQ(form->destinationFolder(), dir / (sjisTest + "/"));
     EXPECT_EQ(edit5()->text(), text(dir.path() + "テスト/"));
     form->SearchDirChange(dir / sjisTest);
-    EXPECT_EQ(form->SearchDir, dir / (sjisTest + "/"));
+    EXPECT_EQ(form->sourceFolder(), dir / (sjisTest + "/"));
     EXPECT_EQ(child<QLabel>(*form, "Label11")->text(), text(dir.path() + "テスト/"));
 
     // Each name is read on its own: a UTF-8 folder above a Shift-JIS one.
@@ -202,7 +203,7 @@ TEST_F(FolderPanel, RightClickChoosesTheFolderBeforeItsMenuOpens)
     open();
     EXPECT_EQ(tree()->SelectedPath(), dir / "src/") << "the destination is selected at start";
     clickInTree(dir.path(), "dst", Qt::RightButton);
-    EXPECT_EQ(form->ChangeDir, dir / "dst/");
+    EXPECT_EQ(form->destinationFolder(), dir / "dst/");
     QMenu* menu = tree()->Popup();
     ASSERT_NE(menu, nullptr);
     EXPECT_TRUE(menu->isVisible());
@@ -222,10 +223,10 @@ TEST_F(FolderPanel, FoldersDifferingOnlyInLetterCaseAreTwo)
     open(3);
     form->SearchDirChange(dir / "Data/");
     clickInTree(dir.path(), "Data");
-    EXPECT_EQ(form->SaveMethod, SaveMode::Rename);
+    EXPECT_EQ(form->saveMethod(), SaveMode::Rename);
     clickInTree(dir.path(), "data");
-    EXPECT_EQ(form->ChangeDir, dir / "data/");
-    EXPECT_EQ(form->SaveMethod, SaveMode::Copy) << "another folder: copy";
+    EXPECT_EQ(form->destinationFolder(), dir / "data/");
+    EXPECT_EQ(form->saveMethod(), SaveMode::Copy) << "another folder: copy";
     expectInvariants("Data / data");
 }
 
@@ -233,31 +234,31 @@ TEST_F(FolderPanel, FoldersDifferingOnlyInLetterCaseAreTwo)
 TEST_F(FolderPanel, SaveMethodFollowsTheFoldersRowByRow)
 {
     open(3);
-    form->RadioButtonIndex(form->SaveMethod);
+    form->RadioButtonIndex(form->saveMethod());
     expectInvariants("start: one folder");
 
     clickInTree(dir.path(), "dst");
-    EXPECT_EQ(form->SaveMethod, SaveMode::Copy)
+    EXPECT_EQ(form->saveMethod(), SaveMode::Copy)
         << "destination elsewhere while renaming: copy, not move";
     expectInvariants("destination to another folder");
 
     radio(1)->click();
-    EXPECT_EQ(form->SaveMethod, SaveMode::Move) << "move accepted while the folders differ";
+    EXPECT_EQ(form->saveMethod(), SaveMode::Move) << "move accepted while the folders differ";
     expectInvariants("move picked");
     radio(2)->click();
-    EXPECT_EQ(form->SaveMethod, SaveMode::Copy);
+    EXPECT_EQ(form->saveMethod(), SaveMode::Copy);
     expectInvariants("copy picked");
 
     clickInTree(dir.path(), "other");
-    EXPECT_EQ(form->SaveMethod, SaveMode::Copy) << "another folder again: copy stays";
+    EXPECT_EQ(form->saveMethod(), SaveMode::Copy) << "another folder again: copy stays";
     clickInTree(dir.path(), "src");
-    EXPECT_EQ(form->SaveMethod, SaveMode::Rename) << "destination is the source: rename";
+    EXPECT_EQ(form->saveMethod(), SaveMode::Rename) << "destination is the source: rename";
     expectInvariants("destination to the source");
 
     clickInTree(dir.path(), "dst");
     radio(1)->click();
     radio(0)->click();
-    EXPECT_EQ(form->ChangeDir, dir / "src/")
+    EXPECT_EQ(form->destinationFolder(), dir / "src/")
         << "rename picked: the destination jumps to the source";
     EXPECT_EQ(tree()->SelectedPath(), dir / "src/");
     expectInvariants("rename picked while the folders differ");
@@ -266,22 +267,22 @@ TEST_F(FolderPanel, SaveMethodFollowsTheFoldersRowByRow)
     clickInTree(dir.path(), "dst");
     radio(1)->click();
     form->SearchDirChange(dir / "dst/");
-    form->RadioButtonIndex(form->SaveMethod);
-    EXPECT_EQ(form->SaveMethod, SaveMode::Rename) << "move within one folder is refused";
+    form->RadioButtonIndex(form->saveMethod());
+    EXPECT_EQ(form->saveMethod(), SaveMode::Rename) << "move within one folder is refused";
     expectInvariants("files selected from the destination");
 
     // Files selected from a third folder keep the chosen method.
     clickInTree(dir.path(), "other");
     radio(1)->click();
     form->SearchDirChange(dir / "src/");
-    form->RadioButtonIndex(form->SaveMethod);
-    EXPECT_EQ(form->SaveMethod, SaveMode::Move);
+    form->RadioButtonIndex(form->saveMethod());
+    EXPECT_EQ(form->saveMethod(), SaveMode::Move);
     expectInvariants("files selected elsewhere");
 
     // A run that moved the files makes the destination the source.
-    form->SearchDirChange(form->ChangeDir);
+    form->SearchDirChange(form->destinationFolder());
     form->RadioButtonIndex(SaveMode::Rename);
-    EXPECT_EQ(form->ChangeDir, dir / "other/");
+    EXPECT_EQ(form->destinationFolder(), dir / "other/");
     expectInvariants("after a run");
 }
 
@@ -289,13 +290,13 @@ TEST_F(FolderPanel, WithoutFilesEveryChoiceIsTakenAndNothingIsDisabled)
 {
     open(0);
     radio(2)->click();
-    EXPECT_EQ(form->SaveMethod, SaveMode::Copy) << "copy in one folder: no files, so not refused";
-    EXPECT_EQ(form->ChangeDir, dir / "src/");
+    EXPECT_EQ(form->saveMethod(), SaveMode::Copy) << "copy in one folder: no files, so not refused";
+    EXPECT_EQ(form->destinationFolder(), dir / "src/");
     clickInTree(dir.path(), "dst");
-    EXPECT_EQ(form->SaveMethod, SaveMode::Copy);
+    EXPECT_EQ(form->saveMethod(), SaveMode::Copy);
     radio(0)->click();
-    EXPECT_EQ(form->SaveMethod, SaveMode::Rename);
-    EXPECT_EQ(form->ChangeDir, dir / "dst/") << "the destination stays where it is";
+    EXPECT_EQ(form->saveMethod(), SaveMode::Rename);
+    EXPECT_EQ(form->destinationFolder(), dir / "dst/") << "the destination stays where it is";
     EXPECT_TRUE(radio(1)->isEnabled());
     EXPECT_TRUE(radio(2)->isEnabled());
 
@@ -303,7 +304,7 @@ TEST_F(FolderPanel, WithoutFilesEveryChoiceIsTakenAndNothingIsDisabled)
     radio(2)->click();
     form->files = 2;
     form->SearchDirChange(dir / "dst/");
-    form->RadioButtonIndex(form->SaveMethod);
+    form->RadioButtonIndex(form->saveMethod());
     expectInvariants("files from the destination");
 }
 
@@ -336,8 +337,8 @@ TEST_F(FolderPanel, EditingShowsTheWholePathAndTheButtonSet)
     EXPECT_TRUE(button3()->flat());
     EXPECT_EQ(button3()->caption(), QStringLiteral("保存先"));
     EXPECT_TRUE(edit5()->property("showHint").toBool());
-    EXPECT_EQ(form->TypedDir, dir / "dst/") << "the text of the field is kept";
-    EXPECT_EQ(form->ChangeDir, dir / "dst/") << "leaving without 設定 changes nothing";
+    EXPECT_EQ(form->typedFolder(), dir / "dst/") << "the text of the field is kept";
+    EXPECT_EQ(form->destinationFolder(), dir / "dst/") << "leaving without 設定 changes nothing";
 }
 
 TEST_F(FolderPanel, TypedExistingFolderIsSelectedWithoutAsking)
@@ -345,20 +346,20 @@ TEST_F(FolderPanel, TypedExistingFolderIsSelectedWithoutAsking)
     dir.makeFolder(sjisTest);
     open();
     typeDestination(text(dir.path() + "other"));
-    EXPECT_EQ(form->ChangeDir, dir / "other/");
+    EXPECT_EQ(form->destinationFolder(), dir / "other/");
     EXPECT_EQ(tree()->SelectedPath(), dir / "other/");
     EXPECT_TRUE(form->asked.empty());
-    EXPECT_TRUE(form->TypedDir.empty());
+    EXPECT_TRUE(form->typedFolder().empty());
     EXPECT_EQ(edit5()->text(), text(dir / "other/"));
 
     // The shown name of a Shift-JIS folder, typed back, is that folder.
     typeDestination(text(dir.path() + "テスト"));
-    EXPECT_EQ(form->ChangeDir, dir / (sjisTest + "/"));
+    EXPECT_EQ(form->destinationFolder(), dir / (sjisTest + "/"));
     EXPECT_TRUE(form->asked.empty());
 
     // Enter confirms the field as the button does.
     typeDestination(text(dir.path() + "dst"), Confirm::EnterKey);
-    EXPECT_EQ(form->ChangeDir, dir / "dst/");
+    EXPECT_EQ(form->destinationFolder(), dir / "dst/");
     EXPECT_EQ(tree()->SelectedPath(), dir / "dst/");
     EXPECT_FALSE(button3()->isEnabled()) << "the field is no longer being edited";
 }
@@ -367,7 +368,7 @@ TEST_F(FolderPanel, TypedRelativePathIsRefusedWithAWord)
 {
     open();
     typeDestination(QStringLiteral("new/sub"));
-    EXPECT_EQ(form->ChangeDir, dir / "src/");
+    EXPECT_EQ(form->destinationFolder(), dir / "src/");
     EXPECT_TRUE(form->asked.empty());
     EXPECT_FALSE(dir.has("new"));
     const auto* status = child<StatusLine>(*form, "StatusBar1");
@@ -391,7 +392,7 @@ TEST_F(FolderPanel, MissingFolderIsCreatedAfterYes)
     EXPECT_TRUE(box.buttons.contains(QStringLiteral("はい(&Y)")));
     EXPECT_TRUE(box.buttons.contains(QStringLiteral("ｷｬﾝｾﾙ")));
     EXPECT_TRUE(folderExists(wanted)) << "typed Japanese becomes UTF-8 names";
-    EXPECT_EQ(form->ChangeDir, wanted + "/");
+    EXPECT_EQ(form->destinationFolder(), wanted + "/");
     EXPECT_EQ(tree()->SelectedPath(), wanted + "/") << "the rebuilt tree shows the new folder";
 }
 
@@ -402,7 +403,7 @@ TEST_F(FolderPanel, NothingIsCreatedAfterCancel)
     typeDestination(text(dir.path() + "new/sub"));
     EXPECT_EQ(form->asked.size(), 1u);
     EXPECT_FALSE(dir.has("new"));
-    EXPECT_EQ(form->ChangeDir, dir / "src/");
+    EXPECT_EQ(form->destinationFolder(), dir / "src/");
 }
 
 TEST_F(FolderPanel, AFileInTheWayIsReportedAndChangesNothing)
@@ -416,7 +417,7 @@ TEST_F(FolderPanel, AFileInTheWayIsReportedAndChangesNothing)
     EXPECT_TRUE(report.text.startsWith(QStringLiteral("フォルダを作成できませんでした。")));
     EXPECT_TRUE(report.text.contains(text(dir.path() + "taken/sub/")));
     EXPECT_EQ(dir.read("taken"), "keep");
-    EXPECT_EQ(form->ChangeDir, dir / "src/");
+    EXPECT_EQ(form->destinationFolder(), dir / "src/");
 }
 
 TEST_F(FolderPanel, TildeMeansTheHomeFolder)
@@ -433,14 +434,14 @@ TEST_F(FolderPanel, TildeMeansTheHomeFolder)
     }
     EXPECT_EQ(form->asked.size(), 1u);
     EXPECT_TRUE(folderExists(dir / "x"));
-    EXPECT_EQ(form->ChangeDir, dir / "x/");
+    EXPECT_EQ(form->destinationFolder(), dir / "x/");
 }
 
 TEST_F(FolderPanel, LongFolderLosesItsLeadingFoldersFirst)
 {
     open();
     form->ChangeDirChange(dir / "dst");
-    EXPECT_EQ(form->ChangeDir, dir / "dst/") << "a trailing / is added";
+    EXPECT_EQ(form->destinationFolder(), dir / "dst/") << "a trailing / is added";
 
     std::string deep = "/";
     for (int level = 0; level < 12; ++level) {
@@ -455,7 +456,7 @@ TEST_F(FolderPanel, LongFolderLosesItsLeadingFoldersFirst)
         << shown.toStdString();
     EXPECT_LT(label->fontMetrics().horizontalAdvance(shown), label->contentsRect().width());
     EXPECT_EQ(label->toolTip(), text(deep));
-    EXPECT_EQ(form->SearchDir, deep);
+    EXPECT_EQ(form->sourceFolder(), deep);
     // The form with one folder more would not have fitted.
     const QString first = shown.section(QLatin1Char('/'), 2, 2);
     ASSERT_TRUE(first.startsWith(QStringLiteral("folder-"))) << first.toStdString();
@@ -495,7 +496,7 @@ TEST_F(FolderPanel, GrabsADeepDestination)
     }
     open();
     clickInTree(made.substr(0, made.size() - std::string("フォルダ/").size()), "フォルダ");
-    EXPECT_EQ(form->ChangeDir, made);
+    EXPECT_EQ(form->destinationFolder(), made);
 
     // Started with it as the destination, the tree opens on it.
     SettingsRecord settings = testing::tmpSettings();
@@ -503,7 +504,7 @@ TEST_F(FolderPanel, GrabsADeepDestination)
     form.emplace(settings);
     form->show();
     testing::settle();
-    EXPECT_EQ(form->ChangeDir, made);
+    EXPECT_EQ(form->destinationFolder(), made);
     EXPECT_EQ(tree()->SelectedPath(), made);
     EXPECT_GT(tree()->horizontalScrollBar()->value(), 0) << "scrolled towards the deep folder";
     testing::grabShot(*form, QStringLiteral("torvel-window-folders.png"));

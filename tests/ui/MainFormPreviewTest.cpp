@@ -82,7 +82,7 @@ public:
                 folder.write(name, "");
             }
         }
-        form->SelectedFiles = names;
+        form->setSelectedFiles(names);
         form->FileProp();
         form->StringGrid1Write(immediate()->isChecked());
     }
@@ -578,17 +578,17 @@ TEST_F(PreviewWindow, ChoosingFilesReadsTheFilesThereAndTheFirstChosenExtension)
 {
     immediate()->trigger();
     choose({"Photo.JPG", "memo.txt"});
-    form->SelectedFiles = {"memo.txt", "Photo.JPG", "vanished.png"};
+    form->setSelectedFiles({"memo.txt", "Photo.JPG", "vanished.png"});
     form->FileProp();
     form->StringGrid1Write(false);
     EXPECT_EQ(box("Edit3")->text(), QStringLiteral("txt"));
-    EXPECT_EQ(form->SearchExt, "txt");
-    EXPECT_EQ(form->SelectedFiles.size(), 3U) << "the selection stays as chosen";
+    EXPECT_EQ(form->sourceExtension(), "txt");
+    EXPECT_EQ(form->selectedFiles().size(), 3U) << "the selection stays as chosen";
     EXPECT_EQ(currentNames(), (Names{"memo.txt", "Photo.JPG"}))
         << "a file that is gone is left out";
     EXPECT_TRUE(child<QToolButton>(*form, "PreViewButton")->isEnabled());
 
-    form->SelectedFiles.clear();
+    form->setSelectedFiles({});
     form->FileProp();
     EXPECT_EQ(box("Edit3")->text(), QStringLiteral("txt")) << "an empty selection leaves the box";
     EXPECT_FALSE(child<QToolButton>(*form, "PreViewButton")->isEnabled());

@@ -45,10 +45,10 @@ TEST_F(RunWindow, RenamingInPlaceRenumbersASeriesAndListsTheFilesUnderTheirNewNa
     EXPECT_EQ(src.read("TOR02.txt"), "TOR01.txt");
     EXPECT_EQ(src.read("TOR03.txt"), "TOR02.txt");
 
-    EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.txt", "TOR02.txt", "TOR03.txt"}));
+    EXPECT_EQ(form.selectedFiles(), (Names{"TOR01.txt", "TOR02.txt", "TOR03.txt"}));
     EXPECT_EQ(column(0), (Names{"TOR01.txt", "TOR02.txt", "TOR03.txt"}));
-    EXPECT_EQ(form.SearchDir, src.path());
-    EXPECT_EQ(form.SaveMethod, SaveMode::Rename);
+    EXPECT_EQ(form.sourceFolder(), src.path());
+    EXPECT_EQ(form.saveMethod(), SaveMode::Rename);
     EXPECT_TRUE(painted.contains(QStringLiteral("3個のファイルを変換しました。")))
         << painted.join('|').toStdString();
     // The count stays readable after the grid is drawn again.
@@ -119,7 +119,7 @@ TEST_F(RunWindow, AfterARenameInPlaceTheListFollowsTheNewNamesInItsOrder)
 
     EXPECT_EQ(src.read("TOR01.DAT"), before[0]);
     EXPECT_EQ(src.read("TOR03.DAT"), before[2]);
-    EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.DAT", "TOR02.DAT", "TOR03.DAT"}));
+    EXPECT_EQ(form.selectedFiles(), (Names{"TOR01.DAT", "TOR02.DAT", "TOR03.DAT"}));
     EXPECT_EQ(column(0), (Names{"TOR03.DAT", "TOR02.DAT", "TOR01.DAT"}));
     // The box shows the first file's extension in lower case, as after any
     // choice of files, and the names are made with it.
@@ -131,7 +131,7 @@ TEST_F(RunWindow, ACopyListsTheCopiesInTheFormerDestination)
 {
     choose({"b.jpg", "a.jpg"});
     ASSERT_NO_FATAL_FAILURE(chooseDestination(dst.path()));
-    ASSERT_EQ(form.SaveMethod, SaveMode::Copy) << "leaving the folder while renaming copies";
+    ASSERT_EQ(form.saveMethod(), SaveMode::Copy) << "leaving the folder while renaming copies";
     form.StringGrid1Write(true);
     ASSERT_EQ(column(1), (Names{"TOR01.jpg", "TOR02.jpg"}));
 
@@ -142,10 +142,10 @@ TEST_F(RunWindow, ACopyListsTheCopiesInTheFormerDestination)
     EXPECT_EQ(dst.read("TOR01.jpg"), "a.jpg");
     EXPECT_EQ(dst.read("TOR02.jpg"), "b.jpg");
 
-    EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.jpg", "TOR02.jpg"}));
-    EXPECT_EQ(form.SearchDir, dst.path());
-    EXPECT_EQ(form.ChangeDir, dst.path());
-    EXPECT_EQ(form.SaveMethod, SaveMode::Rename);
+    EXPECT_EQ(form.selectedFiles(), (Names{"TOR01.jpg", "TOR02.jpg"}));
+    EXPECT_EQ(form.sourceFolder(), dst.path());
+    EXPECT_EQ(form.destinationFolder(), dst.path());
+    EXPECT_EQ(form.saveMethod(), SaveMode::Rename);
     EXPECT_TRUE(radio("RadioButton1")->isChecked());
     EXPECT_FALSE(radio("RadioButton2")->isEnabled());
     EXPECT_FALSE(radio("RadioButton3")->isEnabled());
@@ -158,7 +158,7 @@ TEST_F(RunWindow, AShiftJisFileIsMovedUnderItsNewName)
     choose({sjisPhoto});
     ASSERT_NO_FATAL_FAILURE(chooseDestination(dst.path()));
     radio("RadioButton2")->click();
-    ASSERT_EQ(form.SaveMethod, SaveMode::Move);
+    ASSERT_EQ(form.saveMethod(), SaveMode::Move);
     form.StringGrid1Write(true);
     ASSERT_EQ(column(1), (Names{"TOR01.jpg"}));
 
@@ -168,8 +168,8 @@ TEST_F(RunWindow, AShiftJisFileIsMovedUnderItsNewName)
     EXPECT_EQ(dst.read("TOR01.jpg"), sjisPhoto);
     EXPECT_TRUE(painted.contains(QStringLiteral("写真.jpg を TOR01.jpg に転送しています。")))
         << painted.join('|').toStdString();
-    EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.jpg"}));
-    EXPECT_EQ(form.SearchDir, dst.path());
+    EXPECT_EQ(form.selectedFiles(), (Names{"TOR01.jpg"}));
+    EXPECT_EQ(form.sourceFolder(), dst.path());
     EXPECT_TRUE(failures.isEmpty());
 }
 
@@ -189,9 +189,9 @@ TEST_F(RunWindow, ADestinationThatCannotBeOpenedTouchesNothing)
     EXPECT_EQ(form.messages, QStringList{QStringLiteral("ﾌｧｲﾙが見つかりません")});
     EXPECT_EQ(src.read("a.txt"), "a.txt");
     EXPECT_EQ(src.read("b.txt"), "b.txt");
-    EXPECT_EQ(form.SelectedFiles, (Names{"a.txt", "b.txt"}));
-    EXPECT_EQ(form.SearchDir, src.path());
-    EXPECT_EQ(form.SaveMethod, SaveMode::Copy);
+    EXPECT_EQ(form.selectedFiles(), (Names{"a.txt", "b.txt"}));
+    EXPECT_EQ(form.sourceFolder(), src.path());
+    EXPECT_EQ(form.saveMethod(), SaveMode::Copy);
     EXPECT_EQ(column(1), (Names{"TOR01.txt", "TOR02.txt"}));
     for (qsizetype i = paintedBefore.size(); i < painted.size(); ++i) {
         EXPECT_FALSE(painted[i].contains(QStringLiteral("変換しました")))
@@ -223,7 +223,7 @@ TEST_F(RunWindow, AnOutsideFileHoldingANewNameGoesToTheTrashWhenThePersonSaysYes
     EXPECT_EQ(trash.files(), Names{"TOR02.txt"});
     EXPECT_EQ(trash.data.read("Trash/files/TOR02.txt"), "outside");
     EXPECT_EQ(src.read("TOR02.txt"), "b.txt");
-    EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.txt", "TOR02.txt"}));
+    EXPECT_EQ(form.selectedFiles(), (Names{"TOR01.txt", "TOR02.txt"}));
     EXPECT_TRUE(failures.isEmpty());
 }
 
@@ -273,7 +273,7 @@ TEST_F(RunWindow, TheRunCommandDoesNothingWhileARunIsUnderWay)
     EXPECT_TRUE(noTemporaryNames(src));
     ASSERT_EQ(failures.size(), 1) << "one report, from the one run";
     EXPECT_TRUE(failures[0].contains(QStringLiteral("a.txt → TOR01.txt")));
-    EXPECT_EQ(form.SelectedFiles, Names{"TOR02.txt"});
+    EXPECT_EQ(form.selectedFiles(), Names{"TOR02.txt"});
     EXPECT_FALSE(form.runUnderWay());
 }
 

@@ -37,23 +37,23 @@ std::string valueIn(const TestForm& form, const char* section, const char* key)
 TEST(MainFormSettings, MissingFileStartsWithTheDefaultsAndIsWrittenInKeyOrder)
 {
     TestForm form;
-    EXPECT_EQ(form.SearchDir, form.baseDir());
-    EXPECT_EQ(form.ChangeDir, form.baseDir());
-    EXPECT_EQ(form.SearchExt, "txt");
+    EXPECT_EQ(form.sourceFolder(), form.baseDir());
+    EXPECT_EQ(form.destinationFolder(), form.baseDir());
+    EXPECT_EQ(form.sourceExtension(), "txt");
     EXPECT_EQ(child<QComboBox>(form, "MaeSort")->currentIndex(), 0);
     EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("TOR"));
     EXPECT_EQ(child<QLineEdit>(form, "Edit4")->text(), QStringLiteral("1"));
     EXPECT_EQ(child<QLineEdit>(form, "Edit2")->text(), QStringLiteral("5"));
     EXPECT_EQ(child<QLineEdit>(form, "Edit3")->text(), QStringLiteral("txt"));
-    EXPECT_EQ(form.SaveMethod, SaveMode::Rename);
+    EXPECT_EQ(form.saveMethod(), SaveMode::Rename);
     EXPECT_TRUE(child<QRadioButton>(form, "RadioButton1")->isChecked());
     for (const char* off :
          {"UpCheck", "LowCheck", "JuuhukuCheck", "CheckBox1", "KetaCheck", "KetaName", "ExtCheck"})
         EXPECT_FALSE(checked(form, off)) << off;
     EXPECT_TRUE(checked(form, "NonPreCheck"));
     EXPECT_TRUE(checked(form, "CheckBox2"));
-    EXPECT_EQ(form.ButtonSide, 1);
-    EXPECT_EQ(form.HeightSize, 1);
+    EXPECT_EQ(form.buttonSide(), 1);
+    EXPECT_EQ(form.heightSize(), 1);
     EXPECT_TRUE(checked(form, "N580"));
     EXPECT_EQ(form.pos(), QPoint(233, 104));
     EXPECT_EQ(form.fileText(), "") << "nothing is written before closing";
@@ -90,7 +90,7 @@ TEST(MainFormSettings, OnlyCapitalOnIsOnWhateverTheDefault)
     EXPECT_TRUE(checked(form, "JuuhukuCheck")) << "blanks around a value do not count";
     EXPECT_FALSE(checked(form, "ExtCheck"));
     EXPECT_FALSE(checked(form, "KetaCheck"));
-    EXPECT_EQ(form.ButtonSide, 0);
+    EXPECT_EQ(form.buttonSide(), 0);
     EXPECT_EQ(child<QWidget>(form, "Panel3")->x(), 561) << "the buttons start at the right";
 
     ASSERT_TRUE(form.close());
@@ -145,7 +145,7 @@ TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsChosen)
         const std::string where =
             std::string("HEIGHTSIZE=") + c.value + " on " + std::to_string(c.screen);
         TestForm form("[OPTIONS]\nHEIGHTSIZE=" + std::string(c.value) + "\n", c.screen);
-        EXPECT_EQ(form.HeightSize, c.heightSize) << where;
+        EXPECT_EQ(form.heightSize(), c.heightSize) << where;
         EXPECT_TRUE(checked(form, c.item)) << where;
         EXPECT_EQ(form.height(), std::min(heights[c.heightSize], c.screen))
             << where << ": no taller than the screen";
@@ -180,16 +180,16 @@ TEST(MainFormSettings, AFirstStartRenamesOpenedPhotosWhereTheyAre)
 TEST(MainFormSettings, SaveMethodIsWrittenFromTheChoiceNeverFromTheTextRead)
 {
     TestForm noKey(std::string("[CHANGE]\nCHANGE_NAME=TOR\n"));
-    EXPECT_EQ(noKey.SaveMethod, SaveMode::Move) << "only a first start renames";
+    EXPECT_EQ(noKey.saveMethod(), SaveMode::Move) << "only a first start renames";
 
     TestForm copying(std::string("[CHANGE]\nCHANGE_MOVE=copy\n"));
-    EXPECT_EQ(copying.SaveMethod, SaveMode::Copy);
+    EXPECT_EQ(copying.saveMethod(), SaveMode::Copy);
     EXPECT_TRUE(child<QRadioButton>(copying, "RadioButton3")->isChecked());
     ASSERT_TRUE(copying.close());
     EXPECT_EQ(valueIn(copying, "CHANGE", "CHANGE_MOVE"), "COPY");
 
     TestForm unknown(std::string("[CHANGE]\nCHANGE_MOVE=Xerox\n"));
-    EXPECT_EQ(unknown.SaveMethod, SaveMode::Rename);
+    EXPECT_EQ(unknown.saveMethod(), SaveMode::Rename);
     ASSERT_TRUE(unknown.close());
     EXPECT_EQ(valueIn(unknown, "CHANGE", "CHANGE_MOVE"), "RENAME");
 
@@ -223,7 +223,7 @@ TEST(MainFormSettings, HandEditedFileKeepsEveryOtherByte)
                                "FORM_TOP=30\r\n"
                                "EXTRA=1\r\n";
     TestForm form(edited);
-    EXPECT_EQ(form.SearchExt, "png");
+    EXPECT_EQ(form.sourceExtension(), "png");
     EXPECT_EQ(child<QComboBox>(form, "MaeSort")->currentIndex(), 3);
     EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("IMG"));
     ASSERT_TRUE(form.close());

@@ -206,8 +206,8 @@ TEST(MainForm, RenamePageTabOrderIsTheDesignOrder)
 TEST(MainForm, FirstStartShowsTheDefaultsAndAsksForFiles)
 {
     TestForm form;
-    EXPECT_EQ(form.SearchDir, form.baseDir());
-    EXPECT_EQ(form.ChangeDir, form.baseDir());
+    EXPECT_EQ(form.sourceFolder(), form.baseDir());
+    EXPECT_EQ(form.destinationFolder(), form.baseDir());
     EXPECT_EQ(form.baseDir().back(), '/');
     EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("TOR"));
     EXPECT_EQ(child<QLineEdit>(form, "Edit4")->text(), QStringLiteral("1"));
@@ -219,11 +219,11 @@ TEST(MainForm, FirstStartShowsTheDefaultsAndAsksForFiles)
     EXPECT_FALSE(child<QCheckBox>(form, "KetaName")->isEnabled());
     EXPECT_TRUE(child<QAction>(form, "NonPreCheck")->isChecked());
     EXPECT_TRUE(child<QAction>(form, "CheckBox2")->isChecked());
-    EXPECT_EQ(form.SaveMethod, SaveMode::Rename) << "files stay in their folder";
+    EXPECT_EQ(form.saveMethod(), SaveMode::Rename) << "files stay in their folder";
     EXPECT_TRUE(child<QRadioButton>(form, "RadioButton1")->isChecked());
-    EXPECT_EQ(form.ButtonSide, 1);
+    EXPECT_EQ(form.buttonSide(), 1);
     EXPECT_EQ(form.pos(), QPoint(233, 104));
-    EXPECT_EQ(form.SelectedFiles.capacity(), 5000u);
+    EXPECT_EQ(form.selectedFiles().capacity(), 5000u);
 
     auto* status = child<StatusLine>(form, "StatusBar1");
     EXPECT_EQ(status->kind(), StatusKind::Waiting);
@@ -262,7 +262,7 @@ TEST(MainForm, SettingsValuesReachTheControlsAndComeBackAtClosing)
     EXPECT_EQ(child<QComboBox>(form, "MaeSort")->currentIndex(), 4);
     EXPECT_TRUE(child<QCheckBox>(form, "KetaName")->isEnabled());
     EXPECT_FALSE(child<QCheckBox>(form, "JuuhukuCheck")->isEnabled());
-    EXPECT_EQ(form.SearchExt, "png");
+    EXPECT_EQ(form.sourceExtension(), "png");
 
     form.close();
     const SettingsRecord written = form.currentSettings();
@@ -292,17 +292,17 @@ TEST(MainForm, SaveMethodIsReadByItsFirstLetterAndWrittenFromTheChoice)
     SettingsRecord given = tmpSettings();
     given.saveMethodText = "copy";
     TestForm form(given);
-    EXPECT_EQ(form.SaveMethod, SaveMode::Copy);
+    EXPECT_EQ(form.saveMethod(), SaveMode::Copy);
     EXPECT_TRUE(child<QRadioButton>(form, "RadioButton3")->isChecked());
     form.close();
     EXPECT_EQ(form.currentSettings().saveMethodText, "COPY");
 
     given.saveMethodText = "";
     TestForm renaming(given);
-    EXPECT_EQ(renaming.SaveMethod, SaveMode::Rename);
+    EXPECT_EQ(renaming.saveMethod(), SaveMode::Rename);
     EXPECT_TRUE(child<QRadioButton>(renaming, "RadioButton1")->isChecked());
     child<QRadioButton>(renaming, "RadioButton2")->click();
-    EXPECT_EQ(renaming.SaveMethod, SaveMode::Move) << "with no files every choice is accepted";
+    EXPECT_EQ(renaming.saveMethod(), SaveMode::Move) << "with no files every choice is accepted";
     renaming.close();
     EXPECT_EQ(renaming.currentSettings().saveMethodText, "MOVE");
 }
@@ -339,8 +339,8 @@ TEST_F(MissingFolders, BothGoneBecomeTheProgramFolder)
     given.searchDir = root + "gone-a/";
     given.changeDir = root + "gone-b/";
     TestForm form(given);
-    EXPECT_EQ(form.SearchDir, form.baseDir());
-    EXPECT_EQ(form.ChangeDir, form.baseDir());
+    EXPECT_EQ(form.sourceFolder(), form.baseDir());
+    EXPECT_EQ(form.destinationFolder(), form.baseDir());
 }
 
 TEST_F(MissingFolders, AGoneDestinationBecomesTheSource)
@@ -349,8 +349,8 @@ TEST_F(MissingFolders, AGoneDestinationBecomesTheSource)
     given.searchDir = photos; // no trailing separator
     given.changeDir = root + "gone/";
     TestForm form(given);
-    EXPECT_EQ(form.SearchDir, photos + "/");
-    EXPECT_EQ(form.ChangeDir, photos + "/");
+    EXPECT_EQ(form.sourceFolder(), photos + "/");
+    EXPECT_EQ(form.destinationFolder(), photos + "/");
 }
 
 TEST_F(MissingFolders, AFileIsNoFolder)
@@ -359,8 +359,8 @@ TEST_F(MissingFolders, AFileIsNoFolder)
     given.searchDir = file;
     given.changeDir = file + "/";
     TestForm form(given);
-    EXPECT_EQ(form.SearchDir, form.baseDir());
-    EXPECT_EQ(form.ChangeDir, form.baseDir());
+    EXPECT_EQ(form.sourceFolder(), form.baseDir());
+    EXPECT_EQ(form.destinationFolder(), form.baseDir());
 }
 
 TEST_F(MissingFolders, EmptyFolderValuesFallBackToExistingFolders)
@@ -369,8 +369,8 @@ TEST_F(MissingFolders, EmptyFolderValuesFallBackToExistingFolders)
     given.searchDir.clear();
     given.changeDir = root;
     TestForm form(given);
-    EXPECT_EQ(form.SearchDir, form.baseDir());
-    EXPECT_EQ(form.ChangeDir, root);
+    EXPECT_EQ(form.sourceFolder(), form.baseDir());
+    EXPECT_EQ(form.destinationFolder(), root);
 }
 
 TEST(MainFormPlace, SavedPlaceOnAScreenIsUsedAsSaved)

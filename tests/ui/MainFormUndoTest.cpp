@@ -50,7 +50,7 @@ TEST_F(RunWindow, TakingBackAndFinishingRuns)
     EXPECT_EQ(src.read(sjisPhoto), sjisPhoto);
     EXPECT_EQ(src.names().size(), 3u);
     EXPECT_EQ(column(0).size(), 3u);
-    EXPECT_TRUE(std::count(form.SelectedFiles.begin(), form.SelectedFiles.end(), sjisPhoto));
+    EXPECT_TRUE(std::count(form.selectedFiles().begin(), form.selectedFiles().end(), sjisPhoto));
     child<QAction>(form, "Undo1")->trigger();
     EXPECT_EQ(status()->panelText(1), QStringLiteral("元に戻せる実行はありません。"))
         << status()->panelText(1).toStdString();
@@ -150,9 +150,9 @@ TEST_F(RunWindow, AfterTakingBackARunElsewhereTheNextRunDoesWhatTheWindowShows)
     child<QAction>(form, "Undo1")->trigger();
     ASSERT_EQ(other.names(), (Names{"y1.jpg", "y2.jpg"}));
     EXPECT_EQ(status()->panelText(1), QStringLiteral("2個のファイルを元に戻しました。"));
-    EXPECT_EQ(form.SearchDir, other.path());
-    EXPECT_EQ(form.ChangeDir, other.path());
-    EXPECT_EQ(form.SaveMethod, SaveMode::Rename);
+    EXPECT_EQ(form.sourceFolder(), other.path());
+    EXPECT_EQ(form.destinationFolder(), other.path());
+    EXPECT_EQ(form.saveMethod(), SaveMode::Rename);
 
     runButton()->click();
     EXPECT_EQ(other.names(), (Names{"TOR01.jpg", "TOR02.jpg"}));

@@ -50,7 +50,7 @@ public:
     // selection does, and draws the grid the runs read their names from.
     void listFiles(const std::vector<std::string>& selected, const std::string& in = {})
     {
-        SelectedFiles = selected;
+        setSelectedFiles(selected);
         SearchDirChange(in.empty() ? folder.path() : in);
         FileProp();
         StringGrid1Write(false);

@@ -42,8 +42,8 @@ TEST_F(RunWindow, OneFileOfFiveFailingIsReportedAndDropsOutOfTheSelection)
 
     EXPECT_EQ(src.read("c.txt"), "c.txt") << "the file that failed keeps its own name";
     EXPECT_TRUE(noTemporaryNames(src));
-    EXPECT_EQ(form.SelectedFiles, (Names{"TOR01.txt", "TOR02.txt", "TOR04.txt", "TOR05.txt"}));
-    EXPECT_EQ(column(0), form.SelectedFiles);
+    EXPECT_EQ(form.selectedFiles(), (Names{"TOR01.txt", "TOR02.txt", "TOR04.txt", "TOR05.txt"}));
+    EXPECT_EQ(column(0), form.selectedFiles());
     EXPECT_EQ(status()->panelText(1),
               QStringLiteral("4個のファイルを変換しました。1個は失敗。（Ctrl+Z で元に戻せます）"));
 }
@@ -64,8 +64,8 @@ TEST_F(RunWindow, ATimeStampRunKeepsTheSelectionAndCountsOnlyTheFilesChanged)
     EXPECT_TRUE(painted.contains(QStringLiteral("2個のファイルを変換しました。")))
         << painted.join('|').toStdString();
     EXPECT_FALSE(painted.contains(QStringLiteral("3個のファイルを変換しました。")));
-    EXPECT_EQ(form.SelectedFiles, (Names{"a.txt", "b.txt", "c.txt"}));
-    EXPECT_EQ(form.SearchDir, src.path());
+    EXPECT_EQ(form.selectedFiles(), (Names{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(form.sourceFolder(), src.path());
     EXPECT_EQ(column(0), (Names{"a.txt", "c.txt"}));
 }
 

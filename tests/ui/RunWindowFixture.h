@@ -123,10 +123,10 @@ protected:
                 src.write(name, name);
             }
         }
-        form.SelectedFiles = names;
+        form.setSelectedFiles(names);
         form.SearchDirChange(src.path());
         form.FileProp();
-        form.RadioButtonIndex(form.SaveMethod);
+        form.RadioButtonIndex(form.saveMethod());
         form.StringGrid1Write(true);
     }
 
@@ -136,7 +136,7 @@ protected:
         auto* tree = child<TFoldertreeEX>(form, "DirTree");
         tree->Reload(); // a folder made since the tree was filled
         tree->SelectPath(folder);
-        ASSERT_EQ(form.ChangeDir, folder);
+        ASSERT_EQ(form.destinationFolder(), folder);
     }
 
     Names column(int column) const
