@@ -5,15 +5,12 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
-
-#include <sys/stat.h>
 #include <utility>
 
 #include "FileInfo.h"
 #include "FileSystem.h"
 #include "NameRules.h"
 #include "NewCtrls.h"
-#include "RenamePlan.h"
 #include "RunFeedback.h"
 #include "RunJournal.h"
 #include "RunRecord.h"
@@ -98,13 +95,11 @@ int MoveRun::prepare()
 int MoveRun::writeJournal(const std::vector<std::string>& names,
                           const std::vector<std::uint64_t>& inodes)
 {
-    struct stat from
-    {};
-    struct stat to
-    {};
+    EntryId from;
+    EntryId to;
     const bool copies = m_carry == Carry::Copy
-                        || (::fstat(m_from.fd(), &from) == 0 && ::fstat(m_to.fd(), &to) == 0
-                            && from.st_dev != to.st_dev);
+                        || (m_services.fs.identify(m_from, from) == 0
+                            && m_services.fs.identify(m_to, to) == 0 && from.device != to.device);
     m_arrivesAsCopies = copies;
     const InodesByName inodeOf = inodesByName(names, inodes);
     RunJournal& journal = *m_services.journal;
