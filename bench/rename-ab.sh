@@ -46,3 +46,7 @@ paste -d' ' "$work/B" "$work/A" | awk '{ print $1 / $3 }' | sort -g |
     med = (NR % 2) ? r[(NR + 1) / 2] : (r[NR / 2] + r[NR / 2 + 1]) / 2
     printf "B / A per round: median %.3f (%.3f-%.3f)  bound %.3f  %s\n", med, r[1], r[NR], bound,
       (med >= bound ? "A pays for itself" : "A does not pay for itself") }'
+for f in A B; do
+  awk -v f="$f" '{ if ($2 > m) m = $2 } END { printf "%s peak resident memory %.1f MiB\n", f, m / 1024 }' \
+    "$work/$f"
+done
