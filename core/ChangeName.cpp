@@ -4,6 +4,7 @@
 #include "FilesList.h"
 #include "FolderIdentity.h"
 #include "FolderHandle.h"
+#include "NameIndex.h"
 #include "NameRules.h"
 #include "NameText.h"
 
@@ -40,92 +41,6 @@ std::string dashSuffix(int k)
     return suffix;
 }
 
-// The names made so far in one call, compared without regard to case. An
-// open-addressing table of 64-bit hashes of the case-folded names: a name not
-// yet made costs one probe, and only a matching hash looks at the name itself.
-class ProducedNames
-{
-public:
-    explicit ProducedNames(std::size_t expected)
-    {
-        std::size_t size = 16;
-        while (size < expected * 2)
-            size *= 2;
-        m_slots.assign(size, Slot{});
-        m_names.reserve(expected);
-    }
-
-    bool contains(std::string_view name)
-    {
-        const std::string_view folded = fold(name);
-        const std::uint64_t hash = hashOf(folded);
-        for (std::size_t i = hash & mask();; i = (i + 1) & mask()) {
-            const Slot& slot = m_slots[i];
-            if (slot.hash == 0)
-                return false;
-            if (slot.hash == hash && m_names[slot.index] == folded)
-                return true;
-        }
-    }
-
-    void insert(std::string_view name)
-    {
-        const std::string_view folded = fold(name);
-        const std::uint64_t hash = hashOf(folded);
-        std::size_t i = hash & mask();
-        for (; m_slots[i].hash != 0; i = (i + 1) & mask())
-            if (m_slots[i].hash == hash && m_names[m_slots[i].index] == folded)
-                return; // a second equal name is not stored twice
-        if (m_names.size() * 2 >= m_slots.size()) {
-            grow();
-            insert(name);
-            return;
-        }
-        m_slots[i] = {hash, static_cast<std::uint32_t>(m_names.size())};
-        m_names.emplace_back(folded);
-    }
-
-private:
-    struct Slot
-    {
-        std::uint64_t hash = 0; // 0: empty
-        std::uint32_t index = 0;
-    };
-
-    std::size_t mask() const { return m_slots.size() - 1; }
-
-    // The case-folded name, in a buffer reused from call to call.
-    std::string_view fold(std::string_view name)
-    {
-        m_scratch = caseFoldKey(name);
-        return m_scratch;
-    }
-
-    static std::uint64_t hashOf(std::string_view folded)
-    {
-        const std::uint64_t h = std::hash<std::string_view>{}(folded);
-        return h == 0 ? 1 : h;
-    }
-
-    void grow()
-    {
-        std::vector<Slot> old(m_slots.size() * 2);
-        old.swap(m_slots);
-        for (const Slot& slot : old) {
-            if (slot.hash == 0)
-                continue;
-            std::size_t i = slot.hash & mask();
-            while (m_slots[i].hash != 0)
-                i = (i + 1) & mask();
-            m_slots[i] = slot;
-        }
-    }
-
-    std::vector<Slot> m_slots;
-    std::vector<std::string> m_names;
-    std::string m_scratch;
-};
-
 StatusMessage warningFor(NameProblem problem)
 {
     if (problem == NameProblem::TooLong)
@@ -150,7 +65,7 @@ public:
         // no earlier name has, in the same fixed-width place after the same
         // identifier: it can never equal a name made before.
         m_trackProduced(m_keepNumber)
-        , m_produced(m_trackProduced ? static_cast<std::size_t>(list.Count()) : 0)
+        , m_produced(NameCase::Folded, m_trackProduced ? static_cast<std::size_t>(list.Count()) : 0)
     {
         if (!m_in.extension.empty() && m_in.changeExtension)
             m_extension = "." + m_in.extension;
@@ -253,7 +168,7 @@ private:
     bool m_inPlace; // the new names are given in the files' own folder
     bool m_trackProduced = false;
     std::string m_extension; // the replacement extension, if any
-    ProducedNames m_produced;
+    NameIndex m_produced;    // the names made so far, compared without regard to case
     std::string m_cased;
     std::int64_t m_number = 0;
     StatusMessage m_stop;

@@ -1,6 +1,7 @@
 #include "FileProp.h"
 
 #include "FileInfo.h"
+#include "FileSystem.h"
 #include "FilesList.h"
 #include "FolderHandle.h"
 #include "FolderScan.h"
@@ -9,8 +10,6 @@
 
 #include <memory>
 #include <unordered_map>
-
-#include <sys/stat.h>
 
 namespace torvel {
 
@@ -47,14 +46,14 @@ private:
 };
 
 // The scan's facts when they are of this selection in this folder.
-const FolderScanFacts* usableFacts(const FilePropInput& input, const FolderHandle& folder)
+const FolderScanFacts* usableFacts(const FilePropInput& input, const FolderHandle& folder,
+                                   FileSystem& fs)
 {
     const FolderScanFacts* facts = input.scanned;
     if (facts == nullptr || facts->files.size() != input.selectedFiles.size())
         return nullptr;
-    struct stat st
-    {};
-    if (::fstat(folder.fd(), &st) != 0 || st.st_dev != facts->device || st.st_ino != facts->inode)
+    EntryId id;
+    if (fs.identify(folder, id) != 0 || id.device != facts->device || id.inode != facts->inode)
         return nullptr;
     return facts;
 }
@@ -74,7 +73,7 @@ FilePropResult selectionFacts(const std::vector<std::string>& selectedFiles,
     return result;
 }
 
-FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input)
+FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input, FileSystem& fs)
 {
     FilePropResult result = selectionFacts(input.selectedFiles, input.searchDir);
     list.ClearList();
@@ -87,7 +86,7 @@ FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input)
         // file would nearly double the time of a large rebuild.
         list.setSourceFolder(folder);
         ExtensionFilter filter(input.filter);
-        const FolderScanFacts* known = usableFacts(input, *folder);
+        const FolderScanFacts* known = usableFacts(input, *folder, fs);
         FileInfo info;
         for (std::size_t i = 0; i < input.selectedFiles.size(); ++i) {
             const std::string& name = input.selectedFiles[i];

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FilesList.h"
+#include "PosixFileSystem.h"
 
 namespace torvel {
 
@@ -56,7 +57,8 @@ struct FilePropResult
 // `scanned` carry their stored attributes; the others have them read when
 // first asked for. The status text to show
 // first is the window's "reading files" text.
-FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input);
+FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input,
+                               FileSystem& fs = realFileSystem());
 
 // What rebuildFileList tells of the selection alone: the source folder and
 // the extension of the first chosen name.

@@ -1,5 +1,7 @@
 #include "NameRules.h"
 
+#include <cerrno>
+
 #include "ByteText.h"
 
 namespace torvel {
@@ -45,6 +47,20 @@ NameProblem nameProblem(std::string_view name)
     if (name.size() > maxNameBytes)
         return NameProblem::TooLong;
     return NameProblem::None;
+}
+
+int nameError(std::string_view name)
+{
+    switch (nameProblem(name)) {
+    case NameProblem::None:
+        return 0;
+    case NameProblem::TooLong:
+        return ENAMETOOLONG;
+    case NameProblem::BadCharacter:
+    case NameProblem::Empty:
+        break;
+    }
+    return EINVAL;
 }
 
 } // namespace torvel

@@ -28,4 +28,7 @@ enum class NameProblem
 };
 NameProblem nameProblem(std::string_view name);
 
+// Why a name cannot be given to a file here (errno), or 0 when it can.
+int nameError(std::string_view name);
+
 } // namespace torvel

@@ -1,11 +1,10 @@
 #include "PreviewConflicts.h"
 
 #include <string_view>
-
-#include <sys/stat.h>
 #include <unordered_set>
 
 #include "FileInfo.h"
+#include "FileSystem.h"
 #include "FilesList.h"
 #include "FolderIdentity.h"
 #include "NameRules.h"
@@ -77,14 +76,14 @@ void mix(std::uint64_t& key, std::uint64_t value)
     key ^= value + 0x9e3779b97f4a7c15ull + (key << 6) + (key >> 2);
 }
 
-void mixFolder(std::uint64_t& key, const std::string& folder)
+void mixFolder(std::uint64_t& key, const std::string& folder, FileSystem& fs)
 {
-    struct stat st
-    {};
-    if (::stat(folder.c_str(), &st) == 0) {
-        mix(key, st.st_ino);
-        mix(key, static_cast<std::uint64_t>(st.st_mtim.tv_sec));
-        mix(key, static_cast<std::uint64_t>(st.st_mtim.tv_nsec));
+    FolderHandle handle;
+    EntryId id;
+    if (fs.openFolder(folder, handle) == 0 && fs.identify(handle, id) == 0) {
+        mix(key, id.inode);
+        mix(key, static_cast<std::uint64_t>(id.changed.tv_sec));
+        mix(key, static_cast<std::uint64_t>(id.changed.tv_nsec));
     }
     mix(key, std::hash<std::string>{}(folder));
 }
@@ -93,11 +92,11 @@ void mixFolder(std::uint64_t& key, const std::string& folder)
 
 const std::vector<RowConflict>& ConflictFinder::find(const TMyFileList& list,
                                                      const std::string& searchDir,
-                                                     const std::string& changeDir)
+                                                     const std::string& changeDir, FileSystem& fs)
 {
     std::uint64_t key = static_cast<std::uint64_t>(list.Count()) + 1;
-    mixFolder(key, searchDir);
-    mixFolder(key, changeDir);
+    mixFolder(key, searchDir, fs);
+    mixFolder(key, changeDir, fs);
     const std::hash<std::string_view> hash;
     for (int i = 0; i < list.Count(); ++i) {
         const TMyFileItem& item = *list.item(i);

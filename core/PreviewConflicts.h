@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "PosixFileSystem.h"
+
 namespace torvel {
 
 class TMyFileList;
@@ -35,12 +37,14 @@ std::vector<RowConflict> findConflicts(const TMyFileList& list, const std::strin
 // findConflicts for a window that draws its grid again and again: the marks
 // of the last call are given again while the names and both folders are as
 // they were (a folder's change time moves with every name added or taken
-// away), so a redraw that changes nothing reads no folder.
+// away), so a redraw that changes nothing reads no folder. The folders are
+// looked at through fs.
 class ConflictFinder
 {
 public:
     const std::vector<RowConflict>& find(const TMyFileList& list, const std::string& searchDir,
-                                         const std::string& changeDir);
+                                         const std::string& changeDir,
+                                         FileSystem& fs = realFileSystem());
 
 private:
     std::uint64_t m_key = 0;

@@ -5,8 +5,6 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
-
-#include <sys/stat.h>
 #include <utility>
 
 #include "FileInfo.h"
@@ -98,13 +96,11 @@ int MoveRun::prepare()
 int MoveRun::writeJournal(const std::vector<std::string>& names,
                           const std::vector<std::uint64_t>& inodes)
 {
-    struct stat from
-    {};
-    struct stat to
-    {};
+    EntryId from;
+    EntryId to;
     const bool copies = m_carry == Carry::Copy
-                        || (::fstat(m_from.fd(), &from) == 0 && ::fstat(m_to.fd(), &to) == 0
-                            && from.st_dev != to.st_dev);
+                        || (m_services.fs.identify(m_from, from) == 0
+                            && m_services.fs.identify(m_to, to) == 0 && from.device != to.device);
     m_arrivesAsCopies = copies;
     const InodesByName inodeOf = inodesByName(names, inodes);
     RunJournal& journal = *m_services.journal;

@@ -1,66 +1,17 @@
 #include "RenameInPlace.h"
 
-#include <array>
 #include <cerrno>
 #include <string_view>
 #include <utility>
 
 #include "FileSystem.h"
+#include "NameRules.h"
 #include "RunFeedback.h"
 #include "RunJournal.h"
 #include "SameName.h"
 #include "TrashOperation.h"
 
 namespace torvel {
-
-namespace {
-
-// The names of a folder listing looked up in the batch a group at a time
-// (BatchIndex::rowsOf); `found` is called for each name in turn.
-template <typename Found>
-class ListingLookup
-{
-public:
-    ListingLookup(const BatchIndex& batch, Found found)
-        : m_batch(batch)
-        , m_found(std::move(found))
-    {
-        m_names.reserve(groupSize * 64);
-    }
-
-    void add(std::string_view name, std::uint64_t inode)
-    {
-        m_names.append(name);
-        m_ends[m_count] = m_names.size();
-        m_inodes[m_count] = inode;
-        if (++m_count == groupSize)
-            flush();
-    }
-
-    void flush()
-    {
-        std::array<std::string_view, groupSize> names;
-        for (std::size_t i = 0, start = 0; i < m_count; start = m_ends[i++])
-            names[i] = std::string_view(m_names).substr(start, m_ends[i] - start);
-        std::array<std::int64_t, groupSize> rows;
-        m_batch.rowsOf(std::span(names).first(m_count), rows);
-        for (std::size_t i = 0; i < m_count; ++i)
-            m_found(names[i], m_inodes[i], rows[i]);
-        m_names.clear();
-        m_count = 0;
-    }
-
-private:
-    static constexpr std::size_t groupSize = BatchIndex::groupSize;
-    const BatchIndex& m_batch;
-    Found m_found;
-    std::string m_names; // the group's names one after another, ending at m_ends
-    std::array<std::size_t, groupSize> m_ends{};
-    std::array<std::uint64_t, groupSize> m_inodes{};
-    std::size_t m_count = 0;
-};
-
-} // namespace
 
 RunResult File_Rename(const std::vector<RunRow>& rows, const RunSettings& settings,
                       RunServices& services)
@@ -97,20 +48,14 @@ bool RenameRun::prepare()
         return false;
     }
     // One reading of the folder, taken before anything in it changes, serves
-    // the temporary names, the inodes, and the same-name files. Only
+    // the same-name files, the inodes and the temporary names. Only the
     // same-name files need it held whole.
     std::vector<std::string> prefixed;
-    const auto note = [&](std::string_view name, std::uint64_t inode, std::int64_t row) {
+    const auto note = [&](std::string_view name, std::uint64_t inode) {
         if (name.starts_with(temporaryPrefix))
             prefixed.emplace_back(name);
-        if (row < 0)
-            return;
-        if (m_rows[static_cast<std::size_t>(row)].current == name)
-            m_rowInodes[static_cast<std::size_t>(row)] = inode;
-        else
-            m_sameNameInodes.emplace(std::string(name), inode);
+        noteInode(name, inode);
     };
-    m_rowInodes.assign(m_rows.size(), 0);
     int read = 0;
     if (m_settings.carrySameNameFiles) {
         std::vector<std::string> names;
@@ -118,13 +63,10 @@ bool RenameRun::prepare()
         read = m_services.fs.readNames(m_dir, names, inodes);
         m_plan = startPlan(m_rows, claimSameNames(names));
         for (std::size_t i = 0; read == 0 && i < names.size(); ++i)
-            note(names[i], inodes[i], m_plan.batch.rowOf(names[i]));
+            note(names[i], inodes[i]);
     } else {
         m_plan = startPlan(m_rows, {});
-        ListingLookup lookup(m_plan.batch, note);
-        read = m_services.fs.readEachName(
-            m_dir, [&](std::string_view name, std::uint64_t inode) { lookup.add(name, inode); });
-        lookup.flush();
+        read = m_services.fs.readEachName(m_dir, note);
     }
     if (read != 0) {
         m_stopped = stoppedRun(read);
@@ -141,12 +83,27 @@ bool RenameRun::prepare()
     return true;
 }
 
+// The inode the folder lists under name, noted for the file of the batch
+// that is called so; the journal finds the file again by it.
+void RenameRun::noteInode(std::string_view name, std::uint64_t inode)
+{
+    const std::uint32_t row = m_plan.batch.find(name);
+    if (row == NameIndex::none)
+        return;
+    PlannedRow& planned = m_plan.rows[row];
+    if (m_rows[row].current == name)
+        planned.inode = inode;
+    for (SameNameStep& file : planned.sameName()) {
+        if (file.current == name)
+            file.inode = inode;
+    }
+}
+
 // Each file is claimed by the first row whose old base it matches. Those of
 // a row that does not move stay with it, and are never offered to the trash.
-std::unordered_map<std::uint32_t, std::vector<std::string>>
-RenameRun::claimSameNames(const std::vector<std::string>& names)
+SameNames RenameRun::claimSameNames(const std::vector<std::string>& names)
 {
-    std::unordered_map<std::uint32_t, std::vector<std::string>> sameNames;
+    SameNames sameNames;
     SameNameIndex index(names, m_rows);
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         std::vector<std::string> claimed = index.claim(m_rows[i]);
@@ -163,9 +120,7 @@ RenameRun::claimSameNames(const std::vector<std::string>& names)
     return sameNames;
 }
 
-// Every file the plan will move, in the order it moves, with the inode that
-// finds it again under whichever of its names it carries when the run is
-// taken back or finished.
+// Every file the plan will move, in the order it moves.
 int RenameRun::writeJournal()
 {
     RunJournal& journal = *m_services.journal;
@@ -178,15 +133,13 @@ int RenameRun::writeJournal()
         if (move.kind == MoveKind::FromAside)
             continue; // written with its Aside
         const RunRow& row = m_rows[move.row];
-        if (int rc = journal.add(row.current, m_plan.temporaryOf(move.row), row.newName,
-                                 m_rowInodes[move.row]))
+        const PlannedRow& planned = m_plan.rows[move.row];
+        if (int rc = journal.add(row.current, planned.temporary(), row.newName, planned.inode))
             return rc;
-        for (const SameNameStep& file : m_plan.sameNameOf(move.row)) {
+        for (const SameNameStep& file : planned.sameName()) {
             if (file.refused != 0)
                 continue;
-            const auto it = m_sameNameInodes.find(file.current);
-            if (int rc = journal.add(file.current, file.temporary, file.target,
-                                     it == m_sameNameInodes.end() ? 0 : it->second))
+            if (int rc = journal.add(file.current, file.temporary, file.target, file.inode))
                 return rc;
         }
     }
@@ -197,12 +150,12 @@ void RenameRun::carryOut()
 {
     const int total = static_cast<int>(m_rows.size());
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_plan.rows[i] == RowPlan::Keeps) {
+        const PlannedRow& planned = m_plan.rows[i];
+        if (planned.plan == RowPlan::Keeps) {
             keep(i);
             m_services.feedback.progress(++m_done, total);
-        } else if (m_plan.rows[i] == RowPlan::Refused
-                   && !m_plan.temporaries.contains(static_cast<std::uint32_t>(i))) {
-            refuse(i, m_plan.refused[i]);
+        } else if (planned.plan == RowPlan::Refused && !planned.stepsAside) {
+            refuse(i, planned.refused);
             m_services.feedback.progress(++m_done, total);
         }
     }
@@ -234,7 +187,7 @@ void RenameRun::carryOut()
 void RenameRun::keep(std::size_t i)
 {
     // A file the folder did not list when the run began is not there to keep its name.
-    if (m_rowInodes[i] == 0)
+    if (m_plan.rows[i].inode == 0)
         m_record.failed(i, {m_rows[i].current, m_rows[i].newName, {}, RunStep::IntoPlace, ENOENT});
     else
         m_record.converted(i);
@@ -244,7 +197,7 @@ void RenameRun::keep(std::size_t i)
 void RenameRun::stays(std::size_t i, FileFailure failure)
 {
     m_record.failed(i, std::move(failure));
-    for (const SameNameStep& file : m_plan.sameNameOf(i))
+    for (const SameNameStep& file : m_plan.rows[i].sameName())
         hold(file.current);
 }
 
@@ -271,32 +224,26 @@ void RenameRun::direct(std::size_t i)
 // to take its name.
 void RenameRun::aside(std::size_t i)
 {
-    const auto row = static_cast<std::uint32_t>(i);
-    if (m_plan.rows[i] == RowPlan::Refused) {
-        refuse(i, m_plan.refused[i]);
+    PlannedRow& planned = m_plan.rows[i];
+    if (planned.plan == RowPlan::Refused) {
+        refuse(i, planned.refused);
         return;
     }
     const int rc =
-        m_services.fs.renameNoReplace(m_dir, m_rows[i].current, m_dir, m_plan.temporaryOf(i));
+        m_services.fs.renameNoReplace(m_dir, m_rows[i].current, m_dir, planned.temporary());
     if (rc != 0) {
         refuse(i, rc);
         return;
     }
-    m_aside.insert(row);
-    const auto& files = m_plan.sameNameOf(i);
-    if (files.empty())
-        return;
-    std::vector<bool>& moved = m_sameNameAside[row];
-    moved.assign(files.size(), false);
-    for (std::size_t k = 0; k < files.size(); ++k) {
-        const SameNameStep& file = files[k];
+    planned.waiting = true;
+    for (SameNameStep& file : planned.sameName()) {
         if (file.refused != 0) {
             hold(file.current); // reported once its row is in place
             continue;
         }
         const int sameRc =
             m_services.fs.renameNoReplace(m_dir, file.current, m_dir, file.temporary);
-        moved[k] = sameRc == 0;
+        file.waiting = sameRc == 0;
         // One that has gone since the folder was read is no longer a match.
         if (sameRc != 0 && sameRc != ENOENT) {
             m_record.failures().push_back(
@@ -308,10 +255,10 @@ void RenameRun::aside(std::size_t i)
 
 void RenameRun::fromAside(std::size_t i)
 {
-    if (!m_aside.contains(static_cast<std::uint32_t>(i)))
+    if (!m_plan.rows[i].waiting)
         return; // it never stepped aside: reported then
     Room room;
-    const int rc = renameMakingRoom(i, m_plan.temporaryOf(i), room);
+    const int rc = renameMakingRoom(i, m_plan.rows[i].temporary(), room);
     if (rc != 0) {
         giveBack(i, takenFailure(m_rows[i], room, RunStep::IntoPlace, rc));
         sameNameBack(i);
@@ -348,18 +295,14 @@ bool RenameRun::mayOfferToTrash(const std::string& name)
 {
     if (m_held.contains(name))
         return false;
-    const std::int64_t row = m_plan.batch.rowOf(name);
-    if (row >= 0) {
-        const auto r = static_cast<std::size_t>(row);
-        const bool moved = m_record.rowResult(r) == RowResult::Converted
-                           || m_aside.contains(static_cast<std::uint32_t>(r));
-        if (!moved)
-            return false;
-    }
+    const std::uint32_t row = m_plan.batch.find(name);
+    if (row != NameIndex::none && m_record.rowResult(row) != RowResult::Converted
+        && !m_plan.rows[row].waiting)
+        return false;
     if (!std::string_view(name).starts_with(temporaryPrefix))
         return true;
-    for (const auto& [r, temporary] : m_plan.temporaries) {
-        if (temporary == name)
+    for (const PlannedRow& planned : m_plan.rows) {
+        if (planned.temporary() == name)
             return false;
     }
     return true;
@@ -370,10 +313,11 @@ bool RenameRun::mayOfferToTrash(const std::string& name)
 // report says so.
 void RenameRun::giveBack(std::size_t i, FileFailure failure)
 {
-    const std::string& temporary = m_plan.temporaryOf(i);
+    PlannedRow& planned = m_plan.rows[i];
+    const std::string& temporary = planned.temporary();
     const int rc = m_services.fs.renameNoReplace(m_dir, temporary, m_dir, m_rows[i].current);
     if (rc == 0) {
-        m_aside.erase(static_cast<std::uint32_t>(i));
+        planned.waiting = false;
     } else if (rc != ENOENT) { // ENOENT: the file itself has gone
         failure.leftAs = temporary;
         hold(temporary);
@@ -385,10 +329,7 @@ void RenameRun::giveBack(std::size_t i, FileFailure failure)
 // taken target leaves the file under its own name, and the report says so.
 void RenameRun::sameNameIntoPlace(std::size_t i, bool fromAside)
 {
-    const auto& files = m_plan.sameNameOf(i);
-    const auto moved = m_sameNameAside.find(static_cast<std::uint32_t>(i));
-    for (std::size_t k = 0; k < files.size(); ++k) {
-        const SameNameStep& file = files[k];
+    for (SameNameStep& file : m_plan.rows[i].sameName()) {
         if (file.refused != 0) {
             m_record.failures().push_back(
                 {file.current, file.target, {}, RunStep::SameNameRename, file.refused});
@@ -398,13 +339,15 @@ void RenameRun::sameNameIntoPlace(std::size_t i, bool fromAside)
         if (file.current == file.target)
             continue; // nothing to do: no call
         if (fromAside) {
-            if (moved == m_sameNameAside.end() || !moved->second[k])
+            if (!file.waiting)
                 continue;
             const int rc = m_services.fs.renameNoReplace(m_dir, file.temporary, m_dir, file.target);
-            if (rc == 0)
+            if (rc == 0) {
+                file.waiting = false;
                 m_record.sameNameArrived(file.target);
-            else
+            } else {
                 putBack(file, rc);
+            }
             continue;
         }
         const int rc = m_services.fs.renameNoReplace(m_dir, file.current, m_dir, file.target);
@@ -422,24 +365,21 @@ void RenameRun::sameNameIntoPlace(std::size_t i, bool fromAside)
 // there, which is not a failure of theirs unless they cannot.
 void RenameRun::sameNameBack(std::size_t i)
 {
-    const auto moved = m_sameNameAside.find(static_cast<std::uint32_t>(i));
-    if (moved == m_sameNameAside.end())
-        return;
-    const auto& files = m_plan.sameNameOf(i);
-    for (std::size_t k = 0; k < files.size(); ++k) {
-        if (moved->second[k])
-            putBack(files[k], 0);
+    for (SameNameStep& file : m_plan.rows[i].sameName()) {
+        if (file.waiting)
+            putBack(file, 0);
     }
 }
 
 // A same-name file goes back from its temporary name to its own name, or
 // stays under the temporary name when that is taken too. error: why it could
 // not take its target, 0 when it was not to take it.
-void RenameRun::putBack(const SameNameStep& file, int error)
+void RenameRun::putBack(SameNameStep& file, int error)
 {
     FileFailure failure{file.current, file.target, {}, RunStep::SameNameRename, error};
     int rc = m_services.fs.renameNoReplace(m_dir, file.temporary, m_dir, file.current);
     if (rc == 0) {
+        file.waiting = false;
         hold(file.current);
     } else if (rc != ENOENT) { // ENOENT: the file itself has gone
         failure.leftAs = file.temporary;

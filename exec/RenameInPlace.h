@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -13,11 +14,9 @@
 
 namespace torvel {
 
-// Renames every row's file inside destinationFolder (which is sourceFolder). New names
-// may be old names of other files of the batch: the plan orders the renames
-// so that each file goes straight to its new name once the file holding it
-// has moved on, and only a file in a cycle (a swap, a series shifted onto
-// itself) waits once under a temporary name.
+// Renames every row's file inside destinationFolder (which is sourceFolder)
+// by the plan (RenamePlan.h, which also says what keeps the files safe from a
+// crash).
 //
 // No rename ever replaces a file. A new name held by a file outside the batch
 // is offered to the trash (avoidDuplicates off), after the person's confirmation.
@@ -50,8 +49,8 @@ public:
     RunResult take();
 
 private:
-    std::unordered_map<std::uint32_t, std::vector<std::string>>
-    claimSameNames(const std::vector<std::string>& names);
+    SameNames claimSameNames(const std::vector<std::string>& names);
+    void noteInode(std::string_view name, std::uint64_t inode);
     int writeJournal();
     void keep(std::size_t i);
     void direct(std::size_t i);
@@ -64,7 +63,7 @@ private:
     void giveBack(std::size_t i, FileFailure failure);
     void sameNameIntoPlace(std::size_t i, bool fromAside);
     void sameNameBack(std::size_t i);
-    void putBack(const SameNameStep& file, int error);
+    void putBack(SameNameStep& file, int error);
     void hold(const std::string& name) { m_held.insert(name); }
 
     const std::vector<RunRow>& m_rows;
@@ -73,14 +72,6 @@ private:
     FolderHandle m_dir;
     RenamePlan m_plan;
     RunRecord m_record;
-    // The inode the folder listed for each row's file when the run began; 0:
-    // not listed. Same-name files' by name.
-    std::vector<std::uint64_t> m_rowInodes;
-    std::unordered_map<std::string, std::uint64_t> m_sameNameInodes;
-    // Rows whose file waits under its temporary name.
-    std::unordered_set<std::uint32_t> m_aside;
-    // Per row that stepped aside, which of its same-name files did too.
-    std::unordered_map<std::uint32_t, std::vector<bool>> m_sameNameAside;
     // Names held by files that did not reach their new names and are not
     // rows of the batch (same-name files, or files under temporary names);
     // such a file is never offered to the trash to make room for another row.

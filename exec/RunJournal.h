@@ -21,7 +21,7 @@ namespace torvel {
 struct JournalFile
 {
     std::string oldName;   // in the run's source folder
-    std::string temporary; // a rename in place: where it waits between the phases
+    std::string temporary; // a rename in place in a cycle: where it waits once
     std::string newName;   // in the run's destination folder
     std::uint64_t inode = 0;
     std::int64_t size = 0;

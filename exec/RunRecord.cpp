@@ -79,10 +79,13 @@ Room makeRoom(RunServices& services, const FolderHandle& dir, const std::string&
     switch (outcome.result) {
     case FileOpOutcome::Result::Done:
         // Written through before the name is used, so that taking the run
-        // back can bring the file back from the trash.
-        if (services.journal != nullptr)
-            (void)services.journal->trashed(
-                {dir.path(), name, outcome.place.folder, outcome.place.name});
+        // back can bring the file back from the trash. Without that line the
+        // name stays unused: the file is in the trash, where the person finds it.
+        if (services.journal != nullptr) {
+            if (int rc = services.journal->trashed(
+                    {dir.path(), name, outcome.place.folder, outcome.place.name}))
+                return {Room::Kind::Unrecorded, rc};
+        }
         return {Room::Kind::Freed, 0};
     case FileOpOutcome::Result::Declined:
     case FileOpOutcome::Result::Cancelled:
@@ -100,6 +103,8 @@ FileFailure takenFailure(const RunRow& row, const Room& room, RunStep ownStep, i
         failure.step = RunStep::Declined;
     else if (room.kind == Room::Kind::MadeByRun)
         failure.step = RunStep::TakenByRun;
+    else if (room.kind == Room::Kind::Unrecorded)
+        failure.error = room.error;
     else if (room.kind == Room::Kind::Refused) {
         failure.step = RunStep::Trash;
         failure.error = room.error;

@@ -60,6 +60,9 @@ struct Room
         Refused,   // the trash could not take it; error tells why
         Occupied,  // not a file (a folder): nothing is offered to the trash
         MadeByRun, // a file this run has just put there: it stays
+        // The file went to the trash but the journal could not say so; error
+        // tells why. The name is not used.
+        Unrecorded,
     };
     Kind kind = Kind::Occupied;
     int error = 0;

@@ -11,7 +11,7 @@ namespace torvel {
 enum class FilePlace : std::uint8_t
 {
     Old,        // under its name before the run, untouched
-    Temporary,  // a rename in place stopped between its two phases
+    Temporary,  // a rename in place stopped while the file waited aside
     New,        // where the run was to put it
     OldAndCopy, // a move to another device stopped after the copy was
                 // complete and before the source was removed

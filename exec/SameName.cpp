@@ -7,7 +7,6 @@
 #include "FileSystem.h"
 #include "NameMatch.h"
 #include "NameRules.h"
-#include "RenamePlan.h"
 #include "RunRecord.h"
 
 namespace torvel {

@@ -28,6 +28,20 @@ int FileSystem::probe(const FolderHandle& dir, const std::string& name, EntryKin
     return rc;
 }
 
+int FileSystem::identify(const FolderHandle& dir, EntryId& id)
+{
+    id = EntryId{};
+    struct stat st
+    {};
+    if (::fstat(dir.fd(), &st) != 0)
+        return errno;
+    id.kind = S_ISDIR(st.st_mode) ? EntryKind::Folder : EntryKind::File;
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
+    id.changed = st.st_ctim;
+    return 0;
+}
+
 int FileSystem::readEachName(const FolderHandle& dir, const EachName& each)
 {
     std::vector<std::string> names;

@@ -74,6 +74,7 @@ enum class FsCall
     ReadAttributes,
     ChangeAttributes,
     SetMode,
+    Identify,
 };
 
 // The file operations a run needs. Every operation returns 0 on success or
@@ -101,6 +102,10 @@ public:
     [[nodiscard]] virtual int probe(const FolderHandle& dir, const std::string& name,
                                     EntryId& id) = 0;
     [[nodiscard]] int probe(const FolderHandle& dir, const std::string& name, EntryKind& kind);
+
+    // What the open folder itself is: its device, inode and change time (the
+    // change time moves with every name added or taken away).
+    [[nodiscard]] virtual int identify(const FolderHandle& dir, EntryId& id);
 
     // Renames, and refuses with EEXIST when the target name is taken; the
     // file at the target is never replaced. Fails with EXDEV across devices.

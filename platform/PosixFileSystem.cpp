@@ -271,4 +271,10 @@ int PosixFileSystem::setLastWriteTime(const FolderHandle& dir, const std::string
     return ::utimensat(dir.fd(), name.c_str(), times, 0) == 0 ? 0 : errno;
 }
 
+PosixFileSystem& realFileSystem()
+{
+    static PosixFileSystem fs;
+    return fs;
+}
+
 } // namespace torvel

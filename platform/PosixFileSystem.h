@@ -53,4 +53,7 @@ private:
     bool m_unnamedTemps;
 };
 
+// This machine's file system, for a caller that is given none to use.
+PosixFileSystem& realFileSystem();
+
 } // namespace torvel

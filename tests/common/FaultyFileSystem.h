@@ -92,6 +92,11 @@ public:
         return run(FsCall::Probe, {name}, [&] { return m_inner.probe(dir, name, id); });
     }
 
+    int identify(const FolderHandle& dir, EntryId& id) override
+    {
+        return run(FsCall::Identify, {dir.path()}, [&] { return m_inner.identify(dir, id); });
+    }
+
     int renameNoReplace(const FolderHandle& fromDir, const std::string& from,
                         const FolderHandle& toDir, const std::string& to) override
     {

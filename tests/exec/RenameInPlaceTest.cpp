@@ -153,8 +153,8 @@ TEST_F(RenameInPlaceTest, PassesOverALeftoverTemporaryNameAndLeavesItAlone)
 
     ASSERT_TRUE(run.prepare());
     // Only the file that closes the swap steps aside.
-    EXPECT_EQ(run.plan().temporaryOf(0), "_jd[001a.txt");
-    EXPECT_EQ(run.plan().temporaryOf(1), "");
+    EXPECT_EQ(run.plan().rows[0].temporary(), "_jd[001a.txt");
+    EXPECT_EQ(run.plan().rows[1].temporary(), "");
     EXPECT_EQ(src.names(), (Names{"_jd[000a.txt", "a.txt", "b.txt"})); // planning touches nothing
 
     run.carryOut();
@@ -182,9 +182,9 @@ TEST_F(RenameInPlaceTest, ATousandAndOneSwapsKeepDistinctTemporaryNames)
     RunServices services{real, feedback, operation};
     RenameRun run(rows, inPlace(), services);
     ASSERT_TRUE(run.prepare());
-    EXPECT_EQ(run.plan().temporaryOf(0), "_jd[001f0.dat");
-    EXPECT_EQ(run.plan().temporaryOf(2 * 999), "_jd[000f999.dat");
-    EXPECT_EQ(run.plan().temporaryOf(2 * 1000), "_jd[001f1000.dat");
+    EXPECT_EQ(run.plan().rows[0].temporary(), "_jd[001f0.dat");
+    EXPECT_EQ(run.plan().rows[2 * 999].temporary(), "_jd[000f999.dat");
+    EXPECT_EQ(run.plan().rows[2 * 1000].temporary(), "_jd[001f1000.dat");
     run.carryOut();
     RunResult result = run.take();
 

@@ -126,14 +126,14 @@ TEST(RenamePlanTest, TemporaryNamesAndRowsThatCannotStart)
     RenamePlan plan = planRename(
         {{"a", "A"}, {"z", "Z"}, {longName, "short"}, {"short", longName}, {"b", "x/y"}}, prefixed);
 
-    EXPECT_EQ(plan.temporaryOf(0), "_jd[001a");
-    EXPECT_EQ(plan.rows[1], RowPlan::Refused);
-    EXPECT_EQ(plan.refused[1], EEXIST); // the search does not go round for ever
+    EXPECT_EQ(plan.rows[0].temporary(), "_jd[001a");
+    EXPECT_EQ(plan.rows[1].plan, RowPlan::Refused);
+    EXPECT_EQ(plan.rows[1].refused, EEXIST); // the search does not go round for ever
     // No room for the whole name after the prefix: it is cut at the end.
-    EXPECT_EQ(plan.temporaryOf(2), "_jd[002" + std::string(248, 'n'));
-    EXPECT_EQ(plan.temporaryOf(3), "");
-    EXPECT_EQ(plan.rows[4], RowPlan::Refused);
-    EXPECT_EQ(plan.refused[4], EINVAL);
+    EXPECT_EQ(plan.rows[2].temporary(), "_jd[002" + std::string(248, 'n'));
+    EXPECT_EQ(plan.rows[3].temporary(), "");
+    EXPECT_EQ(plan.rows[4].plan, RowPlan::Refused);
+    EXPECT_EQ(plan.rows[4].refused, EINVAL);
 }
 
 } // namespace
