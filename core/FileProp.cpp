@@ -101,7 +101,7 @@ FilePropResult rebuildFileList(TMyFileList& list, const FilePropInput& input, Fi
                 info = seen.info;
                 info.storedName = name;
                 list.addFile(info);
-            } else if (readFileInfo(*folder, name, info, StoredAttributes::Defer) == 0) {
+            } else if (fs.fileInfo(*folder, name, info, StoredAttributes::Defer) == 0) {
                 list.addFile(info);
             }
         }

@@ -115,7 +115,7 @@ int MoveRun::writeJournal(const std::vector<std::string>& names,
         if (const auto it = inodeOf.find(name); it != inodeOf.end())
             file.inode = it->second;
         FileInfo info;
-        if (copies && readFileInfo(m_from, name, info, StoredAttributes::Defer) == 0) {
+        if (copies && m_services.fs.fileInfo(m_from, name, info, StoredAttributes::Defer) == 0) {
             file.size = info.size;
             file.mtimeSeconds = info.mtimeSeconds;
             file.mtimeNanoseconds = info.mtimeNanoseconds;

@@ -1,7 +1,5 @@
 #include "PerFileRun.h"
 
-#include <sys/stat.h>
-
 #include "FileInfo.h"
 #include "FileSystem.h"
 #include "FolderHandle.h"
@@ -16,7 +14,7 @@ bool stillThere(FileSystem& fs, const FolderHandle& dir, const JournalFile& file
 {
     EntryId id;
     return fs.probe(dir, file.oldName, id) == 0 && id.inode == file.inode
-           && readFileInfo(dir, file.oldName, now) == 0;
+           && fs.fileInfo(dir, file.oldName, now) == 0;
 }
 
 RunResult settle(const JournalRecord& record, FileSystem& fs, bool back)
@@ -110,10 +108,7 @@ int journalChanges(RunJournal& journal, JournalRecord plan, FileSystem& fs,
         const std::string& name = names[i];
         EntryId id;
         FileInfo info;
-        struct stat st
-        {};
-        if (fs.probe(dir, name, id) != 0 || readFileInfo(dir, name, info) != 0
-            || ::fstatat(dir.fd(), name.c_str(), &st, 0) != 0)
+        if (fs.probe(dir, name, id) != 0 || fs.fileInfo(dir, name, info) != 0)
             continue;
         plan.files.push_back({name,
                               {},
@@ -123,7 +118,7 @@ int journalChanges(RunJournal& journal, JournalRecord plan, FileSystem& fs,
                               info.mtimeSeconds,
                               info.mtimeNanoseconds,
                               info.attributes,
-                              static_cast<std::uint32_t>(st.st_mode & 07777),
+                              info.mode,
                               true});
         if (ownStamps != nullptr)
             plan.stamps.push_back((*ownStamps)[i]);

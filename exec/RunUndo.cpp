@@ -37,11 +37,11 @@ struct RunFolders
     bool tidy = true; // a second name that a kill left is removed while looking
 };
 
-bool matches(const std::optional<FolderId>& recorded, const struct stat& st)
+bool matches(const std::optional<FolderId>& recorded, const EntryId& id)
 {
     return !recorded
-           || (recorded->device == static_cast<std::uint64_t>(st.st_dev)
-               && recorded->inode == static_cast<std::uint64_t>(st.st_ino));
+           || (recorded->device == static_cast<std::uint64_t>(id.device)
+               && recorded->inode == static_cast<std::uint64_t>(id.inode));
 }
 
 // The folders as the journal names them; a path that names another folder
@@ -52,18 +52,18 @@ int openFolders(const JournalRecord& record, FileSystem& fs, RunFolders& folders
         return rc;
     if (int rc = fs.openFolder(record.to, folders.to))
         return rc;
-    struct stat from
-    {};
-    struct stat to
-    {};
-    if (::fstat(folders.from.fd(), &from) != 0 || ::fstat(folders.to.fd(), &to) != 0)
-        return errno;
+    EntryId from;
+    EntryId to;
+    if (int rc = fs.identify(folders.from, from); rc != 0)
+        return rc;
+    if (int rc = fs.identify(folders.to, to); rc != 0)
+        return rc;
     if (!matches(record.fromId, from) || !matches(record.toId, to))
         return ESTALE;
-    folders.fromDevice = from.st_dev;
-    folders.toDevice = to.st_dev;
+    folders.fromDevice = from.device;
+    folders.toDevice = to.device;
     folders.copies = record.kind == JournalKind::Copy
-                     || (record.kind == JournalKind::Move && from.st_dev != to.st_dev);
+                     || (record.kind == JournalKind::Move && from.device != to.device);
     return 0;
 }
 
@@ -83,7 +83,7 @@ bool holdsAsRecorded(FileSystem& fs, const FolderHandle& dir, dev_t device, cons
 {
     FileInfo info;
     return holds(fs, dir, device, name, inode)
-           && readFileInfo(dir, name, info, StoredAttributes::Defer) == 0 && !info.isFolder
+           && fs.fileInfo(dir, name, info, StoredAttributes::Defer) == 0 && !info.isFolder
            && info.size == file.size && info.mtimeSeconds == file.mtimeSeconds
            && info.mtimeNanoseconds == file.mtimeNanoseconds;
 }

@@ -42,6 +42,7 @@ int lookAt(const FolderHandle& folder, const std::string& name, FileInfo& out,
         stored = readDosAttrib(folder, name);
     out.attributesPending = !dangling && !readStored;
     out.isFolder = S_ISDIR(st.st_mode);
+    out.mode = static_cast<std::uint32_t>(st.st_mode & 07777);
     out.size = out.isFolder ? 0 : static_cast<std::int64_t>(st.st_size);
     out.mtimeSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
     out.mtimeNanoseconds = static_cast<std::int32_t>(st.st_mtim.tv_nsec);

@@ -18,6 +18,7 @@ struct FileInfo
     std::int64_t mtimeSeconds = 0; // last-write time, seconds since the epoch
     std::int32_t mtimeNanoseconds = 0;
     std::uint32_t attributes = 0; // see FileAttr
+    std::uint32_t mode = 0;       // permission bits (07777)
     bool isFolder = false;
     // True when user.DOSATTRIB was not read: `attributes` then holds what stat
     // alone tells, and completeAttributeWord() finishes it.

@@ -28,6 +28,12 @@ int FileSystem::probe(const FolderHandle& dir, const std::string& name, EntryKin
     return rc;
 }
 
+int FileSystem::fileInfo(const FolderHandle& dir, const std::string& name, FileInfo& out,
+                         StoredAttributes stored)
+{
+    return readFileInfo(dir, name, out, stored);
+}
+
 int FileSystem::identify(const FolderHandle& dir, EntryId& id)
 {
     id = EntryId{};

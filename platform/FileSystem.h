@@ -9,6 +9,7 @@
 #include <sys/types.h>
 #include <time.h>
 
+#include "FileInfo.h"
 #include "FolderHandle.h"
 #include "IoError.h"
 #include "Trash.h"
@@ -75,6 +76,7 @@ enum class FsCall
     ChangeAttributes,
     SetMode,
     Identify,
+    FileInfo,
 };
 
 // The file operations a run needs. Every operation returns 0 on success or
@@ -106,6 +108,11 @@ public:
     // What the open folder itself is: its device, inode and change time (the
     // change time moves with every name added or taken away).
     [[nodiscard]] virtual int identify(const FolderHandle& dir, EntryId& id);
+
+    // The file's size, time stamp, mode and attributes (see readFileInfo).
+    [[nodiscard]] virtual int fileInfo(const FolderHandle& dir, const std::string& name,
+                                       FileInfo& out,
+                                       StoredAttributes stored = StoredAttributes::Read);
 
     // Renames, and refuses with EEXIST when the target name is taken; the
     // file at the target is never replaced. Fails with EXDEV across devices.

@@ -97,6 +97,13 @@ public:
         return run(FsCall::Identify, {dir.path()}, [&] { return m_inner.identify(dir, id); });
     }
 
+    int fileInfo(const FolderHandle& dir, const std::string& name, FileInfo& out,
+                 StoredAttributes stored) override
+    {
+        return run(FsCall::FileInfo, {name},
+                   [&] { return m_inner.fileInfo(dir, name, out, stored); });
+    }
+
     int renameNoReplace(const FolderHandle& fromDir, const std::string& from,
                         const FolderHandle& toDir, const std::string& to) override
     {
