@@ -156,7 +156,10 @@ public:
                 continue;
             const bool on = names(word, row.shortOption, row.longOption);
             if (on || names(word, "", row.offOption)) {
-                m_options.given.push_back({&row, on});
+                // Built in place: an optimiser warns (wrongly) of the string
+                // alternative of a braced temporary being read uninitialised.
+                m_options.given.emplace_back().row = &row;
+                m_options.given.back().value = on;
                 known = true;
             }
         }
