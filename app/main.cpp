@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "CommandLine.h"
-#include "IoError.h"
 #include "MainForm.h"
 #include "SingleInstance.h"
+#include "Texts.h"
 #include "TorvelVersion.h"
 #include "WorkingFolder.h"
 
@@ -80,7 +80,7 @@ std::optional<int> refuseWithoutWorkingFolder(const torvel::CommandLine& command
     if (!command.needsWorkingFolder) {
         return std::nullopt;
     }
-    const std::string text = "作業フォルダを開けませんでした。" + torvel::ioErrorText(here.error);
+    const std::string text = torvel::workingFolderText(here.error);
     std::fprintf(stderr, "torvel: %s\n", text.c_str());
     QMessageBox::critical(nullptr, QStringLiteral("TORVEL"), QString::fromStdString(text));
     return 1;

@@ -65,10 +65,8 @@ class BenchForm : public TForm1
 {
 public:
     BenchForm()
-        : TForm1(Unstarted{})
+        : TForm1(Unstarted{benchSettings()})
     {
-        // Beside the folder, not in it: a dropped folder takes hidden files too.
-        m_settings = folder().path.substr(0, folder().path.size() - 1) + ".torvel-bench.ini";
         SettingsRecord settings;
         settings.searchDir = folder().path;
         settings.changeDir = folder().path;
@@ -78,13 +76,12 @@ public:
         settings.rename.extension = "dat";
         settings.rename.changeExtension = true;
         settings.preview = true;
-        ProfileFile profile = ProfileFile::load(m_settings);
+        ProfileFile profile = ProfileFile::load(m_settingsFile);
         writeSettings(settings, profile);
         profile.save();
-        setSettingsPath(m_settings);
         FormCreate();
     }
-    ~BenchForm() override { ::unlink(m_settings.c_str()); }
+    ~BenchForm() override { ::unlink(m_settingsFile.c_str()); }
 
     void listAll()
     {
@@ -105,7 +102,13 @@ public:
     }
 
 private:
-    std::string m_settings;
+    // Beside the folder, not in it: a dropped folder takes hidden files too.
+    static std::string benchSettings()
+    {
+        return folder().path.substr(0, folder().path.size() - 1) + ".torvel-bench.ini";
+    }
+
+    const std::string m_settingsFile = benchSettings();
 };
 
 // Made at its first use and deleted before the application ends.

@@ -63,7 +63,7 @@ CliExit report(const RunResult& result, const std::string& summary, bool all, st
                std::ostream& err)
 {
     if (!result.started()) {
-        err << result.errorText << '\n';
+        err << notStartedText(result) << '\n';
         return CliExit::Partly;
     }
     if (const std::string failures = failureReport(result); !failures.empty())

@@ -34,8 +34,6 @@ namespace torvel {
 
 namespace {
 
-constexpr const char* undoHint = "（torvel-cli --undo で元に戻せます）";
-
 // A path as given, made absolute against the working folder; none when it is
 // relative and the working folder has no name.
 std::optional<std::string> absolute(const std::string& path, const std::string& workingFolder)
@@ -154,7 +152,7 @@ bool startingSettings(const CliOptions& options, const CliEnvironment& env,
                    absolute(*options.settingsFile, env.workingFolder)) {
         used = std::move(*whole);
     } else {
-        err << "作業フォルダを開けませんでした。" << ioErrorText(env.workingFolderError) << '\n';
+        err << workingFolderText(env.workingFolderError) << '\n';
         return false;
     }
     if (used.empty()) {
@@ -185,7 +183,7 @@ CliExit readPlaces(const CliOptions& options, const CliEnvironment& env,
 {
     std::string destination;
     if (!absolutePaths(options, env.workingFolder, paths, destination)) {
-        err << "作業フォルダを開けませんでした。" << ioErrorText(env.workingFolderError) << '\n';
+        err << workingFolderText(env.workingFolderError) << '\n';
         return CliExit::Partly;
     }
     if (const std::string missing = missingPathText(paths); !missing.empty()) {
@@ -222,7 +220,7 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
     const bool byName = sortsByName(order);
     DroppedItems chosen = takeDroppedItems(paths, !byName);
     if (chosen.scanError != 0) {
-        err << "フォルダの中を読めませんでした。" << displayPath(paths.front()) << '\n';
+        err << unreadableFolderText << displayPath(paths.front()) << '\n';
         return CliExit::Partly;
     }
     if (chosen.listedFolder && chosen.names.empty()) {
@@ -230,8 +228,7 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
         return CliExit::Partly;
     }
     if (chosen.otherFolders)
-        err << "最初のファイルと違うフォルダのファイルが含まれていましたので、それらは選択しませ"
-               "んでした。\n";
+        err << otherFoldersLeftOutText << '\n';
     batch.searchDir = withTrailingSlash(chosen.folder);
     if (options.save == SaveMode::Rename)
         batch.changeDir = batch.searchDir;
@@ -312,7 +309,7 @@ CliExit run(Batch& batch, const CliOptions& options, const CliEnvironment& env, 
     TerminalFeedback feedback(options.yes, env.answers, err, env.stopSignal);
     RunServices services = session.services(feedback);
     const RunResult result = runRenamePage(rows, settings, services);
-    const std::string hint = result.journaled ? undoHint : "";
+    const std::string hint = result.journaled ? undoOptionHint : "";
     if (result.started() && result.stopped) {
         (void)report(result, stoppedSummary(result, hint), false, out, err);
         return exitForSignal(*env.stopSignal);

@@ -1,6 +1,5 @@
 #include "CliUndo.h"
 
-#include <algorithm>
 #include <ostream>
 
 #include "CliOutput.h"
@@ -12,29 +11,6 @@
 namespace torvel {
 
 namespace {
-
-// Which front end made the run: the window's runs are taken back from here
-// too, and the person should know whose run it is.
-std::string programLine(const JournalRecord& record)
-{
-    std::string program;
-    if (record.by == "torvel")
-        program = "TORVEL のウィンドウ (torvel)";
-    else if (record.by.empty())
-        program = "不明（以前の版の記録）";
-    else
-        program = displayName(record.by);
-    return "実行したプログラム: " + program;
-}
-
-// The question before taking the run back, the program named right below
-// its first line, which names the run.
-std::string questionWithProgram(const JournalRecord& record, std::size_t done)
-{
-    std::string question = takeBackQuestion(record, done);
-    const std::size_t firstLine = std::min(question.find('\n'), question.size());
-    return question.insert(firstLine, '\n' + programLine(record));
-}
 
 // What taking back the run would do, file by file, touching nothing.
 void previewUndo(const JournalRecord& record, std::ostream& out)
@@ -71,12 +47,10 @@ CliExit agreed(const CliOptions& options, const CliEnvironment& env, const Journ
                std::size_t done, std::ostream& out, std::ostream& err)
 {
     if (options.yes) {
-        out << runDescription(record) << "を元に戻します。\n" << programLine(record) << '\n';
-        if (done != record.files.size())
-            out << record.files.size() << " 個のうち " << done << " 個まで変換しています。\n";
+        out << takingBackText(record, done);
         return CliExit::Done;
     }
-    const std::string question = questionWithProgram(record, done) + "\n\n";
+    const std::string question = takeBackQuestionWithProgram(record, done) + "\n\n";
     if (env.answers == nullptr) {
         err << question
             << "たずねる端末がないため、元に戻しませんでした。たずねずに元に戻すには --yes を付けて"
@@ -100,7 +74,7 @@ CliExit undoLastRun(const CliOptions& options, const CliEnvironment& env, std::o
     if (const CliExit found = lastRun(env, record, done, err); found != CliExit::Done)
         return found;
     if (options.dryRun) {
-        out << questionWithProgram(record, done) << "\n\n";
+        out << takeBackQuestionWithProgram(record, done) << "\n\n";
         previewUndo(record, out);
         return CliExit::Done;
     }

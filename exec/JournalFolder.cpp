@@ -8,8 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "IoError.h"
-#include "NameText.h"
 #include "PosixFileOps.h"
 
 namespace torvel {
@@ -67,25 +65,6 @@ JournalFolder::JournalFolder(std::string folder, std::chrono::milliseconds wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     m_state = State::Held;
-}
-
-std::string JournalFolder::refusal() const
-{
-    switch (m_state) {
-    case State::Held:
-        return {};
-    case State::NotOwn:
-        return "フォルダ " + displayPath(m_folder)
-               + " は、ほかのユーザーのものか、ほかのユーザーも書き込めるため、使いません。"
-                 "このフォルダを自分だけのもの（chmod 700）にしてから、もう一度実行してください。";
-    case State::Busy:
-        return "ほかの実行（元に戻す・続行を含む）が進行中です。終わってから、もう一度実行して"
-               "ください。";
-    case State::Failed:
-        break;
-    }
-    return "実行の記録のフォルダ " + displayPath(m_folder) + " を使えません。（"
-           + ioErrorText(m_error) + "）";
 }
 
 } // namespace torvel

@@ -32,9 +32,6 @@ public:
     const std::string& folder() const { return m_folder; }
     int error() const { return m_error; }
 
-    // Why the folder cannot be used, for the person (UTF-8); empty when held.
-    std::string refusal() const;
-
     // How long a run waits for another to end before it gives up.
     static constexpr std::chrono::milliseconds briefWait{2000};
 

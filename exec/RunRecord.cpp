@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "FileSystem.h"
-#include "IoError.h"
 #include "RunJournal.h"
 #include "TrashOperation.h"
 
@@ -116,7 +115,6 @@ RunResult stoppedRun(int error)
 {
     RunResult result;
     result.error = error;
-    result.errorText = ioErrorText(error);
     return result;
 }
 

@@ -115,13 +115,24 @@ struct MetadataWarning
     MetadataLost lost;
 };
 
+// A journal that taking back or finishing did not act on: its file and the
+// folder its run was in.
+struct RefusedJournal
+{
+    std::string path;
+    std::string from;
+};
+
 // The outcome of a run of any kind, and of taking runs back or finishing
 // them. A run that could not start (a folder that cannot be opened) has
 // error set and has touched nothing.
 struct RunResult
 {
     int error = 0;
-    std::string errorText; // the system's I/O error text for error, UTF-8
+    // Set when error is why a journal was not acted on: EBADMSG, damaged;
+    // ESTALE, its folders are not those it was written for; else they could
+    // not be opened.
+    std::optional<RefusedJournal> refusedJournal;
     // The kind of the run; none for taking runs back or finishing them.
     std::optional<JournalKind> kind;
 

@@ -14,7 +14,6 @@
 #include "MoveAndCopy.h"
 #include "RenameInPlace.h"
 #include "RunRecord.h"
-#include "UndoTexts.h"
 
 namespace torvel {
 
@@ -220,7 +219,6 @@ void carry(const std::vector<RunRow>& rows, const RunSettings& settings,
                                                            : File_Move(rows, settings, services);
     if (!done.started()) {
         result.error = done.error;
-        result.errorText = std::move(done.errorText);
         return;
     }
     result.converted += done.converted;
@@ -239,11 +237,11 @@ void settle(const JournalRecord& record, bool back, RunServices& services)
         (void)markUndone(services.journal->path()); // not a run to take back itself
 }
 
-// A journal that cannot be acted on, for the person.
+// A journal that cannot be acted on: the front end says why, naming it.
 RunResult refused(const JournalRecord& record, int error)
 {
     RunResult result = stoppedRun(error);
-    result.errorText = refusedJournalText(record, error);
+    result.refusedJournal = RefusedJournal{record.path, record.from};
     return result;
 }
 
@@ -357,7 +355,7 @@ void addTo(RunResult& result, RunResult more)
 {
     if (!more.started()) {
         result.error = more.error;
-        result.errorText = std::move(more.errorText);
+        result.refusedJournal = std::move(more.refusedJournal);
     }
     result.converted += more.converted;
     for (auto& failure : more.failures)

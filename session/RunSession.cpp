@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "Texts.h"
+
 namespace torvel {
 
 RunSession::RunSession(std::string journalFolder, std::chrono::milliseconds wait)
@@ -13,6 +15,11 @@ RunSession::~RunSession()
 {
     if (m_folder.held())
         pruneJournals(m_folder.folder());
+}
+
+std::string RunSession::refusal() const
+{
+    return journalFolderRefusal(m_folder);
 }
 
 RunServices RunSession::services(RunFeedback& feedback)

@@ -33,7 +33,7 @@ public:
     bool held() const { return m_folder.held(); }
     JournalFolder::State state() const { return m_folder.state(); }
     // Why it is not held, for the person (UTF-8).
-    std::string refusal() const { return m_folder.refusal(); }
+    std::string refusal() const;
     const std::string& journalFolder() const { return m_folder.folder(); }
 
     FileSystem& fs() { return m_fs; }

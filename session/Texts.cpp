@@ -1,5 +1,7 @@
 #include "Texts.h"
 
+#include "IoError.h"
+#include "JournalFolder.h"
 #include "NameText.h"
 
 namespace torvel {
@@ -46,6 +48,30 @@ std::string runStatusText(const RunStatus& status)
         return displayName(status.name) + " の 属性を変更しています。";
     }
     return {};
+}
+
+std::string journalFolderRefusal(const JournalFolder& folder)
+{
+    switch (folder.state()) {
+    case JournalFolder::State::Held:
+        return {};
+    case JournalFolder::State::NotOwn:
+        return "フォルダ " + displayPath(folder.folder())
+               + " は、ほかのユーザーのものか、ほかのユーザーも書き込めるため、使いません。"
+                 "このフォルダを自分だけのもの（chmod 700）にしてから、もう一度実行してください。";
+    case JournalFolder::State::Busy:
+        return "ほかの実行（元に戻す・続行を含む）が進行中です。終わってから、もう一度実行して"
+               "ください。";
+    case JournalFolder::State::Failed:
+        break;
+    }
+    return "実行の記録のフォルダ " + displayPath(folder.folder()) + " を使えません。（"
+           + ioErrorText(folder.error()) + "）";
+}
+
+std::string workingFolderText(int error)
+{
+    return "作業フォルダを開けませんでした。" + ioErrorText(error);
 }
 
 } // namespace torvel

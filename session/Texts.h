@@ -12,6 +12,8 @@
 
 namespace torvel {
 
+class JournalFolder;
+
 // The words of a name generator status.
 const char* nameStatusText(NameStatus status);
 // Shown while the chosen files are read into the list.
@@ -20,5 +22,29 @@ std::string readingFilesText();
 std::string readingShootingDatesText(std::size_t done, std::size_t total);
 // What a run is doing, with the names in it shown as text.
 std::string runStatusText(const RunStatus& status);
+
+// Shown while the extensions of the chosen files are gathered.
+inline constexpr const char* searchingExtensionsText =
+    "ファイルの拡張子を検索中。しばらくお待ちください。";
+// Shown while the preview is drawn.
+inline constexpr const char* drawingPreviewText =
+    "ただいま表示処理をしています。しばらくお待ちください。";
+inline constexpr const char* chooseFilesText = "ファイルを選択してください。";
+// The names need an identifier and none was typed.
+inline constexpr const char* typeIdentifierText = "【注意】 識別名を入力してください。";
+// Taking the identifier from the first file's name: it begins with no letter,
+// or with letters that cannot stand in one.
+inline constexpr const char* noIdentifierLettersText = "識別用の文字がありませんでした。";
+inline constexpr const char* identifierLettersRemovedText =
+    "識別文字に使えない文字が含まれていましたので、削除しました。";
+// Files of other folders than the first file's were among those chosen.
+inline constexpr const char* otherFoldersLeftOutText =
+    "最初のファイルと違うフォルダのファイルが含まれていましたので、それらは選択しませんでした。";
+// A chosen folder whose contents could not be listed; the folder follows.
+inline constexpr const char* unreadableFolderText = "フォルダの中を読めませんでした。";
+// Why the folder of the journals cannot be used; empty when it is held.
+std::string journalFolderRefusal(const JournalFolder& folder);
+// Names relative to the working folder cannot be opened: it has no name.
+std::string workingFolderText(int error);
 
 } // namespace torvel

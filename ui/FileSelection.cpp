@@ -32,15 +32,14 @@
 #include "PreviewGrid.h"
 #include "RunDriver.h"
 #include "StatusMessages.h"
+#include "Texts.h"
 
 namespace torvel {
 
 namespace {
 
-const QString kSearchingExtensions =
-    QStringLiteral("ファイルの拡張子を検索中。しばらくお待ちください。");
-const QString kOtherFolders = QStringLiteral(
-    "最初のファイルと違うフォルダのファイルが含まれていましたので、それらは選択しませんでした。");
+const QString kSearchingExtensions = utf8Text(searchingExtensionsText);
+const QString kOtherFolders = utf8Text(otherFoldersLeftOutText);
 
 // The grid's right button, watched on the grid's viewport.
 class MouseUpWatch : public QObject
@@ -211,7 +210,7 @@ void FileSelection::FileDrop1FileDrop(QObject* /*Sender*/, int /*Num*/,
         Q_EMIT sourceFolderChosen(dropped.folder);
     }
     if (dropped.scanError != 0) {
-        m_host.showErrorMessage(QStringLiteral("フォルダの中を読めませんでした。\n")
+        m_host.showErrorMessage(utf8Text(unreadableFolderText) + QLatin1Char('\n')
                                 + pathText(Files.front()) + QLatin1Char('\n')
                                 + utf8Text(ioErrorText(dropped.scanError)));
     }

@@ -15,8 +15,9 @@ class HelpWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // The dynamic property that carries a control's help topic number.
-    static constexpr const char* kHelpContextProperty = "helpContext";
+    // The property that carries a control's help topic number, as the
+    // form's controls have it.
+    static constexpr const char* kHelpContextProperty = "HelpContext";
 
     explicit HelpWindow(QWidget* parent = nullptr);
 

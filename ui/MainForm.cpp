@@ -7,11 +7,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCloseEvent>
 #include <QMessageBox>
 #include <QPainter>
 #include <QStyle>
 #include <QToolButton>
+
+#include <climits>
 
 #include "AboutBox.h"
 #include "AppIcon.h"
@@ -120,29 +124,15 @@ bool hintAllowed(const QWidget* widget, const QWidget* window, bool windowHints)
     return windowHints;
 }
 
-// The help topic of a control: the form's HelpContext of the control or of
-// its nearest parent that has one.
-int helpContextOf(const QWidget* widget)
-{
-    for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
-        const int topic = w->property("HelpContext").toInt();
-        if (topic != 0) {
-            return topic;
-        }
-    }
-    return 0;
-}
-
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
-    : TForm1(Unstarted{}, parent)
+    : TForm1(Unstarted{settingsFilePath()}, parent)
 {
-    m_settingsPath = settingsFilePath();
     FormCreate();
 }
 
-TForm1::TForm1(Unstarted, QWidget* parent)
+TForm1::TForm1(Unstarted unstarted, QWidget* parent)
     : QMainWindow(parent)
     , ui(formOf(this))
     , m_folders(std::make_unique<FolderPanel>(*ui, host(), this))
@@ -153,6 +143,9 @@ TForm1::TForm1(Unstarted, QWidget* parent)
     , m_stampPage(std::make_unique<TimeStampPage>(*ui, host(), *m_preview))
     , m_attrPage(std::make_unique<AttributePage>(*ui, *m_preview))
     , m_run(std::make_unique<RunCommand>(*ui, host(), this))
+    , m_layout(std::make_unique<WindowLayout>(*ui, *this, *m_preview,
+                                              static_cast<const WindowScreens&>(*this)))
+    , m_settingsPath(std::move(unstarted.settingsPath))
 {
     setUpControls();
     connectCommands();
@@ -189,7 +182,7 @@ void TForm1::setUpControls()
     contextHelp->setShortcutContext(Qt::WindowShortcut);
     addAction(contextHelp);
     connect(contextHelp, &QAction::triggered, this,
-            [this] { showHelpTopic(helpContextOf(QApplication::focusWidget())); });
+            [this] { showHelpTopic(HelpWindow::helpContextOf(QApplication::focusWidget())); });
 
     // The keys a Linux desktop expects: open, quit, and F5 to read the chosen
     // files again (names or dates changed by another program).
@@ -207,7 +200,7 @@ void TForm1::setUpControls()
     });
 
     nameControlsForScreenReaders(*this);
-    orderTabChain();
+    m_layout->orderTabChain();
 
     // Hints are switched on and off for the whole window by one filter.
     qApp->installEventFilter(this);
@@ -243,9 +236,10 @@ void TForm1::connectCommands()
     });
     connect(ui->CheckBox2, &QAction::triggered, this,
             [this] { applyHints(ui->CheckBox2->isChecked()); });
-    connect(ui->ButtonSideCap, &QAction::triggered, this, &TForm1::ButtonSideCapClick);
+    connect(ui->ButtonSideCap, &QAction::triggered, this,
+            [this] { m_layout->ButtonSideCapClick(); });
     for (QAction* item : {ui->N475, ui->N580, ui->N680}) {
-        connect(item, &QAction::triggered, this, [this, item] { HsClick(item); });
+        connect(item, &QAction::triggered, this, [this, item] { m_layout->HsClick(item); });
     }
     connect(ui->Help1, &QAction::triggered, this, [this] {
         Q_EMIT helpContentsRequested();
@@ -300,7 +294,7 @@ void TForm1::FormCreate()
     setFixedWidth(ui->Panel3->width() + ui->PageControl1->width() + 2);
     ui->PageControl1->setCurrentIndex(tabOf(Page::Rename));
     ui->PageControl2->setCurrentIndex(tabOf(LowerPage::Destination));
-    placeWindow(m_formLeft, m_formTop);
+    m_layout->placeWindow();
     m_folders->setSaveMethod(saveMethodFromText(m_saveMethodText));
     // A folder that has gone since the last run is replaced without a word;
     // with both gone, both become the pictures folder.
@@ -315,11 +309,39 @@ void TForm1::FormCreate()
     m_rename->ExtCheckClick();
     m_folders->RadioButtonOn(m_folders->saveMethod());
     MaeSortClick();
-    if (ButtonSide == 0) {
-        ButtonSide = 1;
-        ButtonSideCapClick();
+    m_layout->finishStart();
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    m_layout->refitToFrame();
+}
+
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    m_layout->refitToFrame();
+}
+
+int TForm1::screenHeight() const
+{
+    const QScreen* current = screen();
+    return current != nullptr ? current->geometry().height() : INT_MAX;
+}
+
+QList<QRect> TForm1::screenAreas() const
+{
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        areas << screen->availableGeometry();
     }
-    SizeChenge(HeightSize);
+    return areas;
+}
+
+void TForm1::SizeChenge(std::uint8_t state)
+{
+    m_layout->SizeChenge(state);
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -12,8 +12,8 @@
 #include "FormHost.h"
 #include "Pages.h"
 #include "RunCommand.h"
+#include "WindowLayout.h"
 
-class QAction;
 class QDateTime;
 
 namespace torvel {
@@ -44,7 +44,7 @@ enum class SaveMode;
 // wires what one does to the others; the parts do the work. The procedures
 // keep the names the rest of the program knows them by, each a short doorway
 // into a part. Everything happens on the one user-interface thread.
-class TForm1 : public QMainWindow, private FormHost
+class TForm1 : public QMainWindow, private FormHost, private WindowScreens
 {
     Q_OBJECT
 
@@ -56,6 +56,7 @@ class TForm1 : public QMainWindow, private FormHost
     std::unique_ptr<TimeStampPage> m_stampPage;
     std::unique_ptr<AttributePage> m_attrPage;
     std::unique_ptr<RunCommand> m_run;
+    std::unique_ptr<WindowLayout> m_layout;
 
 public:
     // Reads and writes the settings file.
@@ -70,11 +71,7 @@ public:
     const std::string& sourceExtension() const;            // SearchExt
     const std::vector<std::string>& selectedFiles() const; // SelectedFiles, bare names
     void setSelectedFiles(std::vector<std::string> names);
-    std::uint8_t buttonSide() const { return ButtonSide; } // 1: command buttons at the left
-    std::uint8_t heightSize() const { return HeightSize; } // 0 small, 1 medium, 2 large
-    // The pictures folder, ending in "/": both folders start there when the
-    // settings name none, or one that has gone.
-    const std::string& baseDir() const { return m_baseDir; }
+    const WindowLayout& windowLayout() const { return *m_layout; }
     SettingsRecord currentSettings() const; // written to the settings file at closing
     const std::string& settingsPath() const { return m_settingsPath; }
     // The run's input: the chosen files as last read, and StringGrid1's cells.
@@ -135,12 +132,13 @@ Q_SIGNALS:
     void helpQuitRequested(); // the help window closes with the main window
 
 protected:
-    // Builds the window without starting it: a derived window sets what it
-    // needs (a settings file of its own) and then runs FormCreate itself.
+    // Builds the window on a settings file without starting it: a derived
+    // window sets what else it needs and then runs FormCreate itself.
     struct Unstarted
-    {};
-    explicit TForm1(Unstarted, QWidget* parent = nullptr);
-    void setSettingsPath(std::string path) { m_settingsPath = std::move(path); }
+    {
+        std::string settingsPath;
+    };
+    explicit TForm1(Unstarted unstarted, QWidget* parent = nullptr);
 
     // What the parts ask of the window; a test answers in the person's place.
     void showErrorMessage(const QString& text) override;
@@ -150,8 +148,8 @@ protected:
     void openInFileManager(const QUrl& folder) override;
     int fileListCount() const override;
     Page currentPage() const override;
-    virtual int screenHeight() const;         // of the screen the window is on
-    virtual QList<QRect> screenAreas() const; // usable areas, task bars left out
+    int screenHeight() const override;
+    QList<QRect> screenAreas() const override;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -174,26 +172,10 @@ private:
     void settleRun(const JournalRecord& record, RunCommand::Settlement how);
     static constexpr int recoveryRetry = 3000; // ms the recovery question waits for torvel-cli
 
-    // The window's own layout (MainFormLayout.cpp).
-    void HsClick(QAction* Sender);
-    void ButtonSideCapClick();
-    void orderTabChain();
-    void placeWindow(int left, int top);
-    void fitOnScreen(int wantedHeight);
-    void refitToFrame();
-    void layOutLowerHalf();
-    void checkHeightItem(int state);
-
     std::string m_settingsPath;
-    std::string m_baseDir;
+    std::string m_baseDir; // the pictures folder: where both folders start
     std::string m_saveMethodText;
-    std::uint8_t ButtonSide = 1;
-    std::uint8_t HeightSize = 1; // the chosen height as far as the screen allows
-    int m_chosenHeightSize = 1;  // as the settings file keeps it
-    int m_formLeft = 0;
-    int m_formTop = 0;
     bool m_showHints = true;
-    int m_frameExtra = 0;
     HelpWindow* m_helpWindow = nullptr;
 };
 

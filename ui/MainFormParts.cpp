@@ -1,6 +1,6 @@
 // The doorways of the main window into its parts, and the run command,
 // which spans them: it carries out what the preview grid shows, then lists
-// the produced files in their folder.
+// the produced files in their folder; the switching of the pages.
 #include "MainForm.h"
 
 #include "ui_MainForm.h"
@@ -17,6 +17,7 @@
 #include "FilesList.h"
 #include "FolderPanel.h"
 #include "OpenFileDialog.h"
+#include "OwnerDrawnTabs.h"
 #include "PreviewGrid.h"
 #include "Preview.h"
 #include "RenamePage.h"
@@ -320,6 +321,66 @@ bool TForm1::otherPageRun(Page page)
     m_run->reportRun(result);
     FileProp(); // the time stamps and attributes as they are now
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// Pages
+
+void TForm1::R1Click()
+{
+    ui->PageControl1->setCurrentIndex(tabOf(Page::Rename));
+    PageControl1Change();
+}
+
+void TForm1::D1Click()
+{
+    ui->PageControl1->setCurrentIndex(tabOf(Page::TimeStamp));
+    PageControl1Change();
+}
+
+void TForm1::P1Click()
+{
+    ui->PageControl1->setCurrentIndex(tabOf(Page::Attributes));
+    PageControl1Change();
+}
+
+void TForm1::PageControl1Change()
+{
+    const Page page = currentPage();
+    if (page == Page::TimeStamp) {
+        m_stampPage->fillFromFirstFile();
+    } else if (page == Page::Attributes) {
+        TSheetPro();
+    }
+    const bool renamePage = page == Page::Rename;
+    updatePreviewCommands();
+    ui->NonPreCheck->setEnabled(renamePage);
+    m_folders->setRenamePage(renamePage);
+    // The destination belongs to the rename page only: elsewhere the filter
+    // stays in front and the destination page is hidden.
+    TPageControlEx* lower = ui->PageControl2;
+    if (renamePage) {
+        lower->setTabVisible(tabOf(LowerPage::Destination), true);
+        lower->setCurrentIndex(tabOf(LowerPage::Destination));
+    } else {
+        lower->setCurrentIndex(tabOf(LowerPage::Filter));
+        lower->setTabVisible(tabOf(LowerPage::Destination), false);
+    }
+    StringGrid1Write(immediatePreview());
+}
+
+void TForm1::updatePreviewCommands()
+{
+    const bool enable = currentPage() == Page::Rename && fileListCount() > 0 && !immediatePreview();
+    ui->PreViewButton->setEnabled(enable);
+    ui->S1->setEnabled(enable);
+}
+
+void TForm1::PageControl2Changing(bool* AllowChange)
+{
+    if (AllowChange != nullptr) {
+        *AllowChange = currentPage() == Page::Rename;
+    }
 }
 
 } // namespace torvel

@@ -12,7 +12,6 @@
 #include "RenamePage.h"
 #include "RunTypes.h"
 #include "SettingsPath.h"
-#include "StartupGeometry.h"
 
 namespace torvel {
 
@@ -42,15 +41,7 @@ void TForm1::applySettings(const SettingsRecord& settings)
     ui->NonPreCheck->setChecked(settings.preview);
     ui->CheckBox2->setChecked(settings.helpHint);
     applyHints(settings.helpHint);
-    ButtonSide = settings.buttonSide != 0 ? 1 : 0;
-    m_formLeft = settings.formLeft;
-    m_formTop = settings.formTop;
-    // The height must fit the screen the window opens on; a start on a
-    // small screen leaves the height chosen for larger ones as it was.
-    m_chosenHeightSize = settings.heightSize;
-    HeightSize =
-        static_cast<std::uint8_t>(heightSizeForScreen(settings.heightSize, screenHeight()));
-    checkHeightItem(HeightSize);
+    m_layout->applySettings(settings);
 }
 
 SettingsRecord TForm1::currentSettings() const
@@ -63,17 +54,13 @@ SettingsRecord TForm1::currentSettings() const
     settings.saveMethodText = m_saveMethodText;
     settings.preview = ui->NonPreCheck->isChecked();
     settings.helpHint = ui->CheckBox2->isChecked();
-    settings.buttonSide = ButtonSide;
-    settings.heightSize = m_chosenHeightSize;
-    settings.formLeft = m_formLeft;
-    settings.formTop = m_formTop;
+    m_layout->fillSettings(settings);
     return settings;
 }
 
 void TForm1::FormClose()
 {
-    m_formTop = y();
-    m_formLeft = x();
+    m_layout->keepPlace();
     m_saveMethodText = saveMethodToText(m_folders->saveMethod());
     IniWrite();
 }

@@ -14,14 +14,15 @@
 #include "PreviewGrid.h"
 #include "RenameSession.h"
 #include "StatusTexts.h"
+#include "Texts.h"
 
 namespace torvel {
 
 namespace {
 
-const QString kWorking = QStringLiteral("ただいま表示処理をしています。しばらくお待ちください。");
-const QString kChooseFiles = QStringLiteral("ファイルを選択してください。");
-const QString kNoIdentifier = QStringLiteral("【注意】 識別名を入力してください。");
+const QString kWorking = utf8Text(drawingPreviewText);
+const QString kChooseFiles = utf8Text(chooseFilesText);
+const QString kNoIdentifier = utf8Text(typeIdentifierText);
 
 QString secondColumnHeader(Page page)
 {

@@ -18,15 +18,15 @@
 #include "RenameSession.h"
 #include "SettingRows.h"
 #include "SettingsRecord.h"
+#include "Texts.h"
 #include "UpDown.h"
 
 namespace torvel {
 
 namespace {
 
-const QString kNoLetters = QStringLiteral("識別用の文字がありませんでした。");
-const QString kLettersRemoved =
-    QStringLiteral("識別文字に使えない文字が含まれていましたので、削除しました。");
+const QString kNoLetters = utf8Text(noIdentifierLettersText);
+const QString kLettersRemoved = utf8Text(identifierLettersRemovedText);
 
 std::string utf8Bytes(const QString& text)
 {

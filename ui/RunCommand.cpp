@@ -71,7 +71,7 @@ std::optional<RunResult> RunCommand::carryOut(int total,
         result = run(services);
     }
     if (!result.started()) {
-        m_host.showErrorMessage(utf8Text(result.errorText));
+        m_host.showErrorMessage(utf8Text(notStartedText(result)));
         return std::nullopt;
     }
     m_summary = utf8Text(runSummary(result, result.journaled ? ctrlZHint : ""));
@@ -124,7 +124,7 @@ std::optional<RunResult> RunCommand::settle(const JournalRecord& asked, Settleme
         }
     }
     if (!result.started()) {
-        m_host.showErrorMessage(utf8Text(result.errorText));
+        m_host.showErrorMessage(utf8Text(notStartedText(result)));
         return std::nullopt;
     }
     return result;

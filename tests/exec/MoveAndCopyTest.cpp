@@ -279,7 +279,7 @@ TEST_F(MoveAndCopyTest, AFolderThatCannotBeOpenedStopsBeforeAnyFileIsTouched)
     FaultyFileSystem fs(real);
     RunResult result = transfer({{"a.txt", "b.txt"}}, settings, &fs);
     EXPECT_FALSE(result.started());
-    EXPECT_EQ(result.errorText, "ﾌｧｲﾙが見つかりません");
+    EXPECT_EQ(result.error, ENOENT);
     EXPECT_EQ(fs.calls(FsCall::Move), 0);
     EXPECT_EQ(src.names(), Names{"a.txt"});
     EXPECT_TRUE(feedback.statuses.empty());

@@ -22,6 +22,7 @@
 #include "DateChange.h"
 #include "JournalFolder.h"
 #include "RunReport.h"
+#include "Texts.h"
 #include "UndoTexts.h"
 #include "UniqueFd.h"
 #include "PerFileRunSupport.h"
@@ -288,7 +289,7 @@ TEST_P(ForgedJournal, IsRefusedAndTouchesNothing)
 
     const RunResult back = takeBackLast();
     EXPECT_FALSE(back.started());
-    EXPECT_FALSE(back.errorText.empty());
+    EXPECT_TRUE(back.refusedJournal.has_value());
     EXPECT_EQ(src.names(), before);
     EXPECT_EQ(outside.names(), Names{"victim.txt"});
     EXPECT_EQ(outside.read("victim.txt"), "someone's");
@@ -383,7 +384,7 @@ TEST_F(UndoSafety, AJournalFolderOfAnotherAccountOrWritableByOthersIsRefused)
     ASSERT_EQ(::chmod(shared.c_str(), 0770), 0);
     const JournalFolder groupWritable(shared, {});
     EXPECT_EQ(groupWritable.state(), JournalFolder::State::NotOwn);
-    EXPECT_NE(groupWritable.refusal().find(shared), std::string::npos);
+    EXPECT_NE(journalFolderRefusal(groupWritable).find(shared), std::string::npos);
 
     const std::string foreign = state / "foreign/";
     ASSERT_EQ(::mkdir(foreign.c_str(), 0700), 0);
@@ -401,7 +402,7 @@ TEST_F(UndoSafety, ASecondRunWaitsBrieflyThenSaysAnotherIsUnderWay)
     ASSERT_TRUE(other.held());
     const JournalFolder second(journalFolder, std::chrono::milliseconds(200));
     EXPECT_EQ(second.state(), JournalFolder::State::Busy);
-    EXPECT_FALSE(second.refusal().empty());
+    EXPECT_FALSE(journalFolderRefusal(second).empty());
     other.release();
     EXPECT_TRUE(JournalFolder(journalFolder, std::chrono::milliseconds(200)).held());
 }

@@ -27,38 +27,43 @@ namespace torvel::testing {
 // A window started as the program starts it, but reading and writing the
 // settings file "torvel.ini" in a scratch folder of its own, on one screen of
 // the given height. Error messages are collected instead of shown.
-class TestForm : public TForm1
+struct ScratchHome
+{
+    ScratchDir scratch; // made before the window, which is built on a file in it
+};
+
+class TestForm : public ScratchHome, public TForm1
 {
 public:
     static constexpr int kScreen = 1080;
 
     // A first start: there is no settings file yet.
     explicit TestForm(int screenHeight = kScreen)
-        : TForm1(Unstarted{})
+        : TForm1(Unstarted{scratch / "torvel.ini"})
         , screen(screenHeight)
     {
-        start(scratch / "torvel.ini");
+        FormCreate();
     }
 
     // Starts from a settings file holding exactly these bytes.
     explicit TestForm(const std::string& fileText, int screenHeight = kScreen)
-        : TForm1(Unstarted{})
+        : TForm1(Unstarted{scratch / "torvel.ini"})
         , screen(screenHeight)
     {
         scratch.write("torvel.ini", fileText);
-        start(scratch / "torvel.ini");
+        FormCreate();
     }
 
     // Starts from a settings file that the program's writer made of these
     // values.
     explicit TestForm(const SettingsRecord& settings, int screenHeight = kScreen)
-        : TForm1(Unstarted{})
+        : TForm1(Unstarted{scratch / "torvel.ini"})
         , screen(screenHeight)
     {
         ProfileFile profile = ProfileFile::load(scratch / "torvel.ini");
         EXPECT_TRUE(writeSettings(settings, profile).empty());
         EXPECT_FALSE(profile.save());
-        start(scratch / "torvel.ini");
+        FormCreate();
     }
 
     // Starts from the settings file at path, wherever it is.
@@ -67,10 +72,10 @@ public:
         std::string path;
     };
     explicit TestForm(const AtPath& at, int screenHeight = kScreen)
-        : TForm1(Unstarted{})
+        : TForm1(Unstarted{at.path})
         , screen(screenHeight)
     {
-        start(at.path);
+        FormCreate();
     }
 
     // The bytes of the settings file now.
@@ -78,7 +83,6 @@ public:
     // The one screen's area that a window may use: as high as the screen.
     QRect area() const { return QRect(0, 0, 1920, screen); }
 
-    ScratchDir scratch;
     int screen;
     // A number of listed files to pretend; unset: the real file list's.
     std::optional<int> files;
@@ -101,13 +105,6 @@ protected:
             answerBox(box);
         return box.clickedButton() != nullptr ? box.standardButton(box.clickedButton())
                                               : QMessageBox::No;
-    }
-
-private:
-    void start(const std::string& path)
-    {
-        setSettingsPath(path);
-        FormCreate();
     }
 };
 

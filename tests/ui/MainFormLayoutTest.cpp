@@ -44,7 +44,7 @@ TEST(MainFormHeight, EachStepLaysOutTheLowerHalf)
     for (std::uint8_t state = 0; state < 3; ++state) {
         form.SizeChenge(state);
         EXPECT_EQ(form.frameGeometry().height(), heights[state]);
-        EXPECT_EQ(form.heightSize(), state);
+        EXPECT_EQ(form.windowLayout().heightSize(), state);
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(child<QAction>(form, items[i])->isChecked(), i == state) << items[i];
         }
@@ -85,23 +85,23 @@ TEST(MainFormHeight, HeightItemsFollowTheScreen)
 
     form.screen = 1080;
     large->trigger();
-    EXPECT_EQ(form.heightSize(), 2);
+    EXPECT_EQ(form.windowLayout().heightSize(), 2);
     EXPECT_EQ(form.height(), 680);
 
     form.screen = 600;
     medium->trigger();
     large->trigger();
-    EXPECT_EQ(form.heightSize(), 1) << "a 600-pixel screen gets the medium height";
+    EXPECT_EQ(form.windowLayout().heightSize(), 1) << "a 600-pixel screen gets the medium height";
     EXPECT_TRUE(medium->isChecked());
     EXPECT_FALSE(large->isChecked());
 
     form.screen = 480;
     large->trigger();
-    EXPECT_EQ(form.heightSize(), 0);
+    EXPECT_EQ(form.windowLayout().heightSize(), 0);
     EXPECT_EQ(form.height(), 475);
     for (QAction* item : {medium, large, small}) {
         item->trigger();
-        EXPECT_EQ(form.heightSize(), 0);
+        EXPECT_EQ(form.windowLayout().heightSize(), 0);
         EXPECT_TRUE(small->isChecked()) << "nothing changes, the mark stays";
     }
 }
@@ -135,7 +135,7 @@ TEST(MainFormHeight, SavedHeightIsFittedToTheScreenAtStart)
     SettingsRecord given = tmpSettings();
     given.heightSize = 2;
     TestForm form(given, 600);
-    EXPECT_EQ(form.heightSize(), 1);
+    EXPECT_EQ(form.windowLayout().heightSize(), 1);
     EXPECT_TRUE(child<QAction>(form, "N580")->isChecked());
     EXPECT_EQ(form.height(), 580);
     EXPECT_EQ(form.currentSettings().heightSize, 2) << "kept for a larger screen";
@@ -145,7 +145,7 @@ TEST(MainFormHeight, SavedHeightIsFittedToTheScreenAtStart)
     child<QAction>(form, "N475")->trigger();
     EXPECT_EQ(form.currentSettings().heightSize, 0);
     child<QAction>(form, "N680")->trigger();
-    EXPECT_EQ(form.heightSize(), 1);
+    EXPECT_EQ(form.windowLayout().heightSize(), 1);
     EXPECT_EQ(form.currentSettings().heightSize, 2);
 }
 
@@ -158,13 +158,13 @@ TEST(MainFormSide, ButtonsStartRightAndTwoClicksRestoreTheLayout)
     auto* pages = child<QWidget>(form, "PageControl1");
     auto* item = child<QAction>(form, "ButtonSideCap");
     auto* grid = child<QWidget>(form, "StringGrid1");
-    EXPECT_EQ(form.buttonSide(), 0);
+    EXPECT_EQ(form.windowLayout().buttonSide(), 0);
     EXPECT_EQ(pages->x(), 1);
     EXPECT_EQ(column->x(), 561);
     EXPECT_EQ(item->text(), QStringLiteral("ボタンは左に"));
 
     item->trigger();
-    EXPECT_EQ(form.buttonSide(), 1);
+    EXPECT_EQ(form.windowLayout().buttonSide(), 1);
     EXPECT_EQ(column->x(), 1);
     EXPECT_EQ(pages->x(), 41);
     EXPECT_EQ(item->text(), QStringLiteral("ボタンは右に"));

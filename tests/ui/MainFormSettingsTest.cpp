@@ -12,6 +12,7 @@
 #include <string>
 
 #include "MainFormFixture.h"
+#include "UserFolders.h"
 #include "platform/FolderTestTree.h"
 
 namespace torvel {
@@ -37,8 +38,8 @@ std::string valueIn(const TestForm& form, const char* section, const char* key)
 TEST(MainFormSettings, MissingFileStartsWithTheDefaultsAndIsWrittenInKeyOrder)
 {
     TestForm form;
-    EXPECT_EQ(form.sourceFolder(), form.baseDir());
-    EXPECT_EQ(form.destinationFolder(), form.baseDir());
+    EXPECT_EQ(form.sourceFolder(), picturesFolder());
+    EXPECT_EQ(form.destinationFolder(), picturesFolder());
     EXPECT_EQ(form.sourceExtension(), "txt");
     EXPECT_EQ(child<QComboBox>(form, "MaeSort")->currentIndex(), 0);
     EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("TOR"));
@@ -52,15 +53,15 @@ TEST(MainFormSettings, MissingFileStartsWithTheDefaultsAndIsWrittenInKeyOrder)
         EXPECT_FALSE(checked(form, off)) << off;
     EXPECT_TRUE(checked(form, "NonPreCheck"));
     EXPECT_TRUE(checked(form, "CheckBox2"));
-    EXPECT_EQ(form.buttonSide(), 1);
-    EXPECT_EQ(form.heightSize(), 1);
+    EXPECT_EQ(form.windowLayout().buttonSide(), 1);
+    EXPECT_EQ(form.windowLayout().heightSize(), 1);
     EXPECT_TRUE(checked(form, "N580"));
     EXPECT_EQ(form.pos(), QPoint(233, 104));
     EXPECT_EQ(form.fileText(), "") << "nothing is written before closing";
 
     ASSERT_TRUE(form.close());
     EXPECT_TRUE(form.messages.isEmpty());
-    const std::string folder = form.baseDir();
+    const std::string folder = picturesFolder();
     EXPECT_EQ(
         form.fileText(),
         "[SEARCH]\nSEARCH_DIR=" + folder
@@ -90,7 +91,7 @@ TEST(MainFormSettings, OnlyCapitalOnIsOnWhateverTheDefault)
     EXPECT_TRUE(checked(form, "JuuhukuCheck")) << "blanks around a value do not count";
     EXPECT_FALSE(checked(form, "ExtCheck"));
     EXPECT_FALSE(checked(form, "KetaCheck"));
-    EXPECT_EQ(form.buttonSide(), 0);
+    EXPECT_EQ(form.windowLayout().buttonSide(), 0);
     EXPECT_EQ(child<QWidget>(form, "Panel3")->x(), 561) << "the buttons start at the right";
 
     ASSERT_TRUE(form.close());
@@ -145,7 +146,7 @@ TEST(MainFormSettings, HeightSizeIsReadFittedToTheScreenAndWrittenAsChosen)
         const std::string where =
             std::string("HEIGHTSIZE=") + c.value + " on " + std::to_string(c.screen);
         TestForm form("[OPTIONS]\nHEIGHTSIZE=" + std::string(c.value) + "\n", c.screen);
-        EXPECT_EQ(form.heightSize(), c.heightSize) << where;
+        EXPECT_EQ(form.windowLayout().heightSize(), c.heightSize) << where;
         EXPECT_TRUE(checked(form, c.item)) << where;
         EXPECT_EQ(form.height(), std::min(heights[c.heightSize], c.screen))
             << where << ": no taller than the screen";
@@ -168,7 +169,7 @@ TEST(MainFormSettings, AFirstStartRenamesOpenedPhotosWhereTheyAre)
     test::ScopedEnv homeEnv("HOME", home.path());
     test::ScopedEnv configEnv("XDG_CONFIG_HOME", home / "config");
     TestForm form(TestForm::AtPath{home / "config/torvel/torvel.ini"});
-    ASSERT_EQ(form.baseDir(), home.path());
+    ASSERT_EQ(form.sourceFolder(), home.path());
     form.openFiles(photos);
     child<QToolButton>(form, "TorvelButton")->click();
     EXPECT_EQ(home.names(), std::vector<std::string>{"X"});

@@ -25,6 +25,7 @@
 #include "OwnerDrawnTabs.h"
 #include "StatusLine.h"
 #include "UpDown.h"
+#include "UserFolders.h"
 #include "Screenshot.h"
 
 namespace torvel {
@@ -206,9 +207,9 @@ TEST(MainForm, RenamePageTabOrderIsTheDesignOrder)
 TEST(MainForm, FirstStartShowsTheDefaultsAndAsksForFiles)
 {
     TestForm form;
-    EXPECT_EQ(form.sourceFolder(), form.baseDir());
-    EXPECT_EQ(form.destinationFolder(), form.baseDir());
-    EXPECT_EQ(form.baseDir().back(), '/');
+    EXPECT_EQ(form.sourceFolder(), picturesFolder());
+    EXPECT_EQ(form.destinationFolder(), picturesFolder());
+    EXPECT_EQ(picturesFolder().back(), '/');
     EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("TOR"));
     EXPECT_EQ(child<QLineEdit>(form, "Edit4")->text(), QStringLiteral("1"));
     EXPECT_EQ(child<QLineEdit>(form, "Edit2")->text(), QStringLiteral("5"));
@@ -221,7 +222,7 @@ TEST(MainForm, FirstStartShowsTheDefaultsAndAsksForFiles)
     EXPECT_TRUE(child<QAction>(form, "CheckBox2")->isChecked());
     EXPECT_EQ(form.saveMethod(), SaveMode::Rename) << "files stay in their folder";
     EXPECT_TRUE(child<QRadioButton>(form, "RadioButton1")->isChecked());
-    EXPECT_EQ(form.buttonSide(), 1);
+    EXPECT_EQ(form.windowLayout().buttonSide(), 1);
     EXPECT_EQ(form.pos(), QPoint(233, 104));
     EXPECT_EQ(form.selectedFiles().capacity(), 5000u);
 
@@ -339,8 +340,8 @@ TEST_F(MissingFolders, BothGoneBecomeTheProgramFolder)
     given.searchDir = root + "gone-a/";
     given.changeDir = root + "gone-b/";
     TestForm form(given);
-    EXPECT_EQ(form.sourceFolder(), form.baseDir());
-    EXPECT_EQ(form.destinationFolder(), form.baseDir());
+    EXPECT_EQ(form.sourceFolder(), picturesFolder());
+    EXPECT_EQ(form.destinationFolder(), picturesFolder());
 }
 
 TEST_F(MissingFolders, AGoneDestinationBecomesTheSource)
@@ -359,8 +360,8 @@ TEST_F(MissingFolders, AFileIsNoFolder)
     given.searchDir = file;
     given.changeDir = file + "/";
     TestForm form(given);
-    EXPECT_EQ(form.sourceFolder(), form.baseDir());
-    EXPECT_EQ(form.destinationFolder(), form.baseDir());
+    EXPECT_EQ(form.sourceFolder(), picturesFolder());
+    EXPECT_EQ(form.destinationFolder(), picturesFolder());
 }
 
 TEST_F(MissingFolders, EmptyFolderValuesFallBackToExistingFolders)
@@ -369,7 +370,7 @@ TEST_F(MissingFolders, EmptyFolderValuesFallBackToExistingFolders)
     given.searchDir.clear();
     given.changeDir = root;
     TestForm form(given);
-    EXPECT_EQ(form.sourceFolder(), form.baseDir());
+    EXPECT_EQ(form.sourceFolder(), picturesFolder());
     EXPECT_EQ(form.destinationFolder(), root);
 }
 

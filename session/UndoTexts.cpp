@@ -1,9 +1,7 @@
 #include "UndoTexts.h"
 
 #include <algorithm>
-#include <cerrno>
 
-#include "IoError.h"
 #include "NameText.h"
 #include "RunReport.h"
 
@@ -37,32 +35,22 @@ std::string runDescription(const JournalRecord& record)
            + std::to_string(record.files.size()) + " 個のファイルの" + what;
 }
 
-std::string refusedJournalText(const JournalRecord& record, int error)
-{
-    const std::string where = "（実行の記録: " + displayPath(record.path) + "）";
-    if (error == EBADMSG)
-        return "実行の記録が壊れているか、実行したフォルダの外のファイルを指しているため、何も変更"
-               "しませんでした。"
-               + where;
-    if (error == ESTALE)
-        return displayPath(record.from)
-               + " は、実行したときのフォルダと別のフォルダになっているため、何も変更しませんでした"
-                 "。"
-               + where;
-    return displayPath(record.from) + " を開けないため、何も変更しませんでした。（"
-           + ioErrorText(error) + "）" + where;
-}
-
 namespace {
 
-// "300 個のうち 299 個のファイルを変換しています。" where a run did not do all
-// it planned; where a copy or move run's files went.
+// "300 個のうち 299 個まで変換しています。" where a run did not do all it
+// planned.
+std::string doneOfPlan(const JournalRecord& record, std::size_t done)
+{
+    if (done == record.files.size())
+        return {};
+    return std::to_string(record.files.size()) + " 個のうち " + std::to_string(done)
+           + " 個まで変換しています。\n";
+}
+
+// How far a run got, and where a copy or move run's files went.
 std::string howFar(const JournalRecord& record, std::size_t done)
 {
-    std::string text;
-    if (done != record.files.size())
-        text = std::to_string(record.files.size()) + " 個のうち " + std::to_string(done)
-               + " 個まで変換しています。\n";
+    std::string text = doneOfPlan(record, done);
     if (record.from != record.to)
         text += "保存先: " + displayPath(record.to) + "\n";
     return text;
@@ -74,6 +62,36 @@ std::string takeBackQuestion(const JournalRecord& record, std::size_t done)
 {
     return runDescription(record) + "を元に戻しますか？\n" + howFar(record, done) + "\n"
            + takeBackSteps(record);
+}
+
+namespace {
+
+// "実行したプログラム: ...": which front end made the run.
+std::string programLine(const JournalRecord& record)
+{
+    std::string program;
+    if (record.by == "torvel")
+        program = "TORVEL のウィンドウ (torvel)";
+    else if (record.by.empty())
+        program = "不明（以前の版の記録）";
+    else
+        program = displayName(record.by);
+    return "実行したプログラム: " + program;
+}
+
+} // namespace
+
+std::string takeBackQuestionWithProgram(const JournalRecord& record, std::size_t done)
+{
+    std::string question = takeBackQuestion(record, done);
+    const std::size_t firstLine = std::min(question.find('\n'), question.size());
+    return question.insert(firstLine, '\n' + programLine(record));
+}
+
+std::string takingBackText(const JournalRecord& record, std::size_t done)
+{
+    return runDescription(record) + "を元に戻します。\n" + programLine(record) + "\n"
+           + doneOfPlan(record, done);
 }
 
 std::string unfinishedRunQuestion(const JournalRecord& record, std::size_t done)

@@ -18,7 +18,7 @@ namespace torvel {
 // of them, then how many more there are: a box per file would hold the
 // person at the screen for every one of a thousand files on a volume that
 // refuses them all. A run that could not start has no count and no list:
-// its errorText goes into a message box of its own.
+// notStartedText goes into a message box of its own.
 
 inline constexpr int maxReportLines = 20;
 
@@ -35,5 +35,9 @@ std::string failureLine(const FileFailure& failure);
 
 // The reason for an errno value in the system's words.
 std::string failureReason(int error);
+
+// Why a run, or the taking back or finishing of a journal, did not start:
+// the journal named when it was refused, else the system's error.
+std::string notStartedText(const RunResult& result);
 
 } // namespace torvel

@@ -70,3 +70,27 @@ TEST(RunReport, ListsAtMostTwentyFilesThenCountsTheOthers)
     EXPECT_EQ(text.find("\nf20.txt："), std::string::npos);
     EXPECT_EQ(text.substr(text.rfind('\n') + 1), "ほかに 980 個のファイルがあります。");
 }
+
+// A run that could not start names the journal it refused, else says the
+// system's reason alone.
+TEST(RunReport, ARunThatCouldNotStartSaysWhy)
+{
+    const auto notStarted = [](int error, std::optional<RefusedJournal> journal) {
+        RunResult result;
+        result.error = error;
+        result.refusedJournal = std::move(journal);
+        return notStartedText(result);
+    };
+    const RefusedJournal journal{"/s/j.log", "/home/u/" + sjisPhotoBase + "/"};
+    EXPECT_EQ(notStarted(ENOENT, std::nullopt), "ﾌｧｲﾙが見つかりません");
+    EXPECT_EQ(notStarted(EBADMSG, journal),
+              "実行の記録が壊れているか、実行したフォルダの外のファイルを指しているため、何も変更"
+              "しませんでした。（実行の記録: /s/j.log）");
+    EXPECT_EQ(notStarted(ESTALE, journal),
+              "/home/u/写真/ は、実行したときのフォルダと別のフォルダになっているため、何も変更"
+              "しませんでした。（実行の記録: /s/j.log）");
+    EXPECT_EQ(
+        notStarted(EACCES, journal),
+        "/home/u/写真/ を開けないため、何も変更しませんでした。（ﾌｧｲﾙへのｱｸｾｽが拒否されました）"
+        "（実行の記録: /s/j.log）");
+}

@@ -19,9 +19,15 @@ std::string runDescription(const JournalRecord& record);
 // it changed (done, of those it planned), and what will happen.
 std::string takeBackQuestion(const JournalRecord& record, std::size_t done);
 
-// Why a journal is not acted on: damaged (EBADMSG), its folders are not
-// those it was written for (ESTALE), or another error of opening them.
-std::string refusedJournalText(const JournalRecord& record, int error);
+// The question before taking the run back as torvel-cli asks it, with the
+// program that made the run right below its first line, which names the
+// run: the window's runs are taken back from there too, and the person
+// should know whose run it is.
+std::string takeBackQuestionWithProgram(const JournalRecord& record, std::size_t done);
+
+// Said before taking the run back without asking (torvel-cli --yes): which
+// run, the program that made it, and how far it got.
+std::string takingBackText(const JournalRecord& record, std::size_t done);
 
 // A damaged journal put aside: where it is now, and what it names.
 std::string damagedJournalText(const JournalRecord& record);
@@ -54,6 +60,7 @@ std::string runSummary(int converted, std::size_t failed, std::string_view takeB
 std::string runSummary(const RunResult& result, std::string_view takeBackHint);
 
 inline constexpr const char* ctrlZHint = "（Ctrl+Z で元に戻せます）";
+inline constexpr const char* undoOptionHint = "（torvel-cli --undo で元に戻せます）";
 
 inline constexpr const char* runChangedMeanwhile =
     "ほかの実行が行われたため、何も変更しませんでした。もう一度選んでください。";

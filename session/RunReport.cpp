@@ -92,6 +92,24 @@ std::string nameAndTarget(const std::string& name, const std::string& target)
     return line + "：";
 }
 
+// Why a journal is not acted on: damaged (EBADMSG), its folders are not
+// those it was written for (ESTALE), or another error of opening them.
+std::string refusedJournalText(const RefusedJournal& journal, int error)
+{
+    const std::string where = "（実行の記録: " + displayPath(journal.path) + "）";
+    if (error == EBADMSG)
+        return "実行の記録が壊れているか、実行したフォルダの外のファイルを指しているため、何も変更"
+               "しませんでした。"
+               + where;
+    if (error == ESTALE)
+        return displayPath(journal.from)
+               + " は、実行したときのフォルダと別のフォルダになっているため、何も変更しませんでした"
+                 "。"
+               + where;
+    return displayPath(journal.from) + " を開けないため、何も変更しませんでした。（"
+           + ioErrorText(error) + "）" + where;
+}
+
 // A heading and one line per item, at most maxReportLines of them.
 template <typename Item, typename LineOf>
 std::string section(const std::string& heading, const std::vector<Item>& items, LineOf lineOf)
@@ -164,6 +182,13 @@ std::string failureReport(const RunResult& result)
                     });
     }
     return text;
+}
+
+std::string notStartedText(const RunResult& result)
+{
+    if (result.refusedJournal)
+        return refusedJournalText(*result.refusedJournal, result.error);
+    return ioErrorText(result.error);
 }
 
 } // namespace torvel
