@@ -32,7 +32,9 @@
 #include "SettingsPath.h"
 #include "StatusLine.h"
 #include "TimeStampPage.h"
+#include "UndoCommand.h"
 #include "UserFolders.h"
+#include "WindowHelp.h"
 
 namespace torvel {
 
@@ -146,6 +148,12 @@ TForm1::TForm1(Unstarted unstarted, QWidget* parent)
     , m_layout(std::make_unique<WindowLayout>(*ui, *this, *m_preview,
                                               static_cast<const WindowScreens&>(*this)))
     , m_settingsPath(std::move(unstarted.settingsPath))
+    , m_undo(std::make_unique<UndoCommand>(
+          host(), *m_run, this, m_settingsPath,
+          [this](const std::string& folder, std::vector<std::string> names) {
+              showSettled(folder, std::move(names));
+          }))
+    , m_help(std::make_unique<WindowHelp>(this, ui->Option1))
 {
     setUpControls();
     connectCommands();
@@ -155,7 +163,7 @@ TForm1::TForm1(Unstarted unstarted, QWidget* parent)
 TForm1::~TForm1()
 {
     qApp->removeEventFilter(this);
-    Q_EMIT helpQuitRequested();
+    m_help->quit();
 }
 
 void TForm1::setUpControls()
@@ -182,7 +190,7 @@ void TForm1::setUpControls()
     contextHelp->setShortcutContext(Qt::WindowShortcut);
     addAction(contextHelp);
     connect(contextHelp, &QAction::triggered, this,
-            [this] { showHelpTopic(HelpWindow::helpContextOf(QApplication::focusWidget())); });
+            [this] { m_help->showTopic(HelpWindow::helpContextOf(QApplication::focusWidget())); });
 
     // The keys a Linux desktop expects: open, quit, and F5 to read the chosen
     // files again (names or dates changed by another program).
@@ -224,7 +232,7 @@ void TForm1::connectCommands()
     connect(ui->R2, &QAction::triggered, this, &TForm1::TorvelButtonClick);
     connect(ui->EndButton, &QToolButton::clicked, this, &QWidget::close);
     connect(ui->Exit1, &QAction::triggered, this, &QWidget::close);
-    addUndoCommand();
+    m_undo->addTo(ui->File1, ui->Exit1);
 
     connect(ui->R1, &QAction::triggered, this, &TForm1::R1Click);
     connect(ui->D1, &QAction::triggered, this, &TForm1::D1Click);
@@ -235,16 +243,13 @@ void TForm1::connectCommands()
         StringGrid1Write(immediatePreview());
     });
     connect(ui->CheckBox2, &QAction::triggered, this,
-            [this] { applyHints(ui->CheckBox2->isChecked()); });
+            [this] { m_help->applyHints(ui->CheckBox2->isChecked()); });
     connect(ui->ButtonSideCap, &QAction::triggered, this,
             [this] { m_layout->ButtonSideCapClick(); });
     for (QAction* item : {ui->N475, ui->N580, ui->N680}) {
         connect(item, &QAction::triggered, this, [this, item] { m_layout->HsClick(item); });
     }
-    connect(ui->Help1, &QAction::triggered, this, [this] {
-        Q_EMIT helpContentsRequested();
-        helpWindow().showContents();
-    });
+    connect(ui->Help1, &QAction::triggered, this, [this] { m_help->showContents(); });
     connect(ui->About1, &QAction::triggered, this, [this] { TForm2::About1Click(this); });
 
     connect(ui->PageControl1, &TPageControlEx::OnChange, this, &TForm1::PageControl1Change);
@@ -349,7 +354,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     FormClose();
     event->accept();
     // Closing the form ends the program, so its help goes with it.
-    Q_EMIT helpQuitRequested();
+    m_help->quit();
 }
 
 // ---------------------------------------------------------------------------
@@ -379,12 +384,6 @@ int TForm1::messageBox(QMessageBox& box)
 // ---------------------------------------------------------------------------
 // Hints and help
 
-void TForm1::applyHints(bool show)
-{
-    m_showHints = show;
-    ui->Option1->setToolTipsVisible(show);
-}
-
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     // The command buttons are flat until the pointer rests on them; the one
@@ -397,28 +396,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
-        if (widget->window() == this && !hintAllowed(widget, this, m_showHints)) {
+        if (widget->window() == this && !hintAllowed(widget, this, m_help->hintsShown())) {
             return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::showHelpTopic(int topic)
-{
-    Q_EMIT helpTopicRequested(topic);
-    helpWindow().showTopic(topic);
-}
-
 HelpWindow& TForm1::helpWindow()
 {
-    if (m_helpWindow == nullptr) {
-        // A window of its own beside the form, but the form's child: it never
-        // keeps the program running once the form is closed.
-        m_helpWindow = new HelpWindow(this);
-        connect(this, &TForm1::helpQuitRequested, m_helpWindow, &HelpWindow::quit);
-    }
-    return *m_helpWindow;
+    return m_help->helpWindow();
 }
 
 } // namespace torvel

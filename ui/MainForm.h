@@ -33,9 +33,10 @@ class PreviewGrid;
 class RenamePage;
 class TimeStampPage;
 class TMyFileList;
+class UndoCommand;
 class WindowFeedback;
+class WindowHelp;
 struct FilePropResult;
-struct JournalRecord;
 struct RunResult;
 enum class SaveMode;
 
@@ -90,11 +91,8 @@ public Q_SLOTS:
     void FormClose();
     void IniRead();
     void IniWrite();
-    // 元に戻す: takes back the newest run not yet taken back, after a yes.
-    void UndoButtonClick();
-    // At start: asks what to do with the runs a crash cut short; while a run
-    // of another process is under way, asks when it is over.
-    void offerRecovery();
+    void UndoButtonClick(); // 元に戻す
+    void offerRecovery();   // at start: the runs a crash cut short
     void StatusWrite(StatusKind kind, const QString& text) override;
     void SizeChenge(std::uint8_t state);
     void R1Click();
@@ -121,15 +119,9 @@ public Q_SLOTS:
     void pTimeClick(int row);
     void FileDrop1FileDrop(QObject* Sender, int Num, const std::vector<std::string>& Files, int X,
                            int Y);
-    void showHelpTopic(int topic);
     // Files named on the command line or handed over by a later start,
     // chosen as if dropped on the grid.
     void openFiles(const std::vector<std::string>& paths);
-
-Q_SIGNALS:
-    void helpTopicRequested(int topic);
-    void helpContentsRequested();
-    void helpQuitRequested(); // the help window closes with the main window
 
 protected:
     // Builds the window on a settings file without starting it: a derived
@@ -162,21 +154,18 @@ private:
     void connectCommands();
     void wireParts();
     void applySettings(const SettingsRecord& settings);
-    void applyHints(bool show);
     bool immediatePreview() const;
     void updatePreviewCommands();
     bool renamePageRun();
     bool otherPageRun(Page page);
     void listShown(const FilePropResult& result);
-    void addUndoCommand();
-    void settleRun(const JournalRecord& record, RunCommand::Settlement how);
-    static constexpr int recoveryRetry = 3000; // ms the recovery question waits for torvel-cli
+    void showSettled(const std::string& folder, std::vector<std::string> names);
 
     std::string m_settingsPath;
     std::string m_baseDir; // the pictures folder: where both folders start
     std::string m_saveMethodText;
-    bool m_showHints = true;
-    HelpWindow* m_helpWindow = nullptr;
+    std::unique_ptr<UndoCommand> m_undo;
+    std::unique_ptr<WindowHelp> m_help;
 };
 
 } // namespace torvel

@@ -28,6 +28,7 @@
 #include "StatusLine.h"
 #include "StatusTexts.h"
 #include "TimeStampPage.h"
+#include "UndoCommand.h"
 #include "WindowFeedback.h"
 
 namespace torvel {
@@ -240,6 +241,30 @@ RunResult TForm1::Attr_Change()
 WindowFeedback& TForm1::runFeedback()
 {
     return m_run->feedback();
+}
+
+void TForm1::UndoButtonClick()
+{
+    m_undo->takeBackLast();
+}
+
+void TForm1::offerRecovery()
+{
+    m_undo->offerRecovery();
+}
+
+// After a run is taken back or finished: what the window shows is what the
+// next run does, a rename of these files in the folder they are in, as after
+// any run.
+void TForm1::showSettled(const std::string& folder, std::vector<std::string> names)
+{
+    m_selection->setSelectedFiles(std::move(names));
+    SearchDirChange(folder);
+    ChangeDirChange(folder);
+    RadioButtonIndex(SaveMode::Rename);
+    FileSeleSet();
+    FileProp();
+    StringGrid1Write(immediatePreview());
 }
 
 bool TForm1::runUnderWay() const

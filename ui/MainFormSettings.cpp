@@ -12,6 +12,7 @@
 #include "RenamePage.h"
 #include "RunTypes.h"
 #include "SettingsPath.h"
+#include "WindowHelp.h"
 
 namespace torvel {
 
@@ -40,7 +41,7 @@ void TForm1::applySettings(const SettingsRecord& settings)
     m_saveMethodText = settings.saveMethodText;
     ui->NonPreCheck->setChecked(settings.preview);
     ui->CheckBox2->setChecked(settings.helpHint);
-    applyHints(settings.helpHint);
+    m_help->applyHints(settings.helpHint);
     m_layout->applySettings(settings);
 }
 

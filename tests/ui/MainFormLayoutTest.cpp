@@ -22,6 +22,7 @@
 #include "MainFormFixture.h"
 #include "OwnerDrawnTabs.h"
 #include "StatusLine.h"
+#include "WindowHelp.h"
 #include "common/ScratchDir.h"
 
 namespace torvel {
@@ -458,10 +459,12 @@ TEST_F(MainFormOptions, ALongNameIsCutInTheMiddleAndItsRowsHintHasItWhole)
 TEST_F(MainFormOptions, F1AsksForTheTopicOfTheFocusedControl)
 {
     std::vector<int> topics;
-    QObject::connect(&form, &TForm1::helpTopicRequested,
+    auto* help = form.findChild<WindowHelp*>();
+    ASSERT_NE(help, nullptr);
+    QObject::connect(help, &WindowHelp::topicRequested,
                      [&](int topic) { topics.push_back(topic); });
     int contents = 0;
-    QObject::connect(&form, &TForm1::helpContentsRequested, [&] { ++contents; });
+    QObject::connect(help, &WindowHelp::contentsRequested, [&] { ++contents; });
     QApplication::setActiveWindow(&form);
     auto pressF1 = [](QWidget* widget) {
         widget->setFocus();

@@ -1,11 +1,10 @@
 // Taking the last run back (元に戻す, Ctrl+Z), and at start, finishing or
 // taking back a run that was cut short by a crash.
-#include "MainForm.h"
+#include "UndoCommand.h"
 #include "Utf8Text.h"
 
-#include "ui_MainForm.h"
-
 #include <QAction>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -16,7 +15,7 @@
 #include "AtomicSave.h"
 #include "DurableFile.h"
 #include "FileInfo.h"
-#include "FileSelection.h"
+#include "FormHost.h"
 #include "FolderHandle.h"
 #include "PosixFileSystem.h"
 #include "RunCommand.h"
@@ -30,18 +29,28 @@
 
 namespace torvel {
 
-void TForm1::addUndoCommand()
+UndoCommand::UndoCommand(FormHost& host, RunCommand& run, QWidget* window, std::string settingsPath,
+                         ShowFiles showFiles)
+    : QObject(window)
+    , m_host(host)
+    , m_run(run)
+    , m_window(window)
+    , m_settingsPath(std::move(settingsPath))
+    , m_showFiles(std::move(showFiles))
+{}
+
+void UndoCommand::addTo(QMenu* menu, QAction* before)
 {
-    auto* undo = new QAction(QStringLiteral("元に戻す(&U)"), this);
+    auto* undo = new QAction(QStringLiteral("元に戻す(&U)"), m_window);
     undo->setObjectName(QStringLiteral("Undo1"));
     undo->setShortcut(QKeySequence::Undo);
-    ui->File1->insertAction(ui->Exit1, undo);
-    connect(undo, &QAction::triggered, this, &TForm1::UndoButtonClick);
+    menu->insertAction(before, undo);
+    connect(undo, &QAction::triggered, this, &UndoCommand::takeBackLast);
 }
 
-void TForm1::UndoButtonClick()
+void UndoCommand::takeBackLast()
 {
-    if (m_run->underWay()) {
+    if (m_run.underWay()) {
         return;
     }
     JournalRecord record;
@@ -49,23 +58,23 @@ void TForm1::UndoButtonClick()
     {
         // Only looked at under the lock: a run of another process may be
         // writing the newest journal.
-        const std::unique_ptr<RunSession> session = openSession(*this);
+        const std::unique_ptr<RunSession> session = openSession(m_host);
         if (!session) {
             return;
         }
         if (!lastRunToTakeBack(session->journalFolder(), record)) {
-            StatusWrite(StatusKind::Warning, utf8Text(nothingToTakeBack));
+            m_host.StatusWrite(StatusKind::Warning, utf8Text(nothingToTakeBack));
             return;
         }
         done = filesDone(record, session->fs());
     }
     QMessageBox box(QMessageBox::Question, QStringLiteral("確認"),
                     utf8Text(takeBackQuestion(record, done)), QMessageBox::Yes | QMessageBox::No,
-                    this);
+                    m_window);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
     box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
     box.setDefaultButton(QMessageBox::No);
-    if (messageBox(box) == QMessageBox::Yes) {
+    if (m_host.messageBox(box) == QMessageBox::Yes) {
         settleRun(record, RunCommand::Settlement::TakeBackLast);
     }
 }
@@ -81,11 +90,11 @@ enum class RecoveryAnswer : std::uint8_t
     OneByOne,
 };
 
-RecoveryAnswer askRecovery(TForm1& form, const std::string& text, bool oneByOne,
+RecoveryAnswer askRecovery(QWidget* window, const std::string& text, bool oneByOne,
                            const std::function<int(QMessageBox&)>& ask)
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("TORVEL"), utf8Text(text),
-                    QMessageBox::NoButton, &form);
+                    QMessageBox::NoButton, window);
     QPushButton* finish = box.addButton(QStringLiteral("続行(&C)"), QMessageBox::AcceptRole);
     QPushButton* back = box.addButton(QStringLiteral("元に戻す(&U)"), QMessageBox::DestructiveRole);
     QPushButton* single =
@@ -106,10 +115,10 @@ RecoveryAnswer askRecovery(TForm1& form, const std::string& text, bool oneByOne,
 
 } // namespace
 
-void TForm1::offerRecovery()
+void UndoCommand::offerRecovery()
 {
-    removeStaleSaveTemporaries(settingsPath());
-    if (m_run->underWay()) {
+    removeStaleSaveTemporaries(m_settingsPath);
+    if (m_run.underWay()) {
         return;
     }
     std::vector<JournalRecord> runs;
@@ -119,30 +128,30 @@ void TForm1::offerRecovery()
         // the question waits until it is over.
         const RunSession session(stateFolder(), std::chrono::milliseconds(0));
         if (session.state() == JournalFolder::State::Busy) {
-            QTimer::singleShot(recoveryRetry, this, &TForm1::offerRecovery);
+            QTimer::singleShot(recoveryRetry, this, &UndoCommand::offerRecovery);
             return;
         }
         if (!session.held()) {
-            showErrorMessage(utf8Text(session.refusal()));
+            m_host.showErrorMessage(utf8Text(session.refusal()));
             return;
         }
         runs = unfinishedRuns(session.journalFolder(), &damaged);
     }
     for (const JournalRecord& record : damaged) {
-        showErrorMessage(utf8Text(damagedJournalText(record)));
+        m_host.showErrorMessage(utf8Text(damagedJournalText(record)));
     }
-    const auto ask = [this](QMessageBox& box) { return messageBox(box); };
+    const auto ask = [this](QMessageBox& box) { return m_host.messageBox(box); };
     std::reverse(runs.begin(), runs.end()); // the newest first
     RecoveryAnswer all = RecoveryAnswer::OneByOne;
     if (runs.size() > 1) {
-        all = askRecovery(*this, unfinishedRunsQuestion(runs), true, ask);
+        all = askRecovery(m_window, unfinishedRunsQuestion(runs), true, ask);
     }
     PosixFileSystem fs; // how far a run got is looked up only for its own question
     for (const JournalRecord& record : runs) {
         const RecoveryAnswer answer =
             all != RecoveryAnswer::OneByOne
                 ? all
-                : askRecovery(*this, unfinishedRunQuestion(record, filesDone(record, fs)), false,
+                : askRecovery(m_window, unfinishedRunQuestion(record, filesDone(record, fs)), false,
                               ask);
         if (answer == RecoveryAnswer::Finish) {
             settleRun(record, RunCommand::Settlement::Finish);
@@ -154,10 +163,10 @@ void TForm1::offerRecovery()
 
 // Takes back or finishes a run through the engine, then lists its files
 // where they are now.
-void TForm1::settleRun(const JournalRecord& record, RunCommand::Settlement how)
+void UndoCommand::settleRun(const JournalRecord& record, RunCommand::Settlement how)
 {
-    RunCommand::Guard guard(*m_run);
-    const std::optional<RunResult> result = m_run->settle(record, how);
+    RunCommand::Guard guard(m_run);
+    const std::optional<RunResult> result = m_run.settle(record, how);
     if (!result) {
         return;
     }
@@ -175,19 +184,11 @@ void TForm1::settleRun(const JournalRecord& record, RunCommand::Settlement how)
             selected.push_back(name);
         }
     }
-    m_selection->setSelectedFiles(std::move(selected));
-    // What the window shows is what the next run does: a rename of these
-    // files in the folder they are in, as after any run.
-    SearchDirChange(folder);
-    ChangeDirChange(folder);
-    RadioButtonIndex(SaveMode::Rename);
-    FileSeleSet();
-    FileProp();
-    StringGrid1Write(immediatePreview());
+    m_showFiles(folder, std::move(selected));
     guard.redrawn();
-    StatusWrite(StatusKind::Waiting, utf8Text(settledSummary(*result, takeBack)));
+    m_host.StatusWrite(StatusKind::Waiting, utf8Text(settledSummary(*result, takeBack)));
     if (const std::string report = failureReport(*result); !report.empty()) {
-        runFeedback().fileFailed(report);
+        m_run.feedback().fileFailed(report);
     }
 }
 
