@@ -273,6 +273,9 @@ CliExit giveNames(Batch& batch, std::ostream& err)
         err << nameStatusText(result.status.what) << '\n';
         return CliExit::Partly;
     }
+    if (result.withoutShootingDate > 0)
+        err << result.withoutShootingDate
+            << "個のファイルは撮影日時がないため、更新日時を使いました。\n";
     return CliExit::Done;
 }
 
