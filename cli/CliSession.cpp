@@ -218,8 +218,9 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
     if (const CliExit places = readPlaces(options, env, paths, batch, err); places != CliExit::Done)
         return places;
     const SortOrder order = batch.settings.rename.sortOrder;
-    // Nothing is shown but names: an order by name needs no look at any file.
-    const bool byName = sortsByName(order);
+    // Nothing is shown but names: an order by name needs no look at any
+    // file, unless the names carry a date.
+    const bool byName = sortsByName(order) && batch.settings.rename.dateSource == DateSource::None;
     DroppedItems chosen = takeDroppedItems(paths, !byName);
     if (chosen.scanError != 0) {
         err << "フォルダの中を読めませんでした。" << displayPath(paths.front()) << '\n';
