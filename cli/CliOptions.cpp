@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 
+#include "DatePattern.h"
 #include "SettingsRecord.h"
 
 namespace torvel {
@@ -98,6 +100,31 @@ bool names(std::string_view word, std::string_view shortOption, std::string_view
     return !word.empty() && (word == shortOption || word == longOption);
 }
 
+// Why a date pattern is refused, naming the character or field at fault.
+std::string patternRefusal(const SettingRow& row, std::string_view text)
+{
+    DatePatternProblem problem = DatePatternProblem::None;
+    std::string_view culprit;
+    (void)DatePattern::parse(text, &problem, &culprit);
+    const std::string label(row.label);
+    switch (problem) {
+    case DatePatternProblem::BadCharacter: {
+        const auto byte = static_cast<unsigned char>(culprit.front());
+        char shown[8];
+        if (byte < 0x20 || byte == 0x7f)
+            std::snprintf(shown, sizeof shown, "U+%04X", byte);
+        else
+            std::snprintf(shown, sizeof shown, "%c", byte);
+        return label + "にファイル名に使えない文字「" + shown + "」があります: ";
+    }
+    case DatePatternProblem::BadField:
+        return label + "の「" + std::string(culprit)
+               + "」は使えません (年は yyyy か yy、月日時分秒は 1 文字か 2 文字): ";
+    default:
+        return label + "に日付の部分 (yyyy MM dd HH mm ss など) がありません: ";
+    }
+}
+
 // A rename option's value from the command line, checked against its row.
 bool optionValue(const SettingRow& row, std::string_view text, GivenOption& given,
                  std::string& error)
@@ -126,6 +153,19 @@ bool optionValue(const SettingRow& row, std::string_view text, GivenOption& give
             text.remove_prefix(1);
         given.value = std::string(text);
         return true;
+    case ValueKind::Choice:
+        for (std::size_t place = 0; place < row.choices.size(); ++place) {
+            if (!row.choices[place].word.empty() && row.choices[place].word == text) {
+                given.value = ChoicePlace{static_cast<int>(place)};
+                return true;
+            }
+        }
+        return fail(error, std::string(row.label) + "がわかりません: ", text);
+    case ValueKind::Pattern:
+        if (!DatePattern::parse(text))
+            return fail(error, patternRefusal(row, text), text);
+        given.value = std::string(text);
+        return true;
     default:
         given.value = std::string(text);
         return true;
@@ -152,6 +192,12 @@ public:
         // An off word may stand for several options (--keep-case).
         bool known = false;
         for (const SettingRow& row : settingRows()) {
+            for (std::size_t place = 0; place < row.choices.size(); ++place) {
+                if (names(word, "", row.choices[place].flag)) {
+                    m_options.given.push_back({&row, ChoicePlace{static_cast<int>(place)}});
+                    known = true;
+                }
+            }
             if (row.kind != ValueKind::OnOff)
                 continue;
             const bool on = names(word, row.shortOption, row.longOption);
@@ -206,14 +252,15 @@ private:
 struct Setter
 {
     RenameOptions& options;
-    const SettingField& field;
+    const SettingRow& row;
 
     template <typename T>
     void operator()(const T& value) const
     {
-        if (T* target = fieldIn<T>(options, field))
+        if (T* target = fieldIn<T>(options, row.field))
             *target = value;
     }
+    void operator()(ChoicePlace choice) const { setChoice(options, row, choice.place); }
 };
 
 } // namespace
@@ -234,6 +281,8 @@ std::vector<std::string_view> cliOptionWords()
         add(row.shortOption);
         add(row.longOption);
         add(row.offOption);
+        for (const SettingChoice& choice : row.choices)
+            add(choice.flag);
     }
     for (const RunOption& run : Runs) {
         add(run.shortOption);
@@ -302,7 +351,7 @@ SettingsRecord commandLineDefaults()
 SettingsRecord withOptions(SettingsRecord settings, const CliOptions& options)
 {
     for (const GivenOption& given : options.given) {
-        std::visit(Setter{settings.rename, given.row->field}, given.value);
+        std::visit(Setter{settings.rename, *given.row}, given.value);
         const bool* on = std::get_if<bool>(&given.value);
         const bool setsAlso = on == nullptr || *on;
         if (given.row->alsoField != nullptr && setsAlso)

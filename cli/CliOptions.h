@@ -24,12 +24,18 @@ enum class CliAction : std::uint8_t
     Version, // print the version on stdout
 };
 
+// The choice of a Choice row, by its place among the row's choices.
+struct ChoicePlace
+{
+    int place = 0;
+};
+
 // One rename option as the command line gives it: the row of the option
 // and its value, already checked.
 struct GivenOption
 {
     const SettingRow* row = nullptr;
-    std::variant<bool, int, std::string, SortOrder> value;
+    std::variant<bool, int, std::string, SortOrder, ChoicePlace> value;
 };
 
 // What the command line asks for: the rename options it gives, in the order

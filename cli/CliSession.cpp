@@ -216,8 +216,9 @@ CliExit readBatch(const CliOptions& options, const CliEnvironment& env, Batch& b
     if (const CliExit places = readPlaces(options, env, paths, batch, err); places != CliExit::Done)
         return places;
     const SortOrder order = batch.settings.rename.sortOrder;
-    // Nothing is shown but names: an order by name needs no look at any file.
-    const bool byName = sortsByName(order);
+    // Nothing is shown but names: an order by name needs no look at any
+    // file, unless the names carry a date.
+    const bool byName = sortsByName(order) && batch.settings.rename.dateSource == DateSource::None;
     DroppedItems chosen = takeDroppedItems(paths, !byName);
     if (chosen.scanError != 0) {
         err << unreadableFolderText << displayPath(paths.front()) << '\n';
@@ -270,6 +271,9 @@ CliExit giveNames(Batch& batch, std::ostream& err)
         err << nameStatusText(result.status.what) << '\n';
         return CliExit::Partly;
     }
+    if (result.withoutShootingDate > 0)
+        err << result.withoutShootingDate
+            << "個のファイルは撮影日時がないため、更新日時を使いました。\n";
     return CliExit::Done;
 }
 

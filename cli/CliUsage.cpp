@@ -85,6 +85,38 @@ std::string withWord(std::string_view option, std::string_view valueName)
                              : std::string(option) + "=" + std::string(valueName);
 }
 
+// A list of words, one a line after the help, the default marked.
+std::string withWords(std::string help,
+                      const std::vector<std::pair<std::string_view, std::string_view>>& words,
+                      std::string_view byDefault)
+{
+    for (const auto& [word, wordHelp] : words) {
+        std::string padded(word);
+        padded.resize(std::max<std::size_t>(padded.size() + 2, 15), ' ');
+        help += "\n  " + padded + marked(wordHelp, word == byDefault);
+    }
+    return help;
+}
+
+// A Choice row: its option with the words it takes, and the words that
+// choose one value alone.
+void choiceEntries(const SettingRow& row, std::vector<Entry>& entries)
+{
+    std::vector<std::pair<std::string_view, std::string_view>> words;
+    std::string_view byDefault;
+    for (const SettingChoice& choice : row.choices) {
+        if (!choice.word.empty())
+            words.emplace_back(choice.word, choice.help);
+        if (choice.fileText == row.byDefault)
+            byDefault = choice.word;
+        if (!choice.flag.empty())
+            entries.push_back({"", std::string(choice.flag), std::string(choice.help)});
+    }
+    if (!row.longOption.empty())
+        entries.push_back({std::string(row.shortOption), withWord(row.longOption, row.valueName),
+                           withWords(std::string(row.help), words, byDefault)});
+}
+
 // What the usage says of a rename option, its default side first.
 void entriesOf(const SettingRow& row, std::vector<Entry>& entries)
 {
@@ -107,17 +139,22 @@ void entriesOf(const SettingRow& row, std::vector<Entry>& entries)
                                + ")"});
         return;
     case ValueKind::Order: {
-        std::string help(row.help);
         const std::optional<SortOrder> byDefault =
             sortOrderOfItem(std::stoi(std::string(row.byDefault)));
+        std::vector<std::pair<std::string_view, std::string_view>> orders;
+        std::string_view defaultWord;
         for (const SortRow& order : sortRows()) {
-            std::string word(order.word);
-            word.resize(std::max<std::size_t>(word.size() + 2, 15), ' ');
-            help += "\n  " + word + marked(order.help, order.order == byDefault);
+            orders.emplace_back(order.word, order.help);
+            if (order.order == byDefault)
+                defaultWord = order.word;
         }
-        entries.push_back({shortOption, words, help});
+        entries.push_back(
+            {shortOption, words, withWords(std::string(row.help), orders, defaultWord)});
         return;
     }
+    case ValueKind::Choice:
+        choiceEntries(row, entries);
+        return;
     default:
         entries.push_back({shortOption, words, std::string(row.help)});
         return;

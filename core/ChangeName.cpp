@@ -5,6 +5,7 @@
 #include "FolderIdentity.h"
 #include "FolderHandle.h"
 #include "NameIndex.h"
+#include "NameParts.h"
 #include "NameRules.h"
 #include "NameText.h"
 
@@ -48,8 +49,8 @@ StatusMessage warningFor(NameProblem problem)
     return {StatusKind::Warning, NameStatus::UnusableCharacter};
 }
 
-// The working state of one call: the options, the destination folder and
-// the names made so far.
+// The working state of one call: the options, the destination folder, the
+// parts of the names and the names made so far.
 class NameGenerator
 {
 public:
@@ -59,13 +60,10 @@ public:
         , m_folder(withTrailingSlash(folders.destination))
         , m_keepNumber(options.keepNumber)
         , m_inPlace(m_keepNumber && sameFolder(folders.source, folders.destination))
-        ,
-        // Only keep-number mode needs the produced names. In ordinary mode
-        // the running number only grows, so every candidate carries a number
-        // no earlier name has, in the same fixed-width place after the same
-        // identifier: it can never equal a name made before.
-        m_trackProduced(m_keepNumber)
+        , m_parts(namePartsOf(options))
+        , m_trackProduced(namesCanRepeat(options))
         , m_produced(NameCase::Folded, m_trackProduced ? static_cast<std::size_t>(list.Count()) : 0)
+        , m_perDate(options.startNumber)
     {
         if (!m_in.extension.empty() && m_in.changeExtension)
             m_extension = "." + m_in.extension;
@@ -73,23 +71,39 @@ public:
 
     ChangeNameResult run()
     {
+        std::optional<DateTexts> dates;
+        if (m_in.dateSource != DateSource::None) {
+            dates = DateTexts::of(m_list, m_in);
+            if (!dates)
+                return {false, {StatusKind::Warning, NameStatus::BadDatePattern}};
+        }
+        const bool perDate = dates && m_in.numberPerDate && !m_keepNumber;
         m_number = static_cast<std::int64_t>(m_in.startNumber) - 1;
+        ChangeNameResult result{true, {StatusKind::Working, NameStatus::Converting}};
         for (int i = 0; i < m_list.Count(); ++i) {
             m_list.prefetch(i + 8); // items lie in memory in another order
-            ++m_number;
+            const std::string_view date = dates ? dates->textOf(i) : std::string_view();
+            std::int64_t& number = perDate ? m_perDate.of(date) : m_number;
+            ++number;
             const std::string& fileName = m_list.fileNameAt(i);
-            std::optional<std::string> name =
-                m_keepNumber ? std::optional(keepNumber(fileName)) : ordinaryName(fileName);
-            if (!name)
-                return {false, m_stop};
+            std::optional<std::string> name = m_keepNumber
+                                                  ? std::optional(keepNumber(fileName, date))
+                                                  : ordinaryName(fileName, date, number);
+            if (!name) {
+                result = {false, m_stop};
+                break;
+            }
             const std::string& finalName = withCase(*name);
-            if (const NameProblem p = nameProblem(finalName); p != NameProblem::None)
-                return {false, warningFor(p)};
+            if (const NameProblem p = nameProblem(finalName); p != NameProblem::None) {
+                result = {false, warningFor(p)};
+                break;
+            }
             m_list.SetNewName(i, finalName);
             if (m_trackProduced)
                 m_produced.insert(finalName);
         }
-        return {true, {StatusKind::Working, NameStatus::Converting}};
+        result.withoutShootingDate = dates ? dates->fallbacks() : 0;
+        return result;
     }
 
     bool taken(const std::string& candidate)
@@ -102,39 +116,56 @@ public:
 private:
     // The name as it will be written; a reference to `name` itself when no
     // case change is asked for, else to a buffer valid until the next call.
+    // The extension's own case, when asked for, goes over the name's.
     const std::string& withCase(const std::string& name)
     {
-        if (m_in.upperCase)
-            return m_cased = upperCaseName(name);
-        if (m_in.lowerCase)
-            return m_cased = lowerCaseName(name);
-        return name;
+        if (!m_in.upperCase && !m_in.lowerCase && m_in.extensionCase == ExtensionCase::AsIs)
+            return name;
+        m_cased = m_in.upperCase   ? upperCaseName(name)
+                  : m_in.lowerCase ? lowerCaseName(name)
+                                   : name;
+        if (m_in.extensionCase != ExtensionCase::AsIs) {
+            // Cased on its own: a Shift-JIS base must not decide how it is read.
+            const std::size_t dot = m_cased.size() - extensionOf(m_cased).size();
+            const std::string_view extension = std::string_view(m_cased).substr(dot);
+            std::string cased = m_in.extensionCase == ExtensionCase::Lower
+                                    ? lowerCaseName(extension)
+                                    : upperCaseName(extension);
+            m_cased.replace(dot, std::string::npos, cased);
+        }
+        return m_cased;
     }
 
-    std::string keepNumber(const std::string& fileName)
+    std::string keepNumber(const std::string& fileName, std::string_view date)
     {
-        return keepNumberName(fileName, m_in, [&](const std::string& c) {
-            // In its own folder a file's own name is held by the file itself:
-            // only a name given to an earlier row can take it from it.
-            if (m_inPlace && withCase(c) == fileName)
-                return m_produced.contains(c);
-            return taken(c);
-        });
+        return keepNumberName(
+            fileName, m_in,
+            [&](const std::string& c) {
+                // In its own folder a file's own name is held by the file itself:
+                // only a name given to an earlier row can take it from it.
+                if (m_inPlace && withCase(c) == fileName)
+                    return m_produced.contains(c);
+                return taken(c);
+            },
+            date);
     }
 
-    std::string candidate(std::string_view extension) const
+    std::string candidate(std::string_view extension, std::int64_t number) const
     {
-        return m_in.identifier + PadNumber(m_number, m_in.digits) + std::string(extension);
+        return m_prefix + PadNumber(number, m_in.digits) + std::string(extension);
     }
 
-    // Identifier, number and extension; with duplicate avoidance the number
-    // moves on past taken names. Nothing when the number outgrows the digit
-    // count or the name cannot be held (m_stop says which).
-    std::optional<std::string> ordinaryName(const std::string& fileName)
+    // The date, identifier, number and extension; with duplicate avoidance
+    // the number moves on past taken names. Nothing when the number outgrows
+    // the digit count or the name cannot be held (m_stop says which).
+    std::optional<std::string> ordinaryName(const std::string& fileName, std::string_view date,
+                                            std::int64_t& number)
     {
         const std::string_view extension =
             m_extension.empty() ? extensionOf(fileName) : std::string_view(m_extension);
-        std::string name = candidate(extension);
+        m_prefix.clear();
+        appendPrefix(m_parts, date, m_in.identifier, m_prefix);
+        std::string name = candidate(extension, number);
         // A name with "/" must not even be looked up: it would reach another folder.
         if (const NameProblem p = nameProblem(name); p != NameProblem::None) {
             m_stop = warningFor(p);
@@ -142,23 +173,22 @@ private:
         }
         if (m_in.avoidDuplicates) {
             while (taken(name)) {
-                ++m_number;
-                if (tooManyDigits())
+                ++number;
+                if (tooManyDigits(number))
                     break;
-                name = candidate(extension);
+                name = candidate(extension, number);
             }
         }
-        if (tooManyDigits()) {
+        if (tooManyDigits(number)) {
             m_stop = {StatusKind::Warning, NameStatus::NumberTooLong};
             return std::nullopt;
         }
         return name;
     }
 
-    bool tooManyDigits() const
+    bool tooManyDigits(std::int64_t number) const
     {
-        return decimalLength(m_number)
-               > static_cast<std::size_t>(m_in.digits < 0 ? 0 : m_in.digits);
+        return decimalLength(number) > static_cast<std::size_t>(m_in.digits < 0 ? 0 : m_in.digits);
     }
 
     TMyFileList& m_list;
@@ -166,11 +196,14 @@ private:
     FolderHandle m_folder;
     bool m_keepNumber;
     bool m_inPlace; // the new names are given in the files' own folder
+    NameParts m_parts;
     bool m_trackProduced = false;
     std::string m_extension; // the replacement extension, if any
     NameIndex m_produced;    // the names made so far, compared without regard to case
     std::string m_cased;
-    std::int64_t m_number = 0;
+    std::string m_prefix;      // the text before the number of the name being made
+    std::int64_t m_number = 0; // the running number, through every file
+    DateCounters m_perDate;    // or one for each date text
     StatusMessage m_stop;
 };
 
@@ -184,7 +217,7 @@ ChangeNameResult makeNewNames(TMyFileList& list, const RenameOptions& options,
 }
 
 std::string keepNumberName(const std::string& fileName, const RenameOptions& options,
-                           const NameTakenTest& taken)
+                           const NameTakenTest& taken, std::string_view date)
 {
     const std::string_view extension = extensionOf(fileName);
     const std::string_view base = baseNameOf(fileName);
@@ -192,10 +225,12 @@ std::string keepNumberName(const std::string& fileName, const RenameOptions& opt
     if (digitsStart == base.size())
         return fileName; // no number of its own to keep
 
-    const std::string prefix = (options.keepNumberIdentifier && !options.identifier.empty())
-                                   ? options.identifier
-                                   : std::string(base.substr(0, digitsStart));
-    const std::string newBase = prefix + repadDigits(base.substr(digitsStart), options.digits);
+    const std::string_view kept = (options.keepNumberIdentifier && !options.identifier.empty())
+                                      ? std::string_view(options.identifier)
+                                      : base.substr(0, digitsStart);
+    std::string newBase;
+    appendPrefix(namePartsOf(options), date, kept, newBase);
+    newBase += repadDigits(base.substr(digitsStart), options.digits);
     std::string candidate = newBase + std::string(extension);
     // A name that cannot be held is returned as it is: the caller stops on it.
     if (nameProblem(candidate) != NameProblem::None || !taken(candidate))

@@ -27,6 +27,9 @@ struct ChangeNameResult
     // warning on a stop. The working message (NameStatus::Converting,
     // working) is shown by the caller before the call.
     StatusMessage status;
+    // Files a shooting-date name gave their time stamp's date, having no
+    // shooting date of their own: worth a word to the person.
+    int withoutShootingDate = 0;
 };
 
 // Gives every item of `list`, in list order, its new name by the options
@@ -42,14 +45,16 @@ ChangeNameResult makeNewNames(TMyFileList& list, const RenameOptions& options,
 using NameTakenTest = std::function<bool(const std::string& candidate)>;
 
 // The keep-number name of one file: the prefix (the identifier when
-// keepNumberIdentifier is on and it is not empty, else the base without its trailing digits), the
-// trailing digits re-padded to the digit count, and the file's own extension.
+// keepNumberIdentifier is on and it is not empty, else the base without its
+// trailing digits) joined with `date` as an identifier is (none when empty),
+// the trailing digits re-padded to the digit count, and the file's own
+// extension.
 // The digits are handled as text: leading zeros dropped, then padded, never
 // cut. A new base equal to the old one is the file's own name, tested like
 // any other: an earlier row may have been given it already. A
 // taken name gets "-01", "-02", ... "-99", "-100", ... up to "-9999"; when all
 // are taken, or the base does not end in a digit, the file keeps its name.
 std::string keepNumberName(const std::string& fileName, const RenameOptions& options,
-                           const NameTakenTest& taken);
+                           const NameTakenTest& taken, std::string_view date = {});
 
 } // namespace torvel

@@ -32,11 +32,14 @@ std::string digits(int value, int width)
 
 } // namespace
 
-std::optional<DatePattern> DatePattern::parse(std::string_view text, DatePatternProblem* problem)
+std::optional<DatePattern> DatePattern::parse(std::string_view text, DatePatternProblem* problem,
+                                              std::string_view* culprit)
 {
-    auto refuse = [problem](DatePatternProblem why) {
+    auto refuse = [problem, culprit](DatePatternProblem why, std::string_view part = {}) {
         if (problem)
             *problem = why;
+        if (culprit)
+            *culprit = part;
         return std::nullopt;
     };
     DatePattern pattern;
@@ -45,7 +48,7 @@ std::optional<DatePattern> DatePattern::parse(std::string_view text, DatePattern
     for (std::size_t at = 0; at < text.size();) {
         const char c = text[at];
         if (!nameCanHold(c))
-            return refuse(DatePatternProblem::BadCharacter);
+            return refuse(DatePatternProblem::BadCharacter, text.substr(at, 1));
         std::size_t run = 1;
         while (at + run < text.size() && text[at + run] == c)
             ++run;
@@ -60,10 +63,10 @@ std::optional<DatePattern> DatePattern::parse(std::string_view text, DatePattern
         piece.padded = run == 2;
         if (c == 'y') {
             if (run != 2 && run != 4)
-                return refuse(DatePatternProblem::BadField);
+                return refuse(DatePatternProblem::BadField, text.substr(at, run));
             piece.field = run == 4 ? Field::Year4 : Field::Year2;
         } else if (run > 2) {
-            return refuse(DatePatternProblem::BadField);
+            return refuse(DatePatternProblem::BadField, text.substr(at, run));
         } else {
             const Field byLetter[] = {Field::Month, Field::Day, Field::Hour, Field::Minute,
                                       Field::Second};

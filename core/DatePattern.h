@@ -10,13 +10,6 @@
 
 namespace torvel {
 
-// Where the date in a new name comes from.
-enum class DateSource : std::uint8_t
-{
-    Shot,     // the shooting date the file records; its time stamp when it has none
-    Modified, // the file's time stamp
-};
-
 // Why a typed date pattern cannot be used.
 enum class DatePatternProblem : std::uint8_t
 {
@@ -33,9 +26,11 @@ enum class DatePatternProblem : std::uint8_t
 class DatePattern
 {
 public:
-    // The pattern of a text, or why there is none.
+    // The pattern of a text, or why there is none; culprit, for a bad field
+    // or character, the part of `text` refused.
     static std::optional<DatePattern> parse(std::string_view text,
-                                            DatePatternProblem* problem = nullptr);
+                                            DatePatternProblem* problem = nullptr,
+                                            std::string_view* culprit = nullptr);
 
     // The text of a wall-clock time by this pattern.
     std::string format(const LocalDateTime& t) const;

@@ -282,6 +282,19 @@ std::optional<ShootingDate> TMyFileList::shootingDate(int index) const
     return m_shootingDates[m_items[static_cast<std::size_t>(index)]->NameRank];
 }
 
+bool TMyFileList::lastWriteLocal(int index, LocalDateTime& out) const
+{
+    const TMyFileItem& item = *m_items[static_cast<std::size_t>(index)];
+    // The packed local time was worked out when the item was added; its
+    // even second gains the odd one, as every zone in force since 1980 is
+    // a whole number of minutes off UTC.
+    if (item.Time != 0 && unpackDosDateTime(static_cast<std::uint32_t>(item.Time), out)) {
+        out.second += item.OddSecond ? 1 : 0;
+        return true;
+    }
+    return localFromInstant(item.TimeKey * 2 + (item.OddSecond ? 1 : 0), out);
+}
+
 // Microseconds since the epoch: the shooting date, or for a file without one
 // the start of the two-second step of its time stamp, as the time orders see it.
 std::int64_t TMyFileList::shootingKey(const TMyFileItem& item) const
@@ -409,6 +422,7 @@ void TMyFileList::addItem(const std::string& fileName, std::int64_t size, std::i
     item->Time = static_cast<std::int32_t>(dosDateTimeFromInstant(mtimeSeconds));
     item->Attr = static_cast<std::int32_t>(attributes);
     item->TimeKey = twoSecondStep(mtimeSeconds);
+    item->OddSecond = mtimeSeconds != item->TimeKey * 2;
     item->KeyOffset = noKey;
     m_items.push_back(item);
     ++m_changes;

@@ -36,6 +36,9 @@ struct TMyFileItem
     std::uint32_t KeyOffset = 0; // collation key in the list's key store (noKey: not made yet)
     std::uint32_t KeyLength = 0;
     bool AttrPending = false;
+    // The second the two-second step leaves out: a date in a new name shows
+    // the exact second, TimeKey * 2 + OddSecond (it fits in the padding).
+    bool OddSecond = false;
 };
 
 // The chosen files of the source folder, in one of the orders. Every
@@ -101,6 +104,9 @@ public:
     // The shooting date of item `index` once they are read; none before, for
     // a file without one, and outside the list.
     std::optional<ShootingDate> shootingDate(int index) const;
+    // The wall-clock time of item `index`'s last write in local time, to the
+    // second; index must be valid. False when the C library cannot give it.
+    bool lastWriteLocal(int index, LocalDateTime& out) const;
     void setShootingDateProgress(ShootingDateProgress progress)
     {
         m_dateProgress = std::move(progress);

@@ -19,6 +19,7 @@ enum class NameStatus
     NumberTooLong,     // a sequence number outgrew the digit count
     UnusableCharacter, // a name holds a character this system refuses
     NameTooLong,       // a new name is longer than this system allows
+    BadDatePattern,    // the date part's pattern cannot be used
 };
 
 // A message for the status line, as a code the window turns into text.

@@ -18,7 +18,8 @@ RenameOptions optionsForNames(RenameOptions typed)
 
 bool lacksIdentifier(const RenameOptions& options)
 {
-    return !options.keepNumber && options.identifier.empty();
+    return !options.keepNumber && options.identifier.empty()
+           && options.dateSource == DateSource::None;
 }
 
 ConflictMarks conflictsOf(ConflictFinder& finder, const TMyFileList& list,

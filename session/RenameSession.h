@@ -20,7 +20,7 @@ class TMyFileList;
 RenameOptions optionsForNames(RenameOptions typed);
 
 // True when the options can make no name: unless the files keep their own
-// numbers, the names are made from an identifier.
+// numbers or carry a date, the names are made from an identifier.
 bool lacksIdentifier(const RenameOptions& options);
 
 // The marks of the list's rows, one per item in list order, and how many

@@ -1,6 +1,7 @@
 #include "SettingRows.h"
 
 #include "ByteText.h"
+#include "DatePattern.h"
 
 #include <algorithm>
 #include <type_traits>
@@ -11,6 +12,18 @@ namespace {
 
 using O = RenameOptions;
 using R = SettingsRecord;
+
+constexpr SettingChoice DateSources[] = {
+    {"NONE", "none", "", "日付を入れない"},
+    {"SHOT", "shot", "", "撮影日時 (ないときは更新日時)"},
+    {"MODIFIED", "modified", "", "更新日時"},
+};
+
+constexpr SettingChoice ExtensionCases[] = {
+    {"NONE", "", "", ""},
+    {"LOWER", "", "--ext-lower", "拡張子だけを小文字・大文字にする"},
+    {"UPPER", "", "--ext-upper", "拡張子だけを小文字・大文字にする"},
+};
 
 // Every key of the settings file, in the order a new file lists them; the
 // rename options among them with their command-line words and controls.
@@ -45,7 +58,7 @@ constexpr SettingRow Rows[] = {
      .shortOption = "-i",
      .longOption = "--identifier",
      .valueName = "識別名",
-     .help = "新しい名前の先頭 (既定はなし。-k のとき以外は必要)"},
+     .help = "新しい名前の先頭 (既定はなし。-k か --date のとき以外は必要)"},
     {.section = "CHANGE",
      .key = "CHANGE_NOM",
      .kind = ValueKind::Number,
@@ -124,6 +137,57 @@ constexpr SettingRow Rows[] = {
      .field = &R::preview,
      .byDefault = "ON",
      .control = "NonPreCheck"},
+    {.section = "CHANGE",
+     .key = "EXT_CASE",
+     .kind = ValueKind::Choice,
+     .field = &O::extensionCase,
+     .byDefault = "NONE",
+     .control = "ExtCaseBox",
+     .group = UsageGroup::Naming,
+     .choices = ExtensionCases},
+    {.section = "CHANGE",
+     .key = "DATE_SOURCE",
+     .kind = ValueKind::Choice,
+     .field = &O::dateSource,
+     .byDefault = "NONE",
+     .control = "DateSourceBox",
+     .group = UsageGroup::Naming,
+     .longOption = "--date",
+     .valueName = "日時",
+     .help = "名前に入れる日付",
+     .label = "日付の種類",
+     .choices = DateSources},
+    {.section = "CHANGE",
+     .key = "DATE_FORMAT",
+     .kind = ValueKind::Pattern,
+     .field = &O::datePattern,
+     .byDefault = "yyyyMMdd",
+     .control = "DateFormatBox",
+     .group = UsageGroup::Naming,
+     .longOption = "--date-format",
+     .valueName = "書式",
+     .help = "日付の書式 (既定 yyyyMMdd)\n"
+             "年 yyyy yy、月 MM M、日 dd d、時 HH H、\n"
+             "分 mm m、秒 ss s。ほかの文字はそのまま",
+     .label = "日付の書式"},
+    {.section = "CHANGE",
+     .key = "DATE_AFTER",
+     .kind = ValueKind::OnOff,
+     .field = &O::dateAfterIdentifier,
+     .byDefault = "OFF",
+     .control = "DateAfterCheck",
+     .group = UsageGroup::Naming,
+     .longOption = "--date-after",
+     .help = "日付を識別名の後に置く (既定は前)"},
+    {.section = "CHANGE",
+     .key = "DATE_NUMBER",
+     .kind = ValueKind::OnOff,
+     .field = &O::numberPerDate,
+     .byDefault = "OFF",
+     .control = "DateNumberCheck",
+     .group = UsageGroup::Naming,
+     .longOption = "--number-per-date",
+     .help = "日付ごとに連番を最初の番号から付ける"},
     {.section = "OPTIONS",
      .key = "HELP_HINT",
      .kind = ValueKind::OnOff,
@@ -303,6 +367,23 @@ bool isRenameOption(const SettingRow& row)
         row.field);
 }
 
+int choiceIn(const RenameOptions& options, const SettingRow& row)
+{
+    if (const auto* source = fieldIn<DateSource>(options, row.field))
+        return static_cast<int>(*source);
+    if (const auto* extensionCase = fieldIn<ExtensionCase>(options, row.field))
+        return static_cast<int>(*extensionCase);
+    return -1;
+}
+
+void setChoice(RenameOptions& options, const SettingRow& row, int place)
+{
+    if (auto* source = fieldIn<DateSource>(options, row.field))
+        *source = static_cast<DateSource>(place);
+    else if (auto* extensionCase = fieldIn<ExtensionCase>(options, row.field))
+        *extensionCase = static_cast<ExtensionCase>(place);
+}
+
 void setFromFileText(const SettingRow& row, std::string_view text, SettingsRecord& record)
 {
     switch (row.kind) {
@@ -334,6 +415,15 @@ void setFromFileText(const SettingRow& row, std::string_view text, SettingsRecor
     case ValueKind::Height:
         *fieldIn<int>(record, row.field) = heightSizeFromText(text);
         break;
+    case ValueKind::Choice:
+        for (std::size_t place = 0; place < row.choices.size(); ++place)
+            if (row.choices[place].fileText == text)
+                setChoice(record.rename, row, static_cast<int>(place));
+        break;
+    case ValueKind::Pattern:
+        if (DatePattern::parse(text))
+            *fieldIn<std::string>(record, row.field) = std::string(text);
+        break;
     }
 }
 
@@ -354,6 +444,14 @@ std::string fileTextOf(const SettingRow& row, const SettingsRecord& record)
         return *fieldIn<int>(record, row.field) == 1 ? "ON" : "OFF";
     case ValueKind::Height:
         return heightSizeToText(*fieldIn<int>(record, row.field));
+    case ValueKind::Choice: {
+        const int place = choiceIn(record.rename, row);
+        return place >= 0 && static_cast<std::size_t>(place) < row.choices.size()
+                   ? std::string(row.choices[static_cast<std::size_t>(place)].fileText)
+                   : std::string(row.choices.front().fileText);
+    }
+    case ValueKind::Pattern:
+        return *fieldIn<std::string>(record, row.field);
     }
     return {};
 }

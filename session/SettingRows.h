@@ -24,6 +24,8 @@ enum class ValueKind : std::uint8_t
     Order,     // a sort order, as the index of its item in the sort box
     Side,      // ButtonSide as "ON"/"OFF"
     Height,    // HeightSize as "S"/"M"/"L"
+    Choice,    // one of the row's choices, as its fileText; any other counts as missing
+    Pattern,   // a date pattern; one that cannot be used counts as missing
 };
 
 // Where torvel-cli's usage lists an option.
@@ -37,8 +39,19 @@ enum class UsageGroup : std::uint8_t
 // The field a row stands for: a rename option, or a setting of the window's own.
 using SettingField =
     std::variant<std::string RenameOptions::*, int RenameOptions::*, bool RenameOptions::*,
-                 SortOrder RenameOptions::*, std::string SettingsRecord::*, int SettingsRecord::*,
-                 bool SettingsRecord::*>;
+                 SortOrder RenameOptions::*, DateSource RenameOptions::*,
+                 ExtensionCase RenameOptions::*, std::string SettingsRecord::*,
+                 int SettingsRecord::*, bool SettingsRecord::*>;
+
+// One value of a Choice row. A choice's place among the row's choices is
+// the number of its enumerator.
+struct SettingChoice
+{
+    std::string_view fileText; // "SHOT": as the settings file writes it
+    std::string_view word;     // --date=shot; empty: only its flag chooses it
+    std::string_view flag;     // "--ext-lower": a word that chooses it alone
+    std::string_view help;     // what the usage says of it
+};
 
 // One key of the settings file, and for a rename option also its words on
 // torvel-cli's command line and its control in the window.
@@ -66,6 +79,7 @@ struct SettingRow
     // extension change, --upper turns lower case off.
     bool RenameOptions::*alsoField = nullptr;
     bool alsoValue = false;
+    std::span<const SettingChoice> choices = {}; // Choice: every value, in enumerator order
 };
 
 // One sort order: how the window shows it and the command line spells it.
@@ -137,6 +151,11 @@ const T* fieldIn(const SettingsRecord& record, const SettingField& field)
     const auto* member = memberIn<T, SettingsRecord>(field);
     return member != nullptr ? &(record.**member) : nullptr;
 }
+
+// A Choice row's field as the place of its choice; -1 for a row of another kind.
+int choiceIn(const RenameOptions& options, const SettingRow& row);
+// Sets a Choice row's field to the choice at `place` (one of the row's).
+void setChoice(RenameOptions& options, const SettingRow& row, int place);
 
 // Sets the row's field from a value as the settings file holds it. A
 // missing key is not read at all; a value the row refuses (a number outside

@@ -15,6 +15,8 @@ const char* nameStatusText(NameStatus status)
         return "【注意】連番が指定桁数を超えています。";
     case NameStatus::UnusableCharacter:
         return "【注意】 識別名にファイル名に使えない文字が含まれています。";
+    case NameStatus::BadDatePattern:
+        return "【注意】日付の書式が正しくありません。";
     case NameStatus::NameTooLong:
         break;
     }

@@ -41,6 +41,12 @@ TEST(CliOptionsTest, WhatTheCommandLineSaysAndWhatItRefuses)
         {"undo needs no files", {"--undo"}, ""},
         {"undo shows what it would do", {"--dry-run", "--undo"}, ""},
         {"undo takes back the last run, wherever", {"--undo", "photos"}, "--undo は"},
+        {"a date from nowhere", {"--date=exif", "a"}, "日付の種類がわかりません: exif"},
+        {"a date pattern no name can hold",
+         {"--date-format=yyyy/MM/dd", "a"},
+         "日付の書式にファイル名に使えない文字「/」があります: yyyy/MM/dd"},
+        {"a date field that is none", {"--date-format", "yyyMMdd", "a"}, "日付の書式の「yyy」は"},
+        {"a date pattern without a date", {"--date-format=photo", "a"}, "日付の書式に日付の部分"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -332,6 +338,37 @@ TEST_F(CommandLineTest, ABurstKeepsTheCamerasOrderAndASecondRunRenamesNothing)
                                       inode("P4.jpg")}),
                   numbered);
     }
+}
+
+// A day's photos numbered by their shooting date, one series a day; a file
+// without a shooting date is named by its time stamp, and said so.
+TEST_F(CommandLineTest, ASeriesPerShootingDay)
+{
+    const auto shotOn = [](const char* date) {
+        return test::ExifTags{{"Exif.Photo.DateTimeOriginal", date}};
+    };
+    test::writeJpeg(files / "a.jpg", shotOn("2024:05:03 10:00:00"));
+    test::writeJpeg(files / "b.jpg", shotOn("2024:05:04 09:00:00"));
+    test::writeJpeg(files / "c.jpg", shotOn("2024:05:03 18:00:00"));
+    test::writeJpeg(files / "d.jpg");
+    const auto inode = [this](const std::string& name) {
+        struct stat st
+        {};
+        return ::stat((files / name).c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    const ino_t cInode = inode("c.jpg");
+    const timespec noonOn4th[2] = {{0, UTIME_OMIT}, {1'714'791'600, 0}}; // 12:00 in Japan
+    ASSERT_EQ(::utimensat(AT_FDCWD, (files / "d.jpg").c_str(), noonOn4th, 0), 0);
+
+    EXPECT_EQ(run({"-i", "ID_", "-d", "3", "--date=shot", "--number-per-date", files.path()}),
+              CliExit::Done)
+        << err.str();
+    EXPECT_EQ(files.names(), (Names{"20240503_ID_001.jpg", "20240503_ID_002.jpg",
+                                    "20240504_ID_001.jpg", "20240504_ID_002.jpg"}));
+    EXPECT_EQ(inode("20240503_ID_002.jpg"), cInode) << "c.jpg, after a.jpg in name order";
+    EXPECT_NE(err.str().find("1個のファイルは撮影日時がないため、更新日時を使いました。"),
+              std::string::npos)
+        << err.str();
 }
 
 } // namespace

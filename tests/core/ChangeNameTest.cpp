@@ -2,7 +2,9 @@
 
 #include "FileAttributes.h"
 #include "FilesList.h"
+#include "FolderHandle.h"
 
+#include "common/SampleImages.h"
 #include "common/SampleNames.h"
 #include "common/ScratchDir.h"
 #include "common/TimeZone.h"
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 namespace torvel {
 namespace {
@@ -66,6 +69,38 @@ protected:
         return newNames();
     }
 
+    // One file of a folder of photos: its shooting date ("YYYY:MM:DD hh:mm:ss",
+    // nullptr for none) and its last-write time.
+    struct PhotoFile
+    {
+        std::string name;
+        const char* shot;
+        std::int64_t modified;
+    };
+
+    // As run, with the files made in a folder of their own, which the list
+    // reads the shooting dates from. A raw file is laid out as a TIFF.
+    Names runPhotos(const std::vector<PhotoFile>& files, const std::function<void(Inputs&)>& change)
+    {
+        ScratchDir photos;
+        m_list.ClearList();
+        m_list.setSourceFolder(std::make_shared<FolderHandle>(photos.path()));
+        for (const PhotoFile& f : files) {
+            const test::ExifTags tags = {{"Exif.Photo.DateTimeOriginal", f.shot ? f.shot : ""}};
+            if (f.shot && f.name.ends_with(".NEF"))
+                test::writeRawLikeTiff(photos / f.name, tags);
+            else if (f.shot)
+                test::writeJpeg(photos / f.name, tags);
+            else
+                photos.makeFile(f.name);
+            m_list.addItem(f.name, 0, f.modified, FileAttr::Archive);
+        }
+        Inputs in = defaults(m_dest);
+        change(in);
+        m_result = makeNewNames(m_list, in, {in.source, in.destination});
+        return newNames();
+    }
+
     ScratchDir m_dest;
     TMyFileList m_list{""};
     ChangeNameResult m_result;
@@ -98,6 +133,115 @@ TEST_F(ChangeName, WorkedExamplesInOrdinaryMode)
                       in.upperCase = true, in.identifier = "Trip", in.changeExtension = false;
                   }),
               (Names{"TRIP01.JPG"}));
+}
+
+TEST_F(ChangeName, NamesWithADateAndTheExtensionsCase)
+{
+    const test::ScopedTimeZone tokyo("JST-9");
+    const std::int64_t lateOn4th = test::tokyoInstant(2024, 5, 4, 23, 59, 59); // an odd second
+    const char* on3rd = "2024:05:03 10:00:00";
+    const char* on4th = "2024:05:04 08:30:15";
+    // By shooting date, yyyyMMdd, no identifier, three digits, own extension.
+    const auto dated = [](const std::function<void(Inputs&)>& more = {}) {
+        return [more](Inputs& in) {
+            in.dateSource = DateSource::Shot, in.datePattern = "yyyyMMdd", in.identifier = "",
+            in.digits = 3, in.changeExtension = false;
+            if (more)
+                more(in);
+        };
+    };
+    struct Case
+    {
+        const char* name;
+        std::vector<PhotoFile> files; // in list order
+        std::function<void(Inputs&)> change;
+        Names expected;
+        int withoutShootingDate = 0;
+        bool ok = true;
+    };
+    const Case cases[] = {
+        {"one series per day, the days interleaved in name order",
+         {{"a.jpg", on3rd, 0}, {"b.jpg", on4th, 0}, {"c.jpg", on3rd, 0}, {"d.jpg", on4th, 0}},
+         dated([](Inputs& in) { in.numberPerDate = true; }),
+         {"20240503_001.jpg", "20240504_001.jpg", "20240503_002.jpg", "20240504_002.jpg"}},
+        {"without a series per day the number runs on",
+         {{"a.jpg", on3rd, 0}, {"b.jpg", on4th, 0}},
+         dated(),
+         {"20240503_001.jpg", "20240504_002.jpg"}},
+        {"the date before the identifier",
+         {{"DSC_0001.NEF", on3rd, 0}},
+         dated([](Inputs& in) { in.identifier = "鎌倉_", in.datePattern = "yyyy-MM-dd"; }),
+         {"2024-05-03_鎌倉_001.NEF"}},
+        {"the date after the identifier",
+         {{"DSC_0001.NEF", on3rd, 0}},
+         dated([](Inputs& in) { in.identifier = "鎌倉_", in.dateAfterIdentifier = true; }),
+         {"鎌倉_20240503_001.NEF"}},
+        {"a file without a shooting date takes its time stamp's, and is counted",
+         {{"a.jpg", on3rd, 0}, {"memo.txt", nullptr, lateOn4th}},
+         dated([](Inputs& in) { in.numberPerDate = true; }),
+         {"20240503_001.jpg", "20240504_001.txt"},
+         1},
+        {"the time stamp as the source, to its odd second",
+         {{"a.jpg", on3rd, lateOn4th}},
+         dated([](Inputs& in) {
+             in.dateSource = DateSource::Modified, in.datePattern = "yyyyMMdd_HHmmss";
+         }),
+         {"20240504_235959_001.jpg"}},
+        {"the shooting date to the second",
+         {{"a.jpg", on4th, 0}},
+         dated([](Inputs& in) { in.datePattern = "yyyyMMdd_HHmmss"; }),
+         {"20240504_083015_001.jpg"}},
+        {"a date text taken outside the batch moves that day's number on",
+         {{"a.jpg", on3rd, 0}, {"b.jpg", on3rd, 0}},
+         dated([&](Inputs& in) {
+             m_dest.makeFile("20240503_001.jpg");
+             in.numberPerDate = true, in.avoidDuplicates = true;
+         }),
+         {"20240503_002.jpg", "20240503_003.jpg"}},
+        {"a kept number takes the date as the identifier does",
+         {{"DSC7.jpg", on3rd, 0}, {"IMG12.jpg", on4th, 0}},
+         dated([](Inputs& in) { in.keepNumber = true; }),
+         {"20240503_DSC007.jpg", "20240504_IMG012.jpg"}},
+        {"a date that makes two kept names equal is not given twice",
+         {{"x1.jpg", on3rd, 0}, {"y1.jpg", on3rd, 0}},
+         dated([](Inputs& in) {
+             in.keepNumber = true, in.keepNumberIdentifier = true, in.identifier = "P";
+         }),
+         {"20240503_P001.jpg", "20240503_P001-01.jpg"}},
+        {"a Shift-JIS name keeps its bytes, its extension cased alone",
+         {{sjisTest + "7.JPG", nullptr, lateOn4th}},
+         dated([](Inputs& in) {
+             in.dateSource = DateSource::Modified, in.keepNumber = true,
+             in.extensionCase = ExtensionCase::Lower;
+         }),
+         {"20240504_" + sjisTest + "007.jpg"}},
+        {"the extension lower-cased alone",
+         {{"a.JPG", nullptr, 0}, {"b.Png", nullptr, 0}},
+         [](Inputs& in) {
+             in.identifier = "Trip", in.changeExtension = false,
+             in.extensionCase = ExtensionCase::Lower;
+         },
+         {"Trip01.jpg", "Trip02.png"}},
+        {"the extension's case over the name's",
+         {{"a.jpg", nullptr, 0}},
+         [](Inputs& in) {
+             in.identifier = "Trip", in.changeExtension = false, in.lowerCase = true,
+             in.extensionCase = ExtensionCase::Upper;
+         },
+         {"trip01.JPG"}},
+        {"a pattern that cannot be used makes no name",
+         {{"a.jpg", on3rd, 0}},
+         dated([](Inputs& in) { in.datePattern = "yyy"; }),
+         {""},
+         0,
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(runPhotos(c.files, c.change), c.expected);
+        EXPECT_EQ(m_result.withoutShootingDate, c.withoutShootingDate);
+        EXPECT_EQ(m_result.ok, c.ok);
+    }
 }
 
 TEST_F(ChangeName, WorkedExamplesWithDuplicateAvoidance)

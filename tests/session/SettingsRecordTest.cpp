@@ -66,7 +66,9 @@ std::string defaultFileText(const std::string& folder)
              "[CHANGE]\nCHANGE_DIR="
            + folder
            + "\nCHANGE_NAME=TOR\nCHANGE_NOM=1\nCHANGE_DIGIT=5\n"
-             "CHANGE_EXT=txt\nCHANGE_MOVE=MOVE\nUPPER=OFF\nLOWWER=OFF\nPREVIEW=ON\n\n"
+             "CHANGE_EXT=txt\nCHANGE_MOVE=MOVE\nUPPER=OFF\nLOWWER=OFF\nPREVIEW=ON\n"
+             "EXT_CASE=NONE\nDATE_SOURCE=NONE\nDATE_FORMAT=yyyyMMdd\nDATE_AFTER=OFF\n"
+             "DATE_NUMBER=OFF\n\n"
              "[OPTIONS]\nHELP_HINT=ON\nDUPLICATE=OFF\nSAMENAME=OFF\nCOLUMN=OFF\nCOLUMNNAME=OFF\n"
              "EXT_CHECK=OFF\nBUTTONSIDE=ON\nHEIGHTSIZE=M\nFORM_LEFT=233\nFORM_TOP=104\n";
 }
@@ -229,6 +231,46 @@ TEST_F(SettingsRecordTest, NumbersThatAreNotDecimalIntegersInRangeGetTheirDefaul
     }
 }
 
+TEST_F(SettingsRecordTest, DateAndExtensionCaseKeysReadAndWriteBack)
+{
+    struct Case
+    {
+        const char* name;
+        const char* lines; // of the CHANGE section
+        DateSource source;
+        const char* pattern;
+        bool after, perDate;
+        ExtensionCase extensionCase;
+    };
+    using D = DateSource;
+    using E = ExtensionCase;
+    const Case cases[] = {
+        {"a file from before the keys", "UPPER=ON\n", D::None, "yyyyMMdd", false, false, E::AsIs},
+        {"every key set",
+         "DATE_SOURCE=SHOT\nDATE_FORMAT=yyyy-MM-dd\nDATE_AFTER=ON\nDATE_NUMBER=ON\nEXT_CASE="
+         "LOWER\n",
+         D::Shot, "yyyy-MM-dd", true, true, E::Lower},
+        {"the other choices", "DATE_SOURCE=MODIFIED\nEXT_CASE=UPPER\n", D::Modified, "yyyyMMdd",
+         false, false, E::Upper},
+        {"words in other letters count as missing", "DATE_SOURCE=shot\nEXT_CASE=Lower\n", D::None,
+         "yyyyMMdd", false, false, E::AsIs},
+        {"a pattern no name can hold counts as missing", "DATE_FORMAT=yyyy/MM/dd\n", D::None,
+         "yyyyMMdd", false, false, E::AsIs},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(m_ini);
+        const SettingsRecord record = readFrom(std::string("[CHANGE]\n") + c.lines);
+        EXPECT_EQ(record.rename.dateSource, c.source);
+        EXPECT_EQ(record.rename.datePattern, c.pattern);
+        EXPECT_EQ(record.rename.dateAfterIdentifier, c.after);
+        EXPECT_EQ(record.rename.numberPerDate, c.perDate);
+        EXPECT_EQ(record.rename.extensionCase, c.extensionCase);
+        writeAndSave(record);
+        EXPECT_EQ(read(), record);
+    }
+}
+
 TEST_F(SettingsRecordTest, WindowPositionMayBeNegativeButStaysWithinScreenCoordinates)
 {
     SettingsRecord record = readFrom("[OPTIONS]\nFORM_LEFT=-1200\nFORM_TOP=32767\n");
@@ -291,6 +333,11 @@ TEST_F(SettingsRecordTest, HandEditedFileKeepsEveryOtherByte)
                                    "CHANGE_MOVE=MOVE\r\n"
                                    "LOWWER=OFF\r\n"
                                    "PREVIEW=ON\r\n"
+                                   "EXT_CASE=NONE\r\n"
+                                   "DATE_SOURCE=NONE\r\n"
+                                   "DATE_FORMAT=yyyyMMdd\r\n"
+                                   "DATE_AFTER=OFF\r\n"
+                                   "DATE_NUMBER=OFF\r\n"
                                    "[OPTIONS]\r\n"
                                    "FORM_LEFT=10\r\n"
                                    "HELP_HINT=ON\r\n"

@@ -69,7 +69,9 @@ TEST(MainFormSettings, MissingFileStartsWithTheDefaultsAndIsWrittenInKeyOrder)
               "[CHANGE]\nCHANGE_DIR="
             + folder
             + "\nCHANGE_NAME=TOR\nCHANGE_NOM=1\nCHANGE_DIGIT=5\n"
-              "CHANGE_EXT=txt\nCHANGE_MOVE=RENAME\nUPPER=OFF\nLOWWER=OFF\nPREVIEW=ON\n\n"
+              "CHANGE_EXT=txt\nCHANGE_MOVE=RENAME\nUPPER=OFF\nLOWWER=OFF\nPREVIEW=ON\n"
+              "EXT_CASE=NONE\nDATE_SOURCE=NONE\nDATE_FORMAT=yyyyMMdd\nDATE_AFTER=OFF\n"
+              "DATE_NUMBER=OFF\n\n"
               "[OPTIONS]\nHELP_HINT=ON\nDUPLICATE=OFF\nSAMENAME=OFF\nCOLUMN=OFF\nCOLUMNNAME=OFF\n"
               "EXT_CHECK=OFF\nBUTTONSIDE=ON\nHEIGHTSIZE=M\nFORM_LEFT=233\nFORM_TOP=104\n");
 
@@ -249,6 +251,11 @@ TEST(MainFormSettings, HandEditedFileKeepsEveryOtherByte)
                                "CHANGE_EXT=txt\r\n"
                                "CHANGE_MOVE=MOVE\r\n"
                                "LOWWER=OFF\r\n"
+                               "EXT_CASE=NONE\r\n"
+                               "DATE_SOURCE=NONE\r\n"
+                               "DATE_FORMAT=yyyyMMdd\r\n"
+                               "DATE_AFTER=OFF\r\n"
+                               "DATE_NUMBER=OFF\r\n"
                                "[OPTIONS]\r\n"
                                "HELP_HINT=ON\r\n"
                                "FORM_LEFT=40\r\n"
