@@ -194,7 +194,8 @@ public:
         for (const SettingRow& row : settingRows()) {
             for (std::size_t place = 0; place < row.choices.size(); ++place) {
                 if (names(word, "", row.choices[place].flag)) {
-                    m_options.given.push_back({&row, ChoicePlace{static_cast<int>(place)}});
+                    m_options.given.emplace_back().row = &row; // in place: see below
+                    m_options.given.back().value = ChoicePlace{static_cast<int>(place)};
                     known = true;
                 }
             }
