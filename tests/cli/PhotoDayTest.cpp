@@ -60,14 +60,11 @@ TEST(CliPhotoDay, ThreeCamerasOnTwoDaysTakeASeriesPerDayInShootingOrder)
         {};
         return ::stat((photos + name).c_str(), &st) == 0 ? st.st_ino : 0;
     };
+    const Names originals = home.names("photos");
+    ASSERT_EQ(originals.size(), std::size(files));
     std::map<std::string, ino_t> taken;
-    Names originals;
-    for (const Case& f : files) {
+    for (const Case& f : files)
         taken[f.name] = inode(f.name);
-        originals.push_back(f.name);
-    }
-    std::sort(originals.begin(), originals.end());
-    ASSERT_EQ(home.names("photos"), originals);
 
     const auto lowered = [](std::string name) {
         for (std::size_t i = name.rfind('.'); i < name.size(); ++i)
@@ -76,15 +73,8 @@ TEST(CliPhotoDay, ThreeCamerasOnTwoDaysTakeASeriesPerDayInShootingOrder)
     };
     for (const bool lower : {false, true}) {
         SCOPED_TRACE(lower ? "extensions lowered" : "extensions kept");
-        Names line{"--date=shot",
-                   "--date-format=yyyyMMdd",
-                   "--number-per-date",
-                   "-i",
-                   "識別名_",
-                   "-d",
-                   "3",
-                   "--sort=shot-oldest",
-                   photos};
+        Names line{"--date=shot", "--date-format=yyyyMMdd", "--number-per-date", "-i", "識別名_"};
+        line.insert(line.end(), {"-d", "3", "--sort=shot-oldest", photos});
         if (lower)
             line.insert(line.begin(), "--ext-lower");
         ASSERT_EQ(test::runCli(home, line), 0) << home.read("err");
