@@ -226,7 +226,9 @@ public:
             if (run.run_type != Run::RT_Iteration)
                 continue;
             // A repeated run is kept under its plain name, as the median of its repeats.
-            const std::string name = run.benchmark_name();
+            const std::string& args = run.run_name.args;
+            const std::string name =
+                run.run_name.function_name + (args.empty() ? std::string() : "/" + args);
             ms[name] = run.GetAdjustedRealTime();
             cpuMs[name] = run.GetAdjustedCPUTime();
             if (run.repetitions > 1) {

@@ -136,14 +136,21 @@ const DateTexts::Ahead& DateTexts::ahead(int index)
     return m_ahead[static_cast<std::size_t>(index) % m_ahead.size()];
 }
 
-std::uint32_t DateTexts::numberOfText(const std::string& text)
+// Fields met for the first time in a pattern of one width, in a year of
+// four digits, make a text never made before: each field has its own
+// digits at its own place. Other texts are looked up (and are never equal
+// to those: they differ in width or hold a sign).
+std::uint32_t DateTexts::numberOfText(const std::string& text, bool surelyNew)
 {
-    if (const std::uint32_t known = m_numberOfText.find(text); known != NameIndex::none)
-        return known;
+    if (!surelyNew)
+        if (const std::uint32_t known = m_numberOfText.find(text); known != NameIndex::none)
+            return known;
     if (!m_texts.empty() && text.size() != m_texts.front().size())
         m_widthVaried = true;
     const auto number = static_cast<std::uint32_t>(m_texts.size());
-    m_numberOfText.insert(m_texts.emplace_back(text), number);
+    const std::string& held = m_texts.emplace_back(text);
+    if (!surelyNew)
+        m_numberOfText.insert(held, number);
     return number;
 }
 
@@ -161,6 +168,24 @@ DateTexts::FieldsSlot& DateTexts::slotOf(std::uint64_t fields)
     return m_slots[at];
 }
 
+void DateTexts::remember(std::uint64_t fields, std::uint32_t number, std::string_view text)
+{
+    if (2 * (m_used + 1) > m_slots.size()) {
+        std::vector<FieldsSlot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        for (const FieldsSlot& slot : old)
+            if (slot.number != NameIndex::none)
+                slotOf(slot.fields) = slot;
+    }
+    FieldsSlot& slot = slotOf(fields);
+    slot = {fields, number};
+    if (text.size() <= slot.text.size()) {
+        slot.size = static_cast<std::uint8_t>(text.size());
+        std::copy(text.begin(), text.end(), slot.text.begin());
+    }
+    ++m_used;
+}
+
 DateTexts::Text DateTexts::textOf(int index)
 {
     const Ahead& item = ahead(index);
@@ -174,23 +199,10 @@ DateTexts::Text DateTexts::textOf(int index)
     }
     m_scratch.clear();
     m_pattern.appendTo(t, m_scratch);
-    const std::uint32_t number = numberOfText(m_scratch);
-    if (fields) {
-        if (2 * (m_used + 1) > m_slots.size()) {
-            std::vector<FieldsSlot> old(m_slots.size() * 2);
-            old.swap(m_slots);
-            for (const FieldsSlot& slot : old)
-                if (slot.number != NameIndex::none)
-                    slotOf(slot.fields) = slot;
-        }
-        FieldsSlot& slot = slotOf(*fields);
-        slot = {*fields, number};
-        if (m_scratch.size() <= slot.text.size()) {
-            slot.size = static_cast<std::uint8_t>(m_scratch.size());
-            std::copy(m_scratch.begin(), m_scratch.end(), slot.text.begin());
-        }
-        ++m_used;
-    }
+    const bool surelyNew = fields && m_pattern.fixedWidth() && t.year >= 0 && t.year <= 9999;
+    const std::uint32_t number = numberOfText(m_scratch, surelyNew);
+    if (fields)
+        remember(*fields, number, m_scratch);
     return {number, m_texts[number]};
 }
 

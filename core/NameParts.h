@@ -89,7 +89,7 @@ public:
 private:
     DateTexts(TMyFileList& list, DateSource source, DatePattern pattern);
     LocalDateTime wallClock(int index, bool& fallback) const;
-    std::uint32_t numberOfText(const std::string& text);
+    std::uint32_t numberOfText(const std::string& text, bool surelyNew);
 
     // Items are asked for in order: the fields of the next few are worked
     // out ahead, and their slots fetched from memory while names are made.
@@ -124,6 +124,7 @@ private:
     };
     std::size_t homeOf(std::uint64_t fields) const;
     FieldsSlot& slotOf(std::uint64_t fields);
+    void remember(std::uint64_t fields, std::uint32_t number, std::string_view text);
     std::vector<FieldsSlot> m_slots = std::vector<FieldsSlot>(64);
     std::size_t m_used = 0;
     std::string m_scratch;
