@@ -43,6 +43,17 @@ QString nameText(std::string_view bytes)
     return utf8Text(displayName(bytes));
 }
 
+// The item the box of a choice row shows for the option's present choice.
+QString choiceLabel(const RenameOptions& options, std::string_view control)
+{
+    for (const SettingRow& row : settingRows()) {
+        if (row.kind == ValueKind::Choice && row.control == control) {
+            return utf8Text(row.choices[static_cast<std::size_t>(choiceIn(options, row))].label);
+        }
+    }
+    return {};
+}
+
 // Only a real change of the text is written back, so that the cursor of a
 // box the person is typing in stays where it is.
 void setTextIfChanged(QLineEdit* box, const QString& text)
@@ -321,19 +332,9 @@ void RenamePage::DateChoiceChange()
 
 void RenamePage::showDatePart(const RenameOptions& options)
 {
-    const SettingRow* source = nullptr;
-    const SettingRow* extCase = nullptr;
-    for (const SettingRow& row : settingRows()) {
-        if (row.kind == ValueKind::Choice) {
-            (fieldIn<DateSource>(options, row.field) != nullptr ? source : extCase) = &row;
-        }
-    }
-    const auto labelOf = [&options](const SettingRow* row) {
-        return utf8Text(row->choices[static_cast<std::size_t>(choiceIn(options, *row))].label);
-    };
     // Where the date stands in the name, and from what it is taken.
     QString caption = QStringLiteral("日付なし");
-    QString hint = labelOf(source);
+    QString hint = choiceLabel(options, "DateSourceBox");
     if (options.dateSource != DateSource::None) {
         const QString date = options.dateSource == DateSource::Shot ? QStringLiteral("撮影日")
                                                                     : QStringLiteral("更新日");
@@ -346,7 +347,7 @@ void RenamePage::showDatePart(const RenameOptions& options)
     }
     m_datePart->setCaption(caption);
     m_datePart->setAccessibleName(QStringLiteral("日付: ") + caption);
-    m_datePart->setToolTip(hint + QLatin1Char('\n') + labelOf(extCase)
+    m_datePart->setToolTip(hint + QLatin1Char('\n') + choiceLabel(options, "ExtCaseBox")
                            + QStringLiteral("\n押すと、日付と拡張子を選べます。"));
 }
 
