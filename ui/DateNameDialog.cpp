@@ -120,7 +120,7 @@ void DateNameDialog::updateControls()
         control->setEnabled(dated);
     }
     // A date is made only from a pattern that can be used; without a date
-    // the pattern waits, and is put back at OK should it be unusable.
+    // the pattern does not count.
     m_buttons->button(QDialogButtonBox::Ok)
         ->setEnabled(!dated || DatePattern::parse(bytesOf(m_format->currentText())).has_value());
 }
@@ -140,14 +140,6 @@ void DateNameDialog::showExample(const QString& text, bool warning)
 {
     m_example->setText(text);
     m_example->setStyleSheet(warning ? QStringLiteral("color: #c00000;") : QString());
-}
-
-void DateNameDialog::accept()
-{
-    if (!DatePattern::parse(bytesOf(m_format->currentText()))) {
-        m_format->setEditText(utf8Text(m_opened.datePattern));
-    }
-    QDialog::accept();
 }
 
 void DateNameDialog::reject()

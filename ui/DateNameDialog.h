@@ -32,7 +32,6 @@ public:
     // can be made (a warning).
     void showExample(const QString& text, bool warning);
 
-    void accept() override;
     void reject() override;
 
 Q_SIGNALS:
