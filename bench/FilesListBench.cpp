@@ -151,7 +151,8 @@ BENCHMARK(BM_ChangeName)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // The same names with the shooting date before the identifier and a series
 // per day. The folder holds no photos: every file falls back to its time
-// stamp, which is the longer way.
+// stamp, which is the longer way, and its time stamps spread over 47 years
+// give some 17,000 different days in no order (a day's photos give a few).
 void BM_ChangeNameWithDatePerDay(benchmark::State& state)
 {
     RenameOptions in = nameOptions("ZZNEW", false);

@@ -1,10 +1,12 @@
 // Figures of the shooting-date order on 10,000 real JPEG files: the list
-// rebuild that reads their dates beside the same rebuild without them, and
-// the longest time the window would go without a status update while the
-// dates are read. Each run is repeated; the median is bounded and the spread
-// printed beside it.
+// rebuild that reads their dates beside the same rebuild without them, the
+// same for choosing and naming the files (by shooting day against by name),
+// and the longest time the window would go without a status update while
+// the dates are read. Each run is repeated; the median is bounded and the
+// spread printed beside it.
 
 #include "BenchFolder.h"
+#include "ChangeName.h"
 #include "FileProp.h"
 #include "FilesList.h"
 
@@ -117,6 +119,49 @@ void BM_RebuildByShootingDate(benchmark::State& state)
 }
 BENCHMARK(BM_RebuildByShootingDate)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
+RenameOptions nameOptions(DateSource date)
+{
+    RenameOptions in;
+    in.identifier = "P_";
+    in.startNumber = 1;
+    in.digits = 5;
+    in.dateSource = date;
+    in.datePattern = "yyyyMMdd";
+    in.numberPerDate = date != DateSource::None;
+    return in;
+}
+
+// Choosing the photos, putting them in order and making their new names, as
+// the window does before it shows them: the list rebuild and the name
+// generator.
+void chooseAndName(benchmark::State& state, SortOrder order, const RenameOptions& in)
+{
+    const FilePropInput input = rebuildInput(order);
+    const NameFolders folders{photos().path, photos().path};
+    TMyFileList list;
+    rebuildFileList(list, input); // warm the caches like the others
+    makeNewNames(list, in, folders);
+    for (auto _ : state) {
+        rebuildFileList(list, input);
+        const ChangeNameResult named = makeNewNames(list, in, folders);
+        // Every photo is dated: a fallback would time the wrong work.
+        if (!named.ok || named.withoutShootingDate != 0)
+            state.SkipWithError("the names were not made from every photo's date");
+    }
+}
+
+void BM_ChooseAndNameByName(benchmark::State& state)
+{
+    chooseAndName(state, SortOrder::NameUp, nameOptions(DateSource::None));
+}
+BENCHMARK(BM_ChooseAndNameByName)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void BM_ChooseAndNameByShootingDay(benchmark::State& state)
+{
+    chooseAndName(state, SortOrder::ShotOldestFirst, nameOptions(DateSource::Shot));
+}
+BENCHMARK(BM_ChooseAndNameByShootingDay)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
 // Every repetition's time per iteration, wall-clock.
 class SpreadReporter : public benchmark::ConsoleReporter
 {
@@ -162,15 +207,26 @@ int main(int argc, char** argv)
     SpreadReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    const std::vector<double>& plain = reporter.ms["BM_RebuildByName"];
-    const std::vector<double>& dated = reporter.ms["BM_RebuildByShootingDate"];
+    // Repetition by repetition: the first of one over the first of the other, and so on.
+    const auto ratios = [&](const char* dated, const char* plain) {
+        const std::vector<double>& a = reporter.ms[dated];
+        const std::vector<double>& b = reporter.ms[plain];
+        std::vector<double> out;
+        for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+            out.push_back(a[i] / b[i]);
+        return out;
+    };
     std::printf("\nFigures (10,000 JPEG files), wall-clock time, median (lowest..highest):\n");
-    printFigure("rebuild by name", plain, "ms", 0); // the ratio's baseline
-    printFigure("rebuild by shooting date", dated, "ms", 0);
-    std::vector<double> ratios;
-    for (std::size_t i = 0; i < std::min(plain.size(), dated.size()); ++i)
-        ratios.push_back(dated[i] / plain[i]);
-    printFigure("rebuild by shooting date / rebuild by name", ratios, "x", 3.0);
+    // Each ratio's two parts are printed for it, unbounded.
+    printFigure("rebuild by name", reporter.ms["BM_RebuildByName"], "ms", 0);
+    printFigure("rebuild by shooting date", reporter.ms["BM_RebuildByShootingDate"], "ms", 0);
+    printFigure("rebuild by shooting date / rebuild by name",
+                ratios("BM_RebuildByShootingDate", "BM_RebuildByName"), "x", 3.0);
+    printFigure("choose and name by name", reporter.ms["BM_ChooseAndNameByName"], "ms", 0);
+    printFigure("choose, order and name by shooting day",
+                reporter.ms["BM_ChooseAndNameByShootingDay"], "ms", 0);
+    printFigure("choose, order and name by shooting day / by name",
+                ratios("BM_ChooseAndNameByShootingDay", "BM_ChooseAndNameByName"), "x", 3.0);
     printFigure("longest time without a status update", longestGaps, "ms", 100.0);
     benchmark::Shutdown();
     return 0;

@@ -61,9 +61,10 @@ public:
         , m_keepNumber(options.keepNumber)
         , m_inPlace(m_keepNumber && sameFolder(folders.source, folders.destination))
         , m_parts(namePartsOf(options))
-        , m_trackProduced(namesCanRepeat(options))
+        // The names made are looked up only to step past them.
+        , m_stepsPastNames(options.avoidDuplicates || m_keepNumber)
+        , m_trackProduced(m_stepsPastNames && namesCanRepeat(options))
         , m_produced(NameCase::Folded, m_trackProduced ? static_cast<std::size_t>(list.Count()) : 0)
-        , m_perDate(options.startNumber)
     {
         if (!m_in.extension.empty() && m_in.changeExtension)
             m_extension = "." + m_in.extension;
@@ -77,30 +78,14 @@ public:
             if (!dates)
                 return {false, {StatusKind::Warning, NameStatus::BadDatePattern}};
         }
-        const bool perDate = dates && m_in.numberPerDate && !m_keepNumber;
-        m_number = static_cast<std::int64_t>(m_in.startNumber) - 1;
-        ChangeNameResult result{true, {StatusKind::Working, NameStatus::Converting}};
-        for (int i = 0; i < m_list.Count(); ++i) {
-            m_list.prefetch(i + 8); // items lie in memory in another order
-            const std::string_view date = dates ? dates->textOf(i) : std::string_view();
-            std::int64_t& number = perDate ? m_perDate.of(date) : m_number;
-            ++number;
-            const std::string& fileName = m_list.fileNameAt(i);
-            std::optional<std::string> name = m_keepNumber
-                                                  ? std::optional(keepNumber(fileName, date))
-                                                  : ordinaryName(fileName, date, number);
-            if (!name) {
-                result = {false, m_stop};
-                break;
-            }
-            const std::string& finalName = withCase(*name);
-            if (const NameProblem p = nameProblem(finalName); p != NameProblem::None) {
-                result = {false, warningFor(p)};
-                break;
-            }
-            m_list.SetNewName(i, finalName);
-            if (m_trackProduced)
-                m_produced.insert(finalName);
+        ChangeNameResult result = nameEach(dates ? &*dates : nullptr);
+        if (dates && dates->widthVaried() && m_stepsPastNames && !m_trackProduced) {
+            // A date of another width moves the number: names are no longer
+            // known to differ, so they are made again and remembered.
+            m_trackProduced = true;
+            m_produced = NameIndex(NameCase::Folded, static_cast<std::size_t>(m_list.Count()));
+            dates = DateTexts::of(m_list, m_in);
+            result = nameEach(&*dates);
         }
         result.withoutShootingDate = dates ? dates->fallbacks() : 0;
         return result;
@@ -114,6 +99,35 @@ public:
     }
 
 private:
+    ChangeNameResult nameEach(DateTexts* dates)
+    {
+        const bool perDate = dates && m_in.numberPerDate && !m_keepNumber;
+        const std::int64_t first = static_cast<std::int64_t>(m_in.startNumber);
+        std::int64_t running = first - 1;
+        std::vector<std::int64_t> perDateNumbers; // by the number of the date text
+        ChangeNameResult result{true, {StatusKind::Working, NameStatus::Converting}};
+        for (int i = 0; i < m_list.Count(); ++i) {
+            m_list.prefetch(i + 8); // items lie in memory in another order
+            const DateTexts::Text date = dates ? dates->textOf(i) : DateTexts::Text{0, {}};
+            if (perDate && date.number >= perDateNumbers.size())
+                perDateNumbers.resize(date.number + 1, first - 1);
+            std::int64_t& number = perDate ? perDateNumbers[date.number] : running;
+            ++number;
+            const std::string& fileName = m_list.fileNameAt(i);
+            if (m_keepNumber)
+                m_name = keepNumber(fileName, date.text);
+            else if (!ordinaryName(fileName, date.text, number))
+                return {false, m_stop};
+            const std::string& finalName = withCase(m_name);
+            if (const NameProblem p = nameProblem(finalName); p != NameProblem::None)
+                return {false, warningFor(p)};
+            m_list.SetNewName(i, finalName);
+            if (m_trackProduced)
+                m_produced.insert(finalName);
+        }
+        return result;
+    }
+
     // The name as it will be written; a reference to `name` itself when no
     // case change is asked for, else to a buffer valid until the next call.
     // The extension's own case, when asked for, goes over the name's.
@@ -150,40 +164,43 @@ private:
             date);
     }
 
-    std::string candidate(std::string_view extension, std::int64_t number) const
+    // The number and the extension after the prefix in m_name, in place.
+    void setNumber(std::string_view extension, std::int64_t number)
     {
-        return m_prefix + PadNumber(number, m_in.digits) + std::string(extension);
+        m_name.resize(m_prefixLength);
+        m_name += PadNumber(number, m_in.digits);
+        m_name += extension;
     }
 
-    // The date, identifier, number and extension; with duplicate avoidance
-    // the number moves on past taken names. Nothing when the number outgrows
-    // the digit count or the name cannot be held (m_stop says which).
-    std::optional<std::string> ordinaryName(const std::string& fileName, std::string_view date,
-                                            std::int64_t& number)
+    // The date, identifier, number and extension in m_name; with duplicate
+    // avoidance the number moves on past taken names. False when the number
+    // outgrows the digit count or the name cannot be held (m_stop says which).
+    bool ordinaryName(const std::string& fileName, std::string_view date, std::int64_t& number)
     {
         const std::string_view extension =
             m_extension.empty() ? extensionOf(fileName) : std::string_view(m_extension);
-        m_prefix.clear();
-        appendPrefix(m_parts, date, m_in.identifier, m_prefix);
-        std::string name = candidate(extension, number);
+        m_name.clear();
+        appendPrefix(m_parts, date, m_in.identifier, m_name);
+        m_prefixLength = m_name.size();
+        setNumber(extension, number);
         // A name with "/" must not even be looked up: it would reach another folder.
-        if (const NameProblem p = nameProblem(name); p != NameProblem::None) {
+        if (const NameProblem p = nameProblem(m_name); p != NameProblem::None) {
             m_stop = warningFor(p);
-            return std::nullopt;
+            return false;
         }
         if (m_in.avoidDuplicates) {
-            while (taken(name)) {
+            while (taken(m_name)) {
                 ++number;
                 if (tooManyDigits(number))
                     break;
-                name = candidate(extension, number);
+                setNumber(extension, number);
             }
         }
         if (tooManyDigits(number)) {
             m_stop = {StatusKind::Warning, NameStatus::NumberTooLong};
-            return std::nullopt;
+            return false;
         }
-        return name;
+        return true;
     }
 
     bool tooManyDigits(std::int64_t number) const
@@ -197,13 +214,13 @@ private:
     bool m_keepNumber;
     bool m_inPlace; // the new names are given in the files' own folder
     NameParts m_parts;
-    bool m_trackProduced = false;
+    bool m_stepsPastNames;
+    bool m_trackProduced;
     std::string m_extension; // the replacement extension, if any
     NameIndex m_produced;    // the names made so far, compared without regard to case
     std::string m_cased;
-    std::string m_prefix;      // the text before the number of the name being made
-    std::int64_t m_number = 0; // the running number, through every file
-    DateCounters m_perDate;    // or one for each date text
+    std::string m_name;             // the name being made
+    std::size_t m_prefixLength = 0; // of the text before its number
     StatusMessage m_stop;
 };
 

@@ -1,7 +1,6 @@
 #include "DatePattern.h"
 
 #include <array>
-#include <cstdio>
 
 namespace torvel {
 
@@ -22,12 +21,25 @@ bool nameCanHold(char c)
     return c != '/' && byte >= 0x20 && byte != 0x7f;
 }
 
-// value in at least `width` digits.
-std::string digits(int value, int width)
+// value in at least `width` digits, without the C library: names for
+// 100,000 files format as many dates.
+void appendDigits(int value, int width, std::string& out)
 {
-    std::array<char, 16> text{};
-    std::snprintf(text.data(), text.size(), "%0*d", width, value);
-    return text.data();
+    if (value < 0) {
+        out += '-';
+        value = -value;
+        --width;
+    }
+    std::array<char, 12> text{};
+    std::size_t at = text.size();
+    do {
+        text[--at] = static_cast<char>('0' + value % 10);
+        value /= 10;
+        --width;
+    } while (value > 0);
+    if (width > 0)
+        out.append(static_cast<std::size_t>(width), '0');
+    out.append(text.data() + at, text.size() - at);
 }
 
 } // namespace
@@ -60,7 +72,8 @@ std::optional<DatePattern> DatePattern::parse(std::string_view text, DatePattern
             continue;
         }
         Piece piece;
-        piece.padded = run == 2;
+        piece.padded = run == 2 || run == 4;
+        pattern.m_fixedWidth = pattern.m_fixedWidth && piece.padded;
         if (c == 'y') {
             if (run != 2 && run != 4)
                 return refuse(DatePatternProblem::BadField, text.substr(at, run));
@@ -87,6 +100,12 @@ std::optional<DatePattern> DatePattern::parse(std::string_view text, DatePattern
 std::string DatePattern::format(const LocalDateTime& t) const
 {
     std::string out;
+    appendTo(t, out);
+    return out;
+}
+
+void DatePattern::appendTo(const LocalDateTime& t, std::string& out) const
+{
     for (const Piece& piece : m_pieces) {
         const int width = piece.padded ? 2 : 1;
         switch (piece.field) {
@@ -94,29 +113,69 @@ std::string DatePattern::format(const LocalDateTime& t) const
             out += piece.literal;
             break;
         case Field::Year4:
-            out += digits(t.year, 4);
+            appendDigits(t.year, 4, out);
             break;
         case Field::Year2:
-            out += digits(t.year % 100, 2);
+            appendDigits(t.year % 100, 2, out);
             break;
         case Field::Month:
-            out += digits(t.month, width);
+            appendDigits(t.month, width, out);
             break;
         case Field::Day:
-            out += digits(t.day, width);
+            appendDigits(t.day, width, out);
             break;
         case Field::Hour:
-            out += digits(t.hour, width);
+            appendDigits(t.hour, width, out);
             break;
         case Field::Minute:
-            out += digits(t.minute, width);
+            appendDigits(t.minute, width, out);
             break;
         case Field::Second:
-            out += digits(t.second, width);
+            appendDigits(t.second, width, out);
             break;
         }
     }
-    return out;
+}
+
+std::optional<std::uint64_t> DatePattern::shownFields(const LocalDateTime& t) const
+{
+    const auto inRange = [](int v, int low, int high) { return v >= low && v <= high; };
+    if (!inRange(t.month, 0, 15) || !inRange(t.day, 0, 31) || !inRange(t.hour, 0, 31)
+        || !inRange(t.minute, 0, 63) || !inRange(t.second, 0, 63))
+        return std::nullopt;
+    // Below bit 26 the fields of the day and time; above them the year, or
+    // when only two of its digits show, those.
+    std::uint64_t year = 0;
+    std::uint64_t rest = 0;
+    for (const Piece& piece : m_pieces) {
+        switch (piece.field) {
+        case Field::Literal:
+            break;
+        case Field::Year4:
+            year = (std::uint64_t{1} << 32 | static_cast<std::uint32_t>(t.year)) << 31;
+            break;
+        case Field::Year2:
+            if ((year >> 63) == 0) // a full year shown elsewhere says more
+                year = static_cast<std::uint64_t>(t.year % 100 + 100) << 26;
+            break;
+        case Field::Month:
+            rest |= static_cast<std::uint64_t>(t.month) << 22;
+            break;
+        case Field::Day:
+            rest |= static_cast<std::uint64_t>(t.day) << 17;
+            break;
+        case Field::Hour:
+            rest |= static_cast<std::uint64_t>(t.hour) << 12;
+            break;
+        case Field::Minute:
+            rest |= static_cast<std::uint64_t>(t.minute) << 6;
+            break;
+        case Field::Second:
+            rest |= static_cast<std::uint64_t>(t.second);
+            break;
+        }
+    }
+    return year | rest;
 }
 
 } // namespace torvel

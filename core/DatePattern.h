@@ -34,6 +34,13 @@ public:
 
     // The text of a wall-clock time by this pattern.
     std::string format(const LocalDateTime& t) const;
+    void appendTo(const LocalDateTime& t, std::string& out) const;
+    // A number that is the same for two times exactly when every field the
+    // pattern shows is; none for a time with a field out of its range.
+    std::optional<std::uint64_t> shownFields(const LocalDateTime& t) const;
+    // Whether every field is padded, so that every text is of one width
+    // (for years 0 to 9999) and each field stands at one place in it.
+    bool fixedWidth() const { return m_fixedWidth; }
     // Whether the pattern shows the time of day as well as the date: then two
     // files of one day can still differ by it.
     bool showsTime() const { return m_showsTime; }
@@ -61,6 +68,7 @@ private:
     std::vector<Piece> m_pieces;
     std::string m_text;
     bool m_showsTime = false;
+    bool m_fixedWidth = true;
 };
 
 // The patterns offered for choosing, most used first.

@@ -2,6 +2,8 @@
 
 #include "FilesList.h"
 
+#include <algorithm>
+
 namespace torvel {
 
 NameParts namePartsOf(const RenameOptions& options)
@@ -30,13 +32,17 @@ PartText partTextOf(NamePart part, const RenameOptions& options)
                    : PartText::Shared;
     case NamePart::Number:
         // The number only grows, and a number that outgrows the digit count
-        // stops the names: one width. Once it starts again per date it repeats.
-        return options.numberPerDate && options.dateSource != DateSource::None ? PartText::Repeating
+        // stops the names: one width. Once it starts again per date it only
+        // grows within one date text.
+        return options.numberPerDate && options.dateSource != DateSource::None ? PartText::PerDate
                                                                                : PartText::Distinct;
+    case NamePart::Date: {
+        const std::optional<DatePattern> pattern = DatePattern::parse(options.datePattern);
+        return pattern && pattern->fixedWidth() ? PartText::OneWidth : PartText::Repeating;
+    }
     case NamePart::Extension:
         return options.changeExtension && !options.extension.empty() ? PartText::Shared
                                                                      : PartText::Repeating;
-    case NamePart::Date:
     case NamePart::OwnNumber:
         break;
     }
@@ -46,14 +52,22 @@ PartText partTextOf(NamePart part, const RenameOptions& options)
 // A distinct part of one width behind text that is the same for every file
 // stands at the same place in every name, so no two names can be equal;
 // whatever follows it cannot change that.
+// A date of one width keeps what follows it in place, and tells the series
+// of a number per date apart.
 bool namesCanRepeat(const RenameOptions& options)
 {
+    bool dateBefore = false;
     for (const NamePart part : namePartsOf(options)) {
         switch (partTextOf(part, options)) {
         case PartText::Distinct:
             return false;
+        case PartText::PerDate:
+            return !dateBefore;
         case PartText::Repeating:
             return true;
+        case PartText::OneWidth:
+            dateBefore = true;
+            break;
         case PartText::Shared:
             break;
         }
@@ -90,12 +104,13 @@ std::optional<DateTexts> DateTexts::of(TMyFileList& list, const RenameOptions& o
     return DateTexts(list, options.dateSource, std::move(*pattern));
 }
 
-LocalDateTime DateTexts::wallClock(int index)
+LocalDateTime DateTexts::wallClock(int index, bool& fallback) const
 {
+    fallback = false;
     if (m_source == DateSource::Shot) {
         if (const std::optional<ShootingDate> shot = m_list->shootingDate(index))
             return wallClockOf(*shot);
-        ++m_fallbacks;
+        fallback = true;
     }
     LocalDateTime t;
     if (m_list->lastWriteLocal(index, t))
@@ -105,26 +120,78 @@ LocalDateTime DateTexts::wallClock(int index)
     return wallClockOf(ShootingDate{item.TimeKey * 2 + (item.OddSecond ? 1 : 0), 0, 0});
 }
 
-std::string_view DateTexts::textOf(int index)
+const DateTexts::Ahead& DateTexts::ahead(int index)
 {
-    LocalDateTime t = wallClock(index);
-    t.millisecond = 0;
-    if (!m_pattern.showsTime())
-        t.hour = t.minute = t.second = 0;
-    if (m_last != t) {
-        m_text = m_pattern.format(t);
-        m_last = t;
+    if (index < m_aheadFrom || index > m_aheadTo) // not asked in order: start afresh
+        m_aheadFrom = m_aheadTo = index;
+    const int last = std::min(index + lookAhead, m_list->Count() - 1);
+    for (; m_aheadTo <= last; ++m_aheadTo) {
+        Ahead& next = m_ahead[static_cast<std::size_t>(m_aheadTo) % m_ahead.size()];
+        next.time = wallClock(m_aheadTo, next.fallback);
+        next.fields = m_pattern.shownFields(next.time);
+        if (next.fields)
+            __builtin_prefetch(&m_slots[homeOf(*next.fields)]);
     }
-    return m_text;
+    m_aheadFrom = std::max(m_aheadFrom, m_aheadTo - static_cast<int>(m_ahead.size()));
+    return m_ahead[static_cast<std::size_t>(index) % m_ahead.size()];
 }
 
-std::int64_t& DateCounters::of(std::string_view date)
+std::uint32_t DateTexts::numberOfText(const std::string& text)
 {
-    if (m_last == nullptr || date != m_lastDate) {
-        m_lastDate = date;
-        m_last = &m_counters.try_emplace(m_lastDate, m_first - 1).first->second;
+    if (const std::uint32_t known = m_numberOfText.find(text); known != NameIndex::none)
+        return known;
+    if (!m_texts.empty() && text.size() != m_texts.front().size())
+        m_widthVaried = true;
+    const auto number = static_cast<std::uint32_t>(m_texts.size());
+    m_numberOfText.insert(m_texts.emplace_back(text), number);
+    return number;
+}
+
+std::size_t DateTexts::homeOf(std::uint64_t fields) const
+{
+    return static_cast<std::size_t>((fields * 0x9e3779b97f4a7c15u) >> 32) & (m_slots.size() - 1);
+}
+
+DateTexts::FieldsSlot& DateTexts::slotOf(std::uint64_t fields)
+{
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t at = homeOf(fields);
+    while (m_slots[at].number != NameIndex::none && m_slots[at].fields != fields)
+        at = (at + 1) & mask;
+    return m_slots[at];
+}
+
+DateTexts::Text DateTexts::textOf(int index)
+{
+    const Ahead& item = ahead(index);
+    m_fallbacks += item.fallback ? 1 : 0;
+    const LocalDateTime& t = item.time;
+    const std::optional<std::uint64_t>& fields = item.fields;
+    if (fields) {
+        if (const FieldsSlot& known = slotOf(*fields); known.number != NameIndex::none)
+            return {known.number, known.size > 0 ? std::string_view(known.text.data(), known.size)
+                                                 : std::string_view(m_texts[known.number])};
     }
-    return *m_last;
+    m_scratch.clear();
+    m_pattern.appendTo(t, m_scratch);
+    const std::uint32_t number = numberOfText(m_scratch);
+    if (fields) {
+        if (2 * (m_used + 1) > m_slots.size()) {
+            std::vector<FieldsSlot> old(m_slots.size() * 2);
+            old.swap(m_slots);
+            for (const FieldsSlot& slot : old)
+                if (slot.number != NameIndex::none)
+                    slotOf(slot.fields) = slot;
+        }
+        FieldsSlot& slot = slotOf(*fields);
+        slot = {*fields, number};
+        if (m_scratch.size() <= slot.text.size()) {
+            slot.size = static_cast<std::uint8_t>(m_scratch.size());
+            std::copy(m_scratch.begin(), m_scratch.end(), slot.text.begin());
+        }
+        ++m_used;
+    }
+    return {number, m_texts[number]};
 }
 
 } // namespace torvel

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "DatePattern.h"
+#include "NameIndex.h"
 #include "RenameOptions.h"
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace torvel {
 
@@ -29,6 +31,8 @@ enum class PartText : std::uint8_t
 {
     Shared,    // the same for every file
     Distinct,  // never the same for two files, and always of one width
+    OneWidth,  // may be the same for two files, but always of one width
+    PerDate,   // never the same for two files of one date text, of one width
     Repeating, // may be the same for two files
 };
 
@@ -47,7 +51,8 @@ PartText partTextOf(NamePart part, const RenameOptions& options);
 
 // Whether two files of one call could be given the same name, so that the
 // names made must be remembered: unless a part that is distinct for every
-// file comes before any part that may repeat, in one place of every name.
+// file (or for every file of one date, behind a date of one width) comes
+// before any part that may repeat, in one place of every name.
 bool namesCanRepeat(const RenameOptions& options);
 
 // The text before the number: the date and the identifier (or the text kept
@@ -58,6 +63,8 @@ void appendPrefix(const NameParts& parts, std::string_view date, std::string_vie
 
 // The date texts of a list's items by the options' source and pattern. A
 // file without a shooting date is named by its time stamp, and counted.
+// Each different text is made once and numbered from 0 in the order met,
+// so that a series per date is a counter by that number.
 class DateTexts
 {
 public:
@@ -65,40 +72,61 @@ public:
     // the list). None when the pattern cannot be used.
     static std::optional<DateTexts> of(TMyFileList& list, const RenameOptions& options);
 
+    struct Text
+    {
+        std::uint32_t number; // of the text, among the texts met so far
+        std::string_view text;
+    };
     // Item `index`'s date text, valid until the next call.
-    std::string_view textOf(int index);
+    Text textOf(int index);
+    // How many different texts were met.
+    std::size_t count() const { return m_texts.size(); }
     // How many items had no shooting date of their own.
     int fallbacks() const { return m_fallbacks; }
+    // Whether texts of more than one width were made (a year past 9999).
+    bool widthVaried() const { return m_widthVaried; }
 
 private:
     DateTexts(TMyFileList& list, DateSource source, DatePattern pattern);
-    LocalDateTime wallClock(int index);
+    LocalDateTime wallClock(int index, bool& fallback) const;
+    std::uint32_t numberOfText(const std::string& text);
+
+    // Items are asked for in order: the fields of the next few are worked
+    // out ahead, and their slots fetched from memory while names are made.
+    struct Ahead
+    {
+        LocalDateTime time;
+        std::optional<std::uint64_t> fields;
+        bool fallback = false;
+    };
+    static constexpr int lookAhead = 4;
+    const Ahead& ahead(int index);
+    std::array<Ahead, 8> m_ahead{};
+    int m_aheadFrom = 0; // m_ahead holds the items from here
+    int m_aheadTo = 0;   // to here
 
     TMyFileList* m_list;
     DateSource m_source;
     DatePattern m_pattern;
     int m_fallbacks = 0;
-    // The last text made, and the time it was made from (to the day when
-    // the pattern shows no time): files of one day follow each other.
-    std::optional<LocalDateTime> m_last;
-    std::string m_text;
-};
-
-// A running number for each date text, each starting at the same number.
-class DateCounters
-{
-public:
-    explicit DateCounters(std::int64_t first)
-        : m_first(first)
-    {}
-    // The counter of a date text, set to one before the first number when new.
-    std::int64_t& of(std::string_view date);
-
-private:
-    std::int64_t m_first;
-    std::unordered_map<std::string, std::int64_t> m_counters;
-    std::string m_lastDate;
-    std::int64_t* m_last = nullptr;
+    bool m_widthVaried = false;
+    std::deque<std::string> m_texts;           // by number; they never move
+    NameIndex m_numberOfText{NameCase::Exact}; // views of m_texts
+    // The fields a pattern shows are met far fewer times than files: each
+    // is formatted once, then found in an open-addressing table, at most half
+    // full, whose slot holds a short text itself (one read of memory a file).
+    struct FieldsSlot
+    {
+        std::uint64_t fields = 0;
+        std::uint32_t number = NameIndex::none;
+        std::uint8_t size = 0; // of text, when the text fits in it
+        std::array<char, 19> text{};
+    };
+    std::size_t homeOf(std::uint64_t fields) const;
+    FieldsSlot& slotOf(std::uint64_t fields);
+    std::vector<FieldsSlot> m_slots = std::vector<FieldsSlot>(64);
+    std::size_t m_used = 0;
+    std::string m_scratch;
 };
 
 } // namespace torvel

@@ -21,6 +21,8 @@ constexpr std::size_t headSize = 4096;
 constexpr int maxSegments = 64;
 constexpr std::uint32_t maxEntries = 1024;
 constexpr std::uint32_t maxTextBytes = 64;
+// An item list larger than this is left to the full reader too.
+constexpr std::uint64_t maxBoxBytes = 256 * 1024;
 // The size of a block that reaches to the end of the file, wherever that is.
 constexpr std::uint64_t wholeFile = std::numeric_limits<std::uint64_t>::max();
 
@@ -204,6 +206,173 @@ std::optional<TiffBlock> jpegExifBlock(FileBytes& file)
     return std::nullopt;
 }
 
+// Big-endian numbers read one after another from a box's contents; `ok`
+// turns false, for good, at the first that does not fit.
+struct BoxReader
+{
+    std::string_view bytes;
+    std::size_t at = 0;
+    bool ok = true;
+
+    // The number of `width` bytes (0, a field left out, is 0) next.
+    std::uint64_t next(std::size_t width)
+    {
+        if (!ok || width > 8 || width > bytes.size() - at) {
+            ok = false;
+            return 0;
+        }
+        std::uint64_t value = 0;
+        for (std::size_t i = 0; i < width; ++i)
+            value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+        at += width;
+        return value;
+    }
+};
+
+// An ISO media box: where its contents start and where it ends.
+struct Box
+{
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
+
+    // Its contents when they are few enough to take in one read.
+    std::optional<std::string_view> contents(FileBytes& file) const
+    {
+        if (end - start > maxBoxBytes)
+            return std::nullopt;
+        return file.at(start, end - start);
+    }
+};
+
+// The first box of `type` among the boxes from `at` up to `end`; none when
+// one of those before it does not fit, or past a few dozen of them.
+std::optional<Box> findBox(FileBytes& file, std::uint64_t at, std::uint64_t end,
+                           std::string_view type)
+{
+    for (int i = 0; i < maxSegments && at < end; ++i) {
+        const std::optional<std::string_view> header = file.at(at, 8);
+        if (!header)
+            return std::nullopt;
+        BoxReader sizes{*header};
+        std::uint64_t size = sizes.next(4);
+        const bool wanted = header->substr(4) == type;
+        std::uint64_t start = at + 8;
+        if (size == 1) { // the size follows in 64 bits
+            const std::optional<std::string_view> large = file.at(start, 8);
+            if (!large)
+                return std::nullopt;
+            size = BoxReader{*large}.next(8);
+            start += 8;
+        } else if (size == 0) { // to the end of the file: only the last box
+            size = end == wholeFile ? wholeFile - at : end - at;
+        }
+        if (size < start - at || size > end - at)
+            return std::nullopt;
+        if (wanted)
+            return Box{start, at + size};
+        at += size;
+    }
+    return std::nullopt;
+}
+
+// The identifier of the item of type "Exif" that the item information box
+// lists, none when it lists none.
+std::optional<std::uint64_t> exifItem(std::string_view info)
+{
+    BoxReader r{info};
+    const std::uint64_t version = r.next(1);
+    r.next(3); // flags
+    const std::uint64_t count = r.next(version == 0 ? 2 : 4);
+    for (std::uint64_t i = 0; i < count && r.ok; ++i) {
+        // Each an entry box: only from its version 2 on does it give a type.
+        const std::size_t entry = r.at;
+        const std::uint64_t size = r.next(4);
+        const bool isEntry = r.ok && info.substr(r.at, 4) == "infe";
+        r.next(4);
+        const std::uint64_t entryVersion = r.next(1);
+        r.next(3);
+        if (isEntry && entryVersion >= 2) {
+            const std::uint64_t id = r.next(entryVersion == 2 ? 2 : 4);
+            r.next(2); // protection
+            if (r.ok && info.substr(r.at, 4) == "Exif")
+                return id;
+        }
+        if (size < 8 || size > info.size() - entry)
+            return std::nullopt;
+        r.at = entry + size;
+    }
+    return std::nullopt;
+}
+
+// Where the item `id` lies in the file, by the item location box: only an
+// item of one extent that lies in this file.
+std::optional<Box> itemPlace(std::string_view locations, std::uint64_t id)
+{
+    BoxReader r{locations};
+    const std::uint64_t version = r.next(1);
+    r.next(3);
+    const std::uint64_t sizes = r.next(1);
+    const std::uint64_t moreSizes = r.next(1);
+    const std::size_t offsetSize = sizes >> 4;
+    const std::size_t lengthSize = sizes & 15;
+    const std::size_t baseSize = moreSizes >> 4;
+    const std::size_t indexSize = version == 0 ? 0 : moreSizes & 15;
+    const std::uint64_t count = r.next(version < 2 ? 2 : 4);
+    for (std::uint64_t i = 0; i < count && r.ok; ++i) {
+        const std::uint64_t item = r.next(version < 2 ? 2 : 4);
+        // Anything but 0 is a place other than the file's own bytes.
+        const std::uint64_t method = version == 0 ? 0 : r.next(2) & 15;
+        const std::uint64_t reference = r.next(2);
+        const std::uint64_t base = r.next(baseSize);
+        const std::uint64_t extents = r.next(2);
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0;
+        for (std::uint64_t e = 0; e < extents && r.ok; ++e) {
+            r.next(indexSize);
+            offset = r.next(offsetSize);
+            length = r.next(lengthSize);
+        }
+        if (item != id)
+            continue;
+        if (!r.ok || method != 0 || reference != 0 || extents != 1 || length == 0
+            || offset > wholeFile - base || length > wholeFile - base - offset)
+            return std::nullopt;
+        return Box{base + offset, base + offset + length};
+    }
+    return std::nullopt;
+}
+
+// The block of an image in the ISO media format (HEIC, AVIF) that keeps its
+// EXIF as an item: the item information names it, its location gives a base
+// and an extent (writers differ in which carries the offset: the metadata
+// library takes the extent's alone, and finds no EXIF in a file that puts
+// it in the base), and the item opens with the distance to the TIFF header
+// within it.
+std::optional<TiffBlock> isoExifBlock(FileBytes& file)
+{
+    const std::optional<Box> meta = findBox(file, 0, wholeFile, "meta");
+    if (!meta)
+        return std::nullopt;
+    const std::uint64_t children = meta->start + 4; // past its version and flags
+    const std::optional<Box> infoBox = findBox(file, children, meta->end, "iinf");
+    const std::optional<Box> locationBox = findBox(file, children, meta->end, "iloc");
+    if (!infoBox || !locationBox)
+        return std::nullopt;
+    const std::optional<std::string_view> info = infoBox->contents(file);
+    const std::optional<std::uint64_t> id = info ? exifItem(*info) : std::nullopt;
+    const std::optional<std::string_view> locations =
+        id ? locationBox->contents(file) : std::nullopt;
+    const std::optional<Box> place = locations ? itemPlace(*locations, *id) : std::nullopt;
+    if (!place || place->end - place->start < 4)
+        return std::nullopt;
+    const std::optional<std::string_view> lead = file.at(place->start, 4);
+    const std::uint64_t toHeader = lead ? BoxReader{*lead}.next(4) : wholeFile;
+    if (toHeader > place->end - place->start - 4)
+        return std::nullopt;
+    const std::uint64_t header = place->start + 4 + toHeader;
+    return TiffBlock{file, header, place->end - header};
+}
+
 // The byte order, the magic number and the first directory's offset; the
 // raw files' own numbers only for a whole file, never inside a JPEG.
 bool readHeader(TiffBlock& block, bool rawFile, std::uint32_t& firstDirectory)
@@ -267,9 +436,12 @@ std::optional<ExifDateTexts> readExifDateTexts(int fd)
     if (!start)
         return std::nullopt;
     const bool jpeg = *start == "\xFF\xD8";
-    std::optional<TiffBlock> block = jpeg ? jpegExifBlock(file) : TiffBlock{file, 0, wholeFile};
+    const bool iso = !jpeg && file.at(4, 4) == "ftyp";
+    std::optional<TiffBlock> block = jpeg  ? jpegExifBlock(file)
+                                     : iso ? isoExifBlock(file)
+                                           : TiffBlock{file, 0, wholeFile};
     std::uint32_t firstDirectory = 0;
-    if (!block || !readHeader(*block, !jpeg, firstDirectory))
+    if (!block || !readHeader(*block, !jpeg && !iso, firstDirectory))
         return std::nullopt;
     return dateTexts(*block, firstDirectory);
 }

@@ -22,8 +22,9 @@ struct ExifDateTexts
 // end or on an error. How many.
 std::size_t readFileAt(int fd, std::uint64_t offset, char* to, std::size_t n);
 
-// The date texts of a JPEG file or a TIFF-based raw file, open as `fd`,
-// read straight from its EXIF directories: only the bytes they take, never
+// The date texts of a JPEG file, a TIFF-based raw file or an image in the
+// ISO media format that keeps EXIF as an item (HEIC), open as `fd`, read
+// straight from its EXIF directories: only the bytes they take, never
 // the other tags. None for any other kind of file, for one without a date,
 // and for anything out of the ordinary (a value of an unusual type, an
 // offset outside the block, a directory pointing back at itself): those are

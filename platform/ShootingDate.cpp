@@ -243,7 +243,7 @@ std::optional<ShootingDate> readShootingDate(const std::string& path)
     const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!file.isOpen())
         return std::nullopt;
-    // The common case, a camera's JPEG or raw file, read without the
+    // The common case, a camera's JPEG, raw or HEIC file, read without the
     // library: only the few bytes its date takes.
     if (const std::optional<ExifDateTexts> texts = readExifDateTexts(file.get()))
         if (std::optional<ShootingDate> date =

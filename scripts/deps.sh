@@ -9,7 +9,8 @@ packages=(cmake g++ ninja-build pkg-config
   tzdata xauth xvfb
   fusefat dosfstools clang-format
   desktop-file-utils appstream
-  time rename) # the benchmark scripts' peak memory and their peer tool
+  time rename # the benchmark scripts' peak memory and their peer tool
+  exiv2 libheif-examples) # the photo day's dated JPEG, raw and HEIC files
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -15,12 +15,14 @@
 
 namespace torvel::test {
 
-// Starts torvel-cli with args; settings and journals under home. Its input
-// is the terminal named input, or nothing.
-inline pid_t startCli(const ScratchDir& home, const std::vector<std::string>& args,
-                      const std::string& input = "/dev/null")
+// Starts program (torvel-cli, else a tool the tests need) with args;
+// settings and journals under home. Its input is the terminal named input,
+// or nothing.
+inline pid_t startProgram(const char* program, const ScratchDir& home,
+                          const std::vector<std::string>& args,
+                          const std::string& input = "/dev/null")
 {
-    std::vector<char*> argv{const_cast<char*>(TORVEL_CLI_EXECUTABLE)};
+    std::vector<char*> argv{const_cast<char*>(program)};
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -41,6 +43,12 @@ inline pid_t startCli(const ScratchDir& home, const std::vector<std::string>& ar
         ::_exit(126);
     }
     return child;
+}
+
+inline pid_t startCli(const ScratchDir& home, const std::vector<std::string>& args,
+                      const std::string& input = "/dev/null")
+{
+    return startProgram(TORVEL_CLI_EXECUTABLE, home, args, input);
 }
 
 // The exit status of a child; -1 when a signal ended it.

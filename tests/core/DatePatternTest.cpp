@@ -54,3 +54,34 @@ TEST(DatePattern, YearsKeepTheirWidthAtEitherEnd)
     EXPECT_EQ(pattern.format({987, 1, 1, 0, 0, 0, 0}), "0987_87");
     EXPECT_EQ(pattern.format({2100, 1, 1, 0, 0, 0, 0}), "2100_00");
 }
+
+// Names made by a date are numbered per date text through the fields the
+// pattern shows: two times must share them exactly when their texts agree.
+TEST(DatePattern, TimesShareTheirShownFieldsWhenTheirTextsAgree)
+{
+    struct Case
+    {
+        const char* name;
+        const char* pattern;
+        LocalDateTime other; // beside `morning`
+        bool same;
+    };
+    const Case cases[] = {
+        {"another hour of the day", "yyyyMMdd", {2024, 5, 3, 23, 59, 59, 0}, true},
+        {"the next day", "yyyyMMdd", {2024, 5, 4, 7, 8, 9, 0}, false},
+        {"another second", "yyyyMMdd_HHmmss", {2024, 5, 3, 7, 8, 10, 0}, false},
+        {"a century apart in two digits", "yyMMdd", {1924, 5, 3, 7, 8, 9, 0}, true},
+        {"a century apart with four digits too", "yyyy_yy", {1924, 5, 3, 7, 8, 9, 0}, false},
+        {"another day at the same minute", "HHmm", {1999, 12, 31, 7, 8, 0, 0}, true},
+        {"a negative year", "yyyyMMdd", {-2024, 5, 3, 7, 8, 9, 0}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DatePattern pattern = *DatePattern::parse(c.pattern);
+        EXPECT_EQ(pattern.shownFields(morning) == pattern.shownFields(c.other), c.same);
+        EXPECT_EQ(pattern.format(morning) == pattern.format(c.other), c.same);
+    }
+    EXPECT_TRUE(DatePattern::parse("yyyy-MM-dd_HHmmss")->fixedWidth());
+    EXPECT_FALSE(DatePattern::parse("yyyy-M-dd")->fixedWidth());
+    EXPECT_EQ(DatePattern::parse("yyyyMMdd")->format({12345, 1, 2, 0, 0, 0, 0}), "123450102");
+}

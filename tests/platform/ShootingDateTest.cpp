@@ -34,6 +34,44 @@ std::string littleEndian(std::uint64_t value, int bytes)
     return out;
 }
 
+std::string bigEndian(std::uint64_t value, int bytes)
+{
+    std::string out;
+    for (int i = bytes - 1; i >= 0; --i)
+        out += static_cast<char>(value >> (8 * i));
+    return out;
+}
+
+std::string box(const char* type, const std::string& body)
+{
+    return bigEndian(8 + body.size(), 4) + type + body;
+}
+
+// An image in the ISO media format made by hand, its one item the EXIF block
+// `tiff` at the end of the file, placed as writers place it: by a base
+// offset with the extent from there (item locations of version 1), or by
+// the extent alone (version 0); `past` moves the extent further on.
+std::string handMadeHeif(const std::string& tiff, bool byBase, std::uint32_t past = 0)
+{
+    const std::string types = "heic" + bigEndian(0, 4) + "mif1heic";
+    const std::string info =
+        box("iinf", bigEndian(0, 4) + bigEndian(1, 2)
+                        + box("infe", bigEndian(0x02000000, 4) + bigEndian(0x10000, 4) + "Exif"));
+    const std::string item = bigEndian(0, 4) + tiff;
+    const auto locations = [&](std::uint32_t at) {
+        const std::uint32_t base = byBase ? at : 0;
+        return box("iloc", bigEndian(byBase ? 0x01000000 : 0, 4)
+                               + std::string(byBase ? "\x44\x40" : "\x44\0", 2) + bigEndian(1, 2)
+                               + bigEndian(1, 2) + (byBase ? bigEndian(0, 2) : "") + bigEndian(0, 2)
+                               + (byBase ? bigEndian(base, 4) : "") + bigEndian(1, 2)
+                               + bigEndian(at - base + past, 4) + bigEndian(item.size(), 4));
+    };
+    const std::string head = box("ftyp", types);
+    const std::size_t metaSize = box("meta", bigEndian(0, 4) + info + locations(0)).size();
+    const auto at = static_cast<std::uint32_t>(head.size() + metaSize + 8);
+    return head + box("meta", bigEndian(0, 4) + info + locations(at)) + box("mdat", item);
+}
+
 // A TIFF made by hand, as no library would write it: the header, the date
 // "2021:03:04 14:06:07" at offset 8, then at 28 the first directory of
 // `entries` {tag, type, count, value or offset}.
@@ -124,6 +162,10 @@ TEST(ShootingDate, FilesGiveTheirDateOrNoneWhateverTheyHold)
               handMadeTiff({{exifPointer, 4, 1, 0xFFFFFFF0}, {dateTag, ascii, 20, 8}}));
     dir.write("date-outside.tif", handMadeTiff({{dateTag, ascii, 20, 0xFFFFFFF0}}));
     dir.write("count-lies.tif", handMadeTiff({{dateTag, ascii, 0xFFFFFFFF, 8}}));
+    const std::string datedTiff = handMadeTiff({{dateTag, ascii, 20, 8}});
+    dir.write("by-base.heic", handMadeHeif(datedTiff, true));
+    dir.write("by-extent.heic", handMadeHeif(datedTiff, false));
+    dir.write("exif-outside.heic", handMadeHeif(datedTiff, true, 4));
     dir.write("entries-lie.tif", "II" + littleEndian(42, 2) + littleEndian(8, 4)
                                      + littleEndian(0xFFFF, 2) + std::string(100, '\0'));
     test::writeMovie(dir / "clip.mp4", utcMorning);
@@ -162,6 +204,9 @@ TEST(ShootingDate, FilesGiveTheirDateOrNoneWhateverTheyHold)
         {"date-outside.tif", std::nullopt},
         {"count-lies.tif", std::nullopt},
         {"entries-lie.tif", std::nullopt},
+        {"by-base.heic", ShootingDate{utcMorning, 0}},
+        {"by-extent.heic", ShootingDate{utcMorning, 0}},
+        {"exif-outside.heic", std::nullopt},
         {"clip.mp4", ShootingDate{utcMorning, 0}},
         {"clip.mov", ShootingDate{utcMorning, 0}},
         {"undated.mp4", std::nullopt},
@@ -176,7 +221,7 @@ TEST(ShootingDate, FilesGiveTheirDateOrNoneWhateverTheyHold)
     };
     // The common kinds are read without the library, in either byte order.
     for (const char* plain : {"dated.jpg", "exact.jpg", "late.jpg", "other-app1.jpg",
-                              "raw-ifd0.dng", "big-endian.tif"}) {
+                              "raw-ifd0.dng", "big-endian.tif", "by-base.heic"}) {
         const int fd = ::open((dir / plain).c_str(), O_RDONLY);
         EXPECT_TRUE(readExifDateTexts(fd).has_value()) << plain;
         ::close(fd);
