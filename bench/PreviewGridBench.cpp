@@ -1,12 +1,14 @@
 // Figures of the main window with 100,000 listed files (offscreen): the
 // preview grid's redraw to the first grab, a second identical redraw beside
-// the name generation alone, the switch to the time stamp page and back, a
+// the name generation alone, a redraw with a date in the names and a change
+// of its pattern (with the files looked at meanwhile), the switch to the time stamp page and back, a
 // dropped folder, the run command renaming every file against a bare loop of
 // the same renames, the program's start-up to its first drawn window, and
 // the memory the window holds per listed file, and at its peak during a run.
 // Each is printed beside its bound after the runs.
 
 #include "BenchFolder.h"
+#include "BenchWindow.h"
 #include "DurableFile.h"
 #include "FileInfo.h"
 #include "FilesList.h"
@@ -23,17 +25,22 @@
 #include "TrashOperation.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFont>
 #include <QPixmap>
 #include <QStyleFactory>
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <fstream>
 #include <ftw.h>
 #include <linux/fs.h>
 #include <malloc.h>
@@ -48,88 +55,22 @@
 
 extern char** environ;
 
+// Every look at a file by its name that the program's own code makes (the
+// file list's reading is one per file), counted on the way to the C library.
+std::atomic<long> fileLooks{0};
+
+extern "C" int fstatat(int folder, const char* name, struct stat* st, int flags) noexcept
+{
+    using Real = int (*)(int, const char*, struct stat*, int);
+    static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "fstatat"));
+    ++fileLooks;
+    return real(folder, name, st, flags);
+}
+
 namespace {
 
 using namespace torvel;
 using namespace torvel::bench;
-
-BenchFolder& folder()
-{
-    static BenchFolder f(false);
-    return f;
-}
-
-// The window as the program shows it, with a settings file of its own:
-// new names of five digits from 0, so that 100,000 files fit.
-class BenchForm : public TForm1
-{
-public:
-    BenchForm()
-        : TForm1(Unstarted{benchSettings()})
-    {
-        SettingsRecord settings;
-        settings.searchDir = folder().path;
-        settings.changeDir = folder().path;
-        settings.rename.identifier = "ZZNEW";
-        settings.rename.startNumber = 0;
-        settings.rename.digits = 5;
-        settings.rename.extension = "dat";
-        settings.rename.changeExtension = true;
-        settings.preview = true;
-        ProfileFile profile = ProfileFile::load(m_settingsFile);
-        writeSettings(settings, profile);
-        profile.save();
-        FormCreate();
-    }
-    ~BenchForm() override { ::unlink(m_settingsFile.c_str()); }
-
-    void listAll()
-    {
-        setSelectedFiles(folder().names);
-        FileProp();
-    }
-
-    // The files of another folder listed and previewed, renamed in place.
-    void showFolder(const std::string& path, const std::vector<std::string>& names)
-    {
-        SearchDirChange(path);
-        ChangeDirChange(path);
-        setSelectedFiles(names);
-        FileSeleSet();
-        FileProp();
-        RadioButtonIndex(SaveMode::Rename);
-        StringGrid1Write(true);
-    }
-
-private:
-    // Beside the folder, not in it: a dropped folder takes hidden files too.
-    static std::string benchSettings()
-    {
-        return folder().path.substr(0, folder().path.size() - 1) + ".torvel-bench.ini";
-    }
-
-    const std::string m_settingsFile = benchSettings();
-};
-
-// Made at its first use and deleted before the application ends.
-BenchForm* shownForm = nullptr;
-
-BenchForm& form()
-{
-    if (shownForm == nullptr) {
-        shownForm = new BenchForm;
-        shownForm->show();
-        QApplication::processEvents();
-        shownForm->listAll();
-        shownForm->StringGrid1Write(true);
-    }
-    return *shownForm;
-}
-
-void grabWindow()
-{
-    benchmark::DoNotOptimize(form().grab().cacheKey());
-}
 
 void BM_FirstRedraw(benchmark::State& state)
 {
@@ -164,6 +105,73 @@ void BM_NameGeneration(benchmark::State& state)
         benchmark::DoNotOptimize(form().Change_Name());
 }
 BENCHMARK(BM_NameGeneration)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// Read calls of this process so far: reading a file's contents (a shooting
+// date) is one or more.
+long readCalls()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long value = 0;
+    while (io >> key >> value) {
+        if (key == "syscr:")
+            return value;
+    }
+    return -1;
+}
+
+// The date in the names, chosen through the date dialog's controls, which
+// count at once as the page's do: none, or the time stamp's in a series per
+// day.
+void chooseDate(DateSource source, const char* pattern)
+{
+    form()
+        .findChild<QComboBox*>(QStringLiteral("DateSourceBox"))
+        ->setCurrentIndex(static_cast<int>(source));
+    form()
+        .findChild<QComboBox*>(QStringLiteral("DateFormatBox"))
+        ->setEditText(QString::fromLatin1(pattern));
+    form()
+        .findChild<QCheckBox*>(QStringLiteral("DateNumberCheck"))
+        ->setChecked(source != DateSource::None);
+}
+
+void BM_DatedFirstRedraw(benchmark::State& state)
+{
+    chooseDate(DateSource::Modified, "yyyyMMdd");
+    for (auto _ : state) {
+        state.PauseTiming();
+        form().listAll();
+        state.ResumeTiming();
+        form().StringGrid1Write(true);
+        grabWindow();
+    }
+    const std::string first = form().fileList().GetNewName(0);
+    if (first.size() < 9 || first[8] != '_')
+        state.SkipWithError("the names carry no date");
+}
+BENCHMARK(BM_DatedFirstRedraw)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Another pattern typed: the names are made again from the list as it is,
+// and no file is looked at or read.
+void BM_DatePatternChange(benchmark::State& state)
+{
+    chooseDate(DateSource::Modified, "yyyyMMdd");
+    auto* pattern = form().findChild<QComboBox*>(QStringLiteral("DateFormatBox"));
+    const long looks = fileLooks;
+    const long reads = readCalls();
+    int changes = 0;
+    for (auto _ : state) {
+        pattern->setEditText(QString::fromLatin1(++changes % 2 ? "yyyy-MM-dd" : "yyyyMMdd"));
+        grabWindow();
+    }
+    state.counters["looks"] = static_cast<double>(fileLooks - looks) / changes;
+    state.counters["reads"] = static_cast<double>(readCalls() - reads) / changes;
+    if (form().fileList().GetNewName(0).find('-') != 4 && changes % 2 == 1)
+        state.SkipWithError("the pattern did not reach the names");
+    chooseDate(DateSource::None, "yyyyMMdd");
+}
+BENCHMARK(BM_DatePatternChange)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_ToTimeStampPage(benchmark::State& state)
 {
@@ -512,46 +520,6 @@ MemoryFigures memoryFigures()
     return figures;
 }
 
-class FigureReporter : public benchmark::ConsoleReporter
-{
-public:
-    std::map<std::string, double> ms;
-    std::map<std::string, double> counters;
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration)
-                continue;
-            ms[run.benchmark_name()] = run.GetAdjustedRealTime();
-            for (const auto& [name, counter] : run.counters)
-                counters[name] = counter.value;
-        }
-    }
-};
-
-void printFigure(const char* what, double value, double bound)
-{
-    std::printf("%-62s %9.1f ms  bound %6.1f ms  %s\n", what, value, bound,
-                value <= bound ? "ok" : "OVER");
-}
-
-void printBytes(const char* what, double value, double bound)
-{
-    std::printf("%-62s %9.0f B   bound %6.0f B   %s\n", what, value, bound,
-                value <= bound ? "ok" : "OVER");
-}
-
-double figure(FigureReporter& reporter, const std::string& prefix)
-{
-    for (const auto& [name, value] : reporter.ms) {
-        if (name.rfind(prefix, 0) == 0)
-            return value;
-    }
-    return -1;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -577,6 +545,16 @@ int main(int argc, char** argv)
                 250);
     printFigure("second identical StringGrid1Write(true) beyond the names",
                 figure(reporter, "BM_SecondRedraw") - figure(reporter, "BM_NameGeneration"), 50);
+    printFigure("a redraw with a date part (time stamp, yyyyMMdd, per day)",
+                figure(reporter, "BM_DatedFirstRedraw"), 250);
+    printFigure("another date pattern typed, to the grab", figure(reporter, "BM_DatePatternChange"),
+                250);
+    std::printf("%-62s %9.0f     bound %6.0f     %s\n",
+                "  files looked at, and read calls, per change (of 100,000)",
+                reporter.counters["looks"] + reporter.counters["reads"], 10.0,
+                reporter.counters["looks"] + reporter.counters["reads"] <= 10 ? "ok" : "OVER");
+    std::printf("%-62s %9.0f / %.0f\n", "  of which looks / read calls", reporter.counters["looks"],
+                reporter.counters["reads"]);
     printFigure("to the time stamp page", figure(reporter, "BM_ToTimeStampPage"), 200);
     printFigure("back to the rename page", figure(reporter, "BM_BackToRenamePage"), 200);
     std::printf("%-62s %9.1f ms  (no bound)\n", "to the attribute page, attributes read afresh",

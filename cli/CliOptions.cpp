@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 
 #include "DatePattern.h"
 #include "SettingsRecord.h"
+#include "Texts.h"
 
 namespace torvel {
 
@@ -100,31 +100,6 @@ bool names(std::string_view word, std::string_view shortOption, std::string_view
     return !word.empty() && (word == shortOption || word == longOption);
 }
 
-// Why a date pattern is refused, naming the character or field at fault.
-std::string patternRefusal(const SettingRow& row, std::string_view text)
-{
-    DatePatternProblem problem = DatePatternProblem::None;
-    std::string_view culprit;
-    (void)DatePattern::parse(text, &problem, &culprit);
-    const std::string label(row.label);
-    switch (problem) {
-    case DatePatternProblem::BadCharacter: {
-        const auto byte = static_cast<unsigned char>(culprit.front());
-        char shown[8];
-        if (byte < 0x20 || byte == 0x7f)
-            std::snprintf(shown, sizeof shown, "U+%04X", byte);
-        else
-            std::snprintf(shown, sizeof shown, "%c", byte);
-        return label + "にファイル名に使えない文字「" + shown + "」があります: ";
-    }
-    case DatePatternProblem::BadField:
-        return label + "の「" + std::string(culprit)
-               + "」は使えません (年は yyyy か yy、月日時分秒は 1 文字か 2 文字): ";
-    default:
-        return label + "に日付の部分 (yyyy MM dd HH mm ss など) がありません: ";
-    }
-}
-
 // A rename option's value from the command line, checked against its row.
 bool optionValue(const SettingRow& row, std::string_view text, GivenOption& given,
                  std::string& error)
@@ -163,7 +138,7 @@ bool optionValue(const SettingRow& row, std::string_view text, GivenOption& give
         return fail(error, std::string(row.label) + "がわかりません: ", text);
     case ValueKind::Pattern:
         if (!DatePattern::parse(text))
-            return fail(error, patternRefusal(row, text), text);
+            return fail(error, datePatternRefusal(text, row.label) + ": ", text);
         given.value = std::string(text);
         return true;
     default:

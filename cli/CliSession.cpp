@@ -272,8 +272,7 @@ CliExit giveNames(Batch& batch, std::ostream& err)
         return CliExit::Partly;
     }
     if (result.withoutShootingDate > 0)
-        err << result.withoutShootingDate
-            << "個のファイルは撮影日時がないため、更新日時を使いました。\n";
+        err << withoutShootingDateText(result.withoutShootingDate) << '\n';
     return CliExit::Done;
 }
 

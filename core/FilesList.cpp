@@ -282,6 +282,13 @@ std::optional<ShootingDate> TMyFileList::shootingDate(int index) const
     return m_shootingDates[m_items[static_cast<std::size_t>(index)]->NameRank];
 }
 
+std::optional<ShootingDate> TMyFileList::shootingDateOf(int index) const
+{
+    if (m_datesRead || !m_folder || !inRange(index))
+        return shootingDate(index);
+    return readShootingDate(m_folder->path() + m_items[static_cast<std::size_t>(index)]->FileName);
+}
+
 bool TMyFileList::lastWriteLocal(int index, LocalDateTime& out) const
 {
     const TMyFileItem& item = *m_items[static_cast<std::size_t>(index)];

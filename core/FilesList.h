@@ -104,6 +104,9 @@ public:
     // The shooting date of item `index` once they are read; none before, for
     // a file without one, and outside the list.
     std::optional<ShootingDate> shootingDate(int index) const;
+    // The same, read from the one file now while they are not read: for a
+    // look at one row, which must not cost the reading of every file.
+    std::optional<ShootingDate> shootingDateOf(int index) const;
     // The wall-clock time of item `index`'s last write in local time, to the
     // second; index must be valid. False when the C library cannot give it.
     bool lastWriteLocal(int index, LocalDateTime& out) const;

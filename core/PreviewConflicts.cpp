@@ -1,12 +1,12 @@
 #include "PreviewConflicts.h"
 
 #include <string_view>
-#include <unordered_set>
 
 #include "FileInfo.h"
 #include "FileSystem.h"
 #include "FilesList.h"
 #include "FolderIdentity.h"
+#include "NameIndex.h"
 #include "NameRules.h"
 #include "NameLimits.h"
 
@@ -14,16 +14,14 @@ namespace torvel {
 
 namespace {
 
-using NameSet = std::unordered_set<std::string_view>;
-
-// The names of a folder, kept alive by entries.
-bool readFolder(const std::string& folder, std::vector<ListedEntry>& entries, NameSet& names)
+// The names of a folder, kept alive by entries, each with its place among them.
+bool readFolder(const std::string& folder, std::vector<ListedEntry>& entries, NameIndex& names)
 {
     if (listFolder(folder, entries) != 0)
         return false;
-    names.reserve(entries.size());
-    for (const ListedEntry& entry : entries)
-        names.insert(entry.name);
+    names = NameIndex(NameCase::Exact, entries.size());
+    for (std::size_t at = 0; at < entries.size(); ++at)
+        names.insert(entries[at].name, static_cast<std::uint32_t>(at));
     return true;
 }
 
@@ -37,33 +35,37 @@ std::vector<RowConflict> findConflicts(const TMyFileList& list, const std::strin
     const bool inPlace = sameFolder(searchDir, changeDir);
     std::vector<ListedEntry> sourceEntries;
     std::vector<ListedEntry> targetEntries;
-    NameSet source;
-    NameSet target;
+    NameIndex source;
+    NameIndex target;
     if (!readFolder(searchDir, sourceEntries, source)
         || (!inPlace && !readFolder(changeDir, targetEntries, target)))
         return conflicts;
-    const NameSet& destination = inPlace ? source : target;
+    const NameIndex& destination = inPlace ? source : target;
     const bool dosNames = folderTakesOnlyDosNames(changeDir);
 
-    // Renaming in place, every file of the batch leaves its name first.
-    NameSet batch;
-    if (inPlace) {
-        batch.reserve(count);
-        for (std::size_t i = 0; i < count; ++i)
-            batch.insert(list.fileNameAt(static_cast<int>(i)));
-    }
-    NameSet given;
-    given.reserve(count);
+    // Each row's file among the source folder's entries. Renaming in place,
+    // every file of the batch leaves its name first: its entry is no holder.
+    std::vector<std::uint32_t> entryOf(count);
+    std::vector<bool> leaves(inPlace ? sourceEntries.size() : 0);
     for (std::size_t i = 0; i < count; ++i) {
-        const TMyFileItem& item = *list.item(static_cast<int>(i));
-        const std::string_view name = item.NewName;
-        if (!source.contains(item.FileName))
+        entryOf[i] = source.find(list.fileNameAt(static_cast<int>(i)));
+        if (inPlace && entryOf[i] != NameIndex::none)
+            leaves[entryOf[i]] = true;
+    }
+    const auto heldOutsideBatch = [&](std::string_view name) {
+        const std::uint32_t holder = destination.find(name);
+        return holder != NameIndex::none && !(inPlace && leaves[holder]);
+    };
+    NameIndex given(NameCase::Exact, count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string_view name = list.item(static_cast<int>(i))->NewName;
+        if (entryOf[i] == NameIndex::none)
             conflicts[i] = RowConflict::SourceGone;
         else if (nameProblem(name) != NameProblem::None || (dosNames && !isDosName(name)))
             conflicts[i] = RowConflict::CannotHold;
-        else if (!given.insert(name).second)
+        else if (!given.insert(name).added)
             conflicts[i] = RowConflict::SameNewName;
-        else if (destination.contains(name) && !batch.contains(name))
+        else if (heldOutsideBatch(name))
             conflicts[i] = RowConflict::NameTaken;
     }
     return conflicts;

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include "DosDateTime.h"
 #include "Extraction.h"
+#include "FileAttributes.h"
 #include "FilesList.h"
+#include "FolderHandle.h"
 #include "NameText.h"
 #include "UndoTexts.h"
 
@@ -20,6 +23,34 @@ bool lacksIdentifier(const RenameOptions& options)
 {
     return !options.keepNumber && options.identifier.empty()
            && options.dateSource == DateSource::None;
+}
+
+NameExample::NameExample(const TMyFileList& list, const std::string& folder)
+    : m_one(std::make_unique<TMyFileList>(std::string()))
+{
+    if (const TMyFileItem* first = list.item(0)) {
+        m_one->setSourceFolder(std::make_shared<const FolderHandle>(folder));
+        m_one->addItem(first->FileName, first->Size,
+                       first->TimeKey * 2 + (first->OddSecond ? 1 : 0),
+                       static_cast<std::uint32_t>(first->Attr));
+        return;
+    }
+    std::int64_t madeUp = 0;
+    (void)instantFromLocal(LocalDateTime{2024, 5, 3, 10, 11, 12, 0}, madeUp);
+    m_one->addItem("IMG_0001.JPG", 0, madeUp, FileAttr::Archive);
+}
+
+NameExample::~NameExample() = default;
+
+std::optional<std::string> NameExample::make(const RenameOptions& options,
+                                             const NameFolders& folders, ChangeNameResult* result)
+{
+    const ChangeNameResult made = makeNewNames(*m_one, options, folders);
+    if (result != nullptr)
+        *result = made;
+    if (!made.ok)
+        return std::nullopt;
+    return m_one->GetNewName(0);
 }
 
 ConflictMarks conflictsOf(ConflictFinder& finder, const TMyFileList& list,

@@ -4,6 +4,8 @@
 // ends take: the new names, the marks of the rows a run would not carry out
 // as shown, the rows a run takes, and what is said of them to the person.
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,27 @@ RenameOptions optionsForNames(RenameOptions typed);
 // True when the options can make no name: unless the files keep their own
 // numbers or carry a date, the names are made from an identifier.
 bool lacksIdentifier(const RenameOptions& options);
+
+// The new name of the list's first file under some options, made alone by
+// the name generator just as the whole list's first row is: the example a
+// dialog shows while its choices change, without a redraw of the list. The
+// file's shooting date is read from its folder once, at the first name that
+// needs it; a list without files is stood in for by a made-up photo.
+class NameExample
+{
+public:
+    NameExample(const TMyFileList& list, const std::string& folder);
+    ~NameExample();
+    NameExample(const NameExample&) = delete;
+    NameExample& operator=(const NameExample&) = delete;
+
+    // The name; none when the generator stopped (result.status says why).
+    std::optional<std::string> make(const RenameOptions& options, const NameFolders& folders,
+                                    ChangeNameResult* result = nullptr);
+
+private:
+    std::unique_ptr<TMyFileList> m_one;
+};
 
 // The marks of the list's rows, one per item in list order, and how many
 // rows are marked.

@@ -14,15 +14,15 @@ using O = RenameOptions;
 using R = SettingsRecord;
 
 constexpr SettingChoice DateSources[] = {
-    {"NONE", "none", "", "日付を入れない"},
-    {"SHOT", "shot", "", "撮影日時 (ないときは更新日時)"},
-    {"MODIFIED", "modified", "", "更新日時"},
+    {"NONE", "none", "", "日付を入れない", "日付を入れない"},
+    {"SHOT", "shot", "", "撮影日時 (ないときは更新日時)", "撮影日時 (ないときは更新日時)"},
+    {"MODIFIED", "modified", "", "更新日時", "更新日時"},
 };
 
 constexpr SettingChoice ExtensionCases[] = {
-    {"NONE", "", "", ""},
-    {"LOWER", "", "--ext-lower", "拡張子だけを小文字・大文字にする"},
-    {"UPPER", "", "--ext-upper", "拡張子だけを小文字・大文字にする"},
+    {"NONE", "", "", "", "拡張子はそのまま"},
+    {"LOWER", "", "--ext-lower", "拡張子だけを小文字・大文字にする", "拡張子を小文字に"},
+    {"UPPER", "", "--ext-upper", "拡張子だけを小文字・大文字にする", "拡張子を大文字に"},
 };
 
 // Every key of the settings file, in the order a new file lists them; the

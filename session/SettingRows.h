@@ -51,6 +51,7 @@ struct SettingChoice
     std::string_view word;     // --date=shot; empty: only its flag chooses it
     std::string_view flag;     // "--ext-lower": a word that chooses it alone
     std::string_view help;     // what the usage says of it
+    std::string_view label;    // the window's item for it
 };
 
 // One key of the settings file, and for a rename option also its words on

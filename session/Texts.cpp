@@ -2,7 +2,10 @@
 
 #include "IoError.h"
 #include "JournalFolder.h"
+#include "DatePattern.h"
 #include "NameText.h"
+
+#include <cstdio>
 
 namespace torvel {
 
@@ -50,6 +53,56 @@ std::string runStatusText(const RunStatus& status)
         return displayName(status.name) + " の 属性を変更しています。";
     }
     return {};
+}
+
+std::string withoutShootingDateText(int count)
+{
+    return std::to_string(count) + "個のファイルは撮影日時がないため、更新日時を使いました。";
+}
+
+std::string datePatternRefusal(std::string_view pattern, std::string_view label)
+{
+    DatePatternProblem problem = DatePatternProblem::None;
+    std::string_view culprit;
+    if (DatePattern::parse(pattern, &problem, &culprit))
+        return {};
+    switch (problem) {
+    case DatePatternProblem::BadCharacter: {
+        const auto byte = static_cast<unsigned char>(culprit.front());
+        char shown[8];
+        if (byte < 0x20 || byte == 0x7f)
+            std::snprintf(shown, sizeof shown, "U+%04X", byte);
+        else
+            std::snprintf(shown, sizeof shown, "%c", byte);
+        return std::string(label) + "にファイル名に使えない文字「" + shown + "」があります";
+    }
+    case DatePatternProblem::BadField:
+        return std::string(label) + "の「" + std::string(culprit)
+               + "」は使えません (年は yyyy か yy、月日時分秒は 1 文字か 2 文字)";
+    default:
+        return std::string(label) + "に日付の部分 (yyyy MM dd HH mm ss など) がありません";
+    }
+}
+
+namespace {
+
+std::string dateTimeText(const LocalDateTime& t)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return text;
+}
+
+} // namespace
+
+std::string fileDatesText(const std::optional<ShootingDate>& shot,
+                          const std::optional<LocalDateTime>& modified)
+{
+    std::string text = "撮影日時: " + (shot ? dateTimeText(wallClockOf(*shot)) : "なし");
+    if (modified)
+        text += "\n更新日時: " + dateTimeText(*modified);
+    return text;
 }
 
 std::string journalFolderRefusal(const JournalFolder& folder)

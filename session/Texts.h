@@ -5,9 +5,12 @@
 // the widget.
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "RunFeedback.h"
+#include "ShootingDate.h"
 #include "StatusMessages.h"
 
 namespace torvel {
@@ -42,6 +45,18 @@ inline constexpr const char* otherFoldersLeftOutText =
     "最初のファイルと違うフォルダのファイルが含まれていましたので、それらは選択しませんでした。";
 // A chosen folder whose contents could not be listed; the folder follows.
 inline constexpr const char* unreadableFolderText = "フォルダの中を読めませんでした。";
+// Names made from the shooting date: how many files had none, and were
+// named by their time stamp's date instead.
+std::string withoutShootingDateText(int count);
+// Why a typed date pattern cannot be used, naming the character or field at
+// fault; label names the value ("日付の書式"). Empty when it can be used.
+std::string datePatternRefusal(std::string_view pattern, std::string_view label);
+// A file's two dates, one line each: "撮影日時: 2024/05/03 10:11:12" (the
+// recording clock's time) or "撮影日時: なし", then "更新日時: ..." in local
+// time, left out when there is none to give.
+std::string fileDatesText(const std::optional<ShootingDate>& shot,
+                          const std::optional<LocalDateTime>& modified);
+
 // Why the folder of the journals cannot be used; empty when it is held.
 std::string journalFolderRefusal(const JournalFolder& folder);
 // Names relative to the working folder cannot be opened: it has no name.

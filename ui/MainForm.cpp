@@ -20,6 +20,7 @@
 #include "AboutBox.h"
 #include "AppIcon.h"
 #include "AttributePage.h"
+#include "DateNameDialog.h"
 #include "FileSelection.h"
 #include "FolderIdentity.h"
 #include "FolderPanel.h"
@@ -266,6 +267,8 @@ void TForm1::wireParts()
     connect(m_folders.get(), &FolderPanel::openFilesRequested, this,
             [this](const std::string& folder) { m_selection->openFilesFrom(folder); });
     connect(m_rename.get(), &RenamePage::redrawWanted, this, redraw);
+    connect(m_rename.get(), &RenamePage::helpWanted, this,
+            [this](int topic) { m_help->showTopic(topic); });
     connect(m_rename.get(), &RenamePage::orderChosen, this, [this, redraw] {
         m_preview->sortedAnew();
         redraw();
@@ -396,7 +399,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
-        if (widget->window() == this && !hintAllowed(widget, this, m_help->hintsShown())) {
+        // The date dialog's controls are the rename page's, and follow its
+        // hint setting too.
+        const QWidget* window = widget->window();
+        if ((window == this || qobject_cast<const DateNameDialog*>(window) != nullptr)
+            && !hintAllowed(widget, window, m_help->hintsShown())) {
             return true;
         }
     }

@@ -188,6 +188,7 @@ bool TForm1::Change_Name()
 void TForm1::StringGrid1Write(bool compute)
 {
     const bool ready = m_preview->write(currentPage(), compute, *m_rename);
+    m_rename->refreshExample();
     m_run->setReady(ready);
     ui->StatusBar1->repaint();
 }

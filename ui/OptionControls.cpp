@@ -30,6 +30,21 @@ void fillSortBox(QComboBox& box)
         box.addItem(utf8Text(row.label));
 }
 
+void fillChoiceBoxes(QWidget& form)
+{
+    for (const SettingRow& row : settingRows()) {
+        if (row.kind != ValueKind::Choice) {
+            continue;
+        }
+        if (auto* box = controlOf<QComboBox>(form, row)) {
+            box->clear();
+            for (const SettingChoice& choice : row.choices) {
+                box->addItem(utf8Text(choice.label));
+            }
+        }
+    }
+}
+
 // A row whose control is not on the form, or is of a kind its value does
 // not fit, is passed over: the option keeps its value.
 void showOptions(QWidget& form, const RenameOptions& options)

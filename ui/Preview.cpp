@@ -158,6 +158,7 @@ bool Preview::Change_Name(const RenameOptions& options)
     const ChangeNameResult result =
         makeNewNames(*m_list, options, {m_folders.sourceFolder(), m_folders.destinationFolder()});
     m_host.StatusWrite(result.status.kind, StatusText::of(result.status.what));
+    m_withoutShootingDate = result.ok ? result.withoutShootingDate : 0;
     return result.ok;
 }
 
@@ -167,6 +168,7 @@ bool Preview::Change_Name(const RenameOptions& options)
 bool Preview::write(Page page, bool compute, NamingChoice& naming)
 {
     m_host.StatusWrite(StatusKind::Working, kWorking);
+    m_withoutShootingDate = 0;
     GridPass pass{compute, true};
     const int count = m_list->Count();
     if (count == 0) {
@@ -237,10 +239,17 @@ bool Preview::finishWrite(GridPass pass, bool renamePage)
         pass.ready = m_grid->cell(1, 1) == m_list->GetNewName(0);
     }
     if (pass.report) {
-        const bool warn = pass.ready && pass.conflicts > 0;
-        m_host.StatusWrite(warn ? StatusKind::Warning
-                                : (pass.ready ? StatusKind::Ready : StatusKind::Waiting),
-                           utf8Text(chosenCountText(m_list->Count(), warn ? pass.conflicts : 0)));
+        // Rows that would not go as shown come first; then files that had no
+        // shooting date for their names, the same words torvel-cli prints.
+        const bool conflicts = pass.ready && pass.conflicts > 0;
+        const bool fallbacks = pass.ready && !conflicts && m_withoutShootingDate > 0;
+        const StatusKind kind = conflicts || fallbacks ? StatusKind::Warning
+                                : pass.ready           ? StatusKind::Ready
+                                                       : StatusKind::Waiting;
+        m_host.StatusWrite(
+            kind,
+            utf8Text(fallbacks ? withoutShootingDateText(m_withoutShootingDate)
+                               : chosenCountText(m_list->Count(), conflicts ? pass.conflicts : 0)));
     }
     setColumnWidths();
     return pass.ready;

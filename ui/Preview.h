@@ -99,6 +99,7 @@ private:
     QTableView* m_view;  // StringGrid1
     PreviewGrid* m_grid; // owned by the view
     ConflictFinder m_conflicts;
+    int m_withoutShootingDate = 0; // of the names the last redraw made
 };
 
 } // namespace torvel

@@ -14,6 +14,7 @@
 #include "Extraction.h"
 #include "FilesList.h"
 #include "NameText.h"
+#include "Texts.h"
 
 namespace torvel {
 
@@ -459,8 +460,28 @@ QVariant PreviewGrid::rowToolTip(std::size_t at) const
         lines << QString::fromUtf8(torvel::conflictReason(m_conflicts[at], m_takenFails))
                      .toHtmlEscaped();
     }
+    if (m_second == SecondColumn::NewNames) {
+        for (const QString& line : fileDates(at)) {
+            lines << line.toHtmlEscaped();
+        }
+    }
     return QStringLiteral("<p style=\"white-space:pre\">") + lines.join(QStringLiteral("<br>"))
            + QStringLiteral("</p>");
+}
+
+// The dates a name may be made from, for the row of a listed file: the
+// shooting date as the list read it, else read from that one file now.
+QStringList PreviewGrid::fileDates(std::size_t at) const
+{
+    const auto index = static_cast<int>(at);
+    if (m_list == nullptr || typedCell(0, at) != nullptr || index >= m_list->Count()) {
+        return {};
+    }
+    LocalDateTime modified;
+    const bool known = m_list->lastWriteLocal(index, modified);
+    return utf8Text(fileDatesText(m_list->shootingDateOf(index),
+                                  known ? std::optional(modified) : std::nullopt))
+        .split(QLatin1Char('\n'));
 }
 
 QVariant PreviewGrid::headerData(int section, Qt::Orientation orientation, int role) const

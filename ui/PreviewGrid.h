@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <string>
@@ -31,8 +32,9 @@ class TMyFileList;
 // from the list the last redraw wrote (every change of the list is followed
 // by a redraw, which tells the view), a name becomes screen text only when
 // its row is drawn, the time stamp page keeps the packed stamps and formats
-// only the rows on screen, and a row's hint (both cells whole) is made only
-// when the pointer rests on it.
+// only the rows on screen, and a row's hint (both cells whole; on the rename
+// page the file's shooting date and time stamp too) is made only when the
+// pointer rests on it.
 class PreviewGrid : public QAbstractTableModel
 {
     Q_OBJECT
@@ -106,6 +108,7 @@ private:
     std::string secondCellText(std::size_t at) const;
     QString cellDisplay(std::size_t at, int column) const;
     QVariant rowToolTip(std::size_t at) const;
+    QStringList fileDates(std::size_t at) const;
     QString secondCellDisplay(std::size_t at) const;
     void resizeRows(std::size_t dataRows);
     void useSecondColumn(SecondColumn kind);

@@ -3,6 +3,7 @@
 
 #include "ui_MainForm.h"
 
+#include <QAction>
 #include <QFocusEvent>
 
 #include <string_view>
@@ -10,6 +11,7 @@
 
 #include "ChangeName.h"
 #include "CuteBtn.h"
+#include "DateNameDialog.h"
 #include "Extraction.h"
 #include "FilesList.h"
 #include "FormHost.h"
@@ -18,6 +20,7 @@
 #include "RenameSession.h"
 #include "SettingRows.h"
 #include "SettingsRecord.h"
+#include "StatusTexts.h"
 #include "Texts.h"
 #include "UpDown.h"
 
@@ -27,6 +30,7 @@ namespace {
 
 const QString kNoLetters = utf8Text(noIdentifierLettersText);
 const QString kLettersRemoved = utf8Text(identifierLettersRemovedText);
+const QString kNoIdentifier = utf8Text(typeIdentifierText);
 
 std::string utf8Bytes(const QString& text)
 {
@@ -37,6 +41,17 @@ std::string utf8Bytes(const QString& text)
 QString nameText(std::string_view bytes)
 {
     return utf8Text(displayName(bytes));
+}
+
+// The item the box of a choice row shows for the option's present choice.
+QString choiceLabel(const RenameOptions& options, std::string_view control)
+{
+    for (const SettingRow& row : settingRows()) {
+        if (row.kind == ValueKind::Choice && row.control == control) {
+            return utf8Text(row.choices[static_cast<std::size_t>(choiceIn(options, row))].label);
+        }
+    }
+    return {};
 }
 
 // Only a real change of the text is written back, so that the cursor of a
@@ -72,12 +87,19 @@ RenamePage::RenamePage(Ui::TForm1& ui, FormHost& host, const FolderChoice& folde
     , m_lower(ui.LowCheck)
     , m_takeLetters(ui.CuteButton1)
     , m_takeExtension(ui.CuteButton2)
+    , m_datePart(ui.DatePartButton)
+    , m_dateDialog(new DateNameDialog(ui.Edit1->window()))
 {
     m_digits->setBuddy(m_digitsBox);
     m_start->setBuddy(m_startBox);
     fillSortBox(*m_sort);
     connectOptions();
     m_identifier->installEventFilter(this);
+    connect(ui.DateNameItem, &QAction::triggered, this, &RenamePage::openDateDialog);
+    connect(m_datePart, &TCuteButton::clicked, this, &RenamePage::openDateDialog);
+    connect(m_dateDialog, &DateNameDialog::choicesChanged, this, &RenamePage::DateChoiceChange);
+    connect(m_dateDialog, &DateNameDialog::helpWanted, this, &RenamePage::helpWanted);
+    showDatePart(nameOptions());
 }
 
 RenamePage::~RenamePage() = default;
@@ -291,6 +313,79 @@ void RenamePage::LowCheckClick()
         m_upper->setChecked(false);
     }
     Q_EMIT redrawWanted();
+}
+
+// ---------------------------------------------------------------------------
+// The date part
+
+void RenamePage::openDateDialog()
+{
+    m_dateDialog->start();
+    refreshExample();
+}
+
+void RenamePage::DateChoiceChange()
+{
+    showDatePart(nameOptions());
+    Q_EMIT redrawWanted();
+}
+
+void RenamePage::showDatePart(const RenameOptions& options)
+{
+    // Where the date stands in the name, and from what it is taken.
+    QString caption = QStringLiteral("日付なし");
+    QString hint = choiceLabel(options, "DateSourceBox");
+    if (options.dateSource != DateSource::None) {
+        const QString date = options.dateSource == DateSource::Shot ? QStringLiteral("撮影日")
+                                                                    : QStringLiteral("更新日");
+        caption = options.dateAfterIdentifier ? QStringLiteral("識別名_") + date
+                                              : date + QStringLiteral("_識別名");
+        hint += QStringLiteral("、書式 ") + utf8Text(options.datePattern)
+                + (options.dateAfterIdentifier ? QStringLiteral("、識別名の後")
+                                               : QStringLiteral("、識別名の前"))
+                + (options.numberPerDate ? QStringLiteral("、日付ごとに連番") : QString());
+    }
+    m_datePart->setCaption(caption);
+    m_datePart->setAccessibleName(QStringLiteral("日付: ") + caption);
+    m_datePart->setToolTip(hint + QLatin1Char('\n') + choiceLabel(options, "ExtCaseBox")
+                           + QStringLiteral("\n押すと、日付と拡張子を選べます。"));
+}
+
+void RenamePage::refreshExample()
+{
+    if (!m_dateDialog->isVisible()) {
+        return;
+    }
+    // The first file as it stands: its copy is made again only when another
+    // file comes first, so that its shooting date is read once.
+    const TMyFileList& list = m_listed.files();
+    std::string first;
+    if (const TMyFileItem* item = list.item(0)) {
+        first = m_folders.sourceFolder() + item->FileName + '/' + std::to_string(item->TimeKey)
+                + (item->OddSecond ? "+" : "");
+    }
+    if (!m_example || first != m_exampleOf) {
+        m_example = std::make_unique<NameExample>(list, m_folders.sourceFolder());
+        m_exampleOf = std::move(first);
+    }
+    const RenameOptions options = nameOptions();
+    if (options.dateSource != DateSource::None) {
+        if (const std::string refusal = datePatternRefusal(options.datePattern, "日付の書式");
+            !refusal.empty()) {
+            m_dateDialog->showExample(utf8Text(refusal), true);
+            return;
+        }
+    }
+    if (lacksIdentifier(options)) {
+        m_dateDialog->showExample(kNoIdentifier, true);
+        return;
+    }
+    ChangeNameResult result;
+    const std::optional<std::string> name = m_example->make(
+        options, {m_folders.sourceFolder(), m_folders.destinationFolder()}, &result);
+    m_dateDialog->showExample(name ? QStringLiteral("例: ") + nameText(*name)
+                                   : StatusText::of(result.status.what),
+                              !name);
 }
 
 // ---------------------------------------------------------------------------

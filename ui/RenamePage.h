@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -19,8 +20,10 @@ namespace Ui {
 class TForm1;
 }
 
+class DateNameDialog;
 class FolderChoice;
 class FormHost;
+class NameExample;
 class TCuteButton;
 class UpDown;
 enum class SortOrder : std::uint8_t;
@@ -29,7 +32,9 @@ struct SettingsRecord;
 
 // The rename page: the options the new names are made by, which the preview
 // reads when it draws them, and the two buttons that take an identifier or
-// an extension from the first listed file.
+// an extension from the first listed file. The date in the names and the
+// extensions' case are chosen in a dialog of their own; the page shows the
+// date part at a glance in a flat button that opens it.
 class RenamePage : public QObject, public NamingChoice
 {
     Q_OBJECT
@@ -52,6 +57,12 @@ public:
     void cleanIdentifierBox();
     QString LetterFilter(const QString& text);
 
+    // The date dialog, opened from its menu item or the page's date button.
+    void openDateDialog();
+    // The dialog's example line follows the names as they would be made now:
+    // called after every redraw, it costs nothing while the dialog is shut.
+    void refreshExample();
+
     // The page's options, in the settings file's order.
     void applySettings(const SettingsRecord& settings);
     void fillSettings(SettingsRecord& settings) const;
@@ -68,12 +79,16 @@ public Q_SLOTS:
     void MaeSortClick();
     void Button1Click();
     void Button2Click();
+    // A choice of the date dialog changed.
+    void DateChoiceChange();
 
 Q_SIGNALS:
     // An option changed: the grid is to be drawn again.
     void redrawWanted();
     // A new order was chosen: the grid is to show it, names or not.
     void orderChosen();
+    // The date dialog asks for its help topic.
+    void helpWanted(int topic);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,6 +97,7 @@ private:
     void connectOptions();
     RenameOptions nameOptions() const;
     void cleanExtensionBox();
+    void showDatePart(const RenameOptions& options);
 
     FormHost& m_host;
     const FolderChoice& m_folders;
@@ -103,6 +119,10 @@ private:
     QCheckBox* m_lower;           // LowCheck
     TCuteButton* m_takeLetters;   // CuteButton1
     TCuteButton* m_takeExtension; // CuteButton2
+    TCuteButton* m_datePart;      // DatePartButton: the date part at a glance
+    DateNameDialog* m_dateDialog; // the main window's child
+    std::unique_ptr<NameExample> m_example;
+    std::string m_exampleOf; // the first file the example was made for
 };
 
 } // namespace torvel

@@ -186,9 +186,9 @@ TEST(Keyboard, TabGoesRoundTheWindowInTheOrderOnTheScreen)
     const QStringList commands = {"SpeedButton1", "TorvelButton", "EndButton"};
     // Within a work page the form's own order stands.
     const QStringList renamePage = {
-        "PageControl1", "MaeSort",   "Edit1",        "CuteButton1", "Edit4",        "UpDown2",
-        "Edit2",        "UpDown1",   "Edit3",        "CuteButton2", "JuuhukuCheck", "ExtCheck",
-        "CheckBox1",    "KetaCheck", "RadioButton1", "UpCheck",     "LowCheck"};
+        "PageControl1",   "MaeSort",   "Edit1",     "CuteButton1",  "Edit4",        "UpDown2",
+        "Edit2",          "UpDown1",   "Edit3",     "CuteButton2",  "JuuhukuCheck", "ExtCheck",
+        "DatePartButton", "CheckBox1", "KetaCheck", "RadioButton1", "UpCheck",      "LowCheck"};
     // 設定 is there while the destination is edited: after the field, once
     // Tab has entered it.
     const QStringList lower = {"PageControl2", "DirTree", "StringGrid1",

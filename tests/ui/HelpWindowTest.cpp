@@ -19,7 +19,7 @@
 namespace torvel {
 namespace {
 
-constexpr int kTopics[] = {1010, 3010, 3020, 3030, 3040, 3050, 4030, 5010, 6010};
+constexpr int kTopics[] = {1010, 3010, 3020, 3030, 3040, 3050, 3060, 4030, 5010, 6010};
 
 // A help folder of our own, so that the window's finding of pages is tested
 // apart from the pages' wording.

@@ -220,6 +220,11 @@ TEST(MainFormSettings, HandEditedFileKeepsEveryOtherByte)
                                "UPPER=on\r\n"
                                "; preview stays off\r\n"
                                "PREVIEW=OFF\r\n"
+                               "DATE_SOURCE=MODIFIED\r\n"
+                               "DATE_FORMAT=yy.MM\r\n"
+                               "DATE_AFTER=ON\r\n"
+                               "DATE_NUMBER=ON\r\n"
+                               "EXT_CASE=UPPER\r\n"
                                "[OPTIONS]\r\n"
                                "HELP_HINT=ON\r\n"
                                "FORM_LEFT=40\r\n"
@@ -229,6 +234,12 @@ TEST(MainFormSettings, HandEditedFileKeepsEveryOtherByte)
     EXPECT_EQ(form.sourceExtension(), "png");
     EXPECT_EQ(child<QComboBox>(form, "MaeSort")->currentIndex(), 3);
     EXPECT_EQ(child<QLineEdit>(form, "Edit1")->text(), QStringLiteral("IMG"));
+    // The date dialog's controls, shut as it is, hold the file's choices.
+    EXPECT_EQ(child<QComboBox>(form, "DateSourceBox")->currentIndex(), 2);
+    EXPECT_EQ(child<QComboBox>(form, "DateFormatBox")->currentText(), QStringLiteral("yy.MM"));
+    EXPECT_TRUE(checked(form, "DateAfterCheck"));
+    EXPECT_TRUE(checked(form, "DateNumberCheck"));
+    EXPECT_EQ(child<QComboBox>(form, "ExtCaseBox")->currentIndex(), 2);
     ASSERT_TRUE(form.close());
     EXPECT_EQ(form.fileText(), "; TORVEL settings, edited by hand\r\n"
                                "[SEARCH]\r\n"
@@ -246,16 +257,16 @@ TEST(MainFormSettings, HandEditedFileKeepsEveryOtherByte)
                                "UPPER=OFF\r\n"
                                "; preview stays off\r\n"
                                "PREVIEW=OFF\r\n"
+                               "DATE_SOURCE=MODIFIED\r\n"
+                               "DATE_FORMAT=yy.MM\r\n"
+                               "DATE_AFTER=ON\r\n"
+                               "DATE_NUMBER=ON\r\n"
+                               "EXT_CASE=UPPER\r\n"
                                "CHANGE_NOM=1\r\n"
                                "CHANGE_DIGIT=5\r\n"
                                "CHANGE_EXT=txt\r\n"
                                "CHANGE_MOVE=MOVE\r\n"
                                "LOWWER=OFF\r\n"
-                               "EXT_CASE=NONE\r\n"
-                               "DATE_SOURCE=NONE\r\n"
-                               "DATE_FORMAT=yyyyMMdd\r\n"
-                               "DATE_AFTER=OFF\r\n"
-                               "DATE_NUMBER=OFF\r\n"
                                "[OPTIONS]\r\n"
                                "HELP_HINT=ON\r\n"
                                "FORM_LEFT=40\r\n"

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -177,10 +178,10 @@ TEST(MainForm, MenusKeepTheirCaptionsAndOrder)
     for (const QAction* item : child<QMenu>(form, "Option1")->actions()) {
         options << (item->isSeparator() ? QStringLiteral("-") : item->text());
     }
-    EXPECT_EQ(options,
-              (QStringList{QStringLiteral("即プレビュー(&P)"), QStringLiteral("ヒント表示(&H)"),
-                           QStringLiteral("-"), QStringLiteral("ボタンを右に(&B)"),
-                           QStringLiteral("長さ調整")}));
+    EXPECT_EQ(options, (QStringList{QStringLiteral("即プレビュー(&P)"),
+                                    QStringLiteral("ヒント表示(&H)"), QStringLiteral("-"),
+                                    QStringLiteral("ボタンを右に(&B)"), QStringLiteral("長さ調整"),
+                                    QStringLiteral("-"), QStringLiteral("日付と拡張子(&D)...")}));
 }
 
 TEST(MainForm, RenamePageTabOrderIsTheDesignOrder)
@@ -199,7 +200,8 @@ TEST(MainForm, RenamePageTabOrderIsTheDesignOrder)
     EXPECT_EQ(
         order.join(QLatin1Char(' ')),
         QStringLiteral("MaeSort Edit1 CuteButton1 Edit4 UpDown2 Edit2 UpDown1 Edit3 CuteButton2 "
-                       "JuuhukuCheck ExtCheck CheckBox1 KetaCheck KetaName RadioButton1 "
+                       "JuuhukuCheck ExtCheck DatePartButton CheckBox1 KetaCheck KetaName "
+                       "RadioButton1 "
                        "RadioButton2 RadioButton3 UpCheck LowCheck"));
     EXPECT_EQ(child<TCuteButton>(form, "Label7")->focusPolicy(), Qt::NoFocus);
 }
@@ -423,6 +425,13 @@ TEST(MainFormLook, GrabsEachPage)
             &form, pages->tabBar()->tabRect(page).adjusted(4, 3, -2, -2).bottomRight());
         EXPECT_EQ(shot.pixel(tab), pages->palette().color(QPalette::Highlight).rgb()) << page;
     }
+    // The date dialog, and the page showing the date part it chose.
+    form.R1Click();
+    child<QAction>(form, "DateNameItem")->trigger();
+    child<QComboBox>(form, "DateSourceBox")->setCurrentIndex(1);
+    testing::settle();
+    testing::grabShot(*child<QDialog>(form, "DateNameDialog"), QStringLiteral("torvel-date.png"));
+    testing::grabShot(form, QStringLiteral("torvel-window-dated.png"));
 }
 
 } // namespace
