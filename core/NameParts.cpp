@@ -51,9 +51,8 @@ PartText partTextOf(NamePart part, const RenameOptions& options)
 
 // A distinct part of one width behind text that is the same for every file
 // stands at the same place in every name, so no two names can be equal;
-// whatever follows it cannot change that.
-// A date of one width keeps what follows it in place, and tells the series
-// of a number per date apart.
+// whatever follows it cannot change that. A date of one width keeps what
+// follows it in place too, and tells the series of a number per date apart.
 bool namesCanRepeat(const RenameOptions& options)
 {
     bool dateBefore = false;

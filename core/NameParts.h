@@ -79,8 +79,6 @@ public:
     };
     // Item `index`'s date text, valid until the next call.
     Text textOf(int index);
-    // How many different texts were met.
-    std::size_t count() const { return m_texts.size(); }
     // How many items had no shooting date of their own.
     int fallbacks() const { return m_fallbacks; }
     // Whether texts of more than one width were made (a year past 9999).
