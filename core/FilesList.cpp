@@ -299,7 +299,7 @@ bool TMyFileList::lastWriteLocal(int index, LocalDateTime& out) const
         out.second += item.OddSecond ? 1 : 0;
         return true;
     }
-    return localFromInstant(item.TimeKey * 2 + (item.OddSecond ? 1 : 0), out);
+    return localFromInstant(item.lastWriteSeconds(), out);
 }
 
 // Microseconds since the epoch: the shooting date, or for a file without one

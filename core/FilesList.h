@@ -37,8 +37,11 @@ struct TMyFileItem
     std::uint32_t KeyLength = 0;
     bool AttrPending = false;
     // The second the two-second step leaves out: a date in a new name shows
-    // the exact second, TimeKey * 2 + OddSecond (it fits in the padding).
+    // the exact second (it fits in the padding).
     bool OddSecond = false;
+
+    // The last-write time to the second, in seconds since the epoch.
+    std::int64_t lastWriteSeconds() const { return TimeKey * 2 + (OddSecond ? 1 : 0); }
 };
 
 // The chosen files of the source folder, in one of the orders. Every

@@ -116,7 +116,7 @@ LocalDateTime DateTexts::wallClock(int index, bool& fallback) const
         return t;
     // A time the C library cannot convert is shown as it stands in UTC.
     const TMyFileItem& item = *m_list->item(index);
-    return wallClockOf(ShootingDate{item.TimeKey * 2 + (item.OddSecond ? 1 : 0), 0, 0});
+    return wallClockOf(ShootingDate{item.lastWriteSeconds(), 0, 0});
 }
 
 const DateTexts::Ahead& DateTexts::ahead(int index)

@@ -30,8 +30,7 @@ NameExample::NameExample(const TMyFileList& list, const std::string& folder)
 {
     if (const TMyFileItem* first = list.item(0)) {
         m_one->setSourceFolder(std::make_shared<const FolderHandle>(folder));
-        m_one->addItem(first->FileName, first->Size,
-                       first->TimeKey * 2 + (first->OddSecond ? 1 : 0),
+        m_one->addItem(first->FileName, first->Size, first->lastWriteSeconds(),
                        static_cast<std::uint32_t>(first->Attr));
         return;
     }
