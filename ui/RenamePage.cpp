@@ -361,8 +361,8 @@ void RenamePage::refreshExample()
     const TMyFileList& list = m_listed.files();
     std::string first;
     if (const TMyFileItem* item = list.item(0)) {
-        first = m_folders.sourceFolder() + item->FileName + '/' + std::to_string(item->TimeKey)
-                + (item->OddSecond ? "+" : "");
+        first = m_folders.sourceFolder() + item->FileName + '/'
+                + std::to_string(item->lastWriteSeconds());
     }
     if (!m_example || first != m_exampleOf) {
         m_example = std::make_unique<NameExample>(list, m_folders.sourceFolder());
